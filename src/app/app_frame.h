@@ -1,0 +1,90 @@
+// The player's frame: the window (or the headless buffer), the graphics device, the input devices and
+// the mouse state, and the loop that handles window events before frames and runs at most 60 frames
+// a second. It knows nothing of scripts; GameApp adds them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/event_script.h"
+#include "app/frame_clock.h"
+#include "platform/graphics_device.h"
+#include "platform/input_devices.h"
+#include "platform/mouse_state.h"
+#include "platform/window_events.h"
+
+namespace tavrik {
+
+// Menu command ids, shared by the menus, the keyboard shortcuts and the events file.
+enum CommandId : int {
+  kCommandExit = 0,
+  kCommandToggleFullscreen = 1,
+  kCommandHelp = 2,
+  kCommandVersion = 3,
+  kCommandFontBase = 1000,
+};
+
+struct FrameSettings {
+  std::string titleUtf8;
+  bool headless = false;
+  bool fullscreen = false;
+  bool confirmExit = true;
+  std::optional<std::int64_t> frameLimit;  // end normally after this many frames
+  bool keepLastFrame = false;              // for a screenshot at exit
+  EventScript events;
+};
+
+class AppFrame {
+ public:
+  virtual ~AppFrame();
+  AppFrame(const AppFrame&) = delete;
+  AppFrame& operator=(const AppFrame&) = delete;
+
+  // Handles events and runs frames until the window is closed.
+  void run();
+
+  // Ends the loop after the current frame, as destroying the window does.
+  void close() { closing_ = true; }
+  bool closing() const { return closing_; }
+
+  // Handles one window event (also those of the events file).
+  virtual void handleEvent(const WindowEvent& event);
+  // Runs one menu command.
+  virtual void runCommand(int id);
+
+  bool haveDisplay() const { return !settings_.headless; }
+  std::int64_t framesRun() const { return framesRun_; }
+  GraphicsDevice& graphics() { return *graphics_; }
+  InputDevices& input() { return input_; }
+  const MouseState& mouse() const { return mouse_; }
+
+ protected:
+  // Fails (nothing, with a reason) when no graphics device can be had.
+  AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
+
+  // One frame of logic, then drawing and presenting it.
+  virtual void update() {}
+  virtual void draw() {}
+
+  const FrameSettings& settings() const { return settings_; }
+
+ private:
+  void runFrame();
+  void requestClose();
+  bool focused() const { return focused_ || settings_.headless; }
+
+  FrameSettings settings_;
+  std::unique_ptr<GraphicsDevice> graphics_;
+  InputDevices input_;
+  MouseState mouse_;
+  FrameClock clock_;
+  bool closing_ = false;
+  bool focused_ = true;
+  bool altHeld_ = false;
+  bool shiftHeld_ = false;
+  std::int64_t framesRun_ = 0;
+};
+
+}  // namespace tavrik

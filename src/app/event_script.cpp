@@ -1,0 +1,127 @@
+#include "app/event_script.h"
+
+#include <charconv>
+#include <sstream>
+
+namespace tavrik {
+
+namespace {
+
+std::vector<std::string_view> words(std::string_view line) {
+  std::vector<std::string_view> out;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+    const std::size_t start = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+    if (i > start) out.push_back(line.substr(start, i - start));
+  }
+  return out;
+}
+
+template <class T>
+std::optional<T> number(std::string_view s) {
+  T value{};
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (ec != std::errc{} || end != s.data() + s.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<MouseButton> buttonNamed(std::string_view s) {
+  if (s == "left") return MouseButton::Left;
+  if (s == "middle") return MouseButton::Middle;
+  if (s == "right") return MouseButton::Right;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<EventScript> EventScript::parse(std::string_view text, std::string* error) {
+  EventScript script;
+  int lineNumber = 0;
+  using T = WindowEvent::Type;
+  while (!text.empty()) {
+    ++lineNumber;
+    const std::size_t eol = text.find('\n');
+    std::string_view line = text.substr(0, eol);
+    text = eol == std::string_view::npos ? std::string_view{} : text.substr(eol + 1);
+    if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+    const std::vector<std::string_view> w = words(line);
+    if (w.empty()) continue;
+
+    auto bad = [&](const std::string& what) {
+      if (error) {
+        std::ostringstream out;
+        out << "line " << lineNumber << ": " << what;
+        *error = out.str();
+      }
+      return std::nullopt;
+    };
+    const std::optional<std::int64_t> frame = number<std::int64_t>(w[0]);
+    if (!frame || *frame < 0) return bad("expected a frame number, got \"" + std::string(w[0]) + "\"");
+    if (w.size() < 2) return bad("expected an event after the frame number");
+    const std::string_view kind = w[1];
+    auto add = [&](std::int64_t at, WindowEvent e) { script.events_.emplace(at, e); };
+    auto argCount = [&](std::size_t n) { return w.size() == n + 2; };
+
+    if ((kind == "move" || kind == "click") && argCount(2)) {
+      const std::optional<int> x = number<int>(w[2]);
+      const std::optional<int> y = number<int>(w[3]);
+      if (!x || !y) return bad("expected X and Y in pixels");
+      WindowEvent move;
+      move.type = T::MouseMove;
+      move.x = *x;
+      move.y = *y;
+      add(*frame, move);
+      if (kind == "click") {
+        WindowEvent press = move;
+        press.type = T::ButtonDown;
+        add(*frame + 1, press);
+        WindowEvent release = move;
+        release.type = T::ButtonUp;
+        add(*frame + 2, release);
+      }
+    } else if ((kind == "down" || kind == "up") && argCount(1)) {
+      const std::optional<MouseButton> button = buttonNamed(w[2]);
+      if (!button) return bad("expected left, middle or right");
+      WindowEvent e;
+      e.type = kind == "down" ? T::ButtonDown : T::ButtonUp;
+      e.button = *button;
+      add(*frame, e);
+    } else if ((kind == "keydown" || kind == "keyup" || kind == "key") && argCount(1)) {
+      const std::optional<Key> key = keyFromName(w[2]);
+      if (!key) return bad("unknown key name \"" + std::string(w[2]) + "\"");
+      WindowEvent e;
+      e.key = *key;
+      e.type = kind == "keyup" ? T::KeyUp : T::KeyDown;
+      add(*frame, e);
+      if (kind == "key") {
+        e.type = T::KeyUp;
+        add(*frame + 1, e);
+      }
+    } else if (kind == "command" && argCount(1)) {
+      const std::optional<int> id = number<int>(w[2]);
+      if (!id) return bad("expected a command id");
+      WindowEvent e;
+      e.type = T::Command;
+      e.command = *id;
+      add(*frame, e);
+    } else if (kind == "close" && argCount(0)) {
+      WindowEvent e;
+      e.type = T::Close;
+      add(*frame, e);
+    } else {
+      return bad("cannot read \"" + std::string(kind) + "\" with " + std::to_string(w.size() - 2) + " argument(s)");
+    }
+  }
+  return script;
+}
+
+std::vector<WindowEvent> EventScript::eventsAt(std::int64_t frame) const {
+  std::vector<WindowEvent> out;
+  const auto [first, last] = events_.equal_range(frame);
+  for (auto it = first; it != last; ++it) out.push_back(it->second);
+  return out;
+}
+
+}  // namespace tavrik

@@ -1,0 +1,34 @@
+// Input by frame number, read from an events file: the headless player's hands.
+//
+//   F move X Y | F down BUTTON | F up BUTTON | F click X Y | F keydown KEY | F keyup KEY | F key KEY
+//   F command ID | F close
+//
+// BUTTON is left, middle or right; KEY an SDL key name. "click" moves at F, presses at F+1 and releases
+// at F+2; "key" presses at F and releases at F+1. "#" starts a comment.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/window_events.h"
+
+namespace tavrik {
+
+class EventScript {
+ public:
+  // Nothing, with "line N: what is wrong" in error, when a line cannot be read.
+  static std::optional<EventScript> parse(std::string_view text, std::string* error);
+
+  // The events of one frame, in file order.
+  std::vector<WindowEvent> eventsAt(std::int64_t frame) const;
+  bool empty() const { return events_.empty(); }
+
+ private:
+  std::multimap<std::int64_t, WindowEvent> events_;
+};
+
+}  // namespace tavrik

@@ -1,0 +1,38 @@
+// When the next frame may run: at most 60 a second, late frames not made up.
+#pragma once
+
+#include <cstdint>
+
+namespace tavrik {
+
+class FrameClock {
+ public:
+  static constexpr double kFramesPerSecond = 60.0;
+
+  explicit FrameClock(std::int64_t frequency) : frequency_(frequency) {}
+
+  // True when a frame may run at counter value now; the next frame is then timed from now. The clock
+  // starts at 0, so the first call runs a frame.
+  bool frameDue(std::int64_t now) {
+    if (frequency_ <= 0) return true;
+    const double elapsed = static_cast<double>(now - last_);
+    if (elapsed / static_cast<double>(frequency_) * kFramesPerSecond < 1.0) return false;
+    last_ = now;
+    return true;
+  }
+
+  // Whole milliseconds until the next frame is due (0 when it is due now), for sleeping in between.
+  int millisecondsUntilDue(std::int64_t now) const {
+    if (frequency_ <= 0) return 0;
+    const double frame = static_cast<double>(frequency_) / kFramesPerSecond;
+    const double left = frame - static_cast<double>(now - last_);
+    if (left <= 0) return 0;
+    return static_cast<int>(left * 1000.0 / static_cast<double>(frequency_));
+  }
+
+ private:
+  std::int64_t frequency_;
+  std::int64_t last_ = 0;
+};
+
+}  // namespace tavrik

@@ -1,0 +1,145 @@
+#include "app/game_app.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "platform/message_box.h"
+#include "platform/script_path.h"
+#include "platform/text_encoding.h"
+#include "script/compiler/sjis_text.h"
+
+namespace tavrik {
+
+namespace {
+
+constexpr const char* kStartupErrorCaption = "起動エラー";
+
+void startupError(bool haveDisplay, const std::string& text) {
+  showMessageBox(nullptr, haveDisplay, kStartupErrorCaption, text, BoxButtons::Ok);
+}
+
+}  // namespace
+
+ScriptChoice chooseScriptPath(const std::vector<std::string>& arguments, const std::string& moduleDirectory) {
+  ScriptChoice choice;
+  if (arguments.size() < 2) {
+    const std::string defaultScript = moduleDirectory + "credit\\credit.tvk";
+    if (paths::exists(defaultScript))
+      choice.path = defaultScript;
+    else
+      choice.error = "スクリプトファイルを指定してください。";
+    return choice;
+  }
+  // The argument arrives in the terminal's UTF-8; scripts and their paths live in Shift-JIS.
+  const std::string& argument = arguments[1];
+  const std::string script = paths::fromNative(argument).value_or(argument);
+  if (paths::exists(script)) {
+    choice.path = script;
+    return choice;
+  }
+  const std::string besideExecutable = moduleDirectory + script;
+  if (paths::exists(besideExecutable)) {
+    choice.path = besideExecutable;
+    return choice;
+  }
+  choice.error = paths::toDisplay(besideExecutable) + "というスクリプトファイルは見つかりません。";
+  return choice;
+}
+
+void reportScriptError(const ScriptError& error, bool haveDisplay) {
+  const std::string text = sjisToUtf8(error.reportText(sjis::replaceAll(error.path, "\\", "/")));
+  if (haveDisplay) {
+    std::fprintf(stderr, "スクリプトエラー\n%s\n", text.c_str());
+    std::fflush(stderr);
+  }
+  showMessageBox(nullptr, haveDisplay, "スクリプトエラー", text, BoxButtons::Ok);
+}
+
+GameApp::GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics)
+    : AppFrame(std::move(settings), std::move(graphics)) {}
+
+GameApp::~GameApp() {
+  // The engine goes first: it borrows the frame's device, input and mouse.
+  engine_.reset();
+}
+
+std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exitCode) {
+  *exitCode = 1;
+  const AutomationOptions& automation = commandLine.automation;
+  const bool headless = automation.headless || automation.check;
+  const PlayerOptions player = scanPlayerOptions(commandLine.arguments);
+
+  FrameSettings settings;
+  settings.titleUtf8 = kAppTitle;
+  settings.headless = headless;
+  settings.fullscreen = player.fullscreen;
+  settings.confirmExit = player.confirmExit;
+  settings.frameLimit = automation.frames;
+  settings.keepLastFrame = automation.screenshot.has_value();
+  if (automation.events) {
+    std::ifstream in(*automation.events, std::ios::binary);
+    if (!in) {
+      std::fprintf(stderr, "tavrik: cannot read the events file %s\n", automation.events->c_str());
+      return nullptr;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string error;
+    std::optional<EventScript> events = EventScript::parse(text, &error);
+    if (!events) {
+      std::fprintf(stderr, "tavrik: %s: %s\n", automation.events->c_str(), error.c_str());
+      return nullptr;
+    }
+    settings.events = std::move(*events);
+  }
+
+  DeviceOptions deviceOptions;
+  deviceOptions.headless = headless;
+  deviceOptions.fullscreen = player.fullscreen;
+  deviceOptions.titleUtf8 = kAppTitle;
+  std::string deviceError;
+  std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(deviceOptions, &deviceError);
+  if (!device) {
+    startupError(false,
+                 "Direct3Dの初期化に失敗しました。\n（DirectX 9.0以上と対応ビデオカードおよびドライバが必要です。）\n" +
+                     deviceError);
+    return nullptr;
+  }
+  std::unique_ptr<GameApp> app(new GameApp(std::move(settings), std::move(device)));
+
+  const ScriptChoice choice = chooseScriptPath(commandLine.arguments, paths::moduleDirectory());
+  if (!choice.path) {
+    startupError(app->haveDisplay(), choice.error);
+    return nullptr;
+  }
+  app->engine_ = std::make_unique<ScriptEngine>(app->graphics(), 800, 600, app->input(), app->mouse(), "");
+  if (std::optional<ScriptError> error = app->engine_->compile(*choice.path)) {
+    reportScriptError(*error, app->haveDisplay());
+    return nullptr;
+  }
+  *exitCode = 0;
+  return app;
+}
+
+void GameApp::update() {
+  engine_->update();
+  // The end of the script closes the window without asking.
+  if (engine_->isFinished()) close();
+}
+
+void GameApp::draw() { engine_->draw(); }
+
+void GameApp::writeExitOutputs(const AutomationOptions& automation) {
+  if (automation.screenshot && !graphics().saveLastFrame(*automation.screenshot)) {
+    std::fprintf(stderr, "tavrik: cannot write the screenshot %s\n", automation.screenshot->c_str());
+  }
+  if (automation.dumpVariables) {
+    for (const Variable& v : engine_->variables()) {
+      std::printf("%s=%g\n", sjisToUtf8(v.name).c_str(), static_cast<double>(v.value));
+    }
+    std::fflush(stdout);
+  }
+}
+
+}  // namespace tavrik

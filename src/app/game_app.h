@@ -1,0 +1,53 @@
+// The game player: the frame plus the script. Start-up picks the script, compiles it and reports the
+// first problem; each frame runs the script engine and closes the window when the script has ended.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_frame.h"
+#include "app/options.h"
+#include "script/runtime/script_engine.h"
+
+namespace tavrik {
+
+inline constexpr const char* kAppTitle = "Tavrikアドベンチャーゲームシステム Ver.1.03";
+inline constexpr const char* kAppVersion = "1.03";
+
+// The script to play: argument 1, else the default script beside the executable. Paths are script
+// paths (Shift-JIS, "\"); the error is the start-up message in UTF-8.
+struct ScriptChoice {
+  std::optional<std::string> path;
+  std::string error;
+};
+ScriptChoice chooseScriptPath(const std::vector<std::string>& arguments, const std::string& moduleDirectory);
+
+// Shows the report of a compile error: a message box when there is a display, and always the same text
+// on standard error.
+void reportScriptError(const ScriptError& error, bool haveDisplay);
+
+class GameApp : public AppFrame {
+ public:
+  // The whole start-up. Nothing when it stopped; the reason has been shown and exitCode says how the
+  // process ends.
+  static std::unique_ptr<GameApp> start(const CommandLine& commandLine, int* exitCode);
+  ~GameApp() override;
+
+  ScriptEngine& engine() { return *engine_; }
+
+  // The automation output at a normal end: the screenshot and the variables.
+  void writeExitOutputs(const AutomationOptions& automation);
+
+ protected:
+  void update() override;
+  void draw() override;
+
+ private:
+  GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
+
+  std::unique_ptr<ScriptEngine> engine_;
+};
+
+}  // namespace tavrik

@@ -1,0 +1,92 @@
+#include "app/options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace tavrik {
+
+std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, std::string* error) {
+  CommandLine out;
+  auto fail = [&](std::string message) -> std::optional<CommandLine> {
+    if (error) *error = std::move(message);
+    return std::nullopt;
+  };
+  if (argc > 0) out.arguments.emplace_back(argv[0]);
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    if (arg == "--headless") {
+      out.automation.headless = true;
+    } else if (arg == "--frames") {
+      const char* v = value();
+      long long n = -1;
+      const std::string_view text = v ? v : "";
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+      if (!v || ec != std::errc{} || end != text.data() + text.size() || n < 0)
+        return fail("--frames needs a number of frames (0 or more)");
+      out.automation.frames = n;
+    } else if (arg == "--screenshot") {
+      const char* v = value();
+      if (!v) return fail("--screenshot needs a file name");
+      out.automation.screenshot = v;
+    } else if (arg == "--events") {
+      const char* v = value();
+      if (!v) return fail("--events needs a file name");
+      out.automation.events = v;
+    } else if (arg == "--dump-variables") {
+      out.automation.dumpVariables = true;
+    } else if (arg == "--check") {
+      out.automation.check = true;
+    } else if (arg == "--help") {
+      out.automation.help = true;
+    } else if (arg == "--version") {
+      out.automation.version = true;
+    } else {
+      out.arguments.emplace_back(arg);
+    }
+  }
+  return out;
+}
+
+PlayerOptions scanPlayerOptions(const std::vector<std::string>& arguments) {
+  PlayerOptions options;
+  // Two independent passes, as the display and the frame each read their own options: every argument,
+  // the script path included, is examined by both.
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& arg = arguments[i];
+    if (arg == "-f") {
+      options.fullscreen = true;
+    } else if (arg == "-w" || arg == "-h" || arg == "-ww" || arg == "-wh" || arg == "-fw" || arg == "-fh") {
+      // The display is always 800 x 600: the size options are read, their values skipped, and ignored.
+      ++i;
+    }
+  }
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "-nce" || arguments[i] == "-noconfirmexit") options.confirmExit = false;
+  }
+  return options;
+}
+
+std::string usageText() {
+  return "Usage: tavrik [SCRIPT.tvk] [-f] [-nce|-noconfirmexit] [automation options]\n"
+         "\n"
+         "Plays a Tavrik adventure game script. Without a script it plays credit/credit.tvk beside the\n"
+         "executable. The script must be the first argument.\n"
+         "\n"
+         "Player options:\n"
+         "  -f                   start in fullscreen\n"
+         "  -nce, -noconfirmexit close without asking for confirmation\n"
+         "\n"
+         "Automation options (may stand anywhere):\n"
+         "  --headless           no window and no sound; software rendering, frames back to back\n"
+         "  --frames N           end normally after N frames\n"
+         "  --screenshot FILE    at exit, write the last frame as a PNG picture\n"
+         "  --events FILE        input by frame number (move, down, up, click, keydown, keyup, key,\n"
+         "                       command, close), one event a line\n"
+         "  --dump-variables     at exit, print every variable as name=value\n"
+         "  --check              only compile the script; report the first error and exit 1\n"
+         "  --help               show this help\n"
+         "  --version            show the version\n";
+}
+
+}  // namespace tavrik

@@ -1,0 +1,136 @@
+#include "platform/graphics_device.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include "platform/text_encoding.h"
+
+namespace tavrik {
+
+struct SurfaceDeleter {
+  void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+struct GraphicsDevice::Impl {
+  bool headless = false;
+  int width = 800;
+  int height = 600;
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  // Headless target; also the copy of the last frame when one is kept.
+  SurfacePtr target;
+  SurfacePtr lastFrame;
+  bool keepLastFrame = false;
+  bool vsync = false;
+  std::string title;
+
+  ~Impl() {
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (window) SDL_DestroyWindow(window);
+  }
+};
+
+GraphicsDevice::GraphicsDevice(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+GraphicsDevice::~GraphicsDevice() = default;
+
+std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& options, std::string* error) {
+  auto impl = std::make_unique<Impl>();
+  impl->headless = options.headless;
+  impl->width = options.width;
+  impl->height = options.height;
+  if (options.headless) {
+    // An XRGB target: an ARGB one loses its alpha under blending in the software renderer.
+    impl->target.reset(SDL_CreateRGBSurfaceWithFormat(0, options.width, options.height, 32, SDL_PIXELFORMAT_RGB888));
+    if (impl->target) impl->renderer = SDL_CreateSoftwareRenderer(impl->target.get());
+    if (!impl->renderer) {
+      if (error) *error = SDL_GetError();
+      return nullptr;
+    }
+  } else {
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if (options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    impl->window = SDL_CreateWindow(options.titleUtf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                    options.width, options.height, flags);
+    if (!impl->window) {
+      if (error) *error = SDL_GetError();
+      return nullptr;
+    }
+    impl->renderer =
+        SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!impl->renderer) impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
+    if (!impl->renderer) {
+      if (error) *error = SDL_GetError();
+      return nullptr;
+    }
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(impl->renderer, &info) == 0) impl->vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    // The game keeps its 800 x 600 picture whatever the window or screen size: scaled and letterboxed.
+    SDL_RenderSetLogicalSize(impl->renderer, options.width, options.height);
+  }
+  return std::unique_ptr<GraphicsDevice>(new GraphicsDevice(std::move(impl)));
+}
+
+bool GraphicsDevice::headless() const { return impl_->headless; }
+int GraphicsDevice::width() const { return impl_->width; }
+int GraphicsDevice::height() const { return impl_->height; }
+
+int GraphicsDevice::refreshRate() const {
+  if (!impl_->window) return 0;
+  SDL_DisplayMode mode;
+  const int display = SDL_GetWindowDisplayIndex(impl_->window);
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+  return mode.refresh_rate;
+}
+
+bool GraphicsDevice::hasVsync() const { return impl_->vsync; }
+
+void GraphicsDevice::beginScene() {}
+
+void GraphicsDevice::clear(std::uint32_t argb) {
+  SDL_SetRenderDrawColor(impl_->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, (argb >> 24) & 0xFF);
+  SDL_RenderClear(impl_->renderer);
+}
+
+void GraphicsDevice::endScene() {}
+
+void GraphicsDevice::present() {
+  if (impl_->keepLastFrame && !impl_->headless) {
+    if (!impl_->lastFrame) {
+      impl_->lastFrame.reset(
+          SDL_CreateRGBSurfaceWithFormat(0, impl_->width, impl_->height, 32, SDL_PIXELFORMAT_RGB888));
+    }
+    if (impl_->lastFrame) {
+      SDL_RenderReadPixels(impl_->renderer, nullptr, SDL_PIXELFORMAT_RGB888, impl_->lastFrame->pixels,
+                           impl_->lastFrame->pitch);
+    }
+  }
+  SDL_RenderPresent(impl_->renderer);
+}
+
+void GraphicsDevice::setTitle(std::string_view sjisTitle) {
+  impl_->title.assign(sjisTitle);
+  if (impl_->window) SDL_SetWindowTitle(impl_->window, sjisToUtf8(sjisTitle).c_str());
+}
+
+const std::string& GraphicsDevice::title() const { return impl_->title; }
+
+void GraphicsDevice::setKeepLastFrame(bool keep) { impl_->keepLastFrame = keep; }
+
+bool GraphicsDevice::saveLastFrame(const std::filesystem::path& png) const {
+  SDL_Surface* frame = impl_->headless ? impl_->target.get() : impl_->lastFrame.get();
+  if (!frame) return false;
+  return IMG_SavePNG(frame, png.c_str()) == 0;
+}
+
+std::uint32_t GraphicsDevice::pixelAt(int x, int y) const {
+  SDL_Surface* frame = impl_->headless ? impl_->target.get() : impl_->lastFrame.get();
+  if (!frame || x < 0 || y < 0 || x >= frame->w || y >= frame->h) return 0;
+  const auto* row = static_cast<const std::uint8_t*>(frame->pixels) + static_cast<std::ptrdiff_t>(y) * frame->pitch;
+  return 0xFF000000u | (reinterpret_cast<const std::uint32_t*>(row)[x] & 0x00FFFFFFu);
+}
+
+SDL_Window* GraphicsDevice::window() const { return impl_->window; }
+SDL_Renderer* GraphicsDevice::renderer() const { return impl_->renderer; }
+
+}  // namespace tavrik

@@ -1,0 +1,157 @@
+#include "platform/script_path.h"
+
+#include <algorithm>
+#include <system_error>
+#include <vector>
+
+#include "platform/text_encoding.h"
+#include "script/compiler/sjis_text.h"
+
+namespace tavrik::paths {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> splitComponents(std::string_view path, bool& absolute) {
+  std::vector<std::string> parts;
+  absolute = !path.empty() && (path[0] == '\\' || path[0] == '/');
+  std::string current;
+  for (std::size_t i = 0; i < path.size();) {
+    const std::size_t n = sjis::charLength(path, i);
+    if (n == 1 && (path[i] == '\\' || path[i] == '/')) {
+      parts.push_back(std::move(current));
+      current.clear();
+    } else {
+      current.append(path, i, n);
+    }
+    i += n;
+  }
+  parts.push_back(std::move(current));
+  return parts;
+}
+
+bool entryExists(const fs::path& p) {
+  std::error_code ec;
+  return fs::exists(p, ec);
+}
+
+std::vector<std::string> sortedEntries(const fs::path& dir) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    names.push_back(it->path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool hasWildcard(std::string_view component) { return component.find_first_of("*?") != std::string_view::npos; }
+
+// One step of the walk: the entry of dir that component names, or nothing.
+std::optional<fs::path> matchComponent(const fs::path& dir, const std::string& component, bool allowWildcards) {
+  const std::optional<std::string> utf8 = sjisToUtf8Strict(component);
+  if (allowWildcards && hasWildcard(component)) {
+    // Windows reads "*.*" as every name, with or without a dot.
+    std::string pattern = utf8.value_or(component);
+    if (pattern == "*.*") pattern = "*";
+    for (const std::string& name : sortedEntries(dir)) {
+      if (wildcardMatch(pattern, name) || wildcardMatch(component, name)) return dir / name;
+    }
+    return std::nullopt;
+  }
+  if (component == "." || component == "..") return dir / component;
+  if (entryExists(dir / component)) return dir / component;
+  if (utf8 && entryExists(dir / *utf8)) return dir / *utf8;
+  for (const std::string& name : sortedEntries(dir)) {
+    if (equalsIgnoringCase(name, component) || (utf8 && equalsIgnoringCase(name, *utf8))) return dir / name;
+  }
+  return std::nullopt;
+}
+
+std::optional<fs::path> walk(std::string_view scriptPath, bool allowWildcards) {
+  if (scriptPath.empty()) return std::nullopt;
+  bool absolute = false;
+  std::vector<std::string> parts = splitComponents(scriptPath, absolute);
+  fs::path current = absolute ? fs::path("/") : fs::path(".");
+  // Trailing separators name the directory itself.
+  while (parts.size() > 1 && parts.back().empty()) parts.pop_back();
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (parts[i].empty()) continue;
+    // The search only expands wildcards in the last component, as the Windows one does.
+    const bool last = i + 1 == parts.size();
+    std::optional<fs::path> next = matchComponent(current, parts[i], allowWildcards && last);
+    if (!next) return std::nullopt;
+    current = std::move(*next);
+  }
+  if (!entryExists(current)) return std::nullopt;
+  if (!absolute) current = current.lexically_normal();
+  return current;
+}
+
+}  // namespace
+
+bool wildcardMatch(std::string_view pattern, std::string_view name) {
+  // Iterative glob with backtracking to the last "*".
+  std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || foldAscii(pattern[p]) == foldAscii(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+std::optional<fs::path> resolve(std::string_view scriptPath) {
+  std::optional<fs::path> found = walk(scriptPath, false);
+  std::error_code ec;
+  if (found && fs::is_directory(*found, ec)) return std::nullopt;
+  return found;
+}
+
+bool exists(std::string_view scriptPath) { return walk(scriptPath, true).has_value(); }
+
+std::optional<std::string> fromNative(std::string_view native) {
+  std::optional<std::string> sjisPath = utf8ToSjisStrict(native);
+  if (!sjisPath) return std::nullopt;
+  return sjis::replaceAll(*sjisPath, "/", "\\");
+}
+
+std::string toDisplay(std::string_view scriptPath) { return sjisToUtf8(sjis::replaceAll(scriptPath, "\\", "/")); }
+
+fs::path moduleDirectoryNative() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return fs::current_path(ec);
+  exe = fs::weakly_canonical(exe, ec);
+  return exe.parent_path();
+}
+
+std::string moduleDirectory() {
+  const std::string native = moduleDirectoryNative().string();
+  std::string dir = fromNative(native).value_or(native);
+  if (dir.empty() || dir.back() != '\\') dir += '\\';
+  return dir;
+}
+
+}  // namespace tavrik::paths

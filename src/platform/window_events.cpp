@@ -1,0 +1,132 @@
+#include "platform/window_events.h"
+
+#include <SDL.h>
+
+#include <string>
+
+namespace tavrik {
+
+namespace {
+
+Key translateKey(SDL_Keycode code) {
+  switch (code) {
+    case SDLK_RETURN: case SDLK_KP_ENTER: return Key::Return;
+    case SDLK_SPACE: return Key::Space;
+    case SDLK_z: return Key::Z;
+    case SDLK_x: return Key::X;
+    case SDLK_c: return Key::C;
+    case SDLK_v: return Key::V;
+    case SDLK_UP: return Key::Up;
+    case SDLK_DOWN: return Key::Down;
+    case SDLK_LEFT: return Key::Left;
+    case SDLK_RIGHT: return Key::Right;
+    case SDLK_e: return Key::E;
+    case SDLK_d: return Key::D;
+    case SDLK_s: return Key::S;
+    case SDLK_f: return Key::F;
+    case SDLK_ESCAPE: return Key::Escape;
+    case SDLK_F1: return Key::F1;
+    case SDLK_F10: return Key::F10;
+    case SDLK_LALT: return Key::LeftAlt;
+    case SDLK_RALT: return Key::RightAlt;
+    case SDLK_LSHIFT: return Key::LeftShift;
+    case SDLK_RSHIFT: return Key::RightShift;
+    default: return Key::Unknown;
+  }
+}
+
+std::optional<MouseButton> translateButton(Uint8 button) {
+  switch (button) {
+    case SDL_BUTTON_LEFT: return MouseButton::Left;
+    case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
+    case SDL_BUTTON_RIGHT: return MouseButton::Right;
+    default: return std::nullopt;
+  }
+}
+
+std::optional<WindowEvent> translate(const SDL_Event& e) {
+  WindowEvent out;
+  using T = WindowEvent::Type;
+  switch (e.type) {
+    case SDL_QUIT:
+      out.type = T::Close;
+      return out;
+    case SDL_MOUSEMOTION:
+      out.type = T::MouseMove;
+      out.x = e.motion.x;
+      out.y = e.motion.y;
+      return out;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      const std::optional<MouseButton> button = translateButton(e.button.button);
+      if (!button) return std::nullopt;
+      out.type = e.type == SDL_MOUSEBUTTONDOWN ? T::ButtonDown : T::ButtonUp;
+      out.button = *button;
+      out.x = e.button.x;
+      out.y = e.button.y;
+      return out;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      out.type = e.type == SDL_KEYDOWN ? T::KeyDown : T::KeyUp;
+      out.key = translateKey(e.key.keysym.sym);
+      out.alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+      out.shift = (e.key.keysym.mod & KMOD_SHIFT) != 0;
+      out.repeat = e.key.repeat != 0;
+      return out;
+    case SDL_WINDOWEVENT:
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED: out.type = T::FocusGained; return out;
+        case SDL_WINDOWEVENT_FOCUS_LOST: out.type = T::FocusLost; return out;
+        case SDL_WINDOWEVENT_EXPOSED: out.type = T::Exposed; return out;
+        case SDL_WINDOWEVENT_CLOSE: out.type = T::Close; return out;
+        default: return std::nullopt;
+      }
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::string* error) {
+  // The mouse is not captured while a button is held: a release outside the window is not seen.
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+  const Uint32 systems = headless ? SDL_INIT_EVENTS : (SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+  if (SDL_Init(systems) != 0) {
+    if (error) *error = SDL_GetError();
+    return nullptr;
+  }
+  return std::unique_ptr<PlatformSession>(new PlatformSession());
+}
+
+PlatformSession::~PlatformSession() { SDL_Quit(); }
+
+std::optional<WindowEvent> nextWindowEvent(int timeoutMs) {
+  SDL_Event e;
+  for (;;) {
+    int got = 0;
+    if (timeoutMs == 0)
+      got = SDL_PollEvent(&e);
+    else if (timeoutMs < 0)
+      got = SDL_WaitEvent(&e);
+    else
+      got = SDL_WaitEventTimeout(&e, timeoutMs);
+    if (!got) return std::nullopt;
+    if (std::optional<WindowEvent> out = translate(e)) return out;
+    // Skipped events do not restart a wait: the caller's deadline still holds.
+    timeoutMs = 0;
+  }
+}
+
+std::optional<Key> keyFromName(std::string_view name) {
+  const SDL_Keycode code = SDL_GetKeyFromName(std::string(name).c_str());
+  if (code == SDLK_UNKNOWN) return std::nullopt;
+  return translateKey(code);
+}
+
+std::int64_t performanceCounter() { return static_cast<std::int64_t>(SDL_GetPerformanceCounter()); }
+std::int64_t performanceFrequency() { return static_cast<std::int64_t>(SDL_GetPerformanceFrequency()); }
+
+}  // namespace tavrik

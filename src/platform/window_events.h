@@ -1,0 +1,67 @@
+// Window-system events translated into the player's own terms, so the application never sees SDL.
+// Events read from an events file use the same type and go through the same handling.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavrik {
+
+enum class Key {
+  Unknown, Return, Space, Z, X, C, V, Up, Down, Left, Right, E, D, S, F, Escape, F1, F10, LeftAlt, RightAlt, LeftShift, RightShift,
+};
+
+enum class MouseButton { Left, Middle, Right };
+
+struct WindowEvent {
+  enum class Type {
+    Close,        // the window's close button
+    MouseMove,    // x, y in game pixels
+    ButtonDown,   // button
+    ButtonUp,     // button
+    KeyDown,      // key, alt, shift
+    KeyUp,        // key
+    FocusGained,
+    FocusLost,
+    Exposed,      // the window needs drawing
+    Command,      // a menu command id
+  };
+  Type type = Type::Close;
+  int x = 0;
+  int y = 0;
+  MouseButton button = MouseButton::Left;
+  Key key = Key::Unknown;
+  bool alt = false;
+  bool shift = false;
+  bool repeat = false;
+  int command = 0;
+};
+
+// Starts SDL's video and event subsystems for a window, or nothing of the display for headless runs.
+class PlatformSession {
+ public:
+  static std::unique_ptr<PlatformSession> start(bool headless, std::string* error);
+  ~PlatformSession();
+  PlatformSession(const PlatformSession&) = delete;
+  PlatformSession& operator=(const PlatformSession&) = delete;
+
+ private:
+  PlatformSession() = default;
+};
+
+// The next window event, waiting at most timeoutMs (0: do not wait, negative: wait without limit).
+// Events the player has no use for are skipped.
+std::optional<WindowEvent> nextWindowEvent(int timeoutMs);
+
+// A key by its SDL name (Return, Space, Z, Escape, F1, Up ...); Unknown for keys the player ignores,
+// nothing for a name SDL does not know.
+std::optional<Key> keyFromName(std::string_view name);
+
+// The high-resolution counter and its ticks per second.
+std::int64_t performanceCounter();
+std::int64_t performanceFrequency();
+
+}  // namespace tavrik

@@ -1,0 +1,66 @@
+#include "script/compiler/lexer.h"
+
+#include "script/compiler/sjis_text.h"
+
+namespace tavrik {
+
+namespace {
+
+// The two-byte characters a directive line narrows to one byte; 0 means the character is removed.
+// Equivalent to replacing the pairs (blanks, then the signs) and then narrowing the digit and
+// letter ranges in turn, done in one pass because a long game runs every line through it.
+int narrowed(unsigned code) {
+  switch (code) {
+    case 0x8140: return 0;    // full-width space
+    case 0x8194: return '#';  // ＃
+    case 0x8146: return ':';  // ：
+    case 0x8143: return ',';  // ，
+    case 0x8181: return '=';  // ＝
+    case 0x817B: return '+';  // ＋
+    case 0x817C: return '-';  // －
+    case 0x8196: return '*';  // ＊
+    case 0x815E: return '/';  // ／
+    case 0x8193: return '%';  // ％
+    case 0x8184: return '>';  // ＞
+    case 0x8183: return '<';  // ＜
+    case 0x8149: return '!';  // ！
+    default: break;
+  }
+  if (code >= 0x824F && code <= 0x8258) return '0' + static_cast<int>(code - 0x824F);
+  if (code >= 0x8281 && code <= 0x829A) return 'a' + static_cast<int>(code - 0x8281);
+  if (code >= 0x8260 && code <= 0x8279) return 'A' + static_cast<int>(code - 0x8260);
+  return -1;
+}
+
+}  // namespace
+
+std::string normalizeLine(std::string_view line) {
+  std::string out;
+  out.reserve(line.size());
+  for (std::size_t i = 0; i < line.size();) {
+    const unsigned char b = static_cast<unsigned char>(line[i]);
+    if (sjis::isLeadByte(b) && i + 1 < line.size()) {
+      const unsigned code = b * 256u + static_cast<unsigned char>(line[i + 1]);
+      if (code >= 0x8140 && code <= 0x829A) {
+        const int n = narrowed(code);
+        if (n > 0) out += static_cast<char>(n);
+        if (n >= 0) {
+          i += 2;
+          continue;
+        }
+      }
+      out.append(line, i, 2);
+      i += 2;
+      continue;
+    }
+    if (b != '\t' && b != ' ') out += static_cast<char>(b);
+    ++i;
+  }
+  return out;
+}
+
+DirectiveFields splitDirective(std::string_view line) {
+  return {sjis::field(line, ":", 0), sjis::field(line, ":", 1), sjis::field(line, ":", 2)};
+}
+
+}  // namespace tavrik

@@ -1,0 +1,67 @@
+// Shift-JIS aware operations on byte strings.
+//
+// Script text stays in Shift-JIS bytes from the file to the commands. A byte in 0x81..0x9F or 0xE0..0xFC
+// starts a two-byte character; every operation here walks strings one character at a time so a match
+// never starts on a trail byte (the trail byte of "表" is 0x5C, the same byte as "\"). A lead byte that is
+// the last byte of a string counts as a one-byte character.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace tavrik::sjis {
+
+constexpr bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Length in bytes of the character starting at pos (1 or 2).
+inline std::size_t charLength(std::string_view s, std::size_t pos) {
+  return (isLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size()) ? 2 : 1;
+}
+
+// Smallest character-aligned position of sub in s, or -1.
+long findText(std::string_view s, std::string_view sub);
+// Largest character-aligned position of sub in s, or -1.
+long findLastText(std::string_view s, std::string_view sub);
+
+inline bool startsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+// s ends with p and p starts on a character boundary.
+bool endsWith(std::string_view s, std::string_view p);
+
+std::string replaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+struct ReplacePair {
+  std::string_view from;
+  std::string_view to;
+};
+// At each position the pairs are tried in order; the first whose `from` matches is replaced.
+template <std::size_t N>
+std::string replacePairs(std::string_view s, const ReplacePair (&table)[N]);
+std::string replacePairs(std::string_view s, const ReplacePair* table, std::size_t count);
+
+// Every two-byte character whose code (lead * 256 + trail) is in lo..hi becomes base + (code - lo).
+std::string narrowRange(std::string_view s, std::uint16_t lo, std::uint16_t hi, char base);
+
+// Field k of s split by sep (empty when there are fewer than k separators).
+std::string_view field(std::string_view s, std::string_view sep, int k);
+// 1 + the number of separators.
+int fieldCount(std::string_view s, std::string_view sep);
+
+// Up to and including the last "\", or empty.
+std::string_view directoryOf(std::string_view path);
+// After the last "\", or the whole path.
+std::string_view fileNameOf(std::string_view path);
+
+// Numbers read like stream extraction in the classic locale: leading blanks, an optional sign, then
+// as much of a number as is there; 0 when nothing can be read. Out-of-range values saturate.
+std::int32_t parseInt(std::string_view s);
+float parseFloat(std::string_view s);
+
+template <std::size_t N>
+std::string replacePairs(std::string_view s, const ReplacePair (&table)[N]) {
+  return replacePairs(s, table, N);
+}
+
+}  // namespace tavrik::sjis

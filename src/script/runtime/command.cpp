@@ -1,0 +1,59 @@
+#include "script/runtime/command.h"
+
+#include "platform/graphics_device.h"
+#include "platform/input_devices.h"
+#include "platform/mouse_state.h"
+#include "scene/scene.h"
+#include "script/runtime/script_engine.h"
+
+namespace tavrik {
+
+bool JumpCommand::execute() {
+  if (!left_) {
+    engine_.jumpBy(offset_);
+    return true;
+  }
+  const float l = left_->value;
+  const float r = right_ ? right_->value : constant_;
+  bool result = false;
+  switch (static_cast<Comparison>(comparison_)) {
+    case Comparison::Equal: result = l == r; break;
+    case Comparison::NotEqual: result = l != r; break;
+    case Comparison::GreaterEqual: result = l >= r; break;
+    case Comparison::LessEqual: result = l <= r; break;
+    case Comparison::Greater: result = l > r; break;
+    case Comparison::Less: result = l < r; break;
+  }
+  if (result == jumpWhen_) engine_.jumpBy(offset_);
+  return true;
+}
+
+bool WaitTimeCommand::execute() {
+  if (remaining_ != 0) {
+    // A negative count moves away from zero and never ends in practice, as scripts have always seen.
+    // Wrapping past the smallest value is left to unsigned arithmetic to stay well defined.
+    remaining_ = static_cast<int>(static_cast<unsigned>(remaining_) - 1u);
+    return false;
+  }
+  remaining_ = reload_;
+  return true;
+}
+
+bool WaitInputCommand::execute() {
+  const bool pressed = engine_.mouse().left || engine_.input().pad(0).buttons[0];
+  if (!pressedBefore_ && pressed) {
+    pressedBefore_ = true;
+    return true;
+  }
+  pressedBefore_ = pressed;
+  return false;
+}
+
+bool WaitActionCommand::execute() { return engine_.allActionsFinished(); }
+
+bool SetTitleCommand::execute() {
+  engine_.device().setTitle(title_);
+  return true;
+}
+
+}  // namespace tavrik

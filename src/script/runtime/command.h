@@ -1,0 +1,92 @@
+// The compiled program: commands executed one after another, once per frame, until one of them answers
+// that it is not finished yet.
+#pragma once
+
+#include <string>
+
+namespace tavrik {
+
+class ScriptEngine;
+struct Variable;
+
+class Command {
+ public:
+  explicit Command(ScriptEngine& engine) : engine_(engine) {}
+  virtual ~Command() = default;
+  Command(const Command&) = delete;
+  Command& operator=(const Command&) = delete;
+
+  // One step; true when the command is finished and the next one may run in the same frame. A command
+  // that finishes leaves its state ready for a fresh start, because loops and macros reach the same
+  // object again.
+  virtual bool execute() { return true; }
+
+ protected:
+  ScriptEngine& engine_;
+};
+
+// Comparison operator codes of conditions.
+enum class Comparison { Equal = 0, NotEqual = 1, GreaterEqual = 2, LessEqual = 3, Greater = 4, Less = 5 };
+
+// Adds its offset to the program counter, always or when a comparison comes out as jumpWhen. Offsets
+// are relative, so a command shared by several copies of a macro body jumps correctly in each.
+class JumpCommand : public Command {
+ public:
+  explicit JumpCommand(ScriptEngine& engine) : Command(engine) {}
+  JumpCommand(ScriptEngine& engine, const Variable* left, const Variable* right, float constant, int comparison,
+              bool jumpWhen)
+      : Command(engine), left_(left), right_(right), constant_(constant), comparison_(comparison), jumpWhen_(jumpWhen) {}
+
+  bool execute() override;
+  // The command at index `from` continues at index `to`.
+  void setJumpTarget(int from, int to) { offset_ = to - from - 1; }
+  int offset() const { return offset_; }
+
+ private:
+  const Variable* left_ = nullptr;
+  const Variable* right_ = nullptr;
+  float constant_ = 0.0f;
+  int comparison_ = 0;
+  bool jumpWhen_ = true;
+  int offset_ = 0;
+};
+
+// Lets n frames pass, then finishes; reloads for the next pass of a loop.
+class WaitTimeCommand : public Command {
+ public:
+  WaitTimeCommand(ScriptEngine& engine, int frames) : Command(engine), remaining_(frames), reload_(frames) {}
+  bool execute() override;
+
+ private:
+  int remaining_;
+  int reload_;
+};
+
+// Finishes on a new press of the left mouse button or the decide button: a button already held when
+// the wait is reached must be released first.
+class WaitInputCommand : public Command {
+ public:
+  explicit WaitInputCommand(ScriptEngine& engine) : Command(engine) {}
+  bool execute() override;
+
+ private:
+  bool pressedBefore_ = true;
+};
+
+// Finishes when the actions of every layer and channel have ended.
+class WaitActionCommand : public Command {
+ public:
+  explicit WaitActionCommand(ScriptEngine& engine) : Command(engine) {}
+  bool execute() override;
+};
+
+class SetTitleCommand : public Command {
+ public:
+  SetTitleCommand(ScriptEngine& engine, std::string title) : Command(engine), title_(std::move(title)) {}
+  bool execute() override;
+
+ private:
+  std::string title_;
+};
+
+}  // namespace tavrik

@@ -1,0 +1,93 @@
+// The running script: the compiled command list, the program counter, the declaration tables and the
+// scene, driven once per frame by the application.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/runtime/command.h"
+#include "script/runtime/script_error.h"
+
+namespace tavrik {
+
+class GraphicsDevice;
+class InputDevices;
+struct MouseState;
+class Scene;
+
+struct Variable {
+  std::string name;  // Shift-JIS
+  float value = 0.0f;
+};
+
+class ScriptEngine {
+ public:
+  // A loop without a wait would otherwise run forever inside one frame. The command phase of a frame
+  // ends after the whole list plus this many further commands: code without backward jumps never
+  // reaches the bound, and a loop that waits ends its frame at the wait long before it.
+  static constexpr std::int64_t kExtraCommandsPerFrame = 100000;
+
+  ScriptEngine(GraphicsDevice& device, int screenWidth, int screenHeight, InputDevices& input,
+               const MouseState& mouse, std::string fontFace);
+  ~ScriptEngine();
+  ScriptEngine(const ScriptEngine&) = delete;
+  ScriptEngine& operator=(const ScriptEngine&) = delete;
+
+  // Compiles a script file (a Shift-JIS script path) into this engine. The first error stops the
+  // compile and is returned; the program is then incomplete and must not be played.
+  std::optional<ScriptError> compile(const std::string& scriptPath);
+
+  // One frame: poll input, run the commands due, advance the scene and the channels.
+  void update();
+  // The program counter has passed the last command.
+  bool isFinished() const;
+  void draw();
+  void setFontFace(const std::string& face);
+  const std::string& fontFace() const { return fontFace_; }
+
+  // The program, for the compiler: commands are owned here and may stand at several indices.
+  template <class C, class... Args>
+  C& makeCommand(Args&&... args) {
+    auto command = std::make_unique<C>(*this, std::forward<Args>(args)...);
+    C& ref = *command;
+    ownedCommands_.push_back(std::move(command));
+    return ref;
+  }
+  std::vector<Command*>& commands() { return commands_; }
+  const std::vector<Command*>& commands() const { return commands_; }
+
+  std::int32_t programCounter() const { return programCounter_; }
+  void setProgramCounter(std::int32_t pc) { programCounter_ = pc; }
+  void jumpBy(std::int32_t offset) { programCounter_ += offset; }
+
+  // Variables in declaration order; the first is the choice result. Addresses are stable.
+  const std::deque<Variable>& variables() const { return variables_; }
+  Variable* findVariable(std::string_view name);
+  Variable& addVariable(std::string_view name);
+
+  bool allActionsFinished() const;
+
+  GraphicsDevice& device() { return device_; }
+  InputDevices& input() { return input_; }
+  const MouseState& mouse() const { return mouse_; }
+  Scene& scene() { return *scene_; }
+
+ private:
+  GraphicsDevice& device_;
+  std::unique_ptr<Scene> scene_;
+  InputDevices& input_;
+  const MouseState& mouse_;
+  std::vector<std::unique_ptr<Command>> ownedCommands_;
+  std::vector<Command*> commands_;
+  std::int32_t programCounter_ = 0;
+  std::deque<Variable> variables_;
+  std::string fontFace_;
+  bool fontFaceSet_ = false;
+};
+
+}  // namespace tavrik

@@ -1,0 +1,19 @@
+#include "script/runtime/script_error.h"
+
+#include "script/compiler/keywords.h"
+
+namespace tavrik {
+
+std::string ScriptError::reportText(std::string_view shownPath) const {
+  std::string text(shownPath);
+  text += kw::kReportOf;
+  text += std::to_string(index);
+  text += kw::kReportLine;
+  text += '\n';
+  if (index >= 0 && static_cast<std::size_t>(index) < lines.size()) text += lines[static_cast<std::size_t>(index)];
+  text += '\n';
+  text += message;
+  return text;
+}
+
+}  // namespace tavrik

@@ -1,0 +1,22 @@
+// A compile error: the first one found ends the compile, and the player reports it and stops.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrik {
+
+struct ScriptError {
+  std::string path;                // the file being compiled, as handed to the compile (Shift-JIS)
+  std::vector<std::string> lines;  // that file's lines as read
+  int index = 0;                   // zero-based index of the offending line
+  std::string message;             // Shift-JIS
+
+  // The three lines of the report in Shift-JIS: path + "の" + index + "行目：", the line as written,
+  // the message. shownPath stands in for the path where it is shown in another form.
+  std::string reportText() const { return reportText(path); }
+  std::string reportText(std::string_view shownPath) const;
+};
+
+}  // namespace tavrik
