@@ -11,10 +11,14 @@ class FrameClock {
 
   explicit FrameClock(std::int64_t frequency) : frequency_(frequency) {}
 
-  // True when a frame may run at counter value now; the next frame is then timed from now. The clock
-  // starts at 0, so the first call runs a frame.
+  // True when a frame may run at counter value now; the next frame is then timed from now. The first
+  // call always runs a frame.
   bool frameDue(std::int64_t now) {
-    if (frequency_ <= 0) return true;
+    if (frequency_ <= 0 || !started_) {
+      started_ = true;
+      last_ = now;
+      return true;
+    }
     const double elapsed = static_cast<double>(now - last_);
     if (elapsed / static_cast<double>(frequency_) * kFramesPerSecond < 1.0) return false;
     last_ = now;
@@ -23,7 +27,7 @@ class FrameClock {
 
   // Whole milliseconds until the next frame is due (0 when it is due now), for sleeping in between.
   int millisecondsUntilDue(std::int64_t now) const {
-    if (frequency_ <= 0) return 0;
+    if (frequency_ <= 0 || !started_) return 0;
     const double frame = static_cast<double>(frequency_) / kFramesPerSecond;
     const double left = frame - static_cast<double>(now - last_);
     if (left <= 0) return 0;
@@ -33,6 +37,7 @@ class FrameClock {
  private:
   std::int64_t frequency_;
   std::int64_t last_ = 0;
+  bool started_ = false;
 };
 
 }  // namespace tavrik

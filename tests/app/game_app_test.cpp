@@ -1,0 +1,68 @@
+#include "app/game_app.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/script_path.h"
+#include "support/test_support.h"
+
+namespace tavrik {
+namespace {
+
+using test::sjis;
+
+TEST(GameApp, ChoosesArgumentOneThenTheModuleDirectoryThenTheDefault) {
+  test::TempDir dir;
+  dir.write("module/credit/credit.tvk", "");
+  dir.write("module/games/a.tvk", "");
+  dir.write("here.tvk", "");
+  const std::string module = test::scriptPath(dir.path() / "module") + "\\";
+
+  EXPECT_EQ(chooseScriptPath({"tavrik"}, module).path, module + "credit\\credit.tvk");
+  const std::string here = (dir.path() / "here.tvk").string();
+  EXPECT_EQ(chooseScriptPath({"tavrik", here}, module).path, test::scriptPath(here));
+  EXPECT_EQ(chooseScriptPath({"tavrik", "games/a.tvk"}, module).path, module + "games\\a.tvk");
+
+  const ScriptChoice missing = chooseScriptPath({"tavrik", "games/b.tvk"}, module);
+  EXPECT_FALSE(missing.path.has_value());
+  EXPECT_EQ(missing.error, (dir.path() / "module/games/b.tvk").string() + "というスクリプトファイルは見つかりません。");
+
+  const std::string emptyModule = test::scriptPath(dir.path() / "games") + "\\";
+  const ScriptChoice noDefault = chooseScriptPath({"tavrik"}, emptyModule);
+  EXPECT_FALSE(noDefault.path.has_value());
+  EXPECT_EQ(noDefault.error, "スクリプトファイルを指定してください。");
+}
+
+// Runs the player in this process, headless, and tells how many frames it ran.
+std::int64_t framesPlayed(const std::string& utf8Script, const std::string& events, long long frameLimit = 1000) {
+  test::TempDir dir;
+  const auto script = dir.write("s.tvk", test::sjisScript(utf8Script));
+  const auto eventsFile = dir.write("events.txt", events);
+  CommandLine cl;
+  cl.arguments = {"tavrik", script.string(), "-nce"};
+  cl.automation.headless = true;
+  cl.automation.frames = frameLimit;
+  cl.automation.events = eventsFile;
+  int exitCode = -1;
+  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
+  EXPECT_EQ(exitCode, 0);
+  if (!app) return -1;
+  app->run();
+  return app->framesRun();
+}
+
+TEST(GameApp, EventsOfAFrameArriveBeforeItsUpdate) {
+  // The press lands at frame 4, and the wait sees it in that same frame: five frames in all.
+  EXPECT_EQ(framesPlayed("＃入力待機", "3 click 10 10\n"), 5);
+  EXPECT_EQ(framesPlayed("＃入力待機", "0 down left\n"), 1000) << "a button held from the start is no new press";
+  EXPECT_EQ(framesPlayed("＃入力待機", "0 down left\n7 up left\n9 key Return\n"), 10);
+  EXPECT_EQ(framesPlayed("＃入力待機", "6 close\n"), 6) << "the close takes effect before frame 6 runs";
+}
+
+TEST(GameApp, TheScriptsEndClosesTheWindowAfterThatFrame) {
+  EXPECT_EQ(framesPlayed("＃時間待機：９", ""), 10);
+  EXPECT_EQ(framesPlayed("", ""), 1);
+  EXPECT_EQ(framesPlayed("＃入力待機", "", 25), 25);
+}
+
+}  // namespace
+}  // namespace tavrik

@@ -1,0 +1,156 @@
+// The player as users and script authors run it: a separate process, a copy of the executable with
+// its own files beside it, no display needed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+
+#include "support/process.h"
+#include "support/test_support.h"
+
+namespace tavrik {
+namespace {
+
+using test::PlayerCopy;
+using test::ProcessResult;
+using test::sjisScript;
+
+
+TEST(Player, PlaysAScriptHeadlessForAGivenNumberOfFrames) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const auto script = dir.write("story.tvk", sjisScript("＃タイトル：Story\n＃入力待機\n"));
+  const ProcessResult r = player.run({script.string(), "--headless", "--frames", "30", "--dump-variables"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "選択結果=0\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(Player, WithoutAnArgumentPlaysTheDefaultScriptBesideTheExecutable) {
+  PlayerCopy player;
+  const ProcessResult r = player.run({"--headless"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+
+  std::filesystem::remove_all(player.binDir() / "credit");
+  const ProcessResult missing = player.run({"--headless"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "起動エラー\nスクリプトファイルを指定してください。\n");
+}
+
+TEST(Player, ScriptPathIsArgumentOneThenRelativeToTheExecutable) {
+  PlayerCopy player;
+  player.binDir();
+  std::filesystem::create_directories(player.binDir() / "games");
+  std::ofstream(player.binDir() / "games" / "Start.tvk", std::ios::binary) << sjisScript("＃時間待機：１\n");
+
+  // Found beside the executable although the current directory is elsewhere, in any letter case.
+  EXPECT_EQ(player.run({"games/start.TVK", "--headless"}).exitCode, 0);
+  EXPECT_EQ(player.run({"games\\Start.tvk", "--headless"}).exitCode, 0);
+  // A directory or a wildcard that matches passes the existence test.
+  EXPECT_EQ(player.run({"bin/games", "--headless"}).exitCode, 0);
+  EXPECT_EQ(player.run({"bin/games/S*.tvk", "--headless"}).exitCode, 0);
+
+  const ProcessResult missing = player.run({"nothere.tvk", "--headless"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "起動エラー\n" + (player.binDir() / "nothere.tvk").string() +
+                             "というスクリプトファイルは見つかりません。\n");
+
+  // The script must come first: "-f" in its place is taken as the script path.
+  const ProcessResult flagFirst = player.run({"-f", "games/Start.tvk", "--headless"});
+  EXPECT_EQ(flagFirst.exitCode, 1);
+  EXPECT_NE(flagFirst.err.find("/bin/-fというスクリプトファイルは見つかりません。"), std::string::npos) << flagFirst.err;
+}
+
+TEST(Player, AScriptErrorIsReportedWithFileLineAndMessageAndExitsOne) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const auto script = dir.write("bad.tvk", sjisScript("＃＃ comment\n＃タイトル：ok\nこんにちは\n"));
+  const ProcessResult r = player.run({script.string(), "--headless", "--frames", "5"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "スクリプトエラー\n" + script.string() + "の2行目：\nこんにちは\n行頭に＃が必要です。\n");
+}
+
+TEST(Player, CheckCompilesWithoutAnyDisplay) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const auto good = dir.write("good.tvk", sjisScript("＃入力待機\n"));
+  const auto bad = dir.write("bad.tvk", sjisScript("＃動作待機：誰\n"));
+  const std::vector<std::string> noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="};
+  const ProcessResult ok = player.run({good.string(), "--check"}, noDisplay);
+  EXPECT_EQ(ok.exitCode, 0) << ok.err;
+  EXPECT_EQ(ok.out + ok.err, "");
+  const ProcessResult failed = player.run({"--check", bad.string()}, noDisplay);
+  EXPECT_EQ(failed.exitCode, 1);
+  EXPECT_NE(failed.err.find("の0行目：\n＃動作待機：誰\nレイヤーまたはチャネル「誰」は未宣言です。"), std::string::npos)
+      << failed.err;
+}
+
+TEST(Player, ScreenshotIsAnEightHundredBySixHundredPng) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const auto script = dir.write("s.tvk", sjisScript("＃入力待機\n"));
+  const auto png = dir.path() / "shot.png";
+  const ProcessResult r = player.run({script.string(), "--headless", "--frames", "3", "--screenshot", png.string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::ifstream in(png, std::ios::binary);
+  std::string header(24, '\0');
+  in.read(header.data(), 24);
+  ASSERT_EQ(header.substr(0, 8), "\x89PNG\r\n\x1A\n");
+  auto be32 = [&](int at) {
+    return (static_cast<unsigned char>(header[at]) << 24) | (static_cast<unsigned char>(header[at + 1]) << 16) |
+           (static_cast<unsigned char>(header[at + 2]) << 8) | static_cast<unsigned char>(header[at + 3]);
+  };
+  EXPECT_EQ(be32(16), 800);
+  EXPECT_EQ(be32(20), 600);
+}
+
+TEST(Player, ClosingAsksFirstUnlessToldNotTo) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const auto script = dir.write("s.tvk", sjisScript("＃入力待機\n"));
+  const auto events = dir.write("close.txt", "2 close\n");
+  const ProcessResult asked = player.run({script.string(), "--headless", "--events", events.string()});
+  EXPECT_EQ(asked.exitCode, 0);
+  EXPECT_EQ(asked.err, "終了確認\n終了してもよろしいですか？\n");
+
+  const auto escape = dir.write("esc.txt", "2 key Escape\n");
+  const ProcessResult silent = player.run({script.string(), "-nce", "--headless", "--events", escape.string()});
+  EXPECT_EQ(silent.exitCode, 0);
+  EXPECT_EQ(silent.err, "");
+
+  const auto broken = dir.write("broken.txt", "2 explode\n");
+  const ProcessResult bad = player.run({script.string(), "--headless", "--events", broken.string()});
+  EXPECT_NE(bad.exitCode, 0);
+  EXPECT_NE(bad.err.find("line 1"), std::string::npos);
+}
+
+TEST(Player, HelpAndVersion) {
+  PlayerCopy player;
+  const ProcessResult help = player.run({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--headless"), std::string::npos);
+  const ProcessResult version = player.run({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "tavrik 1.03\n");
+  EXPECT_EQ(player.run({"--frames", "x"}).exitCode, 2);
+}
+
+// A real window on a virtual display, when the machine has one to offer.
+TEST(Player, PlaysInAWindowAtNoMoreThanSixtyFramesASecond) {
+  if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+  PlayerCopy player;
+  test::TempDir dir;
+  const auto script = dir.write("w.tvk", sjisScript("＃タイトル：窓\n＃入力待機\n"));
+  const auto started = std::chrono::steady_clock::now();
+  const ProcessResult r = test::runProcess(
+      "/usr/bin/xvfb-run",
+      {"-a", "-s", "-screen 0 1024x768x24", player.executable().string(), script.string(), "--frames", "30"},
+      player.root(), {"HOME=" + player.root().string(), "SDL_AUDIODRIVER=dummy"});
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  // Thirty frames at sixty a second take half a second at the least, whatever the display reports.
+  EXPECT_GE(seconds, 0.45);
+}
+
+}  // namespace
+}  // namespace tavrik

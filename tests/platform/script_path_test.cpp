@@ -1,0 +1,81 @@
+#include "platform/script_path.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace tavrik {
+namespace {
+
+using test::sjis;
+
+class ScriptPathTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A game as it arrives from Windows, unpacked with UTF-8 names and some letters in another case.
+    dir.write("Game/Scenes/Start.TVK", "x");
+    dir.write("Game/ゲーム/表.tvk", "y");
+    dir.write("Game/pic1.png", "");
+    dir.write("Game/pic2.png", "");
+    dir.write(std::string("Game/") + sjis("生.txt"), "raw");  // a name kept in Shift-JIS bytes
+    root = test::scriptPath(dir.path()) + "\\";
+  }
+  test::TempDir dir;
+  std::string root;
+};
+
+TEST_F(ScriptPathTest, ComponentsMatchAsWrittenAsUtf8OrIgnoringCase) {
+  EXPECT_EQ(paths::resolve(root + "Game\\Scenes\\Start.TVK"), dir.path() / "Game/Scenes/Start.TVK");
+  EXPECT_EQ(paths::resolve(root + "game\\SCENES\\start.tvk"), dir.path() / "Game/Scenes/Start.TVK");
+  EXPECT_EQ(paths::resolve(root + sjis("Game\\ゲーム\\表.tvk")), dir.path() / "Game/ゲーム/表.tvk");
+  EXPECT_EQ(paths::resolve(root + sjis("Game\\生.txt")), dir.path() / (std::string("Game/") + sjis("生.txt")));
+  EXPECT_EQ(paths::resolve(root + "Game/Scenes/Start.tvk"), dir.path() / "Game/Scenes/Start.TVK");
+  EXPECT_EQ(paths::resolve(root + "Game\\Scenes\\..\\pic1.png"), dir.path() / "Game/Scenes/../pic1.png");
+  EXPECT_FALSE(paths::resolve(root + "Game\\Scenes\\Missing.tvk").has_value());
+  EXPECT_FALSE(paths::resolve("").has_value());
+  EXPECT_FALSE(paths::resolve(root + "Game").has_value()) << "a directory is not a file to open";
+}
+
+TEST_F(ScriptPathTest, ExistenceIsTheWindowsSearch) {
+  EXPECT_TRUE(paths::exists(root + "Game"));
+  EXPECT_TRUE(paths::exists(root + "GAME\\scenes\\"));
+  EXPECT_TRUE(paths::exists(root + "Game\\pic?.png"));
+  EXPECT_TRUE(paths::exists(root + "Game\\*.PNG"));
+  EXPECT_TRUE(paths::exists(root + "Game\\Scenes\\*.*"));
+  EXPECT_TRUE(paths::exists(root + sjis("Game\\ゲーム\\*")));
+  EXPECT_FALSE(paths::exists(root + "Game\\pic?.jpg"));
+  EXPECT_FALSE(paths::exists(root + "Game\\p*c\\x"));
+  EXPECT_FALSE(paths::exists(root + "Game\\nothing"));
+  // Wildcards are not expanded when a file is opened.
+  EXPECT_FALSE(paths::resolve(root + "Game\\pic?.png").has_value());
+}
+
+TEST_F(ScriptPathTest, ATrailByteOfFiveCIsNoSeparator) {
+  // ソ is 0x83 0x5C: split at its second byte the walk would look for a folder named 0x83.
+  dir.write("ソ/a.txt", "");
+  EXPECT_TRUE(paths::exists(root + sjis("ソ\\a.txt")));
+  EXPECT_TRUE(paths::exists(root + sjis("ソ")));
+}
+
+TEST(ScriptPath, ConversionsBetweenNativeAndScriptForms) {
+  EXPECT_EQ(paths::fromNative("/home/user/ゲーム/表.tvk"), sjis("\\home\\user\\ゲーム\\表.tvk"));
+  EXPECT_EQ(paths::toDisplay(sjis("\\home\\ゲーム\\表.tvk")), "/home/ゲーム/表.tvk");
+  EXPECT_FALSE(paths::fromNative("/tmp/\xF0\x9F\x98\x80.tvk").has_value()) << "an emoji has no Shift-JIS form";
+  const std::string module = paths::moduleDirectory();
+  ASSERT_FALSE(module.empty());
+  EXPECT_EQ(module.back(), '\\');
+  EXPECT_TRUE(paths::exists(module));
+  EXPECT_TRUE(std::filesystem::is_directory(paths::moduleDirectoryNative()));
+}
+
+TEST(ScriptPath, WildcardMatching) {
+  EXPECT_TRUE(paths::wildcardMatch("*", ""));
+  EXPECT_TRUE(paths::wildcardMatch("a*b*c", "aXXbYYc"));
+  EXPECT_TRUE(paths::wildcardMatch("A?C", "abc"));
+  EXPECT_FALSE(paths::wildcardMatch("a?c", "ac"));
+  EXPECT_FALSE(paths::wildcardMatch("*.png", "a.png.bak"));
+  EXPECT_TRUE(paths::wildcardMatch("*a*a*a*", "banana a"));
+}
+
+}  // namespace
+}  // namespace tavrik

@@ -1,0 +1,74 @@
+#include "script/compiler/lexer.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "script/compiler/sjis_text.h"
+#include "support/test_support.h"
+
+namespace tavrik {
+namespace {
+
+using test::sjis;
+
+// The normaliser as the language defines it: fifteen replacement pairs, then three narrowed ranges.
+std::string referenceNormalize(std::string_view line) {
+  static const std::string fw[] = {sjis("　"), sjis("＃"), sjis("："), sjis("，"), sjis("＝"),
+                                   sjis("＋"), sjis("－"), sjis("＊"), sjis("／"), sjis("％"),
+                                   sjis("＞"), sjis("＜"), sjis("！")};
+  const sjis::ReplacePair table[] = {
+      {"\t", ""},   {" ", ""},    {fw[0], ""},   {fw[1], "#"},  {fw[2], ":"},
+      {fw[3], ","}, {fw[4], "="}, {fw[5], "+"},  {fw[6], "-"},  {fw[7], "*"},
+      {fw[8], "/"}, {fw[9], "%"}, {fw[10], ">"}, {fw[11], "<"}, {fw[12], "!"},
+  };
+  std::string s = sjis::replacePairs(line, table);
+  s = sjis::narrowRange(s, 0x824F, 0x8258, '0');
+  s = sjis::narrowRange(s, 0x8281, 0x829A, 'a');
+  return sjis::narrowRange(s, 0x8260, 0x8279, 'A');
+}
+
+TEST(Lexer, NormalizeNarrowsFullWidthFormsAndRemovesBlanks) {
+  EXPECT_EQ(normalizeLine(sjis("＃タイトル：Ａｂｃ　１２")), "#" + sjis("タイトル") + ":Abc12");
+  EXPECT_EQ(normalizeLine(sjis("  \t＃ 式 ： a ＋＝ １")), "#" + sjis("式") + ":a+=1");
+  EXPECT_EQ(normalizeLine(sjis("＃a＊b／c％d＞e＜f！g－h，i")), "#a*b/c%d>e<f!g-h,i");
+  // The full-width full stop, the dollar sign, kana and kanji stay as they are.
+  EXPECT_EQ(normalizeLine(sjis("．＄あ漢")), sjis("．＄あ漢"));
+  // A lead byte followed by a blank is one character, not a blank.
+  EXPECT_EQ(normalizeLine("\x82 x"), "\x82 x");
+}
+
+TEST(Lexer, NormalizeAgreesWithTheDefinitionOnRandomLines) {
+  // Random lines built from the characters that matter: blanks, ASCII, every full-width form the
+  // normaliser knows, their neighbours, and stray lead bytes.
+  const std::vector<std::string> pieces = {
+      " ", "\t", "#", ":", "a", "Z", "0", "\x81", "\x82", "\x81@", "\x81\x94", "\x81" "F", "\x81\x81",
+      "\x82O", "\x82X", "\x82Y", "\x82\x81", "\x82\x9A", "\x82\x9B", "\x82`", "\x82y", "\x82z", "\x95\\",
+      "\x81\x7F", "\x82N", "\xE0\x40", "\xFC"};
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 20000; ++round) {
+    std::string line;
+    const int n = static_cast<int>(rng() % 12);
+    for (int i = 0; i < n; ++i) line += pieces[rng() % pieces.size()];
+    ASSERT_EQ(normalizeLine(line), referenceNormalize(line)) << "line bytes: " << ::testing::PrintToString(line);
+  }
+}
+
+TEST(Lexer, CommentsAndFields) {
+  EXPECT_TRUE(isCommentLine(normalizeLine(sjis("　　\t "))));
+  EXPECT_TRUE(isCommentLine(normalizeLine(sjis("＃＃ 最初の場面"))));
+  EXPECT_TRUE(isCommentLine(normalizeLine(sjis("#＃ mixed"))));
+  EXPECT_TRUE(isCommentLine(normalizeLine(sjis(" # #spaced"))));
+  EXPECT_FALSE(isCommentLine(normalizeLine(sjis("＃タイトル"))));
+
+  const DirectiveFields f = splitDirective("head:a,b:second:lost");
+  EXPECT_EQ(f.head, "head");
+  EXPECT_EQ(f.firstArg, "a,b");
+  EXPECT_EQ(f.secondArg, "second");
+  const DirectiveFields bare = splitDirective("head");
+  EXPECT_EQ(bare.firstArg, "");
+  EXPECT_EQ(bare.secondArg, "");
+}
+
+}  // namespace
+}  // namespace tavrik
