@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tavrik needs, by name; does nothing when they are all present.
+#   scripts/install-deps.sh          what building and playing needs
+#   scripts/install-deps.sh --test   that, plus what the tests use
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfreetype-dev
+          libfontconfig-dev libimgui-dev)
+if [[ "${1:-}" == "--test" ]]; then
+  # A known Japanese face for text layout tests, and a virtual display for the windowed tests.
+  packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool sox)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
