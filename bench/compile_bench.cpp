@@ -26,10 +26,19 @@ std::string generateScript(int lines) {
   std::string out;
   for (int i = 0; i < lines; ++i) {
     switch (i % 5) {
-      case 0: case 1: out += comment; break;
-      case 2: out += title; break;
-      case 3: out += wait; break;
-      default: out += input; break;
+      case 0:
+      case 1:
+        out += comment;
+        break;
+      case 2:
+        out += title;
+        break;
+      case 3:
+        out += wait;
+        break;
+      default:
+        out += input;
+        break;
     }
     out += "\r\n";
   }
@@ -55,8 +64,8 @@ void BM_CompileLongScript(benchmark::State& state) {
     if (engine.compile(scriptPath)) state.SkipWithError("the generated script did not compile");
     benchmark::DoNotOptimize(engine.commands().data());
   }
-  state.counters["lines_per_second"] =
-      benchmark::Counter(static_cast<double>(lines) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["lines_per_second"] = benchmark::Counter(
+      static_cast<double>(lines) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   fs::remove_all(dir);
 }
 BENCHMARK(BM_CompileLongScript)->Arg(200000)->Unit(benchmark::kMillisecond);

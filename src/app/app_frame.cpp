@@ -8,21 +8,36 @@ namespace {
 
 std::optional<PadKey> padKeyOf(Key key) {
   switch (key) {
-    case Key::Return: return PadKey::Return;
-    case Key::Space: return PadKey::Space;
-    case Key::Z: return PadKey::Z;
-    case Key::X: return PadKey::X;
-    case Key::C: return PadKey::C;
-    case Key::V: return PadKey::V;
-    case Key::Up: return PadKey::Up;
-    case Key::Down: return PadKey::Down;
-    case Key::Left: return PadKey::Left;
-    case Key::Right: return PadKey::Right;
-    case Key::E: return PadKey::E;
-    case Key::D: return PadKey::D;
-    case Key::S: return PadKey::S;
-    case Key::F: return PadKey::F;
-    default: return std::nullopt;
+    case Key::Return:
+      return PadKey::Return;
+    case Key::Space:
+      return PadKey::Space;
+    case Key::Z:
+      return PadKey::Z;
+    case Key::X:
+      return PadKey::X;
+    case Key::C:
+      return PadKey::C;
+    case Key::V:
+      return PadKey::V;
+    case Key::Up:
+      return PadKey::Up;
+    case Key::Down:
+      return PadKey::Down;
+    case Key::Left:
+      return PadKey::Left;
+    case Key::Right:
+      return PadKey::Right;
+    case Key::E:
+      return PadKey::E;
+    case Key::D:
+      return PadKey::D;
+    case Key::S:
+      return PadKey::S;
+    case Key::F:
+      return PadKey::F;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -60,7 +75,8 @@ void AppFrame::run() {
       continue;
     }
     // Sleep until the next frame is due, waking early for any event.
-    if (std::optional<WindowEvent> e = nextWindowEvent(std::max(1, clock_.millisecondsUntilDue(performanceCounter()))))
+    if (std::optional<WindowEvent> e =
+            nextWindowEvent(std::max(1, clock_.millisecondsUntilDue(performanceCounter()))))
       handleEvent(*e);
   }
 }

@@ -111,7 +111,8 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
       e.type = T::Close;
       add(*frame, e);
     } else {
-      return bad("cannot read \"" + std::string(kind) + "\" with " + std::to_string(w.size() - 2) + " argument(s)");
+      return bad("cannot read \"" + std::string(kind) + "\" with " + std::to_string(w.size() - 2) +
+                 " argument(s)");
     }
   }
   return script;

@@ -102,7 +102,8 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(deviceOptions, &deviceError);
   if (!device) {
     startupError(false,
-                 "Direct3Dの初期化に失敗しました。\n（DirectX 9.0以上と対応ビデオカードおよびドライバが必要です。）\n" +
+                 "Direct3Dの初期化に失敗しました。\n（DirectX "
+                 "9.0以上と対応ビデオカードおよびドライバが必要です。）\n" +
                      deviceError);
     return nullptr;
   }
@@ -128,7 +129,9 @@ void GameApp::update() {
   if (engine_->isFinished()) close();
 }
 
-void GameApp::draw() { engine_->draw(); }
+void GameApp::draw() {
+  engine_->draw();
+}
 
 void GameApp::writeExitOutputs(const AutomationOptions& automation) {
   if (automation.screenshot && !graphics().saveLastFrame(*automation.screenshot)) {

@@ -11,7 +11,7 @@ namespace tavrik {
 
 struct AutomationOptions {
   bool headless = false;
-  std::optional<long long> frames;          // end normally after this many frames
+  std::optional<long long> frames;  // end normally after this many frames
   std::optional<std::filesystem::path> screenshot;
   std::optional<std::filesystem::path> events;
   bool dumpVariables = false;

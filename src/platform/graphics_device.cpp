@@ -41,7 +41,8 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& opti
   impl->height = options.height;
   if (options.headless) {
     // An XRGB target: an ARGB one loses its alpha under blending in the software renderer.
-    impl->target.reset(SDL_CreateRGBSurfaceWithFormat(0, options.width, options.height, 32, SDL_PIXELFORMAT_RGB888));
+    impl->target.reset(
+        SDL_CreateRGBSurfaceWithFormat(0, options.width, options.height, 32, SDL_PIXELFORMAT_RGB888));
     if (impl->target) impl->renderer = SDL_CreateSoftwareRenderer(impl->target.get());
     if (!impl->renderer) {
       if (error) *error = SDL_GetError();
@@ -64,16 +65,23 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& opti
       return nullptr;
     }
     SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(impl->renderer, &info) == 0) impl->vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    if (SDL_GetRendererInfo(impl->renderer, &info) == 0)
+      impl->vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     // The game keeps its 800 x 600 picture whatever the window or screen size: scaled and letterboxed.
     SDL_RenderSetLogicalSize(impl->renderer, options.width, options.height);
   }
   return std::unique_ptr<GraphicsDevice>(new GraphicsDevice(std::move(impl)));
 }
 
-bool GraphicsDevice::headless() const { return impl_->headless; }
-int GraphicsDevice::width() const { return impl_->width; }
-int GraphicsDevice::height() const { return impl_->height; }
+bool GraphicsDevice::headless() const {
+  return impl_->headless;
+}
+int GraphicsDevice::width() const {
+  return impl_->width;
+}
+int GraphicsDevice::height() const {
+  return impl_->height;
+}
 
 int GraphicsDevice::refreshRate() const {
   if (!impl_->window) return 0;
@@ -83,12 +91,15 @@ int GraphicsDevice::refreshRate() const {
   return mode.refresh_rate;
 }
 
-bool GraphicsDevice::hasVsync() const { return impl_->vsync; }
+bool GraphicsDevice::hasVsync() const {
+  return impl_->vsync;
+}
 
 void GraphicsDevice::beginScene() {}
 
 void GraphicsDevice::clear(std::uint32_t argb) {
-  SDL_SetRenderDrawColor(impl_->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, (argb >> 24) & 0xFF);
+  SDL_SetRenderDrawColor(impl_->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
+                         (argb >> 24) & 0xFF);
   SDL_RenderClear(impl_->renderer);
 }
 
@@ -113,9 +124,13 @@ void GraphicsDevice::setTitle(std::string_view sjisTitle) {
   if (impl_->window) SDL_SetWindowTitle(impl_->window, sjisToUtf8(sjisTitle).c_str());
 }
 
-const std::string& GraphicsDevice::title() const { return impl_->title; }
+const std::string& GraphicsDevice::title() const {
+  return impl_->title;
+}
 
-void GraphicsDevice::setKeepLastFrame(bool keep) { impl_->keepLastFrame = keep; }
+void GraphicsDevice::setKeepLastFrame(bool keep) {
+  impl_->keepLastFrame = keep;
+}
 
 bool GraphicsDevice::saveLastFrame(const std::filesystem::path& png) const {
   SDL_Surface* frame = impl_->headless ? impl_->target.get() : impl_->lastFrame.get();
@@ -126,11 +141,16 @@ bool GraphicsDevice::saveLastFrame(const std::filesystem::path& png) const {
 std::uint32_t GraphicsDevice::pixelAt(int x, int y) const {
   SDL_Surface* frame = impl_->headless ? impl_->target.get() : impl_->lastFrame.get();
   if (!frame || x < 0 || y < 0 || x >= frame->w || y >= frame->h) return 0;
-  const auto* row = static_cast<const std::uint8_t*>(frame->pixels) + static_cast<std::ptrdiff_t>(y) * frame->pitch;
+  const auto* row =
+      static_cast<const std::uint8_t*>(frame->pixels) + static_cast<std::ptrdiff_t>(y) * frame->pitch;
   return 0xFF000000u | (reinterpret_cast<const std::uint32_t*>(row)[x] & 0x00FFFFFFu);
 }
 
-SDL_Window* GraphicsDevice::window() const { return impl_->window; }
-SDL_Renderer* GraphicsDevice::renderer() const { return impl_->renderer; }
+SDL_Window* GraphicsDevice::window() const {
+  return impl_->window;
+}
+SDL_Renderer* GraphicsDevice::renderer() const {
+  return impl_->renderer;
+}
 
 }  // namespace tavrik

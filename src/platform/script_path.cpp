@@ -13,7 +13,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char foldAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -56,10 +58,13 @@ std::vector<std::string> sortedEntries(const fs::path& dir) {
   return names;
 }
 
-bool hasWildcard(std::string_view component) { return component.find_first_of("*?") != std::string_view::npos; }
+bool hasWildcard(std::string_view component) {
+  return component.find_first_of("*?") != std::string_view::npos;
+}
 
 // One step of the walk: the entry of dir that component names, or nothing.
-std::optional<fs::path> matchComponent(const fs::path& dir, const std::string& component, bool allowWildcards) {
+std::optional<fs::path> matchComponent(const fs::path& dir, const std::string& component,
+                                       bool allowWildcards) {
   const std::optional<std::string> utf8 = sjisToUtf8Strict(component);
   if (allowWildcards && hasWildcard(component)) {
     // Windows reads "*.*" as every name, with or without a dot.
@@ -129,7 +134,9 @@ std::optional<fs::path> resolve(std::string_view scriptPath) {
   return found;
 }
 
-bool exists(std::string_view scriptPath) { return walk(scriptPath, true).has_value(); }
+bool exists(std::string_view scriptPath) {
+  return walk(scriptPath, true).has_value();
+}
 
 std::optional<std::string> fromNative(std::string_view native) {
   std::optional<std::string> sjisPath = utf8ToSjisStrict(native);
@@ -137,7 +144,9 @@ std::optional<std::string> fromNative(std::string_view native) {
   return sjis::replaceAll(*sjisPath, "/", "\\");
 }
 
-std::string toDisplay(std::string_view scriptPath) { return sjisToUtf8(sjis::replaceAll(scriptPath, "\\", "/")); }
+std::string toDisplay(std::string_view scriptPath) {
+  return sjisToUtf8(sjis::replaceAll(scriptPath, "\\", "/"));
+}
 
 fs::path moduleDirectoryNative() {
   std::error_code ec;

@@ -58,9 +58,13 @@ std::optional<std::string> convertStrict(const char* to, const char* from, std::
 
 }  // namespace
 
-std::optional<std::string> sjisToUtf8Strict(std::string_view sjis) { return convertStrict("UTF-8", kCodePage, sjis); }
+std::optional<std::string> sjisToUtf8Strict(std::string_view sjis) {
+  return convertStrict("UTF-8", kCodePage, sjis);
+}
 
-std::optional<std::string> utf8ToSjisStrict(std::string_view utf8) { return convertStrict(kCodePage, "UTF-8", utf8); }
+std::optional<std::string> utf8ToSjisStrict(std::string_view utf8) {
+  return convertStrict(kCodePage, "UTF-8", utf8);
+}
 
 std::string sjisToUtf8(std::string_view sjis) {
   Converter converter("UTF-8", kCodePage);

@@ -10,37 +10,64 @@ namespace {
 
 Key translateKey(SDL_Keycode code) {
   switch (code) {
-    case SDLK_RETURN: case SDLK_KP_ENTER: return Key::Return;
-    case SDLK_SPACE: return Key::Space;
-    case SDLK_z: return Key::Z;
-    case SDLK_x: return Key::X;
-    case SDLK_c: return Key::C;
-    case SDLK_v: return Key::V;
-    case SDLK_UP: return Key::Up;
-    case SDLK_DOWN: return Key::Down;
-    case SDLK_LEFT: return Key::Left;
-    case SDLK_RIGHT: return Key::Right;
-    case SDLK_e: return Key::E;
-    case SDLK_d: return Key::D;
-    case SDLK_s: return Key::S;
-    case SDLK_f: return Key::F;
-    case SDLK_ESCAPE: return Key::Escape;
-    case SDLK_F1: return Key::F1;
-    case SDLK_F10: return Key::F10;
-    case SDLK_LALT: return Key::LeftAlt;
-    case SDLK_RALT: return Key::RightAlt;
-    case SDLK_LSHIFT: return Key::LeftShift;
-    case SDLK_RSHIFT: return Key::RightShift;
-    default: return Key::Unknown;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return Key::Return;
+    case SDLK_SPACE:
+      return Key::Space;
+    case SDLK_z:
+      return Key::Z;
+    case SDLK_x:
+      return Key::X;
+    case SDLK_c:
+      return Key::C;
+    case SDLK_v:
+      return Key::V;
+    case SDLK_UP:
+      return Key::Up;
+    case SDLK_DOWN:
+      return Key::Down;
+    case SDLK_LEFT:
+      return Key::Left;
+    case SDLK_RIGHT:
+      return Key::Right;
+    case SDLK_e:
+      return Key::E;
+    case SDLK_d:
+      return Key::D;
+    case SDLK_s:
+      return Key::S;
+    case SDLK_f:
+      return Key::F;
+    case SDLK_ESCAPE:
+      return Key::Escape;
+    case SDLK_F1:
+      return Key::F1;
+    case SDLK_F10:
+      return Key::F10;
+    case SDLK_LALT:
+      return Key::LeftAlt;
+    case SDLK_RALT:
+      return Key::RightAlt;
+    case SDLK_LSHIFT:
+      return Key::LeftShift;
+    case SDLK_RSHIFT:
+      return Key::RightShift;
+    default:
+      return Key::Unknown;
   }
 }
 
 std::optional<MouseButton> translateButton(Uint8 button) {
   switch (button) {
-    case SDL_BUTTON_LEFT: return MouseButton::Left;
-    case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
-    case SDL_BUTTON_RIGHT: return MouseButton::Right;
-    default: return std::nullopt;
+    case SDL_BUTTON_LEFT:
+      return MouseButton::Left;
+    case SDL_BUTTON_MIDDLE:
+      return MouseButton::Middle;
+    case SDL_BUTTON_RIGHT:
+      return MouseButton::Right;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -76,11 +103,20 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
       return out;
     case SDL_WINDOWEVENT:
       switch (e.window.event) {
-        case SDL_WINDOWEVENT_FOCUS_GAINED: out.type = T::FocusGained; return out;
-        case SDL_WINDOWEVENT_FOCUS_LOST: out.type = T::FocusLost; return out;
-        case SDL_WINDOWEVENT_EXPOSED: out.type = T::Exposed; return out;
-        case SDL_WINDOWEVENT_CLOSE: out.type = T::Close; return out;
-        default: return std::nullopt;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          out.type = T::FocusGained;
+          return out;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          out.type = T::FocusLost;
+          return out;
+        case SDL_WINDOWEVENT_EXPOSED:
+          out.type = T::Exposed;
+          return out;
+        case SDL_WINDOWEVENT_CLOSE:
+          out.type = T::Close;
+          return out;
+        default:
+          return std::nullopt;
       }
     default:
       return std::nullopt;
@@ -101,7 +137,9 @@ std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::stri
   return std::unique_ptr<PlatformSession>(new PlatformSession());
 }
 
-PlatformSession::~PlatformSession() { SDL_Quit(); }
+PlatformSession::~PlatformSession() {
+  SDL_Quit();
+}
 
 std::optional<WindowEvent> nextWindowEvent(int timeoutMs) {
   SDL_Event e;
@@ -126,7 +164,11 @@ std::optional<Key> keyFromName(std::string_view name) {
   return translateKey(code);
 }
 
-std::int64_t performanceCounter() { return static_cast<std::int64_t>(SDL_GetPerformanceCounter()); }
-std::int64_t performanceFrequency() { return static_cast<std::int64_t>(SDL_GetPerformanceFrequency()); }
+std::int64_t performanceCounter() {
+  return static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+}
+std::int64_t performanceFrequency() {
+  return static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
+}
 
 }  // namespace tavrik

@@ -11,23 +11,44 @@
 namespace tavrik {
 
 enum class Key {
-  Unknown, Return, Space, Z, X, C, V, Up, Down, Left, Right, E, D, S, F, Escape, F1, F10, LeftAlt, RightAlt, LeftShift, RightShift,
+  Unknown,
+  Return,
+  Space,
+  Z,
+  X,
+  C,
+  V,
+  Up,
+  Down,
+  Left,
+  Right,
+  E,
+  D,
+  S,
+  F,
+  Escape,
+  F1,
+  F10,
+  LeftAlt,
+  RightAlt,
+  LeftShift,
+  RightShift,
 };
 
 enum class MouseButton { Left, Middle, Right };
 
 struct WindowEvent {
   enum class Type {
-    Close,        // the window's close button
-    MouseMove,    // x, y in game pixels
-    ButtonDown,   // button
-    ButtonUp,     // button
-    KeyDown,      // key, alt, shift
-    KeyUp,        // key
+    Close,       // the window's close button
+    MouseMove,   // x, y in game pixels
+    ButtonDown,  // button
+    ButtonUp,    // button
+    KeyDown,     // key, alt, shift
+    KeyUp,       // key
     FocusGained,
     FocusLost,
-    Exposed,      // the window needs drawing
-    Command,      // a menu command id
+    Exposed,  // the window needs drawing
+    Command,  // a menu command id
   };
   Type type = Type::Close;
   int x = 0;

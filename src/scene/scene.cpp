@@ -10,8 +10,12 @@ Scene::Scene(GraphicsDevice& device, int width, int height, const MouseState& mo
 
 void Scene::update() {}
 
-void Scene::draw() { device_.clear(0xFF000000u); }
+void Scene::draw() {
+  device_.clear(0xFF000000u);
+}
 
-bool Scene::isFinished() const { return true; }
+bool Scene::isFinished() const {
+  return true;
+}
 
 }  // namespace tavrik

@@ -49,8 +49,8 @@ TEST(EventScript, ReadsEveryKindOfEvent) {
 }
 
 TEST(EventScript, RejectsWhatItCannotReadWithTheLineNumber) {
-  for (const char* bad : {"x move 1 2", "-1 close", "1 move 1", "1 down left right", "1 down thumb", "1 key NoSuchKey",
-                          "1 jump", "1 command x", "1", "1 close now"}) {
+  for (const char* bad : {"x move 1 2", "-1 close", "1 move 1", "1 down left right", "1 down thumb",
+                          "1 key NoSuchKey", "1 jump", "1 command x", "1", "1 close now"}) {
     std::string error;
     EXPECT_FALSE(EventScript::parse(std::string("0 close\n") + bad, &error).has_value()) << bad;
     EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;

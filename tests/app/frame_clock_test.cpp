@@ -6,7 +6,7 @@ namespace tavrik {
 namespace {
 
 TEST(FrameClock, AtMostSixtyFramesASecondWithoutMakingUpLateOnes) {
-  FrameClock clock(6000);  // 100 counts a frame
+  FrameClock clock(6000);          // 100 counts a frame
   EXPECT_TRUE(clock.frameDue(5));  // the first pass runs a frame
   EXPECT_FALSE(clock.frameDue(50));
   EXPECT_EQ(clock.millisecondsUntilDue(50), 9);

@@ -24,7 +24,8 @@ TEST(GameApp, ChoosesArgumentOneThenTheModuleDirectoryThenTheDefault) {
 
   const ScriptChoice missing = chooseScriptPath({"tavrik", "games/b.tvk"}, module);
   EXPECT_FALSE(missing.path.has_value());
-  EXPECT_EQ(missing.error, (dir.path() / "module/games/b.tvk").string() + "というスクリプトファイルは見つかりません。");
+  EXPECT_EQ(missing.error,
+            (dir.path() / "module/games/b.tvk").string() + "というスクリプトファイルは見つかりません。");
 
   const std::string emptyModule = test::scriptPath(dir.path() / "games") + "\\";
   const ScriptChoice noDefault = chooseScriptPath({"tavrik"}, emptyModule);
@@ -33,7 +34,8 @@ TEST(GameApp, ChoosesArgumentOneThenTheModuleDirectoryThenTheDefault) {
 }
 
 // Runs the player in this process, headless, and tells how many frames it ran.
-std::int64_t framesPlayed(const std::string& utf8Script, const std::string& events, long long frameLimit = 1000) {
+std::int64_t framesPlayed(const std::string& utf8Script, const std::string& events,
+                          long long frameLimit = 1000) {
   test::TempDir dir;
   const auto script = dir.write("s.tvk", test::sjisScript(utf8Script));
   const auto eventsFile = dir.write("events.txt", events);
@@ -53,7 +55,8 @@ std::int64_t framesPlayed(const std::string& utf8Script, const std::string& even
 TEST(GameApp, EventsOfAFrameArriveBeforeItsUpdate) {
   // The press lands at frame 4, and the wait sees it in that same frame: five frames in all.
   EXPECT_EQ(framesPlayed("＃入力待機", "3 click 10 10\n"), 5);
-  EXPECT_EQ(framesPlayed("＃入力待機", "0 down left\n"), 1000) << "a button held from the start is no new press";
+  EXPECT_EQ(framesPlayed("＃入力待機", "0 down left\n"), 1000)
+      << "a button held from the start is no new press";
   EXPECT_EQ(framesPlayed("＃入力待機", "0 down left\n7 up left\n9 key Return\n"), 10);
   EXPECT_EQ(framesPlayed("＃入力待機", "6 close\n"), 6) << "the close takes effect before frame 6 runs";
 }

@@ -11,8 +11,8 @@ std::optional<CommandLine> parse(std::vector<const char*> args, std::string* err
 }
 
 TEST(Options, AutomationOptionsAreTakenOutWhereverTheyStand) {
-  const auto cl = parse({"--headless", "-f", "--frames", "10", "game.tvk", "--screenshot", "out.png", "--events",
-                         "e.txt", "--dump-variables", "--check"});
+  const auto cl = parse({"--headless", "-f", "--frames", "10", "game.tvk", "--screenshot", "out.png",
+                         "--events", "e.txt", "--dump-variables", "--check"});
   ASSERT_TRUE(cl.has_value());
   EXPECT_TRUE(cl->automation.headless);
   EXPECT_EQ(cl->automation.frames, 10);

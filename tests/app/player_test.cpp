@@ -15,7 +15,6 @@ using test::PlayerCopy;
 using test::ProcessResult;
 using test::sjisScript;
 
-
 TEST(Player, PlaysAScriptHeadlessForAGivenNumberOfFrames) {
   PlayerCopy player;
   test::TempDir dir;
@@ -58,7 +57,8 @@ TEST(Player, ScriptPathIsArgumentOneThenRelativeToTheExecutable) {
   // The script must come first: "-f" in its place is taken as the script path.
   const ProcessResult flagFirst = player.run({"-f", "games/Start.tvk", "--headless"});
   EXPECT_EQ(flagFirst.exitCode, 1);
-  EXPECT_NE(flagFirst.err.find("/bin/-fというスクリプトファイルは見つかりません。"), std::string::npos) << flagFirst.err;
+  EXPECT_NE(flagFirst.err.find("/bin/-fというスクリプトファイルは見つかりません。"), std::string::npos)
+      << flagFirst.err;
 }
 
 TEST(Player, AScriptErrorIsReportedWithFileLineAndMessageAndExitsOne) {
@@ -81,7 +81,8 @@ TEST(Player, CheckCompilesWithoutAnyDisplay) {
   EXPECT_EQ(ok.out + ok.err, "");
   const ProcessResult failed = player.run({"--check", bad.string()}, noDisplay);
   EXPECT_EQ(failed.exitCode, 1);
-  EXPECT_NE(failed.err.find("の0行目：\n＃動作待機：誰\nレイヤーまたはチャネル「誰」は未宣言です。"), std::string::npos)
+  EXPECT_NE(failed.err.find("の0行目：\n＃動作待機：誰\nレイヤーまたはチャネル「誰」は未宣言です。"),
+            std::string::npos)
       << failed.err;
 }
 
@@ -90,14 +91,16 @@ TEST(Player, ScreenshotIsAnEightHundredBySixHundredPng) {
   test::TempDir dir;
   const auto script = dir.write("s.tvk", sjisScript("＃入力待機\n"));
   const auto png = dir.path() / "shot.png";
-  const ProcessResult r = player.run({script.string(), "--headless", "--frames", "3", "--screenshot", png.string()});
+  const ProcessResult r =
+      player.run({script.string(), "--headless", "--frames", "3", "--screenshot", png.string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::ifstream in(png, std::ios::binary);
   std::string header(24, '\0');
   in.read(header.data(), 24);
   ASSERT_EQ(header.substr(0, 8), "\x89PNG\r\n\x1A\n");
   auto be32 = [&](int at) {
-    return (static_cast<unsigned char>(header[at]) << 24) | (static_cast<unsigned char>(header[at + 1]) << 16) |
+    return (static_cast<unsigned char>(header[at]) << 24) |
+           (static_cast<unsigned char>(header[at + 1]) << 16) |
            (static_cast<unsigned char>(header[at + 2]) << 8) | static_cast<unsigned char>(header[at + 3]);
   };
   EXPECT_EQ(be32(16), 800);
@@ -114,7 +117,8 @@ TEST(Player, ClosingAsksFirstUnlessToldNotTo) {
   EXPECT_EQ(asked.err, "終了確認\n終了してもよろしいですか？\n");
 
   const auto escape = dir.write("esc.txt", "2 key Escape\n");
-  const ProcessResult silent = player.run({script.string(), "-nce", "--headless", "--events", escape.string()});
+  const ProcessResult silent =
+      player.run({script.string(), "-nce", "--headless", "--events", escape.string()});
   EXPECT_EQ(silent.exitCode, 0);
   EXPECT_EQ(silent.err, "");
 
@@ -147,7 +151,8 @@ TEST(Player, PlaysInAWindowAtNoMoreThanSixtyFramesASecond) {
       {"-a", "-s", "-screen 0 1024x768x24", player.executable().string(), script.string(), "--frames", "30"},
       // The display's GL driver is loaded and unloaded by SDL; its allocations cannot be told apart
       // under the leak checker, so the windowed run is checked for memory errors only.
-      player.root(), {"HOME=" + player.root().string(), "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0"});
+      player.root(),
+      {"HOME=" + player.root().string(), "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0"});
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   EXPECT_EQ(r.exitCode, 0) << r.err;
   // Thirty frames at sixty a second take half a second at the least, whatever the display reports.

@@ -28,7 +28,8 @@ TEST_F(ScriptPathTest, ComponentsMatchAsWrittenAsUtf8OrIgnoringCase) {
   EXPECT_EQ(paths::resolve(root + "Game\\Scenes\\Start.TVK"), dir.path() / "Game/Scenes/Start.TVK");
   EXPECT_EQ(paths::resolve(root + "game\\SCENES\\start.tvk"), dir.path() / "Game/Scenes/Start.TVK");
   EXPECT_EQ(paths::resolve(root + sjis("Game\\ゲーム\\表.tvk")), dir.path() / "Game/ゲーム/表.tvk");
-  EXPECT_EQ(paths::resolve(root + sjis("Game\\生.txt")), dir.path() / (std::string("Game/") + sjis("生.txt")));
+  EXPECT_EQ(paths::resolve(root + sjis("Game\\生.txt")),
+            dir.path() / (std::string("Game/") + sjis("生.txt")));
   EXPECT_EQ(paths::resolve(root + "Game/Scenes/Start.tvk"), dir.path() / "Game/Scenes/Start.TVK");
   EXPECT_EQ(paths::resolve(root + "Game\\Scenes\\..\\pic1.png"), dir.path() / "Game/Scenes/../pic1.png");
   EXPECT_FALSE(paths::resolve(root + "Game\\Scenes\\Missing.tvk").has_value());
@@ -60,7 +61,8 @@ TEST_F(ScriptPathTest, ATrailByteOfFiveCIsNoSeparator) {
 TEST(ScriptPath, ConversionsBetweenNativeAndScriptForms) {
   EXPECT_EQ(paths::fromNative("/home/user/ゲーム/表.tvk"), sjis("\\home\\user\\ゲーム\\表.tvk"));
   EXPECT_EQ(paths::toDisplay(sjis("\\home\\ゲーム\\表.tvk")), "/home/ゲーム/表.tvk");
-  EXPECT_FALSE(paths::fromNative("/tmp/\xF0\x9F\x98\x80.tvk").has_value()) << "an emoji has no Shift-JIS form";
+  EXPECT_FALSE(paths::fromNative("/tmp/\xF0\x9F\x98\x80.tvk").has_value())
+      << "an emoji has no Shift-JIS form";
   const std::string module = paths::moduleDirectory();
   ASSERT_FALSE(module.empty());
   EXPECT_EQ(module.back(), '\\');

@@ -20,7 +20,11 @@ TEST(TextEncoding, StrictFailsAndLenientReplaces) {
   EXPECT_FALSE(utf8ToSjisStrict("\xF0\x9F\x98\x80").has_value());
   EXPECT_FALSE(utf8ToSjisStrict("\xFF").has_value());
   EXPECT_EQ(sjisToUtf8("a\x82"), "a\xEF\xBF\xBD");
-  EXPECT_EQ(sjisToUtf8("\x82\xA0" "b\xFD" "c"), "あb\xEF\xBF\xBD" "c");
+  EXPECT_EQ(sjisToUtf8("\x82\xA0"
+                       "b\xFD"
+                       "c"),
+            "あb\xEF\xBF\xBD"
+            "c");
   EXPECT_EQ(sjisToUtf8(""), "");
   const std::string big(10000, 'x');
   EXPECT_EQ(sjisToUtf8(big), big);

@@ -17,8 +17,8 @@ extern char** environ;
 namespace tavrik::test {
 
 ProcessResult runProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                         const std::filesystem::path& workingDirectory, const std::vector<std::string>& extraEnv,
-                         int timeoutSeconds) {
+                         const std::filesystem::path& workingDirectory,
+                         const std::vector<std::string>& extraEnv, int timeoutSeconds) {
   ProcessResult result;
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
@@ -58,7 +58,8 @@ ProcessResult runProcess(const std::filesystem::path& program, const std::vector
   int open = 2;
   bool killed = false;
   while (open > 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       kill(pid, SIGKILL);
       killed = true;
@@ -104,7 +105,8 @@ PlayerCopy::~PlayerCopy() {
   std::filesystem::remove_all(root_, ec);
 }
 
-ProcessResult PlayerCopy::run(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnv) const {
+ProcessResult PlayerCopy::run(const std::vector<std::string>& arguments,
+                              const std::vector<std::string>& extraEnv) const {
   std::vector<std::string> env = {
       "HOME=" + (root_ / "home").string(),
       "XDG_CONFIG_HOME=" + (root_ / "home/.config").string(),

@@ -16,8 +16,8 @@ struct ProcessResult {
 // Runs program with arguments in workingDirectory; extraEnv entries are NAME=VALUE. Gives up (and kills
 // the process) after timeoutSeconds.
 ProcessResult runProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                         const std::filesystem::path& workingDirectory, const std::vector<std::string>& extraEnv = {},
-                         int timeoutSeconds = 60);
+                         const std::filesystem::path& workingDirectory,
+                         const std::vector<std::string>& extraEnv = {}, int timeoutSeconds = 60);
 
 // A private copy of the built player with its own files beside it, in a temporary folder, so that a
 // test never writes into the build tree or the home directory.
@@ -29,7 +29,8 @@ class PlayerCopy {
   std::filesystem::path executable() const { return root_ / "bin" / "tavrik"; }
   std::filesystem::path binDir() const { return root_ / "bin"; }
   // Runs the copy in root() with HOME and the XDG folders pointed inside it.
-  ProcessResult run(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnv = {}) const;
+  ProcessResult run(const std::vector<std::string>& arguments,
+                    const std::vector<std::string>& extraEnv = {}) const;
 
  private:
   std::filesystem::path root_;

@@ -59,7 +59,9 @@ EngineRig::EngineRig() {
   engine = std::make_unique<ScriptEngine>(*device, 800, 600, input, mouse, "");
 }
 
-EngineRig::~EngineRig() { engine.reset(); }
+EngineRig::~EngineRig() {
+  engine.reset();
+}
 
 std::optional<ScriptError> EngineRig::compile(std::string_view utf8Source, std::string_view name) {
   const std::filesystem::path file = dir.write(std::string(name), sjisScript(utf8Source));

@@ -49,7 +49,8 @@ class Canvas {
             const double px = x + (sx + 0.5) / 4, py = y + (sy + 0.5) / 4;
             const double cx = std::clamp(px, x0 + radius, x1 - radius);
             const double cy = std::clamp(py, y0 + radius, y1 - radius);
-            if (px >= x0 && px <= x1 && py >= y0 && py <= y1 && std::hypot(px - cx, py - cy) <= radius) ++inside;
+            if (px >= x0 && px <= x1 && py >= y0 && py <= y1 && std::hypot(px - cx, py - cy) <= radius)
+              ++inside;
           }
         }
         blend(x, y, colourAt(y), inside / 16.0);

@@ -11,20 +11,34 @@ namespace {
 // letter ranges in turn, done in one pass because a long game runs every line through it.
 int narrowed(unsigned code) {
   switch (code) {
-    case 0x8140: return 0;    // full-width space
-    case 0x8194: return '#';  // ＃
-    case 0x8146: return ':';  // ：
-    case 0x8143: return ',';  // ，
-    case 0x8181: return '=';  // ＝
-    case 0x817B: return '+';  // ＋
-    case 0x817C: return '-';  // －
-    case 0x8196: return '*';  // ＊
-    case 0x815E: return '/';  // ／
-    case 0x8193: return '%';  // ％
-    case 0x8184: return '>';  // ＞
-    case 0x8183: return '<';  // ＜
-    case 0x8149: return '!';  // ！
-    default: break;
+    case 0x8140:
+      return 0;  // full-width space
+    case 0x8194:
+      return '#';  // ＃
+    case 0x8146:
+      return ':';  // ：
+    case 0x8143:
+      return ',';  // ，
+    case 0x8181:
+      return '=';  // ＝
+    case 0x817B:
+      return '+';  // ＋
+    case 0x817C:
+      return '-';  // －
+    case 0x8196:
+      return '*';  // ＊
+    case 0x815E:
+      return '/';  // ／
+    case 0x8193:
+      return '%';  // ％
+    case 0x8184:
+      return '>';  // ＞
+    case 0x8183:
+      return '<';  // ＜
+    case 0x8149:
+      return '!';  // ！
+    default:
+      break;
   }
   if (code >= 0x824F && code <= 0x8258) return '0' + static_cast<int>(code - 0x824F);
   if (code >= 0x8281 && code <= 0x829A) return 'a' + static_cast<int>(code - 0x8281);

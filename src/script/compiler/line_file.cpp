@@ -73,7 +73,8 @@ std::string LineFile::valueOf(int index) const {
 int LineFile::find(std::string_view key) const {
   for (int i = 0; i < size(); ++i) {
     const long pos = separatorOf(i);
-    if (pos >= 0 && std::string_view(lines_[static_cast<std::size_t>(i)]).substr(0, static_cast<std::size_t>(pos)) == key)
+    if (pos >= 0 &&
+        std::string_view(lines_[static_cast<std::size_t>(i)]).substr(0, static_cast<std::size_t>(pos)) == key)
       return i;
   }
   return -1;

@@ -74,7 +74,9 @@ void ScriptCompiler::fail(std::string message) const {
   throw CompileFailure{std::move(error)};
 }
 
-void ScriptCompiler::append(Command& command) { context_->currentList->push_back(&command); }
+void ScriptCompiler::append(Command& command) {
+  context_->currentList->push_back(&command);
+}
 
 void ScriptCompiler::title(const DirectiveFields& f) {
   append(engine_.makeCommand<SetTitleCommand>(std::string(f.firstArg)));
@@ -94,6 +96,8 @@ void ScriptCompiler::waitTime(const DirectiveFields& f) {
   append(engine_.makeCommand<WaitTimeCommand>(sjis::parseInt(f.firstArg)));
 }
 
-void ScriptCompiler::waitInput(const DirectiveFields&) { append(engine_.makeCommand<WaitInputCommand>()); }
+void ScriptCompiler::waitInput(const DirectiveFields&) {
+  append(engine_.makeCommand<WaitInputCommand>());
+}
 
 }  // namespace tavrik

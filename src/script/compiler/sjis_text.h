@@ -14,7 +14,9 @@
 
 namespace tavrik::sjis {
 
-constexpr bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+constexpr bool isLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // Length in bytes of the character starting at pos (1 or 2).
 inline std::size_t charLength(std::string_view s, std::size_t pos) {
@@ -26,7 +28,9 @@ long findText(std::string_view s, std::string_view sub);
 // Largest character-aligned position of sub in s, or -1.
 long findLastText(std::string_view s, std::string_view sub);
 
-inline bool startsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+inline bool startsWith(std::string_view s, std::string_view p) {
+  return s.substr(0, p.size()) == p;
+}
 // s ends with p and p starts on a character boundary.
 bool endsWith(std::string_view s, std::string_view p);
 

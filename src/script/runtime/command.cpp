@@ -17,12 +17,24 @@ bool JumpCommand::execute() {
   const float r = right_ ? right_->value : constant_;
   bool result = false;
   switch (static_cast<Comparison>(comparison_)) {
-    case Comparison::Equal: result = l == r; break;
-    case Comparison::NotEqual: result = l != r; break;
-    case Comparison::GreaterEqual: result = l >= r; break;
-    case Comparison::LessEqual: result = l <= r; break;
-    case Comparison::Greater: result = l > r; break;
-    case Comparison::Less: result = l < r; break;
+    case Comparison::Equal:
+      result = l == r;
+      break;
+    case Comparison::NotEqual:
+      result = l != r;
+      break;
+    case Comparison::GreaterEqual:
+      result = l >= r;
+      break;
+    case Comparison::LessEqual:
+      result = l <= r;
+      break;
+    case Comparison::Greater:
+      result = l > r;
+      break;
+    case Comparison::Less:
+      result = l < r;
+      break;
   }
   if (result == jumpWhen_) engine_.jumpBy(offset_);
   return true;
@@ -49,7 +61,9 @@ bool WaitInputCommand::execute() {
   return false;
 }
 
-bool WaitActionCommand::execute() { return engine_.allActionsFinished(); }
+bool WaitActionCommand::execute() {
+  return engine_.allActionsFinished();
+}
 
 bool SetTitleCommand::execute() {
   engine_.device().setTitle(title_);

@@ -33,9 +33,14 @@ enum class Comparison { Equal = 0, NotEqual = 1, GreaterEqual = 2, LessEqual = 3
 class JumpCommand : public Command {
  public:
   explicit JumpCommand(ScriptEngine& engine) : Command(engine) {}
-  JumpCommand(ScriptEngine& engine, const Variable* left, const Variable* right, float constant, int comparison,
-              bool jumpWhen)
-      : Command(engine), left_(left), right_(right), constant_(constant), comparison_(comparison), jumpWhen_(jumpWhen) {}
+  JumpCommand(ScriptEngine& engine, const Variable* left, const Variable* right, float constant,
+              int comparison, bool jumpWhen)
+      : Command(engine),
+        left_(left),
+        right_(right),
+        constant_(constant),
+        comparison_(comparison),
+        jumpWhen_(jumpWhen) {}
 
   bool execute() override;
   // The command at index `from` continues at index `to`.

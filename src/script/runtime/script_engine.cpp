@@ -66,6 +66,8 @@ Variable& ScriptEngine::addVariable(std::string_view name) {
   return variables_.back();
 }
 
-bool ScriptEngine::allActionsFinished() const { return scene_->isFinished(); }
+bool ScriptEngine::allActionsFinished() const {
+  return scene_->isFinished();
+}
 
 }  // namespace tavrik

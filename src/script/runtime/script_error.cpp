@@ -10,7 +10,8 @@ std::string ScriptError::reportText(std::string_view shownPath) const {
   text += std::to_string(index);
   text += kw::kReportLine;
   text += '\n';
-  if (index >= 0 && static_cast<std::size_t>(index) < lines.size()) text += lines[static_cast<std::size_t>(index)];
+  if (index >= 0 && static_cast<std::size_t>(index) < lines.size())
+    text += lines[static_cast<std::size_t>(index)];
   text += '\n';
   text += message;
   return text;

@@ -41,16 +41,41 @@ TEST(Lexer, NormalizeNarrowsFullWidthFormsAndRemovesBlanks) {
 TEST(Lexer, NormalizeAgreesWithTheDefinitionOnRandomLines) {
   // Random lines built from the characters that matter: blanks, ASCII, every full-width form the
   // normaliser knows, their neighbours, and stray lead bytes.
-  const std::vector<std::string> pieces = {
-      " ", "\t", "#", ":", "a", "Z", "0", "\x81", "\x82", "\x81@", "\x81\x94", "\x81" "F", "\x81\x81",
-      "\x82O", "\x82X", "\x82Y", "\x82\x81", "\x82\x9A", "\x82\x9B", "\x82`", "\x82y", "\x82z", "\x95\\",
-      "\x81\x7F", "\x82N", "\xE0\x40", "\xFC"};
+  const std::vector<std::string> pieces = {" ",
+                                           "\t",
+                                           "#",
+                                           ":",
+                                           "a",
+                                           "Z",
+                                           "0",
+                                           "\x81",
+                                           "\x82",
+                                           "\x81@",
+                                           "\x81\x94",
+                                           "\x81"
+                                           "F",
+                                           "\x81\x81",
+                                           "\x82O",
+                                           "\x82X",
+                                           "\x82Y",
+                                           "\x82\x81",
+                                           "\x82\x9A",
+                                           "\x82\x9B",
+                                           "\x82`",
+                                           "\x82y",
+                                           "\x82z",
+                                           "\x95\\",
+                                           "\x81\x7F",
+                                           "\x82N",
+                                           "\xE0\x40",
+                                           "\xFC"};
   std::mt19937 rng(12345);
   for (int round = 0; round < 20000; ++round) {
     std::string line;
     const int n = static_cast<int>(rng() % 12);
     for (int i = 0; i < n; ++i) line += pieces[rng() % pieces.size()];
-    ASSERT_EQ(normalizeLine(line), referenceNormalize(line)) << "line bytes: " << ::testing::PrintToString(line);
+    ASSERT_EQ(normalizeLine(line), referenceNormalize(line))
+        << "line bytes: " << ::testing::PrintToString(line);
   }
 }
 

@@ -18,7 +18,9 @@ TEST(ScriptCompiler, ErrorNamesTheFileTheZeroBasedLineAndTheLineAsWritten) {
   EXPECT_EQ(error->index, 3);
   EXPECT_EQ(error->message, kw::kMsgUndeclaredHead);
   EXPECT_EQ(error->path, test::scriptPath(rig.dir.path() / "main.tvk"));
-  EXPECT_EQ(error->reportText(), error->path + sjis("の3行目：\n  ＃ 未知 ： Ａ１\t\nレイヤー，チャネル，または動作が未宣言です。"));
+  EXPECT_EQ(
+      error->reportText(),
+      error->path + sjis("の3行目：\n  ＃ 未知 ： Ａ１\t\nレイヤー，チャネル，または動作が未宣言です。"));
 }
 
 TEST(ScriptCompiler, ReportOfTheFirstLineSaysZeroAndAnIndexOutsideTheFileShowsAnEmptyLine) {
@@ -39,7 +41,8 @@ TEST(ScriptCompiler, HeadsMatchWholeKeywordsOnly) {
     EXPECT_EQ(error->message, kw::kMsgUndeclaredHead) << line;
   }
   test::EngineRig rig;
-  EXPECT_FALSE(rig.compile("＃タ＃イトル：a\n＃時 間 待 機：１：extra：ignored\n＃入力待機：ignored").has_value());
+  EXPECT_FALSE(
+      rig.compile("＃タ＃イトル：a\n＃時 間 待 機：１：extra：ignored\n＃入力待機：ignored").has_value());
   EXPECT_EQ(rig.engine->commands().size(), 3u);
 }
 

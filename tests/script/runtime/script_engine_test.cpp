@@ -16,7 +16,9 @@ TEST(ScriptEngine, AnEmptyScriptEndsInTheFirstFrame) {
 
 TEST(ScriptEngine, TimeWaitLetsExactlyThatManyFramesPass) {
   test::EngineRig rig;
-  ASSERT_FALSE(rig.compile("＃タイトル：before\n＃時間待機：２\n＃タイトル：after\n＃時間待機：0\n＃時間待機：").has_value());
+  ASSERT_FALSE(
+      rig.compile("＃タイトル：before\n＃時間待機：２\n＃タイトル：after\n＃時間待機：0\n＃時間待機：")
+          .has_value());
   rig.engine->update();
   EXPECT_EQ(rig.device->title(), "before");
   rig.engine->update();
@@ -94,8 +96,8 @@ TEST(ScriptEngine, ConditionalJumpsCompareFloatsAndJumpWhenTheResultMatches) {
     bool holds;
   };
   const Case cases[] = {
-      {Comparison::Equal, 1, 1, true},         {Comparison::NotEqual, 1, 1, false},
-      {Comparison::GreaterEqual, 2, 2, true},  {Comparison::LessEqual, 3, 2, false},
+      {Comparison::Equal, 1, 1, true},          {Comparison::NotEqual, 1, 1, false},
+      {Comparison::GreaterEqual, 2, 2, true},   {Comparison::LessEqual, 3, 2, false},
       {Comparison::Greater, 0.5f, 0.25f, true}, {Comparison::Less, -1, -1, false},
   };
   for (const Case& c : cases) {
