@@ -87,7 +87,7 @@ void AppFrame::runFrame() {
     if (closing_) return;
   }
   update();
-  draw();
+  draw(false);
   ++framesRun_;
   if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = true;
 }
@@ -105,6 +105,10 @@ void AppFrame::runCommand(int id) {
   switch (id) {
     case kCommandExit:
       requestClose();
+      break;
+    case kCommandToggleFullscreen:
+      graphics_->setFullscreen(!graphics_->fullscreen());
+      draw(true);
       break;
     default:
       break;
@@ -154,7 +158,11 @@ void AppFrame::handleEvent(const WindowEvent& e) {
       altHeld_ = shiftHeld_ = false;
       break;
     case T::Exposed:
-      draw();
+      draw(true);
+      break;
+    case T::DeviceReset:
+      graphics_->notifyDeviceReset();
+      draw(true);
       break;
     case T::Command:
       runCommand(e.command);

@@ -64,9 +64,9 @@ class AppFrame {
   // Fails (nothing, with a reason) when no graphics device can be had.
   AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
 
-  // One frame of logic, then drawing and presenting it.
+  // One frame of logic, then drawing and presenting it (when something changed, or when forced).
   virtual void update() {}
-  virtual void draw() {}
+  virtual void draw(bool /*force*/) {}
 
   const FrameSettings& settings() const { return settings_; }
 

@@ -129,8 +129,8 @@ void GameApp::update() {
   if (engine_->isFinished()) close();
 }
 
-void GameApp::draw() {
-  engine_->draw();
+void GameApp::draw(bool force) {
+  if (engine_) engine_->draw(force);
 }
 
 void GameApp::writeExitOutputs(const AutomationOptions& automation) {

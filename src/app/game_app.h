@@ -42,7 +42,7 @@ class GameApp : public AppFrame {
 
  protected:
   void update() override;
-  void draw() override;
+  void draw(bool force) override;
 
  private:
   GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);

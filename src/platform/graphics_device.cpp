@@ -23,6 +23,8 @@ struct GraphicsDevice::Impl {
   SurfacePtr lastFrame;
   bool keepLastFrame = false;
   bool vsync = false;
+  bool fullscreen = false;
+  std::uint64_t generation = 0;
   std::string title;
 
   ~Impl() {
@@ -39,6 +41,7 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& opti
   impl->headless = options.headless;
   impl->width = options.width;
   impl->height = options.height;
+  impl->fullscreen = options.fullscreen;
   if (options.headless) {
     // An XRGB target: an ARGB one loses its alpha under blending in the software renderer.
     impl->target.reset(
@@ -145,6 +148,65 @@ std::uint32_t GraphicsDevice::pixelAt(int x, int y) const {
       static_cast<const std::uint8_t*>(frame->pixels) + static_cast<std::ptrdiff_t>(y) * frame->pitch;
   return 0xFF000000u | (reinterpret_cast<const std::uint32_t*>(row)[x] & 0x00FFFFFFu);
 }
+
+DeviceTexture::~DeviceTexture() {
+  // A reset leaves the handle to be destroyed by its owner.
+  if (texture_) SDL_DestroyTexture(texture_);
+}
+
+bool DeviceTexture::valid() const { return generation_ == device_.resetGeneration(); }
+
+void DeviceTexture::upload(const std::uint32_t* argb, int pitch) {
+  if (valid()) SDL_UpdateTexture(texture_, nullptr, argb, pitch * 4);
+}
+
+std::unique_ptr<DeviceTexture> GraphicsDevice::createTexture(int width, int height) {
+  SDL_Texture* texture =
+      SDL_CreateTexture(impl_->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, width, height);
+  if (!texture) return nullptr;
+  SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+  return std::unique_ptr<DeviceTexture>(new DeviceTexture(*this, texture, impl_->generation));
+}
+
+void GraphicsDevice::drawQuad(DeviceTexture& texture, const QuadCorner (&corners)[4], std::uint32_t colour,
+                              bool blend) {
+  if (!texture.valid()) return;
+  const SDL_Color c{static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8), static_cast<Uint8>(colour),
+                    static_cast<Uint8>(colour >> 24)};
+  SDL_Vertex v[4];
+  for (int i = 0; i < 4; ++i) {
+    v[i].position = {corners[i].x, corners[i].y};
+    v[i].color = c;
+    v[i].tex_coord = {corners[i].u, corners[i].v};
+  }
+  static const int kIndices[6] = {0, 1, 2, 2, 1, 3};
+  SDL_SetTextureBlendMode(texture.texture_, blend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+  SDL_RenderGeometry(impl_->renderer, texture.texture_, v, 4, kIndices, 6);
+}
+
+void GraphicsDevice::setFullscreen(bool fullscreen) {
+  if (fullscreen == impl_->fullscreen) return;
+  impl_->fullscreen = fullscreen;
+  if (!impl_->window) return;
+  if (fullscreen) {
+    SDL_SetWindowFullscreen(impl_->window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  } else {
+    SDL_SetWindowFullscreen(impl_->window, 0);
+    SDL_SetWindowSize(impl_->window, impl_->width, impl_->height);
+    SDL_SetWindowPosition(impl_->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+}
+
+bool GraphicsDevice::fullscreen() const { return impl_->fullscreen; }
+
+void GraphicsDevice::outputSize(int& width, int& height) const {
+  width = impl_->width;
+  height = impl_->height;
+  if (impl_->window) SDL_GetWindowSize(impl_->window, &width, &height);
+}
+
+void GraphicsDevice::notifyDeviceReset() { ++impl_->generation; }
+std::uint64_t GraphicsDevice::resetGeneration() const { return impl_->generation; }
 
 SDL_Window* GraphicsDevice::window() const {
   return impl_->window;

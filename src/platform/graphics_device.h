@@ -10,8 +10,38 @@
 
 struct SDL_Window;
 struct SDL_Renderer;
+struct SDL_Texture;
 
 namespace tavrik {
+
+class GraphicsDevice;
+
+// A texture on the device. Its owner keeps the pixels: after the device is reset the texture is no
+// longer valid and is made and uploaded again from them.
+class DeviceTexture {
+ public:
+  ~DeviceTexture();
+  DeviceTexture(const DeviceTexture&) = delete;
+  DeviceTexture& operator=(const DeviceTexture&) = delete;
+
+  bool valid() const;
+  // Replaces every texel with width x height ARGB values (straight alpha), rows pitch pixels apart.
+  void upload(const std::uint32_t* argb, int pitch);
+
+ private:
+  friend class GraphicsDevice;
+  DeviceTexture(GraphicsDevice& device, SDL_Texture* texture, std::uint64_t generation)
+      : device_(device), texture_(texture), generation_(generation) {}
+
+  GraphicsDevice& device_;
+  SDL_Texture* texture_;
+  std::uint64_t generation_;
+};
+
+// A corner of a textured quad: screen position and texture coordinates in [0, 1].
+struct QuadCorner {
+  float x, y, u, v;
+};
 
 struct DeviceOptions {
   bool headless = false;
@@ -41,6 +71,23 @@ class GraphicsDevice {
   void clear(std::uint32_t argb);
   void endScene();
   void present();
+
+  // Textures for the scene's tiles; nothing when the device cannot make one.
+  std::unique_ptr<DeviceTexture> createTexture(int width, int height);
+  // Draws a quad (corners: top left, top right, bottom left, bottom right) with its texels multiplied by
+  // an ARGB colour and point sampling. Without blend the result replaces the target; that gives the
+  // same pixels as blending for opaque texels at full alpha, for less work.
+  void drawQuad(DeviceTexture& texture, const QuadCorner (&corners)[4], std::uint32_t colour, bool blend);
+
+  // The desktop-sized fullscreen with the 800 x 600 picture scaled and letterboxed, or the window.
+  void setFullscreen(bool fullscreen);
+  bool fullscreen() const;
+  // Size of the window's drawing area in window-system pixels (the game size in headless mode).
+  void outputSize(int& width, int& height) const;
+
+  // The renderer lost its textures (a render-device reset); every texture made before is invalid.
+  void notifyDeviceReset();
+  std::uint64_t resetGeneration() const;
 
   // The window caption, given in Shift-JIS; kept (and readable) in headless mode too.
   void setTitle(std::string_view sjisTitle);

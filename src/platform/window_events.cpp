@@ -118,6 +118,10 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
         default:
           return std::nullopt;
       }
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+      out.type = T::DeviceReset;
+      return out;
     default:
       return std::nullopt;
   }

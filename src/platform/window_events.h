@@ -48,7 +48,8 @@ struct WindowEvent {
     FocusGained,
     FocusLost,
     Exposed,  // the window needs drawing
-    Command,  // a menu command id
+    Command,      // a menu command id
+    DeviceReset,  // the renderer lost its textures
   };
   Type type = Type::Close;
   int x = 0;

@@ -5,16 +5,40 @@
 
 namespace tavrik {
 
-Scene::Scene(GraphicsDevice& device, int width, int height, const MouseState& mouse)
-    : device_(device), width_(width), height_(height), mouse_(mouse) {}
+Scene::Scene(GraphicsDevice& device, int width, int height, const MouseState& mouse, ScriptRandom& random)
+    : device_(device), width_(width), height_(height), mouse_(mouse), random_(random), renderer_(device, width, height) {}
 
-void Scene::update() {}
+Scene::~Scene() = default;
+
+void Scene::update() {
+  for (const auto& layer : layers_) layer->update();
+  if (chosen) return;
+  for (const auto& layer : layers_) {
+    if (layer->clickable() && layer->clicked()) {
+      chosen = true;
+      chosenValue = layer->value();
+    }
+  }
+}
+
+bool Scene::changedSinceDraw() {
+  drawState_.clear();
+  for (const auto& layer : layers_) layer->appendDrawState(drawState_);
+  return !drawnOnce_ || drawState_ != drawnState_;
+}
 
 void Scene::draw() {
   device_.clear(0xFF000000u);
+  for (const auto& layer : layers_) layer->draw();
+  drawnState_.clear();
+  for (const auto& layer : layers_) layer->appendDrawState(drawnState_);
+  drawnOnce_ = true;
 }
 
-bool Scene::isFinished() const {
+bool Scene::allLayersFinished() const {
+  for (const auto& layer : layers_) {
+    if (!layer->isFinished()) return false;
+  }
   return true;
 }
 

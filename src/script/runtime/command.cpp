@@ -3,6 +3,7 @@
 #include "platform/graphics_device.h"
 #include "platform/input_devices.h"
 #include "platform/mouse_state.h"
+#include "scene/layer.h"
 #include "scene/scene.h"
 #include "script/runtime/script_engine.h"
 

@@ -6,7 +6,12 @@
 
 namespace tavrik {
 
+class Action;
+class AnimatedObject;
+class Channel;
+class PersonLayer;
 class ScriptEngine;
+class SimpleLayer;
 struct Variable;
 
 class Command {
@@ -78,11 +83,61 @@ class WaitInputCommand : public Command {
   bool pressedBefore_ = true;
 };
 
-// Finishes when the actions of every layer and channel have ended.
+// Finishes when the actions of one layer or channel have ended, or, without a target, of all of them.
 class WaitActionCommand : public Command {
  public:
-  explicit WaitActionCommand(ScriptEngine& engine) : Command(engine) {}
+  explicit WaitActionCommand(ScriptEngine& engine, const AnimatedObject* target = nullptr)
+      : Command(engine), target_(target) {}
   bool execute() override;
+
+ private:
+  const AnimatedObject* target_;
+};
+
+class LoadImageCommand : public Command {
+ public:
+  LoadImageCommand(ScriptEngine& engine, SimpleLayer& layer, std::string path)
+      : Command(engine), layer_(layer), path_(std::move(path)) {}
+  bool execute() override;
+
+ private:
+  SimpleLayer& layer_;
+  std::string path_;
+};
+
+// Starts an action on a layer or a channel.
+class StartActionCommand : public Command {
+ public:
+  StartActionCommand(ScriptEngine& engine, AnimatedObject& target, const Action& action)
+      : Command(engine), target_(target), action_(action) {}
+  bool execute() override;
+
+ private:
+  AnimatedObject& target_;
+  const Action& action_;
+};
+
+// Starts an action on a person layer's eyes or mouth.
+class SetEyeActionCommand : public Command {
+ public:
+  SetEyeActionCommand(ScriptEngine& engine, PersonLayer& layer, const Action& action)
+      : Command(engine), layer_(layer), action_(action) {}
+  bool execute() override;
+
+ private:
+  PersonLayer& layer_;
+  const Action& action_;
+};
+
+class SetMouthActionCommand : public Command {
+ public:
+  SetMouthActionCommand(ScriptEngine& engine, PersonLayer& layer, const Action& action)
+      : Command(engine), layer_(layer), action_(action) {}
+  bool execute() override;
+
+ private:
+  PersonLayer& layer_;
+  const Action& action_;
 };
 
 class SetTitleCommand : public Command {

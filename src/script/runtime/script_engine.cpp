@@ -11,14 +11,17 @@ namespace tavrik {
 ScriptEngine::ScriptEngine(GraphicsDevice& device, int screenWidth, int screenHeight, InputDevices& input,
                            const MouseState& mouse, std::string fontFace)
     : device_(device),
-      scene_(std::make_unique<Scene>(device, screenWidth, screenHeight, mouse)),
+      scene_(std::make_unique<Scene>(device, screenWidth, screenHeight, mouse, random_)),
       input_(input),
       mouse_(mouse) {
   addVariable(kw::kChoiceResult);
   setFontFace(fontFace);
 }
 
-ScriptEngine::~ScriptEngine() = default;
+ScriptEngine::~ScriptEngine() {
+  // Channels and layers refer to the actions and the random generator: they go first.
+  scene_.reset();
+}
 
 std::optional<ScriptError> ScriptEngine::compile(const std::string& scriptPath) {
   programCounter_ = 0;
@@ -35,17 +38,20 @@ void ScriptEngine::update() {
     ++programCounter_;
   }
   scene_->update();
+  channels_.update();
 }
 
 bool ScriptEngine::isFinished() const {
   return programCounter_ >= 0 && static_cast<std::size_t>(programCounter_) >= commands_.size();
 }
 
-void ScriptEngine::draw() {
+bool ScriptEngine::draw(bool force) {
+  if (!force && !scene_->changedSinceDraw()) return false;
   device_.beginScene();
   scene_->draw();
   device_.endScene();
   device_.present();
+  return true;
 }
 
 void ScriptEngine::setFontFace(const std::string& face) {
@@ -66,8 +72,6 @@ Variable& ScriptEngine::addVariable(std::string_view name) {
   return variables_.back();
 }
 
-bool ScriptEngine::allActionsFinished() const {
-  return scene_->isFinished();
-}
+bool ScriptEngine::allActionsFinished() const { return scene_->allLayersFinished() && channels_.allFinished(); }
 
 }  // namespace tavrik

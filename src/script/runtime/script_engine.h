@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scene/action.h"
+#include "scene/channel.h"
 #include "script/runtime/command.h"
 #include "script/runtime/script_error.h"
 
@@ -46,7 +48,9 @@ class ScriptEngine {
   void update();
   // The program counter has passed the last command.
   bool isFinished() const;
-  void draw();
+  // Draws and presents the frame, unless nothing on screen changed since the last one and force is
+  // not set. Whether it drew.
+  bool draw(bool force = false);
   void setFontFace(const std::string& face);
   const std::string& fontFace() const { return fontFace_; }
 
@@ -76,10 +80,14 @@ class ScriptEngine {
   InputDevices& input() { return input_; }
   const MouseState& mouse() const { return mouse_; }
   Scene& scene() { return *scene_; }
+  ChannelList& channels() { return channels_; }
+  ScriptRandom& random() { return random_; }
 
  private:
   GraphicsDevice& device_;
+  ScriptRandom random_;
   std::unique_ptr<Scene> scene_;
+  ChannelList channels_;
   InputDevices& input_;
   const MouseState& mouse_;
   std::vector<std::unique_ptr<Command>> ownedCommands_;

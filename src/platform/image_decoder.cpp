@@ -1,0 +1,120 @@
+#include "platform/image_decoder.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace tavrik {
+
+namespace {
+
+std::uint32_t be32(const unsigned char* p) {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+std::uint16_t be16(const unsigned char* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
+std::uint16_t le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::int32_t le32(const unsigned char* p) {
+  return static_cast<std::int32_t>(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+                                   (std::uint32_t{p[3]} << 24));
+}
+
+struct Probe {
+  bool known = false;    // the header was understood
+  bool intact = true;    // nothing shows the file is cut short
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+};
+
+// Reads the size from the header of the formats the decoders know, without decoding anything.
+Probe probe(const std::string& data) {
+  Probe p;
+  const auto* d = reinterpret_cast<const unsigned char*>(data.data());
+  const std::size_t n = data.size();
+  if (n >= 24 && std::memcmp(d, "\x89PNG\r\n\x1A\n", 8) == 0) {
+    p.known = true;
+    p.width = be32(d + 16);
+    p.height = be32(d + 20);
+  } else if (n >= 10 && (std::memcmp(d, "GIF87a", 6) == 0 || std::memcmp(d, "GIF89a", 6) == 0)) {
+    p.known = true;
+    p.width = le16(d + 6);
+    p.height = le16(d + 8);
+  } else if (n >= 26 && d[0] == 'B' && d[1] == 'M') {
+    p.known = true;
+    p.width = le32(d + 18);
+    const std::int64_t h = le32(d + 22);
+    p.height = h < 0 ? -h : h;
+  } else if (n >= 4 && d[0] == 0xFF && d[1] == 0xD8) {
+    // Walk the segments up to a start-of-frame marker.
+    std::size_t i = 2;
+    while (i + 9 < n) {
+      if (d[i] != 0xFF) break;
+      const unsigned char marker = d[i + 1];
+      if (marker == 0xFF) {
+        ++i;
+        continue;
+      }
+      const std::uint16_t length = be16(d + i + 2);
+      const bool sof = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+      if (sof) {
+        p.known = true;
+        p.height = be16(d + i + 5);
+        p.width = be16(d + i + 7);
+        break;
+      }
+      i += 2 + length;
+    }
+    // The decoder fills a cut-off JPEG with grey and calls it a success; a whole file ends with the
+    // end-of-image marker (some writers add a few bytes after it).
+    const std::size_t tail = n < 4096 ? n : 4096;
+    p.intact = data.find("\xFF\xD9", n - tail) != std::string::npos;
+  }
+  return p;
+}
+
+bool sizeAllowed(std::int64_t w, std::int64_t h) {
+  return w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide && w * h <= kMaxImagePixels;
+}
+
+}  // namespace
+
+std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (data.empty()) return std::nullopt;
+  const Probe header = probe(data);
+  if (header.known && (!header.intact || !sizeAllowed(header.width, header.height))) return std::nullopt;
+
+  SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
+  if (!rw) return std::nullopt;
+  SDL_Surface* loaded = IMG_Load_RW(rw, 1);
+  if (!loaded) return std::nullopt;
+  std::optional<DecodedImage> out;
+  if (sizeAllowed(loaded->w, loaded->h)) {
+    // A colour key (GIF transparency) becomes alpha in the conversion.
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    if (argb) {
+      DecodedImage image;
+      image.width = argb->w;
+      image.height = argb->h;
+      image.pixels.resize(static_cast<std::size_t>(argb->w) * static_cast<std::size_t>(argb->h));
+      SDL_LockSurface(argb);
+      for (int y = 0; y < argb->h; ++y) {
+        std::memcpy(image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(argb->w),
+                    static_cast<const unsigned char*>(argb->pixels) + static_cast<std::ptrdiff_t>(y) * argb->pitch,
+                    static_cast<std::size_t>(argb->w) * 4);
+      }
+      SDL_UnlockSurface(argb);
+      SDL_FreeSurface(argb);
+      out = std::move(image);
+    }
+  }
+  SDL_FreeSurface(loaded);
+  return out;
+}
+
+}  // namespace tavrik

@@ -1,0 +1,25 @@
+// Picture files decoded into 32-bit ARGB with straight alpha (opaque where the format has none).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace tavrik {
+
+struct DecodedImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // row-major, width x height
+};
+
+// Pictures larger than this are refused before they are decoded: a hostile or broken header must not
+// make the player allocate gigabytes.
+inline constexpr int kMaxImageSide = 16384;
+inline constexpr std::int64_t kMaxImagePixels = 64LL * 1024 * 1024;
+
+// Nothing when the file cannot be read, is not a picture, is truncated or is too large.
+std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path);
+
+}  // namespace tavrik

@@ -1,0 +1,180 @@
+#include "scene/tiled_image.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/graphics_device.h"
+#include "platform/image_decoder.h"
+#include "platform/script_path.h"
+
+namespace tavrik {
+
+namespace {
+
+constexpr int kTile = TiledImage::kTileSize;
+constexpr std::size_t kTexels = static_cast<std::size_t>(kTile) * kTile;
+
+}  // namespace
+
+TiledImage::TiledImage(int allocWidth, int allocHeight)
+    : allocWidth_(allocWidth),
+      allocHeight_(allocHeight),
+      cols_(std::max(0, (allocWidth + kTile - 1) / kTile)),
+      rows_(std::max(0, (allocHeight + kTile - 1) / kTile)),
+      tiles_(static_cast<std::size_t>(cols_) * static_cast<std::size_t>(rows_)) {}
+
+TiledImage::~TiledImage() = default;
+
+void TiledImage::fill(std::uint32_t colour) {
+  for (Tile& t : tiles_) {
+    if (colour == 0) {
+      t.pixels.reset();
+    } else {
+      if (!t.pixels) t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
+      std::fill(t.pixels.get(), t.pixels.get() + kTexels, colour);
+    }
+    t.dirty = true;
+  }
+  ++version_;
+}
+
+bool TiledImage::load(const std::filesystem::path& path) {
+  const std::optional<DecodedImage> picture = decodeImageFile(path);
+  if (!picture) return false;
+  load(*picture);
+  return true;
+}
+
+void TiledImage::load(const DecodedImage& picture) {
+  // The whole grid takes the picture, also where it reaches beyond the screen size: only the grid bounds it.
+  for (int r = 0; r < rows_; ++r) {
+    for (int c = 0; c < cols_; ++c) {
+      Tile& t = tile(c, r);
+      t.dirty = true;
+      const int x0 = c * kTile, y0 = r * kTile;
+      const int w = std::min(kTile, picture.width - x0);
+      const int h = std::min(kTile, picture.height - y0);
+      if (w <= 0 || h <= 0) {
+        t.pixels.reset();
+        continue;
+      }
+      if (!t.pixels) t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
+      std::uint32_t* dst = t.pixels.get();
+      for (int y = 0; y < kTile; ++y) {
+        std::uint32_t* row = dst + static_cast<std::size_t>(y) * kTile;
+        if (y < h) {
+          const std::uint32_t* src =
+              picture.pixels.data() + static_cast<std::size_t>(y0 + y) * static_cast<std::size_t>(picture.width) +
+              static_cast<std::size_t>(x0);
+          std::memcpy(row, src, static_cast<std::size_t>(w) * 4);
+          std::fill(row + w, row + kTile, 0u);
+        } else {
+          std::fill(row, row + kTile, 0u);
+        }
+      }
+    }
+  }
+  imageWidth_ = picture.width;
+  imageHeight_ = picture.height;
+  ++version_;
+}
+
+std::uint32_t* TiledImage::tilePixels(int col, int row) {
+  if (col < 0 || row < 0 || col >= cols_ || row >= rows_) return nullptr;
+  Tile& t = tile(col, row);
+  if (!t.pixels) t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
+  t.dirty = true;
+  ++version_;
+  return t.pixels.get();
+}
+
+void TiledImage::setImageSize(int width, int height) {
+  imageWidth_ = width;
+  imageHeight_ = height;
+  ++version_;
+}
+
+int TiledImage::allocatedTiles() const {
+  return static_cast<int>(std::count_if(tiles_.begin(), tiles_.end(), [](const Tile& t) { return t.pixels != nullptr; }));
+}
+
+void TiledImage::prepare(GraphicsDevice& device, Tile& t) {
+  const bool stale = t.texture && !t.texture->valid();
+  if (!t.dirty && !stale) return;
+  t.dirty = false;
+  if (!t.pixels) {
+    t.coverage = Coverage::Transparent;
+    t.texture.reset();
+    return;
+  }
+  bool anyVisible = false, allOpaque = true;
+  for (std::size_t i = 0; i < kTexels; ++i) {
+    const std::uint32_t alpha = t.pixels[i] >> 24;
+    anyVisible |= alpha != 0;
+    allOpaque &= alpha == 0xFF;
+  }
+  t.coverage = !anyVisible ? Coverage::Transparent : (allOpaque ? Coverage::Opaque : Coverage::Mixed);
+  if (t.coverage == Coverage::Transparent) {
+    t.texture.reset();
+    return;
+  }
+  if (!t.texture || stale) t.texture = device.createTexture(kTile, kTile);
+  if (t.texture) t.texture->upload(t.pixels.get(), kTile);
+}
+
+void TiledImage::draw(GraphicsDevice& device, float x, float y, int srcX, int srcY, int srcW, int srcH,
+                      std::uint32_t colour, const Matrix4& matrix, int alignX, int alignY) {
+  if (srcW <= 0 || srcH <= 0) return;
+  if (alignX == 1) x -= static_cast<float>(srcW / 2);
+  if (alignX == 2) x -= static_cast<float>(srcW);
+  if (alignY == 1) y -= static_cast<float>(srcH / 2);
+  if (alignY == 2) y -= static_cast<float>(srcH);
+  // Texels multiplied by a colour of zero alpha leave the target as it is.
+  if ((colour >> 24) == 0) return;
+  for (int r = 0; r < rows_; ++r) {
+    const int ty = r * kTile;
+    if (!(srcY < ty + kTile && ty < srcY + srcH)) continue;
+    for (int c = 0; c < cols_; ++c) {
+      const int tx = c * kTile;
+      if (!(srcX < tx + kTile && tx < srcX + srcW)) continue;
+      Tile& t = tile(c, r);
+      prepare(device, t);
+      if (t.coverage == Coverage::Transparent || !t.texture) continue;
+      const int u0 = tx < srcX ? srcX - tx : 0;
+      const int v0 = ty < srcY ? srcY - ty : 0;
+      const int u1 = std::min(srcX + srcW - tx, kTile);
+      const int v1 = std::min(srcY + srcH - ty, kTile);
+      const float bx = static_cast<float>(tx) + x - static_cast<float>(srcX);
+      const float by = static_cast<float>(ty) + y - static_cast<float>(srcY);
+      const float corners[4][4] = {
+          {bx + u0, by + v0, u0 / 256.0f, v0 / 256.0f},
+          {bx + u1, by + v0, u1 / 256.0f, v0 / 256.0f},
+          {bx + u0, by + v1, u0 / 256.0f, v1 / 256.0f},
+          {bx + u1, by + v1, u1 / 256.0f, v1 / 256.0f},
+      };
+      QuadCorner quad[4];
+      for (int i = 0; i < 4; ++i) {
+        matrix.transform(corners[i][0], corners[i][1], quad[i].x, quad[i].y);
+        quad[i].u = corners[i][2];
+        quad[i].v = corners[i][3];
+      }
+      const bool blend = !(t.coverage == Coverage::Opaque && (colour >> 24) == 0xFF);
+      device.drawQuad(*t.texture, quad, colour, blend);
+    }
+  }
+}
+
+std::string findImageFile(std::string_view name, std::string_view moduleDirectory) {
+  static constexpr std::string_view kSuffixes[] = {"", ".png", ".jpg", ".jpeg", ".bmp", ".gif"};
+  const std::string bases[] = {std::string(name), std::string(moduleDirectory) + std::string(name)};
+  for (const std::string& base : bases) {
+    for (const std::string_view suffix : kSuffixes) {
+      std::string candidate = base;
+      candidate += suffix;
+      if (paths::exists(candidate)) return candidate;
+    }
+  }
+  return {};
+}
+
+}  // namespace tavrik
