@@ -72,4 +72,4 @@ BENCHMARK(BM_CompileLongScript)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+

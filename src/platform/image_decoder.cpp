@@ -117,4 +117,15 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path) {
   return out;
 }
 
+bool savePng(const DecodedImage& image, const std::filesystem::path& path) {
+  if (image.width <= 0 || image.height <= 0) return false;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<std::uint32_t*>(image.pixels.data()), image.width, image.height, 32, image.width * 4,
+      SDL_PIXELFORMAT_ARGB8888);
+  if (!surface) return false;
+  const bool ok = IMG_SavePNG(surface, path.c_str()) == 0;
+  SDL_FreeSurface(surface);
+  return ok;
+}
+
 }  // namespace tavrik

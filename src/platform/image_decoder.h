@@ -22,4 +22,7 @@ inline constexpr std::int64_t kMaxImagePixels = 64LL * 1024 * 1024;
 // Nothing when the file cannot be read, is not a picture, is truncated or is too large.
 std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path);
 
+// Writes a picture as a PNG file with its alpha channel; false when it cannot be written.
+bool savePng(const DecodedImage& image, const std::filesystem::path& path);
+
 }  // namespace tavrik
