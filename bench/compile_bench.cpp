@@ -71,5 +71,3 @@ void BM_CompileLongScript(benchmark::State& state) {
 BENCHMARK(BM_CompileLongScript)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-

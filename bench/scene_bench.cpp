@@ -34,7 +34,8 @@ DecodedImage picture(int w, int h, std::uint32_t (*texel)(int x, int y, int w, i
 
 // A background: opaque gradient.
 std::uint32_t background(int x, int y, int, int) {
-  return 0xFF000000u | (static_cast<std::uint32_t>(x & 0xFF) << 16) | (static_cast<std::uint32_t>(y & 0xFF) << 8) | 0x40;
+  return 0xFF000000u | (static_cast<std::uint32_t>(x & 0xFF) << 16) |
+         (static_cast<std::uint32_t>(y & 0xFF) << 8) | 0x40;
 }
 // A figure: an opaque ellipse with a soft edge on a transparent ground.
 std::uint32_t figure(int x, int y, int w, int h) {
@@ -52,9 +53,13 @@ std::uint32_t mouth(int x, int y, int w, int h) {
   return (y > h / 3 && y < h / 3 + 16 && x > w * 2 / 5 && x < w * 3 / 5) ? 0xFF802020u : 0u;
 }
 // A text frame: a translucent box over the lower part of the screen.
-std::uint32_t frame(int, int y, int, int h) { return y > h * 2 / 3 ? 0xB0102040u : 0u; }
+std::uint32_t frame(int, int y, int, int h) {
+  return y > h * 2 / 3 ? 0xB0102040u : 0u;
+}
 // Heavy: translucent everywhere.
-std::uint32_t haze(int x, int y, int, int) { return 0x60000000u | static_cast<std::uint32_t>((x * 7 + y * 3) & 0xFFFFFF); }
+std::uint32_t haze(int x, int y, int, int) {
+  return 0x60000000u | static_cast<std::uint32_t>((x * 7 + y * 3) & 0xFFFFFF);
+}
 
 struct Rig {
   Rig() {

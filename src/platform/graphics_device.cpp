@@ -157,7 +157,9 @@ DeviceTexture::~DeviceTexture() {
   if (texture_) SDL_DestroyTexture(texture_);
 }
 
-bool DeviceTexture::valid() const { return generation_ == device_.resetGeneration(); }
+bool DeviceTexture::valid() const {
+  return generation_ == device_.resetGeneration();
+}
 
 void DeviceTexture::upload(const std::uint32_t* argb, int pitch) {
   if (valid()) SDL_UpdateTexture(texture_, nullptr, argb, pitch * 4);
@@ -232,7 +234,9 @@ void GraphicsDevice::setFullscreen(bool fullscreen) {
   }
 }
 
-bool GraphicsDevice::fullscreen() const { return impl_->fullscreen; }
+bool GraphicsDevice::fullscreen() const {
+  return impl_->fullscreen;
+}
 
 void GraphicsDevice::outputSize(int& width, int& height) const {
   width = impl_->width;
@@ -240,8 +244,12 @@ void GraphicsDevice::outputSize(int& width, int& height) const {
   if (impl_->window) SDL_GetWindowSize(impl_->window, &width, &height);
 }
 
-void GraphicsDevice::notifyDeviceReset() { ++impl_->generation; }
-std::uint64_t GraphicsDevice::resetGeneration() const { return impl_->generation; }
+void GraphicsDevice::notifyDeviceReset() {
+  ++impl_->generation;
+}
+std::uint64_t GraphicsDevice::resetGeneration() const {
+  return impl_->generation;
+}
 
 SDL_Window* GraphicsDevice::window() const {
   return impl_->window;

@@ -15,16 +15,20 @@ namespace {
 std::uint32_t be32(const unsigned char* p) {
   return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
-std::uint16_t be16(const unsigned char* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
-std::uint16_t le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t be16(const unsigned char* p) {
+  return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
+std::uint16_t le16(const unsigned char* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::int32_t le32(const unsigned char* p) {
-  return static_cast<std::int32_t>(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-                                   (std::uint32_t{p[3]} << 24));
+  return static_cast<std::int32_t>(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
+                                   (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24));
 }
 
 struct Probe {
-  bool known = false;    // the header was understood
-  bool intact = true;    // nothing shows the file is cut short
+  bool known = false;  // the header was understood
+  bool intact = true;  // nothing shows the file is cut short
   std::int64_t width = 0;
   std::int64_t height = 0;
 };
@@ -104,9 +108,10 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path) {
       image.pixels.resize(static_cast<std::size_t>(argb->w) * static_cast<std::size_t>(argb->h));
       SDL_LockSurface(argb);
       for (int y = 0; y < argb->h; ++y) {
-        std::memcpy(image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(argb->w),
-                    static_cast<const unsigned char*>(argb->pixels) + static_cast<std::ptrdiff_t>(y) * argb->pitch,
-                    static_cast<std::size_t>(argb->w) * 4);
+        std::memcpy(
+            image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(argb->w),
+            static_cast<const unsigned char*>(argb->pixels) + static_cast<std::ptrdiff_t>(y) * argb->pitch,
+            static_cast<std::size_t>(argb->w) * 4);
       }
       SDL_UnlockSurface(argb);
       SDL_FreeSurface(argb);
@@ -119,9 +124,9 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path) {
 
 bool savePng(const DecodedImage& image, const std::filesystem::path& path) {
   if (image.width <= 0 || image.height <= 0) return false;
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-      const_cast<std::uint32_t*>(image.pixels.data()), image.width, image.height, 32, image.width * 4,
-      SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(image.pixels.data()), image.width,
+                                         image.height, 32, image.width * 4, SDL_PIXELFORMAT_ARGB8888);
   if (!surface) return false;
   const bool ok = IMG_SavePNG(surface, path.c_str()) == 0;
   SDL_FreeSurface(surface);

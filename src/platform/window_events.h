@@ -47,7 +47,7 @@ struct WindowEvent {
     KeyUp,       // key
     FocusGained,
     FocusLost,
-    Exposed,  // the window needs drawing
+    Exposed,      // the window needs drawing
     Command,      // a menu command id
     DeviceReset,  // the renderer lost its textures
   };

@@ -18,6 +18,8 @@ int actionAttributeIndex(std::string_view name) {
   return -1;
 }
 
-void Action::include(const Action& base) { entries_.insert(entries_.begin(), base.entries_.begin(), base.entries_.end()); }
+void Action::include(const Action& base) {
+  entries_.insert(entries_.begin(), base.entries_.begin(), base.entries_.end());
+}
 
 }  // namespace tavrik

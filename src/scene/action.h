@@ -11,15 +11,47 @@ namespace tavrik {
 // The attributes an entry can set, in their fixed order: scripts name them, the compiler maps a name to
 // its position in this list.
 enum class ActionAttribute : std::int32_t {
-  X, Y, Z, VX, VY, VZ, AX, AY, AZ, W, H, VW, VH, T, VT, A, R, G, B, VA, VR, VG, VB,
-  INDEX, ALIGNX, ALIGNY, PLAY, STOP, VOL, VVOL, TIME, END, WAIT, RWAIT,
+  X,
+  Y,
+  Z,
+  VX,
+  VY,
+  VZ,
+  AX,
+  AY,
+  AZ,
+  W,
+  H,
+  VW,
+  VH,
+  T,
+  VT,
+  A,
+  R,
+  G,
+  B,
+  VA,
+  VR,
+  VG,
+  VB,
+  INDEX,
+  ALIGNX,
+  ALIGNY,
+  PLAY,
+  STOP,
+  VOL,
+  VVOL,
+  TIME,
+  END,
+  WAIT,
+  RWAIT,
   Count
 };
 
 inline constexpr std::string_view kActionAttributeNames[] = {
-    "X", "Y", "Z", "VX", "VY", "VZ", "AX", "AY", "AZ", "W", "H", "VW", "VH", "T", "VT", "A", "R",
-    "G", "B", "VA", "VR", "VG", "VB", "INDEX", "ALIGNX", "ALIGNY", "PLAY", "STOP", "VOL", "VVOL", "TIME",
-    "END", "WAIT", "RWAIT"};
+    "X",      "Y",      "Z",    "VX",   "VY",  "VZ",   "AX",   "AY",  "AZ",   "W",    "H",  "VW",
+    "VH",     "T",      "VT",   "A",    "R",   "G",    "B",    "VA",  "VR",   "VG",   "VB", "INDEX",
+    "ALIGNX", "ALIGNY", "PLAY", "STOP", "VOL", "VVOL", "TIME", "END", "WAIT", "RWAIT"};
 static_assert(std::size(kActionAttributeNames) == static_cast<std::size_t>(ActionAttribute::Count));
 
 // A float truncated toward zero into 32 bits; out-of-range values saturate and NaN gives 0, where a

@@ -36,7 +36,9 @@ void AnimatedObject::reset() {
   finished = true;
 }
 
-void AnimatedObject::update() { stepAction(); }
+void AnimatedObject::update() {
+  stepAction();
+}
 
 void AnimatedObject::stepAction() {
   if (wait > 0) {
@@ -71,43 +73,105 @@ void AnimatedObject::stepAction() {
 void AnimatedObject::apply(const ActionEntry& e) {
   using A = ActionAttribute;
   switch (static_cast<A>(e.attribute)) {
-    case A::X: x = e.value; break;
-    case A::Y: y = e.value; break;
-    case A::Z: z = e.value; break;
-    case A::VX: vx = e.value; break;
-    case A::VY: vy = e.value; break;
-    case A::VZ: vz = e.value; break;
-    case A::AX: ax = e.value; break;
-    case A::AY: ay = e.value; break;
-    case A::AZ: az = e.value; break;
-    case A::W: w = e.value; break;
-    case A::H: h = e.value; break;
-    case A::VW: vw = e.value; break;
-    case A::VH: vh = e.value; break;
-    case A::T: t = e.value; break;
-    case A::VT: vt = e.value; break;
-    case A::A: a = e.value; break;
-    case A::R: r = e.value; break;
-    case A::G: g = e.value; break;
-    case A::B: b = e.value; break;
-    case A::VA: va = e.value; break;
-    case A::VR: vr = e.value; break;
-    case A::VG: vg = e.value; break;
-    case A::VB: vb = e.value; break;
-    case A::VOL: vol = e.value; break;
-    case A::VVOL: vvol = e.value; break;
-    case A::INDEX: index = truncateToInt(e.value); break;
-    case A::ALIGNX: alignX = truncateToInt(e.value); break;
-    case A::ALIGNY: alignY = truncateToInt(e.value); break;
-    case A::TIME: step = wrapAdd(truncateToInt(e.value), -1); break;
-    case A::END: finished = true; break;
+    case A::X:
+      x = e.value;
+      break;
+    case A::Y:
+      y = e.value;
+      break;
+    case A::Z:
+      z = e.value;
+      break;
+    case A::VX:
+      vx = e.value;
+      break;
+    case A::VY:
+      vy = e.value;
+      break;
+    case A::VZ:
+      vz = e.value;
+      break;
+    case A::AX:
+      ax = e.value;
+      break;
+    case A::AY:
+      ay = e.value;
+      break;
+    case A::AZ:
+      az = e.value;
+      break;
+    case A::W:
+      w = e.value;
+      break;
+    case A::H:
+      h = e.value;
+      break;
+    case A::VW:
+      vw = e.value;
+      break;
+    case A::VH:
+      vh = e.value;
+      break;
+    case A::T:
+      t = e.value;
+      break;
+    case A::VT:
+      vt = e.value;
+      break;
+    case A::A:
+      a = e.value;
+      break;
+    case A::R:
+      r = e.value;
+      break;
+    case A::G:
+      g = e.value;
+      break;
+    case A::B:
+      b = e.value;
+      break;
+    case A::VA:
+      va = e.value;
+      break;
+    case A::VR:
+      vr = e.value;
+      break;
+    case A::VG:
+      vg = e.value;
+      break;
+    case A::VB:
+      vb = e.value;
+      break;
+    case A::VOL:
+      vol = e.value;
+      break;
+    case A::VVOL:
+      vvol = e.value;
+      break;
+    case A::INDEX:
+      index = truncateToInt(e.value);
+      break;
+    case A::ALIGNX:
+      alignX = truncateToInt(e.value);
+      break;
+    case A::ALIGNY:
+      alignY = truncateToInt(e.value);
+      break;
+    case A::TIME:
+      step = wrapAdd(truncateToInt(e.value), -1);
+      break;
+    case A::END:
+      finished = true;
+      break;
     case A::WAIT: {
       const float u = static_cast<float>(random_->next()) / 32767.0f;
       const float pause = e.value + static_cast<float>(rwait) * (u - 0.5f);
       wait = pause > 0 ? truncateToInt(pause) : 0;
       break;
     }
-    case A::RWAIT: rwait = truncateToInt(e.value); break;
+    case A::RWAIT:
+      rwait = truncateToInt(e.value);
+      break;
     case A::PLAY:
     case A::STOP:
     case A::Count:

@@ -4,7 +4,8 @@
 
 namespace tavrik {
 
-Channel::Channel(ScriptRandom& random, std::string name, bool positional, std::unique_ptr<AudioChannelPlayer> player)
+Channel::Channel(ScriptRandom& random, std::string name, bool positional,
+                 std::unique_ptr<AudioChannelPlayer> player)
     : AnimatedObject(random), name_(std::move(name)), positional_(positional), player_(std::move(player)) {}
 
 void Channel::load(std::string_view scriptPath) {

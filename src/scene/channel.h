@@ -15,7 +15,8 @@ namespace tavrik {
 class Channel : public AnimatedObject {
  public:
   // player may be null: the channel then plays nothing.
-  Channel(ScriptRandom& random, std::string name, bool positional, std::unique_ptr<AudioChannelPlayer> player);
+  Channel(ScriptRandom& random, std::string name, bool positional,
+          std::unique_ptr<AudioChannelPlayer> player);
 
   void load(std::string_view scriptPath);
   void update() override;

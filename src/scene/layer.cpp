@@ -15,13 +15,18 @@ namespace {
 // 2 x pi in single precision, as turns were always converted.
 constexpr float kTwoPi = 6.2831855f;
 
-std::uint32_t bits(float v) { return std::bit_cast<std::uint32_t>(v); }
+std::uint32_t bits(float v) {
+  return std::bit_cast<std::uint32_t>(v);
+}
 
-std::uint32_t toByte(float v) { return static_cast<std::uint32_t>(truncateToInt(v * 255.0f)) & 0xFF; }
+std::uint32_t toByte(float v) {
+  return static_cast<std::uint32_t>(truncateToInt(v * 255.0f)) & 0xFF;
+}
 
 }  // namespace
 
-SimpleLayer::SimpleLayer(Scene& scene, int width, int height) : AnimatedObject(scene.random()), scene_(scene) {
+SimpleLayer::SimpleLayer(Scene& scene, int width, int height)
+    : AnimatedObject(scene.random()), scene_(scene) {
   if (width <= 0 || height <= 0) {
     width = scene.width();
     height = scene.height();
@@ -43,7 +48,9 @@ void SimpleLayer::makeClickable(std::int32_t value, float zoomMax, float zoomSte
   zoomStep_ = zoomStep;
 }
 
-void SimpleLayer::update() { updateLayer(); }
+void SimpleLayer::update() {
+  updateLayer();
+}
 
 void SimpleLayer::updateLayer() {
   stepAction();
@@ -68,7 +75,8 @@ void SimpleLayer::hoverAndClick() {
   if (alignY == 2) top -= static_cast<float>(ih);
   const MouseState& mouse = scene_.mouse();
   const float mx = static_cast<float>(mouse.x), my = static_cast<float>(mouse.y);
-  const bool inside = left <= mx && mx < left + static_cast<float>(iw) && top <= my && my < top + static_cast<float>(ih);
+  const bool inside =
+      left <= mx && mx < left + static_cast<float>(iw) && top <= my && my < top + static_cast<float>(ih);
   if (inside) {
     if (zoom_ < zoomMax_) zoom_ += zoomStep_;
     if (!prevDown_ && mouse.left) clicked_ = true;
@@ -87,11 +95,13 @@ void SimpleLayer::loadImage(std::string_view name) {
 }
 
 void SimpleLayer::drawImage(TiledImage& image) {
-  image.draw(scene_.renderer().device(), x, y, 0, 0, image.imageWidth(), image.imageHeight(), colour(), matrix_, alignX,
-             alignY);
+  image.draw(scene_.renderer().device(), x, y, 0, 0, image.imageWidth(), image.imageHeight(), colour(),
+             matrix_, alignX, alignY);
 }
 
-void SimpleLayer::draw() { drawImage(*image_); }
+void SimpleLayer::draw() {
+  drawImage(*image_);
+}
 
 void SimpleLayer::appendDrawState(std::vector<std::uint32_t>& out) const {
   out.push_back(colour());
@@ -120,14 +130,16 @@ void PersonLayer::loadImage(std::string_view name) {
   loadNumbered(name, "\x8C\xFB", mouthImages_);  // 口
 }
 
-void PersonLayer::loadNumbered(std::string_view name, std::string_view part, std::vector<TiledImage*>& images) {
+void PersonLayer::loadNumbered(std::string_view name, std::string_view part,
+                               std::vector<TiledImage*>& images) {
   // Numbers are contiguous from 0; pictures left from an earlier, longer series are kept.
   for (std::size_t i = 0;; ++i) {
     std::string numbered(name);
     numbered.append(part).append(std::to_string(i));
     const std::string path = findImageFile(numbered, scene_.renderer().moduleDirectory());
     if (path.empty()) return;
-    if (i == images.size()) images.push_back(&scene_.renderer().createImage(image().allocWidth(), image().allocHeight()));
+    if (i == images.size())
+      images.push_back(&scene_.renderer().createImage(image().allocWidth(), image().allocHeight()));
     if (const std::optional<std::filesystem::path> native = paths::resolve(path)) images[i]->load(*native);
   }
 }
@@ -142,10 +154,12 @@ void PersonLayer::draw() {
 
 void PersonLayer::appendDrawState(std::vector<std::uint32_t>& out) const {
   SimpleLayer::appendDrawState(out);
-  for (const auto& [state, images] : {std::pair{&eyeState_, &eyeImages_}, std::pair{&mouthState_, &mouthImages_}}) {
+  for (const auto& [state, images] :
+       {std::pair{&eyeState_, &eyeImages_}, std::pair{&mouthState_, &mouthImages_}}) {
     const bool shown = state->index >= 0 && state->index < static_cast<std::int32_t>(images->size());
     out.push_back(shown ? static_cast<std::uint32_t>(state->index) : 0xFFFFFFFFu);
-    if (shown) out.push_back(static_cast<std::uint32_t>((*images)[static_cast<std::size_t>(state->index)]->version()));
+    if (shown)
+      out.push_back(static_cast<std::uint32_t>((*images)[static_cast<std::size_t>(state->index)]->version()));
   }
 }
 

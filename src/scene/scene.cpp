@@ -6,7 +6,12 @@
 namespace tavrik {
 
 Scene::Scene(GraphicsDevice& device, int width, int height, const MouseState& mouse, ScriptRandom& random)
-    : device_(device), width_(width), height_(height), mouse_(mouse), random_(random), renderer_(device, width, height) {}
+    : device_(device),
+      width_(width),
+      height_(height),
+      mouse_(mouse),
+      random_(random),
+      renderer_(device, width, height) {}
 
 Scene::~Scene() = default;
 

@@ -64,7 +64,8 @@ void TiledImage::load(const DecodedImage& picture) {
         std::uint32_t* row = dst + static_cast<std::size_t>(y) * kTile;
         if (y < h) {
           const std::uint32_t* src =
-              picture.pixels.data() + static_cast<std::size_t>(y0 + y) * static_cast<std::size_t>(picture.width) +
+              picture.pixels.data() +
+              static_cast<std::size_t>(y0 + y) * static_cast<std::size_t>(picture.width) +
               static_cast<std::size_t>(x0);
           std::memcpy(row, src, static_cast<std::size_t>(w) * 4);
           std::fill(row + w, row + kTile, 0u);
@@ -95,7 +96,8 @@ void TiledImage::setImageSize(int width, int height) {
 }
 
 int TiledImage::allocatedTiles() const {
-  return static_cast<int>(std::count_if(tiles_.begin(), tiles_.end(), [](const Tile& t) { return t.pixels != nullptr; }));
+  return static_cast<int>(
+      std::count_if(tiles_.begin(), tiles_.end(), [](const Tile& t) { return t.pixels != nullptr; }));
 }
 
 void TiledImage::prepare(GraphicsDevice& device, Tile& t) {

@@ -40,8 +40,8 @@ class TiledImage {
 
   // Draws the source rectangle at (x, y), aligned (0 left/top, 1 centre, 2 right/bottom), its texels
   // multiplied by colour, each corner transformed by matrix.
-  void draw(GraphicsDevice& device, float x, float y, int srcX, int srcY, int srcW, int srcH, std::uint32_t colour,
-            const Matrix4& matrix, int alignX, int alignY);
+  void draw(GraphicsDevice& device, float x, float y, int srcX, int srcY, int srcW, int srcH,
+            std::uint32_t colour, const Matrix4& matrix, int alignX, int alignY);
 
   int imageWidth() const { return imageWidth_; }
   int imageHeight() const { return imageHeight_; }

@@ -9,7 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/graphics_device.h"
+#include "platform/image_decoder.h"
 #include "platform/input_devices.h"
 #include "platform/mouse_state.h"
 #include "script/runtime/script_engine.h"
@@ -38,6 +41,19 @@ std::string sjis(std::string_view utf8);
 std::string sjisScript(std::string_view utf8);
 // A native path in script form.
 std::string scriptPath(const std::filesystem::path& native);
+
+// A picture of one colour, or with a function of the position.
+DecodedImage solidPicture(int width, int height, std::uint32_t argb);
+template <class F>
+DecodedImage picture(int width, int height, F texel) {
+  DecodedImage image{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image.pixels[static_cast<std::size_t>(y) * width + x] = texel(x, y);
+  return image;
+}
+
+// Colour channels of two ARGB values differ by at most tolerance.
+::testing::AssertionResult nearColour(std::uint32_t actual, std::uint32_t expected, int tolerance = 3);
 
 // A headless engine ready to compile and play.
 struct EngineRig {

@@ -63,7 +63,27 @@ bool WaitInputCommand::execute() {
 }
 
 bool WaitActionCommand::execute() {
-  return engine_.allActionsFinished();
+  return target_ ? target_->isFinished() : engine_.allActionsFinished();
+}
+
+bool LoadImageCommand::execute() {
+  layer_.loadImage(path_);
+  return true;
+}
+
+bool StartActionCommand::execute() {
+  target_.start(&action_);
+  return true;
+}
+
+bool SetEyeActionCommand::execute() {
+  layer_.startEyeAction(&action_);
+  return true;
+}
+
+bool SetMouthActionCommand::execute() {
+  layer_.startMouthAction(&action_);
+  return true;
 }
 
 bool SetTitleCommand::execute() {

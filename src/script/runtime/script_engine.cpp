@@ -72,6 +72,8 @@ Variable& ScriptEngine::addVariable(std::string_view name) {
   return variables_.back();
 }
 
-bool ScriptEngine::allActionsFinished() const { return scene_->allLayersFinished() && channels_.allFinished(); }
+bool ScriptEngine::allActionsFinished() const {
+  return scene_->allLayersFinished() && channels_.allFinished();
+}
 
 }  // namespace tavrik

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/image_decoder.h"
+#include "scene/channel.h"
+#include "scene/layer.h"
+#include "scene/scene.h"
 #include "support/test_support.h"
 
 namespace tavrik {
@@ -191,6 +195,52 @@ TEST(ScriptEngine, DrawClearsToOpaqueBlack) {
   rig.engine->draw();
   EXPECT_EQ(rig.device->pixelAt(0, 0), 0xFF000000u);
   EXPECT_EQ(rig.device->pixelAt(799, 599), 0xFF000000u);
+}
+
+}  // namespace
+}  // namespace tavrik
+
+namespace tavrik {
+namespace {
+
+TEST(SceneCommands, LoadStartAndWaitOnLayersAndChannels) {
+  test::EngineRig rig;
+  ScriptEngine& engine = *rig.engine;
+  ASSERT_TRUE(savePng(test::solidPicture(8, 8, 0xFFFFFFFFu), rig.dir.path() / "bg.png"));
+  SimpleLayer& layer = engine.scene().addLayer<SimpleLayer>(0, 0);
+  PersonLayer& person = engine.scene().addLayer<PersonLayer>(0, 0);
+  Channel& channel = engine.channels().add(std::make_unique<Channel>(engine.random(), "bgm", false, nullptr));
+
+  Action show;
+  show.append({0, static_cast<std::int32_t>(ActionAttribute::A), 1});
+  show.append({2, static_cast<std::int32_t>(ActionAttribute::END), 0});
+  Action blink;
+  blink.append({0, static_cast<std::int32_t>(ActionAttribute::INDEX), 3});
+  engine.commands() = {
+      &engine.makeCommand<LoadImageCommand>(layer, test::scriptPath(rig.dir.path()) + "\\bg"),
+      &engine.makeCommand<StartActionCommand>(layer, show),
+      &engine.makeCommand<StartActionCommand>(channel, blink),
+      &engine.makeCommand<SetEyeActionCommand>(person, blink),
+      &engine.makeCommand<SetMouthActionCommand>(person, blink),
+      &engine.makeCommand<WaitActionCommand>(&layer),
+      &engine.makeCommand<SetTitleCommand>("layer done"),
+      &engine.makeCommand<WaitActionCommand>(),
+      &engine.makeCommand<SetTitleCommand>("all done"),
+  };
+  engine.update();
+  // Everything up to the first wait ran in the first frame, and the scene took its first step.
+  EXPECT_EQ(layer.image().imageWidth(), 8);
+  EXPECT_EQ(layer.a, 1.0f);
+  EXPECT_EQ(person.eyeState().index, 3);
+  EXPECT_EQ(person.mouthState().index, 3);
+  EXPECT_FALSE(channel.isFinished());
+  engine.update();
+  engine.update();
+  EXPECT_EQ(rig.device->title(), "");
+  engine.update();  // the layer reached END in the third frame's scene update; the wait sees it now
+  EXPECT_EQ(rig.device->title(), "layer done") << "eye and mouth actions do not hold a layer's wait";
+  EXPECT_FALSE(engine.isFinished());
+  EXPECT_FALSE(engine.allActionsFinished()) << "the channel is still running";
 }
 
 }  // namespace
