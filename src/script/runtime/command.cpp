@@ -5,6 +5,7 @@
 #include "platform/mouse_state.h"
 #include "scene/layer.h"
 #include "scene/scene.h"
+#include "scene/text_layer.h"
 #include "script/runtime/script_engine.h"
 
 namespace tavrik {
@@ -73,6 +74,17 @@ bool LoadImageCommand::execute() {
 
 bool StartActionCommand::execute() {
   target_.start(&action_);
+  return true;
+}
+
+bool ShowTextCommand::execute() {
+  if (hasText_) {
+    layer_.setText(text_);
+    layer_.startEach(actions_);
+  } else {
+    layer_.startAll(actions_.front());
+  }
+  layer_.renderGlyphs();
   return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tavrik {
 
@@ -12,6 +13,7 @@ class Channel;
 class PersonLayer;
 class ScriptEngine;
 class SimpleLayer;
+class TextLayer;
 struct Variable;
 
 class Command {
@@ -127,6 +129,28 @@ class SetEyeActionCommand : public Command {
  private:
   PersonLayer& layer_;
   const Action& action_;
+};
+
+// Shows text on a text layer, one action per character; or, without text, starts one action on the
+// characters the layer already has. Either way the glyphs are rasterised again.
+class ShowTextCommand : public Command {
+ public:
+  ShowTextCommand(ScriptEngine& engine, TextLayer& layer, std::string text,
+                  std::vector<const Action*> actions)
+      : Command(engine),
+        layer_(layer),
+        text_(std::move(text)),
+        actions_(std::move(actions)),
+        hasText_(true) {}
+  ShowTextCommand(ScriptEngine& engine, TextLayer& layer, const Action& action)
+      : Command(engine), layer_(layer), actions_{&action} {}
+  bool execute() override;
+
+ private:
+  TextLayer& layer_;
+  std::string text_;
+  std::vector<const Action*> actions_;
+  bool hasText_ = false;
 };
 
 class SetMouthActionCommand : public Command {

@@ -1,8 +1,10 @@
 #include "script/runtime/script_engine.h"
 
+#include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
 #include "platform/input_devices.h"
 #include "scene/scene.h"
+#include "scene/text_layer.h"
 #include "script/compiler/keywords.h"
 #include "script/compiler/script_compiler.h"
 
@@ -19,8 +21,9 @@ ScriptEngine::ScriptEngine(GraphicsDevice& device, int screenWidth, int screenHe
 }
 
 ScriptEngine::~ScriptEngine() {
-  // Channels and layers refer to the actions and the random generator: they go first.
+  // Layers and channels refer to the actions, which refer to the fonts: they go first.
   scene_.reset();
+  channels_ = ChannelList();
 }
 
 std::optional<ScriptError> ScriptEngine::compile(const std::string& scriptPath) {
@@ -55,9 +58,43 @@ bool ScriptEngine::draw(bool force) {
 }
 
 void ScriptEngine::setFontFace(const std::string& face) {
-  if (fontFaceSet_ && face == fontFace_) return;
+  if (face == fontFace_) return;
   fontFace_ = face;
-  fontFaceSet_ = true;
+  for (FontEntry& entry : fonts_)
+    entry.font = fontLibrary_ ? fontLibrary_->openFont(fontFace_, entry.height) : nullptr;
+  for (ActionDeclaration& declaration : actions_) {
+    if (declaration.kind == ActionKind::Text && declaration.fontIndex >= 0 &&
+        static_cast<std::size_t>(declaration.fontIndex) < fonts_.size())
+      declaration.action->font = fonts_[static_cast<std::size_t>(declaration.fontIndex)].font.get();
+  }
+  // Characters keep their actions, steps and attributes: only the atlas and the cells change.
+  for (const auto& layer : scene_->layers()) {
+    if (layer->kind() == LayerKind::Text) static_cast<TextLayer&>(*layer).renderGlyphs();
+  }
+}
+
+Action& ScriptEngine::declareAction(std::string_view name, ActionKind kind, int fontIndex) {
+  ActionDeclaration declaration;
+  declaration.name = std::string(name);
+  declaration.kind = kind;
+  declaration.fontIndex = fontIndex;
+  declaration.action = std::make_unique<Action>();
+  if (kind == ActionKind::Text && fontIndex >= 0 && static_cast<std::size_t>(fontIndex) < fonts_.size())
+    declaration.action->font = fonts_[static_cast<std::size_t>(fontIndex)].font.get();
+  actions_.push_back(std::move(declaration));
+  return *actions_.back().action;
+}
+
+int ScriptEngine::fontIndexForHeight(int height) {
+  for (std::size_t i = 0; i < fonts_.size(); ++i) {
+    if (fonts_[i].height == height) return static_cast<int>(i);
+  }
+  if (!fontLibrary_) fontLibrary_ = FontLibrary::create();
+  FontEntry entry;
+  entry.height = height;
+  if (fontLibrary_) entry.font = fontLibrary_->openFont(fontFace_, height);
+  fonts_.push_back(std::move(entry));
+  return static_cast<int>(fonts_.size()) - 1;
 }
 
 Variable* ScriptEngine::findVariable(std::string_view name) {

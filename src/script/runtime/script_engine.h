@@ -22,6 +22,25 @@ class InputDevices;
 struct MouseState;
 class Scene;
 
+class FontLibrary;
+class GlyphFont;
+
+enum class ActionKind { Plain = 0, Eye = 1, Mouth = 2, Text = 3 };
+
+// A declared action; the engine owns the action for the whole run.
+struct ActionDeclaration {
+  std::string name;  // Shift-JIS
+  ActionKind kind = ActionKind::Plain;
+  int fontIndex = -1;  // text actions: their entry of the font table
+  std::unique_ptr<Action> action;
+};
+
+// One font per pixel height, shared by every text action of that height.
+struct FontEntry {
+  std::unique_ptr<GlyphFont> font;
+  int height = 0;
+};
+
 struct Variable {
   std::string name;  // Shift-JIS
   float value = 0.0f;
@@ -76,6 +95,13 @@ class ScriptEngine {
 
   bool allActionsFinished() const;
 
+  // Declared actions in declaration order.
+  Action& declareAction(std::string_view name, ActionKind kind, int fontIndex = -1);
+  const std::vector<ActionDeclaration>& actions() const { return actions_; }
+  // The font table entry of a height, created with the current face when missing.
+  int fontIndexForHeight(int height);
+  const std::vector<FontEntry>& fonts() const { return fonts_; }
+
   GraphicsDevice& device() { return device_; }
   InputDevices& input() { return input_; }
   const MouseState& mouse() const { return mouse_; }
@@ -94,8 +120,10 @@ class ScriptEngine {
   std::vector<Command*> commands_;
   std::int32_t programCounter_ = 0;
   std::deque<Variable> variables_;
+  std::vector<ActionDeclaration> actions_;
+  std::unique_ptr<FontLibrary> fontLibrary_;  // opened with the first font
+  std::vector<FontEntry> fonts_;
   std::string fontFace_;
-  bool fontFaceSet_ = false;
 };
 
 }  // namespace tavrik

@@ -1,0 +1,255 @@
+#include "platform/glyph_font.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+
+#include "platform/text_encoding.h"
+
+namespace tavrik {
+
+namespace {
+
+struct FaceDeleter {
+  void operator()(FT_Face face) const { FT_Done_Face(face); }
+};
+using FacePtr = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceDeleter>;
+
+struct PatternDeleter {
+  void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+};
+using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
+
+struct FontFile {
+  std::string path;
+  int index = 0;
+  std::string family;  // the family name the match reports first
+  bool isAskedFamily = false;
+};
+
+// The file fontconfig picks for a family (empty: the default Japanese face). FcFontMatch always finds
+// something, so whether the asked family exists is told by the match's own family names.
+std::optional<FontFile> matchFamily(FcConfig* config, const std::string& familyUtf8) {
+  PatternPtr pattern(FcPatternCreate());
+  if (!familyUtf8.empty())
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(familyUtf8.c_str()));
+  FcPatternAddString(pattern.get(), FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
+  FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
+  FcDefaultSubstitute(pattern.get());
+  FcResult result = FcResultNoMatch;
+  PatternPtr match(FcFontMatch(config, pattern.get(), &result));
+  if (!match) return std::nullopt;
+  FcChar8* file = nullptr;
+  if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || !file) return std::nullopt;
+  FontFile out;
+  out.path = reinterpret_cast<const char*>(file);
+  FcPatternGetInteger(match.get(), FC_INDEX, 0, &out.index);
+  FcChar8* name = nullptr;
+  for (int i = 0; FcPatternGetString(match.get(), FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+    if (i == 0) out.family = reinterpret_cast<const char*>(name);
+    if (!familyUtf8.empty() &&
+        FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(familyUtf8.c_str())) == 0)
+      out.isAskedFamily = true;
+  }
+  return out;
+}
+
+}  // namespace
+
+// Shift-JIS to Unicode for single characters, built once from the code page 932 converter.
+char32_t sjisCharToUnicode(std::uint16_t code) {
+  static const std::vector<char32_t> table = [] {
+    std::vector<char32_t> t(65536, 0);
+    auto decode = [&](const std::string& bytes) -> char32_t {
+      const std::optional<std::string> utf8 = sjisToUtf8Strict(bytes);
+      if (!utf8 || utf8->empty()) return 0;
+      const auto* u = reinterpret_cast<const unsigned char*>(utf8->data());
+      if (u[0] < 0x80) return u[0];
+      if ((u[0] & 0xE0) == 0xC0 && utf8->size() >= 2) return ((u[0] & 0x1Fu) << 6) | (u[1] & 0x3Fu);
+      if ((u[0] & 0xF0) == 0xE0 && utf8->size() >= 3)
+        return ((u[0] & 0x0Fu) << 12) | ((u[1] & 0x3Fu) << 6) | (u[2] & 0x3Fu);
+      if ((u[0] & 0xF8) == 0xF0 && utf8->size() >= 4)
+        return ((u[0] & 0x07u) << 18) | ((u[1] & 0x3Fu) << 12) | ((u[2] & 0x3Fu) << 6) | (u[3] & 0x3Fu);
+      return 0;
+    };
+    for (int b = 0; b < 256; ++b)
+      t[static_cast<std::size_t>(b)] =
+          b < 0x80 ? static_cast<char32_t>(b) : decode(std::string(1, static_cast<char>(b)));
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+      if (lead > 0x9F && lead < 0xE0) continue;
+      for (int trail = 0x40; trail <= 0xFC; ++trail) {
+        const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        t[static_cast<std::size_t>(lead * 256 + trail)] = decode(std::string(bytes, 2));
+      }
+    }
+    return t;
+  }();
+  return table[code];
+}
+
+struct FontLibrary::Impl {
+  FT_Library ft = nullptr;
+  FcConfig* config = nullptr;
+  ~Impl() {
+    if (config) FcConfigDestroy(config);
+    if (ft) FT_Done_FreeType(ft);
+  }
+};
+
+struct GlyphFont::Faces {
+  FacePtr primary;
+  FacePtr fallback;  // the default Japanese face, for characters the primary lacks
+  int ascender = 0;  // baseline, in pixels from the top of the cell
+};
+
+FontLibrary::FontLibrary(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+FontLibrary::~FontLibrary() = default;
+
+std::unique_ptr<FontLibrary> FontLibrary::create() {
+  auto impl = std::make_unique<Impl>();
+  if (FT_Init_FreeType(&impl->ft) != 0) return nullptr;
+  impl->config = FcInitLoadConfigAndFonts();
+  return std::unique_ptr<FontLibrary>(new FontLibrary(std::move(impl)));
+}
+
+namespace {
+
+FacePtr openFace(FT_Library ft, const FontFile& file, int cellHeight) {
+  FT_Face face = nullptr;
+  if (FT_New_Face(ft, file.path.c_str(), file.index, &face) != 0) return nullptr;
+  FacePtr owned(face);
+  // The asked height is the cell height (ascent plus descent), as the fonts of the original system
+  // were sized.
+  FT_Size_RequestRec request{};
+  request.type = FT_SIZE_REQUEST_TYPE_CELL;
+  request.height = static_cast<FT_Long>(cellHeight) * 64;
+  if (FT_Request_Size(face, &request) != 0) return nullptr;
+  return owned;
+}
+
+}  // namespace
+
+std::unique_ptr<GlyphFont> FontLibrary::openFont(std::string_view sjisFace, int cellHeight) {
+  cellHeight = std::clamp(cellHeight, 1, 1024);
+  auto faces = std::make_unique<GlyphFont::Faces>();
+  std::string family;
+  if (impl_->config) {
+    const std::string asked = sjisToUtf8Strict(sjisFace).value_or("");
+    std::optional<FontFile> defaultFile = matchFamily(impl_->config, "");
+    std::optional<FontFile> askedFile = asked.empty() ? defaultFile : matchFamily(impl_->config, asked);
+    if (askedFile && (asked.empty() || askedFile->isAskedFamily)) {
+      faces->primary = openFace(impl_->ft, *askedFile, cellHeight);
+      if (faces->primary) family = askedFile->family;
+    }
+    if (defaultFile) {
+      faces->fallback = openFace(impl_->ft, *defaultFile, cellHeight);
+      if (!faces->primary && faces->fallback) family = defaultFile->family;
+    }
+  }
+  const FT_Face metricsFace = faces->primary ? faces->primary.get() : faces->fallback.get();
+  if (metricsFace) {
+    const FT_Size_Metrics& m = metricsFace->size->metrics;
+    const long ascent = (m.ascender + 32) >> 6;
+    const long descent = (-m.descender + 32) >> 6;
+    // Spread any rounding difference so the baseline sits where the cell height expects it.
+    faces->ascender = static_cast<int>(ascent + (cellHeight - (ascent + descent)) / 2);
+  }
+  return std::unique_ptr<GlyphFont>(new GlyphFont(std::move(faces), cellHeight, std::move(family)));
+}
+
+std::vector<std::string> FontLibrary::japaneseFaces() {
+  std::vector<std::string> out;
+  if (!impl_->config) return out;
+  PatternPtr pattern(FcNameParse(reinterpret_cast<const FcChar8*>(":lang=ja")));
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, nullptr);
+  FcFontSet* set = FcFontList(impl_->config, pattern.get(), objects);
+  FcObjectSetDestroy(objects);
+  if (!set) return out;
+  for (int i = 0; i < set->nfont; ++i) {
+    FcPattern* font = set->fonts[i];
+    // One name per family: the Japanese one where the font has it, else the first.
+    FcChar8* chosen = nullptr;
+    FcChar8* name = nullptr;
+    for (int k = 0; FcPatternGetString(font, FC_FAMILY, k, &name) == FcResultMatch; ++k) {
+      FcChar8* lang = nullptr;
+      if (!chosen) chosen = name;
+      if (FcPatternGetString(font, FC_FAMILYLANG, k, &lang) == FcResultMatch &&
+          std::strcmp(reinterpret_cast<char*>(lang), "ja") == 0) {
+        chosen = name;
+        break;
+      }
+    }
+    if (!chosen) continue;
+    const std::string utf8 = reinterpret_cast<const char*>(chosen);
+    if (utf8.empty() || utf8[0] == '@') continue;
+    std::optional<std::string> sjis = utf8ToSjisStrict(utf8);
+    if (!sjis || sjis->empty()) continue;
+    out.push_back(std::move(*sjis));
+  }
+  FcFontSetDestroy(set);
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
+GlyphFont::GlyphFont(std::unique_ptr<Faces> faces, int cellHeight, std::string family)
+    : faces_(std::move(faces)), cellHeight_(cellHeight), family_(std::move(family)) {}
+GlyphFont::~GlyphFont() = default;
+
+const GlyphCell& GlyphFont::glyph(std::uint16_t code) const {
+  auto it = cache_.find(code);
+  if (it == cache_.end()) it = cache_.emplace(code, render(code)).first;
+  return it->second;
+}
+
+GlyphCell GlyphFont::render(std::uint16_t code) const {
+  GlyphCell cell;
+  FT_Face face = faces_->primary ? faces_->primary.get() : faces_->fallback.get();
+  if (!face) return cell;  // no font at all: an empty cell, and the text goes on
+  const char32_t unicode = sjisCharToUnicode(code);
+  FT_UInt index = unicode ? FT_Get_Char_Index(face, unicode) : 0;
+  if (index == 0 && unicode && faces_->fallback && face != faces_->fallback.get()) {
+    const FT_UInt fallbackIndex = FT_Get_Char_Index(faces_->fallback.get(), unicode);
+    if (fallbackIndex != 0) {
+      face = faces_->fallback.get();
+      index = fallbackIndex;
+    }
+  }
+  const bool control = code < 0x20 || code == 0x7F;
+  if (FT_Load_Glyph(face, index, control ? FT_LOAD_DEFAULT : FT_LOAD_RENDER) != 0) return cell;
+  const FT_GlyphSlot slot = face->glyph;
+  cell.width = static_cast<int>((slot->advance.x + 32) >> 6);
+  cell.height = cellHeight_;
+  if (cell.width <= 0) return cell;
+  cell.coverage.assign(static_cast<std::size_t>(cell.width) * static_cast<std::size_t>(cell.height), 0);
+  if (control || slot->format != FT_GLYPH_FORMAT_BITMAP) return cell;
+  const FT_Bitmap& bitmap = slot->bitmap;
+  const int left = slot->bitmap_left;
+  const int top = faces_->ascender - slot->bitmap_top;
+  // The cell clips the glyph, as painting a character into its own cell always did.
+  for (unsigned row = 0; row < bitmap.rows; ++row) {
+    const int y = top + static_cast<int>(row);
+    if (y < 0 || y >= cell.height) continue;
+    const unsigned char* src = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
+    for (unsigned col = 0; col < bitmap.width; ++col) {
+      const int x = left + static_cast<int>(col);
+      if (x < 0 || x >= cell.width) continue;
+      std::uint8_t value = 0;
+      if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
+        value = src[col];
+      } else if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+        value = (src[col / 8] & (0x80 >> (col % 8))) ? 255 : 0;
+      }
+      cell.coverage[static_cast<std::size_t>(y) * static_cast<std::size_t>(cell.width) +
+                    static_cast<std::size_t>(x)] = value;
+    }
+  }
+  return cell;
+}
+
+}  // namespace tavrik

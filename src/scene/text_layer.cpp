@@ -1,0 +1,173 @@
+#include "scene/text_layer.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "platform/glyph_font.h"
+#include "scene/scene.h"
+#include "scene/tiled_image.h"
+#include "script/compiler/sjis_text.h"
+
+namespace tavrik {
+
+namespace {
+
+constexpr float kTwoPi = 6.2831855f;
+constexpr int kTile = TiledImage::kTileSize;
+
+std::uint32_t bits(float v) {
+  return std::bit_cast<std::uint32_t>(v);
+}
+
+}  // namespace
+
+void textOut(TiledImage& image, std::uint16_t code, int x, int y, std::uint32_t colour, const GlyphFont* font,
+             int& width, int& height) {
+  width = height = 0;
+  if (!font) return;
+  const GlyphCell& cell = font->glyph(code);
+  width = cell.width;
+  height = cell.height;
+  if (width == 0 || height == 0 || cell.coverage.empty()) return;
+  const std::uint32_t alpha = colour >> 24, rgb = colour & 0xFFFFFFu;
+  const int right = x + width, bottom = y + height;
+  for (int r = std::max(0, y / kTile); r < image.rows() && r * kTile < bottom; ++r) {
+    for (int c = std::max(0, x / kTile); c < image.cols() && c * kTile < right; ++c) {
+      const int tx = c * kTile, ty = r * kTile;
+      const int x0 = std::max(x, tx), x1 = std::min(right, tx + kTile);
+      const int y0 = std::max(y, ty), y1 = std::min(bottom, ty + kTile);
+      if (x0 >= x1 || y0 >= y1) continue;
+      // Only tiles the glyph actually covers are touched, so an atlas stays small where it is empty.
+      bool any = false;
+      for (int py = y0; py < y1 && !any; ++py) {
+        for (int px = x0; px < x1; ++px) {
+          if (cell.coverage[static_cast<std::size_t>((py - y) * width + (px - x))] * alpha / 255 != 0) {
+            any = true;
+            break;
+          }
+        }
+      }
+      if (!any) continue;
+      std::uint32_t* tile = image.tilePixels(c, r);
+      for (int py = y0; py < y1; ++py) {
+        const std::uint8_t* src = cell.coverage.data() + static_cast<std::size_t>((py - y) * width - x);
+        std::uint32_t* dst = tile + static_cast<std::size_t>((py - ty) * kTile - tx);
+        for (int px = x0; px < x1; ++px) {
+          const std::uint32_t a = src[px] * alpha / 255;
+          if (a != 0) dst[px] = (a << 24) | rgb;
+        }
+      }
+    }
+  }
+}
+
+TextLayer::TextLayer(Scene& scene, int originX, int originY, int atlasWidth, int atlasHeight)
+    : SimpleLayer(scene, 0, 0), originX_(originX), originY_(originY) {
+  if (atlasWidth <= 0 || atlasHeight <= 0) {
+    atlasWidth = scene.width();
+    atlasHeight = scene.height();
+  }
+  atlas_ = &scene.renderer().createImage(atlasWidth, atlasHeight);
+}
+
+void TextLayer::setText(std::string_view text) {
+  characters_.clear();
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = sjis::charLength(text, i);
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::uint16_t code =
+        n == 2 ? static_cast<std::uint16_t>(lead * 256 + static_cast<unsigned char>(text[i + 1])) : lead;
+    characters_.emplace_back(scene_.random(), code);
+    i += n;
+  }
+}
+
+void TextLayer::startAll(const Action* action) {
+  std::int32_t delay = 0;
+  for (TextCharacter& c : characters_) {
+    c.start(action);
+    c.step = delay;
+    delay -= action ? action->charDelay : 0;
+  }
+}
+
+void TextLayer::startEach(const std::vector<const Action*>& actions) {
+  std::int32_t delay = 0;
+  for (std::size_t i = 0; i < characters_.size(); ++i) {
+    const Action* action = i < actions.size() ? actions[i] : nullptr;
+    characters_[i].start(action);
+    characters_[i].step = delay;
+    delay -= action ? action->charDelay : 0;
+  }
+}
+
+void TextLayer::renderGlyphs() {
+  atlas_->fill(0);
+  int penX = 0, penY = 0;
+  for (TextCharacter& c : characters_) {
+    int width = 0, height = 0;
+    const GlyphFont* font = c.action() ? c.action()->font : nullptr;
+    textOut(*atlas_, c.code, penX, penY, 0xFFFFFFFFu, font, width, height);
+    c.cellX = penX;
+    c.cellY = penY;
+    c.cellW = width;
+    c.cellH = height;
+    penX += width;
+    if (c.isLineFeed()) {
+      penX = 0;
+      penY += height;
+    }
+  }
+}
+
+void TextLayer::update() {
+  updateLayer();
+  for (TextCharacter& c : characters_) c.update();
+}
+
+bool TextLayer::isFinished() const {
+  return std::all_of(characters_.begin(), characters_.end(),
+                     [](const TextCharacter& c) { return c.isFinished(); });
+}
+
+Matrix4 TextLayer::characterMatrix(const TextCharacter& c, float ox, float oy) const {
+  const float cx = ox + c.x + static_cast<float>(c.cellX + c.cellW / 2);
+  const float cy = oy + c.y + static_cast<float>(c.cellY + c.cellH / 2);
+  return Matrix4::translation(-cx, -cy, 0) * Matrix4::scaling(c.w, c.h, 0) *
+         Matrix4::rotationZ(c.t * kTwoPi) * Matrix4::translation(cx, cy, 0) * matrix();
+}
+
+void TextLayer::draw() {
+  SimpleLayer::draw();
+  // The text hangs from the truncated layer position, not from the aligned frame picture.
+  const float ox = static_cast<float>(truncateToInt(x) + originX_);
+  const float oy = static_cast<float>(truncateToInt(y) + originY_);
+  GraphicsDevice& device = scene_.renderer().device();
+  for (const TextCharacter& c : characters_) {
+    if (!c.drawn()) continue;
+    const std::uint32_t colour = (static_cast<std::uint32_t>(truncateToInt(c.a * 255.0f)) << 24) |
+                                 (static_cast<std::uint32_t>(truncateToInt(c.r * 255.0f)) << 16) |
+                                 (static_cast<std::uint32_t>(truncateToInt(c.g * 255.0f)) << 8) |
+                                 static_cast<std::uint32_t>(truncateToInt(c.b * 255.0f));
+    if ((colour >> 24) == 0) continue;
+    atlas_->draw(device, ox + c.x + static_cast<float>(c.cellX), oy + c.y + static_cast<float>(c.cellY),
+                 c.cellX, c.cellY, c.cellW, c.cellH, colour, characterMatrix(c, ox, oy), 0, 0);
+  }
+}
+
+void TextLayer::appendDrawState(std::vector<std::uint32_t>& out) const {
+  SimpleLayer::appendDrawState(out);
+  out.push_back(static_cast<std::uint32_t>(atlas_->version()));
+  out.push_back(static_cast<std::uint32_t>(characters_.size()));
+  out.push_back(bits(x));
+  out.push_back(bits(y));
+  for (float v : matrix().m) out.push_back(bits(v));
+  for (const TextCharacter& c : characters_) {
+    if (!c.drawn() || c.a <= 0.0f) continue;
+    for (float v : {c.a, c.r, c.g, c.b, c.x, c.y, c.w, c.h, c.t}) out.push_back(bits(v));
+    out.push_back(static_cast<std::uint32_t>(c.cellX));
+    out.push_back(static_cast<std::uint32_t>(c.cellY));
+  }
+}
+
+}  // namespace tavrik
