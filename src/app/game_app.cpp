@@ -49,7 +49,13 @@ ScriptChoice chooseScriptPath(const std::vector<std::string>& arguments, const s
 }
 
 void reportScriptError(const ScriptError& error, bool haveDisplay) {
-  const std::string text = sjisToUtf8(error.reportText(sjis::replaceAll(error.path, "\\", "/")));
+  // The line is shown as the author wrote it: converted from Shift-JIS, or as it was in a UTF-8 file.
+  std::string line;
+  if (error.index >= 0 && static_cast<std::size_t>(error.index) < error.lines.size())
+    line = error.lines[static_cast<std::size_t>(error.index)];
+  std::string text = paths::toDisplay(error.path) + "の" + std::to_string(error.index) + "行目：\n";
+  text += error.utf8Lines ? line : sjisToUtf8(line);
+  text += "\n" + sjisToUtf8(error.message);
   if (haveDisplay) {
     std::fprintf(stderr, "スクリプトエラー\n%s\n", text.c_str());
     std::fflush(stderr);

@@ -66,6 +66,22 @@ std::optional<std::string> utf8ToSjisStrict(std::string_view utf8) {
   return convertStrict(kCodePage, "UTF-8", utf8);
 }
 
+std::string utf8ToSjisLenient(std::string_view utf8) {
+  Converter converter(kCodePage, "UTF-8");
+  std::string out;
+  if (!converter.valid()) return std::string(utf8);
+  while (!utf8.empty()) {
+    utf8.remove_prefix(converter.convert(utf8, out));
+    if (utf8.empty()) break;
+    out += "\x81\x48";  // ？
+    // Skip the whole UTF-8 sequence that had no counterpart.
+    std::size_t n = 1;
+    while (n < utf8.size() && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) ++n;
+    utf8.remove_prefix(n);
+  }
+  return out;
+}
+
 std::string sjisToUtf8(std::string_view sjis) {
   Converter converter("UTF-8", kCodePage);
   std::string out;

@@ -7,6 +7,7 @@
 #include "platform/script_path.h"
 #include "scene/scene.h"
 #include "scene/tiled_image.h"
+#include "script/compiler/keywords.h"
 
 namespace tavrik {
 
@@ -126,8 +127,8 @@ void PersonLayer::update() {
 
 void PersonLayer::loadImage(std::string_view name) {
   SimpleLayer::loadImage(name);
-  loadNumbered(name, "\x96\xDA", eyeImages_);    // 目
-  loadNumbered(name, "\x8C\xFB", mouthImages_);  // 口
+  loadNumbered(name, kw::kEyePart, eyeImages_);
+  loadNumbered(name, kw::kMouthPart, mouthImages_);
 }
 
 void PersonLayer::loadNumbered(std::string_view name, std::string_view part,

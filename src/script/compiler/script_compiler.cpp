@@ -1,6 +1,8 @@
 #include "script/compiler/script_compiler.h"
 
 #include "platform/script_path.h"
+#include "platform/text_encoding.h"
+#include "scene/layer.h"
 #include "script/compiler/keywords.h"
 #include "script/compiler/sjis_text.h"
 #include "script/runtime/script_engine.h"
@@ -14,16 +16,88 @@ struct CompileFailure {
   ScriptError error;
 };
 
+bool isValidUtf8(std::string_view s, bool& nonAscii) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    nonAscii = true;
+    int n = 0;
+    std::uint32_t cp = 0;
+    if ((b & 0xE0) == 0xC0) {
+      n = 1;
+      cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+      n = 2;
+      cp = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+      n = 3;
+      cp = b & 0x07;
+    } else {
+      return false;
+    }
+    if (i + static_cast<std::size_t>(n) >= s.size()) return false;
+    for (int k = 1; k <= n; ++k) {
+      const auto c = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    // Overlong forms, surrogates and values past Unicode are not UTF-8.
+    if ((n == 1 && cp < 0x80) || (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
+      return false;
+    i += static_cast<std::size_t>(n) + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
-// Directive heads in matching order: the first row whose keyword equals the head handles the line.
-// Heads built from declared names (macros, layers, channels) are tried after the keywords.
-const ScriptCompiler::HeadRow ScriptCompiler::kHeadTable[] = {
+std::optional<std::vector<std::string>> utf8LinesAsSjis(const std::vector<std::string>& lines) {
+  bool nonAscii = false;
+  for (const std::string& line : lines) {
+    if (!isValidUtf8(line, nonAscii)) return std::nullopt;
+  }
+  if (!nonAscii) return std::nullopt;
+  std::vector<std::string> out;
+  out.reserve(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view line = lines[i];
+    if (i == 0 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    out.push_back(utf8ToSjisLenient(line));
+  }
+  return out;
+}
+
+// Keyword heads in matching order; a head must equal the keyword. Macro names come after these, then
+// file insertion, then the heads built from declared layers and channels.
+const ScriptCompiler::HeadRow ScriptCompiler::kKeywordRows[] = {
+    {kw::kSimpleLayerDecl, &ScriptCompiler::declareSimpleLayer},
+    {kw::kPersonLayerDecl, &ScriptCompiler::declarePersonLayer},
+    {kw::kTextLayerDecl, &ScriptCompiler::declareTextLayer},
+    {kw::kMusicChannelDecl, &ScriptCompiler::declareMusicChannel},
+    {kw::kSoundChannelDecl, &ScriptCompiler::declareSoundChannel},
+    {kw::kVariableDecl, &ScriptCompiler::declareVariables},
+    {kw::kActionDecl, &ScriptCompiler::declareAction},
+    {kw::kTextActionDecl, &ScriptCompiler::declareAction},
+    {kw::kEyeActionDecl, &ScriptCompiler::declareAction},
+    {kw::kMouthActionDecl, &ScriptCompiler::declareAction},
     {kw::kTitle, &ScriptCompiler::title},
     {kw::kWaitAction, &ScriptCompiler::waitAction},
     {kw::kWaitTime, &ScriptCompiler::waitTime},
     {kw::kWaitInput, &ScriptCompiler::waitInput},
+    {kw::kWaitChoice, &ScriptCompiler::waitChoice},
+    {kw::kCondition, &ScriptCompiler::condition},
+    {kw::kConditionEnd, &ScriptCompiler::conditionEnd},
+    {kw::kLoop, &ScriptCompiler::loop},
+    {kw::kLoopEnd, &ScriptCompiler::loopEnd},
+    {kw::kExpression, &ScriptCompiler::expression},
+    {kw::kMacroDecl, &ScriptCompiler::macroDeclaration},
+    {kw::kMacroDeclEnd, &ScriptCompiler::macroDeclarationEnd},
 };
+const ScriptCompiler::HeadRow ScriptCompiler::kInsertRow = {kw::kInsertFile, &ScriptCompiler::insertFile};
 
 std::optional<ScriptError> ScriptCompiler::compileMain(const std::string& scriptPath) {
   try {
@@ -38,15 +112,27 @@ void ScriptCompiler::compileFile(const std::string& path) {
   Context context;
   context.path = path;
   context.directory = std::string(sjis::directoryOf(path));
-  context.currentList = &engine_.commands();
+  context.currentList = &mainList();
   // A file that cannot be found or read has no lines and compiles to nothing.
-  if (std::optional<std::filesystem::path> native = paths::resolve(path)) context.lines.load(*native);
+  if (std::optional<std::filesystem::path> native = paths::resolve(path)) {
+    context.lines.load(*native);
+    std::error_code ec;
+    context.native = std::filesystem::weakly_canonical(*native, ec);
+  }
+  // Authors on Linux may write in UTF-8: such a file is compiled as Shift-JIS, and reports show its
+  // lines as written.
+  if (std::optional<std::vector<std::string>> converted = utf8LinesAsSjis(context.lines.lines())) {
+    context.writtenLines = std::move(context.lines.lines());
+    context.lines.lines() = std::move(*converted);
+  }
 
   Context* outer = context_;
   context_ = &context;
+  insertStack_.push_back(&context);
   for (context.index = 0; context.index < context.lines.size(); ++context.index) {
     compileLine(normalizeLine(context.lines[context.index]));
   }
+  insertStack_.pop_back();
   context_ = outer;
 }
 
@@ -54,21 +140,74 @@ void ScriptCompiler::compileLine(const std::string& normalized) {
   if (isCommentLine(normalized)) return;
   if (normalized[0] != '#') fail(std::string(kw::kMsgNeedHash));
   // Every "#" goes, not only the first: one inside a title or a name disappears too.
-  const std::string line = sjis::replaceAll(normalized, "#", "");
-  const DirectiveFields fields = splitDirective(line);
-  for (const HeadRow& row : kHeadTable) {
+  line_ = sjis::replaceAll(normalized, "#", "");
+  const DirectiveFields fields = splitDirective(line_);
+  for (const HeadRow& row : kKeywordRows) {
     if (fields.head == row.keyword) {
       (this->*row.handler)(fields);
       return;
     }
   }
+  if (const MacroDeclaration* macro = engine_.findMacro(fields.head)) {
+    // The macro's commands as they are now, the same objects, not copies.
+    const std::vector<Command*> commands = macro->commands;
+    for (Command* command : commands) append(*command);
+    return;
+  }
+  if (fields.head == kInsertRow.keyword) {
+    (this->*kInsertRow.handler)(fields);
+    return;
+  }
+  if (matchDeclaredObject(fields)) return;
   fail(std::string(kw::kMsgUndeclaredHead));
+}
+
+// Heads built from a declared name and a suffix: for each layer in declaration order its image head,
+// its choice head, then its action heads; then for each channel its load head and its action heads.
+// The first match wins. The action is found through an index of first declarations, so matching costs
+// one prefix test per layer and channel rather than one concatenation per layer and action.
+bool ScriptCompiler::matchDeclaredObject(const DirectiveFields& f) {
+  const std::string_view head = f.head;
+  for (const LayerDeclaration& layer : engine_.layers()) {
+    if (!sjis::startsWith(head, layer.name)) continue;
+    const std::string_view suffix = head.substr(layer.name.size());
+    if (suffix == kw::kImageSuffix) {
+      std::string path = context_->directory;
+      path += f.firstArg;
+      append(engine_.makeCommand<LoadImageCommand>(*layer.layer, std::move(path)));
+      return true;
+    }
+    if (suffix == kw::kChoiceDeclSuffix) {
+      declareChoice(*layer.layer, f);
+      return true;
+    }
+    if (const ActionDeclaration* action = engine_.findAction(suffix)) {
+      layerAction(layer, *action);
+      return true;
+    }
+  }
+  for (const auto& channel : engine_.channels().channels()) {
+    if (!sjis::startsWith(head, channel->name())) continue;
+    const std::string_view suffix = head.substr(channel->name().size());
+    if (suffix == kw::kLoadSuffix) {
+      std::string path = context_->directory;
+      path += f.firstArg;
+      append(engine_.makeCommand<LoadSoundCommand>(*channel, std::move(path)));
+      return true;
+    }
+    if (const ActionDeclaration* action = engine_.findAction(suffix)) {
+      append(engine_.makeCommand<StartActionCommand>(*channel, *action->action));
+      return true;
+    }
+  }
+  return false;
 }
 
 void ScriptCompiler::fail(std::string message) const {
   ScriptError error;
   error.path = context_->path;
-  error.lines = context_->lines.lines();
+  error.utf8Lines = !context_->writtenLines.empty();
+  error.lines = error.utf8Lines ? context_->writtenLines : context_->lines.lines();
   error.index = context_->index;
   error.message = std::move(message);
   throw CompileFailure{std::move(error)};
@@ -78,26 +217,17 @@ void ScriptCompiler::append(Command& command) {
   context_->currentList->push_back(&command);
 }
 
-void ScriptCompiler::title(const DirectiveFields& f) {
-  append(engine_.makeCommand<SetTitleCommand>(std::string(f.firstArg)));
+std::vector<Command*>& ScriptCompiler::mainList() {
+  return engine_.commands();
 }
 
-void ScriptCompiler::waitAction(const DirectiveFields& f) {
-  if (!f.firstArg.empty()) {
-    // No layer or channel can be named yet: every name is undeclared.
-    std::string message(kw::kMsgUndeclaredTargetOpen);
-    message.append(f.firstArg).append(kw::kMsgUndeclaredTargetClose);
-    fail(std::move(message));
-  }
-  append(engine_.makeCommand<WaitActionCommand>());
+bool ScriptCompiler::inMacro() const {
+  return context_->currentList != &engine_.commands();
 }
 
-void ScriptCompiler::waitTime(const DirectiveFields& f) {
-  append(engine_.makeCommand<WaitTimeCommand>(sjis::parseInt(f.firstArg)));
-}
-
-void ScriptCompiler::waitInput(const DirectiveFields&) {
-  append(engine_.makeCommand<WaitInputCommand>());
+void ScriptCompiler::declarationChecks() const {
+  if (inMacro()) fail(std::string(kw::kMsgDeclInMacro));
+  if (!context_->blocks.empty()) fail(std::string(kw::kMsgDeclInBlock));
 }
 
 }  // namespace tavrik

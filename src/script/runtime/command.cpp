@@ -3,6 +3,7 @@
 #include "platform/graphics_device.h"
 #include "platform/input_devices.h"
 #include "platform/mouse_state.h"
+#include "scene/channel.h"
 #include "scene/layer.h"
 #include "scene/scene.h"
 #include "scene/text_layer.h"
@@ -72,6 +73,11 @@ bool LoadImageCommand::execute() {
   return true;
 }
 
+bool LoadSoundCommand::execute() {
+  channel_.load(path_);
+  return true;
+}
+
 bool StartActionCommand::execute() {
   target_.start(&action_);
   return true;
@@ -95,6 +101,42 @@ bool SetEyeActionCommand::execute() {
 
 bool SetMouthActionCommand::execute() {
   layer_.startMouthAction(&action_);
+  return true;
+}
+
+bool AssignCommand::execute() {
+  const float v = source_ ? source_->value : constant_;
+  const float t = target_.value;
+  switch (static_cast<Assignment>(code_)) {
+    case Assignment::Add:
+      target_.value = v + t;
+      break;
+    case Assignment::Subtract:
+      target_.value = t - v;
+      break;
+    case Assignment::Multiply:
+      target_.value = v * t;
+      break;
+    case Assignment::Divide:
+      target_.value = t / v;
+      break;
+    case Assignment::Set:
+      target_.value = v;
+      break;
+  }
+  return true;
+}
+
+bool WaitChoiceCommand::execute() {
+  Scene& scene = engine_.scene();
+  if (!waiting_) {
+    scene.chosen = false;
+    waiting_ = true;
+    return false;
+  }
+  if (!scene.chosen) return false;
+  waiting_ = false;
+  engine_.choiceResult().value = static_cast<float>(scene.chosenValue);
   return true;
 }
 

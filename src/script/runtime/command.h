@@ -107,6 +107,17 @@ class LoadImageCommand : public Command {
   std::string path_;
 };
 
+class LoadSoundCommand : public Command {
+ public:
+  LoadSoundCommand(ScriptEngine& engine, Channel& channel, std::string path)
+      : Command(engine), channel_(channel), path_(std::move(path)) {}
+  bool execute() override;
+
+ private:
+  Channel& channel_;
+  std::string path_;
+};
+
 // Starts an action on a layer or a channel.
 class StartActionCommand : public Command {
  public:
@@ -162,6 +173,35 @@ class SetMouthActionCommand : public Command {
  private:
   PersonLayer& layer_;
   const Action& action_;
+};
+
+// Assignment operator codes, after the comparison codes.
+enum class Assignment { Add = 6, Subtract = 7, Multiply = 8, Divide = 9, Set = 10 };
+
+// Combines a variable with a variable or a constant, in 32-bit float arithmetic (IEEE division: a
+// division by zero gives an infinity or a NaN, never an error).
+class AssignCommand : public Command {
+ public:
+  AssignCommand(ScriptEngine& engine, Variable& target, const Variable* source, float constant, int code)
+      : Command(engine), target_(target), source_(source), constant_(constant), code_(code) {}
+  bool execute() override;
+
+ private:
+  Variable& target_;
+  const Variable* source_;
+  float constant_;
+  int code_;
+};
+
+// Waits for a click on a choice button. A click made before the wait began does not count; the value of
+// the button goes to the choice result variable.
+class WaitChoiceCommand : public Command {
+ public:
+  explicit WaitChoiceCommand(ScriptEngine& engine) : Command(engine) {}
+  bool execute() override;
+
+ private:
+  bool waiting_ = false;
 };
 
 class SetTitleCommand : public Command {

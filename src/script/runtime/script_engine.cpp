@@ -82,6 +82,8 @@ Action& ScriptEngine::declareAction(std::string_view name, ActionKind kind, int 
   if (kind == ActionKind::Text && fontIndex >= 0 && static_cast<std::size_t>(fontIndex) < fonts_.size())
     declaration.action->font = fonts_[static_cast<std::size_t>(fontIndex)].font.get();
   actions_.push_back(std::move(declaration));
+  actionIndex_.emplace(std::string(name), actions_.size() - 1);
+  if (kind == ActionKind::Text) textActionIndex_.emplace(std::string(name), actions_.size() - 1);
   return *actions_.back().action;
 }
 
@@ -98,15 +100,51 @@ int ScriptEngine::fontIndexForHeight(int height) {
 }
 
 Variable* ScriptEngine::findVariable(std::string_view name) {
-  for (Variable& v : variables_) {
-    if (v.name == name) return &v;
-  }
-  return nullptr;
+  const auto it = variableIndex_.find(name);
+  return it == variableIndex_.end() ? nullptr : &variables_[it->second];
 }
 
 Variable& ScriptEngine::addVariable(std::string_view name) {
   variables_.push_back(Variable{std::string(name), 0.0f});
+  variableIndex_.emplace(std::string(name), variables_.size() - 1);
   return variables_.back();
+}
+
+void ScriptEngine::addLayerDeclaration(std::string_view name, LayerKind kind, SimpleLayer& layer) {
+  layers_.push_back(LayerDeclaration{std::string(name), kind, &layer});
+  layerIndex_.emplace(std::string(name), layers_.size() - 1);
+}
+
+const LayerDeclaration* ScriptEngine::findLayer(std::string_view name) const {
+  const auto it = layerIndex_.find(name);
+  return it == layerIndex_.end() ? nullptr : &layers_[it->second];
+}
+
+MacroDeclaration* ScriptEngine::findMacro(std::string_view name) {
+  const auto it = macroIndex_.find(name);
+  return it == macroIndex_.end() ? nullptr : &macros_[it->second];
+}
+
+MacroDeclaration& ScriptEngine::addMacro(std::string_view name) {
+  macros_.push_back(MacroDeclaration{std::string(name), {}});
+  macroIndex_.emplace(std::string(name), macros_.size() - 1);
+  return macros_.back();
+}
+
+const ActionDeclaration* ScriptEngine::findAction(std::string_view name) const {
+  const auto it = actionIndex_.find(name);
+  return it == actionIndex_.end() ? nullptr : &actions_[it->second];
+}
+
+const ActionDeclaration* ScriptEngine::findTextAction(std::string_view name) const {
+  const auto it = textActionIndex_.find(name);
+  return it == textActionIndex_.end() ? nullptr : &actions_[it->second];
+}
+
+Channel& ScriptEngine::addChannel(std::string_view name, bool positional, int performanceChannels) {
+  std::unique_ptr<AudioChannelPlayer> player =
+      playerFactory_ ? playerFactory_(positional, performanceChannels) : nullptr;
+  return channels_.add(std::make_unique<Channel>(random_, std::string(name), positional, std::move(player)));
 }
 
 bool ScriptEngine::allActionsFinished() const {

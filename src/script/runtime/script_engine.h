@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "scene/action.h"
@@ -45,6 +47,32 @@ struct Variable {
   std::string name;  // Shift-JIS
   float value = 0.0f;
 };
+
+class SimpleLayer;
+enum class LayerKind;
+
+struct LayerDeclaration {
+  std::string name;  // Shift-JIS
+  LayerKind kind;
+  SimpleLayer* layer;  // owned by the scene
+};
+
+// A named command sequence; using the macro appends these same commands where it is used.
+struct MacroDeclaration {
+  std::string name;
+  std::vector<Command*> commands;
+};
+
+class AudioChannelPlayer;
+// Makes the player of a declared channel: positional for sound effects, with its performance-channel count.
+using AudioPlayerFactory = std::function<std::unique_ptr<AudioChannelPlayer>(bool positional, int channels)>;
+
+// Name indexes looked up with string views, without building a string per lookup.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+using NameIndex = std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>>;
 
 class ScriptEngine {
  public:
@@ -90,8 +118,27 @@ class ScriptEngine {
 
   // Variables in declaration order; the first is the choice result. Addresses are stable.
   const std::deque<Variable>& variables() const { return variables_; }
+  // "選択結果", which the choice wait writes.
+  Variable& choiceResult() { return variables_.front(); }
   Variable* findVariable(std::string_view name);
   Variable& addVariable(std::string_view name);
+
+  // Declared layers, in declaration order (which is drawing order); lookups find the first of a name.
+  const std::vector<LayerDeclaration>& layers() const { return layers_; }
+  void addLayerDeclaration(std::string_view name, LayerKind kind, SimpleLayer& layer);
+  const LayerDeclaration* findLayer(std::string_view name) const;
+
+  // Macros, by name (names are unique).
+  MacroDeclaration* findMacro(std::string_view name);
+  MacroDeclaration& addMacro(std::string_view name);
+
+  // The first declared action of a name, of any kind or of the text kind only; null when none.
+  const ActionDeclaration* findAction(std::string_view name) const;
+  const ActionDeclaration* findTextAction(std::string_view name) const;
+
+  // Where declared channels get their players; without one a channel plays nothing.
+  void setAudioPlayerFactory(AudioPlayerFactory factory) { playerFactory_ = std::move(factory); }
+  Channel& addChannel(std::string_view name, bool positional, int performanceChannels);
 
   bool allActionsFinished() const;
 
@@ -121,6 +168,15 @@ class ScriptEngine {
   std::int32_t programCounter_ = 0;
   std::deque<Variable> variables_;
   std::vector<ActionDeclaration> actions_;
+  // Indexes beside the tables: first declaration of each name.
+  NameIndex actionIndex_;
+  NameIndex textActionIndex_;
+  NameIndex variableIndex_;
+  NameIndex layerIndex_;
+  std::vector<LayerDeclaration> layers_;
+  std::deque<MacroDeclaration> macros_;
+  NameIndex macroIndex_;
+  AudioPlayerFactory playerFactory_;
   std::unique_ptr<FontLibrary> fontLibrary_;  // opened with the first font
   std::vector<FontEntry> fonts_;
   std::string fontFace_;

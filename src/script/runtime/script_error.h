@@ -10,6 +10,7 @@ namespace tavrik {
 struct ScriptError {
   std::string path;                // the file being compiled, as handed to the compile (Shift-JIS)
   std::vector<std::string> lines;  // that file's lines as read
+  bool utf8Lines = false;          // the file was written in UTF-8: lines holds them as written
   int index = 0;                   // zero-based index of the offending line
   std::string message;             // Shift-JIS
 

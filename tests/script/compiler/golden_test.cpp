@@ -1,13 +1,24 @@
-// Runs every script of the golden folder. Each one is UTF-8 (converted to Shift-JIS before it is
-// compiled) and states what it must give in comment lines:
-//   ## expect error LINE MESSAGE   the compile fails at that zero-based line with that message
-//   ## expect frames N             the script ends in frame N
-//   ## expect title TEXT           the window title at the end
+// Runs every golden script. A case is a script (golden/NAME.tvk) or a folder with main.tvk and the
+// files it inserts (golden/NAME/); scripts are UTF-8 here and Shift-JIS when they run. Comment lines
+// say what the case needs and what it must give:
+//   ## picture NAME W H AARRGGBB     make a picture file of one colour before the run
+//   ## event F ...                   a line of the events file (click, move, down, up, key ...)
+//   ## run N                         play N frames (without it, until the script ends)
+//   ## expect error LINE MESSAGE     the compile fails at that zero-based line with that message ("{dir}"
+//                                    stands for the case's folder)
+//   ## expect frames N               the script ended in frame N
+//   ## expect title TEXT             the window title at the end
+//   ## expect var NAME VALUE         a variable's value at the end (inf, -inf and nan allowed)
+//   ## expect pixel X Y RRGGBB       a pixel of the last frame, within 3 per channel
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
+#include "app/game_app.h"
+#include "platform/image_decoder.h"
 #include "platform/text_encoding.h"
 #include "support/test_support.h"
 
@@ -16,76 +27,159 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Expectations {
+struct Case {
+  std::vector<std::string> pictures;
+  std::string events;
+  std::optional<long long> run;
   std::optional<std::pair<int, std::string>> error;
   std::optional<int> frames;
   std::optional<std::string> title;
+  std::vector<std::pair<std::string, std::string>> variables;
+  std::vector<std::tuple<int, int, std::uint32_t>> pixels;
 };
 
-Expectations readExpectations(const std::string& source) {
-  Expectations e;
-  std::size_t pos = 0;
-  while (pos < source.size()) {
-    std::size_t eol = source.find('\n', pos);
-    if (eol == std::string::npos) eol = source.size();
-    std::string line = source.substr(pos, eol - pos);
-    pos = eol + 1;
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+Case readCase(const std::string& source) {
+  Case c;
+  std::istringstream lines(source);
+  std::string line;
+  while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::string prefix = "## expect ";
-    if (line.rfind(prefix, 0) != 0) continue;
-    const std::string rest = line.substr(prefix.size());
-    const std::string kind = rest.substr(0, rest.find(' '));
-    const std::string value = rest.size() > kind.size() ? rest.substr(kind.size() + 1) : "";
-    if (kind == "error") {
-      const std::size_t space = value.find(' ');
-      e.error = std::make_pair(std::stoi(value.substr(0, space)), value.substr(space + 1));
-    } else if (kind == "frames") {
-      e.frames = std::stoi(value);
-    } else if (kind == "title") {
-      e.title = value;
-    } else {
-      ADD_FAILURE() << "unknown expectation: " << line;
+    if (line.rfind("## ", 0) != 0) continue;
+    std::istringstream words(line.substr(3));
+    std::string kind;
+    words >> kind;
+    std::string rest;
+    std::getline(words >> std::ws, rest);
+    if (kind == "picture") {
+      c.pictures.push_back(rest);
+    } else if (kind == "event") {
+      c.events += rest + "\n";
+    } else if (kind == "run") {
+      c.run = std::stoll(rest);
+    } else if (kind == "expect") {
+      std::istringstream e(rest);
+      std::string what;
+      e >> what;
+      std::string value;
+      std::getline(e >> std::ws, value);
+      if (what == "error") {
+        const std::size_t space = value.find(' ');
+        c.error = std::make_pair(std::stoi(value.substr(0, space)), value.substr(space + 1));
+      } else if (what == "frames") {
+        c.frames = std::stoi(value);
+      } else if (what == "title") {
+        c.title = value;
+      } else if (what == "var") {
+        const std::size_t space = value.rfind(' ');
+        c.variables.emplace_back(value.substr(0, space), value.substr(space + 1));
+      } else if (what == "pixel") {
+        std::istringstream p(value);
+        int x = 0, y = 0;
+        std::string rgb;
+        p >> x >> y >> rgb;
+        c.pixels.emplace_back(x, y, 0xFF000000u | std::stoul(rgb, nullptr, 16));
+      } else {
+        ADD_FAILURE() << "unknown expectation: " << line;
+      }
     }
   }
-  return e;
+  return c;
+}
+
+bool sameValue(float actual, const std::string& expected) {
+  if (expected == "nan") return std::isnan(actual);
+  if (expected == "inf") return std::isinf(actual) && actual > 0;
+  if (expected == "-inf") return std::isinf(actual) && actual < 0;
+  return actual == std::stof(expected);
 }
 
 class GoldenScript : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(GoldenScript, GivesWhatItExpects) {
-  std::ifstream in(GetParam(), std::ios::binary);
-  const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const Expectations expected = readExpectations(source);
-  ASSERT_TRUE(expected.error || expected.frames || expected.title) << "the script expects nothing";
+  const fs::path source = GetParam();
+  const bool folder = fs::is_directory(source);
+  const fs::path mainFile = folder ? source / "main.tvk" : source;
+  const Case expected = readCase(readFile(mainFile));
+  ASSERT_TRUE(expected.error || expected.frames || expected.title || !expected.variables.empty() ||
+              !expected.pixels.empty())
+      << "the case expects nothing";
 
-  test::EngineRig rig;
-  const std::optional<ScriptError> error = rig.compile(source);
+  // The case's files in a fresh folder, scripts in Shift-JIS as games have them.
+  test::TempDir dir;
+  const std::vector<fs::path> files =
+      folder ? std::vector<fs::path>(fs::recursive_directory_iterator(source), {})
+             : std::vector<fs::path>{source};
+  for (const fs::path& file : files) {
+    if (fs::is_directory(file)) continue;
+    const fs::path relative = folder ? fs::relative(file, source) : fs::path("main.tvk");
+    const std::string bytes = readFile(file);
+    dir.write(relative, file.extension() == ".tvk" ? test::sjisScript(bytes) : bytes);
+  }
+  for (const std::string& picture : expected.pictures) {
+    std::istringstream p(picture);
+    std::string name, colour;
+    int w = 0, h = 0;
+    p >> name >> w >> h >> colour;
+    ASSERT_TRUE(savePng(test::solidPicture(w, h, static_cast<std::uint32_t>(std::stoul(colour, nullptr, 16))),
+                        dir.path() / name));
+  }
+  const fs::path script = dir.path() / "main.tvk";
+
+  test::EngineRig compiler;
+  const std::optional<ScriptError> error = compiler.engine->compile(test::scriptPath(script));
   if (expected.error) {
     ASSERT_TRUE(error.has_value()) << "the script compiled";
-    EXPECT_EQ(error->index, expected.error->first);
-    EXPECT_EQ(sjisToUtf8(error->message), expected.error->second);
+    EXPECT_EQ(error->index, expected.error->first) << sjisToUtf8(error->reportText());
+    // "{dir}" in an expected message stands for the case's folder as the compiler names it.
+    std::string message = expected.error->second;
+    if (const std::size_t at = message.find("{dir}"); at != std::string::npos)
+      message.replace(at, 5, sjisToUtf8(test::scriptPath(dir.path()) + "\\"));
+    EXPECT_EQ(sjisToUtf8(error->message), message);
     return;
   }
   ASSERT_FALSE(error.has_value()) << sjisToUtf8(error->reportText());
-  const int frames = rig.framesUntilFinished();
+
+  CommandLine cl;
+  cl.arguments = {"tavrik", script.string(), "-nce"};
+  cl.automation.headless = true;
+  cl.automation.frames = expected.run.value_or(10000);
+  cl.automation.events = dir.write("events.txt", expected.events);
+  int exitCode = -1;
+  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
+  ASSERT_TRUE(app);
+  app->run();
   if (expected.frames) {
-    EXPECT_EQ(frames, *expected.frames);
+    EXPECT_EQ(app->framesRun(), *expected.frames);
   }
   if (expected.title) {
-    EXPECT_EQ(sjisToUtf8(rig.device->title()), *expected.title);
+    EXPECT_EQ(sjisToUtf8(app->graphics().title()), *expected.title);
+  }
+  for (const auto& [name, value] : expected.variables) {
+    const Variable* v = app->engine().findVariable(test::sjis(name));
+    ASSERT_NE(v, nullptr) << name;
+    EXPECT_TRUE(sameValue(v->value, value)) << name << " is " << v->value << ", expected " << value;
+  }
+  for (const auto& [x, y, colour] : expected.pixels) {
+    EXPECT_TRUE(test::nearColour(app->graphics().pixelAt(x, y), colour)) << "pixel " << x << "," << y;
   }
 }
 
-std::vector<fs::path> goldenScripts() {
+std::vector<fs::path> goldenCases() {
   std::vector<fs::path> out;
   for (const auto& entry : fs::directory_iterator(TAVRIK_GOLDEN_DIR)) {
-    if (entry.path().extension() == ".tvk") out.push_back(entry.path());
+    if (entry.path().extension() == ".tvk" || fs::exists(entry.path() / "main.tvk"))
+      out.push_back(entry.path());
   }
   std::sort(out.begin(), out.end());
   return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, GoldenScript, ::testing::ValuesIn(goldenScripts()),
+INSTANTIATE_TEST_SUITE_P(Golden, GoldenScript, ::testing::ValuesIn(goldenCases()),
                          [](const ::testing::TestParamInfo<fs::path>& info) {
                            std::string name = info.param.stem().string();
                            for (char& c : name) {

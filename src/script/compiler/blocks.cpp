@@ -1,0 +1,182 @@
+// Conditions, loops, macros and file insertion, and the conditions and assignments they are built from.
+#include "platform/script_path.h"
+#include "script/compiler/keywords.h"
+#include "script/compiler/script_compiler.h"
+#include "script/compiler/sjis_text.h"
+#include "script/runtime/script_engine.h"
+
+namespace tavrik {
+
+namespace {
+
+int size(const std::vector<Command*>& list) {
+  return static_cast<int>(list.size());
+}
+
+}  // namespace
+
+void ScriptCompiler::condition(const DirectiveFields& f) {
+  if (f.firstArg.empty()) fail(std::string(kw::kMsgNeedCondition));
+  JumpCommand& jump = compileCondition(f.firstArg, false);
+  context_->blocks.push_back({BlockKind::Condition, &jump, size(*context_->currentList)});
+  append(jump);
+}
+
+void ScriptCompiler::conditionEnd(const DirectiveFields&) {
+  std::vector<BlockEntry>& blocks = context_->blocks;
+  if (blocks.empty()) fail(std::string(kw::kMsgUnmatchedConditionEnd));
+  const BlockEntry block = blocks.back();
+  blocks.pop_back();
+  if (block.kind != BlockKind::Condition) fail(std::string(kw::kMsgUnmatchedConditionEnd));
+  // When the condition fails the program goes on after the block.
+  block.jump->setJumpTarget(block.start, size(*context_->currentList));
+}
+
+void ScriptCompiler::loop(const DirectiveFields& f) {
+  const int start = size(*context_->currentList);
+  if (f.firstArg.empty()) {
+    context_->blocks.push_back({BlockKind::LoopBottomCondition, nullptr, start});
+    return;
+  }
+  JumpCommand& test = compileCondition(f.firstArg, true);
+  context_->blocks.push_back({BlockKind::LoopTopCondition, &test, start});
+  append(test);
+}
+
+void ScriptCompiler::loopEnd(const DirectiveFields& f) {
+  std::vector<BlockEntry>& blocks = context_->blocks;
+  if (blocks.empty()) fail(std::string(kw::kMsgUnmatchedLoopEnd));
+  const BlockEntry block = blocks.back();
+  blocks.pop_back();
+  std::vector<Command*>& list = *context_->currentList;
+  switch (block.kind) {
+    case BlockKind::LoopBottomCondition: {
+      if (f.firstArg.empty()) fail(std::string(kw::kMsgNeedCondition));
+      JumpCommand& test = compileCondition(f.firstArg, true);
+      test.setJumpTarget(size(list), block.start);
+      append(test);
+      return;
+    }
+    case BlockKind::LoopTopCondition: {
+      if (!f.firstArg.empty()) fail(std::string(kw::kMsgConditionOnBothEnds));
+      // Tested at the top, compiled as tested at the bottom: the first command jumps to the test, and
+      // the test jumps back into the body while the condition holds.
+      JumpCommand& toTest = engine_.makeCommand<JumpCommand>();
+      toTest.setJumpTarget(block.start, size(list));
+      list[static_cast<std::size_t>(block.start)] = &toTest;
+      block.jump->setJumpTarget(size(list), block.start + 1);
+      append(*block.jump);
+      return;
+    }
+    case BlockKind::Condition:
+      fail(std::string(kw::kMsgUnmatchedLoopEnd));
+  }
+}
+
+void ScriptCompiler::macroDeclaration(const DirectiveFields& f) {
+  declarationChecks();
+  if (engine_.findMacro(f.firstArg)) {
+    std::string message(kw::kMsgMacroOpen);
+    message.append(f.firstArg).append(kw::kMsgMacroExists);
+    fail(std::move(message));
+  }
+  context_->currentList = &engine_.addMacro(f.firstArg).commands;
+  context_->macroBlockDepth = context_->blocks.size();
+}
+
+void ScriptCompiler::macroDeclarationEnd(const DirectiveFields&) {
+  if (!inMacro()) fail(std::string(kw::kMsgUnmatchedMacroEnd));
+  // A block opened in the body and left open would be closed in another list with a wrong jump.
+  if (context_->blocks.size() != context_->macroBlockDepth) fail(std::string(kw::kMsgBlockAcrossMacro));
+  context_->currentList = &mainList();
+}
+
+void ScriptCompiler::insertFile(const DirectiveFields& f) {
+  if (inMacro()) fail(std::string(kw::kMsgInsertInMacro));
+  if (!context_->blocks.empty()) fail(std::string(kw::kMsgInsertInBlock));
+  std::string path = context_->directory;
+  path += f.firstArg;
+  if (!paths::exists(path)) {
+    path += ".tvk";
+    if (!paths::exists(path)) {
+      std::string message(kw::kMsgScriptOpen);
+      message.append(path).append(kw::kMsgNotFound);
+      fail(std::move(message));
+    }
+  }
+  // A file that inserts itself, directly or through others, would never end.
+  if (const std::optional<std::filesystem::path> native = paths::resolve(path)) {
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(*native, ec);
+    for (const Context* open : insertStack_) {
+      if (!open->native.empty() && open->native == canonical) {
+        std::string message(kw::kMsgScriptOpen);
+        message.append(path).append(kw::kMsgInsertsItself);
+        fail(std::move(message));
+      }
+    }
+  }
+  if (static_cast<int>(insertStack_.size()) > kMaxInsertDepth) fail(std::string(kw::kMsgInsertTooDeep));
+  compileFile(path);
+}
+
+namespace {
+
+// Finds the first operator of the list that occurs in text: its code and position.
+struct Operator {
+  int code = -1;
+  std::string_view text;
+  long position = -1;
+};
+
+template <std::size_t N>
+Operator findOperator(std::string_view text, const std::pair<std::string_view, int> (&operators)[N]) {
+  for (const auto& [op, code] : operators) {
+    const long position = sjis::findText(text, op);
+    if (position >= 0) return {code, op, position};
+  }
+  return {};
+}
+
+}  // namespace
+
+// variable, operator, variable or number. The right operand ends at the next occurrence of the same
+// operator; a right operand that is no variable is read as a number (0 when it is none).
+JumpCommand& ScriptCompiler::compileCondition(std::string_view text, bool jumpWhen) {
+  static constexpr std::pair<std::string_view, int> kComparisons[] = {{"==", 0}, {"!=", 1}, {">=", 2},
+                                                                      {"<=", 3}, {">", 4},  {"<", 5}};
+  const Operator op = findOperator(text, kComparisons);
+  if (op.code < 0) fail(std::string(kw::kMsgBadOperator));
+  const std::string_view left = sjis::field(text, op.text, 0);
+  const std::string_view right = sjis::field(text, op.text, 1);
+  const Variable* target = engine_.findVariable(left);
+  if (!target) {
+    std::string message(kw::kMsgVariableOpen);
+    message.append(left).append(kw::kMsgUndefined);
+    fail(std::move(message));
+  }
+  const Variable* source = engine_.findVariable(right);
+  return engine_.makeCommand<JumpCommand>(target, source, source ? 0.0f : sjis::parseFloat(right), op.code,
+                                          jumpWhen);
+}
+
+Command& ScriptCompiler::compileAssignment(std::string_view text) {
+  // The compound operators come first: x+=1 is an addition, not "x+" set to 1.
+  static constexpr std::pair<std::string_view, int> kAssignments[] = {
+      {"+=", 6}, {"-=", 7}, {"*=", 8}, {"/=", 9}, {"=", 10}};
+  const Operator op = findOperator(text, kAssignments);
+  if (op.code < 0) fail(std::string(kw::kMsgBadOperator));
+  const std::string_view left = sjis::field(text, op.text, 0);
+  const std::string_view right = sjis::field(text, op.text, 1);
+  Variable* target = engine_.findVariable(left);
+  if (!target) {
+    std::string message(kw::kMsgVariableOpen);
+    message.append(left).append(kw::kMsgUndefined);
+    fail(std::move(message));
+  }
+  const Variable* source = engine_.findVariable(right);
+  return engine_.makeCommand<AssignCommand>(*target, source, source ? 0.0f : sjis::parseFloat(right),
+                                            op.code);
+}
+
+}  // namespace tavrik
