@@ -70,4 +70,66 @@ void BM_CompileLongScript(benchmark::State& state) {
 }
 BENCHMARK(BM_CompileLongScript)->Arg(200000)->Unit(benchmark::kMillisecond);
 
+// A long game: 64 layers and 256 actions declared, then statements that address them by name.
+std::string generateGame(int lines) {
+  auto sjis = [](const std::string& utf8) { return *tavrik::utf8ToSjisStrict(utf8); };
+  std::string out;
+  int written = 0;
+  auto line = [&](const std::string& utf8) {
+    out += sjis(utf8);
+    out += "\r\n";
+    ++written;
+  };
+  for (int i = 0; i < 64; ++i) line("＃単純レイヤー宣言：レイヤー" + std::to_string(i));
+  for (int i = 0; i < 256; ++i) {
+    line("＃動作宣言：動作" + std::to_string(i));
+    line("０，Ａ，１");
+    line("３０，END，０");
+  }
+  for (int i = 0; written < lines; ++i) {
+    const int layer = (i * 7) % 64, action = (i * 13) % 256;
+    switch (i % 4) {
+      case 0:
+        line("＃レイヤー" + std::to_string(layer) + "動作" + std::to_string(action));
+        break;
+      case 1:
+        line("＃レイヤー" + std::to_string(layer) + "画像：背景" + std::to_string(i % 10));
+        break;
+      case 2:
+        line("＃時間待機：" + std::to_string(i % 60));
+        break;
+      default:
+        line("＃＃ 場面" + std::to_string(i));
+        break;
+    }
+  }
+  return out;
+}
+
+void BM_CompileLongGame(benchmark::State& state) {
+  const int lines = static_cast<int>(state.range(0));
+  std::string dirTemplate = (fs::temp_directory_path() / "tavrik-bench-XXXXXX").string();
+  const fs::path dir = ::mkdtemp(dirTemplate.data());
+  const fs::path file = dir / "game.tvk";
+  std::ofstream(file, std::ios::binary) << generateGame(lines);
+  const std::string scriptPath = *tavrik::paths::fromNative(file.string());
+  tavrik::DeviceOptions options;
+  options.headless = true;
+  std::unique_ptr<tavrik::GraphicsDevice> device = tavrik::GraphicsDevice::create(options, nullptr);
+  tavrik::InputDevices input;
+  tavrik::MouseState mouse;
+  for (auto _ : state) {
+    tavrik::ScriptEngine engine(*device, 800, 600, input, mouse, "");
+    if (std::optional<tavrik::ScriptError> error = engine.compile(scriptPath)) {
+      state.SkipWithError("the generated game did not compile");
+      break;
+    }
+    benchmark::DoNotOptimize(engine.commands().data());
+  }
+  state.counters["lines_per_second"] = benchmark::Counter(
+      static_cast<double>(lines) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  fs::remove_all(dir);
+}
+BENCHMARK(BM_CompileLongGame)->Arg(200000)->Unit(benchmark::kMillisecond);
+
 }  // namespace

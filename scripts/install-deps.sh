@@ -7,8 +7,9 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfreetype-dev
           libfontconfig-dev libimgui-dev)
 if [[ "${1:-}" == "--test" ]]; then
-  # A known Japanese face for text layout tests, and a virtual display for the windowed tests.
-  packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool sox)
+  # A known Japanese face for text layout tests, a virtual display for the windowed tests, and clang
+  # with its fuzzing runtime for the fuzzer.
+  packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool sox clang libclang-rt-14-dev)
 fi
 
 missing=()

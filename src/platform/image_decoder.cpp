@@ -86,6 +86,11 @@ bool sizeAllowed(std::int64_t w, std::int64_t h) {
 }  // namespace
 
 std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path) {
+  // Only plain files of a sane size: a name that leads to a device or a pipe must not hang the player.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxImageFileSize) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

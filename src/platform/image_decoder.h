@@ -18,6 +18,7 @@ struct DecodedImage {
 // make the player allocate gigabytes.
 inline constexpr int kMaxImageSide = 16384;
 inline constexpr std::int64_t kMaxImagePixels = 64LL * 1024 * 1024;
+inline constexpr std::uintmax_t kMaxImageFileSize = 512u * 1024 * 1024;
 
 // Nothing when the file cannot be read, is not a picture, is truncated or is too large.
 std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path);

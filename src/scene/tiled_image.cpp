@@ -17,10 +17,10 @@ constexpr std::size_t kTexels = static_cast<std::size_t>(kTile) * kTile;
 }  // namespace
 
 TiledImage::TiledImage(int allocWidth, int allocHeight)
-    : allocWidth_(allocWidth),
-      allocHeight_(allocHeight),
-      cols_(std::max(0, (allocWidth + kTile - 1) / kTile)),
-      rows_(std::max(0, (allocHeight + kTile - 1) / kTile)),
+    : allocWidth_(std::clamp(allocWidth, 0, kMaxSide)),
+      allocHeight_(std::clamp(allocHeight, 0, kMaxSide)),
+      cols_((allocWidth_ + kTile - 1) / kTile),
+      rows_((allocHeight_ + kTile - 1) / kTile),
       tiles_(static_cast<std::size_t>(cols_) * static_cast<std::size_t>(rows_)) {}
 
 TiledImage::~TiledImage() = default;

@@ -21,6 +21,8 @@ struct DecodedImage;
 class TiledImage {
  public:
   static constexpr int kTileSize = 256;
+  // A script may declare any size; a grid larger than this would only exhaust memory.
+  static constexpr int kMaxSide = 16384;
 
   TiledImage(int allocWidth, int allocHeight);
   ~TiledImage();

@@ -31,6 +31,15 @@ TEST(TiledImage, EmptyPicturesCostNoStorage) {
   EXPECT_EQ(image.allocatedTiles(), 0);
 }
 
+TEST(TiledImage, AbsurdSizesAreBounded) {
+  TiledImage huge(2147483647, 2147483647);
+  EXPECT_EQ(huge.cols(), TiledImage::kMaxSide / 256);
+  EXPECT_EQ(huge.allocatedTiles(), 0);
+  TiledImage negative(-5, 100);
+  EXPECT_EQ(negative.cols(), 0);
+  EXPECT_FALSE(negative.load("/dev/zero")) << "only plain files are decoded";
+}
+
 TEST(TiledImage, APictureFillsTheTilesItCoversAndClearsTheRest) {
   TiledImage image(800, 600);
   image.fill(0xFFFFFFFFu);

@@ -18,6 +18,11 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool LineFile::load(const std::filesystem::path& path) {
   lines_.clear();
+  // Only plain files: a script that names a device or a pipe must not read forever or block.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxFileSize) return false;
   FilePtr file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   std::string data;

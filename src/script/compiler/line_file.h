@@ -1,6 +1,7 @@
 // An ordered list of byte lines read from or written to a file: script source and the settings file.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -10,6 +11,9 @@ namespace tavrik {
 
 class LineFile {
  public:
+  // Larger files are not read: no script or settings file comes near this.
+  static constexpr std::uintmax_t kMaxFileSize = 256u * 1024 * 1024;
+
   // Empties the list, then reads every line of the file. CR LF and LF end a line; a last line without
   // a line break is still a line, a line break at the very end adds none. Lines of any length are kept
   // whole. False (and an empty list) when the file cannot be opened.

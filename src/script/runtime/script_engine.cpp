@@ -60,8 +60,10 @@ bool ScriptEngine::draw(bool force) {
 void ScriptEngine::setFontFace(const std::string& face) {
   if (face == fontFace_) return;
   fontFace_ = face;
-  for (FontEntry& entry : fonts_)
-    entry.font = fontLibrary_ ? fontLibrary_->openFont(fontFace_, entry.height) : nullptr;
+  for (FontEntry& entry : fonts_) {
+    FontLibrary* library = fontLibrary();
+    entry.font = library ? library->openFont(fontFace_, entry.height) : nullptr;
+  }
   for (ActionDeclaration& declaration : actions_) {
     if (declaration.kind == ActionKind::Text && declaration.fontIndex >= 0 &&
         static_cast<std::size_t>(declaration.fontIndex) < fonts_.size())
@@ -71,6 +73,12 @@ void ScriptEngine::setFontFace(const std::string& face) {
   for (const auto& layer : scene_->layers()) {
     if (layer->kind() == LayerKind::Text) static_cast<TextLayer&>(*layer).renderGlyphs();
   }
+}
+
+FontLibrary* ScriptEngine::fontLibrary() {
+  if (sharedFontLibrary_) return sharedFontLibrary_;
+  if (!ownFontLibrary_) ownFontLibrary_ = FontLibrary::create();
+  return ownFontLibrary_.get();
 }
 
 Action& ScriptEngine::declareAction(std::string_view name, ActionKind kind, int fontIndex) {
@@ -91,10 +99,9 @@ int ScriptEngine::fontIndexForHeight(int height) {
   for (std::size_t i = 0; i < fonts_.size(); ++i) {
     if (fonts_[i].height == height) return static_cast<int>(i);
   }
-  if (!fontLibrary_) fontLibrary_ = FontLibrary::create();
   FontEntry entry;
   entry.height = height;
-  if (fontLibrary_) entry.font = fontLibrary_->openFont(fontFace_, height);
+  if (FontLibrary* library = fontLibrary()) entry.font = library->openFont(fontFace_, height);
   fonts_.push_back(std::move(entry));
   return static_cast<int>(fonts_.size()) - 1;
 }

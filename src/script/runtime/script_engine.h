@@ -145,6 +145,9 @@ class ScriptEngine {
   // Declared actions in declaration order.
   Action& declareAction(std::string_view name, ActionKind kind, int fontIndex = -1);
   const std::vector<ActionDeclaration>& actions() const { return actions_; }
+  // Fonts come from this library (shared with the font menu); without one the engine opens its own
+  // with its first font.
+  void setFontLibrary(FontLibrary* library) { sharedFontLibrary_ = library; }
   // The font table entry of a height, created with the current face when missing.
   int fontIndexForHeight(int height);
   const std::vector<FontEntry>& fonts() const { return fonts_; }
@@ -177,7 +180,9 @@ class ScriptEngine {
   std::deque<MacroDeclaration> macros_;
   NameIndex macroIndex_;
   AudioPlayerFactory playerFactory_;
-  std::unique_ptr<FontLibrary> fontLibrary_;  // opened with the first font
+  FontLibrary* sharedFontLibrary_ = nullptr;
+  std::unique_ptr<FontLibrary> ownFontLibrary_;  // opened with the first font when none is shared
+  FontLibrary* fontLibrary();
   std::vector<FontEntry> fonts_;
   std::string fontFace_;
 };

@@ -32,6 +32,9 @@ TEST(LineFile, LoadSplitsLinesLikeTextMode) {
   EXPECT_FALSE(file.load(dir.path() / "missing.txt"));
   EXPECT_EQ(file.size(), 0);
   EXPECT_FALSE(file.load(dir.path()));  // a directory is no file
+  // A device would never end, a pipe might never answer: only plain files are read.
+  EXPECT_FALSE(file.load("/dev/zero"));
+  EXPECT_EQ(file.size(), 0);
 }
 
 TEST(LineFile, LongLinesAreKeptWholeAndDoNotEndTheFile) {
