@@ -70,6 +70,15 @@ TEST(Player, AScriptErrorIsReportedWithFileLineAndMessageAndExitsOne) {
   EXPECT_EQ(r.err, "スクリプトエラー\n" + script.string() + "の2行目：\nこんにちは\n行頭に＃が必要です。\n");
 }
 
+TEST(Player, AUtf8ScriptReportsTheLineAsItsAuthorWroteIt) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const auto script = dir.write("utf8.tvk", "\xEF\xBB\xBF＃タイトル：題\n  本文です\n");
+  const ProcessResult r = player.run({script.string(), "--check"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "スクリプトエラー\n" + script.string() + "の1行目：\n  本文です\n行頭に＃が必要です。\n");
+}
+
 TEST(Player, CheckCompilesWithoutAnyDisplay) {
   PlayerCopy player;
   test::TempDir dir;
