@@ -46,6 +46,7 @@ std::optional<PadKey> padKeyOf(Key key) {
 AppFrame::AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics)
     : settings_(std::move(settings)), graphics_(std::move(graphics)), clock_(performanceFrequency()) {
   graphics_->setKeepLastFrame(settings_.keepLastFrame);
+  if (!settings_.headless) input_.openControllers();
   // The window starts black rather than with whatever the window system leaves in it.
   graphics_->clear(0xFF000000u);
   graphics_->present();
@@ -159,6 +160,9 @@ void AppFrame::handleEvent(const WindowEvent& e) {
       break;
     case T::Exposed:
       draw(true);
+      break;
+    case T::ControllersChanged:
+      input_.openControllers();
       break;
     case T::DeviceReset:
       graphics_->notifyDeviceReset();

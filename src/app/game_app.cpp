@@ -120,7 +120,14 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     startupError(app->haveDisplay(), choice.error);
     return nullptr;
   }
+  if (!automation.check) app->audio_ = AudioOutput::open(headless);
+  app->fonts_ = FontLibrary::create();
   app->engine_ = std::make_unique<ScriptEngine>(app->graphics(), 800, 600, app->input(), app->mouse(), "");
+  app->engine_->setFontLibrary(app->fonts_.get());
+  if (AudioOutput* audio = app->audio_.get()) {
+    app->engine_->setAudioPlayerFactory(
+        [audio](bool positional, int channels) { return audio->createPlayer(positional, channels); });
+  }
   if (std::optional<ScriptError> error = app->engine_->compile(*choice.path)) {
     reportScriptError(*error, app->haveDisplay());
     return nullptr;

@@ -9,6 +9,8 @@
 
 #include "app/app_frame.h"
 #include "app/options.h"
+#include "platform/audio_output.h"
+#include "platform/glyph_font.h"
 #include "script/runtime/script_engine.h"
 
 namespace tavrik {
@@ -47,6 +49,9 @@ class GameApp : public AppFrame {
  private:
   GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
 
+  // Both outlive the engine, whose channels and fonts come from them.
+  std::unique_ptr<AudioOutput> audio_;
+  std::unique_ptr<FontLibrary> fonts_;
   std::unique_ptr<ScriptEngine> engine_;
 };
 

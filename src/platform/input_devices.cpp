@@ -1,6 +1,45 @@
 #include "platform/input_devices.h"
 
+#include <SDL.h>
+
+#include <algorithm>
+
 namespace tavrik {
+
+float stickContribution(int v) {
+  if (v <= -800) return -1.0f;
+  if (v >= 800) return 1.0f;
+  // The ramps multiply by the single-precision 1/600.
+  constexpr float kStep = 1.0f / 600.0f;
+  if (v < -200) return static_cast<float>(v + 200) * kStep;
+  if (v > 200) return static_cast<float>(v - 200) * kStep;
+  return 0.0f;
+}
+
+void addController(PadState& pad, const ControllerReading& reading) {
+  pad.up |= reading.y < -200;
+  pad.down |= reading.y > 200;
+  pad.left |= reading.x < -200;
+  pad.right |= reading.x > 200;
+  for (std::size_t k = 0; k < reading.buttons.size(); ++k)
+    pad.buttons[k] = pad.buttons[k] || reading.buttons[k];
+  pad.y += stickContribution(reading.y);
+  pad.x += stickContribution(reading.x);
+}
+
+InputDevices::~InputDevices() {
+  for (void* c : controllers_) SDL_GameControllerClose(static_cast<SDL_GameController*>(c));
+}
+
+void InputDevices::openControllers() {
+  for (void* c : controllers_) SDL_GameControllerClose(static_cast<SDL_GameController*>(c));
+  controllers_.clear();
+  if (!SDL_WasInit(SDL_INIT_GAMECONTROLLER)) return;
+  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+    if (!SDL_IsGameController(i)) continue;
+    if (SDL_GameController* c = SDL_GameControllerOpen(i)) controllers_.push_back(c);
+  }
+}
 
 void InputDevices::setKeyHeld(PadKey key, bool held) {
   if (key == PadKey::Count) return;
@@ -34,6 +73,22 @@ void InputDevices::poll() {
   pad.x += pad.left ? -1.0f : (pad.right ? 1.0f : 0.0f);
   pad.y2 += pad.up2 ? -1.0f : (pad.down2 ? 1.0f : 0.0f);
   pad.x2 += pad.left2 ? -1.0f : (pad.right2 ? 1.0f : 0.0f);
+
+  for (void* handle : controllers_) {
+    auto* c = static_cast<SDL_GameController*>(handle);
+    if (!SDL_GameControllerGetAttached(c)) continue;
+    auto scaled = [&](SDL_GameControllerAxis axis) {
+      const int raw = SDL_GameControllerGetAxis(c, axis);
+      return std::clamp(raw * 1000 / 32767, -1000, 1000);
+    };
+    ControllerReading reading;
+    reading.x = scaled(SDL_CONTROLLER_AXIS_LEFTX);
+    reading.y = scaled(SDL_CONTROLLER_AXIS_LEFTY);
+    const SDL_GameControllerButton buttons[4] = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B,
+                                                 SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y};
+    for (std::size_t k = 0; k < 4; ++k) reading.buttons[k] = SDL_GameControllerGetButton(c, buttons[k]) != 0;
+    addController(pad, reading);
+  }
 }
 
 }  // namespace tavrik

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 namespace tavrik {
 
@@ -13,6 +14,19 @@ struct PadState {
   float x2 = 0, y2 = 0;
 };
 
+// One game controller as read in a poll: the left stick scaled to -1000..1000 and its first four
+// buttons.
+struct ControllerReading {
+  int x = 0;
+  int y = 0;
+  std::array<bool, 4> buttons{};
+};
+
+// What a stick axis adds to the pad's float: nothing in the dead zone up to 200, a ramp to 800, then 1.
+float stickContribution(int value);
+// Merges one controller into a pad: directions and buttons by OR, stick values added (not clamped).
+void addController(PadState& pad, const ControllerReading& reading);
+
 // The keys the pad reads. Return, Space and Z are all the decide button.
 enum class PadKey { Return, Space, Z, X, C, V, Up, Down, Left, Right, E, D, S, F, Count };
 
@@ -20,12 +34,21 @@ class InputDevices {
  public:
   static constexpr int kPadCount = 16;
 
+  InputDevices() = default;
+  ~InputDevices();
+  InputDevices(const InputDevices&) = delete;
+  InputDevices& operator=(const InputDevices&) = delete;
+
   // Key state as the window's key events report it.
   void setKeyHeld(PadKey key, bool held);
   // While the window is not focused no key reaches the pads, and keys held when focus left are released.
   void setFocused(bool focused);
 
-  // Clears every pad and fills pad 0 from the current key states.
+  // Opens every attached game controller (again, after one was plugged in or out).
+  void openControllers();
+  int controllerCount() const { return static_cast<int>(controllers_.size()); }
+
+  // Clears every pad and fills pad 0 from the current key states and controllers.
   void poll();
   const PadState& pad(int index) const { return pads_[static_cast<std::size_t>(index)]; }
 
@@ -33,6 +56,7 @@ class InputDevices {
   std::array<PadState, kPadCount> pads_{};
   std::array<bool, static_cast<std::size_t>(PadKey::Count)> keys_{};
   bool focused_ = true;
+  std::vector<void*> controllers_;  // SDL_GameController handles
 };
 
 }  // namespace tavrik

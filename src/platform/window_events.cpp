@@ -118,6 +118,10 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
         default:
           return std::nullopt;
       }
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+      out.type = T::ControllersChanged;
+      return out;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
       out.type = T::DeviceReset;
@@ -138,6 +142,9 @@ std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::stri
     if (error) *error = SDL_GetError();
     return nullptr;
   }
+  // Controllers are a bonus: without them (or without their subsystem) the keyboard and mouse still
+  // play. The subsystem leaves a message in SDL_GetError even when it works, so its result alone counts.
+  if (!headless) SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
   return std::unique_ptr<PlatformSession>(new PlatformSession());
 }
 

@@ -47,9 +47,10 @@ struct WindowEvent {
     KeyUp,       // key
     FocusGained,
     FocusLost,
-    Exposed,      // the window needs drawing
-    Command,      // a menu command id
-    DeviceReset,  // the renderer lost its textures
+    Exposed,             // the window needs drawing
+    Command,             // a menu command id
+    DeviceReset,         // the renderer lost its textures
+    ControllersChanged,  // a game controller was plugged in or out
   };
   Type type = Type::Close;
   int x = 0;

@@ -137,6 +137,30 @@ TEST(Player, ClosingAsksFirstUnlessToldNotTo) {
   EXPECT_NE(bad.err.find("line 1"), std::string::npos);
 }
 
+TEST(Player, MusicAndSoundEffectsPlayOnWithoutAnAudioDevice) {
+  PlayerCopy player;
+  test::TempDir dir;
+  // A short WAV: 16-bit stereo silence is enough for the mixer to load and play.
+  std::string wav = "RIFF";
+  auto le32 = [](std::uint32_t v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 24)};
+  };
+  const std::string data(4000, '\x01');
+  wav += le32(36 + 4000) + "WAVEfmt " + le32(16) + std::string("\x01\x00\x02\x00", 4) + le32(44100) +
+         le32(176400) + std::string("\x04\x00\x10\x00", 4) + "data" + le32(4000) + data;
+  dir.write("bgm.wav", wav);
+  dir.write("se.wav", wav);
+  const auto script =
+      dir.write("sound.tvk", sjisScript("＃音楽チャネル宣言：bgm\n＃効果音チャネル宣言：se\n"
+                                        "＃動作宣言：loop\n０，PLAY，－１\n＃動作宣言：move\n"
+                                        "０，PLAY，０\n０，X，－５\n０，VX，１\n１０，END，０\n"
+                                        "＃bgmロード：bgm.wav\n＃seロード：se.wav\n＃seロード：missing.ogg\n"
+                                        "＃seロード：se\n＃bgmloop\n＃semove\n＃動作待機：se\n"));
+  const ProcessResult r = player.run({script.string(), "--headless", "--frames", "60"}, {"SDL_AUDIODRIVER="});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
 TEST(Player, HelpAndVersion) {
   PlayerCopy player;
   const ProcessResult help = player.run({"--help"});

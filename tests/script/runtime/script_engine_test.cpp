@@ -62,6 +62,19 @@ TEST(ScriptEngine, InputWaitNeedsAReleaseAndANewPress) {
   EXPECT_TRUE(rig.engine->isFinished());
 }
 
+TEST(ScriptEngine, AKeyHeldWhenTheWaitBeginsIsNoPress) {
+  test::EngineRig rig;
+  ASSERT_FALSE(rig.compile("＃入力待機").has_value());
+  rig.input.setKeyHeld(PadKey::Return, true);
+  for (int i = 0; i < 3; ++i) rig.engine->update();
+  EXPECT_FALSE(rig.engine->isFinished());
+  rig.input.setKeyHeld(PadKey::Return, false);
+  rig.engine->update();
+  rig.input.setKeyHeld(PadKey::Z, true);
+  rig.engine->update();
+  EXPECT_TRUE(rig.engine->isFinished());
+}
+
 TEST(ScriptEngine, KeysAreNotReadWhileTheWindowIsInTheBackground) {
   test::EngineRig rig;
   ASSERT_FALSE(rig.compile("＃入力待機").has_value());

@@ -1,0 +1,202 @@
+// The mixer's real output, captured with SDL's disk driver: what a player would hear.
+#include "platform/audio_output.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "support/test_support.h"
+
+namespace tavrik {
+namespace {
+
+// A 16-bit stereo WAV of a constant level (easy to find in the mix) lasting frames samples.
+std::string constantWav(int frames, std::int16_t level) {
+  std::string data;
+  for (int i = 0; i < frames * 2; ++i) {
+    data += static_cast<char>(level & 0xFF);
+    data += static_cast<char>((level >> 8) & 0xFF);
+  }
+  auto le32 = [](std::uint32_t v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 24)};
+  };
+  auto le16 = [](std::uint16_t v) { return std::string{static_cast<char>(v), static_cast<char>(v >> 8)}; };
+  return "RIFF" + le32(36 + static_cast<std::uint32_t>(data.size())) + "WAVEfmt " + le32(16) + le16(1) +
+         le16(2) + le32(44100) + le32(44100 * 4) + le16(4) + le16(16) + "data" +
+         le32(static_cast<std::uint32_t>(data.size())) + data;
+}
+
+struct Frame {
+  int left, right;
+};
+
+class AudioTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", (dir.path() / "out.raw").c_str(), 1);
+    output = AudioOutput::open(true);
+    ASSERT_TRUE(output);
+    ASSERT_EQ(output->driver(), "disk");
+    ASSERT_EQ(output->sampleRate(), 44100);
+  }
+  void TearDown() override {
+    unsetenv("SDL_AUDIODRIVER");
+    unsetenv("SDL_DISKAUDIOFILE");
+  }
+  std::string file(const std::string& name, const std::string& bytes) {
+    return test::scriptPath(dir.write(name, bytes));
+  }
+  // Closes the output and reads what it played.
+  std::vector<Frame> played() {
+    output.reset();
+    std::ifstream in(dir.path() / "out.raw", std::ios::binary);
+    const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<Frame> frames;
+    for (std::size_t i = 0; i + 3 < raw.size(); i += 4) {
+      auto sample = [&](std::size_t at) {
+        return static_cast<int>(static_cast<std::int16_t>(static_cast<unsigned char>(raw[at]) |
+                                                          (static_cast<unsigned char>(raw[at + 1]) << 8)));
+      };
+      frames.push_back({sample(i), sample(i + 2)});
+    }
+    return frames;
+  }
+  static int soundingFrames(const std::vector<Frame>& frames) {
+    return static_cast<int>(std::count_if(frames.begin(), frames.end(),
+                                          [](const Frame& f) { return f.left != 0 || f.right != 0; }));
+  }
+  test::TempDir dir;
+  std::unique_ptr<AudioOutput> output;
+};
+
+TEST_F(AudioTest, RepeatCountZeroPlaysOnceAndAllOnesLoopsUntilStopped) {
+  const std::string tone = file("tone.wav", constantWav(2205, 8000));  // 50 ms
+  std::unique_ptr<AudioChannelPlayer> once = output->createPlayer(false, 64);
+  once->load(tone);
+  once->play(0);
+  SDL_Delay(300);
+  const int onceFrames = soundingFrames(played());
+  EXPECT_GE(onceFrames, 2000);
+  EXPECT_LE(onceFrames, 2400);
+}
+
+TEST_F(AudioTest, AnEndlessRepeatLoopsUntilStopped) {
+  const std::string tone = file("tone.wav", constantWav(2205, 8000));
+  std::unique_ptr<AudioChannelPlayer> loop = output->createPlayer(false, 64);
+  loop->load(tone);
+  loop->play(0xFFFFFFFFu);
+  SDL_Delay(300);
+  loop->stop();
+  SDL_Delay(150);
+  const std::vector<Frame> frames = played();
+  const int sounding = soundingFrames(frames);
+  EXPECT_GT(sounding, 4 * 2205) << "it looped";
+  EXPECT_LT(sounding, static_cast<int>(frames.size()) - 2000) << "and stopped";
+}
+
+TEST_F(AudioTest, HalfVolumeIsHalfAmplitudeAndTheLowestLevelIsSilence) {
+  const std::string tone = file("tone.wav", constantWav(4410, 8000));
+  std::unique_ptr<AudioChannelPlayer> full = output->createPlayer(false, 64);
+  std::unique_ptr<AudioChannelPlayer> half = output->createPlayer(false, 64);
+  std::unique_ptr<AudioChannelPlayer> silent = output->createPlayer(false, 64);
+  full->load(tone);
+  half->load(tone);
+  silent->load(tone);
+  half->setVolumeLevel(-602);
+  silent->setVolumeLevel(-9600);
+  silent->play(0);
+  SDL_Delay(150);
+  half->play(0);
+  SDL_Delay(200);
+  full->play(0);
+  SDL_Delay(200);
+  const std::vector<Frame> frames = played();
+  // The first 100 ms hold only the silent channel.
+  ASSERT_GT(frames.size(), 4410u);
+  EXPECT_EQ(soundingFrames(std::vector<Frame>(frames.begin(), frames.begin() + 4410)), 0);
+  int peak = 0, halfLevel = 0;
+  for (const Frame& f : frames) {
+    peak = std::max(peak, f.left);
+    if (f.left > 0 && f.left < 6000) halfLevel = f.left;
+  }
+  EXPECT_NEAR(peak, 8000, 100);
+  EXPECT_NEAR(halfLevel, 4000, 100);
+}
+
+TEST_F(AudioTest, ASoundFarToTheLeftIsHeardOnTheLeftAndMusicIgnoresPositions) {
+  const std::string tone = file("tone.wav", constantWav(4410, 8000));
+  std::unique_ptr<AudioChannelPlayer> effect = output->createPlayer(true, 1);
+  effect->load(tone);
+  effect->setPosition(-10, 0, 0);
+  effect->play(0);
+  SDL_Delay(250);
+  std::vector<Frame> frames = played();
+  int left = 0, right = 0;
+  for (const Frame& f : frames) {
+    left = std::max(left, std::abs(f.left));
+    right = std::max(right, std::abs(f.right));
+  }
+  EXPECT_GT(left, 500);
+  EXPECT_NEAR(left, 800, 60) << "a tenth of the level at ten units";
+  EXPECT_EQ(right, 0);
+
+  float l = 0, r = 0;
+  AudioOutput::positionalGains(0.5f, 0, 0, l, r);
+  EXPECT_FLOAT_EQ(r, 1.0f);
+  EXPECT_FLOAT_EQ(l, 0.0f) << "balance follows the direction even close by";
+  AudioOutput::positionalGains(0, 0, 0, l, r);
+  EXPECT_FLOAT_EQ(l, 1.0f);
+  EXPECT_FLOAT_EQ(r, 1.0f);
+  AudioOutput::positionalGains(0, 0, 4, l, r);
+  EXPECT_FLOAT_EQ(l, 0.25f);
+}
+
+TEST_F(AudioTest, StoppingOneChannelLeavesAnotherPlayingAndLoadingStopsTheOldSound) {
+  std::unique_ptr<AudioChannelPlayer> a = output->createPlayer(false, 64);
+  std::unique_ptr<AudioChannelPlayer> b = output->createPlayer(false, 64);
+  std::unique_ptr<AudioChannelPlayer> c = output->createPlayer(false, 64);
+  a->load(file("a.wav", constantWav(441, 3000)));
+  b->load(file("b.wav", constantWav(441, 5000)));
+  c->load(file("c.wav", constantWav(441, 700)));
+  a->play(0xFFFFFFFFu);
+  b->play(0xFFFFFFFFu);
+  c->play(0xFFFFFFFFu);
+  SDL_Delay(150);
+  a->stop();
+  c->load(file("d.wav", constantWav(441, 20000)));  // stops c; d waits for play
+  SDL_Delay(200);
+  const std::vector<Frame> frames = played();
+  ASSERT_GT(frames.size(), 1000u);
+  bool allThree = false;
+  for (const Frame& f : frames) allThree |= f.left == 8700;
+  EXPECT_TRUE(allThree);
+  // The end of the capture: only b.
+  int tail = 0;
+  for (std::size_t i = frames.size() - 1000; i < frames.size(); ++i) tail = std::max(tail, frames[i].left);
+  EXPECT_EQ(tail, 5000);
+}
+
+TEST_F(AudioTest, MissingOrUndecodableFilesLeaveTheChannelEmpty) {
+  std::unique_ptr<AudioChannelPlayer> p = output->createPlayer(false, 64);
+  p->load(file("tone.wav", constantWav(4410, 8000)));
+  p->load(file("broken.wav", "RIFF nonsense"));
+  p->play(0);
+  p->load(test::scriptPath(dir.path() / "missing.ogg"));
+  p->play(0);
+  p->load("/dev/zero");
+  p->play(0);
+  SDL_Delay(100);
+  EXPECT_EQ(soundingFrames(played()), 0);
+  // A player that outlives the output does nothing, and does not crash.
+  p->load(file("tone.wav", constantWav(10, 1)));
+  p->play(0);
+  p->setVolumeLevel(-100);
+}
+
+}  // namespace
+}  // namespace tavrik
