@@ -1,6 +1,7 @@
 #include "app/app_frame.h"
 
 #include "platform/message_box.h"
+#include "platform/window_events.h"
 
 namespace tavrik {
 
@@ -56,6 +57,7 @@ AppFrame::~AppFrame() = default;
 
 void AppFrame::run() {
   const bool pacedByRetrace = graphics_->hasVsync() && graphics_->refreshRate() == 60;
+  const RawEventFilter menuFilter = [this](const void* e) { return menu_ && menu_->processEvent(e); };
   while (!closing_) {
     if (settings_.headless) {
       // Headless frames run back to back; the events file is the only input.
@@ -64,22 +66,41 @@ void AppFrame::run() {
     }
     if (!focused()) {
       // In the background no frame runs and the loop sleeps until something happens.
-      if (std::optional<WindowEvent> e = nextWindowEvent(-1)) handleEvent(*e);
+      if (std::optional<WindowEvent> e = nextWindowEvent(-1, menuFilter)) handleEvent(*e);
       continue;
     }
-    if (std::optional<WindowEvent> e = nextWindowEvent(0)) {
+    if (std::optional<WindowEvent> e = nextWindowEvent(0, menuFilter)) {
       handleEvent(*e);
       continue;
     }
-    if (pacedByRetrace || clock_.frameDue(performanceCounter())) {
-      runFrame();
+    const bool due = pacedByRetrace || clock_.frameDue(performanceCounter());
+    if (due) {
+      if (!menuHoldsGame()) {
+        runFrame();
+        if (menu_ && menu_->needsRepaint()) graphics_->present();
+      } else if (menu_->needsRepaint() || menu_->engaged()) {
+        graphics_->present();
+      }
+      runMenuCommands();
       continue;
     }
     // Sleep until the next frame is due, waking early for any event.
     if (std::optional<WindowEvent> e =
-            nextWindowEvent(std::max(1, clock_.millisecondsUntilDue(performanceCounter()))))
+            nextWindowEvent(std::max(1, clock_.millisecondsUntilDue(performanceCounter())), menuFilter))
       handleEvent(*e);
   }
+}
+
+bool AppFrame::menuHoldsGame() {
+  if (!menu_) return false;
+  const bool fullscreen = graphics_->fullscreen();
+  menu_->setShown(!fullscreen || menu_->cursorInBand() || menu_->engaged());
+  return menu_->engaged() || (fullscreen && menu_->shown());
+}
+
+void AppFrame::runMenuCommands() {
+  if (!menu_) return;
+  for (int id : menu_->takeCommands()) runCommand(id);
 }
 
 void AppFrame::runFrame() {
@@ -111,13 +132,37 @@ void AppFrame::runCommand(int id) {
       graphics_->setFullscreen(!graphics_->fullscreen());
       draw(true);
       break;
+    case kCommandHelp:
+      if (!settings_.helpPath.empty()) {
+        openUrl("file://" + settings_.helpPath, haveDisplay());
+        break;
+      }
+      [[fallthrough]];
+    case kCommandVersion:
+      if (showMessageBox(graphics_->window(), haveDisplay(), "バージョン情報", versionText(),
+                         BoxButtons::OkCancel) == BoxAnswer::Ok)
+        openUrl(settings_.supportUrl, haveDisplay());
+      break;
     default:
       break;
   }
 }
 
-void AppFrame::handleEvent(const WindowEvent& e) {
+std::string AppFrame::versionText() const {
+  // The frame's own title, not one a script set.
+  return "「" + settings_.titleUtf8 + "」\n\n" + "Copyright (C) 2026 The Tavrik developers\n" +
+         "[OK]を押すと下記のサポートWebサイトが開きます。\n" + "（" + settings_.supportUrl + "）";
+}
+
+void AppFrame::handleEvent(const WindowEvent& event) {
   using T = WindowEvent::Type;
+  WindowEvent e = event;
+  if (e.windowPixels && (e.type == T::MouseMove || e.type == T::ButtonDown || e.type == T::ButtonUp)) {
+    // Over the menu strip the cursor is outside the game's client area, as over a window's frame: the
+    // game keeps the last position it saw, and a button released there stays down.
+    const bool inside = graphics_->windowToGame(event.x, event.y, e.x, e.y);
+    if (!inside && !graphics_->fullscreen()) return;
+  }
   switch (e.type) {
     case T::Close:
       requestClose();
@@ -129,6 +174,10 @@ void AppFrame::handleEvent(const WindowEvent& e) {
       break;
     case T::ButtonDown:
     case T::ButtonUp: {
+      if (e.windowPixels) {
+        mouse_.x = e.x;
+        mouse_.y = e.y;
+      }
       const bool down = e.type == T::ButtonDown;
       if (e.button == MouseButton::Left) mouse_.left = down;
       if (e.button == MouseButton::Middle) mouse_.middle = down;
@@ -147,6 +196,7 @@ void AppFrame::handleEvent(const WindowEvent& e) {
       if (e.key == Key::Escape) runCommand(kCommandExit);
       if (e.key == Key::Return && alt) runCommand(kCommandToggleFullscreen);
       if (e.key == Key::F1) runCommand(shift ? kCommandVersion : kCommandHelp);
+      if (e.key == Key::F10 && menu_) menu_->focusWithKeyboard();
       break;
     }
     case T::FocusGained:
@@ -160,6 +210,11 @@ void AppFrame::handleEvent(const WindowEvent& e) {
       break;
     case T::Exposed:
       draw(true);
+      break;
+    case T::MaximizeRequest:
+      // The window is never maximised: the maximise button switches to fullscreen.
+      graphics_->restoreWindow();
+      runCommand(kCommandToggleFullscreen);
       break;
     case T::ControllersChanged:
       input_.openControllers();

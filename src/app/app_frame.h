@@ -12,6 +12,7 @@
 #include "app/frame_clock.h"
 #include "platform/graphics_device.h"
 #include "platform/input_devices.h"
+#include "platform/menu_bar.h"
 #include "platform/mouse_state.h"
 #include "platform/window_events.h"
 
@@ -31,6 +32,8 @@ struct FrameSettings {
   bool headless = false;
   bool fullscreen = false;
   bool confirmExit = true;
+  std::string helpPath;                    // native path of the manual; empty: help shows the version box
+  std::string supportUrl;                  // opened from the version box
   std::optional<std::int64_t> frameLimit;  // end normally after this many frames
   bool keepLastFrame = false;              // for a screenshot at exit
   EventScript events;
@@ -55,6 +58,11 @@ class AppFrame {
   virtual void runCommand(int id);
 
   bool haveDisplay() const { return !settings_.headless; }
+  // The menu bar, drawn over the window; the frame owns it from here on.
+  void setMenuBar(std::unique_ptr<MenuBar> menu) { menu_ = std::move(menu); }
+  MenuBar* menuBar() { return menu_.get(); }
+  // What the version box says.
+  std::string versionText() const;
   std::int64_t framesRun() const { return framesRun_; }
   GraphicsDevice& graphics() { return *graphics_; }
   InputDevices& input() { return input_; }
@@ -75,8 +83,13 @@ class AppFrame {
   void requestClose();
   bool focused() const { return focused_ || settings_.headless; }
 
+  // While a menu is open, or the bar shows over the fullscreen game, the game stands still.
+  bool menuHoldsGame();
+  void runMenuCommands();
+
   FrameSettings settings_;
   std::unique_ptr<GraphicsDevice> graphics_;
+  std::unique_ptr<MenuBar> menu_;  // after the device: it draws with the device's renderer
   InputDevices input_;
   MouseState mouse_;
   FrameClock clock_;

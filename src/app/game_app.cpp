@@ -5,9 +5,12 @@
 #include <iterator>
 #include <sstream>
 
+#include "app/file_association.h"
+#include "app/settings.h"
 #include "platform/message_box.h"
 #include "platform/script_path.h"
 #include "platform/text_encoding.h"
+#include "platform/window_events.h"
 #include "script/compiler/sjis_text.h"
 
 namespace tavrik {
@@ -46,6 +49,12 @@ ScriptChoice chooseScriptPath(const std::vector<std::string>& arguments, const s
   }
   choice.error = paths::toDisplay(besideExecutable) + "というスクリプトファイルは見つかりません。";
   return choice;
+}
+
+std::string fontMenuLabel(const std::string& sjisFace, int index) {
+  std::string label = sjisToUtf8(sjisFace);
+  if (index >= 0 && index < 26) label += std::string("(&") + static_cast<char>('A' + index) + ")";
+  return label;
 }
 
 void reportScriptError(const ScriptError& error, bool haveDisplay) {
@@ -100,10 +109,17 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     settings.events = std::move(*events);
   }
 
+  const std::filesystem::path moduleDir = paths::moduleDirectoryNative();
+  if (!automation.check) {
+    settings.helpPath = (moduleDir / "help" / "index.html").string();
+    settings.supportUrl = "file://" + settings.helpPath + "#support";
+  }
+
   DeviceOptions deviceOptions;
   deviceOptions.headless = headless;
   deviceOptions.fullscreen = player.fullscreen;
   deviceOptions.titleUtf8 = kAppTitle;
+  if (!headless) deviceOptions.topMargin = MenuBar::kHeight;
   std::string deviceError;
   std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(deviceOptions, &deviceError);
   if (!device) {
@@ -114,6 +130,25 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     return nullptr;
   }
   std::unique_ptr<GameApp> app(new GameApp(std::move(settings), std::move(device)));
+  setWindowIcon(app->graphics().window(), (moduleDir / "game.ico").string());
+
+  if (!automation.check) {
+    // The association's result is of no interest: a desktop without it still plays.
+    registerAssociation(dataHome(), Association{moduleDir / "tavrik", moduleDir / "game.png",
+                                                "Tavrikアドベンチャースクリプト"});
+  }
+
+  // The font menu lists the Japanese faces; the saved one is selected, else the first.
+  app->fonts_ = FontLibrary::create();
+  if (app->fonts_) app->fontList_ = app->fonts_->japaneseFaces();
+  app->settingsPath_ = settingsFile(moduleDir);
+  app->selectedFont_ = selectedFontIndex(app->fontList_, readFontSetting(app->settingsPath_));
+  app->buildMenus();
+  if (app->haveDisplay() && app->fonts_) {
+    int faceIndex = 0;
+    const std::string fontFile = app->fonts_->defaultFaceFile(faceIndex);
+    app->setMenuBar(MenuBar::create(app->graphics(), app->menus_, fontFile, faceIndex));
+  }
 
   const ScriptChoice choice = chooseScriptPath(commandLine.arguments, paths::moduleDirectory());
   if (!choice.path) {
@@ -121,8 +156,9 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     return nullptr;
   }
   if (!automation.check) app->audio_ = AudioOutput::open(headless);
-  app->fonts_ = FontLibrary::create();
-  app->engine_ = std::make_unique<ScriptEngine>(app->graphics(), 800, 600, app->input(), app->mouse(), "");
+  const std::string face =
+      app->fontList_.empty() ? std::string() : app->fontList_[static_cast<std::size_t>(app->selectedFont_)];
+  app->engine_ = std::make_unique<ScriptEngine>(app->graphics(), 800, 600, app->input(), app->mouse(), face);
   app->engine_->setFontLibrary(app->fonts_.get());
   if (AudioOutput* audio = app->audio_.get()) {
     app->engine_->setAudioPlayerFactory(
@@ -134,6 +170,46 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   }
   *exitCode = 0;
   return app;
+}
+
+void GameApp::buildMenus() {
+  menus_.clear();
+  menus_.push_back({"システム(&S)", {{"終了(&X)", kCommandExit}}});
+  menus_.push_back({"表示(&V)", {{"フルスクリーン/ウィンドウ切り替え(&F)", kCommandToggleFullscreen}}});
+  MenuPopup fonts{"フォント(&F)", {}};
+  for (std::size_t i = 0; i < fontList_.size(); ++i) {
+    fonts.items.push_back({fontMenuLabel(fontList_[i], static_cast<int>(i)),
+                           kCommandFontBase + static_cast<int>(i), static_cast<int>(i) == selectedFont_});
+  }
+  menus_.push_back(std::move(fonts));
+  menus_.push_back({"ヘルプ(&H)", {{"ヘルプ(&H)", kCommandHelp}, {"バージョン情報(&V)", kCommandVersion}}});
+}
+
+void GameApp::selectFont(int index) {
+  std::vector<MenuItem>& items = menus_[2].items;
+  items[static_cast<std::size_t>(selectedFont_)].checked = false;
+  items[static_cast<std::size_t>(index)].checked = true;
+  selectedFont_ = index;
+  if (MenuBar* bar = menuBar()) bar->setMenus(menus_);
+  // The text on screen changes at once: every text layer is laid out again with the new face.
+  if (engine_) engine_->setFontFace(fontList_[static_cast<std::size_t>(index)]);
+}
+
+void GameApp::runCommand(int id) {
+  const int font = id - kCommandFontBase;
+  if (font >= 0 && font < static_cast<int>(fontList_.size())) {
+    selectFont(font);
+    draw(true);
+    return;
+  }
+  AppFrame::runCommand(id);
+}
+
+void GameApp::shutdown() {
+  engine_.reset();
+  const std::string face =
+      fontList_.empty() ? std::string() : fontList_[static_cast<std::size_t>(selectedFont_)];
+  writeFontSetting(settingsPath_, face);
 }
 
 void GameApp::update() {

@@ -2,6 +2,7 @@
 // first problem; each frame runs the script engine and closes the window when the script has ended.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,9 @@ struct ScriptChoice {
 };
 ScriptChoice chooseScriptPath(const std::vector<std::string>& arguments, const std::string& moduleDirectory);
 
+// The label of font i in the font menu: the face (UTF-8), and for the first 26 an access key "(&A)"..
+std::string fontMenuLabel(const std::string& sjisFace, int index);
+
 // Shows the report of a compile error: a message box when there is a display, and always the same text
 // on standard error.
 void reportScriptError(const ScriptError& error, bool haveDisplay);
@@ -41,6 +45,16 @@ class GameApp : public AppFrame {
 
   // The automation output at a normal end: the screenshot and the variables.
   void writeExitOutputs(const AutomationOptions& automation);
+  // The normal end: the engine goes, then the chosen font is saved.
+  void shutdown();
+
+  void runCommand(int id) override;
+
+  // The faces of the font menu (Shift-JIS) and the selected one.
+  const std::vector<std::string>& fontList() const { return fontList_; }
+  int selectedFont() const { return selectedFont_; }
+  const std::vector<MenuPopup>& menus() const { return menus_; }
+  const std::filesystem::path& settingsPath() const { return settingsPath_; }
 
  protected:
   void update() override;
@@ -49,6 +63,13 @@ class GameApp : public AppFrame {
  private:
   GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
 
+  void buildMenus();
+  void selectFont(int index);
+
+  std::vector<std::string> fontList_;
+  int selectedFont_ = 0;
+  std::vector<MenuPopup> menus_;
+  std::filesystem::path settingsPath_;
   // Both outlive the engine, whose channels and fonts come from them.
   std::unique_ptr<AudioOutput> audio_;
   std::unique_ptr<FontLibrary> fonts_;

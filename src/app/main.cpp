@@ -34,5 +34,6 @@ int main(int argc, char** argv) {
   if (!app || commandLine->automation.check) return exitCode;
   app->run();
   app->writeExitOutputs(commandLine->automation);
+  app->shutdown();
   return 0;
 }

@@ -197,6 +197,15 @@ std::vector<std::string> FontLibrary::japaneseFaces() {
   return out;
 }
 
+std::string FontLibrary::defaultFaceFile(int& index) {
+  index = 0;
+  if (!impl_->config) return {};
+  std::optional<FontFile> file = matchFamily(impl_->config, "");
+  if (!file) return {};
+  index = file->index;
+  return file->path;
+}
+
 GlyphFont::GlyphFont(std::unique_ptr<Faces> faces, int cellHeight, std::string family)
     : faces_(std::move(faces)), cellHeight_(cellHeight), family_(std::move(family)) {}
 GlyphFont::~GlyphFont() = default;

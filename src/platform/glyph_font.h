@@ -38,6 +38,9 @@ class FontLibrary {
   // names that Shift-JIS cannot hold left out, vertical-writing variants ("@") left out, sorted.
   std::vector<std::string> japaneseFaces();
 
+  // The file (and face index within it) of the system's default Japanese face; empty when none.
+  std::string defaultFaceFile(int& index);
+
  private:
   struct Impl;
   explicit FontLibrary(std::unique_ptr<Impl> impl);

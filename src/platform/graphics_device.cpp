@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -27,10 +28,37 @@ struct GraphicsDevice::Impl {
   bool keepLastFrame = false;
   bool vsync = false;
   bool fullscreen = false;
+  // Windowed: the game's own 800 x 600 picture, shown by present.
+  SDL_Texture* gameTarget = nullptr;
+  int topMargin = 0;
+  std::function<void()> overlay;
   std::uint64_t generation = 0;
   std::string title;
 
+  bool makeGameTarget() {
+    if (gameTarget) SDL_DestroyTexture(gameTarget);
+    gameTarget =
+        SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
+    if (!gameTarget) return false;
+    SDL_SetRenderTarget(renderer, gameTarget);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_SetRenderTarget(renderer, nullptr);
+    return true;
+  }
+
+  // Where the game picture goes in the window.
+  SDL_Rect gameRect() const {
+    int w = width, h = height + topMargin;
+    if (window) SDL_GetWindowSize(window, &w, &h);
+    if (!fullscreen) return SDL_Rect{0, topMargin, width, height};
+    const double scale = std::min(static_cast<double>(w) / width, static_cast<double>(h) / height);
+    const int sw = static_cast<int>(width * scale), sh = static_cast<int>(height * scale);
+    return SDL_Rect{(w - sw) / 2, (h - sh) / 2, sw, sh};
+  }
+
   ~Impl() {
+    if (gameTarget) SDL_DestroyTexture(gameTarget);
     if (renderer) SDL_DestroyRenderer(renderer);
     if (window) SDL_DestroyWindow(window);
   }
@@ -45,6 +73,7 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& opti
   impl->width = options.width;
   impl->height = options.height;
   impl->fullscreen = options.fullscreen;
+  impl->topMargin = options.topMargin;
   if (options.headless) {
     // An XRGB target: an ARGB one loses its alpha under blending in the software renderer.
     impl->target.reset(
@@ -58,7 +87,7 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& opti
     Uint32 flags = SDL_WINDOW_SHOWN;
     if (options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     impl->window = SDL_CreateWindow(options.titleUtf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    options.width, options.height, flags);
+                                    options.width, options.height + options.topMargin, flags);
     if (!impl->window) {
       if (error) *error = SDL_GetError();
       return nullptr;
@@ -73,8 +102,12 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& opti
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(impl->renderer, &info) == 0)
       impl->vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
-    // The game keeps its 800 x 600 picture whatever the window or screen size: scaled and letterboxed.
-    SDL_RenderSetLogicalSize(impl->renderer, options.width, options.height);
+    // The game keeps its 800 x 600 picture whatever the window or screen size: it draws into a picture
+    // of its own, which present places below the menu strip or scales and letterboxes.
+    if (!impl->makeGameTarget()) {
+      if (error) *error = SDL_GetError();
+      return nullptr;
+    }
   }
   return std::unique_ptr<GraphicsDevice>(new GraphicsDevice(std::move(impl)));
 }
@@ -101,7 +134,10 @@ bool GraphicsDevice::hasVsync() const {
   return impl_->vsync;
 }
 
-void GraphicsDevice::beginScene() {}
+void GraphicsDevice::beginScene() {
+  if (impl_->window && !impl_->gameTarget) impl_->makeGameTarget();
+  if (impl_->gameTarget) SDL_SetRenderTarget(impl_->renderer, impl_->gameTarget);
+}
 
 void GraphicsDevice::clear(std::uint32_t argb) {
   SDL_SetRenderDrawColor(impl_->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
@@ -109,10 +145,9 @@ void GraphicsDevice::clear(std::uint32_t argb) {
   SDL_RenderClear(impl_->renderer);
 }
 
-void GraphicsDevice::endScene() {}
-
-void GraphicsDevice::present() {
-  if (impl_->keepLastFrame && !impl_->headless) {
+void GraphicsDevice::endScene() {
+  if (!impl_->gameTarget || SDL_GetRenderTarget(impl_->renderer) != impl_->gameTarget) return;
+  if (impl_->keepLastFrame) {
     if (!impl_->lastFrame) {
       impl_->lastFrame.reset(
           SDL_CreateRGBSurfaceWithFormat(0, impl_->width, impl_->height, 32, SDL_PIXELFORMAT_RGB888));
@@ -122,7 +157,54 @@ void GraphicsDevice::present() {
                            impl_->lastFrame->pitch);
     }
   }
+  SDL_SetRenderTarget(impl_->renderer, nullptr);
+}
+
+void GraphicsDevice::present() {
+  if (impl_->window) {
+    SDL_SetRenderTarget(impl_->renderer, nullptr);
+    SDL_SetRenderDrawColor(impl_->renderer, 0, 0, 0, 255);
+    SDL_RenderClear(impl_->renderer);
+    if (impl_->gameTarget) {
+      const SDL_Rect dst = impl_->gameRect();
+      SDL_RenderCopy(impl_->renderer, impl_->gameTarget, nullptr, &dst);
+    }
+    if (impl_->overlay) impl_->overlay();
+  }
   SDL_RenderPresent(impl_->renderer);
+}
+
+void GraphicsDevice::setTopMargin(int pixels) {
+  if (pixels == impl_->topMargin) return;
+  impl_->topMargin = pixels;
+  if (impl_->window && !impl_->fullscreen)
+    SDL_SetWindowSize(impl_->window, impl_->width, impl_->height + pixels);
+}
+
+void GraphicsDevice::restoreWindow() {
+  if (impl_->window) SDL_RestoreWindow(impl_->window);
+}
+
+int GraphicsDevice::topMargin() const {
+  return impl_->topMargin;
+}
+
+void GraphicsDevice::setOverlay(std::function<void()> overlay) {
+  impl_->overlay = std::move(overlay);
+}
+
+bool GraphicsDevice::windowToGame(int windowX, int windowY, int& gameX, int& gameY) const {
+  if (!impl_->window) {
+    gameX = windowX;
+    gameY = windowY;
+    return true;
+  }
+  const SDL_Rect r = impl_->gameRect();
+  const bool inside = windowX >= r.x && windowY >= r.y && windowX < r.x + r.w && windowY < r.y + r.h;
+  const double sx = static_cast<double>(impl_->width) / r.w, sy = static_cast<double>(impl_->height) / r.h;
+  gameX = std::clamp(static_cast<int>((windowX - r.x) * sx), 0, impl_->width - 1);
+  gameY = std::clamp(static_cast<int>((windowY - r.y) * sy), 0, impl_->height - 1);
+  return inside;
 }
 
 void GraphicsDevice::setTitle(std::string_view sjisTitle) {
@@ -229,7 +311,7 @@ void GraphicsDevice::setFullscreen(bool fullscreen) {
     SDL_SetWindowFullscreen(impl_->window, SDL_WINDOW_FULLSCREEN_DESKTOP);
   } else {
     SDL_SetWindowFullscreen(impl_->window, 0);
-    SDL_SetWindowSize(impl_->window, impl_->width, impl_->height);
+    SDL_SetWindowSize(impl_->window, impl_->width, impl_->height + impl_->topMargin);
     SDL_SetWindowPosition(impl_->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,6 +49,7 @@ struct DeviceOptions {
   bool fullscreen = false;
   int width = 800;
   int height = 600;
+  int topMargin = 0;  // a strip above the game in the window (the menu bar)
   std::string titleUtf8;
 };
 
@@ -67,6 +69,9 @@ class GraphicsDevice {
   int refreshRate() const;
   bool hasVsync() const;
 
+  // The game's frame is drawn between beginScene and endScene into an 800 x 600 picture of its own;
+  // present shows that picture in the window (below the menu strip, or scaled in fullscreen) with the
+  // overlay on top. Presenting without drawing shows the last frame again.
   void beginScene();
   void clear(std::uint32_t argb);
   void endScene();
@@ -82,6 +87,18 @@ class GraphicsDevice {
   // The desktop-sized fullscreen with the 800 x 600 picture scaled and letterboxed, or the window.
   void setFullscreen(bool fullscreen);
   bool fullscreen() const;
+
+  // Undoes a maximisation of the window (the player switches to fullscreen instead).
+  void restoreWindow();
+
+  // A strip of this many pixels above the game area in the window (the menu bar); 0 at first.
+  void setTopMargin(int pixels);
+  int topMargin() const;
+  // Drawn over the game picture at every present, in window pixels (the menu bar).
+  void setOverlay(std::function<void()> overlay);
+  // A window position in game pixels: false when it lies outside the game picture (over the menu
+  // strip or the black bars of fullscreen), with the position clamped into the picture.
+  bool windowToGame(int windowX, int windowY, int& gameX, int& gameY) const;
   // Size of the window's drawing area in window-system pixels (the game size in headless mode).
   void outputSize(int& width, int& height) const;
 

@@ -1,6 +1,9 @@
 #include "platform/window_events.h"
 
 #include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdio>
 
 #include <string>
 
@@ -82,6 +85,7 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
       out.type = T::MouseMove;
       out.x = e.motion.x;
       out.y = e.motion.y;
+      out.windowPixels = true;
       return out;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
@@ -91,6 +95,7 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
       out.button = *button;
       out.x = e.button.x;
       out.y = e.button.y;
+      out.windowPixels = true;
       return out;
     }
     case SDL_KEYDOWN:
@@ -152,7 +157,7 @@ PlatformSession::~PlatformSession() {
   SDL_Quit();
 }
 
-std::optional<WindowEvent> nextWindowEvent(int timeoutMs) {
+std::optional<WindowEvent> nextWindowEvent(int timeoutMs, const RawEventFilter& filter) {
   SDL_Event e;
   for (;;) {
     int got = 0;
@@ -163,9 +168,28 @@ std::optional<WindowEvent> nextWindowEvent(int timeoutMs) {
     else
       got = SDL_WaitEventTimeout(&e, timeoutMs);
     if (!got) return std::nullopt;
-    if (std::optional<WindowEvent> out = translate(e)) return out;
+    const bool taken = filter && filter(&e);
+    if (!taken) {
+      if (std::optional<WindowEvent> out = translate(e)) return out;
+    }
     // Skipped events do not restart a wait: the caller's deadline still holds.
     timeoutMs = 0;
+  }
+}
+
+void openUrl(const std::string& url, bool haveDisplay) {
+  if (!haveDisplay) {
+    std::fprintf(stderr, "tavrik: open %s\n", url.c_str());
+    return;
+  }
+  SDL_OpenURL(url.c_str());
+}
+
+void setWindowIcon(SDL_Window* window, const std::string& nativePath) {
+  if (!window) return;
+  if (SDL_Surface* icon = IMG_Load(nativePath.c_str())) {
+    SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
   }
 }
 

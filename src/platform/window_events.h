@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+struct SDL_Window;
 
 namespace tavrik {
 
@@ -51,6 +54,7 @@ struct WindowEvent {
     Command,             // a menu command id
     DeviceReset,         // the renderer lost its textures
     ControllersChanged,  // a game controller was plugged in or out
+    MaximizeRequest,     // the window was maximised (which switches fullscreen instead)
   };
   Type type = Type::Close;
   int x = 0;
@@ -61,6 +65,8 @@ struct WindowEvent {
   bool shift = false;
   bool repeat = false;
   int command = 0;
+  // Mouse positions from the window system are in window pixels; the events file gives game pixels.
+  bool windowPixels = false;
 };
 
 // Starts SDL's video and event subsystems for a window, or nothing of the display for headless runs.
@@ -75,9 +81,19 @@ class PlatformSession {
   PlatformSession() = default;
 };
 
+// Sees every window-system event (an SDL_Event) first; true when it takes the event for itself.
+using RawEventFilter = std::function<bool(const void* sdlEvent)>;
+
 // The next window event, waiting at most timeoutMs (0: do not wait, negative: wait without limit).
-// Events the player has no use for are skipped.
-std::optional<WindowEvent> nextWindowEvent(int timeoutMs);
+// Events the player has no use for, and those the filter takes, are skipped.
+std::optional<WindowEvent> nextWindowEvent(int timeoutMs, const RawEventFilter& filter = {});
+
+// Opens a web page or a file with the desktop's program; without a display it is only reported on
+// standard error.
+void openUrl(const std::string& url, bool haveDisplay);
+
+// The window's icon from a picture file; nothing happens when it cannot be read.
+void setWindowIcon(SDL_Window* window, const std::string& nativePath);
 
 // A key by its SDL name (Return, Space, Z, Escape, F1, Up ...); Unknown for keys the player ignores,
 // nothing for a name SDL does not know.

@@ -1,4 +1,4 @@
-// Makes the player's own binary files: the window icon, game.ico.
+// Makes the player's own binary files: the window icon game.ico and the desktop icon game.png.
 //
 //   tavrik_assetgen OUTPUT_DIR
 //
@@ -154,6 +154,71 @@ std::string iconFile(const std::vector<int>& sizes) {
   return out;
 }
 
+std::uint32_t crc32(const std::string& data) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char c : data) {
+    crc ^= c;
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+std::uint32_t adler32(const std::string& data) {
+  std::uint32_t a = 1, b = 0;
+  for (unsigned char c : data) {
+    a = (a + c) % 65521;
+    b = (b + a) % 65521;
+  }
+  return (b << 16) | a;
+}
+
+void putBE32(std::string& out, std::uint32_t v) {
+  out += static_cast<char>(v >> 24);
+  out += static_cast<char>(v >> 16);
+  out += static_cast<char>(v >> 8);
+  out += static_cast<char>(v);
+}
+
+// A PNG with stored (uncompressed) deflate blocks: small pictures need no compressor.
+std::string pngFile(Canvas& c) {
+  std::string raw;
+  for (int y = 0; y < c.height(); ++y) {
+    raw += '\0';
+    for (int x = 0; x < c.width(); ++x) {
+      const Rgba p = c.at(x, y);
+      raw += static_cast<char>(p.r);
+      raw += static_cast<char>(p.g);
+      raw += static_cast<char>(p.b);
+      raw += static_cast<char>(p.a);
+    }
+  }
+  std::string z = "\x78\x01";
+  for (std::size_t pos = 0; pos < raw.size() || pos == 0; pos += 65535) {
+    const std::size_t n = std::min<std::size_t>(65535, raw.size() - pos);
+    z += static_cast<char>(pos + n >= raw.size() ? 1 : 0);
+    put16(z, static_cast<unsigned>(n));
+    put16(z, static_cast<unsigned>(~n & 0xFFFF));
+    z.append(raw, pos, n);
+    if (pos + n >= raw.size()) break;
+  }
+  putBE32(z, adler32(raw));
+  auto chunk = [](std::string& out, const char* type, const std::string& body) {
+    putBE32(out, static_cast<std::uint32_t>(body.size()));
+    const std::string typed = std::string(type) + body;
+    out += typed;
+    putBE32(out, crc32(typed));
+  };
+  std::string header;
+  putBE32(header, static_cast<std::uint32_t>(c.width()));
+  putBE32(header, static_cast<std::uint32_t>(c.height()));
+  header += std::string("\x08\x06\x00\x00\x00", 5);
+  std::string out = "\x89PNG\r\n\x1A\n";
+  chunk(out, "IHDR", header);
+  chunk(out, "IDAT", z);
+  chunk(out, "IEND", "");
+  return out;
+}
+
 bool writeFile(const std::filesystem::path& path, const std::string& bytes) {
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary);
@@ -169,8 +234,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path dir = argv[1];
-  if (!writeFile(dir / "game.ico", iconFile({48, 32, 16}))) {
-    std::fprintf(stderr, "cannot write %s\n", (dir / "game.ico").c_str());
+  Canvas desktopIcon = drawIcon(64);
+  if (!writeFile(dir / "game.ico", iconFile({48, 32, 16})) ||
+      !writeFile(dir / "game.png", pngFile(desktopIcon))) {
+    std::fprintf(stderr, "cannot write the icons into %s\n", dir.c_str());
     return 1;
   }
   return 0;

@@ -1,5 +1,7 @@
 #include "script/compiler/line_file.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -56,6 +58,27 @@ bool LineFile::save(const std::filesystem::path& path) const {
   }
   std::FILE* raw = file.release();
   return std::fclose(raw) == 0;
+}
+
+bool LineFile::saveAtomically(const std::filesystem::path& path) const {
+  std::filesystem::path temporary = path;
+  temporary += ".tmp" + std::to_string(::getpid());
+  FilePtr file(std::fopen(temporary.c_str(), "wb"));
+  if (!file) return false;
+  bool ok = true;
+  for (const std::string& line : lines_) {
+    ok = ok && std::fwrite(line.data(), 1, line.size(), file.get()) == line.size();
+    ok = ok && std::fwrite("\r\n", 1, 2, file.get()) == 2;
+  }
+  ok = ok && std::fflush(file.get()) == 0 && ::fsync(::fileno(file.get())) == 0;
+  ok = std::fclose(file.release()) == 0 && ok;
+  std::error_code ec;
+  if (ok) std::filesystem::rename(temporary, path, ec);
+  if (!ok || ec) {
+    std::filesystem::remove(temporary, ec);
+    return false;
+  }
+  return true;
 }
 
 long LineFile::separatorOf(int index) const {

@@ -21,6 +21,9 @@ class LineFile {
   // Writes every line followed by CR LF, the form the files have always had. False when the file
   // cannot be opened or written.
   bool save(const std::filesystem::path& path) const;
+  // As save, but into a temporary file beside the target that is flushed to disk and then renamed over
+  // it: a crash or a full disk leaves the old file or the new one, never a truncated one.
+  bool saveAtomically(const std::filesystem::path& path) const;
 
   // The bytes before / after the first "=" (found double-byte aware); empty without one or out of range.
   std::string keyOf(int index) const;

@@ -1,0 +1,24 @@
+// Registers the player with the desktop as the program that opens ".tvk" scripts: a shared-mime-info
+// package for the file type and a desktop entry that runs the player with the script, both under
+// $XDG_DATA_HOME (~/.local/share when unset), written at every start.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tavrik {
+
+struct Association {
+  std::filesystem::path executable;  // the player, module directory + "tavrik"
+  std::filesystem::path icon;        // a picture for the desktop
+  std::string description;           // UTF-8
+};
+
+// Where the desktop looks for per-user files.
+std::filesystem::path dataHome();
+
+// Writes the two files (overwriting) and, when their content changed, asks the desktop's databases to
+// read them again, without waiting. False when a file could not be written; nothing is reported.
+bool registerAssociation(const std::filesystem::path& dataHome, const Association& association);
+
+}  // namespace tavrik

@@ -1,0 +1,164 @@
+#include "platform/menu_bar.h"
+
+#include <SDL.h>
+#include <imgui.h>
+#include <imgui_impl_sdl.h>
+#include <imgui_impl_sdlrenderer.h>
+
+#include "platform/graphics_device.h"
+
+namespace tavrik {
+
+namespace {
+
+constexpr float kFontSize = 16.0f;
+// Repaints after an event, so that hover and open menus settle.
+constexpr int kRepaintFrames = 3;
+
+}  // namespace
+
+std::string displayLabel(const std::string& label) {
+  std::string out;
+  for (std::size_t i = 0; i < label.size(); ++i) {
+    if (label[i] == '&' && i + 1 < label.size() && label[i + 1] != '&') continue;
+    out += label[i];
+  }
+  return out;
+}
+
+MenuBar::MenuBar(GraphicsDevice& device) : device_(device) {}
+
+std::unique_ptr<MenuBar> MenuBar::create(GraphicsDevice& device, const std::vector<MenuPopup>& menus,
+                                         const std::string& fontFile, int fontIndex) {
+  if (!device.window() || fontFile.empty()) return nullptr;
+  std::unique_ptr<MenuBar> bar(new MenuBar(device));
+  bar->menus_ = menus;
+
+  IMGUI_CHECKVERSION();
+  ImGui::CreateContext();
+  ImGuiIO& io = ImGui::GetIO();
+  io.IniFilename = nullptr;  // nothing of the menu's state is kept on disk
+  io.LogFilename = nullptr;
+  io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+  ImGui::StyleColorsLight();
+  ImGuiStyle& style = ImGui::GetStyle();
+  style.WindowRounding = 0;
+  style.PopupRounding = 0;
+  // The bar is exactly kHeight tall: the font plus the frame padding, no extra safe-area band.
+  style.DisplaySafeAreaPadding = ImVec2(0, 0);
+  style.FramePadding.y = (kHeight - kFontSize) / 2;
+
+  // Only the characters of the labels: a full Japanese atlas would cost about 30 MB and start-up time.
+  ImFontGlyphRangesBuilder builder;
+  builder.AddRanges(io.Fonts->GetGlyphRangesDefault());
+  for (const MenuPopup& popup : menus) {
+    builder.AddText(popup.label.c_str());
+    for (const MenuItem& item : popup.items) builder.AddText(item.label.c_str());
+  }
+  static ImVector<ImWchar> ranges;
+  ranges.clear();
+  builder.BuildRanges(&ranges);
+  ImFontConfig config;
+  config.FontNo = fontIndex;
+  config.OversampleH = 1;
+  config.PixelSnapH = true;
+  if (!io.Fonts->AddFontFromFileTTF(fontFile.c_str(), kFontSize, &config, ranges.Data)) {
+    ImGui::DestroyContext();
+    return nullptr;
+  }
+  ImGui_ImplSDL2_InitForSDLRenderer(device.window());
+  ImGui_ImplSDLRenderer_Init(device.renderer());
+  device.setTopMargin(kHeight);
+  MenuBar* raw = bar.get();
+  device.setOverlay([raw] { raw->draw(); });
+  return bar;
+}
+
+MenuBar::~MenuBar() {
+  device_.setOverlay(nullptr);
+  ImGui_ImplSDLRenderer_Shutdown();
+  ImGui_ImplSDL2_Shutdown();
+  ImGui::DestroyContext();
+}
+
+bool MenuBar::processEvent(const void* sdlEvent) {
+  const auto& e = *static_cast<const SDL_Event*>(sdlEvent);
+  ImGui_ImplSDL2_ProcessEvent(&e);
+  const ImGuiIO& io = ImGui::GetIO();
+  bool taken = false;
+  switch (e.type) {
+    case SDL_MOUSEMOTION:
+      repaintFrames_ = kRepaintFrames;
+      cursorInBand_ = e.motion.y < kHeight;
+      taken = cursorInBand_ && shown_;
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+      repaintFrames_ = kRepaintFrames;
+      taken = (shown_ && e.button.y < kHeight) || engaged_ || (shown_ && io.WantCaptureMouse);
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+    case SDL_TEXTINPUT:
+      if (e.type != SDL_TEXTINPUT && (e.key.keysym.sym == SDLK_LALT || e.key.keysym.sym == SDLK_RALT))
+        repaintFrames_ = kRepaintFrames;
+      taken = engaged_;
+      if (taken) repaintFrames_ = kRepaintFrames;
+      break;
+    default:
+      break;
+  }
+  return taken;
+}
+
+void MenuBar::focusWithKeyboard() {
+  // The bar takes the keyboard the way a lone Alt press does.
+  pendingAlt_ = 2;
+  repaintFrames_ = kRepaintFrames + 2;
+}
+
+bool MenuBar::engaged() const {
+  return engaged_;
+}
+
+void MenuBar::draw() {
+  ImGuiIO& io = ImGui::GetIO();
+  if (pendingAlt_ > 0) {
+    io.KeyAlt = pendingAlt_ == 2;
+    --pendingAlt_;
+  }
+  ImGui_ImplSDLRenderer_NewFrame();
+  ImGui_ImplSDL2_NewFrame();
+  ImGui::NewFrame();
+  bool anyOpen = false;
+  if (shown_ && ImGui::BeginMainMenuBar()) {
+    const float maxHeight = io.DisplaySize.y - static_cast<float>(kHeight) - 8.0f;
+    for (const MenuPopup& popup : menus_) {
+      ImGui::SetNextWindowSizeConstraints(ImVec2(0, 0), ImVec2(io.DisplaySize.x, maxHeight));
+      if (ImGui::BeginMenu(displayLabel(popup.label).c_str())) {
+        anyOpen = true;
+        for (const MenuItem& item : popup.items) {
+          if (ImGui::MenuItem(displayLabel(item.label).c_str(), nullptr, item.checked))
+            commands_.push_back(item.command);
+        }
+        ImGui::EndMenu();
+      }
+    }
+    ImGui::EndMainMenuBar();
+  }
+  // The keyboard is in the bar when a menu is open or Alt moved the navigation to it.
+  engaged_ = anyOpen || (io.NavActive && io.NavVisible);
+  if (engaged_) repaintFrames_ = kRepaintFrames;
+  ImGui::Render();
+  ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+  if (repaintFrames_ > 0) --repaintFrames_;
+}
+
+std::vector<int> MenuBar::takeCommands() {
+  std::vector<int> out;
+  out.swap(commands_);
+  return out;
+}
+
+}  // namespace tavrik
