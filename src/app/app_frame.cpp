@@ -116,8 +116,7 @@ void AppFrame::runFrame() {
 
 void AppFrame::requestClose() {
   if (settings_.confirmExit) {
-    const BoxAnswer answer = showMessageBox(graphics_->window(), haveDisplay(), "終了確認",
-                                            "終了してもよろしいですか？", BoxButtons::OkCancel);
+    const BoxAnswer answer = ask("終了確認", "終了してもよろしいですか？", BoxButtons::OkCancel);
     if (answer != BoxAnswer::Ok) return;
   }
   closing_ = true;
@@ -139,13 +138,17 @@ void AppFrame::runCommand(int id) {
       }
       [[fallthrough]];
     case kCommandVersion:
-      if (showMessageBox(graphics_->window(), haveDisplay(), "バージョン情報", versionText(),
-                         BoxButtons::OkCancel) == BoxAnswer::Ok)
+      if (ask("バージョン情報", versionText(), BoxButtons::OkCancel) == BoxAnswer::Ok)
         openUrl(settings_.supportUrl, haveDisplay());
       break;
     default:
       break;
   }
+}
+
+BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, BoxButtons buttons) {
+  if (settings_.answerBox) return settings_.answerBox(caption, text);
+  return showMessageBox(graphics_->window(), haveDisplay(), caption, text, buttons);
 }
 
 std::string AppFrame::versionText() const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "platform/graphics_device.h"
 #include "platform/input_devices.h"
 #include "platform/menu_bar.h"
+#include "platform/message_box.h"
 #include "platform/mouse_state.h"
 #include "platform/window_events.h"
 
@@ -35,7 +37,11 @@ struct FrameSettings {
   std::string helpPath;                    // native path of the manual; empty: help shows the version box
   std::string supportUrl;                  // opened from the version box
   std::optional<std::int64_t> frameLimit;  // end normally after this many frames
-  bool keepLastFrame = false;              // for a screenshot at exit
+  bool keepLastFrame = false;
+  // Answers the frame's message boxes instead of the user (tests); unset, boxes are shown (headless:
+  // printed and answered OK).
+  std::function<BoxAnswer(const std::string& caption, const std::string& text)>
+      answerBox;  // for a screenshot at exit
   EventScript events;
 };
 
@@ -83,6 +89,7 @@ class AppFrame {
   void requestClose();
   bool focused() const { return focused_ || settings_.headless; }
 
+  BoxAnswer ask(const std::string& caption, const std::string& text, BoxButtons buttons);
   // While a menu is open, or the bar shows over the fullscreen game, the game stands still.
   bool menuHoldsGame();
   void runMenuCommands();

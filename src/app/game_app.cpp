@@ -20,6 +20,8 @@ namespace {
 constexpr const char* kStartupErrorCaption = "起動エラー";
 
 void startupError(bool haveDisplay, const std::string& text) {
+  // Also on standard error, for whoever started the player from a terminal or a script.
+  if (haveDisplay) std::fprintf(stderr, "%s\n%s\n", kStartupErrorCaption, text.c_str());
   showMessageBox(nullptr, haveDisplay, kStartupErrorCaption, text, BoxButtons::Ok);
 }
 

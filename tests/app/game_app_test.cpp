@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/script_path.h"
+#include "scene/text_layer.h"
 #include "support/test_support.h"
 
 namespace tavrik {
@@ -65,6 +66,58 @@ TEST(GameApp, TheScriptsEndClosesTheWindowAfterThatFrame) {
   EXPECT_EQ(framesPlayed("＃時間待機：９", ""), 10);
   EXPECT_EQ(framesPlayed("", ""), 1);
   EXPECT_EQ(framesPlayed("＃入力待機", "", 25), 25);
+}
+
+}  // namespace
+}  // namespace tavrik
+
+namespace tavrik {
+namespace {
+
+TEST(GameApp, FontMenuLabelsHaveAccessKeysForTheFirstTwentySix) {
+  EXPECT_EQ(fontMenuLabel(test::sjis("IPAゴシック"), 0), "IPAゴシック(&A)");
+  EXPECT_EQ(fontMenuLabel("Face", 25), "Face(&Z)");
+  EXPECT_EQ(fontMenuLabel("Face", 26), "Face") << "the 27th face has no access key";
+  EXPECT_EQ(displayLabel("システム(&S)"), "システム(S)");
+}
+
+TEST(GameApp, AFontCommandMovesTheCheckAndLaysTheTextOutAgain) {
+  test::TempDir dir;
+  const auto script =
+      dir.write("s.tvk", test::sjisScript("＃文字レイヤー宣言：枠\n＃文字動作宣言：標準，０，２４\n"
+                                          "０，Ａ，１\n＃枠標準：\niiii\n＃入力待機\n"));
+  CommandLine cl;
+  cl.arguments = {"tavrik", script.string(), "-nce"};
+  cl.automation.headless = true;
+  cl.automation.frames = 5;
+  int exitCode = -1;
+  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
+  ASSERT_TRUE(app);
+  ASSERT_GE(app->fontList().size(), 2u) << "the test fonts give two faces";
+  const auto& menus = app->menus();
+  ASSERT_EQ(menus.size(), 4u);
+  EXPECT_EQ(menus[0].label, "システム(&S)");
+  EXPECT_EQ(menus[0].items[0].command, kCommandExit);
+  EXPECT_EQ(menus[1].items[0].label, "フルスクリーン/ウィンドウ切り替え(&F)");
+  EXPECT_EQ(menus[3].items[1].label, "バージョン情報(&V)");
+  const int before = app->selectedFont();
+  EXPECT_TRUE(menus[2].items[static_cast<std::size_t>(before)].checked);
+  app->run();
+  auto& layer = static_cast<TextLayer&>(*app->engine().layers()[0].layer);
+  const int cellBefore = layer.characters()[1].cellX;
+
+  const int other = before == 0 ? 1 : 0;
+  app->runCommand(kCommandFontBase + other);
+  EXPECT_EQ(app->selectedFont(), other);
+  int checks = 0;
+  for (const MenuItem& item : app->menus()[2].items) checks += item.checked ? 1 : 0;
+  EXPECT_EQ(checks, 1);
+  EXPECT_TRUE(app->menus()[2].items[static_cast<std::size_t>(other)].checked);
+  EXPECT_NE(layer.characters()[1].cellX, cellBefore) << "one face is proportional, the other is not";
+  EXPECT_EQ(app->engine().fontFace(), app->fontList()[static_cast<std::size_t>(other)]);
+  // An id past the list is no font command and changes nothing.
+  app->runCommand(kCommandFontBase + static_cast<int>(app->fontList().size()));
+  EXPECT_EQ(app->selectedFont(), other);
 }
 
 }  // namespace

@@ -161,6 +161,45 @@ TEST(Player, MusicAndSoundEffectsPlayOnWithoutAnAudioDevice) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
+TEST(Player, TheChosenFontIsSavedAsOneLineAtANormalExit) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const auto script = dir.write("s.tvk", sjisScript("＃入力待機\n"));
+  const auto ini = player.binDir() / "tavrik.ini";
+  const std::string ipaGothic = test::sjis("IPAゴシック");
+  std::ofstream(ini, std::ios::binary) << "Other=1\r\nFont=" << ipaGothic << "\r\nFont=x\r\n";
+  const auto events = dir.write("e.txt", "1 command 1000\n");
+  ASSERT_EQ(player.run({script.string(), "--headless", "--frames", "3"}).exitCode, 0);
+  std::ifstream in(ini, std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
+            "Font=" + ipaGothic + "\r\n");
+  // The first face of the menu, picked from the menu, is saved instead.
+  ASSERT_EQ(
+      player.run({script.string(), "--headless", "--frames", "3", "--events", events.string()}).exitCode, 0);
+  std::ifstream again(ini, std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(saved, "Font=" + test::sjis("IPA Pゴシック") + "\r\n");
+
+  // A start-up error leaves the file as it is.
+  std::ofstream(ini, std::ios::binary) << "Font=kept\r\nOther=2\r\n";
+  EXPECT_EQ(player.run({"missing.tvk", "--headless"}).exitCode, 1);
+  std::ifstream untouched(ini, std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(untouched)), std::istreambuf_iterator<char>()),
+            "Font=kept\r\nOther=2\r\n");
+}
+
+TEST(Player, EveryStartRegistersTheScriptTypeWithTheDesktop) {
+  PlayerCopy player;
+  ASSERT_EQ(player.run({"--headless", "--frames", "1"}).exitCode, 0);
+  const auto data = player.root() / "home" / ".local" / "share";
+  std::ifstream entry(data / "applications" / "tavrik.desktop");
+  const std::string text((std::istreambuf_iterator<char>(entry)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("Exec=\"" + (player.binDir() / "tavrik").string() + "\" %f"), std::string::npos)
+      << text;
+  EXPECT_TRUE(std::filesystem::exists(data / "mime" / "packages" / "tavrik.xml"));
+  EXPECT_FALSE(std::filesystem::exists(player.root() / "home" / ".local" / "share" / "nothing-else"));
+}
+
 TEST(Player, HelpAndVersion) {
   PlayerCopy player;
   const ProcessResult help = player.run({"--help"});

@@ -1,6 +1,8 @@
 // The graphics device on a real display. CTest runs this program under a virtual X display.
 #include "platform/graphics_device.h"
 
+#include "app/app_frame.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -41,11 +43,11 @@ TEST_F(DisplayTest, FullscreenCoversTheDisplayAndWindowedIsEightHundredBySixHund
   device->outputSize(w, h);
   EXPECT_EQ(w, desktop.w);
   EXPECT_EQ(h, desktop.h);
-  // The game still draws in its own 800 x 600 pixels, letterboxed.
-  int logicalW = 0, logicalH = 0;
-  SDL_RenderGetLogicalSize(device->renderer(), &logicalW, &logicalH);
-  EXPECT_EQ(logicalW, 800);
-  EXPECT_EQ(logicalH, 600);
+  // The game still has its own 800 x 600 pixels, scaled to the screen: the centre is the centre.
+  int gx = 0, gy = 0;
+  EXPECT_TRUE(device->windowToGame(desktop.w / 2, desktop.h / 2, gx, gy));
+  EXPECT_EQ(gx, 400);
+  EXPECT_EQ(gy, 300);
 
   device->setFullscreen(false);
   settle();
@@ -53,6 +55,55 @@ TEST_F(DisplayTest, FullscreenCoversTheDisplayAndWindowedIsEightHundredBySixHund
   device->outputSize(w, h);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 600);
+}
+
+TEST_F(DisplayTest, TheMenuStripSitsAboveTheGame) {
+  DeviceOptions options;
+  options.topMargin = 24;
+  std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, nullptr);
+  ASSERT_TRUE(device);
+  int w = 0, h = 0;
+  device->outputSize(w, h);
+  EXPECT_EQ(w, 800);
+  EXPECT_EQ(h, 624);
+  int gx = 0, gy = 0;
+  EXPECT_TRUE(device->windowToGame(10, 24, gx, gy));
+  EXPECT_EQ(gy, 0);
+  EXPECT_FALSE(device->windowToGame(10, 5, gx, gy)) << "over the menu strip";
+  device->setFullscreen(true);
+  settle();
+  device->setFullscreen(false);
+  settle();
+  device->outputSize(w, h);
+  EXPECT_EQ(h, 624) << "back from fullscreen with the strip";
+}
+
+struct WindowedFrame : AppFrame {
+  WindowedFrame(FrameSettings s, std::unique_ptr<GraphicsDevice> d) : AppFrame(std::move(s), std::move(d)) {}
+};
+
+TEST_F(DisplayTest, AButtonReleasedOverTheMenuStripStaysDown) {
+  DeviceOptions options;
+  options.topMargin = 24;
+  WindowedFrame frame(FrameSettings{}, GraphicsDevice::create(options, nullptr));
+  auto mouse = [&](WindowEvent::Type type, int x, int y) {
+    WindowEvent e;
+    e.type = type;
+    e.x = x;
+    e.y = y;
+    e.windowPixels = true;
+    frame.handleEvent(e);
+  };
+  mouse(WindowEvent::Type::MouseMove, 100, 124);
+  EXPECT_EQ(frame.mouse().y, 100);
+  mouse(WindowEvent::Type::ButtonDown, 100, 124);
+  EXPECT_TRUE(frame.mouse().left);
+  mouse(WindowEvent::Type::MouseMove, 100, 10);
+  EXPECT_EQ(frame.mouse().y, 100) << "the game keeps the last position it saw";
+  mouse(WindowEvent::Type::ButtonUp, 100, 10);
+  EXPECT_TRUE(frame.mouse().left);
+  mouse(WindowEvent::Type::ButtonUp, 100, 200);
+  EXPECT_FALSE(frame.mouse().left);
 }
 
 TEST_F(DisplayTest, StartsInFullscreenWhenAsked) {
