@@ -5,6 +5,7 @@
 #include <chrono>
 #include <fstream>
 
+#include "platform/image_decoder.h"
 #include "support/process.h"
 #include "support/test_support.h"
 
@@ -27,13 +28,32 @@ TEST(Player, PlaysAScriptHeadlessForAGivenNumberOfFrames) {
 
 TEST(Player, WithoutAnArgumentPlaysTheDefaultScriptBesideTheExecutable) {
   PlayerCopy player;
-  const ProcessResult r = player.run({"--headless"});
+  const ProcessResult r = player.run({"--headless", "--frames", "30"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
 
   std::filesystem::remove_all(player.binDir() / "credit");
   const ProcessResult missing = player.run({"--headless"});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.err, "起動エラー\nスクリプトファイルを指定してください。\n");
+}
+
+TEST(Player, TheDefaultGameShowsItsSceneAndEndsOnTheQuitButton) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const auto shot = dir.path() / "credit.png";
+  const ProcessResult r = player.run({"--headless", "--frames", "200", "--screenshot", shot.string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::optional<DecodedImage> picture = decodeImageFile(shot);
+  ASSERT_TRUE(picture.has_value());
+  const auto lit = std::count_if(picture->pixels.begin(), picture->pixels.end(),
+                                 [](std::uint32_t p) { return (p & 0xFFFFFF) > 0x101010; });
+  EXPECT_GT(lit, static_cast<long>(picture->pixels.size() * 9 / 10)) << "the scene, not a black screen";
+  // After the text the player picks "終わる", and the game fades out and ends by itself.
+  const auto events = dir.write("quit.txt", "420 click 500 320\n");
+  const ProcessResult quit =
+      player.run({"--headless", "--events", events.string(), "--frames", "2000", "--dump-variables"});
+  EXPECT_EQ(quit.exitCode, 0) << quit.err;
+  EXPECT_EQ(quit.out, "選択結果=2\n");
 }
 
 TEST(Player, ScriptPathIsArgumentOneThenRelativeToTheExecutable) {
