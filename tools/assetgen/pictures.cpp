@@ -36,8 +36,10 @@ Canvas duskBackground() {
     const double x = rng.next() * 800, y = rng.next() * 230, r = 0.6 + rng.next() * 1.1;
     c.ellipse(x, y, r, r, rgb(255, 250, 230, 0.5 + 0.5 * rng.next()));
   }
-  c.ellipse(620, 110, 38, 38, rgb(255, 244, 214));
-  c.ellipse(604, 100, 34, 34, mix(top, middle, 0.35));  // the crescent's shadow
+  // A crescent: the moon's disc less a disc beside it.
+  c.shape(580, 70, 660, 150,
+          [](double x, double y) { return std::hypot(x - 620, y - 110) <= 38 && std::hypot(x - 604, y - 100) > 34; },
+          [](double, double) { return rgb(255, 244, 214); });
   auto hills = [&](double base, double amp, double freq, double phase, Rgba colour) {
     c.shape(
         0, base - amp * 1.2, 800, 600,

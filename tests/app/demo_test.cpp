@@ -1,0 +1,96 @@
+// The demo game played through headless with its events file: it must reach its end, and the frames
+// it shows on the way must match the reference pictures within a tolerance. Set
+// TAVRIK_UPDATE_REFERENCES=1 to write the references again after an intended change.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+#include "app/game_app.h"
+#include "platform/image_decoder.h"
+#include "support/process.h"
+#include "support/test_support.h"
+
+namespace tavrik {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kDemo = fs::path(TAVRIK_SOURCE_DIR) / "examples" / "demo";
+
+// The same face on every machine, whatever else is installed: the references show IPA P Gothic.
+void pinFont(const test::PlayerCopy& player) {
+  std::ofstream(player.binDir() / "tavrik.ini", std::ios::binary) << "Font=" << test::sjis("IPA Pゴシック") << "\r\n";
+}
+
+struct Difference {
+  double mean = 0;        // mean absolute difference per channel
+  double farShare = 0;    // share of pixels with a channel off by more than 32
+};
+
+Difference compare(const DecodedImage& a, const DecodedImage& b) {
+  Difference d;
+  if (a.width != b.width || a.height != b.height) return {255, 1};
+  long long sum = 0, far = 0;
+  for (std::size_t i = 0; i < a.pixels.size(); ++i) {
+    int worst = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int diff = std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) - static_cast<int>((b.pixels[i] >> shift) & 0xFF));
+      sum += diff;
+      worst = std::max(worst, diff);
+    }
+    far += worst > 32 ? 1 : 0;
+  }
+  d.mean = static_cast<double>(sum) / (a.pixels.size() * 3.0);
+  d.farShare = static_cast<double>(far) / a.pixels.size();
+  return d;
+}
+
+TEST(Demo, PlaysToItsEndWithItsEvents) {
+  test::PlayerCopy player;
+  pinFont(player);
+  const test::ProcessResult r = player.run({(kDemo / "start.tvk").string(), "--headless", "--events",
+                                            (kDemo / "demo.events").string(), "--frames", "3000", "--dump-variables"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // Both branches of the choice were taken, the top-tested loop ran three times, the bottom-tested twice.
+  EXPECT_EQ(r.out, "選択結果=2\n選んだ=2\nきらめき=3\n周回=2\n");
+
+  // In this process too, to see that the script ran out of commands rather than out of frames.
+  CommandLine cl;
+  cl.arguments = {"tavrik", (kDemo / "start.tvk").string(), "-nce"};
+  cl.automation.headless = true;
+  cl.automation.frames = 3000;
+  cl.automation.events = kDemo / "demo.events";
+  int exitCode = -1;
+  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
+  ASSERT_TRUE(app);
+  app->run();
+  EXPECT_LT(app->framesRun(), 1000);
+  EXPECT_TRUE(app->engine().isFinished());
+}
+
+TEST(Demo, FramesMatchTheReferences) {
+  const bool update = std::getenv("TAVRIK_UPDATE_REFERENCES") != nullptr;
+  test::PlayerCopy player;
+  pinFont(player);
+  test::TempDir dir;
+  for (int frame : {200, 380, 560}) {
+    const fs::path shot = dir.path() / ("frame" + std::to_string(frame) + ".png");
+    const fs::path reference = kDemo / "reference" / ("frame" + std::to_string(frame) + ".png");
+    const test::ProcessResult r =
+        player.run({(kDemo / "start.tvk").string(), "--headless", "--events", (kDemo / "demo.events").string(),
+                    "--frames", std::to_string(frame), "--screenshot", shot.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    if (update) fs::copy_file(shot, reference, fs::copy_options::overwrite_existing);
+    const std::optional<DecodedImage> expected = decodeImageFile(reference);
+    const std::optional<DecodedImage> actual = decodeImageFile(shot);
+    ASSERT_TRUE(expected && actual) << reference;
+    const Difference d = compare(*actual, *expected);
+    EXPECT_LT(d.mean, 1.0) << "frame " << frame;
+    EXPECT_LT(d.farShare, 0.005) << "frame " << frame;
+  }
+}
+
+}  // namespace
+}  // namespace tavrik
