@@ -82,12 +82,12 @@ void AppFrame::run() {
         graphics_->present();
       }
       runMenuCommands();
-      continue;
+      if (pacedByRetrace) continue;
     }
-    // Sleep until the next frame is due, waking early for any event.
-    if (std::optional<WindowEvent> e =
-            nextWindowEvent(std::max(1, clock_.millisecondsUntilDue(performanceCounter())), menuFilter))
-      handleEvent(*e);
+    // Sleep until the next frame is due, straight after the frame: the events that arrive meanwhile
+    // are handled first thing after waking, still before the frame, and the thread wakes once a frame
+    // rather than for each event.
+    sleepMicroseconds(std::max<std::int64_t>(100, clock_.microsecondsUntilDue(performanceCounter())));
   }
 }
 

@@ -1,6 +1,7 @@
 // When the next frame may run: at most 60 a second, late frames not made up.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace tavrik {
@@ -23,6 +24,15 @@ class FrameClock {
     if (elapsed / static_cast<double>(frequency_) * kFramesPerSecond < 1.0) return false;
     last_ = now;
     return true;
+  }
+
+  // Microseconds until the next frame is due (0 when it is due now), for sleeping in between.
+  std::int64_t microsecondsUntilDue(std::int64_t now) const {
+    if (frequency_ <= 0 || !started_) return 0;
+    const double frame = static_cast<double>(frequency_) / kFramesPerSecond;
+    const double left = frame - static_cast<double>(now - last_);
+    if (left <= 0) return 0;
+    return static_cast<std::int64_t>(std::ceil(left * 1e6 / static_cast<double>(frequency_)));
   }
 
   // Whole milliseconds until the next frame is due (0 when it is due now), for sleeping in between.

@@ -347,8 +347,14 @@ void GraphicsDevice::outputSize(int& width, int& height) const {
   if (impl_->window) SDL_GetWindowSize(impl_->window, &width, &height);
 }
 
+bool GraphicsDevice::texturesPersist() const {
+  SDL_RendererInfo info;
+  return SDL_GetRendererInfo(impl_->renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+}
+
 void GraphicsDevice::notifyDeviceReset() {
-  ++impl_->generation;
+  // The software renderer's textures live in memory and survive anything; others must be made again.
+  if (!texturesPersist()) ++impl_->generation;
 }
 std::uint64_t GraphicsDevice::resetGeneration() const {
   return impl_->generation;

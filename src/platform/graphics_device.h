@@ -102,6 +102,9 @@ class GraphicsDevice {
   // Size of the window's drawing area in window-system pixels (the game size in headless mode).
   void outputSize(int& width, int& height) const;
 
+  // Textures keep their contents for good (the software renderer): their owners need no copy.
+  bool texturesPersist() const;
+
   // The renderer lost its textures (a render-device reset); every texture made before is invalid.
   void notifyDeviceReset();
   std::uint64_t resetGeneration() const;

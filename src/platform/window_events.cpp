@@ -3,7 +3,9 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include <string>
 
@@ -197,6 +199,10 @@ std::optional<Key> keyFromName(std::string_view name) {
   const SDL_Keycode code = SDL_GetKeyFromName(std::string(name).c_str());
   if (code == SDLK_UNKNOWN) return std::nullopt;
   return translateKey(code);
+}
+
+void sleepMicroseconds(std::int64_t us) {
+  std::this_thread::sleep_for(std::chrono::microseconds(us));
 }
 
 std::int64_t performanceCounter() {

@@ -99,6 +99,9 @@ void setWindowIcon(SDL_Window* window, const std::string& nativePath);
 // nothing for a name SDL does not know.
 std::optional<Key> keyFromName(std::string_view name);
 
+// Sleeps the thread.
+void sleepMicroseconds(std::int64_t us);
+
 // The high-resolution counter and its ticks per second.
 std::int64_t performanceCounter();
 std::int64_t performanceFrequency();

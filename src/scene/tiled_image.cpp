@@ -26,6 +26,7 @@ TiledImage::TiledImage(int allocWidth, int allocHeight)
 TiledImage::~TiledImage() = default;
 
 void TiledImage::fill(std::uint32_t colour) {
+  releasable_ = false;
   for (Tile& t : tiles_) {
     if (colour == 0) {
       t.pixels.reset();
@@ -54,7 +55,22 @@ void TiledImage::load(const DecodedImage& picture) {
       const int x0 = c * kTile, y0 = r * kTile;
       const int w = std::min(kTile, picture.width - x0);
       const int h = std::min(kTile, picture.height - y0);
-      if (w <= 0 || h <= 0) {
+      // A tile the picture leaves fully transparent keeps no storage: eye and mouth overlays and frame
+      // pictures are mostly such tiles.
+      bool visible = false;
+      for (int y = 0; y < h && !visible && w > 0; ++y) {
+        const std::uint32_t* src =
+            picture.pixels.data() +
+            static_cast<std::size_t>(y0 + y) * static_cast<std::size_t>(picture.width) +
+            static_cast<std::size_t>(x0);
+        for (int x = 0; x < w; ++x) {
+          if (src[x] >> 24) {
+            visible = true;
+            break;
+          }
+        }
+      }
+      if (w <= 0 || h <= 0 || !visible) {
         t.pixels.reset();
         continue;
       }
@@ -77,6 +93,7 @@ void TiledImage::load(const DecodedImage& picture) {
   }
   imageWidth_ = picture.width;
   imageHeight_ = picture.height;
+  releasable_ = true;
   ++version_;
 }
 
@@ -84,6 +101,7 @@ std::uint32_t* TiledImage::tilePixels(int col, int row) {
   if (col < 0 || row < 0 || col >= cols_ || row >= rows_) return nullptr;
   Tile& t = tile(col, row);
   if (!t.pixels) t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
+  releasable_ = false;
   t.dirty = true;
   ++version_;
   return t.pixels.get();
@@ -122,6 +140,9 @@ void TiledImage::prepare(GraphicsDevice& device, Tile& t) {
   }
   if (!t.texture || stale) t.texture = device.createTexture(kTile, kTile);
   if (t.texture) t.texture->upload(t.pixels.get(), kTile);
+  // A picture from a file needs no second copy where the device never loses its textures (the
+  // software renderer keeps them in memory itself).
+  if (t.texture && releasable_ && device.texturesPersist()) t.pixels.reset();
 }
 
 void TiledImage::draw(GraphicsDevice& device, float x, float y, int srcX, int srcY, int srcW, int srcH,

@@ -76,6 +76,7 @@ class TiledImage {
   int imageWidth_ = 0;
   int imageHeight_ = 0;
   std::uint64_t version_ = 0;
+  bool releasable_ = false;  // holds a picture from a file, which nothing writes into
   std::vector<Tile> tiles_;
 };
 

@@ -21,12 +21,13 @@ const fs::path kDemo = fs::path(TAVRIK_SOURCE_DIR) / "examples" / "demo";
 
 // The same face on every machine, whatever else is installed: the references show IPA P Gothic.
 void pinFont(const test::PlayerCopy& player) {
-  std::ofstream(player.binDir() / "tavrik.ini", std::ios::binary) << "Font=" << test::sjis("IPA Pゴシック") << "\r\n";
+  std::ofstream(player.binDir() / "tavrik.ini", std::ios::binary)
+      << "Font=" << test::sjis("IPA Pゴシック") << "\r\n";
 }
 
 struct Difference {
-  double mean = 0;        // mean absolute difference per channel
-  double farShare = 0;    // share of pixels with a channel off by more than 32
+  double mean = 0;      // mean absolute difference per channel
+  double farShare = 0;  // share of pixels with a channel off by more than 32
 };
 
 Difference compare(const DecodedImage& a, const DecodedImage& b) {
@@ -36,7 +37,8 @@ Difference compare(const DecodedImage& a, const DecodedImage& b) {
   for (std::size_t i = 0; i < a.pixels.size(); ++i) {
     int worst = 0;
     for (int shift = 0; shift < 24; shift += 8) {
-      const int diff = std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) - static_cast<int>((b.pixels[i] >> shift) & 0xFF));
+      const int diff = std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) -
+                                static_cast<int>((b.pixels[i] >> shift) & 0xFF));
       sum += diff;
       worst = std::max(worst, diff);
     }
@@ -50,8 +52,9 @@ Difference compare(const DecodedImage& a, const DecodedImage& b) {
 TEST(Demo, PlaysToItsEndWithItsEvents) {
   test::PlayerCopy player;
   pinFont(player);
-  const test::ProcessResult r = player.run({(kDemo / "start.tvk").string(), "--headless", "--events",
-                                            (kDemo / "demo.events").string(), "--frames", "3000", "--dump-variables"});
+  const test::ProcessResult r =
+      player.run({(kDemo / "start.tvk").string(), "--headless", "--events", (kDemo / "demo.events").string(),
+                  "--frames", "3000", "--dump-variables"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   // Both branches of the choice were taken, the top-tested loop ran three times, the bottom-tested twice.
   EXPECT_EQ(r.out, "選択結果=2\n選んだ=2\nきらめき=3\n周回=2\n");
@@ -78,9 +81,9 @@ TEST(Demo, FramesMatchTheReferences) {
   for (int frame : {200, 380, 560}) {
     const fs::path shot = dir.path() / ("frame" + std::to_string(frame) + ".png");
     const fs::path reference = kDemo / "reference" / ("frame" + std::to_string(frame) + ".png");
-    const test::ProcessResult r =
-        player.run({(kDemo / "start.tvk").string(), "--headless", "--events", (kDemo / "demo.events").string(),
-                    "--frames", std::to_string(frame), "--screenshot", shot.string()});
+    const test::ProcessResult r = player.run({(kDemo / "start.tvk").string(), "--headless", "--events",
+                                              (kDemo / "demo.events").string(), "--frames",
+                                              std::to_string(frame), "--screenshot", shot.string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     if (update) fs::copy_file(shot, reference, fs::copy_options::overwrite_existing);
     const std::optional<DecodedImage> expected = decodeImageFile(reference);

@@ -2,6 +2,8 @@
 #include "platform/graphics_device.h"
 
 #include "app/app_frame.h"
+#include "platform/image_decoder.h"
+#include "scene/tiled_image.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -104,6 +106,30 @@ TEST_F(DisplayTest, AButtonReleasedOverTheMenuStripStaysDown) {
   EXPECT_TRUE(frame.mouse().left);
   mouse(WindowEvent::Type::ButtonUp, 100, 200);
   EXPECT_FALSE(frame.mouse().left);
+}
+
+TEST_F(DisplayTest, AnAcceleratedRendererGetsItsTexturesBackAfterAReset) {
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
+  DeviceOptions options;
+  std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, nullptr);
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "");
+  ASSERT_TRUE(device);
+  if (device->texturesPersist()) GTEST_SKIP() << "no OpenGL renderer here";
+  device->setKeepLastFrame(true);
+  TiledImage image(300, 200);
+  image.load(DecodedImage{300, 200, std::vector<std::uint32_t>(300 * 200, 0xFF336699u)});
+  auto frame = [&] {
+    device->beginScene();
+    device->clear(0xFF000000u);
+    image.draw(*device, 10, 10, 0, 0, 300, 200, 0xFFFFFFFFu, Matrix4{}, 0, 0);
+    device->endScene();
+    device->present();
+  };
+  frame();
+  EXPECT_EQ(device->pixelAt(280, 150), 0xFF336699u);
+  device->notifyDeviceReset();
+  frame();
+  EXPECT_EQ(device->pixelAt(280, 150), 0xFF336699u) << "uploaded again from the kept pixels";
 }
 
 TEST_F(DisplayTest, StartsInFullscreenWhenAsked) {

@@ -37,9 +37,12 @@ Canvas duskBackground() {
     c.ellipse(x, y, r, r, rgb(255, 250, 230, 0.5 + 0.5 * rng.next()));
   }
   // A crescent: the moon's disc less a disc beside it.
-  c.shape(580, 70, 660, 150,
-          [](double x, double y) { return std::hypot(x - 620, y - 110) <= 38 && std::hypot(x - 604, y - 100) > 34; },
-          [](double, double) { return rgb(255, 244, 214); });
+  c.shape(
+      580, 70, 660, 150,
+      [](double x, double y) {
+        return std::hypot(x - 620, y - 110) <= 38 && std::hypot(x - 604, y - 100) > 34;
+      },
+      [](double, double) { return rgb(255, 244, 214); });
   auto hills = [&](double base, double amp, double freq, double phase, Rgba colour) {
     c.shape(
         0, base - amp * 1.2, 800, 600,
