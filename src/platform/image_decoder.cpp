@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <malloc.h>
+
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -125,6 +127,12 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path) {
   }
   SDL_FreeSurface(loaded);
   return out;
+}
+
+void releaseFreedMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
 }
 
 bool savePng(const DecodedImage& image, const std::filesystem::path& path) {

@@ -23,6 +23,9 @@ inline constexpr std::uintmax_t kMaxImageFileSize = 512u * 1024 * 1024;
 // Nothing when the file cannot be read, is not a picture, is truncated or is too large.
 std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path);
 
+// Gives memory freed after decoding (large scratch buffers) back to the system.
+void releaseFreedMemory();
+
 // Writes a picture as a PNG file with its alpha channel; false when it cannot be written.
 bool savePng(const DecodedImage& image, const std::filesystem::path& path);
 

@@ -66,6 +66,9 @@ std::unique_ptr<MenuBar> MenuBar::create(GraphicsDevice& device, const std::vect
     ImGui::DestroyContext();
     return nullptr;
   }
+  // The atlas is built now and the font file (several megabytes) let go: the glyphs are all it needs.
+  io.Fonts->Build();
+  io.Fonts->ClearInputData();
   ImGui_ImplSDL2_InitForSDLRenderer(device.window());
   ImGui_ImplSDLRenderer_Init(device.renderer());
   device.setTopMargin(kHeight);

@@ -28,6 +28,7 @@ TiledImage::~TiledImage() = default;
 void TiledImage::fill(std::uint32_t colour) {
   releasable_ = false;
   for (Tile& t : tiles_) {
+    t.usedW = t.usedH = kTile;
     if (colour == 0) {
       t.pixels.reset();
     } else {
@@ -75,6 +76,8 @@ void TiledImage::load(const DecodedImage& picture) {
         continue;
       }
       if (!t.pixels) t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
+      t.usedW = w;
+      t.usedH = h;
       std::uint32_t* dst = t.pixels.get();
       for (int y = 0; y < kTile; ++y) {
         std::uint32_t* row = dst + static_cast<std::size_t>(y) * kTile;
@@ -102,6 +105,7 @@ std::uint32_t* TiledImage::tilePixels(int col, int row) {
   Tile& t = tile(col, row);
   if (!t.pixels) t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
   releasable_ = false;
+  t.usedW = t.usedH = kTile;
   t.dirty = true;
   ++version_;
   return t.pixels.get();
@@ -128,17 +132,24 @@ void TiledImage::prepare(GraphicsDevice& device, Tile& t) {
     return;
   }
   bool anyVisible = false, allOpaque = true;
-  for (std::size_t i = 0; i < kTexels; ++i) {
-    const std::uint32_t alpha = t.pixels[i] >> 24;
-    anyVisible |= alpha != 0;
-    allOpaque &= alpha == 0xFF;
+  for (int y = 0; y < t.usedH; ++y) {
+    const std::uint32_t* row = t.pixels.get() + static_cast<std::size_t>(y) * kTile;
+    for (int x = 0; x < t.usedW; ++x) {
+      const std::uint32_t alpha = row[x] >> 24;
+      anyVisible |= alpha != 0;
+      allOpaque &= alpha == 0xFF;
+    }
   }
   t.coverage = !anyVisible ? Coverage::Transparent : (allOpaque ? Coverage::Opaque : Coverage::Mixed);
   if (t.coverage == Coverage::Transparent) {
     t.texture.reset();
     return;
   }
-  if (!t.texture || stale) t.texture = device.createTexture(kTile, kTile);
+  if (!t.texture || stale || t.textureW != t.usedW || t.textureH != t.usedH) {
+    t.texture = device.createTexture(t.usedW, t.usedH);
+    t.textureW = t.usedW;
+    t.textureH = t.usedH;
+  }
   if (t.texture) t.texture->upload(t.pixels.get(), kTile);
   // A picture from a file needs no second copy where the device never loses its textures (the
   // software renderer keeps them in memory itself).
@@ -165,15 +176,17 @@ void TiledImage::draw(GraphicsDevice& device, float x, float y, int srcX, int sr
       if (t.coverage == Coverage::Transparent || !t.texture) continue;
       const int u0 = tx < srcX ? srcX - tx : 0;
       const int v0 = ty < srcY ? srcY - ty : 0;
-      const int u1 = std::min(srcX + srcW - tx, kTile);
-      const int v1 = std::min(srcY + srcH - ty, kTile);
+      const int u1 = std::min(srcX + srcW - tx, t.textureW);
+      const int v1 = std::min(srcY + srcH - ty, t.textureH);
+      if (u1 <= u0 || v1 <= v0) continue;
+      const float tw = static_cast<float>(t.textureW), th = static_cast<float>(t.textureH);
       const float bx = static_cast<float>(tx) + x - static_cast<float>(srcX);
       const float by = static_cast<float>(ty) + y - static_cast<float>(srcY);
       const float corners[4][4] = {
-          {bx + u0, by + v0, u0 / 256.0f, v0 / 256.0f},
-          {bx + u1, by + v0, u1 / 256.0f, v0 / 256.0f},
-          {bx + u0, by + v1, u0 / 256.0f, v1 / 256.0f},
-          {bx + u1, by + v1, u1 / 256.0f, v1 / 256.0f},
+          {bx + u0, by + v0, u0 / tw, v0 / th},
+          {bx + u1, by + v0, u1 / tw, v0 / th},
+          {bx + u0, by + v1, u0 / tw, v1 / th},
+          {bx + u1, by + v1, u1 / tw, v1 / th},
       };
       QuadCorner quad[4];
       for (int i = 0; i < 4; ++i) {

@@ -64,6 +64,12 @@ class TiledImage {
     std::unique_ptr<DeviceTexture> texture;
     bool dirty = true;
     Coverage coverage = Coverage::Transparent;
+    // The part of the tile that holds texels: a picture that ends inside the tile needs no more, and
+    // its texture is made only that big.
+    int usedW = 256;
+    int usedH = 256;
+    int textureW = 0;
+    int textureH = 0;
   };
 
   Tile& tile(int col, int row) { return tiles_[static_cast<std::size_t>(row * cols_ + col)]; }

@@ -92,7 +92,7 @@ std::string tuneMidi() {
     for (int b : bytes) track += static_cast<char>(b);
   };
   const int beat = 480;
-  event(0, {0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0});  // tempo: 600,000 us a beat (100 bpm)
+  event(0, {0xFF, 0x51, 0x03, 0x07, 0x1B, 0x6E});  // tempo: 465,774 us a beat (about 129 bpm)
   event(0, {0xC0, 0});                             // piano
   event(0, {0xC1, 48});                            // strings
   event(0, {0xC2, 32});                            // acoustic bass

@@ -8,7 +8,8 @@ namespace assetgen {
 std::string chimeWav(double frequency, double seconds);
 // A short soft footstep-like knock for the moving sound effect.
 std::string knockWav();
-// A gentle eight-bar tune in C major that loops: piano melody, strings, bass (standard MIDI file).
+// A light eight-bar tune in C major that loops, about fifteen seconds: piano melody, strings, bass
+// (standard MIDI file).
 std::string tuneMidi();
 
 }  // namespace assetgen
