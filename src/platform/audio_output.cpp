@@ -3,8 +3,6 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -56,11 +54,6 @@ class MixerChannelPlayer : public AudioChannelPlayer {
         std::filesystem::file_size(*native, ec) > kMaxSoundFileSize)
       return;
     chunk_ = Mix_LoadWAV(native->c_str());
-#ifdef __GLIBC__
-    // Decoding (a MIDI file is rendered whole by the synthesiser) leaves megabytes of freed scratch
-    // memory that the allocator would otherwise keep for the rest of the game.
-    malloc_trim(0);
-#endif
   }
 
   void play(std::uint32_t repeats) override {

@@ -1,9 +1,13 @@
 #include "platform/menu_bar.h"
 
 #include <SDL.h>
+#include <fcntl.h>
 #include <imgui.h>
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/graphics_device.h"
 
@@ -58,17 +62,32 @@ std::unique_ptr<MenuBar> MenuBar::create(GraphicsDevice& device, const std::vect
   static ImVector<ImWchar> ranges;
   ranges.clear();
   builder.BuildRanges(&ranges);
+  // The font file is mapped, not read: the atlas needs a few of its tables and glyphs, not all of its
+  // megabytes, and is built at once so the mapping can go.
+  const int fd = ::open(fontFile.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat info {};
+  void* mapped = MAP_FAILED;
+  if (fd >= 0 && ::fstat(fd, &info) == 0 && info.st_size > 0)
+    mapped = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+  if (fd >= 0) ::close(fd);
+  if (mapped == MAP_FAILED) {
+    ImGui::DestroyContext();
+    return nullptr;
+  }
   ImFontConfig config;
   config.FontNo = fontIndex;
   config.OversampleH = 1;
   config.PixelSnapH = true;
-  if (!io.Fonts->AddFontFromFileTTF(fontFile.c_str(), kFontSize, &config, ranges.Data)) {
+  config.FontDataOwnedByAtlas = false;
+  const bool added = io.Fonts->AddFontFromMemoryTTF(mapped, static_cast<int>(info.st_size), kFontSize,
+                                                    &config, ranges.Data) != nullptr &&
+                     io.Fonts->Build();
+  io.Fonts->ClearInputData();
+  ::munmap(mapped, static_cast<std::size_t>(info.st_size));
+  if (!added) {
     ImGui::DestroyContext();
     return nullptr;
   }
-  // The atlas is built now and the font file (several megabytes) let go: the glyphs are all it needs.
-  io.Fonts->Build();
-  io.Fonts->ClearInputData();
   ImGui_ImplSDL2_InitForSDLRenderer(device.window());
   ImGui_ImplSDLRenderer_Init(device.renderer());
   device.setTopMargin(kHeight);

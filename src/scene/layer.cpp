@@ -3,7 +3,6 @@
 #include <bit>
 #include <string>
 
-#include "platform/image_decoder.h"
 #include "platform/mouse_state.h"
 #include "platform/script_path.h"
 #include "scene/scene.h"
@@ -94,7 +93,6 @@ void SimpleLayer::loadImage(std::string_view name) {
   const std::string path = findImageFile(name, scene_.renderer().moduleDirectory());
   if (path.empty()) return;
   if (const std::optional<std::filesystem::path> native = paths::resolve(path)) image_->load(*native);
-  releaseFreedMemory();
 }
 
 void SimpleLayer::drawImage(TiledImage& image) {

@@ -70,11 +70,13 @@ bool WaitActionCommand::execute() {
 
 bool LoadImageCommand::execute() {
   layer_.loadImage(path_);
+  engine_.noteLoad();
   return true;
 }
 
 bool LoadSoundCommand::execute() {
   channel_.load(path_);
+  engine_.noteLoad();
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
+#include "platform/image_decoder.h"
 #include "platform/input_devices.h"
 #include "scene/scene.h"
 #include "scene/text_layer.h"
@@ -42,6 +43,12 @@ void ScriptEngine::update() {
   }
   scene_->update();
   channels_.update();
+  if (loadedThisFrame_) {
+    // Decoding pictures and sounds (a MIDI file is rendered whole by the synthesiser) leaves megabytes
+    // of freed scratch memory that the allocator would otherwise keep for the rest of the game.
+    releaseFreedMemory();
+    loadedThisFrame_ = false;
+  }
 }
 
 bool ScriptEngine::isFinished() const {

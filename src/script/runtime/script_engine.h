@@ -141,6 +141,8 @@ class ScriptEngine {
   Channel& addChannel(std::string_view name, bool positional, int performanceChannels);
 
   bool allActionsFinished() const;
+  // A picture or a sound was loaded in this frame.
+  void noteLoad() { loadedThisFrame_ = true; }
 
   // Declared actions in declaration order.
   Action& declareAction(std::string_view name, ActionKind kind, int fontIndex = -1);
@@ -185,6 +187,7 @@ class ScriptEngine {
   FontLibrary* fontLibrary();
   std::vector<FontEntry> fonts_;
   std::string fontFace_;
+  bool loadedThisFrame_ = false;
 };
 
 }  // namespace tavrik

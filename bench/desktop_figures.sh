@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The player on the default game in a virtual X display, as a user sees it on a desktop:
+#   - start to the first frame shown (the in-process start-up benchmark, windowed),
+#   - resident memory 5 s after start,
+#   - processor use over 10 s while the game waits for a click (from 8 s after start),
+# each the median of five runs. Needs a build (scripts/test.sh or cmake --build build) and Xvfb.
+#   bench/desktop_figures.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+[[ -x "$build/bin/tavrik" && -x "$build/bin/tavrik_bench" ]] || { echo "build first: $build/bin/tavrik" >&2; exit 1; }
+
+work=$(mktemp -d)
+display=:$((90 + RANDOM % 9))
+cleanup() {
+  [[ -n "${player:-}" ]] && kill "$player" 2>/dev/null || true
+  [[ -n "${xvfb:-}" ]] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A private copy of the player, its home and its settings.
+mkdir -p "$work/bin" "$work/home"
+cp "$build/bin/tavrik" "$work/bin/"
+cp -r assets/* "$work/bin/"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+export DISPLAY=$display
+
+median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+
+startup=()
+for _ in 1 2 3 4 5; do
+  ms=$("$build/bin/tavrik_bench" --benchmark_filter=StartupToFirstFrame --benchmark_format=csv 2>/dev/null |
+       awk -F, '/StartupToFirstFrame/ {print $3}')
+  startup+=("$ms")
+done
+
+rss=()
+cpu=()
+ticks=$(getconf CLK_TCK)
+for _ in 1 2 3 4 5; do
+  "$work/bin/tavrik" 2>/dev/null &
+  player=$!
+  sleep 5
+  rss+=("$(awk '/VmRSS/ {print $2}' "/proc/$player/status")")
+  sleep 3  # the default game now waits for a click on one of its buttons
+  t1=$(awk '{print $14 + $15}' "/proc/$player/stat")
+  sleep 10
+  t2=$(awk '{print $14 + $15}' "/proc/$player/stat")
+  cpu+=("$(awk -v d=$((t2 - t1)) -v hz="$ticks" 'BEGIN {printf "%.2f", d / hz / 10 * 100}')")
+  kill "$player"
+  wait "$player" 2>/dev/null || true
+  player=
+done
+
+printf 'start to first frame:   %s ms (runs: %s)\n' "$(printf '%s\n' "${startup[@]}" | median)" "${startup[*]}"
+printf 'resident memory at 5 s: %s MB (runs: %s kB)\n' \
+  "$(printf '%s\n' "${rss[@]}" | median | awk '{printf "%.1f", $1 / 1024}')" "${rss[*]}"
+printf 'processor while waiting: %s %% of a core (runs: %s)\n' "$(printf '%s\n' "${cpu[@]}" | median)" "${cpu[*]}"
