@@ -33,9 +33,8 @@ class MixerChannelPlayer : public AudioChannelPlayer {
         performanceChannels_(performanceChannels) {}
 
   ~MixerChannelPlayer() override {
-    // The output frees every chunk when it closes; a player that outlives it has nothing left to free.
-    if (!*open_) return;
-    Mix_HaltChannel(channel_);
+    if (*open_) Mix_HaltChannel(channel_);
+    // Freeing needs no open device: a player that outlives the output still gives its sound back.
     if (chunk_) Mix_FreeChunk(chunk_);
   }
 

@@ -22,21 +22,21 @@ std::string quoted(std::string_view open, std::string_view name, std::string_vie
 }  // namespace
 
 void ScriptCompiler::declareSimpleLayer(const DirectiveFields& f) {
-  declarationChecks();
-  if (f.firstArg.empty()) fail(std::string(kw::kMsgNoLayerName));
-  const std::string_view name = sjis::field(f.firstArg, ",", 0);
-  SimpleLayer& layer = engine_.scene().addLayer<SimpleLayer>(sjis::parseInt(sjis::field(f.firstArg, ",", 1)),
-                                                             sjis::parseInt(sjis::field(f.firstArg, ",", 2)));
-  engine_.addLayerDeclaration(name, LayerKind::Simple, layer);
+  declarePictureLayer(f, false);
+}
+void ScriptCompiler::declarePersonLayer(const DirectiveFields& f) {
+  declarePictureLayer(f, true);
 }
 
-void ScriptCompiler::declarePersonLayer(const DirectiveFields& f) {
+void ScriptCompiler::declarePictureLayer(const DirectiveFields& f, bool person) {
   declarationChecks();
   if (f.firstArg.empty()) fail(std::string(kw::kMsgNoLayerName));
-  const std::string_view name = sjis::field(f.firstArg, ",", 0);
-  PersonLayer& layer = engine_.scene().addLayer<PersonLayer>(sjis::parseInt(sjis::field(f.firstArg, ",", 1)),
-                                                             sjis::parseInt(sjis::field(f.firstArg, ",", 2)));
-  engine_.addLayerDeclaration(name, LayerKind::Person, layer);
+  const int width = sjis::parseInt(sjis::field(f.firstArg, ",", 1));
+  const int height = sjis::parseInt(sjis::field(f.firstArg, ",", 2));
+  Scene& scene = engine_.scene();
+  SimpleLayer& layer = person ? static_cast<SimpleLayer&>(scene.addLayer<PersonLayer>(width, height))
+                              : scene.addLayer<SimpleLayer>(width, height);
+  engine_.addLayerDeclaration(sjis::field(f.firstArg, ",", 0), layer.kind(), layer);
 }
 
 void ScriptCompiler::declareTextLayer(const DirectiveFields& f) {

@@ -84,6 +84,7 @@ class ScriptCompiler {
   void declareVariables(const DirectiveFields& f);
   void declareAction(const DirectiveFields& f);
   void declareChoice(SimpleLayer& layer, const DirectiveFields& f);
+  void declarePictureLayer(const DirectiveFields& f, bool person);
   void declareChannel(const DirectiveFields& f, bool positional);
   void readKeyframes(Action& action);
 
