@@ -54,7 +54,7 @@ std::unique_ptr<MenuBar> MenuBar::create(GraphicsDevice& device, const std::vect
 
   // Only the characters of the labels: a full Japanese atlas would cost about 30 MB and start-up time.
   ImFontGlyphRangesBuilder builder;
-  builder.AddRanges(io.Fonts->GetGlyphRangesDefault());
+  builder.AddText(" ?.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz()&/-");
   for (const MenuPopup& popup : menus) {
     builder.AddText(popup.label.c_str());
     for (const MenuItem& item : popup.items) builder.AddText(item.label.c_str());
