@@ -56,7 +56,10 @@ AppFrame::AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graph
 AppFrame::~AppFrame() = default;
 
 void AppFrame::run() {
+  // On a 60 Hz display with vertical sync a presenting frame waits for the retrace; the timer still
+  // paces the frames that present nothing (nothing changed), a little early so as not to miss one.
   const bool pacedByRetrace = graphics_->hasVsync() && graphics_->refreshRate() == 60;
+  clock_ = FrameClock(performanceFrequency(), pacedByRetrace ? 0.9 : 1.0);
   const RawEventFilter menuFilter = [this](const void* e) { return menu_ && menu_->processEvent(e); };
   while (!closing_) {
     if (settings_.headless) {
@@ -73,7 +76,7 @@ void AppFrame::run() {
       handleEvent(*e);
       continue;
     }
-    const bool due = pacedByRetrace || clock_.frameDue(performanceCounter());
+    const bool due = clock_.frameDue(performanceCounter());
     if (due) {
       if (!menuHoldsGame()) {
         runFrame();
@@ -82,7 +85,6 @@ void AppFrame::run() {
         graphics_->present();
       }
       runMenuCommands();
-      if (pacedByRetrace) continue;
     }
     // Sleep until the next frame is due, straight after the frame: the events that arrive meanwhile
     // are handled first thing after waking, still before the frame, and the thread wakes once a frame

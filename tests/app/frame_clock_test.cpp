@@ -20,6 +20,14 @@ TEST(FrameClock, AtMostSixtyFramesASecondWithoutMakingUpLateOnes) {
   EXPECT_EQ(clock.millisecondsUntilDue(5000), 0);
 }
 
+TEST(FrameClock, UnderRetracePacingTheTimerAllowsAFrameALittleEarly) {
+  FrameClock clock(6000, 0.9);  // 100 counts a frame
+  EXPECT_TRUE(clock.frameDue(1000));
+  EXPECT_FALSE(clock.frameDue(1089));
+  EXPECT_TRUE(clock.frameDue(1091));
+  EXPECT_NEAR(static_cast<double>(clock.microsecondsUntilDue(1091)), 15000.0, 1.0);
+}
+
 TEST(FrameClock, WithoutACounterEveryPassRuns) {
   FrameClock clock(0);
   EXPECT_TRUE(clock.frameDue(0));
