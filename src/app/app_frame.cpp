@@ -111,6 +111,12 @@ void AppFrame::runFrame() {
     if (closing_) return;
   }
   update();
+  // Presses are seen now; releases held back for them take effect.
+  bool* states[3] = {&mouse_.left, &mouse_.middle, &mouse_.right};
+  for (std::size_t b = 0; b < 3; ++b) {
+    if (releasePending_[b]) *states[b] = false;
+    pressUnseen_[b] = releasePending_[b] = false;
+  }
   draw(false);
   ++framesRun_;
   if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = true;
@@ -184,9 +190,21 @@ void AppFrame::handleEvent(const WindowEvent& event) {
         mouse_.y = e.y;
       }
       const bool down = e.type == T::ButtonDown;
-      if (e.button == MouseButton::Left) mouse_.left = down;
-      if (e.button == MouseButton::Middle) mouse_.middle = down;
-      if (e.button == MouseButton::Right) mouse_.right = down;
+      const auto b = static_cast<std::size_t>(e.button);
+      bool* state = e.button == MouseButton::Left
+                        ? &mouse_.left
+                        : (e.button == MouseButton::Middle ? &mouse_.middle : &mouse_.right);
+      if (down) {
+        *state = true;
+        pressUnseen_[b] = true;
+        releasePending_[b] = false;
+      } else if (pressUnseen_[b]) {
+        // A click shorter than a frame (a tap) would be gone before any frame saw it: the button stays
+        // down for the next frame and is released after it.
+        releasePending_[b] = true;
+      } else {
+        *state = false;
+      }
       break;
     }
     case T::KeyDown:

@@ -3,6 +3,7 @@
 // a second. It knows nothing of scripts; GameApp adds them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -103,6 +104,8 @@ class AppFrame {
   bool closing_ = false;
   bool focused_ = true;
   bool altHeld_ = false;
+  std::array<bool, 3> pressUnseen_{};     // a button went down since the last frame (left, middle, right)
+  std::array<bool, 3> releasePending_{};  // and came up again before that frame saw it
   bool shiftHeld_ = false;
   std::int64_t framesRun_ = 0;
 };

@@ -120,6 +120,28 @@ TEST(AppFrame, MouseAndKeysReachTheGameState) {
   EXPECT_FALSE(frame->input().pad(0).buttons[0]);
 }
 
+TEST(AppFrame, AClickShorterThanAFrameIsStillSeenByOneFrame) {
+  struct Watch : TestFrame {
+    using TestFrame::TestFrame;
+    void update() override { seen.push_back(mouse().left); }
+    std::vector<bool> seen;
+  };
+  FrameSettings settings;
+  settings.headless = true;
+  settings.frameLimit = 3;
+  WindowEvent down;
+  down.type = WindowEvent::Type::ButtonDown;
+  WindowEvent up = down;
+  up.type = WindowEvent::Type::ButtonUp;
+  DeviceOptions options;
+  options.headless = true;
+  Watch frame(std::move(settings), GraphicsDevice::create(options, nullptr));
+  frame.handleEvent(down);
+  frame.handleEvent(up);  // both before the first frame
+  frame.run();
+  EXPECT_EQ(frame.seen, (std::vector<bool>{true, false, false}));
+}
+
 TEST(AppFrame, FramesRunUpToTheLimit) {
   FrameSettings settings;
   settings.frameLimit = 7;
