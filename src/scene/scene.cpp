@@ -16,6 +16,7 @@ Scene::Scene(GraphicsDevice& device, int width, int height, const MouseState& mo
 Scene::~Scene() = default;
 
 void Scene::update() {
+  drawStateFresh_ = false;
   for (const auto& layer : layers_) layer->update();
   if (chosen) return;
   for (const auto& layer : layers_) {
@@ -29,14 +30,20 @@ void Scene::update() {
 bool Scene::changedSinceDraw() {
   drawState_.clear();
   for (const auto& layer : layers_) layer->appendDrawState(drawState_);
+  drawStateFresh_ = true;
   return !drawnOnce_ || drawState_ != drawnState_;
 }
 
 void Scene::draw() {
   device_.clear(0xFF000000u);
   for (const auto& layer : layers_) layer->draw();
-  drawnState_.clear();
-  for (const auto& layer : layers_) layer->appendDrawState(drawnState_);
+  // The state just compared is the one drawn: it is kept rather than gathered a second time.
+  if (!drawStateFresh_) {
+    drawState_.clear();
+    for (const auto& layer : layers_) layer->appendDrawState(drawState_);
+  }
+  drawnState_.swap(drawState_);
+  drawStateFresh_ = false;
   drawnOnce_ = true;
 }
 

@@ -58,6 +58,7 @@ class Scene {
   std::vector<std::uint32_t> drawState_;
   std::vector<std::uint32_t> drawnState_;
   bool drawnOnce_ = false;
+  bool drawStateFresh_ = false;  // drawState_ describes the scene as it is now
 };
 
 }  // namespace tavrik
