@@ -111,6 +111,13 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     settings.events = std::move(*events);
   }
 
+  // A window's sound opens on a thread of its own while the window, the fonts and the script are got
+  // ready: the sound system can take a tenth of a second to find its device, or to find there is none.
+  std::unique_ptr<AudioOutput> audio;
+  if (!automation.check)
+    audio = AudioOutput::open(headless,
+                              headless ? AudioOutput::Opening::Now : AudioOutput::Opening::InBackground);
+
   const std::filesystem::path moduleDir = paths::moduleDirectoryNative();
   if (!automation.check) {
     settings.helpPath = (moduleDir / "help" / "index.html").string();
@@ -157,7 +164,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     startupError(app->haveDisplay(), choice.error);
     return nullptr;
   }
-  if (!automation.check) app->audio_ = AudioOutput::open(headless);
+  app->audio_ = std::move(audio);
   const std::string face =
       app->fontList_.empty() ? std::string() : app->fontList_[static_cast<std::size_t>(app->selectedFont_)];
   app->engine_ = std::make_unique<ScriptEngine>(app->graphics(), 800, 600, app->input(), app->mouse(), face);
@@ -215,6 +222,7 @@ void GameApp::shutdown() {
 }
 
 void GameApp::update() {
+  if (audio_) audio_->poll();
   engine_->update();
   // The end of the script closes the window without asking.
   if (engine_->isFinished()) close();

@@ -4,9 +4,17 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "platform/script_path.h"
 
@@ -18,85 +26,273 @@ constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // No sound file of a game comes near this; a name that leads to a device must not be read forever.
 constexpr std::uintmax_t kMaxSoundFileSize = 512u * 1024 * 1024;
 
-// A real device gets a short buffer (23 ms) for prompt sound; the silent output, which nobody hears, a
-// long one, so its thread wakes ten times a second instead of forty.
-bool openMixer(int bufferFrames) {
-  return Mix_OpenAudio(44100, AUDIO_S16SYS, 2, bufferFrames) == 0;
+// One thread doing jobs in the order they were posted.
+class JobThread {
+ public:
+  JobThread() : thread_([this] { run(); }) {}
+  ~JobThread() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+      jobs_.clear();
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+  void post(std::function<void()> job) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      jobs_.push_back(std::move(job));
+    }
+    wake_.notify_all();
+  }
+  void waitIdle() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
+  }
+
+ private:
+  void run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+      if (stopping_) return;
+      std::function<void()> job = std::move(jobs_.front());
+      jobs_.pop_front();
+      busy_ = true;
+      lock.unlock();
+      job();
+      lock.lock();
+      busy_ = false;
+      if (jobs_.empty()) idle_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_, idle_;
+  std::deque<std::function<void()>> jobs_;
+  bool busy_ = false;
+  bool stopping_ = false;
+  std::thread thread_;  // last: it starts once the rest is built
+};
+
+// A sound decoded on the output's thread. Of the thread finishing it and the player giving it up,
+// whoever comes second frees the chunk.
+struct PendingSound {
+  std::mutex mutex;
+  bool done = false;
+  bool abandoned = false;
+  Mix_Chunk* chunk = nullptr;
+};
+
+void finishPending(PendingSound& pending, Mix_Chunk* chunk) {
+  std::lock_guard<std::mutex> lock(pending.mutex);
+  if (pending.abandoned) {
+    if (chunk) Mix_FreeChunk(chunk);
+    return;
+  }
+  pending.chunk = chunk;
+  pending.done = true;
 }
+
+void abandonPending(PendingSound& pending) {
+  std::lock_guard<std::mutex> lock(pending.mutex);
+  if (pending.done && pending.chunk) Mix_FreeChunk(pending.chunk);
+  pending.chunk = nullptr;
+  pending.abandoned = true;
+}
+
+// Opens SDL's audio and the mixer. Headless runs go straight to the silent output unless a driver is
+// asked for; fallBack lets a run whose device cannot be opened have the silent output instead. False,
+// with SDL's audio shut again, when there is no output.
+bool openDevice(bool headless, bool fallBack, int& rate) {
+  const char* asked = std::getenv("SDL_AUDIODRIVER");
+  const bool driverAsked = asked && *asked;
+  // A real device gets a short buffer (23 ms) for prompt sound; the silent output, which nobody hears, a
+  // long one, so its thread wakes ten times a second instead of forty.
+  auto tryOpen = [] {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    const char* driver = SDL_GetCurrentAudioDriver();
+    const bool silent = driver && SDL_strcmp(driver, "dummy") == 0;
+    return Mix_OpenAudio(44100, AUDIO_S16SYS, 2, silent ? 4096 : 1024) == 0;
+  };
+  auto useSilentOutput = [] {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+  };
+  const bool silentFirst = headless && !driverAsked;
+  if (silentFirst) useSilentOutput();
+  bool opened = tryOpen();
+  if (!opened && fallBack && !silentFirst) {
+    useSilentOutput();
+    opened = tryOpen();
+  }
+  if (!opened) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  Mix_Init(MIX_INIT_OGG | MIX_INIT_MID);
+  std::error_code ec;
+  if (!std::getenv("SDL_SOUNDFONTS") && std::filesystem::exists(kSoundFont, ec))
+    Mix_SetSoundFonts(kSoundFont);
+  int channels = 0;
+  Uint16 format = 0;
+  Mix_QuerySpec(&rate, &format, &channels);
+  Mix_AllocateChannels(0);
+  return true;
+}
+
+}  // namespace
+
+class MixerChannelPlayer;
+
+struct AudioOutput::Core {
+  enum State { Opening, Ready, Failed };
+
+  bool background = false;
+  // Written by the output's thread, read by the playing one.
+  std::atomic<int> state{Opening};
+  int rate = 0;  // set before state becomes Ready
+  // The playing thread's own.
+  bool live = false;    // the mixer may be called: the device is open and the players have heard so
+  bool closed = false;  // the output is gone; players only free what they hold
+  int channels = 0;
+  std::vector<MixerChannelPlayer*> players;
+  std::unique_ptr<JobThread> thread;
+
+  // A player told to play now, whose device is not open yet, plays once it is.
+  bool opening() const { return background && !live && !closed && state.load() != Failed; }
+};
 
 class MixerChannelPlayer : public AudioChannelPlayer {
  public:
-  MixerChannelPlayer(std::shared_ptr<const bool> open, int channel, bool positional, int performanceChannels)
-      : open_(std::move(open)),
+  MixerChannelPlayer(std::shared_ptr<AudioOutput::Core> core, int channel, bool positional,
+                     int performanceChannels)
+      : core_(std::move(core)),
         channel_(channel),
         positional_(positional),
-        performanceChannels_(performanceChannels) {}
+        performanceChannels_(performanceChannels) {
+    core_->players.push_back(this);
+  }
 
   ~MixerChannelPlayer() override {
-    if (*open_) Mix_HaltChannel(channel_);
+    if (core_->live) Mix_HaltChannel(channel_);
+    dropPending();
     // Freeing needs no open device: a player that outlives the output still gives its sound back.
     if (chunk_) Mix_FreeChunk(chunk_);
+    std::erase(core_->players, this);
   }
 
   void load(std::string_view scriptPath) override {
-    if (!*open_) return;
     // The old sound stops and is freed; the new one waits for play.
-    Mix_HaltChannel(channel_);
+    wantedPlay_.reset();
+    dropPending();
+    if (core_->live) Mix_HaltChannel(channel_);
     if (chunk_) {
       Mix_FreeChunk(chunk_);
       chunk_ = nullptr;
     }
+    if (!core_->live && !core_->opening()) return;
     const std::optional<std::filesystem::path> native = paths::resolve(scriptPath);
     if (!native) return;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(*native, ec) ||
         std::filesystem::file_size(*native, ec) > kMaxSoundFileSize)
       return;
-    chunk_ = Mix_LoadWAV(native->c_str());
+    if (!core_->background) {
+      chunk_ = Mix_LoadWAV(native->c_str());
+      return;
+    }
+    // Decoding (a MIDI tune is rendered whole) can take longer than many frames: the output's thread
+    // does it, after opening the device. Without a device the mixer refuses and the channel stays empty.
+    pending_ = std::make_shared<PendingSound>();
+    core_->thread->post([pending = pending_, file = native->string()] {
+      finishPending(*pending, Mix_LoadWAV(file.c_str()));
+    });
   }
 
   void play(std::uint32_t repeats) override {
-    if (!*open_ || !chunk_) return;
+    if (pending_ || core_->opening()) {
+      wantedPlay_ = repeats;
+      return;
+    }
+    if (!core_->live || !chunk_) return;
     const int loops =
         repeats == 0xFFFFFFFFu ? -1 : static_cast<int>(std::min<std::uint32_t>(repeats, 0x7FFFFFFF));
     Mix_PlayChannel(channel_, chunk_, loops);
   }
 
   void stop() override {
-    if (*open_) Mix_HaltChannel(channel_);
+    wantedPlay_.reset();
+    if (core_->live) Mix_HaltChannel(channel_);
   }
 
   void setVolumeLevel(std::int32_t level) override {
-    if (!*open_ || level == level_) return;
     level_ = level;
-    // Back from hundredths of a decibel to a linear gain; -9600 is silence.
-    const double gain = level <= -9600 ? 0.0 : std::pow(10.0, level / 2000.0);
-    Mix_Volume(channel_, static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)));
+    applyVolume();
   }
 
   void setPosition(float x, float y, float z) override {
-    if (!*open_ || !positional_) return;
+    if (!positional_) return;
     float left = 1, right = 1;
     AudioOutput::positionalGains(x, y, z, left, right);
-    const auto l = static_cast<Uint8>(std::lround(left * 255)),
-               r = static_cast<Uint8>(std::lround(right * 255));
-    if (l == panLeft_ && r == panRight_) return;
-    panLeft_ = l;
-    panRight_ = r;
-    Mix_SetPanning(channel_, l, r);
+    panLeft_ = static_cast<Uint8>(std::lround(left * 255));
+    panRight_ = static_cast<Uint8>(std::lround(right * 255));
+    applyPanning();
+  }
+
+  // The device is open: what was asked meanwhile takes effect, and a decoded sound is taken.
+  void catchUp() {
+    applyVolume();
+    applyPanning();
+    if (!pending_) return;
+    {
+      std::lock_guard<std::mutex> lock(pending_->mutex);
+      if (!pending_->done) return;
+      chunk_ = pending_->chunk;
+      pending_->chunk = nullptr;
+    }
+    pending_.reset();
+    if (wantedPlay_) {
+      const std::uint32_t repeats = *wantedPlay_;
+      wantedPlay_.reset();
+      play(repeats);
+    }
   }
 
  private:
-  std::shared_ptr<const bool> open_;
+  void dropPending() {
+    if (!pending_) return;
+    abandonPending(*pending_);
+    pending_.reset();
+  }
+
+  void applyVolume() {
+    if (!core_->live || level_ == appliedLevel_) return;
+    appliedLevel_ = level_;
+    // Back from hundredths of a decibel to a linear gain; -9600 is silence.
+    const double gain = level_ <= -9600 ? 0.0 : std::pow(10.0, level_ / 2000.0);
+    Mix_Volume(channel_, static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)));
+  }
+
+  void applyPanning() {
+    if (!core_->live || (panLeft_ == appliedLeft_ && panRight_ == appliedRight_)) return;
+    appliedLeft_ = panLeft_;
+    appliedRight_ = panRight_;
+    Mix_SetPanning(channel_, panLeft_, panRight_);
+  }
+
+  std::shared_ptr<AudioOutput::Core> core_;
   int channel_;
   bool positional_;
   int performanceChannels_;  // what the script declared; the mixer has no use for it
   Mix_Chunk* chunk_ = nullptr;
-  std::int32_t level_ = 1;
-  Uint8 panLeft_ = 255, panRight_ = 255;
+  std::shared_ptr<PendingSound> pending_;
+  std::optional<std::uint32_t> wantedPlay_;
+  // Asked for, and last given to the mixer (a new channel is at full volume, centred).
+  std::int32_t level_ = 0, appliedLevel_ = 0;
+  Uint8 panLeft_ = 255, panRight_ = 255, appliedLeft_ = 255, appliedRight_ = 255;
 };
-
-}  // namespace
 
 void AudioOutput::positionalGains(float x, float y, float z, float& left, float& right) {
   const double d =
@@ -107,43 +303,30 @@ void AudioOutput::positionalGains(float x, float y, float z, float& left, float&
   right = static_cast<float>(std::min(1.0, 1.0 + balance) * attenuation);
 }
 
-std::unique_ptr<AudioOutput> AudioOutput::open(bool headless) {
-  const char* asked = std::getenv("SDL_AUDIODRIVER");
-  const bool driverAsked = asked && *asked;
-  auto tryOpen = [] {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    const char* driver = SDL_GetCurrentAudioDriver();
-    const bool silent = driver && SDL_strcmp(driver, "dummy") == 0;
-    return openMixer(silent ? 4096 : 1024);
-  };
-  bool opened = false;
-  if (!headless || driverAsked) opened = tryOpen();
-  if (!opened) {
-    // No device (a server without sound, a headless run): the silent output keeps the game going.
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-    opened = tryOpen();
-    if (!opened) {
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
-      return nullptr;
-    }
+AudioOutput::AudioOutput(std::shared_ptr<Core> core) : core_(std::move(core)) {}
+
+std::unique_ptr<AudioOutput> AudioOutput::open(bool headless, Opening opening) {
+  auto core = std::make_shared<Core>();
+  if (opening == Opening::Now) {
+    if (!openDevice(headless, true, core->rate)) return nullptr;
+    core->state = Core::Ready;
+    core->live = true;
+  } else {
+    core->background = true;
+    core->thread = std::make_unique<JobThread>();
+    core->thread->post([core = core.get(), headless] {
+      core->state = openDevice(headless, false, core->rate) ? Core::Ready : Core::Failed;
+    });
   }
-  Mix_Init(MIX_INIT_OGG | MIX_INIT_MID);
-  std::error_code ec;
-  if (!std::getenv("SDL_SOUNDFONTS") && std::filesystem::exists(kSoundFont, ec))
-    Mix_SetSoundFonts(kSoundFont);
-  auto output = std::unique_ptr<AudioOutput>(new AudioOutput());
-  output->open_ = std::make_shared<bool>(true);
-  int frequency = 0, channels = 0;
-  Uint16 format = 0;
-  Mix_QuerySpec(&frequency, &format, &channels);
-  output->rate_ = frequency;
-  Mix_AllocateChannels(0);
-  return output;
+  return std::unique_ptr<AudioOutput>(new AudioOutput(std::move(core)));
 }
 
 AudioOutput::~AudioOutput() {
-  *open_ = false;
+  // A sound being decoded is finished first; nothing else waiting is started.
+  core_->thread.reset();
+  core_->live = false;
+  core_->closed = true;
+  if (core_->state.load() != Core::Ready) return;
   Mix_HaltChannel(-1);
   Mix_CloseAudio();
   Mix_Quit();
@@ -151,14 +334,34 @@ AudioOutput::~AudioOutput() {
 }
 
 std::unique_ptr<AudioChannelPlayer> AudioOutput::createPlayer(bool positional, int performanceChannels) {
-  const int channel = channels_++;
-  Mix_AllocateChannels(channels_);
-  return std::make_unique<MixerChannelPlayer>(open_, channel, positional, performanceChannels);
+  const int channel = core_->channels++;
+  if (core_->live) Mix_AllocateChannels(core_->channels);
+  return std::make_unique<MixerChannelPlayer>(core_, channel, positional, performanceChannels);
+}
+
+void AudioOutput::poll() {
+  Core& core = *core_;
+  if (!core.background || core.closed) return;
+  if (!core.live) {
+    if (core.state.load() != Core::Ready) return;
+    Mix_AllocateChannels(core.channels);
+    core.live = true;
+  }
+  for (MixerChannelPlayer* player : core.players) player->catchUp();
+}
+
+void AudioOutput::finishPending() {
+  if (core_->thread) core_->thread->waitIdle();
+  poll();
 }
 
 std::string AudioOutput::driver() const {
-  const char* name = SDL_GetCurrentAudioDriver();
+  const char* name = core_->live ? SDL_GetCurrentAudioDriver() : nullptr;
   return name ? name : "";
+}
+
+int AudioOutput::sampleRate() const {
+  return core_->live ? core_->rate : 0;
 }
 
 }  // namespace tavrik

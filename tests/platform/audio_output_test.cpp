@@ -44,6 +44,12 @@ class AudioTest : public ::testing::Test {
     ASSERT_EQ(output->driver(), "disk");
     ASSERT_EQ(output->sampleRate(), 44100);
   }
+  // The output a window uses: it opens on its own thread.
+  void reopenInBackground() {
+    output.reset();
+    output = AudioOutput::open(false, AudioOutput::Opening::InBackground);
+    ASSERT_TRUE(output);
+  }
   void TearDown() override {
     unsetenv("SDL_AUDIODRIVER");
     unsetenv("SDL_DISKAUDIOFILE");
@@ -196,6 +202,61 @@ TEST_F(AudioTest, MissingOrUndecodableFilesLeaveTheChannelEmpty) {
   p->load(file("tone.wav", constantWav(10, 1)));
   p->play(0);
   p->setVolumeLevel(-100);
+}
+
+TEST_F(AudioTest, InTheBackgroundWhatPlayersAreToldBeforeTheDeviceOpensHappensOnceItIs) {
+  reopenInBackground();
+  const std::string tone = file("tone.wav", constantWav(4410, 8000));
+  std::unique_ptr<AudioChannelPlayer> music = output->createPlayer(false, 64);
+  std::unique_ptr<AudioChannelPlayer> effect = output->createPlayer(true, 1);
+  std::unique_ptr<AudioChannelPlayer> stopped = output->createPlayer(false, 64);
+  music->load(file("first.wav", constantWav(4410, 20000)));
+  music->load(tone);  // replaces the first before either is decoded
+  music->setVolumeLevel(-602);
+  music->play(0xFFFFFFFFu);
+  effect->load(tone);
+  effect->setPosition(-10, 0, 0);
+  effect->play(0);
+  stopped->load(tone);
+  stopped->play(0);
+  stopped->stop();
+  output->finishPending();
+  EXPECT_EQ(output->driver(), "disk");
+  EXPECT_EQ(output->sampleRate(), 44100);
+  SDL_Delay(250);
+  const std::vector<Frame> frames = played();
+  int left = 0, right = 0;
+  for (const Frame& f : frames) {
+    left = std::max(left, f.left);
+    right = std::max(right, f.right);
+  }
+  // Half-volume music (4000) plus the effect, a tenth of the level and all on the left (800).
+  EXPECT_NEAR(left, 4800, 100);
+  EXPECT_NEAR(right, 4000, 100);
+}
+
+TEST_F(AudioTest, InTheBackgroundAnOutputCanGoWhileASoundIsDecodedOrWithoutEverOpening) {
+  reopenInBackground();
+  std::unique_ptr<AudioChannelPlayer> p = output->createPlayer(false, 64);
+  p->load(file("long.wav", constantWav(441000, 100)));
+  p->play(0);
+  output.reset();  // the decode is finished and its sound freed by whoever comes second
+  p->load(file("tone.wav", constantWav(10, 1)));
+  p->play(0);
+  p.reset();
+
+  // No device to be had: the output is there, silent, and its players do nothing.
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  reopenInBackground();
+  std::unique_ptr<AudioChannelPlayer> silent = output->createPlayer(true, 1);
+  silent->load(file("tone.wav", constantWav(10, 1)));
+  silent->play(0);
+  silent->setPosition(1, 2, 3);
+  output->finishPending();
+  EXPECT_EQ(output->driver(), "");
+  EXPECT_EQ(output->sampleRate(), 0);
+  silent->play(0);
+  silent->stop();
 }
 
 }  // namespace
