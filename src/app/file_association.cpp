@@ -21,11 +21,13 @@ std::string readAll(const fs::path& p) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// True when the file now holds text, and changed says whether it held something else before.
+// True when the file now holds text; changed is set when it held something else before. A file that
+// already holds it is left alone: most starts find the association as the last one left it.
 bool writeFile(const fs::path& p, const std::string& text, bool& changed) {
+  if (readAll(p) == text) return true;
+  changed = true;
   std::error_code ec;
   fs::create_directories(p.parent_path(), ec);
-  changed = changed || readAll(p) != text;
   std::ofstream out(p, std::ios::binary | std::ios::trunc);
   out << text;
   return static_cast<bool>(out);

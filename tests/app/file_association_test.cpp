@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
 
@@ -15,7 +16,7 @@ std::string readText(const std::filesystem::path& p) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-TEST(FileAssociation, WritesTheTypeAndTheDesktopEntryAndEveryStartRewritesThem) {
+TEST(FileAssociation, WritesTheTypeAndTheDesktopEntryAndEveryStartMendsThem) {
   test::TempDir home;
   const Association first{"/opt/one/tavrik", "/opt/one/game.png", "Tavrikアドベンチャースクリプト"};
   ASSERT_TRUE(registerAssociation(home.path(), first));
@@ -29,6 +30,14 @@ TEST(FileAssociation, WritesTheTypeAndTheDesktopEntryAndEveryStartRewritesThem) 
   const std::string type = readText(mime);
   EXPECT_NE(type.find("<glob pattern=\"*.tvk\"/>"), std::string::npos);
   EXPECT_NE(type.find("type=\"application/x-tavrik-script\""), std::string::npos);
+
+  // A start that finds the association as it was leaves the files alone.
+  const auto old = std::filesystem::last_write_time(desktop) - std::chrono::hours(1);
+  std::filesystem::last_write_time(desktop, old);
+  std::filesystem::last_write_time(mime, old);
+  ASSERT_TRUE(registerAssociation(home.path(), first));
+  EXPECT_EQ(std::filesystem::last_write_time(desktop), old);
+  EXPECT_EQ(std::filesystem::last_write_time(mime), old);
 
   // A damaged entry is repaired at the next start; another copy takes the association over.
   std::ofstream(desktop) << "broken";
