@@ -47,7 +47,6 @@ std::optional<PadKey> padKeyOf(Key key) {
 AppFrame::AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics)
     : settings_(std::move(settings)), graphics_(std::move(graphics)), clock_(performanceFrequency()) {
   graphics_->setKeepLastFrame(settings_.keepLastFrame);
-  if (!settings_.headless) input_.openControllers();
   // The window starts black rather than with whatever the window system leaves in it.
   graphics_->clear(0xFF000000u);
   graphics_->present();
@@ -93,6 +92,10 @@ void AppFrame::run() {
   }
 }
 
+void AppFrame::afterFirstFrame() {
+  if (!settings_.headless) input_.openControllers();
+}
+
 bool AppFrame::menuHoldsGame() {
   if (!menu_) return false;
   const bool fullscreen = graphics_->fullscreen();
@@ -119,6 +122,7 @@ void AppFrame::runFrame() {
   }
   draw(false);
   ++framesRun_;
+  if (framesRun_ == 1) afterFirstFrame();
   if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = true;
 }
 

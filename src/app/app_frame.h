@@ -82,6 +82,9 @@ class AppFrame {
   // One frame of logic, then drawing and presenting it (when something changed, or when forced).
   virtual void update() {}
   virtual void draw(bool /*force*/) {}
+  // After the first frame has been drawn: start-up work the first picture need not wait for. The
+  // frame opens the game controllers here.
+  virtual void afterFirstFrame();
 
   const FrameSettings& settings() const { return settings_; }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <sstream>
 
@@ -118,6 +119,17 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     audio = AudioOutput::open(headless,
                               headless ? AudioOutput::Opening::Now : AudioOutput::Opening::InBackground);
 
+  // So do the fonts: reading the font configuration takes as long as making the window.
+  struct Fonts {
+    std::unique_ptr<FontLibrary> library;
+    std::vector<std::string> japaneseFaces;
+  };
+  std::future<Fonts> fonts = std::async(std::launch::async, [] {
+    Fonts found{FontLibrary::create(), {}};
+    if (found.library) found.japaneseFaces = found.library->japaneseFaces();
+    return found;
+  });
+
   const std::filesystem::path moduleDir = paths::moduleDirectoryNative();
   if (!automation.check) {
     settings.helpPath = (moduleDir / "help" / "index.html").string();
@@ -141,15 +153,12 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   std::unique_ptr<GameApp> app(new GameApp(std::move(settings), std::move(device)));
   setWindowIcon(app->graphics().window(), (moduleDir / "game.ico").string());
 
-  if (!automation.check) {
-    // The association's result is of no interest: a desktop without it still plays.
-    registerAssociation(dataHome(), Association{moduleDir / "tavrik", moduleDir / "game.png",
-                                                "Tavrikアドベンチャースクリプト"});
-  }
+  app->registerWithDesktop_ = !automation.check;
 
   // The font menu lists the Japanese faces; the saved one is selected, else the first.
-  app->fonts_ = FontLibrary::create();
-  if (app->fonts_) app->fontList_ = app->fonts_->japaneseFaces();
+  Fonts found = fonts.get();
+  app->fonts_ = std::move(found.library);
+  app->fontList_ = std::move(found.japaneseFaces);
   app->settingsPath_ = settingsFile(moduleDir);
   app->selectedFont_ = selectedFontIndex(app->fontList_, readFontSetting(app->settingsPath_));
   app->buildMenus();
@@ -230,6 +239,16 @@ void GameApp::update() {
 
 void GameApp::draw(bool force) {
   if (engine_) engine_->draw(force);
+}
+
+void GameApp::afterFirstFrame() {
+  AppFrame::afterFirstFrame();
+  if (registerWithDesktop_) {
+    // The association's result is of no interest: a desktop without it still plays.
+    const std::filesystem::path moduleDir = paths::moduleDirectoryNative();
+    registerAssociation(dataHome(), Association{moduleDir / "tavrik", moduleDir / "game.png",
+                                                "Tavrikアドベンチャースクリプト"});
+  }
 }
 
 void GameApp::writeExitOutputs(const AutomationOptions& automation) {

@@ -59,6 +59,7 @@ class GameApp : public AppFrame {
  protected:
   void update() override;
   void draw(bool force) override;
+  void afterFirstFrame() override;
 
  private:
   GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
@@ -70,6 +71,7 @@ class GameApp : public AppFrame {
   int selectedFont_ = 0;
   std::vector<MenuPopup> menus_;
   std::filesystem::path settingsPath_;
+  bool registerWithDesktop_ = false;
   // Both outlive the engine, whose channels and fonts come from them.
   std::unique_ptr<AudioOutput> audio_;
   std::unique_ptr<FontLibrary> fonts_;
