@@ -84,6 +84,7 @@ void AppFrame::run() {
         graphics_->present();
       }
       runMenuCommands();
+      if (closing_) break;
     }
     // Sleep until the next frame is due, straight after the frame: the events that arrive meanwhile
     // are handled first thing after waking, still before the frame, and the thread wakes once a frame
