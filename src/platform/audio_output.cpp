@@ -2,11 +2,13 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -14,6 +16,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "platform/script_path.h"
@@ -25,6 +28,66 @@ namespace {
 constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // No sound file of a game comes near this; a name that leads to a device must not be read forever.
 constexpr std::uintmax_t kMaxSoundFileSize = 512u * 1024 * 1024;
+
+// SDL_mixer is loaded when sound is first opened, not with the program: with its decoders and
+// synthesiser it brings some fifty libraries, whose loading would delay every start (by about 10 ms)
+// for a window's sound that opens on its own thread anyway. Without it the player is silent.
+struct Mixer {
+  decltype(&Mix_OpenAudio) openAudio = nullptr;
+  decltype(&Mix_CloseAudio) closeAudio = nullptr;
+  decltype(&Mix_Init) init = nullptr;
+  decltype(&Mix_Quit) quit = nullptr;
+  decltype(&Mix_SetSoundFonts) setSoundFonts = nullptr;
+  decltype(&Mix_QuerySpec) querySpec = nullptr;
+  decltype(&Mix_AllocateChannels) allocateChannels = nullptr;
+  decltype(&Mix_LoadWAV_RW) loadWavRw = nullptr;
+  decltype(&Mix_FreeChunk) freeChunk = nullptr;
+  decltype(&Mix_PlayChannelTimed) playChannelTimed = nullptr;
+  decltype(&Mix_HaltChannel) haltChannel = nullptr;
+  decltype(&Mix_Volume) volume = nullptr;
+  decltype(&Mix_SetPanning) setPanning = nullptr;
+
+  Mix_Chunk* loadWav(const char* file) const {
+    SDL_RWops* rw = SDL_RWFromFile(file, "rb");
+    return rw ? loadWavRw(rw, 1) : nullptr;
+  }
+};
+
+// The library's functions, or nothing when it cannot be loaded (said once on standard error).
+const Mixer* mixer() {
+  static const std::optional<Mixer> loaded = []() -> std::optional<Mixer> {
+    void* library = ::dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+      std::fprintf(stderr, "tavrik: no sound: %s\n", ::dlerror());
+      return std::nullopt;
+    }
+    Mixer m;
+    bool complete = true;
+    auto find = [&](auto& function, const char* name) {
+      function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(library, name));
+      complete = complete && function;
+    };
+    find(m.openAudio, "Mix_OpenAudio");
+    find(m.closeAudio, "Mix_CloseAudio");
+    find(m.init, "Mix_Init");
+    find(m.quit, "Mix_Quit");
+    find(m.setSoundFonts, "Mix_SetSoundFonts");
+    find(m.querySpec, "Mix_QuerySpec");
+    find(m.allocateChannels, "Mix_AllocateChannels");
+    find(m.loadWavRw, "Mix_LoadWAV_RW");
+    find(m.freeChunk, "Mix_FreeChunk");
+    find(m.playChannelTimed, "Mix_PlayChannelTimed");
+    find(m.haltChannel, "Mix_HaltChannel");
+    find(m.volume, "Mix_Volume");
+    find(m.setPanning, "Mix_SetPanning");
+    if (!complete) {
+      std::fprintf(stderr, "tavrik: no sound: the SDL_mixer library lacks functions the player uses\n");
+      return std::nullopt;
+    }
+    return m;
+  }();
+  return loaded ? &*loaded : nullptr;
+}
 
 // One thread doing jobs in the order they were posted.
 class JobThread {
@@ -88,7 +151,7 @@ struct PendingSound {
 void finishPending(PendingSound& pending, Mix_Chunk* chunk) {
   std::lock_guard<std::mutex> lock(pending.mutex);
   if (pending.abandoned) {
-    if (chunk) Mix_FreeChunk(chunk);
+    if (chunk) mixer()->freeChunk(chunk);
     return;
   }
   pending.chunk = chunk;
@@ -97,7 +160,7 @@ void finishPending(PendingSound& pending, Mix_Chunk* chunk) {
 
 void abandonPending(PendingSound& pending) {
   std::lock_guard<std::mutex> lock(pending.mutex);
-  if (pending.done && pending.chunk) Mix_FreeChunk(pending.chunk);
+  if (pending.done && pending.chunk) mixer()->freeChunk(pending.chunk);
   pending.chunk = nullptr;
   pending.abandoned = true;
 }
@@ -106,6 +169,7 @@ void abandonPending(PendingSound& pending) {
 // asked for; fallBack lets a run whose device cannot be opened have the silent output instead. False,
 // with SDL's audio shut again, when there is no output.
 bool openDevice(bool headless, bool fallBack, int& rate) {
+  if (!mixer()) return false;
   const char* asked = std::getenv("SDL_AUDIODRIVER");
   const bool driverAsked = asked && *asked;
   // A real device gets a short buffer (23 ms) for prompt sound; the silent output, which nobody hears, a
@@ -114,7 +178,7 @@ bool openDevice(bool headless, bool fallBack, int& rate) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     const char* driver = SDL_GetCurrentAudioDriver();
     const bool silent = driver && SDL_strcmp(driver, "dummy") == 0;
-    return Mix_OpenAudio(44100, AUDIO_S16SYS, 2, silent ? 4096 : 1024) == 0;
+    return mixer()->openAudio(44100, AUDIO_S16SYS, 2, silent ? 4096 : 1024) == 0;
   };
   auto useSilentOutput = [] {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -131,14 +195,14 @@ bool openDevice(bool headless, bool fallBack, int& rate) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
-  Mix_Init(MIX_INIT_OGG | MIX_INIT_MID);
+  mixer()->init(MIX_INIT_OGG | MIX_INIT_MID);
   std::error_code ec;
   if (!std::getenv("SDL_SOUNDFONTS") && std::filesystem::exists(kSoundFont, ec))
-    Mix_SetSoundFonts(kSoundFont);
+    mixer()->setSoundFonts(kSoundFont);
   int channels = 0;
   Uint16 format = 0;
-  Mix_QuerySpec(&rate, &format, &channels);
-  Mix_AllocateChannels(0);
+  mixer()->querySpec(&rate, &format, &channels);
+  mixer()->allocateChannels(0);
   return true;
 }
 
@@ -176,10 +240,10 @@ class MixerChannelPlayer : public AudioChannelPlayer {
   }
 
   ~MixerChannelPlayer() override {
-    if (core_->live) Mix_HaltChannel(channel_);
+    if (core_->live) mixer()->haltChannel(channel_);
     dropPending();
     // Freeing needs no open device: a player that outlives the output still gives its sound back.
-    if (chunk_) Mix_FreeChunk(chunk_);
+    if (chunk_) mixer()->freeChunk(chunk_);
     std::erase(core_->players, this);
   }
 
@@ -187,9 +251,9 @@ class MixerChannelPlayer : public AudioChannelPlayer {
     // The old sound stops and is freed; the new one waits for play.
     wantedPlay_.reset();
     dropPending();
-    if (core_->live) Mix_HaltChannel(channel_);
+    if (core_->live) mixer()->haltChannel(channel_);
     if (chunk_) {
-      Mix_FreeChunk(chunk_);
+      mixer()->freeChunk(chunk_);
       chunk_ = nullptr;
     }
     if (!core_->live && !core_->opening()) return;
@@ -200,14 +264,14 @@ class MixerChannelPlayer : public AudioChannelPlayer {
         std::filesystem::file_size(*native, ec) > kMaxSoundFileSize)
       return;
     if (!core_->background) {
-      chunk_ = Mix_LoadWAV(native->c_str());
+      chunk_ = mixer()->loadWav(native->c_str());
       return;
     }
     // Decoding (a MIDI tune is rendered whole) can take longer than many frames: the output's thread
     // does it, after opening the device. Without a device the mixer refuses and the channel stays empty.
     pending_ = std::make_shared<PendingSound>();
     core_->thread->post([pending = pending_, file = native->string()] {
-      finishPending(*pending, Mix_LoadWAV(file.c_str()));
+      finishPending(*pending, mixer()->loadWav(file.c_str()));
     });
   }
 
@@ -219,12 +283,12 @@ class MixerChannelPlayer : public AudioChannelPlayer {
     if (!core_->live || !chunk_) return;
     const int loops =
         repeats == 0xFFFFFFFFu ? -1 : static_cast<int>(std::min<std::uint32_t>(repeats, 0x7FFFFFFF));
-    Mix_PlayChannel(channel_, chunk_, loops);
+    mixer()->playChannelTimed(channel_, chunk_, loops, -1);
   }
 
   void stop() override {
     wantedPlay_.reset();
-    if (core_->live) Mix_HaltChannel(channel_);
+    if (core_->live) mixer()->haltChannel(channel_);
   }
 
   void setVolumeLevel(std::int32_t level) override {
@@ -272,14 +336,14 @@ class MixerChannelPlayer : public AudioChannelPlayer {
     appliedLevel_ = level_;
     // Back from hundredths of a decibel to a linear gain; -9600 is silence.
     const double gain = level_ <= -9600 ? 0.0 : std::pow(10.0, level_ / 2000.0);
-    Mix_Volume(channel_, static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)));
+    mixer()->volume(channel_, static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)));
   }
 
   void applyPanning() {
     if (!core_->live || (panLeft_ == appliedLeft_ && panRight_ == appliedRight_)) return;
     appliedLeft_ = panLeft_;
     appliedRight_ = panRight_;
-    Mix_SetPanning(channel_, panLeft_, panRight_);
+    mixer()->setPanning(channel_, panLeft_, panRight_);
   }
 
   std::shared_ptr<AudioOutput::Core> core_;
@@ -327,15 +391,15 @@ AudioOutput::~AudioOutput() {
   core_->live = false;
   core_->closed = true;
   if (core_->state.load() != Core::Ready) return;
-  Mix_HaltChannel(-1);
-  Mix_CloseAudio();
-  Mix_Quit();
+  mixer()->haltChannel(-1);
+  mixer()->closeAudio();
+  mixer()->quit();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 std::unique_ptr<AudioChannelPlayer> AudioOutput::createPlayer(bool positional, int performanceChannels) {
   const int channel = core_->channels++;
-  if (core_->live) Mix_AllocateChannels(core_->channels);
+  if (core_->live) mixer()->allocateChannels(core_->channels);
   return std::make_unique<MixerChannelPlayer>(core_, channel, positional, performanceChannels);
 }
 
@@ -344,7 +408,7 @@ void AudioOutput::poll() {
   if (!core.background || core.closed) return;
   if (!core.live) {
     if (core.state.load() != Core::Ready) return;
-    Mix_AllocateChannels(core.channels);
+    mixer()->allocateChannels(core.channels);
     core.live = true;
   }
   for (MixerChannelPlayer* player : core.players) player->catchUp();
