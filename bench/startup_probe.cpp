@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
   std::string error;
   std::optional<CommandLine> commandLine = parseCommandLine(argc, argv, &error);
   if (!launched || !commandLine) {
-    std::fprintf(stderr, "usage: TAVRIK_LAUNCHED_AT=$EPOCHREALTIME tavrik_startup_probe [player arguments]\n");
+    std::fprintf(stderr,
+                 "usage: TAVRIK_LAUNCHED_AT=$EPOCHREALTIME tavrik_startup_probe [player arguments]\n");
     return 2;
   }
   commandLine->automation.frames = 1;
