@@ -92,7 +92,12 @@ const Mixer* mixer() {
 // One thread doing jobs in the order they were posted.
 class JobThread {
  public:
-  JobThread() : thread_([this] { run(); }) {}
+  JobThread()
+      : thread_([this] {
+          run();
+          // SDL keeps per-thread data (its error message) that it frees itself only for its own threads.
+          SDL_TLSCleanup();
+        }) {}
   ~JobThread() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
