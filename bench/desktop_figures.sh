@@ -34,9 +34,12 @@ median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
 # From launching the process to its first frame drawn and shown: loading the program and its libraries,
 # SDL, the window and its menus, the fonts, the script compiled and one frame. The probe starts exactly as
-# the player does, linked like it, and reports when the frame has been presented.
+# the player does, linked like it, and reports when the frame has been presented. Each start is a start
+# from rest, as a user's is: the X server spends tens of milliseconds after a client leaves, and the
+# first start's desktop database update runs on after it, so the runs are a few seconds apart.
 startup=()
 for _ in 1 2 3 4 5; do
+  sleep 3
   startup+=("$(TAVRIK_LAUNCHED_AT=$EPOCHREALTIME "$work/bin/tavrik_startup_probe" 2>/dev/null)")
 done
 
