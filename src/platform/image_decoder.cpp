@@ -85,6 +85,50 @@ bool sizeAllowed(std::int64_t w, std::int64_t h) {
   return w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide && w * h <= kMaxImagePixels;
 }
 
+// Copies a decoded picture into ARGB rows directly for the layouts the decoders give most (RGBA and RGB
+// PNGs, JPEGs, ARGB), without a converted copy of the whole picture first; false for the others
+// (palettes, colour keys, 16-bit), which SDL converts.
+bool copyAsArgb(SDL_Surface* surface, std::uint32_t* out) {
+  if (SDL_HasColorKey(surface)) return false;
+  const Uint32 format = surface->format->format;
+  if (format != SDL_PIXELFORMAT_ARGB8888 && format != SDL_PIXELFORMAT_ABGR8888 &&
+      format != SDL_PIXELFORMAT_RGB24 && format != SDL_PIXELFORMAT_BGR24)
+    return false;
+  if (SDL_LockSurface(surface) != 0) return false;
+  const auto w = static_cast<std::size_t>(surface->w);
+  for (int y = 0; y < surface->h; ++y) {
+    const auto* row =
+        static_cast<const unsigned char*>(surface->pixels) + static_cast<std::ptrdiff_t>(y) * surface->pitch;
+    std::uint32_t* dst = out + static_cast<std::size_t>(y) * w;
+    switch (format) {
+      case SDL_PIXELFORMAT_ARGB8888:
+        std::memcpy(dst, row, w * 4);
+        break;
+      case SDL_PIXELFORMAT_ABGR8888:
+        for (std::size_t x = 0; x < w; ++x) {
+          std::uint32_t p;
+          std::memcpy(&p, row + x * 4, 4);
+          dst[x] = (p & 0xFF00FF00u) | ((p & 0xFFu) << 16) | ((p >> 16) & 0xFFu);
+        }
+        break;
+      case SDL_PIXELFORMAT_RGB24:
+        for (std::size_t x = 0; x < w; ++x) {
+          const unsigned char* c = row + x * 3;
+          dst[x] = 0xFF000000u | (std::uint32_t{c[0]} << 16) | (std::uint32_t{c[1]} << 8) | c[2];
+        }
+        break;
+      default:  // BGR24
+        for (std::size_t x = 0; x < w; ++x) {
+          const unsigned char* c = row + x * 3;
+          dst[x] = 0xFF000000u | (std::uint32_t{c[2]} << 16) | (std::uint32_t{c[1]} << 8) | c[0];
+        }
+        break;
+    }
+  }
+  SDL_UnlockSurface(surface);
+  return true;
+}
+
 }  // namespace
 
 std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path) {
@@ -106,13 +150,17 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path) {
   if (!loaded) return std::nullopt;
   std::optional<DecodedImage> out;
   if (sizeAllowed(loaded->w, loaded->h)) {
+    DecodedImage image;
+    image.width = loaded->w;
+    image.height = loaded->h;
+    image.pixels.resize(static_cast<std::size_t>(loaded->w) * static_cast<std::size_t>(loaded->h));
+    if (copyAsArgb(loaded, image.pixels.data())) {
+      SDL_FreeSurface(loaded);
+      return image;
+    }
     // A colour key (GIF transparency) becomes alpha in the conversion.
     SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
     if (argb) {
-      DecodedImage image;
-      image.width = argb->w;
-      image.height = argb->h;
-      image.pixels.resize(static_cast<std::size_t>(argb->w) * static_cast<std::size_t>(argb->h));
       SDL_LockSurface(argb);
       for (int y = 0; y < argb->h; ++y) {
         std::memcpy(
