@@ -185,9 +185,11 @@ bool openDevice(bool headless, bool fallBack, int& rate) {
     const bool silent = driver && SDL_strcmp(driver, "dummy") == 0;
     return mixer()->openAudio(44100, AUDIO_S16SYS, 2, silent ? 4096 : 1024) == 0;
   };
-  auto useSilentOutput = [] {
+  bool silentAsked = false;
+  auto useSilentOutput = [&silentAsked] {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    silentAsked = true;
   };
   const bool silentFirst = headless && !driverAsked;
   if (silentFirst) useSilentOutput();
@@ -196,6 +198,8 @@ bool openDevice(bool headless, bool fallBack, int& rate) {
     useSilentOutput();
     opened = tryOpen();
   }
+  // The choice holds for this opening only: a later output looks at SDL_AUDIODRIVER afresh.
+  if (silentAsked) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
   if (!opened) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
