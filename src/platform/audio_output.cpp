@@ -233,7 +233,7 @@ struct AudioOutput::Core {
   std::vector<MixerChannelPlayer*> players;
   std::unique_ptr<JobThread> thread;
 
-  // A player told to play now, whose device is not open yet, plays once it is.
+  // The device may still open: what players are told meanwhile waits for it.
   bool opening() const { return background && !live && !closed && state.load() != Failed; }
 };
 
