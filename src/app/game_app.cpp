@@ -153,7 +153,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   std::unique_ptr<GameApp> app(new GameApp(std::move(settings), std::move(device)));
   setWindowIcon(app->graphics().window(), (moduleDir / "game.ico").string());
 
-  app->registerWithDesktop_ = !automation.check;
+  app->moduleDir_ = moduleDir;
 
   // The font menu lists the Japanese faces; the saved one is selected, else the first.
   Fonts found = fonts.get();
@@ -243,12 +243,10 @@ void GameApp::draw(bool force) {
 
 void GameApp::afterFirstFrame() {
   AppFrame::afterFirstFrame();
-  if (registerWithDesktop_) {
-    // The association's result is of no interest: a desktop without it still plays.
-    const std::filesystem::path moduleDir = paths::moduleDirectoryNative();
-    registerAssociation(dataHome(), Association{moduleDir / "tavrik", moduleDir / "game.png",
-                                                "Tavrikアドベンチャースクリプト"});
-  }
+  // The association's result is of no interest: a desktop without it still plays. (A --check run ends
+  // before any frame and registers nothing.)
+  registerAssociation(dataHome(), Association{moduleDir_ / "tavrik", moduleDir_ / "game.png",
+                                              "Tavrikアドベンチャースクリプト"});
 }
 
 void GameApp::writeExitOutputs(const AutomationOptions& automation) {

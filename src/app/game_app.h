@@ -71,7 +71,7 @@ class GameApp : public AppFrame {
   int selectedFont_ = 0;
   std::vector<MenuPopup> menus_;
   std::filesystem::path settingsPath_;
-  bool registerWithDesktop_ = false;
+  std::filesystem::path moduleDir_;  // the executable's folder, as the start found it
   // Both outlive the engine, whose channels and fonts come from them.
   std::unique_ptr<AudioOutput> audio_;
   std::unique_ptr<FontLibrary> fonts_;
