@@ -117,31 +117,27 @@ TEST(ScriptEngine, ConditionalJumpsCompareFloatsAndJumpWhenTheResultMatches) {
       {Comparison::GreaterEqual, 2, 2, true},   {Comparison::LessEqual, 3, 2, false},
       {Comparison::Greater, 0.5f, 0.25f, true}, {Comparison::Less, -1, -1, false},
   };
+  // Runs the jump over a title command; true when the title was skipped.
+  auto jumps = [&](JumpCommand& jump) {
+    auto& title = engine.makeCommand<SetTitleCommand>("reached");
+    engine.commands() = {&jump, &title};
+    jump.setJumpTarget(0, 2);
+    rig.device->setTitle("");
+    engine.setProgramCounter(0);
+    engine.update();
+    return rig.device->title().empty();
+  };
   for (const Case& c : cases) {
     for (bool jumpWhen : {true, false}) {
       a.value = c.left;
       auto& jump = engine.makeCommand<JumpCommand>(&a, nullptr, c.right, static_cast<int>(c.op), jumpWhen);
-      auto& title = engine.makeCommand<SetTitleCommand>("reached");
-      engine.commands() = {&jump, &title};
-      jump.setJumpTarget(0, 2);
-      rig.device->setTitle("");
-      engine.setProgramCounter(0);
-      engine.update();
-      const bool jumped = rig.device->title().empty();
-      EXPECT_EQ(jumped, c.holds == jumpWhen) << static_cast<int>(c.op) << " " << jumpWhen;
+      EXPECT_EQ(jumps(jump), c.holds == jumpWhen) << static_cast<int>(c.op) << " " << jumpWhen;
     }
   }
   // A right-hand variable is read when the jump runs.
   a.value = 3;
   engine.findVariable("b")->value = 3;
-  auto& jump = engine.makeCommand<JumpCommand>(&a, b, 0.0f, static_cast<int>(Comparison::Equal), true);
-  auto& title = engine.makeCommand<SetTitleCommand>("reached");
-  engine.commands() = {&jump, &title};
-  jump.setJumpTarget(0, 2);
-  rig.device->setTitle("");
-  engine.setProgramCounter(0);
-  engine.update();
-  EXPECT_EQ(rig.device->title(), "");
+  EXPECT_TRUE(jumps(engine.makeCommand<JumpCommand>(&a, b, 0.0f, static_cast<int>(Comparison::Equal), true)));
 }
 
 TEST(ScriptEngine, ALoopWithoutAWaitCannotFreezeAFrame) {
