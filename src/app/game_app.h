@@ -54,7 +54,6 @@ class GameApp : public AppFrame {
   const std::vector<std::string>& fontList() const { return fontList_; }
   int selectedFont() const { return selectedFont_; }
   const std::vector<MenuPopup>& menus() const { return menus_; }
-  const std::filesystem::path& settingsPath() const { return settingsPath_; }
 
  protected:
   void update() override;

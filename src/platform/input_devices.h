@@ -46,7 +46,6 @@ class InputDevices {
 
   // Opens every attached game controller (again, after one was plugged in or out).
   void openControllers();
-  int controllerCount() const { return static_cast<int>(controllers_.size()); }
 
   // Clears every pad and fills pad 0 from the current key states and controllers.
   void poll();
