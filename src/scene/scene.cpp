@@ -27,10 +27,14 @@ void Scene::update() {
   }
 }
 
-bool Scene::changedSinceDraw() {
+void Scene::gatherDrawState() {
   drawState_.clear();
   for (const auto& layer : layers_) layer->appendDrawState(drawState_);
   drawStateFresh_ = true;
+}
+
+bool Scene::changedSinceDraw() {
+  gatherDrawState();
   return !drawnOnce_ || drawState_ != drawnState_;
 }
 
@@ -38,10 +42,7 @@ void Scene::draw() {
   device_.clear(0xFF000000u);
   for (const auto& layer : layers_) layer->draw();
   // The state just compared is the one drawn: it is kept rather than gathered a second time.
-  if (!drawStateFresh_) {
-    drawState_.clear();
-    for (const auto& layer : layers_) layer->appendDrawState(drawState_);
-  }
+  if (!drawStateFresh_) gatherDrawState();
   drawnState_.swap(drawState_);
   drawStateFresh_ = false;
   drawnOnce_ = true;

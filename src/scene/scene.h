@@ -48,6 +48,8 @@ class Scene {
   ScriptRandom& random() { return random_; }
 
  private:
+  // What every layer would put on the screen, into drawState_.
+  void gatherDrawState();
   GraphicsDevice& device_;
   int width_;
   int height_;
