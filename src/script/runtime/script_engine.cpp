@@ -44,8 +44,9 @@ void ScriptEngine::update() {
   scene_->update();
   channels_.update();
   if (loadedThisFrame_) {
-    // Decoding pictures and sounds (a MIDI file is rendered whole by the synthesiser) leaves megabytes
-    // of freed scratch memory that the allocator would otherwise keep for the rest of the game.
+    // Decoding pictures and sounds (a MIDI file is rendered whole by the synthesiser, on the sound
+    // output's thread for a window) leaves megabytes of freed scratch memory that the allocator would
+    // otherwise keep for the rest of the game.
     releaseFreedMemory();
     loadedThisFrame_ = false;
   }
@@ -67,10 +68,8 @@ bool ScriptEngine::draw(bool force) {
 void ScriptEngine::setFontFace(const std::string& face) {
   if (face == fontFace_) return;
   fontFace_ = face;
-  for (FontEntry& entry : fonts_) {
-    FontLibrary* library = fontLibrary();
-    entry.font = library ? library->openFont(fontFace_, entry.height) : nullptr;
-  }
+  FontLibrary* library = fontLibrary();
+  for (FontEntry& entry : fonts_) entry.font = library ? library->openFont(fontFace_, entry.height) : nullptr;
   for (ActionDeclaration& declaration : actions_) {
     if (declaration.kind == ActionKind::Text && declaration.fontIndex >= 0 &&
         static_cast<std::size_t>(declaration.fontIndex) < fonts_.size())
