@@ -39,6 +39,7 @@ struct GraphicsDevice::Impl {
   SurfacePtr lastFrame;
   bool keepLastFrame = false;
   bool vsync = false;
+  bool software = false;  // SDL's software renderer: its textures are plain memory and never lost
   bool fullscreen = false;
   // Windowed: the game's own 800 x 600 picture, shown by present.
   SDL_Texture* gameTarget = nullptr;
@@ -120,15 +121,17 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& opti
       if (error) *error = SDL_GetError();
       return nullptr;
     }
-    SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(impl->renderer, &info) == 0)
-      impl->vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     // The game keeps its 800 x 600 picture whatever the window or screen size: it draws into a picture
     // of its own, which present places below the menu strip or scales and letterboxes.
     if (!impl->makeGameTarget()) {
       if (error) *error = SDL_GetError();
       return nullptr;
     }
+  }
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(impl->renderer, &info) == 0) {
+    impl->vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    impl->software = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
   }
   return std::unique_ptr<GraphicsDevice>(new GraphicsDevice(std::move(impl)));
 }
@@ -348,8 +351,7 @@ void GraphicsDevice::outputSize(int& width, int& height) const {
 }
 
 bool GraphicsDevice::texturesPersist() const {
-  SDL_RendererInfo info;
-  return SDL_GetRendererInfo(impl_->renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+  return impl_->software;
 }
 
 void GraphicsDevice::notifyDeviceReset() {
