@@ -82,23 +82,30 @@ void TextLayer::setText(std::string_view text) {
   }
 }
 
-void TextLayer::startAll(const Action* action) {
+namespace {
+
+// Starts every character on the action actionFor(i) gives it, each one the action's delay after the one
+// before.
+template <class ActionFor>
+void startCharacters(std::vector<TextCharacter>& characters, ActionFor actionFor) {
   std::int32_t delay = 0;
-  for (TextCharacter& c : characters_) {
-    c.start(action);
-    c.step = delay;
+  for (std::size_t i = 0; i < characters.size(); ++i) {
+    const Action* action = actionFor(i);
+    characters[i].start(action);
+    characters[i].step = delay;
     delay -= action ? action->charDelay : 0;
   }
 }
 
+}  // namespace
+
+void TextLayer::startAll(const Action* action) {
+  startCharacters(characters_, [action](std::size_t) { return action; });
+}
+
 void TextLayer::startEach(const std::vector<const Action*>& actions) {
-  std::int32_t delay = 0;
-  for (std::size_t i = 0; i < characters_.size(); ++i) {
-    const Action* action = i < actions.size() ? actions[i] : nullptr;
-    characters_[i].start(action);
-    characters_[i].step = delay;
-    delay -= action ? action->charDelay : 0;
-  }
+  startCharacters(characters_,
+                  [&actions](std::size_t i) { return i < actions.size() ? actions[i] : nullptr; });
 }
 
 void TextLayer::renderGlyphs() {
