@@ -1,6 +1,5 @@
 #include "scene/layer.h"
 
-#include <bit>
 #include <string>
 
 #include "platform/mouse_state.h"
@@ -12,13 +11,6 @@
 namespace tavrik {
 
 namespace {
-
-// 2 x pi in single precision, as turns were always converted.
-constexpr float kTwoPi = 6.2831855f;
-
-std::uint32_t bits(float v) {
-  return std::bit_cast<std::uint32_t>(v);
-}
 
 std::uint32_t toByte(float v) {
   return static_cast<std::uint32_t>(truncateToInt(v * 255.0f)) & 0xFF;
@@ -61,8 +53,7 @@ void SimpleLayer::updateLayer() {
   // The rotation centre is the centre of the unaligned picture, whatever the alignment.
   const float cx = x + w0 * 0.5f;
   const float cy = y + h0 * 0.5f;
-  matrix_ = Matrix4::translation(-cx, -cy, 0) * Matrix4::scaling(w * zoom_, h * zoom_, 0) *
-            Matrix4::rotationZ(t * kTwoPi) * Matrix4::translation(cx, cy, 0);
+  matrix_ = Matrix4::aboutPoint(cx, cy, w * zoom_, h * zoom_, t);
 }
 
 void SimpleLayer::hoverAndClick() {

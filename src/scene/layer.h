@@ -2,6 +2,7 @@
 // front in declaration order. A person layer adds eye and mouth overlays switched by their own actions.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,8 @@ class SimpleLayer : public AnimatedObject {
   // Everything that reaches a pixel, so that the scene can tell whether anything changed since the last
   // frame it drew.
   virtual void appendDrawState(std::vector<std::uint32_t>& out) const;
+  // A float as it goes into the draw state: its bits, so that any change counts.
+  static std::uint32_t bits(float v) { return std::bit_cast<std::uint32_t>(v); }
 
   // Makes the layer a choice button that reports value when clicked and grows to zoomMax under the cursor.
   void makeClickable(std::int32_t value, float zoomMax, float zoomStep);

@@ -7,6 +7,9 @@
 
 namespace tavrik {
 
+// 2 x pi in single precision, as turns were always converted.
+inline constexpr float kTwoPi = 6.2831855f;
+
 struct Matrix4 {
   std::array<float, 16> m{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
@@ -26,6 +29,10 @@ struct Matrix4 {
     r.at(1, 1) = sy;
     r.at(2, 2) = sz;
     return r;
+  }
+  // Scaled by (sx, sy), then turned clockwise by `turns` whole turns, about the point (cx, cy).
+  static Matrix4 aboutPoint(float cx, float cy, float sx, float sy, float turns) {
+    return translation(-cx, -cy, 0) * scaling(sx, sy, 0) * rotationZ(turns * kTwoPi) * translation(cx, cy, 0);
   }
   // Positive angles turn clockwise on a screen whose y points down.
   static Matrix4 rotationZ(float radians) {

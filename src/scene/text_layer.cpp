@@ -1,7 +1,6 @@
 #include "scene/text_layer.h"
 
 #include <algorithm>
-#include <bit>
 
 #include "platform/glyph_font.h"
 #include "scene/scene.h"
@@ -12,12 +11,7 @@ namespace tavrik {
 
 namespace {
 
-constexpr float kTwoPi = 6.2831855f;
 constexpr int kTile = TiledImage::kTileSize;
-
-std::uint32_t bits(float v) {
-  return std::bit_cast<std::uint32_t>(v);
-}
 
 }  // namespace
 
@@ -140,8 +134,7 @@ bool TextLayer::isFinished() const {
 Matrix4 TextLayer::characterMatrix(const TextCharacter& c, float ox, float oy) const {
   const float cx = ox + c.x + static_cast<float>(c.cellX + c.cellW / 2);
   const float cy = oy + c.y + static_cast<float>(c.cellY + c.cellH / 2);
-  return Matrix4::translation(-cx, -cy, 0) * Matrix4::scaling(c.w, c.h, 0) *
-         Matrix4::rotationZ(c.t * kTwoPi) * Matrix4::translation(cx, cy, 0) * matrix();
+  return Matrix4::aboutPoint(cx, cy, c.w, c.h, c.t) * matrix();
 }
 
 void TextLayer::draw() {
