@@ -1,4 +1,5 @@
-// Compile speed of a long script: comments, titles and waits, the lines every game is full of.
+// Compile speed of a long script: comments, titles and waits, the lines every game is full of. Links the
+// compiler alone, as --check and the compile fuzzer do.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -6,12 +7,9 @@
 #include <fstream>
 #include <memory>
 
-#include "platform/graphics_device.h"
-#include "platform/input_devices.h"
-#include "platform/mouse_state.h"
-#include "platform/script_path.h"
-#include "platform/text_encoding.h"
-#include "script/runtime/script_engine.h"
+#include "base/script_path.h"
+#include "base/text_encoding.h"
+#include "script/compiler/script_compiler.h"
 
 namespace {
 
@@ -52,18 +50,13 @@ void compileRepeatedly(benchmark::State& state, const std::string& script, int l
   const fs::path file = dir / "script.tvk";
   std::ofstream(file, std::ios::binary) << script;
   const std::string scriptPath = *tavrik::paths::fromNative(file.string());
-  tavrik::DeviceOptions options;
-  options.headless = true;
-  std::unique_ptr<tavrik::GraphicsDevice> device = tavrik::GraphicsDevice::create(options, nullptr);
-  tavrik::InputDevices input;
-  tavrik::MouseState mouse;
   for (auto _ : state) {
-    tavrik::ScriptEngine engine(*device, 800, 600, input, mouse, "");
-    if (engine.compile(scriptPath)) {
+    const tavrik::CompileResult result = tavrik::compileScript(scriptPath);
+    if (result.error) {
       state.SkipWithError("the generated script did not compile");
       break;
     }
-    benchmark::DoNotOptimize(engine.commands().data());
+    benchmark::DoNotOptimize(result.program->code.data());
   }
   state.counters["lines_per_second"] = benchmark::Counter(
       static_cast<double>(lines) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/game_app.h"
-#include "platform/window_events.h"
+#include "platform/session.h"
 
 namespace {
 

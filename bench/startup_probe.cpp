@@ -11,7 +11,7 @@
 
 #include "app/game_app.h"
 #include "app/options.h"
-#include "platform/window_events.h"
+#include "platform/session.h"
 
 int main(int argc, char** argv) {
   using namespace tavrik;

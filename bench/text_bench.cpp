@@ -3,14 +3,12 @@
 
 #include <memory>
 
+#include "base/text_encoding.h"
 #include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
-#include "platform/input_devices.h"
 #include "platform/mouse_state.h"
-#include "platform/text_encoding.h"
 #include "scene/scene.h"
 #include "scene/text_layer.h"
-#include "script/runtime/script_engine.h"
 
 namespace {
 
@@ -40,35 +38,37 @@ struct TextRig {
     DeviceOptions options;
     options.headless = true;
     device = GraphicsDevice::create(options, nullptr);
-    engine = std::make_unique<ScriptEngine>(*device, 800, 600, input, mouse, "");
-    engine->setFontFace("IPAGothic");
-    action = &engine->declareAction("text", ActionKind::Text, engine->fontIndexForHeight(18));
-    action->charDelay = 0;
-    action->append({0, static_cast<std::int32_t>(ActionAttribute::A), 1});
-    layer = &engine->scene().addLayer<TextLayer>(20, 20, 0, 0);
+    library = FontLibrary::create();
+    font = library->openFont("IPAGothic", 18);
+    scene = std::make_unique<Scene>(*device, mouse, random, std::string());
+    scene->setFonts({font.get()});
+    action.fontIndex = 0;
+    action.entries = {{0, static_cast<std::int32_t>(ActionAttribute::A), 1}};
+    layer = &scene->addLayer<TextLayer>(20, 20, 0, 0);
     layer->a = 1;
     layer->setText(pageOfText());
-    layer->startAll(action);
+    layer->startAll(&action);
   }
   std::unique_ptr<GraphicsDevice> device;
-  InputDevices input;
   MouseState mouse;
-  std::unique_ptr<ScriptEngine> engine;
-  Action* action = nullptr;
+  ScriptRandom random;
+  std::unique_ptr<FontLibrary> library;
+  std::unique_ptr<GlyphFont> font;
+  std::unique_ptr<Scene> scene;
+  Action action;
   TextLayer* layer = nullptr;
 };
 
 void BM_RenderGlyphsNewFace(benchmark::State& state) {
   TextRig rig;
-  std::unique_ptr<FontLibrary> library = FontLibrary::create();
   for (auto _ : state) {
     state.PauseTiming();
-    std::unique_ptr<GlyphFont> font = library->openFont("IPAGothic", 18);  // nothing cached yet
-    rig.action->font = font.get();
+    std::unique_ptr<GlyphFont> font = rig.library->openFont("IPAGothic", 18);  // nothing cached yet
+    rig.scene->setFonts({font.get()});
     state.ResumeTiming();
     rig.layer->renderGlyphs();
     state.PauseTiming();
-    rig.action->font = rig.engine->fonts()[0].font.get();
+    rig.scene->setFonts({rig.font.get()});
     font.reset();
     state.ResumeTiming();
   }
@@ -86,8 +86,11 @@ void BM_FrameOf400TypedCharacters(benchmark::State& state) {
   TextRig rig;
   rig.layer->renderGlyphs();
   for (auto _ : state) {
-    rig.engine->update();
-    rig.engine->draw(true);
+    rig.scene->update();
+    rig.scene->prepareFrame();
+    rig.device->beginScene();
+    rig.scene->drawFrame();
+    rig.device->endScene();
   }
 }
 BENCHMARK(BM_FrameOf400TypedCharacters)->Unit(benchmark::kMillisecond);

@@ -1,19 +1,17 @@
-// libFuzzer entry: every input is compiled as a script in a private temporary folder.
+// libFuzzer entry: every input is compiled as a script in a private temporary folder. Links the
+// compiler alone: nothing of the display, fonts or sound.
 #include <stdlib.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 
 #include "compile_harness.h"
-#include "platform/glyph_font.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::filesystem::path dir = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "tavrik-fuzz-XXXXXX").string();
     return std::filesystem::path(::mkdtemp(pattern.data()));
   }();
-  static std::unique_ptr<tavrik::FontLibrary> fonts = tavrik::FontLibrary::create();
-  tavrik::compileAndPlay(data, size, dir, fonts.get());
+  tavrik::compileOnly(data, size, dir);
   return 0;
 }

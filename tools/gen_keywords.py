@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/script/compiler/keywords.h and its test table from the list below.
+"""Writes src/base/keywords.h and its test table from the list below.
 
 Scripts and error reports use Shift-JIS bytes; C++ sources are UTF-8. The header holds each word as
 byte escapes with its readable text beside it; run this script after changing the list.
@@ -129,5 +129,5 @@ for title, words in WORDS:
     header.append("")
 header += ["// clang-format on", "", "}  // namespace tavrik::kw", ""]
 table += ["// clang-format on", ""]
-(root / "src/script/compiler/keywords.h").write_text("\n".join(header), encoding="utf-8")
-(root / "tests/script/compiler/keywords_table.inc").write_text("\n".join(table), encoding="utf-8")
+(root / "src/base/keywords.h").write_text("\n".join(header), encoding="utf-8")
+(root / "tests/base/keywords_table.inc").write_text("\n".join(table), encoding="utf-8")

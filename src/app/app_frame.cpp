@@ -1,5 +1,7 @@
 #include "app/app_frame.h"
 
+#include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "platform/window_events.h"
 
@@ -57,7 +59,8 @@ AppFrame::~AppFrame() = default;
 void AppFrame::run() {
   // On a 60 Hz display with vertical sync a presenting frame waits for the retrace; the timer still
   // paces the frames that present nothing (nothing changed), a little early so as not to miss one.
-  const bool pacedByRetrace = graphics_->hasVsync() && graphics_->refreshRate() == 60;
+  const DisplayWindow* window = graphics_->window();
+  const bool pacedByRetrace = window && window->hasVsync() && window->refreshRate() == 60;
   clock_ = FrameClock(performanceFrequency(), pacedByRetrace ? 0.9 : 1.0);
   const RawEventFilter menuFilter = [this](const void* e) { return menu_ && menu_->processEvent(e); };
   while (!closing_) {
@@ -99,7 +102,7 @@ void AppFrame::afterFirstFrame() {
 
 bool AppFrame::menuHoldsGame() {
   if (!menu_) return false;
-  const bool fullscreen = graphics_->fullscreen();
+  const bool fullscreen = this->fullscreen();
   menu_->setShown(!fullscreen || menu_->cursorInBand() || menu_->engaged());
   return menu_->engaged() || (fullscreen && menu_->shown());
 }
@@ -110,6 +113,7 @@ void AppFrame::runMenuCommands() {
 }
 
 void AppFrame::runFrame() {
+  for (const std::filesystem::path& file : settings_.events.statesToSaveAt(framesRun_)) saveState(file);
   for (const WindowEvent& e : settings_.events.eventsAt(framesRun_)) {
     handleEvent(e);
     if (closing_) return;
@@ -141,7 +145,7 @@ void AppFrame::runCommand(int id) {
       requestClose();
       break;
     case kCommandToggleFullscreen:
-      graphics_->setFullscreen(!graphics_->fullscreen());
+      if (DisplayWindow* window = graphics_->window()) window->setFullscreen(!window->fullscreen());
       draw(true);
       break;
     case kCommandHelp:
@@ -173,11 +177,13 @@ std::string AppFrame::versionText() const {
 void AppFrame::handleEvent(const WindowEvent& event) {
   using T = WindowEvent::Type;
   WindowEvent e = event;
-  if (e.windowPixels && (e.type == T::MouseMove || e.type == T::ButtonDown || e.type == T::ButtonUp)) {
+  const DisplayWindow* window = graphics_->window();
+  if (window && e.windowPixels &&
+      (e.type == T::MouseMove || e.type == T::ButtonDown || e.type == T::ButtonUp)) {
     // Over the menu strip the cursor is outside the game's client area, as over a window's frame: the
     // game keeps the last position it saw, and a button released there stays down.
-    const bool inside = graphics_->windowToGame(event.x, event.y, e.x, e.y);
-    if (!inside && !graphics_->fullscreen()) return;
+    const bool inside = window->windowToGame(event.x, event.y, e.x, e.y);
+    if (!inside && !window->fullscreen()) return;
   }
   switch (e.type) {
     case T::Close:
@@ -241,7 +247,7 @@ void AppFrame::handleEvent(const WindowEvent& event) {
       break;
     case T::MaximizeRequest:
       // The window is never maximised: the maximise button switches to fullscreen.
-      graphics_->restoreWindow();
+      if (DisplayWindow* w = graphics_->window()) w->restore();
       runCommand(kCommandToggleFullscreen);
       break;
     case T::ControllersChanged:

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 
 #include "app/event_script.h"
 #include "app/frame_clock.h"
+#include "platform/display_window.h"
 #include "platform/graphics_device.h"
 #include "platform/input_devices.h"
 #include "platform/menu_bar.h"
@@ -82,16 +84,22 @@ class AppFrame {
   // One frame of logic, then drawing and presenting it (when something changed, or when forced).
   virtual void update() {}
   virtual void draw(bool /*force*/) {}
+  // The events file asks for the game's state, as it stands before this frame's events and update, in
+  // a file.
+  virtual void saveState(const std::filesystem::path& /*file*/) {}
   // After the first frame has been drawn: start-up work the first picture need not wait for. The
   // frame opens the game controllers here.
   virtual void afterFirstFrame();
 
   const FrameSettings& settings() const { return settings_; }
+  // The mouse as the engine holds it: a restored game puts its position back.
+  MouseState& mouseState() { return mouse_; }
 
  private:
   void runFrame();
   void requestClose();
   bool focused() const { return focused_ || settings_.headless; }
+  bool fullscreen() const { return graphics_->window() && graphics_->window()->fullscreen(); }
 
   BoxAnswer ask(const std::string& caption, const std::string& text, BoxButtons buttons);
   // While a menu is open, or the bar shows over the fullscreen game, the game stands still.

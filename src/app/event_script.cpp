@@ -106,6 +106,13 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
       e.type = T::Command;
       e.command = *id;
       add(*frame, e);
+    } else if (kind == "save-state" && w.size() >= 3) {
+      // The path is the rest of the line, spaces and all.
+      const std::size_t at = static_cast<std::size_t>(w[2].data() - line.data());
+      std::string_view path = line.substr(at);
+      while (!path.empty() && (path.back() == ' ' || path.back() == '\t' || path.back() == '\r'))
+        path.remove_suffix(1);
+      script.saves_.emplace(*frame, std::filesystem::path(std::string(path)));
     } else if (kind == "close" && argCount(0)) {
       WindowEvent e;
       e.type = T::Close;
@@ -116,6 +123,13 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
     }
   }
   return script;
+}
+
+std::vector<std::filesystem::path> EventScript::statesToSaveAt(std::int64_t frame) const {
+  std::vector<std::filesystem::path> out;
+  const auto [first, last] = saves_.equal_range(frame);
+  for (auto it = first; it != last; ++it) out.push_back(it->second);
+  return out;
 }
 
 std::vector<WindowEvent> EventScript::eventsAt(std::int64_t frame) const {

@@ -8,11 +8,13 @@
 
 #include "app/file_association.h"
 #include "app/settings.h"
+#include "base/files.h"
+#include "base/script_path.h"
+#include "base/sjis_text.h"
+#include "base/text_encoding.h"
+#include "platform/desktop.h"
 #include "platform/message_box.h"
-#include "platform/script_path.h"
-#include "platform/text_encoding.h"
-#include "platform/window_events.h"
-#include "script/compiler/sjis_text.h"
+#include "script/compiler/script_compiler.h"
 
 namespace tavrik {
 
@@ -75,6 +77,20 @@ void reportScriptError(const ScriptError& error, bool haveDisplay) {
   showMessageBox(nullptr, haveDisplay, "スクリプトエラー", text, BoxButtons::Ok);
 }
 
+int checkScript(const CommandLine& commandLine) {
+  const ScriptChoice choice = chooseScriptPath(commandLine.arguments, paths::moduleDirectory());
+  if (!choice.path) {
+    startupError(false, choice.error);
+    return 1;
+  }
+  const CompileResult compiled = compileScript(*choice.path);
+  if (compiled.error) {
+    reportScriptError(*compiled.error, false);
+    return 1;
+  }
+  return 0;
+}
+
 GameApp::GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics)
     : AppFrame(std::move(settings), std::move(graphics)) {}
 
@@ -86,7 +102,7 @@ GameApp::~GameApp() {
 std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exitCode) {
   *exitCode = 1;
   const AutomationOptions& automation = commandLine.automation;
-  const bool headless = automation.headless || automation.check;
+  const bool headless = automation.headless;
   const PlayerOptions player = scanPlayerOptions(commandLine.arguments);
 
   FrameSettings settings;
@@ -115,9 +131,8 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   // A window's sound opens on a thread of its own while the window, the fonts and the script are got
   // ready: the sound system can take a tenth of a second to find its device, or to find there is none.
   std::unique_ptr<AudioOutput> audio;
-  if (!automation.check)
-    audio = AudioOutput::open(headless,
-                              headless ? AudioOutput::Opening::Now : AudioOutput::Opening::InBackground);
+  audio =
+      AudioOutput::open(headless, headless ? AudioOutput::Opening::Now : AudioOutput::Opening::InBackground);
 
   // So do the fonts: reading the font configuration takes as long as making the window.
   struct Fonts {
@@ -131,10 +146,8 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   });
 
   const std::filesystem::path moduleDir = paths::moduleDirectoryNative();
-  if (!automation.check) {
-    settings.helpPath = (moduleDir / "help" / "index.html").string();
-    settings.supportUrl = "file://" + settings.helpPath + "#support";
-  }
+  settings.helpPath = (moduleDir / "help" / "index.html").string();
+  settings.supportUrl = "file://" + settings.helpPath + "#support";
 
   DeviceOptions deviceOptions;
   deviceOptions.headless = headless;
@@ -151,7 +164,8 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     return nullptr;
   }
   std::unique_ptr<GameApp> app(new GameApp(std::move(settings), std::move(device)));
-  setWindowIcon(app->graphics().window(), (moduleDir / "game.ico").string());
+  if (DisplayWindow* window = app->graphics().window())
+    setWindowIcon(*window, (moduleDir / "game.ico").string());
 
   app->moduleDir_ = moduleDir;
 
@@ -162,10 +176,10 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   app->settingsPath_ = settingsFile(moduleDir);
   app->selectedFont_ = selectedFontIndex(app->fontList_, readFontSetting(app->settingsPath_));
   app->buildMenus();
-  if (app->haveDisplay() && app->fonts_) {
+  if (DisplayWindow* window = app->graphics().window(); window && app->fonts_) {
     int faceIndex = 0;
     const std::string fontFile = app->fonts_->defaultFaceFile(faceIndex);
-    app->setMenuBar(MenuBar::create(app->graphics(), app->menus_, fontFile, faceIndex));
+    app->setMenuBar(MenuBar::create(*window, app->menus_, fontFile, faceIndex));
   }
 
   const ScriptChoice choice = chooseScriptPath(commandLine.arguments, paths::moduleDirectory());
@@ -176,16 +190,21 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   app->audio_ = std::move(audio);
   const std::string face =
       app->fontList_.empty() ? std::string() : app->fontList_[static_cast<std::size_t>(app->selectedFont_)];
-  app->engine_ = std::make_unique<ScriptEngine>(app->graphics(), 800, 600, app->input(), app->mouse(), face);
-  app->engine_->setFontLibrary(app->fonts_.get());
-  if (AudioOutput* audio = app->audio_.get()) {
-    app->engine_->setAudioPlayerFactory(
-        [audio](bool positional, int channels) { return audio->createPlayer(positional, channels); });
-  }
-  if (std::optional<ScriptError> error = app->engine_->compile(*choice.path)) {
-    reportScriptError(*error, app->haveDisplay());
+  CompileResult compiled = compileScript(*choice.path);
+  if (compiled.error) {
+    reportScriptError(*compiled.error, app->haveDisplay());
     return nullptr;
   }
+  EngineServices services{app->graphics(), app->input(), app->mouseState()};
+  services.fonts = app->fonts_.get();
+  if (AudioOutput* audio = app->audio_.get()) {
+    services.players = [audio](bool positional, int channels) {
+      return audio->createPlayer(positional, channels);
+    };
+  }
+  services.moduleDirectory = paths::moduleDirectory();
+  app->engine_ = std::make_unique<ScriptEngine>(std::move(compiled.program), std::move(services), face);
+  if (automation.restoreState && !app->restoreStateFile(*automation.restoreState)) return nullptr;
   *exitCode = 0;
   return app;
 }
@@ -249,13 +268,34 @@ void GameApp::afterFirstFrame() {
                                               "Tavrikアドベンチャースクリプト"});
 }
 
+bool GameApp::restoreStateFile(const std::filesystem::path& file) {
+  const std::optional<std::string> bytes = readFile(file);
+  if (!bytes) {
+    std::fprintf(stderr, "tavrik: cannot read the state file %s\n", file.c_str());
+    return false;
+  }
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
+  if (const std::optional<StateError> refused = engine_->restoreState({data, bytes->size()})) {
+    std::fprintf(stderr, "tavrik: %s: %s\n", file.c_str(), describe(*refused).c_str());
+    return false;
+  }
+  return true;
+}
+
+void GameApp::saveState(const std::filesystem::path& file) {
+  const std::vector<std::uint8_t> bytes = engine_->saveState();
+  if (!writeFileAtomically(file, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}))
+    std::fprintf(stderr, "tavrik: cannot write the state file %s\n", file.c_str());
+}
+
 void GameApp::writeExitOutputs(const AutomationOptions& automation) {
   if (automation.screenshot && !graphics().saveLastFrame(*automation.screenshot)) {
     std::fprintf(stderr, "tavrik: cannot write the screenshot %s\n", automation.screenshot->c_str());
   }
   if (automation.dumpVariables) {
-    for (const Variable& v : engine_->variables()) {
-      std::printf("%s=%g\n", sjisToUtf8(v.name).c_str(), static_cast<double>(v.value));
+    const std::vector<std::string>& names = engine_->program().variables;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      std::printf("%s=%g\n", sjisToUtf8(names[i]).c_str(), static_cast<double>(engine_->variables()[i]));
     }
     std::fflush(stdout);
   }

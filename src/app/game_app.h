@@ -10,6 +10,7 @@
 
 #include "app/app_frame.h"
 #include "app/options.h"
+#include "base/script_error.h"
 #include "platform/audio_output.h"
 #include "platform/glyph_font.h"
 #include "script/runtime/script_engine.h"
@@ -34,6 +35,10 @@ std::string fontMenuLabel(const std::string& sjisFace, int index);
 // on standard error.
 void reportScriptError(const ScriptError& error, bool haveDisplay);
 
+// --check: compiles the script the command line names and reports the first error, with nothing of
+// the display, fonts or sound started. The exit status.
+int checkScript(const CommandLine& commandLine);
+
 class GameApp : public AppFrame {
  public:
   // The whole start-up. Nothing when it stopped; the reason has been shown and exitCode says how the
@@ -49,6 +54,9 @@ class GameApp : public AppFrame {
   void shutdown();
 
   void runCommand(int id) override;
+  // Restores a state file written by save-state; false, with the reason on standard error and the game
+  // untouched, when it cannot be read or is refused.
+  bool restoreStateFile(const std::filesystem::path& file);
 
   // The faces of the font menu (Shift-JIS) and the selected one.
   const std::vector<std::string>& fontList() const { return fontList_; }
@@ -59,6 +67,7 @@ class GameApp : public AppFrame {
   void update() override;
   void draw(bool force) override;
   void afterFirstFrame() override;
+  void saveState(const std::filesystem::path& file) override;
 
  private:
   GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);

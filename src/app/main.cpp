@@ -4,7 +4,7 @@
 
 #include "app/game_app.h"
 #include "app/options.h"
-#include "platform/window_events.h"
+#include "platform/session.h"
 
 int main(int argc, char** argv) {
   using namespace tavrik;
@@ -23,7 +23,10 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  const bool headless = commandLine->automation.headless || commandLine->automation.check;
+  // Checking a script needs nothing of the display, the fonts or the sound.
+  if (commandLine->automation.check) return checkScript(*commandLine);
+
+  const bool headless = commandLine->automation.headless;
   std::unique_ptr<PlatformSession> session = PlatformSession::start(headless, &error);
   if (!session) {
     std::fprintf(stderr, "起動エラー\nDirect3Dの初期化に失敗しました。\n（%s）\n", error.c_str());
@@ -31,7 +34,7 @@ int main(int argc, char** argv) {
   }
   int exitCode = 1;
   std::unique_ptr<GameApp> app = GameApp::start(*commandLine, &exitCode);
-  if (!app || commandLine->automation.check) return exitCode;
+  if (!app) return exitCode;
   app->run();
   app->writeExitOutputs(commandLine->automation);
   app->shutdown();

@@ -33,6 +33,10 @@ std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, s
       const char* v = value();
       if (!v) return fail("--events needs a file name");
       out.automation.events = v;
+    } else if (arg == "--restore-state") {
+      const char* v = value();
+      if (!v) return fail("--restore-state needs a file name");
+      out.automation.restoreState = v;
     } else if (arg == "--dump-variables") {
       out.automation.dumpVariables = true;
     } else if (arg == "--check") {
@@ -82,7 +86,8 @@ std::string usageText() {
          "  --frames N           end normally after N frames\n"
          "  --screenshot FILE    at exit, write the last frame as a PNG picture\n"
          "  --events FILE        input by frame number (move, down, up, click, keydown, keyup, key,\n"
-         "                       command, close), one event a line\n"
+         "                       command, close, save-state), one event a line\n"
+         "  --restore-state FILE start from a state written by save-state; frames count from 0\n"
          "  --dump-variables     at exit, print every variable as name=value\n"
          "  --check              only compile the script; report the first error and exit 1\n"
          "  --help               show this help\n"

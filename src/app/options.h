@@ -14,6 +14,7 @@ struct AutomationOptions {
   std::optional<long long> frames;  // end normally after this many frames
   std::optional<std::filesystem::path> screenshot;
   std::optional<std::filesystem::path> events;
+  std::optional<std::filesystem::path> restoreState;  // a state saved by the events file's save-state
   bool dumpVariables = false;
   bool check = false;
   bool help = false;

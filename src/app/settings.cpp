@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "script/compiler/line_file.h"
+#include "base/line_file.h"
 
 namespace tavrik {
 

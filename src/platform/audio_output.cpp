@@ -19,7 +19,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "platform/script_path.h"
+#include "base/script_path.h"
 
 namespace tavrik {
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace tavrik {
 

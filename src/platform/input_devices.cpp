@@ -46,6 +46,10 @@ void InputDevices::setKeyHeld(PadKey key, bool held) {
   keys_[static_cast<std::size_t>(key)] = held && focused_;
 }
 
+void InputDevices::setHeldKeys(const HeldKeys& keys) {
+  for (std::size_t k = 0; k < keys.size(); ++k) keys_[k] = keys[k] && focused_;
+}
+
 void InputDevices::setFocused(bool focused) {
   focused_ = focused;
   if (!focused) keys_.fill(false);

@@ -44,6 +44,11 @@ class InputDevices {
   // While the window is not focused no key reaches the pads, and keys held when focus left are released.
   void setFocused(bool focused);
 
+  // The keys held, as the key events left them (stored with a game and restored).
+  using HeldKeys = std::array<bool, static_cast<std::size_t>(PadKey::Count)>;
+  const HeldKeys& heldKeys() const { return keys_; }
+  void setHeldKeys(const HeldKeys& keys);
+
   // Opens every attached game controller (again, after one was plugged in or out).
   void openControllers();
 
@@ -53,7 +58,7 @@ class InputDevices {
 
  private:
   std::array<PadState, kPadCount> pads_{};
-  std::array<bool, static_cast<std::size_t>(PadKey::Count)> keys_{};
+  HeldKeys keys_{};
   bool focused_ = true;
   std::vector<void*> controllers_;  // SDL_GameController handles
 };

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/graphics_device.h"
+#include "platform/display_window.h"
 
 namespace tavrik {
 
@@ -30,12 +30,12 @@ std::string displayLabel(const std::string& label) {
   return out;
 }
 
-MenuBar::MenuBar(GraphicsDevice& device) : device_(device) {}
+MenuBar::MenuBar(DisplayWindow& window) : window_(window) {}
 
-std::unique_ptr<MenuBar> MenuBar::create(GraphicsDevice& device, const std::vector<MenuPopup>& menus,
+std::unique_ptr<MenuBar> MenuBar::create(DisplayWindow& window, const std::vector<MenuPopup>& menus,
                                          const std::string& fontFile, int fontIndex) {
-  if (!device.window() || fontFile.empty()) return nullptr;
-  std::unique_ptr<MenuBar> bar(new MenuBar(device));
+  if (fontFile.empty()) return nullptr;
+  std::unique_ptr<MenuBar> bar(new MenuBar(window));
   bar->menus_ = menus;
 
   IMGUI_CHECKVERSION();
@@ -92,16 +92,16 @@ std::unique_ptr<MenuBar> MenuBar::create(GraphicsDevice& device, const std::vect
     ImGui::DestroyContext();
     return nullptr;
   }
-  ImGui_ImplSDL2_InitForSDLRenderer(device.window());
-  ImGui_ImplSDLRenderer_Init(device.renderer());
-  device.setTopMargin(kHeight);
+  ImGui_ImplSDL2_InitForSDLRenderer(window.sdlWindow());
+  ImGui_ImplSDLRenderer_Init(window.renderer());
+  window.setTopMargin(kHeight);
   MenuBar* raw = bar.get();
-  device.setOverlay([raw] { raw->draw(); });
+  window.setOverlay([raw] { raw->draw(); });
   return bar;
 }
 
 MenuBar::~MenuBar() {
-  device_.setOverlay(nullptr);
+  window_.setOverlay(nullptr);
   ImGui_ImplSDLRenderer_Shutdown();
   ImGui_ImplSDL2_Shutdown();
   ImGui::DestroyContext();

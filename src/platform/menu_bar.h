@@ -8,7 +8,7 @@
 
 namespace tavrik {
 
-class GraphicsDevice;
+class DisplayWindow;
 
 struct MenuItem {
   std::string label;  // UTF-8, "(&X)" marks the access key
@@ -29,7 +29,7 @@ class MenuBar {
 
   // Nothing when the menu cannot be drawn (no Japanese font file). The font atlas holds only the
   // characters the labels use.
-  static std::unique_ptr<MenuBar> create(GraphicsDevice& device, const std::vector<MenuPopup>& menus,
+  static std::unique_ptr<MenuBar> create(DisplayWindow& window, const std::vector<MenuPopup>& menus,
                                          const std::string& fontFile, int fontIndex);
   ~MenuBar();
   MenuBar(const MenuBar&) = delete;
@@ -59,9 +59,9 @@ class MenuBar {
   void setMenus(const std::vector<MenuPopup>& menus) { menus_ = menus; }
 
  private:
-  explicit MenuBar(GraphicsDevice& device);
+  explicit MenuBar(DisplayWindow& window);
 
-  GraphicsDevice& device_;
+  DisplayWindow& window_;
   std::vector<MenuPopup> menus_;
   std::vector<int> commands_;
   bool shown_ = true;

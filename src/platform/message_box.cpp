@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/display_window.h"
+
 namespace tavrik {
 
-BoxAnswer showMessageBox(SDL_Window* owner, bool haveDisplay, std::string_view caption, std::string_view text,
-                         BoxButtons buttons) {
+BoxAnswer showMessageBox(DisplayWindow* owner, bool haveDisplay, std::string_view caption,
+                         std::string_view text, BoxButtons buttons) {
   // Without a display SDL's box may report success without showing anything; don't ask it.
   if (!haveDisplay) {
     std::fprintf(stderr, "%.*s\n%.*s\n", static_cast<int>(caption.size()), caption.data(),
@@ -25,7 +27,7 @@ BoxAnswer showMessageBox(SDL_Window* owner, bool haveDisplay, std::string_view c
   if (buttons == BoxButtons::Ok) data[0].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
   SDL_MessageBoxData box{};
   box.flags = SDL_MESSAGEBOX_INFORMATION;
-  box.window = owner;
+  box.window = owner ? owner->sdlWindow() : nullptr;
   box.title = captionZ.c_str();
   box.message = textZ.c_str();
   box.numbuttons = buttons == BoxButtons::Ok ? 1 : 2;

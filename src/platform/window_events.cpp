@@ -1,11 +1,6 @@
 #include "platform/window_events.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
-
-#include <chrono>
-#include <cstdio>
-#include <thread>
 
 #include <string>
 
@@ -140,25 +135,6 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
 
 }  // namespace
 
-std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::string* error) {
-  // The mouse is not captured while a button is held: a release outside the window is not seen.
-  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
-  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
-  const Uint32 systems = headless ? SDL_INIT_EVENTS : (SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-  if (SDL_Init(systems) != 0) {
-    if (error) *error = SDL_GetError();
-    return nullptr;
-  }
-  // Controllers are a bonus: without them (or without their subsystem) the keyboard and mouse still
-  // play. The subsystem leaves a message in SDL_GetError even when it works, so its result alone counts.
-  if (!headless) SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
-  return std::unique_ptr<PlatformSession>(new PlatformSession());
-}
-
-PlatformSession::~PlatformSession() {
-  SDL_Quit();
-}
-
 std::optional<WindowEvent> nextWindowEvent(int timeoutMs, const RawEventFilter& filter) {
   SDL_Event e;
   for (;;) {
@@ -179,37 +155,10 @@ std::optional<WindowEvent> nextWindowEvent(int timeoutMs, const RawEventFilter& 
   }
 }
 
-void openUrl(const std::string& url, bool haveDisplay) {
-  if (!haveDisplay) {
-    std::fprintf(stderr, "tavrik: open %s\n", url.c_str());
-    return;
-  }
-  SDL_OpenURL(url.c_str());
-}
-
-void setWindowIcon(SDL_Window* window, const std::string& nativePath) {
-  if (!window) return;
-  if (SDL_Surface* icon = IMG_Load(nativePath.c_str())) {
-    SDL_SetWindowIcon(window, icon);
-    SDL_FreeSurface(icon);
-  }
-}
-
 std::optional<Key> keyFromName(std::string_view name) {
   const SDL_Keycode code = SDL_GetKeyFromName(std::string(name).c_str());
   if (code == SDLK_UNKNOWN) return std::nullopt;
   return translateKey(code);
-}
-
-void sleepMicroseconds(std::int64_t us) {
-  std::this_thread::sleep_for(std::chrono::microseconds(us));
-}
-
-std::int64_t performanceCounter() {
-  return static_cast<std::int64_t>(SDL_GetPerformanceCounter());
-}
-std::int64_t performanceFrequency() {
-  return static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
 }
 
 }  // namespace tavrik

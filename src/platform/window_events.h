@@ -4,12 +4,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
-#include <string>
 #include <string_view>
-
-struct SDL_Window;
 
 namespace tavrik {
 
@@ -69,18 +65,6 @@ struct WindowEvent {
   bool windowPixels = false;
 };
 
-// Starts SDL's video and event subsystems for a window, or nothing of the display for headless runs.
-class PlatformSession {
- public:
-  static std::unique_ptr<PlatformSession> start(bool headless, std::string* error);
-  ~PlatformSession();
-  PlatformSession(const PlatformSession&) = delete;
-  PlatformSession& operator=(const PlatformSession&) = delete;
-
- private:
-  PlatformSession() = default;
-};
-
 // Sees every window-system event (an SDL_Event) first; true when it takes the event for itself.
 using RawEventFilter = std::function<bool(const void* sdlEvent)>;
 
@@ -88,22 +72,8 @@ using RawEventFilter = std::function<bool(const void* sdlEvent)>;
 // Events the player has no use for, and those the filter takes, are skipped.
 std::optional<WindowEvent> nextWindowEvent(int timeoutMs, const RawEventFilter& filter = {});
 
-// Opens a web page or a file with the desktop's program; without a display it is only reported on
-// standard error.
-void openUrl(const std::string& url, bool haveDisplay);
-
-// The window's icon from a picture file; nothing happens when it cannot be read.
-void setWindowIcon(SDL_Window* window, const std::string& nativePath);
-
 // A key by its SDL name (Return, Space, Z, Escape, F1, Up ...); Unknown for keys the player ignores,
 // nothing for a name SDL does not know.
 std::optional<Key> keyFromName(std::string_view name);
-
-// Sleeps the thread.
-void sleepMicroseconds(std::int64_t us);
-
-// The high-resolution counter and its ticks per second.
-std::int64_t performanceCounter();
-std::int64_t performanceFrequency();
 
 }  // namespace tavrik

@@ -20,22 +20,6 @@ void AnimatedObject::start(const Action* action) {
   finished = false;
 }
 
-void AnimatedObject::reset() {
-  x = y = z = vx = vy = vz = ax = ay = az = 0;
-  w = h = 1;
-  vw = vh = t = vt = 0;
-  a = 0;
-  r = g = b = 1;
-  va = vr = vg = vb = 0;
-  vol = 1;
-  vvol = 0;
-  index = alignX = alignY = 0;
-  step = 0;
-  wait = 0;
-  rwait = 0;
-  finished = true;
-}
-
 void AnimatedObject::update() {
   stepAction();
 }
@@ -48,7 +32,7 @@ void AnimatedObject::stepAction() {
   if (action_) {
     // The step is read once: a TIME entry does not change which entries this frame applies.
     const std::int32_t current = step;
-    for (const ActionEntry& entry : action_->entries()) {
+    for (const ActionEntry& entry : action_->entries) {
       if (entry.step == current) apply(entry);
     }
   }
@@ -71,112 +55,34 @@ void AnimatedObject::stepAction() {
 }
 
 void AnimatedObject::apply(const ActionEntry& e) {
-  using A = ActionAttribute;
-  switch (static_cast<A>(e.attribute)) {
-    case A::X:
-      x = e.value;
-      break;
-    case A::Y:
-      y = e.value;
-      break;
-    case A::Z:
-      z = e.value;
-      break;
-    case A::VX:
-      vx = e.value;
-      break;
-    case A::VY:
-      vy = e.value;
-      break;
-    case A::VZ:
-      vz = e.value;
-      break;
-    case A::AX:
-      ax = e.value;
-      break;
-    case A::AY:
-      ay = e.value;
-      break;
-    case A::AZ:
-      az = e.value;
-      break;
-    case A::W:
-      w = e.value;
-      break;
-    case A::H:
-      h = e.value;
-      break;
-    case A::VW:
-      vw = e.value;
-      break;
-    case A::VH:
-      vh = e.value;
-      break;
-    case A::T:
-      t = e.value;
-      break;
-    case A::VT:
-      vt = e.value;
-      break;
-    case A::A:
-      a = e.value;
-      break;
-    case A::R:
-      r = e.value;
-      break;
-    case A::G:
-      g = e.value;
-      break;
-    case A::B:
-      b = e.value;
-      break;
-    case A::VA:
-      va = e.value;
-      break;
-    case A::VR:
-      vr = e.value;
-      break;
-    case A::VG:
-      vg = e.value;
-      break;
-    case A::VB:
-      vb = e.value;
-      break;
-    case A::VOL:
-      vol = e.value;
-      break;
-    case A::VVOL:
-      vvol = e.value;
-      break;
-    case A::INDEX:
-      index = truncateToInt(e.value);
-      break;
-    case A::ALIGNX:
-      alignX = truncateToInt(e.value);
-      break;
-    case A::ALIGNY:
-      alignY = truncateToInt(e.value);
-      break;
-    case A::TIME:
-      step = wrapAdd(truncateToInt(e.value), -1);
-      break;
-    case A::END:
-      finished = true;
-      break;
-    case A::WAIT: {
-      const float u = static_cast<float>(random_->next()) / 32767.0f;
-      const float pause = e.value + static_cast<float>(rwait) * (u - 0.5f);
-      wait = pause > 0 ? truncateToInt(pause) : 0;
-      break;
-    }
-    case A::RWAIT:
-      rwait = truncateToInt(e.value);
-      break;
-    case A::PLAY:
-    case A::STOP:
-    case A::Count:
+  // A pause of the value, spread by up to half the RWAIT either way.
+  auto pause = [&] {
+    const float u = static_cast<float>(random_->next()) / 32767.0f;
+    const float frames = e.value + static_cast<float>(rwait) * (u - 0.5f);
+    return frames > 0 ? truncateToInt(frames) : 0;
+  };
+#define TAVRIK_APPLY_Number(field) field = e.value;
+#define TAVRIK_APPLY_Whole(field) field = truncateToInt(e.value);
+#define TAVRIK_APPLY_Step(field) field = wrapAdd(truncateToInt(e.value), -1);
+#define TAVRIK_APPLY_End(field) field = true;
+#define TAVRIK_APPLY_Wait(field) field = pause();
+#define TAVRIK_APPLY_Hook(field) onHook(e);
+#define TAVRIK_APPLY(name, field, kind, reset) \
+  case ActionAttribute::name:                  \
+    TAVRIK_APPLY_##kind(field) break;
+  // Entries of no known attribute (none come from the compiler) do nothing.
+  switch (static_cast<ActionAttribute>(e.attribute)) {
+    TAVRIK_ACTION_ATTRIBUTES(TAVRIK_APPLY)
+    case ActionAttribute::Count:
       break;
   }
+#undef TAVRIK_APPLY
+#undef TAVRIK_APPLY_Number
+#undef TAVRIK_APPLY_Whole
+#undef TAVRIK_APPLY_Step
+#undef TAVRIK_APPLY_End
+#undef TAVRIK_APPLY_Wait
+#undef TAVRIK_APPLY_Hook
 }
 
 }  // namespace tavrik

@@ -4,11 +4,19 @@
 
 namespace tavrik {
 
-Channel::Channel(ScriptRandom& random, std::string name, bool positional,
-                 std::unique_ptr<AudioChannelPlayer> player)
-    : AnimatedObject(random), name_(std::move(name)), positional_(positional), player_(std::move(player)) {}
+namespace {
+
+// The repeat count of a sound that plays until it is stopped.
+constexpr std::uint32_t kEndless = 0xFFFFFFFFu;
+
+}  // namespace
+
+Channel::Channel(ScriptRandom& random, bool positional, std::unique_ptr<AudioChannelPlayer> player)
+    : AnimatedObject(random), positional_(positional), player_(std::move(player)) {}
 
 void Channel::load(std::string_view scriptPath) {
+  sound_.assign(scriptPath);
+  playing_ = false;
   if (player_) player_->load(scriptPath);
 }
 
@@ -19,19 +27,19 @@ std::int32_t Channel::volumeLevel(float volume) {
   return static_cast<std::int32_t>(level);
 }
 
-void Channel::update() {
-  // PLAY and STOP act once, in the frame their step is applied, before the step itself.
-  if (action() && wait == 0 && player_) {
-    for (const ActionEntry& entry : action()->entries()) {
-      if (entry.step != step) continue;
-      if (entry.attribute == static_cast<std::int32_t>(ActionAttribute::PLAY)) {
-        // The count goes to the player as an unsigned number: -1 repeats until stopped.
-        player_->play(static_cast<std::uint32_t>(truncateToInt(entry.value)));
-      } else if (entry.attribute == static_cast<std::int32_t>(ActionAttribute::STOP)) {
-        player_->stop();
-      }
-    }
+void Channel::onHook(const ActionEntry& entry) {
+  if (entry.attribute == static_cast<std::int32_t>(ActionAttribute::PLAY)) {
+    // The count goes to the player as an unsigned number: -1 repeats until stopped.
+    repeats_ = static_cast<std::uint32_t>(truncateToInt(entry.value));
+    playing_ = true;
+    if (player_) player_->play(repeats_);
+  } else if (entry.attribute == static_cast<std::int32_t>(ActionAttribute::STOP)) {
+    playing_ = false;
+    if (player_) player_->stop();
   }
+}
+
+void Channel::update() {
   AnimatedObject::update();
   if (player_) {
     player_->setVolumeLevel(volumeLevel(vol));
@@ -39,16 +47,27 @@ void Channel::update() {
   }
 }
 
+ChannelState Channel::state() const {
+  return {objectState(), sound_, playing_, repeats_};
+}
+
+void Channel::restore(const ChannelState& state) {
+  restoreObject(state.object);
+  if (state.sound != sound_) load(state.sound);
+  const bool wasRepeating = playing_ && repeats_ == kEndless;
+  const bool repeating = state.playing && state.repeats == kEndless;
+  playing_ = state.playing;
+  repeats_ = state.repeats;
+  if (!player_) return;
+  if (repeating && !wasRepeating) player_->play(kEndless);
+  if (!repeating && wasRepeating) player_->stop();
+  player_->setVolumeLevel(volumeLevel(vol));
+  if (positional_) player_->setPosition(x, y, z);
+}
+
 Channel& ChannelList::add(std::unique_ptr<Channel> channel) {
   channels_.push_back(std::move(channel));
   return *channels_.back();
-}
-
-Channel* ChannelList::find(std::string_view name) const {
-  for (const auto& c : channels_) {
-    if (c->name() == name) return c.get();
-  }
-  return nullptr;
 }
 
 void ChannelList::update() {

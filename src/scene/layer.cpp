@@ -1,12 +1,9 @@
 #include "scene/layer.h"
 
-#include <string>
-
+#include "base/keywords.h"
 #include "platform/mouse_state.h"
-#include "platform/script_path.h"
 #include "scene/scene.h"
 #include "scene/tiled_image.h"
-#include "script/compiler/keywords.h"
 
 namespace tavrik {
 
@@ -18,17 +15,17 @@ std::uint32_t toByte(float v) {
 
 }  // namespace
 
+std::uint32_t packColour(const AnimationState& o) {
+  return (toByte(o.a) << 24) | (toByte(o.r) << 16) | (toByte(o.g) << 8) | toByte(o.b);
+}
+
 SimpleLayer::SimpleLayer(Scene& scene, int width, int height)
     : AnimatedObject(scene.random()), scene_(scene) {
   if (width <= 0 || height <= 0) {
     width = scene.width();
     height = scene.height();
   }
-  image_ = &scene.renderer().createImage(width, height);
-}
-
-std::uint32_t SimpleLayer::colour() const {
-  return (toByte(a) << 24) | (toByte(r) << 16) | (toByte(g) << 8) | toByte(b);
+  image_ = &scene.images().createImage(width, height);
 }
 
 void SimpleLayer::makeClickable(std::int32_t value, float zoomMax, float zoomStep) {
@@ -81,30 +78,51 @@ void SimpleLayer::hoverAndClick() {
 }
 
 void SimpleLayer::loadImage(std::string_view name) {
-  const std::string path = findImageFile(name, scene_.renderer().moduleDirectory());
-  if (path.empty()) return;
-  if (const std::optional<std::filesystem::path> native = paths::resolve(path)) image_->load(*native);
+  scene_.images().load(*image_, name);
 }
 
-void SimpleLayer::drawImage(TiledImage& image) {
-  image.draw(scene_.renderer().device(), x, y, 0, 0, image.imageWidth(), image.imageHeight(), colour(),
-             matrix_, alignX, alignY);
+PictureDraw SimpleLayer::placed(TiledImage& image) const {
+  PictureDraw d;
+  d.image = &image;
+  d.version = image.version();
+  d.x = x;
+  d.y = y;
+  d.srcW = image.imageWidth();
+  d.srcH = image.imageHeight();
+  d.alignX = alignX;
+  d.alignY = alignY;
+  d.colour = colour();
+  d.matrix = matrix_;
+  return d;
 }
 
-void SimpleLayer::draw() {
-  drawImage(*image_);
+void SimpleLayer::appendDraws(DrawList& out) {
+  // Nothing of an invisible picture, or of none, reaches the screen.
+  if ((colour() >> 24) == 0 || image_->imageWidth() <= 0 || image_->imageHeight() <= 0) return;
+  out.push_back(placed(*image_));
 }
 
-void SimpleLayer::appendDrawState(std::vector<std::uint32_t>& out) const {
-  out.push_back(colour());
-  if ((colour() >> 24) == 0) return;  // nothing of an invisible layer reaches the screen
-  out.push_back(bits(x));
-  out.push_back(bits(y));
-  out.push_back(static_cast<std::uint32_t>(alignX));
-  out.push_back(static_cast<std::uint32_t>(alignY));
-  for (float v : matrix_.m) out.push_back(bits(v));
-  out.push_back(static_cast<std::uint32_t>(image_->version()));
-  out.push_back(static_cast<std::uint32_t>(image_->version() >> 32));
+LayerState SimpleLayer::state() const {
+  LayerState s;
+  s.object = objectState();
+  s.picture = image_->source();
+  s.zoom = zoom_;
+  s.pressHeld = prevDown_;
+  s.clicked = clicked_;
+  return s;
+}
+
+void SimpleLayer::restorePicture(TiledImage& image, const std::string& name,
+                                 std::vector<ImageStore::Request>& pictures) {
+  if (image.source() != name) pictures.push_back({&image, name});
+}
+
+void SimpleLayer::restore(const LayerState& state, std::vector<ImageStore::Request>& pictures) {
+  restoreObject(state.object);
+  restorePicture(*image_, state.picture, pictures);
+  zoom_ = state.zoom;
+  prevDown_ = state.pressHeld;
+  clicked_ = state.clicked;
 }
 
 PersonLayer::PersonLayer(Scene& scene, int width, int height)
@@ -128,31 +146,55 @@ void PersonLayer::loadNumbered(std::string_view name, std::string_view part,
   for (std::size_t i = 0;; ++i) {
     std::string numbered(name);
     numbered.append(part).append(std::to_string(i));
-    const std::string path = findImageFile(numbered, scene_.renderer().moduleDirectory());
+    const std::string path = scene_.images().find(numbered);
     if (path.empty()) return;
     if (i == images.size())
-      images.push_back(&scene_.renderer().createImage(image().allocWidth(), image().allocHeight()));
-    if (const std::optional<std::filesystem::path> native = paths::resolve(path)) images[i]->load(*native);
+      images.push_back(&scene_.images().createImage(image().allocWidth(), image().allocHeight()));
+    scene_.images().loadFile(*images[i], numbered, path);
   }
 }
 
-void PersonLayer::draw() {
-  SimpleLayer::draw();
-  if (eyeState_.index >= 0 && eyeState_.index < eyeImageCount())
-    drawImage(*eyeImages_[static_cast<std::size_t>(eyeState_.index)]);
-  if (mouthState_.index >= 0 && mouthState_.index < mouthImageCount())
-    drawImage(*mouthImages_[static_cast<std::size_t>(mouthState_.index)]);
+void PersonLayer::appendOverlay(DrawList& out, const AnimatedObject& state,
+                                const std::vector<TiledImage*>& images) {
+  if (state.index < 0 || state.index >= static_cast<std::int32_t>(images.size())) return;
+  TiledImage& overlay = *images[static_cast<std::size_t>(state.index)];
+  if ((colour() >> 24) == 0 || overlay.imageWidth() <= 0 || overlay.imageHeight() <= 0) return;
+  out.push_back(placed(overlay));
 }
 
-void PersonLayer::appendDrawState(std::vector<std::uint32_t>& out) const {
-  SimpleLayer::appendDrawState(out);
-  for (const auto& [state, images] :
-       {std::pair{&eyeState_, &eyeImages_}, std::pair{&mouthState_, &mouthImages_}}) {
-    const bool shown = state->index >= 0 && state->index < static_cast<std::int32_t>(images->size());
-    out.push_back(shown ? static_cast<std::uint32_t>(state->index) : 0xFFFFFFFFu);
-    if (shown)
-      out.push_back(static_cast<std::uint32_t>((*images)[static_cast<std::size_t>(state->index)]->version()));
+void PersonLayer::appendDraws(DrawList& out) {
+  SimpleLayer::appendDraws(out);
+  appendOverlay(out, eyeState_, eyeImages_);
+  appendOverlay(out, mouthState_, mouthImages_);
+}
+
+LayerState PersonLayer::state() const {
+  LayerState s = SimpleLayer::state();
+  s.eyes = eyeState_.objectState();
+  s.mouth = mouthState_.objectState();
+  for (const TiledImage* image : eyeImages_) s.eyePictures.push_back(image->source());
+  for (const TiledImage* image : mouthImages_) s.mouthPictures.push_back(image->source());
+  return s;
+}
+
+void PersonLayer::restoreNumbered(const std::vector<std::string>& names, std::vector<TiledImage*>& images,
+                                  std::vector<ImageStore::Request>& pictures) {
+  // A series longer than the stored one ends where the stored one did.
+  for (std::size_t i = names.size(); i < images.size(); ++i) images[i]->unload();
+  if (images.size() > names.size()) images.resize(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i == images.size())
+      images.push_back(&scene_.images().createImage(image().allocWidth(), image().allocHeight()));
+    restorePicture(*images[i], names[i], pictures);
   }
+}
+
+void PersonLayer::restore(const LayerState& state, std::vector<ImageStore::Request>& pictures) {
+  SimpleLayer::restore(state, pictures);
+  eyeState_.restoreObject(state.eyes);
+  mouthState_.restoreObject(state.mouth);
+  restoreNumbered(state.eyePictures, eyeImages_, pictures);
+  restoreNumbered(state.mouthPictures, mouthImages_, pictures);
 }
 
 }  // namespace tavrik

@@ -2,21 +2,22 @@
 
 #include "platform/graphics_device.h"
 #include "platform/mouse_state.h"
+#include "scene/tiled_image.h"
 
 namespace tavrik {
 
-Scene::Scene(GraphicsDevice& device, int width, int height, const MouseState& mouse, ScriptRandom& random)
+Scene::Scene(GraphicsDevice& device, const MouseState& mouse, ScriptRandom& random,
+             std::string moduleDirectory, int width, int height)
     : device_(device),
-      width_(width),
-      height_(height),
       mouse_(mouse),
       random_(random),
-      renderer_(device, width, height) {}
+      width_(width),
+      height_(height),
+      images_(std::move(moduleDirectory)) {}
 
 Scene::~Scene() = default;
 
 void Scene::update() {
-  drawStateFresh_ = false;
   for (const auto& layer : layers_) layer->update();
   if (chosen) return;
   for (const auto& layer : layers_) {
@@ -27,24 +28,16 @@ void Scene::update() {
   }
 }
 
-void Scene::gatherDrawState() {
-  drawState_.clear();
-  for (const auto& layer : layers_) layer->appendDrawState(drawState_);
-  drawStateFresh_ = true;
+bool Scene::prepareFrame() {
+  frame_.clear();
+  for (const auto& layer : layers_) layer->appendDraws(frame_);
+  return !drawnOnce_ || frame_ != drawn_;
 }
 
-bool Scene::changedSinceDraw() {
-  gatherDrawState();
-  return !drawnOnce_ || drawState_ != drawnState_;
-}
-
-void Scene::draw() {
+void Scene::drawFrame() {
   device_.clear(0xFF000000u);
-  for (const auto& layer : layers_) layer->draw();
-  // The state just compared is the one drawn: it is kept rather than gathered a second time.
-  if (!drawStateFresh_) gatherDrawState();
-  drawnState_.swap(drawState_);
-  drawStateFresh_ = false;
+  for (const PictureDraw& placed : frame_) placed.image->draw(device_, placed);
+  drawn_ = frame_;
   drawnOnce_ = true;
 }
 

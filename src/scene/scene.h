@@ -3,20 +3,25 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "scene/image_renderer.h"
+#include "scene/draw_list.h"
+#include "scene/image_store.h"
 #include "scene/layer.h"
 
 namespace tavrik {
 
+class GlyphFont;
 class GraphicsDevice;
 struct MouseState;
-class ScriptRandom;
 
 class Scene {
  public:
-  Scene(GraphicsDevice& device, int width, int height, const MouseState& mouse, ScriptRandom& random);
+  // The scene borrows the device it draws on, the mouse its buttons read, and the generator of every
+  // WAIT; moduleDirectory is the executable's folder in script form, where pictures are looked for last.
+  Scene(GraphicsDevice& device, const MouseState& mouse, ScriptRandom& random, std::string moduleDirectory,
+        int width = 800, int height = 600);
   ~Scene();
 
   // Layers are drawn in the order they were added.
@@ -31,36 +36,43 @@ class Scene {
 
   // One frame of every layer, then the choice detection: the last clicked button in list order wins.
   void update();
-  // Whether anything that reaches a pixel changed since the last drawn frame.
-  bool changedSinceDraw();
-  // Clears to opaque black and draws every layer in order.
-  void draw();
+  // Describes the frame as it is now; whether that differs from the last frame drawn.
+  bool prepareFrame();
+  // Clears to opaque black and draws the frame prepareFrame described.
+  void drawFrame();
+  const DrawList& frame() const { return frame_; }
   bool allLayersFinished() const;
 
   // Set when a choice button was clicked; the choice wait clears it when it starts waiting.
   bool chosen = false;
   std::int32_t chosenValue = 0;
 
+  // The fonts of text actions, by the index of the program's font table.
+  void setFonts(std::vector<const GlyphFont*> fonts) { fonts_ = std::move(fonts); }
+  const GlyphFont* font(std::int32_t index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < fonts_.size()
+               ? fonts_[static_cast<std::size_t>(index)]
+               : nullptr;
+  }
+
   int width() const { return width_; }
   int height() const { return height_; }
-  ImageRenderer& renderer() { return renderer_; }
+  ImageStore& images() { return images_; }
   const MouseState& mouse() const { return mouse_; }
   ScriptRandom& random() { return random_; }
 
  private:
-  // What every layer would put on the screen, into drawState_.
-  void gatherDrawState();
   GraphicsDevice& device_;
-  int width_;
-  int height_;
   const MouseState& mouse_;
   ScriptRandom& random_;
-  ImageRenderer renderer_;
+  int width_;
+  int height_;
+  ImageStore images_;
   std::vector<std::unique_ptr<SimpleLayer>> layers_;
-  std::vector<std::uint32_t> drawState_;
-  std::vector<std::uint32_t> drawnState_;
+  std::vector<const GlyphFont*> fonts_;
+  DrawList frame_;
+  DrawList drawn_;
   bool drawnOnce_ = false;
-  bool drawStateFresh_ = false;  // drawState_ describes the scene as it is now
 };
 
 }  // namespace tavrik

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "base/sjis_text.h"
 #include "platform/glyph_font.h"
 #include "scene/scene.h"
 #include "scene/tiled_image.h"
-#include "script/compiler/sjis_text.h"
 
 namespace tavrik {
 
@@ -61,7 +61,7 @@ TextLayer::TextLayer(Scene& scene, int originX, int originY, int atlasWidth, int
     atlasWidth = scene.width();
     atlasHeight = scene.height();
   }
-  atlas_ = &scene.renderer().createImage(atlasWidth, atlasHeight);
+  atlas_ = &scene.images().createImage(atlasWidth, atlasHeight);
 }
 
 void TextLayer::setText(std::string_view text) {
@@ -107,7 +107,7 @@ void TextLayer::renderGlyphs() {
   int penX = 0, penY = 0;
   for (TextCharacter& c : characters_) {
     int width = 0, height = 0;
-    const GlyphFont* font = c.action() ? c.action()->font : nullptr;
+    const GlyphFont* font = c.action() ? scene_.font(c.action()->fontIndex) : nullptr;
     textOut(*atlas_, c.code, penX, penY, 0xFFFFFFFFu, font, width, height);
     c.cellX = penX;
     c.cellY = penY;
@@ -137,37 +137,46 @@ Matrix4 TextLayer::characterMatrix(const TextCharacter& c, float ox, float oy) c
   return Matrix4::aboutPoint(cx, cy, c.w, c.h, c.t) * matrix();
 }
 
-void TextLayer::draw() {
-  SimpleLayer::draw();
+void TextLayer::appendDraws(DrawList& out) {
+  SimpleLayer::appendDraws(out);
   // The text hangs from the truncated layer position, not from the aligned frame picture.
   const float ox = static_cast<float>(truncateToInt(x) + originX_);
   const float oy = static_cast<float>(truncateToInt(y) + originY_);
-  GraphicsDevice& device = scene_.renderer().device();
   for (const TextCharacter& c : characters_) {
-    if (!c.drawn()) continue;
-    const std::uint32_t colour = (static_cast<std::uint32_t>(truncateToInt(c.a * 255.0f)) << 24) |
-                                 (static_cast<std::uint32_t>(truncateToInt(c.r * 255.0f)) << 16) |
-                                 (static_cast<std::uint32_t>(truncateToInt(c.g * 255.0f)) << 8) |
-                                 static_cast<std::uint32_t>(truncateToInt(c.b * 255.0f));
+    if (!c.drawn() || c.cellW <= 0 || c.cellH <= 0) continue;
+    const std::uint32_t colour = packColour(c);
     if ((colour >> 24) == 0) continue;
-    atlas_->draw(device, ox + c.x + static_cast<float>(c.cellX), oy + c.y + static_cast<float>(c.cellY),
-                 c.cellX, c.cellY, c.cellW, c.cellH, colour, characterMatrix(c, ox, oy), 0, 0);
+    PictureDraw d;
+    d.image = atlas_;
+    d.version = atlas_->version();
+    d.x = ox + c.x + static_cast<float>(c.cellX);
+    d.y = oy + c.y + static_cast<float>(c.cellY);
+    d.srcX = c.cellX;
+    d.srcY = c.cellY;
+    d.srcW = c.cellW;
+    d.srcH = c.cellH;
+    d.colour = colour;
+    d.matrix = characterMatrix(c, ox, oy);
+    out.push_back(d);
   }
 }
 
-void TextLayer::appendDrawState(std::vector<std::uint32_t>& out) const {
-  SimpleLayer::appendDrawState(out);
-  out.push_back(static_cast<std::uint32_t>(atlas_->version()));
-  out.push_back(static_cast<std::uint32_t>(characters_.size()));
-  out.push_back(bits(x));
-  out.push_back(bits(y));
-  for (float v : matrix().m) out.push_back(bits(v));
-  for (const TextCharacter& c : characters_) {
-    if (!c.drawn() || c.a <= 0.0f) continue;
-    for (float v : {c.a, c.r, c.g, c.b, c.x, c.y, c.w, c.h, c.t}) out.push_back(bits(v));
-    out.push_back(static_cast<std::uint32_t>(c.cellX));
-    out.push_back(static_cast<std::uint32_t>(c.cellY));
+LayerState TextLayer::state() const {
+  LayerState s = SimpleLayer::state();
+  s.characters.reserve(characters_.size());
+  for (const TextCharacter& c : characters_) s.characters.push_back({c.code, c.objectState()});
+  return s;
+}
+
+void TextLayer::restore(const LayerState& state, std::vector<ImageStore::Request>& pictures) {
+  SimpleLayer::restore(state, pictures);
+  characters_.clear();
+  characters_.reserve(state.characters.size());
+  for (const CharacterState& stored : state.characters) {
+    characters_.emplace_back(scene_.random(), stored.code);
+    characters_.back().restoreObject(stored.object);
   }
+  renderGlyphs();
 }
 
 }  // namespace tavrik

@@ -37,8 +37,6 @@ class TextLayer : public SimpleLayer {
   // The frame picture is always screen-sized; the atlas has the given size (the screen's when 0 or less).
   TextLayer(Scene& scene, int originX, int originY, int atlasWidth, int atlasHeight);
 
-  LayerKind kind() const override { return LayerKind::Text; }
-
   // New characters from Shift-JIS text, reset and invisible; no action is started and nothing rasterised.
   void setText(std::string_view text);
   // Starts action on every character, each later by the action's character delay.
@@ -51,8 +49,11 @@ class TextLayer : public SimpleLayer {
   void update() override;
   // Finished when every character is (at once without characters); the layer's own action does not count.
   bool isFinished() const override;
-  void draw() override;
-  void appendDrawState(std::vector<std::uint32_t>& out) const override;
+  void appendDraws(DrawList& out) override;
+
+  LayerState state() const override;
+  // The stored characters with their actions and steps, laid out again with the current fonts.
+  void restore(const LayerState& state, std::vector<ImageStore::Request>& pictures) override;
 
   const std::vector<TextCharacter>& characters() const { return characters_; }
   std::vector<TextCharacter>& characters() { return characters_; }

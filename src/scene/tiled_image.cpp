@@ -5,7 +5,6 @@
 
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
-#include "platform/script_path.h"
 
 namespace tavrik {
 
@@ -27,12 +26,13 @@ TiledImage::~TiledImage() = default;
 
 void TiledImage::fill(std::uint32_t colour) {
   releasable_ = false;
+  source_.clear();
   for (Tile& t : tiles_) {
     t.usedW = t.usedH = kTile;
     if (colour == 0) {
       t.pixels.reset();
     } else {
-      if (!t.pixels) t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
+      if (!t.pixels) t.pixels = std::make_unique_for_overwrite<std::uint32_t[]>(kTexels);  // filled next
       std::fill(t.pixels.get(), t.pixels.get() + kTexels, colour);
     }
     t.dirty = true;
@@ -48,6 +48,7 @@ bool TiledImage::load(const std::filesystem::path& path) {
 }
 
 void TiledImage::load(const DecodedImage& picture) {
+  source_.clear();
   // The whole grid takes the picture, also where it reaches beyond the screen size: only the grid bounds it.
   for (int r = 0; r < rows_; ++r) {
     for (int c = 0; c < cols_; ++c) {
@@ -75,7 +76,8 @@ void TiledImage::load(const DecodedImage& picture) {
         t.pixels.reset();
         continue;
       }
-      if (!t.pixels) t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
+      if (!t.pixels)
+        t.pixels = std::make_unique_for_overwrite<std::uint32_t[]>(kTexels);  // every texel is written below
       t.usedW = w;
       t.usedH = h;
       std::uint32_t* dst = t.pixels.get();
@@ -105,16 +107,17 @@ std::uint32_t* TiledImage::tilePixels(int col, int row) {
   Tile& t = tile(col, row);
   if (!t.pixels) t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
   releasable_ = false;
+  source_.clear();
   t.usedW = t.usedH = kTile;
   t.dirty = true;
   ++version_;
   return t.pixels.get();
 }
 
-void TiledImage::setImageSize(int width, int height) {
-  imageWidth_ = width;
-  imageHeight_ = height;
-  ++version_;
+void TiledImage::unload() {
+  fill(0);
+  imageWidth_ = imageHeight_ = 0;
+  source_.clear();
 }
 
 int TiledImage::allocatedTiles() const {
@@ -156,8 +159,12 @@ void TiledImage::prepare(GraphicsDevice& device, Tile& t) {
   if (t.texture && releasable_ && device.texturesPersist()) t.pixels.reset();
 }
 
-void TiledImage::draw(GraphicsDevice& device, float x, float y, int srcX, int srcY, int srcW, int srcH,
-                      std::uint32_t colour, const Matrix4& matrix, int alignX, int alignY) {
+void TiledImage::draw(GraphicsDevice& device, const PictureDraw& placed) {
+  const int srcX = placed.srcX, srcY = placed.srcY, srcW = placed.srcW, srcH = placed.srcH;
+  const int alignX = placed.alignX, alignY = placed.alignY;
+  const std::uint32_t colour = placed.colour;
+  const Matrix4& matrix = placed.matrix;
+  float x = placed.x, y = placed.y;
   if (srcW <= 0 || srcH <= 0) return;
   if (alignX == 1) x -= static_cast<float>(srcW / 2);
   if (alignX == 2) x -= static_cast<float>(srcW);
@@ -198,19 +205,6 @@ void TiledImage::draw(GraphicsDevice& device, float x, float y, int srcX, int sr
       device.drawQuad(*t.texture, quad, colour, blend);
     }
   }
-}
-
-std::string findImageFile(std::string_view name, std::string_view moduleDirectory) {
-  static constexpr std::string_view kSuffixes[] = {"", ".png", ".jpg", ".jpeg", ".bmp", ".gif"};
-  const std::string bases[] = {std::string(name), std::string(moduleDirectory) + std::string(name)};
-  for (const std::string& base : bases) {
-    for (const std::string_view suffix : kSuffixes) {
-      std::string candidate = base;
-      candidate += suffix;
-      if (paths::exists(candidate)) return candidate;
-    }
-  }
-  return {};
 }
 
 }  // namespace tavrik

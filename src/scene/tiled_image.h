@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scene/matrix.h"
+#include "scene/draw_list.h"
 
 namespace tavrik {
 
@@ -40,14 +40,17 @@ class TiledImage {
   // uploaded again before it is next drawn. Null outside the grid.
   std::uint32_t* tilePixels(int col, int row);
 
-  // Draws the source rectangle at (x, y), aligned (0 left/top, 1 centre, 2 right/bottom), its texels
-  // multiplied by colour, each corner transformed by matrix.
-  void draw(GraphicsDevice& device, float x, float y, int srcX, int srcY, int srcW, int srcH,
-            std::uint32_t colour, const Matrix4& matrix, int alignX, int alignY);
+  // Back to no picture at all, as a new image.
+  void unload();
+
+  // Draws the placed source rectangle (its image is this one), one quad per tile it touches.
+  void draw(GraphicsDevice& device, const PictureDraw& placed);
 
   int imageWidth() const { return imageWidth_; }
   int imageHeight() const { return imageHeight_; }
-  void setImageSize(int width, int height);
+  // The script name of the picture file it holds; empty when it holds none.
+  const std::string& source() const { return source_; }
+  void setSource(std::string_view name) { source_.assign(name); }
   int allocWidth() const { return allocWidth_; }
   int allocHeight() const { return allocHeight_; }
   int cols() const { return cols_; }
@@ -83,12 +86,8 @@ class TiledImage {
   int imageHeight_ = 0;
   std::uint64_t version_ = 0;
   bool releasable_ = false;  // holds a picture from a file, which nothing writes into
+  std::string source_;
   std::vector<Tile> tiles_;
 };
-
-// The picture file a script names: the name as written, then with ".png", ".jpg", ".jpeg", ".bmp" and
-// ".gif", then the same beside the executable (moduleDirectory, a script path ending in "\"). The
-// script path found, or empty.
-std::string findImageFile(std::string_view name, std::string_view moduleDirectory);
 
 }  // namespace tavrik

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/script_path.h"
+#include "base/script_path.h"
 #include "scene/text_layer.h"
 #include "support/test_support.h"
 
@@ -103,7 +103,7 @@ TEST(GameApp, AFontCommandMovesTheCheckAndLaysTheTextOutAgain) {
   const int before = app->selectedFont();
   EXPECT_TRUE(menus[2].items[static_cast<std::size_t>(before)].checked);
   app->run();
-  auto& layer = static_cast<TextLayer&>(*app->engine().layers()[0].layer);
+  auto& layer = static_cast<TextLayer&>(app->engine().layer(0));
   const int cellBefore = layer.characters()[1].cellX;
 
   const int other = before == 0 ? 1 : 0;

@@ -2,6 +2,7 @@
 #include "platform/graphics_device.h"
 
 #include "app/app_frame.h"
+#include "platform/display_window.h"
 #include "platform/image_decoder.h"
 #include "scene/tiled_image.h"
 
@@ -32,29 +33,31 @@ TEST_F(DisplayTest, FullscreenCoversTheDisplayAndWindowedIsEightHundredBySixHund
   std::string error;
   std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, &error);
   ASSERT_TRUE(device) << error;
+  ASSERT_NE(device->window(), nullptr);
+  DisplayWindow& window = *device->window();
   int w = 0, h = 0;
-  device->outputSize(w, h);
+  window.outputSize(w, h);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 600);
 
   SDL_DisplayMode desktop;
   ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
-  device->setFullscreen(true);
+  window.setFullscreen(true);
   settle();
-  EXPECT_TRUE(device->fullscreen());
-  device->outputSize(w, h);
+  EXPECT_TRUE(window.fullscreen());
+  window.outputSize(w, h);
   EXPECT_EQ(w, desktop.w);
   EXPECT_EQ(h, desktop.h);
   // The game still has its own 800 x 600 pixels, scaled to the screen: the centre is the centre.
   int gx = 0, gy = 0;
-  EXPECT_TRUE(device->windowToGame(desktop.w / 2, desktop.h / 2, gx, gy));
+  EXPECT_TRUE(window.windowToGame(desktop.w / 2, desktop.h / 2, gx, gy));
   EXPECT_EQ(gx, 400);
   EXPECT_EQ(gy, 300);
 
-  device->setFullscreen(false);
+  window.setFullscreen(false);
   settle();
-  EXPECT_FALSE(device->fullscreen());
-  device->outputSize(w, h);
+  EXPECT_FALSE(window.fullscreen());
+  window.outputSize(w, h);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 600);
 }
@@ -63,20 +66,21 @@ TEST_F(DisplayTest, TheMenuStripSitsAboveTheGame) {
   DeviceOptions options;
   options.topMargin = 24;
   std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, nullptr);
-  ASSERT_TRUE(device);
+  ASSERT_TRUE(device && device->window());
+  DisplayWindow& window = *device->window();
   int w = 0, h = 0;
-  device->outputSize(w, h);
+  window.outputSize(w, h);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 624);
   int gx = 0, gy = 0;
-  EXPECT_TRUE(device->windowToGame(10, 24, gx, gy));
+  EXPECT_TRUE(window.windowToGame(10, 24, gx, gy));
   EXPECT_EQ(gy, 0);
-  EXPECT_FALSE(device->windowToGame(10, 5, gx, gy)) << "over the menu strip";
-  device->setFullscreen(true);
+  EXPECT_FALSE(window.windowToGame(10, 5, gx, gy)) << "over the menu strip";
+  window.setFullscreen(true);
   settle();
-  device->setFullscreen(false);
+  window.setFullscreen(false);
   settle();
-  device->outputSize(w, h);
+  window.outputSize(w, h);
   EXPECT_EQ(h, 624) << "back from fullscreen with the strip";
 }
 
@@ -125,7 +129,13 @@ TEST_F(DisplayTest, AnAcceleratedRendererGetsItsTexturesBackAfterAReset) {
   auto frame = [&] {
     device->beginScene();
     device->clear(0xFF000000u);
-    image.draw(*device, 10, 10, 0, 0, 300, 200, 0xFFFFFFFFu, Matrix4{}, 0, 0);
+    PictureDraw placed;
+    placed.image = &image;
+    placed.x = placed.y = 10;
+    placed.srcW = 300;
+    placed.srcH = 200;
+    placed.colour = 0xFFFFFFFFu;
+    image.draw(*device, placed);
     device->endScene();
     device->present();
   };
@@ -143,21 +153,46 @@ TEST_F(DisplayTest, StartsInFullscreenWhenAsked) {
   std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, &error);
   ASSERT_TRUE(device) << error;
   settle();
-  EXPECT_TRUE(device->fullscreen());
-  EXPECT_TRUE(SDL_GetWindowFlags(device->window()) & SDL_WINDOW_FULLSCREEN_DESKTOP);
+  ASSERT_TRUE(device->window());
+  EXPECT_TRUE(device->window()->fullscreen());
+  EXPECT_TRUE(SDL_GetWindowFlags(device->window()->sdlWindow()) & SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
-TEST(HeadlessDevice, TheFullscreenSwitchIsRememberedWithoutAWindow) {
+TEST_F(DisplayTest, WithoutAGpuTheWindowShowsTheSoftwareDriversFrame) {
+  // Asking for no renderer by name and finding no GPU picks the software driver; on a machine with a
+  // GPU, naming SDL's software renderer gives the window driver on it instead.
+  DeviceOptions options;
+  std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, nullptr);
+  ASSERT_TRUE(device && device->window());
+  device->setKeepLastFrame(true);
+  TiledImage image(50, 50);
+  image.load(DecodedImage{50, 50, std::vector<std::uint32_t>(50 * 50, 0xFF20C040u)});
+  device->beginScene();
+  device->clear(0xFF000000u);
+  PictureDraw placed;
+  placed.image = &image;
+  placed.x = placed.y = 100;
+  placed.srcW = placed.srcH = 50;
+  placed.colour = 0xFFFFFFFFu;
+  image.draw(*device, placed);
+  device->endScene();
+  device->present();
+  EXPECT_EQ(device->pixelAt(120, 120), 0xFF20C040u);
+  EXPECT_EQ(device->pixelAt(90, 90), 0xFF000000u);
+}
+
+TEST(HeadlessDevice, HasNoWindowAndTheFullscreenCommandLeavesItsFrameAsItIs) {
+  struct Frame : AppFrame {
+    Frame(FrameSettings s, std::unique_ptr<GraphicsDevice> d) : AppFrame(std::move(s), std::move(d)) {}
+  };
   DeviceOptions options;
   options.headless = true;
-  std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, nullptr);
-  ASSERT_TRUE(device);
-  device->setFullscreen(true);
-  EXPECT_TRUE(device->fullscreen());
-  int w = 0, h = 0;
-  device->outputSize(w, h);
-  EXPECT_EQ(w, 800);
-  EXPECT_EQ(h, 600);
+  FrameSettings settings;
+  settings.headless = true;
+  Frame frame(std::move(settings), GraphicsDevice::create(options, nullptr));
+  EXPECT_EQ(frame.graphics().window(), nullptr);
+  frame.runCommand(kCommandToggleFullscreen);
+  EXPECT_EQ(frame.graphics().pixelAt(799, 599), 0xFF000000u);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ constexpr std::int32_t at(ActionAttribute a) {
 
 Action makeAction(std::initializer_list<ActionEntry> entries) {
   Action action;
-  for (const ActionEntry& e : entries) action.append(e);
+  action.entries = entries;
   return action;
 }
 
@@ -33,10 +33,10 @@ TEST(Actions, IncludedEntriesComeFirstTheLastIncludedFirstOfAll) {
   Action own = makeAction({{0, at(ActionAttribute::X), 3}});
   own.include(p);
   own.include(q);
-  ASSERT_EQ(own.entries().size(), 3u);
-  EXPECT_EQ(own.entries()[0].value, 2);
-  EXPECT_EQ(own.entries()[1].value, 1);
-  EXPECT_EQ(own.entries()[2].value, 3);
+  ASSERT_EQ(own.entries.size(), 3u);
+  EXPECT_EQ(own.entries[0].value, 2);
+  EXPECT_EQ(own.entries[1].value, 1);
+  EXPECT_EQ(own.entries[2].value, 3);
 }
 
 TEST(Actions, TheRandomSequenceIsTheOneGamesWereMadeWith) {
@@ -241,7 +241,7 @@ TEST(Channel, VolumeLevelIsTwoThousandLogTenClamped) {
 TEST(Channel, PlayAfterAPauseStartsOnceOnTheFrameAfterIt) {
   ScriptRandom random;
   FakePlayer::Log log;
-  Channel channel(random, "bgm", false, std::make_unique<FakePlayer>(log));
+  Channel channel(random, false, std::make_unique<FakePlayer>(log));
   const Action a = makeAction({{0, at(ActionAttribute::WAIT), 60},
                                {1, at(ActionAttribute::PLAY), -1},
                                {2, at(ActionAttribute::STOP), 0},
@@ -263,14 +263,12 @@ TEST(Channel, PlayAfterAPauseStartsOnceOnTheFrameAfterIt) {
   EXPECT_EQ(log.positions, 0) << "a music channel has no position";
 }
 
-TEST(Channel, SoundEffectChannelsFollowTheirPositionAndTheListFindsTheFirstName) {
+TEST(Channel, SoundEffectChannelsFollowTheirPosition) {
   ScriptRandom random;
   FakePlayer::Log log;
   ChannelList list;
-  Channel& se = list.add(std::make_unique<Channel>(random, "se", true, std::make_unique<FakePlayer>(log)));
-  list.add(std::make_unique<Channel>(random, "se", false, nullptr));
-  EXPECT_EQ(list.find("se"), &se);
-  EXPECT_EQ(list.find("none"), nullptr);
+  Channel& se = list.add(std::make_unique<Channel>(random, true, std::make_unique<FakePlayer>(log)));
+  list.add(std::make_unique<Channel>(random, false, nullptr));
   EXPECT_TRUE(list.allFinished());
   const Action move = makeAction({{0, at(ActionAttribute::X), -300}});
   se.start(&move);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/image_decoder.h"
 #include "platform/mouse_state.h"
 #include "scene/layer.h"
 #include "scene/tiled_image.h"
@@ -13,11 +14,16 @@ namespace {
 
 class SceneTest : public ::testing::Test {
  protected:
-  Scene& scene() { return rig.engine->scene(); }
-  std::uint32_t pixel(int x, int y) { return rig.device->pixelAt(x, y); }
-  void frame() {
-    rig.engine->update();
-    rig.engine->draw(true);
+  Scene& scene() { return *rig.scene; }
+  std::uint32_t pixel(int x, int y) { return rig.pixel(x, y); }
+  void frame() { rig.frame(); }
+  // Draws when the frame changed, as the engine does; whether it drew.
+  bool draw(bool force = false) {
+    const bool changed = scene().prepareFrame();
+    if (!force && !changed) return false;
+    scene().drawFrame();
+    rig.device->endScene();
+    return true;
   }
   SimpleLayer& layerWith(const DecodedImage& picture, float x, float y) {
     SimpleLayer& layer = scene().addLayer<SimpleLayer>(0, 0);
@@ -39,7 +45,7 @@ class SceneTest : public ::testing::Test {
     return 0xFF000000u | (static_cast<std::uint32_t>(x & 0xFF) << 16) |
            (static_cast<std::uint32_t>(y & 0xFF) << 8) | static_cast<std::uint32_t>((x >> 8) * 16 + (y >> 8));
   }
-  test::EngineRig rig;
+  test::SceneRig rig;
 };
 
 TEST_F(SceneTest, AnUnscaledPictureLandsTexelExactAcrossTiles) {
@@ -130,9 +136,14 @@ TEST_F(SceneTest, ColourAndAlphaModulateTheTexels) {
 
 TEST_F(SceneTest, AZeroWidthSourceDrawsNothing) {
   SimpleLayer& layer = layerWith(test::solidPicture(10, 10, 0xFFFFFFFFu), 0, 0);
-  rig.engine->draw(true);
-  layer.image().draw(*rig.device, 50, 50, 0, 0, 0, 10, 0xFFFFFFFFu, Matrix4{}, 0, 0);
-  rig.device->present();
+  draw(true);
+  PictureDraw placed;
+  placed.image = &layer.image();
+  placed.x = placed.y = 50;
+  placed.srcH = 10;
+  placed.colour = 0xFFFFFFFFu;
+  layer.image().draw(*rig.device, placed);
+  rig.device->endScene();
   EXPECT_EQ(pixel(50, 55), 0xFF000000u);
 }
 
@@ -201,23 +212,24 @@ TEST_F(SceneTest, AButtonWithoutAPictureCannotBeClicked) {
 
 TEST_F(SceneTest, OnlyAFrameThatChangedIsDrawn) {
   SimpleLayer& layer = layerWith(test::solidPicture(10, 10, 0xFFFFFFFFu), 0, 0);
-  rig.engine->update();
-  EXPECT_TRUE(rig.engine->draw());
-  rig.engine->update();
-  EXPECT_FALSE(rig.engine->draw());
+  scene().update();
+  EXPECT_TRUE(draw());
+  scene().update();
+  EXPECT_FALSE(draw());
   layer.x = 1;
-  rig.engine->update();
-  EXPECT_TRUE(rig.engine->draw());
-  rig.engine->update();
-  EXPECT_FALSE(rig.engine->draw());
+  scene().update();
+  EXPECT_TRUE(draw());
+  scene().update();
+  EXPECT_FALSE(draw());
   layer.image().load(test::solidPicture(10, 10, 0xFF00FF00u));
-  EXPECT_TRUE(rig.engine->draw());
+  EXPECT_TRUE(draw());
   EXPECT_EQ(pixel(5, 5), 0xFF00FF00u);
   layer.a = 0;  // a fully transparent layer draws nothing, whatever else changes
-  EXPECT_TRUE(rig.engine->draw());
+  EXPECT_TRUE(draw());
   layer.x = 50;
-  EXPECT_FALSE(rig.engine->draw());
-  EXPECT_TRUE(rig.engine->draw(true)) << "an expose forces a frame";
+  EXPECT_FALSE(draw());
+  EXPECT_TRUE(draw(true)) << "an expose forces a frame";
+  EXPECT_TRUE(scene().frame().empty());
 }
 
 TEST_F(SceneTest, TexturesComeBackAfterADeviceReset) {

@@ -16,18 +16,28 @@ constexpr std::int32_t at(ActionAttribute a) {
   return static_cast<std::int32_t>(a);
 }
 
+// A text action with the fixture's font.
+Action textAction(std::int32_t charDelay, std::vector<ActionEntry> entries) {
+  Action action;
+  action.charDelay = charDelay;
+  action.fontIndex = 0;
+  action.entries = std::move(entries);
+  return action;
+}
+
 class TextLayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    rig.engine->setFontFace("IPAGothic");
-    const int font = rig.engine->fontIndexForHeight(24);
-    typing = &rig.engine->declareAction("typing", ActionKind::Text, font);
-    typing->charDelay = 3;
-    typing->append({0, at(ActionAttribute::A), 1});
-    typing->append({0, at(ActionAttribute::END), 0});
+    library = FontLibrary::create();
+    ASSERT_TRUE(library);
+    font = library->openFont("IPAGothic", 24);
+    ASSERT_EQ(font->family(), "IPAGothic");
+    rig.scene->setFonts({font.get()});
+    typingAction = textAction(3, {{0, at(ActionAttribute::A), 1}, {0, at(ActionAttribute::END), 0}});
+    typing = &typingAction;
   }
   TextLayer& textLayer(int originX = 0, int originY = 0) {
-    TextLayer& layer = rig.engine->scene().addLayer<TextLayer>(originX, originY, 0, 0);
+    TextLayer& layer = rig.scene->addLayer<TextLayer>(originX, originY, 0, 0);
     layer.a = 1;
     return layer;
   }
@@ -36,7 +46,7 @@ class TextLayerTest : public ::testing::Test {
     layer.startAll(action);
     layer.renderGlyphs();
   }
-  std::uint32_t pixel(int x, int y) { return rig.device->pixelAt(x, y); }
+  std::uint32_t pixel(int x, int y) { return rig.pixel(x, y); }
   // The brightest pixel of a rectangle: whether a glyph was drawn there.
   int brightest(int x0, int y0, int x1, int y1) {
     int best = 0;
@@ -45,13 +55,13 @@ class TextLayerTest : public ::testing::Test {
     return best;
   }
   void frames(int n) {
-    for (int i = 0; i < n; ++i) {
-      rig.engine->update();
-      rig.engine->draw(true);
-    }
+    for (int i = 0; i < n; ++i) rig.frame();
   }
-  test::EngineRig rig;
-  Action* typing = nullptr;
+  test::SceneRig rig;
+  std::unique_ptr<FontLibrary> library;
+  std::unique_ptr<GlyphFont> font;
+  Action typingAction;
+  const Action* typing = nullptr;
 };
 
 TEST_F(TextLayerTest, CharactersLayOutAlongLinesBrokenOnlyByLineFeeds) {
@@ -88,7 +98,7 @@ TEST_F(TextLayerTest, TypingDelaysAddUp) {
   show(layer, "ABCDE", typing);
   int firstVisible = -1, fifthVisible = -1;
   for (int frame = 0; frame < 30; ++frame) {
-    rig.engine->update();
+    rig.scene->update();
     if (firstVisible < 0 && layer.characters()[0].a > 0) firstVisible = frame;
     if (fifthVisible < 0 && layer.characters()[4].a > 0) fifthVisible = frame;
   }
@@ -96,9 +106,7 @@ TEST_F(TextLayerTest, TypingDelaysAddUp) {
   EXPECT_TRUE(layer.isFinished());
 
   // One action per character: a character with delay 0 appears with the one before it.
-  Action& instant =
-      rig.engine->declareAction("instant", ActionKind::Text, rig.engine->fontIndexForHeight(24));
-  instant.append({0, at(ActionAttribute::A), 1});
+  const Action instant = textAction(0, {{0, at(ActionAttribute::A), 1}});
   layer.setText("ABCD");
   layer.startEach({typing, &instant, typing, typing});
   EXPECT_EQ(layer.characters()[0].step, 0);
@@ -121,10 +129,8 @@ TEST_F(TextLayerTest, GlyphsAreDrawnWhiteAndLineFeedsNever) {
 }
 
 TEST_F(TextLayerTest, CharacterColourAndAlphaApplyWhenDrawn) {
-  Action& red = rig.engine->declareAction("red", ActionKind::Text, rig.engine->fontIndexForHeight(24));
-  red.append({0, at(ActionAttribute::A), 0.5f});
-  red.append({0, at(ActionAttribute::G), 0});
-  red.append({0, at(ActionAttribute::B), 0});
+  const Action red = textAction(
+      0, {{0, at(ActionAttribute::A), 0.5f}, {0, at(ActionAttribute::G), 0}, {0, at(ActionAttribute::B), 0}});
   TextLayer& layer = textLayer();
   show(layer, sjis("■"), &red);
   frames(2);
@@ -173,25 +179,8 @@ TEST_F(TextLayerTest, LayerScaleAndTurnActOnTheCharactersAboutTheFrameCentre) {
   EXPECT_EQ(brightest(300, 200, 324, 224), 0);
 }
 
-TEST_F(TextLayerTest, ChangingTheFaceWhileTypingKeepsTheActionsGoing) {
-  TextLayer& layer = textLayer();
-  show(layer, "iiii", typing);
-  rig.engine->update();
-  rig.engine->update();
-  const std::int32_t stepBefore = layer.characters()[3].step;
-  const std::int32_t widthBefore = layer.characters()[1].cellX;
-  rig.engine->setFontFace("IPAPGothic");
-  EXPECT_NE(layer.characters()[1].cellX, widthBefore) << "a proportional i is narrower";
-  EXPECT_EQ(layer.characters()[3].step, stepBefore);
-  EXPECT_EQ(typing->font, rig.engine->fonts()[0].font.get());
-  EXPECT_EQ(typing->font->family(), "IPAPGothic");
-  const int fonts = static_cast<int>(rig.engine->fonts().size());
-  rig.engine->setFontFace("IPAPGothic");
-  EXPECT_EQ(static_cast<int>(rig.engine->fonts().size()), fonts);
-}
-
 TEST_F(TextLayerTest, TextPastTheAtlasIsCutAndAnActionWithoutAFontMeasuresNothing) {
-  TextLayer& small = rig.engine->scene().addLayer<TextLayer>(0, 0, 100, 30);
+  TextLayer& small = rig.scene->addLayer<TextLayer>(0, 0, 100, 30);
   ASSERT_EQ(small.atlas().cols(), 1);
   show(small, std::string(40, 'W'), typing);  // 480 pixels of text in a 256-pixel atlas
   EXPECT_EQ(small.characters()[39].cellX, 39 * 12);
@@ -202,23 +191,28 @@ TEST_F(TextLayerTest, TextPastTheAtlasIsCutAndAnActionWithoutAFontMeasuresNothin
   EXPECT_EQ(small.characters()[1].cellW, 0);
 }
 
-TEST_F(TextLayerTest, TheTextCommandShowsTextOrRestartsTheCharacters) {
-  TextLayer& layer = textLayer();
-  Action& fadeOut = rig.engine->declareAction("out", ActionKind::Text, rig.engine->fontIndexForHeight(24));
-  fadeOut.append({0, at(ActionAttribute::VA), -0.5f});
-  fadeOut.append({2, at(ActionAttribute::END), 0});
-  ShowTextCommand& text = rig.engine->makeCommand<ShowTextCommand>(
-      layer, sjis("はい"), std::vector<const Action*>{typing, typing});
-  ShowTextCommand& out = rig.engine->makeCommand<ShowTextCommand>(layer, fadeOut);
-  EXPECT_TRUE(text.execute());
-  ASSERT_EQ(layer.characters().size(), 2u);
-  frames(5);
-  EXPECT_EQ(layer.characters()[1].a, 1.0f);
-  EXPECT_TRUE(out.execute());
-  EXPECT_EQ(layer.characters().size(), 2u) << "the action form keeps the text";
+TEST_F(TextLayerTest, AStoredLayerComesBackWithItsCharactersStepsAndCells) {
+  TextLayer& layer = textLayer(10, 20);
+  show(layer, sjis("あいう"), typing);
+  frames(4);
+  const LayerState stored = layer.state();
+  ASSERT_EQ(stored.characters.size(), 3u);
+  EXPECT_EQ(stored.characters[0].code, 0x82A0);
+  EXPECT_EQ(stored.characters[1].object.action, typing);
+
+  TextLayer& copy = textLayer(10, 20);
+  std::vector<ImageStore::Request> pictures;
+  copy.restore(stored, pictures);
+  EXPECT_TRUE(pictures.empty()) << "neither has a frame picture";
+  ASSERT_EQ(copy.characters().size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(copy.characters()[i].step, layer.characters()[i].step) << i;
+    EXPECT_EQ(copy.characters()[i].a, layer.characters()[i].a) << i;
+    EXPECT_EQ(copy.characters()[i].cellX, layer.characters()[i].cellX) << "laid out again";
+  }
+  // Both go on alike.
   frames(10);
-  EXPECT_EQ(layer.characters()[0].a, 0.0f);
-  EXPECT_TRUE(layer.isFinished());
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(copy.characters()[i].a, layer.characters()[i].a) << i;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Helpers shared by the tests: temporary folders, Shift-JIS text from UTF-8 literals, and a headless
-// engine with its device, input and mouse.
+// Helpers shared by the tests: temporary folders, Shift-JIS text from UTF-8 literals, compiled programs,
+// a headless scene and a headless engine with its device, input and mouse.
 #pragma once
 
 #include <filesystem>
@@ -15,6 +15,8 @@
 #include "platform/image_decoder.h"
 #include "platform/input_devices.h"
 #include "platform/mouse_state.h"
+#include "scene/scene.h"
+#include "script/compiler/script_compiler.h"
 #include "script/runtime/script_engine.h"
 
 namespace tavrik::test {
@@ -55,20 +57,52 @@ DecodedImage picture(int width, int height, F texel) {
 // Colour channels of two ARGB values differ by at most tolerance.
 ::testing::AssertionResult nearColour(std::uint32_t actual, std::uint32_t expected, int tolerance = 3);
 
-// A headless engine ready to compile and play.
+// Writes the script (UTF-8 lines) into dir as name, in Shift-JIS, and compiles it.
+CompileResult compileSource(const TempDir& dir, std::string_view utf8Source,
+                            std::string_view name = "main.tvk");
+
+// A program of hand-made commands, for the engine's own tests: variables after the choice result, code
+// runs the commands in order unless given, and every text a command names is "title".
+std::shared_ptr<const Program> programOf(std::vector<Command> commands,
+                                         std::vector<std::string> variables = {},
+                                         std::vector<std::int32_t> code = {});
+
+// A headless device for the scene and the engine.
+std::unique_ptr<GraphicsDevice> headlessDevice();
+
+// A headless scene with its device, mouse and generator, for drawing and hit tests.
+struct SceneRig {
+  SceneRig();
+  // One frame: the layers' update, then drawn.
+  void frame();
+  std::uint32_t pixel(int x, int y) const { return device->pixelAt(x, y); }
+
+  std::unique_ptr<GraphicsDevice> device;
+  MouseState mouse;
+  ScriptRandom random;
+  std::unique_ptr<Scene> scene;
+};
+
+// A headless engine playing a compiled script.
 struct EngineRig {
   EngineRig();
   ~EngineRig();
 
-  // Writes the script (UTF-8 lines) into dir as name and compiles it; the error, if any.
+  // Writes the script (UTF-8 lines) into dir as name, compiles it and, when it compiles, makes the
+  // engine; the error, if any.
   std::optional<ScriptError> compile(std::string_view utf8Source, std::string_view name = "main.tvk");
+  // Plays a program made otherwise.
+  void play(std::shared_ptr<const Program> program);
   // Runs frames until the script has finished (at most limit); how many ran, the last included.
   int framesUntilFinished(int limit = 10000);
+  // A variable's value by its UTF-8 name (0 for none, which fails the test).
+  float variable(std::string_view utf8Name) const;
 
   TempDir dir;
   std::unique_ptr<GraphicsDevice> device;
   InputDevices input;
   MouseState mouse;
+  std::shared_ptr<const Program> program;
   std::unique_ptr<ScriptEngine> engine;
 };
 

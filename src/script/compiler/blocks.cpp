@@ -1,15 +1,14 @@
 // Conditions, loops, macros and file insertion, and the conditions and assignments they are built from.
-#include "platform/script_path.h"
-#include "script/compiler/keywords.h"
+#include "base/keywords.h"
+#include "base/script_path.h"
+#include "base/sjis_text.h"
 #include "script/compiler/script_compiler.h"
-#include "script/compiler/sjis_text.h"
-#include "script/runtime/script_engine.h"
 
 namespace tavrik {
 
 namespace {
 
-int size(const std::vector<Command*>& list) {
+int size(const std::vector<std::int32_t>& list) {
   return static_cast<int>(list.size());
 }
 
@@ -17,8 +16,8 @@ int size(const std::vector<Command*>& list) {
 
 void ScriptCompiler::condition(const DirectiveFields& f) {
   if (f.firstArg.empty()) fail(std::string(kw::kMsgNeedCondition));
-  JumpCommand& jump = compileCondition(f.firstArg, false);
-  context_->blocks.push_back({BlockKind::Condition, &jump, size(*context_->currentList)});
+  const std::int32_t jump = compileCondition(f.firstArg, false);
+  context_->blocks.push_back({BlockKind::Condition, jump, size(*context_->currentList)});
   append(jump);
 }
 
@@ -29,17 +28,17 @@ void ScriptCompiler::conditionEnd(const DirectiveFields&) {
   blocks.pop_back();
   if (block.kind != BlockKind::Condition) fail(std::string(kw::kMsgUnmatchedConditionEnd));
   // When the condition fails the program goes on after the block.
-  block.jump->setJumpTarget(block.start, size(*context_->currentList));
+  setJumpTarget(block.jump, block.start, size(*context_->currentList));
 }
 
 void ScriptCompiler::loop(const DirectiveFields& f) {
   const int start = size(*context_->currentList);
   if (f.firstArg.empty()) {
-    context_->blocks.push_back({BlockKind::LoopBottomCondition, nullptr, start});
+    context_->blocks.push_back({BlockKind::LoopBottomCondition, -1, start});
     return;
   }
-  JumpCommand& test = compileCondition(f.firstArg, true);
-  context_->blocks.push_back({BlockKind::LoopTopCondition, &test, start});
+  const std::int32_t test = compileCondition(f.firstArg, true);
+  context_->blocks.push_back({BlockKind::LoopTopCondition, test, start});
   append(test);
 }
 
@@ -48,12 +47,12 @@ void ScriptCompiler::loopEnd(const DirectiveFields& f) {
   if (blocks.empty()) fail(std::string(kw::kMsgUnmatchedLoopEnd));
   const BlockEntry block = blocks.back();
   blocks.pop_back();
-  std::vector<Command*>& list = *context_->currentList;
+  CommandList& list = *context_->currentList;
   switch (block.kind) {
     case BlockKind::LoopBottomCondition: {
       if (f.firstArg.empty()) fail(std::string(kw::kMsgNeedCondition));
-      JumpCommand& test = compileCondition(f.firstArg, true);
-      test.setJumpTarget(size(list), block.start);
+      const std::int32_t test = compileCondition(f.firstArg, true);
+      setJumpTarget(test, size(list), block.start);
       append(test);
       return;
     }
@@ -61,11 +60,13 @@ void ScriptCompiler::loopEnd(const DirectiveFields& f) {
       if (!f.firstArg.empty()) fail(std::string(kw::kMsgConditionOnBothEnds));
       // Tested at the top, compiled as tested at the bottom: the first command jumps to the test, and
       // the test jumps back into the body while the condition holds.
-      JumpCommand& toTest = engine_.makeCommand<JumpCommand>();
-      toTest.setJumpTarget(block.start, size(list));
-      list[static_cast<std::size_t>(block.start)] = &toTest;
-      block.jump->setJumpTarget(size(list), block.start + 1);
-      append(*block.jump);
+      // The jump to the test stands where the test stood, and comes from the loop's own line.
+      const std::int32_t toTest = makeCommand(JumpCommand{});
+      program_->sources.back() = program_->sources[static_cast<std::size_t>(block.jump)];
+      setJumpTarget(toTest, block.start, size(list));
+      list[static_cast<std::size_t>(block.start)] = toTest;
+      setJumpTarget(block.jump, size(list), block.start + 1);
+      append(block.jump);
       return;
     }
     case BlockKind::Condition:
@@ -75,12 +76,14 @@ void ScriptCompiler::loopEnd(const DirectiveFields& f) {
 
 void ScriptCompiler::macroDeclaration(const DirectiveFields& f) {
   declarationChecks();
-  if (engine_.findMacro(f.firstArg)) {
+  if (findMacro(f.firstArg)) {
     std::string message(kw::kMsgMacroOpen);
     message.append(f.firstArg).append(kw::kMsgMacroExists);
     fail(std::move(message));
   }
-  context_->currentList = &engine_.addMacro(f.firstArg).commands;
+  macroIndex_.emplace(std::string(f.firstArg), static_cast<std::int32_t>(macros_.size()));
+  macros_.push_back(Macro{std::string(f.firstArg), {}});
+  context_->currentList = &macros_.back().commands;
   context_->macroBlockDepth = context_->blocks.size();
 }
 
@@ -88,7 +91,7 @@ void ScriptCompiler::macroDeclarationEnd(const DirectiveFields&) {
   if (!inMacro()) fail(std::string(kw::kMsgUnmatchedMacroEnd));
   // A block opened in the body and left open would be closed in another list with a wrong jump.
   if (context_->blocks.size() != context_->macroBlockDepth) fail(std::string(kw::kMsgBlockAcrossMacro));
-  context_->currentList = &mainList();
+  context_->currentList = &program_->code;
 }
 
 void ScriptCompiler::insertFile(const DirectiveFields& f) {
@@ -142,25 +145,25 @@ Operator findOperator(std::string_view text, const std::pair<std::string_view, i
 
 // variable, operator, variable or number. The right operand ends at the next occurrence of the same
 // operator; a right operand that is no variable is read as a number (0 when it is none).
-JumpCommand& ScriptCompiler::compileCondition(std::string_view text, bool jumpWhen) {
+std::int32_t ScriptCompiler::compileCondition(std::string_view text, bool jumpWhen) {
   static constexpr std::pair<std::string_view, int> kComparisons[] = {{"==", 0}, {"!=", 1}, {">=", 2},
                                                                       {"<=", 3}, {">", 4},  {"<", 5}};
   const Operator op = findOperator(text, kComparisons);
   if (op.code < 0) fail(std::string(kw::kMsgBadOperator));
   const std::string_view left = sjis::field(text, op.text, 0);
   const std::string_view right = sjis::field(text, op.text, 1);
-  const Variable* target = engine_.findVariable(left);
-  if (!target) {
+  const std::int32_t target = program_->findVariable(left);
+  if (target < 0) {
     std::string message(kw::kMsgVariableOpen);
     message.append(left).append(kw::kMsgUndefined);
     fail(std::move(message));
   }
-  const Variable* source = engine_.findVariable(right);
-  return engine_.makeCommand<JumpCommand>(target, source, source ? 0.0f : sjis::parseFloat(right), op.code,
-                                          jumpWhen);
+  const std::int32_t source = program_->findVariable(right);
+  return makeCommand(JumpCommand{0, target, source, source >= 0 ? 0.0f : sjis::parseFloat(right),
+                                 static_cast<Comparison>(op.code), jumpWhen});
 }
 
-Command& ScriptCompiler::compileAssignment(std::string_view text) {
+std::int32_t ScriptCompiler::compileAssignment(std::string_view text) {
   // The compound operators come first: x+=1 is an addition, not "x+" set to 1.
   static constexpr std::pair<std::string_view, int> kAssignments[] = {
       {"+=", 6}, {"-=", 7}, {"*=", 8}, {"/=", 9}, {"=", 10}};
@@ -168,15 +171,15 @@ Command& ScriptCompiler::compileAssignment(std::string_view text) {
   if (op.code < 0) fail(std::string(kw::kMsgBadOperator));
   const std::string_view left = sjis::field(text, op.text, 0);
   const std::string_view right = sjis::field(text, op.text, 1);
-  Variable* target = engine_.findVariable(left);
-  if (!target) {
+  const std::int32_t target = program_->findVariable(left);
+  if (target < 0) {
     std::string message(kw::kMsgVariableOpen);
     message.append(left).append(kw::kMsgUndefined);
     fail(std::move(message));
   }
-  const Variable* source = engine_.findVariable(right);
-  return engine_.makeCommand<AssignCommand>(*target, source, source ? 0.0f : sjis::parseFloat(right),
-                                            op.code);
+  const std::int32_t source = program_->findVariable(right);
+  return makeCommand(AssignCommand{target, source, source >= 0 ? 0.0f : sjis::parseFloat(right),
+                                   static_cast<Assignment>(op.code)});
 }
 
 }  // namespace tavrik

@@ -1,13 +1,8 @@
 // Declarations: layers, channels, variables, actions with their keyframe lines, and choice buttons.
 // They take effect while the script compiles and emit no command.
-#include "scene/channel.h"
-#include "scene/layer.h"
-#include "scene/scene.h"
-#include "scene/text_layer.h"
-#include "script/compiler/keywords.h"
+#include "base/keywords.h"
+#include "base/sjis_text.h"
 #include "script/compiler/script_compiler.h"
-#include "script/compiler/sjis_text.h"
-#include "script/runtime/script_engine.h"
 
 namespace tavrik {
 
@@ -28,24 +23,35 @@ void ScriptCompiler::declarePersonLayer(const DirectiveFields& f) {
   declarePictureLayer(f, true);
 }
 
+void ScriptCompiler::addLayer(LayerDeclaration layer) {
+  Program& p = *program_;
+  p.layerIndex.emplace(layer.name, static_cast<std::int32_t>(p.layers.size()));
+  p.layers.push_back(std::move(layer));
+}
+
 void ScriptCompiler::declarePictureLayer(const DirectiveFields& f, bool person) {
   declarationChecks();
   if (f.firstArg.empty()) fail(std::string(kw::kMsgNoLayerName));
-  const int width = sjis::parseInt(sjis::field(f.firstArg, ",", 1));
-  const int height = sjis::parseInt(sjis::field(f.firstArg, ",", 2));
-  Scene& scene = engine_.scene();
-  SimpleLayer& layer = person ? static_cast<SimpleLayer&>(scene.addLayer<PersonLayer>(width, height))
-                              : scene.addLayer<SimpleLayer>(width, height);
-  engine_.addLayerDeclaration(sjis::field(f.firstArg, ",", 0), layer.kind(), layer);
+  LayerDeclaration layer;
+  layer.name = std::string(sjis::field(f.firstArg, ",", 0));
+  layer.kind = person ? LayerKind::Person : LayerKind::Simple;
+  layer.width = sjis::parseInt(sjis::field(f.firstArg, ",", 1));
+  layer.height = sjis::parseInt(sjis::field(f.firstArg, ",", 2));
+  addLayer(std::move(layer));
 }
 
 void ScriptCompiler::declareTextLayer(const DirectiveFields& f) {
   declarationChecks();
   if (f.firstArg.empty()) fail(std::string(kw::kMsgNoLayerName));
-  const std::string_view name = sjis::field(f.firstArg, ",", 0);
   auto number = [&](int k) { return sjis::parseInt(sjis::field(f.firstArg, ",", k)); };
-  TextLayer& layer = engine_.scene().addLayer<TextLayer>(number(1), number(2), number(3), number(4));
-  engine_.addLayerDeclaration(name, LayerKind::Text, layer);
+  LayerDeclaration layer;
+  layer.name = std::string(sjis::field(f.firstArg, ",", 0));
+  layer.kind = LayerKind::Text;
+  layer.originX = number(1);
+  layer.originY = number(2);
+  layer.width = sjis::parseInt(sjis::field(f.firstArg, ",", 3));
+  layer.height = sjis::parseInt(sjis::field(f.firstArg, ",", 4));
+  addLayer(std::move(layer));
 }
 
 void ScriptCompiler::declareMusicChannel(const DirectiveFields& f) {
@@ -58,9 +64,18 @@ void ScriptCompiler::declareSoundChannel(const DirectiveFields& f) {
 void ScriptCompiler::declareChannel(const DirectiveFields& f, bool positional) {
   declarationChecks();
   if (f.firstArg.empty()) fail(std::string(kw::kMsgNoChannelName));
-  int count = sjis::parseInt(sjis::field(f.firstArg, ",", 1));
+  std::int32_t count = sjis::parseInt(sjis::field(f.firstArg, ",", 1));
   if (count <= 0) count = positional ? 1 : 64;
-  engine_.addChannel(sjis::field(f.firstArg, ",", 0), positional, count);
+  Program& p = *program_;
+  ChannelDeclaration channel{std::string(sjis::field(f.firstArg, ",", 0)), positional, count};
+  p.channelIndex.emplace(channel.name, static_cast<std::int32_t>(p.channels.size()));
+  p.channels.push_back(std::move(channel));
+}
+
+void ScriptCompiler::addVariable(std::string_view name) {
+  Program& p = *program_;
+  p.variableIndex.emplace(std::string(name), static_cast<std::int32_t>(p.variables.size()));
+  p.variables.emplace_back(name);
 }
 
 void ScriptCompiler::declareVariables(const DirectiveFields& f) {
@@ -73,9 +88,18 @@ void ScriptCompiler::declareVariables(const DirectiveFields& f) {
   for (int k = 0; k < n; ++k) {
     const std::string_view name = sjis::field(f.firstArg, ",", k);
     if (name.empty()) fail(std::string(kw::kMsgEmptyVariableName));
-    if (engine_.findVariable(name)) fail(quoted(kw::kMsgVariableOpen, name, kw::kMsgAlreadyDeclared));
-    engine_.addVariable(name);
+    if (program_->findVariable(name) >= 0) fail(quoted(kw::kMsgVariableOpen, name, kw::kMsgAlreadyDeclared));
+    addVariable(name);
   }
+}
+
+std::int32_t ScriptCompiler::fontIndexForHeight(std::int32_t height) {
+  std::vector<std::int32_t>& heights = program_->fontHeights;
+  for (std::size_t i = 0; i < heights.size(); ++i) {
+    if (heights[i] == height) return static_cast<std::int32_t>(i);
+  }
+  heights.push_back(height);
+  return static_cast<std::int32_t>(heights.size()) - 1;
 }
 
 void ScriptCompiler::declareAction(const DirectiveFields& f) {
@@ -88,29 +112,34 @@ void ScriptCompiler::declareAction(const DirectiveFields& f) {
     fail(std::string(kw::kFullWidthHash) + std::string(f.head) + std::string(kw::kUsageNameSuffix));
 
   // A plain action's name is the whole argument, commas and all; the others take parameters after it.
-  const std::string_view name = kind == ActionKind::Plain ? f.firstArg : sjis::field(f.firstArg, ",", 0);
-  int fontIndex = -1;
-  int charDelay = 0;
+  ActionDeclaration declaration;
+  declaration.name = std::string(kind == ActionKind::Plain ? f.firstArg : sjis::field(f.firstArg, ",", 0));
+  declaration.kind = kind;
+  Action& action = declaration.action;
   if (kind == ActionKind::Text) {
-    charDelay = sjis::parseInt(sjis::field(f.firstArg, ",", 1));
-    int height = sjis::parseInt(sjis::field(f.firstArg, ",", 2));
+    action.charDelay = sjis::parseInt(sjis::field(f.firstArg, ",", 1));
+    std::int32_t height = sjis::parseInt(sjis::field(f.firstArg, ",", 2));
     if (height < 1) height = 36;
-    fontIndex = engine_.fontIndexForHeight(height);
+    action.fontIndex = fontIndexForHeight(height);
   }
-  Action& action = engine_.declareAction(name, kind, fontIndex);
-  action.charDelay = charDelay;
 
   // Each base goes in front of what is there, so the last-listed base comes first.
   if (!f.secondArg.empty()) {
     const int n = sjis::fieldCount(f.secondArg, ",");
     for (int k = 0; k < n; ++k) {
       const std::string_view baseName = sjis::field(f.secondArg, ",", k);
-      const ActionDeclaration* base = engine_.findAction(baseName);
-      if (!base) fail(quoted(kw::kQuoteOpen, baseName, kw::kMsgUnknownAction));
-      action.include(*base->action);
+      const std::int32_t base = program_->findAction(baseName);
+      if (base < 0) fail(quoted(kw::kQuoteOpen, baseName, kw::kMsgUnknownAction));
+      action.include(program_->actions[static_cast<std::size_t>(base)].action);
     }
   }
   readKeyframes(action);
+
+  Program& p = *program_;
+  const auto index = static_cast<std::int32_t>(p.actions.size());
+  p.actionIndex.emplace(declaration.name, index);
+  if (kind == ActionKind::Text) p.textActionIndex.emplace(declaration.name, index);
+  p.actions.push_back(std::move(declaration));
 }
 
 // Keyframe lines follow an action declaration up to the next directive or comment line ("##" starts
@@ -125,16 +154,16 @@ void ScriptCompiler::readKeyframes(Action& action) {
     const std::string_view attributeName = sjis::field(line, ",", 1);
     const int attribute = actionAttributeIndex(attributeName);
     if (attribute < 0) fail(quoted(kw::kQuoteOpen, attributeName, kw::kMsgUnknownAttribute));
-    action.append(
+    action.entries.push_back(
         {sjis::parseInt(sjis::field(line, ",", 0)), attribute, sjis::parseFloat(sjis::field(line, ",", 2))});
   }
 }
 
-void ScriptCompiler::declareChoice(SimpleLayer& layer, const DirectiveFields& f) {
+void ScriptCompiler::declareChoice(std::int32_t layer, const DirectiveFields& f) {
   declarationChecks();
-  layer.makeClickable(sjis::parseInt(sjis::field(f.firstArg, ",", 0)),
-                      sjis::parseFloat(sjis::field(f.firstArg, ",", 1)),
-                      sjis::parseFloat(sjis::field(f.firstArg, ",", 2)));
+  program_->layers[static_cast<std::size_t>(layer)].choice = ChoiceDeclaration{
+      sjis::parseInt(sjis::field(f.firstArg, ",", 0)), sjis::parseFloat(sjis::field(f.firstArg, ",", 1)),
+      sjis::parseFloat(sjis::field(f.firstArg, ",", 2))};
 }
 
 }  // namespace tavrik

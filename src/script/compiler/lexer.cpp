@@ -1,6 +1,6 @@
 #include "script/compiler/lexer.h"
 
-#include "script/compiler/sjis_text.h"
+#include "base/sjis_text.h"
 
 namespace tavrik {
 

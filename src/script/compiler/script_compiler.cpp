@@ -1,11 +1,12 @@
 #include "script/compiler/script_compiler.h"
 
-#include "platform/script_path.h"
-#include "platform/text_encoding.h"
-#include "scene/layer.h"
-#include "script/compiler/keywords.h"
-#include "script/compiler/sjis_text.h"
-#include "script/runtime/script_engine.h"
+#include <algorithm>
+
+#include "base/files.h"
+#include "base/keywords.h"
+#include "base/script_path.h"
+#include "base/sjis_text.h"
+#include "base/text_encoding.h"
 
 namespace tavrik {
 
@@ -99,32 +100,56 @@ const ScriptCompiler::HeadRow ScriptCompiler::kKeywordRows[] = {
 };
 const ScriptCompiler::HeadRow ScriptCompiler::kInsertRow = {kw::kInsertFile, &ScriptCompiler::insertFile};
 
-std::optional<ScriptError> ScriptCompiler::compileMain(const std::string& scriptPath) {
+CompileResult compileScript(const std::string& scriptPath) {
+  ScriptCompiler compiler;
+  return compiler.compileMain(scriptPath);
+}
+
+ScriptCompiler::ScriptCompiler() : program_(std::make_unique<Program>()) {}
+
+CompileResult ScriptCompiler::compileMain(const std::string& scriptPath) {
+  program_->directory = std::string(sjis::directoryOf(scriptPath));
+  addVariable(kw::kChoiceResult);
   try {
     compileFile(scriptPath);
   } catch (CompileFailure& failure) {
-    return std::move(failure.error);
+    return {nullptr, std::move(failure.error)};
   }
-  return std::nullopt;
+  program_->identity = identity_.value();
+  return {std::shared_ptr<const Program>(std::move(program_)), std::nullopt};
 }
 
 void ScriptCompiler::compileFile(const std::string& path) {
   Context context;
   context.path = path;
   context.directory = std::string(sjis::directoryOf(path));
-  context.currentList = &mainList();
+  context.currentList = &program_->code;
+  context.file = static_cast<std::int32_t>(program_->files.size());
+  program_->files.push_back(SourceFile{path});
   // A file that cannot be found or read has no lines and compiles to nothing.
+  std::string bytes;
   if (std::optional<std::filesystem::path> native = paths::resolve(path)) {
-    context.lines.load(*native);
+    if (std::optional<std::string> read = readFile(*native, LineFile::kMaxFileSize)) bytes = std::move(*read);
     std::error_code ec;
     context.native = std::filesystem::weakly_canonical(*native, ec);
   }
+  identity_.addSized(bytes);
+  context.lines.assign(bytes);
   // Authors on Linux may write in UTF-8: such a file is compiled as Shift-JIS, and reports show its
   // lines as written.
   if (std::optional<std::vector<std::string>> converted = utf8LinesAsSjis(context.lines.lines())) {
     context.writtenLines = std::move(context.lines.lines());
     context.lines.lines() = std::move(*converted);
   }
+
+  // A line makes at most one command: room for them all at once, rather than growing step by step.
+  auto room = [&](auto& table) {
+    const std::size_t needed = table.size() + static_cast<std::size_t>(context.lines.size());
+    if (table.capacity() < needed) table.reserve(std::max(needed, table.capacity() * 2));
+  };
+  room(program_->commands);
+  room(program_->sources);
+  room(program_->code);
 
   Context* outer = context_;
   context_ = &context;
@@ -138,6 +163,7 @@ void ScriptCompiler::compileFile(const std::string& path) {
 
 void ScriptCompiler::compileLine(const std::string& normalized) {
   if (isCommentLine(normalized)) return;
+  lineIndex_ = context_->index;
   if (normalized[0] != '#') fail(std::string(kw::kMsgNeedHash));
   // Every "#" goes, not only the first: one inside a title or a name disappears too.
   line_ = sjis::replaceAll(normalized, "#", "");
@@ -148,10 +174,10 @@ void ScriptCompiler::compileLine(const std::string& normalized) {
       return;
     }
   }
-  if (const MacroDeclaration* macro = engine_.findMacro(fields.head)) {
-    // The macro's commands as they are now, the same objects, not copies.
-    const std::vector<Command*> commands = macro->commands;
-    for (Command* command : commands) append(*command);
+  if (const Macro* macro = findMacro(fields.head)) {
+    // The macro's commands as they are now, the same commands, not copies.
+    const CommandList commands = macro->commands;
+    for (std::int32_t command : commands) append(command);
     return;
   }
   if (fields.head == kInsertRow.keyword) {
@@ -168,35 +194,36 @@ void ScriptCompiler::compileLine(const std::string& normalized) {
 // one prefix test per layer and channel rather than one concatenation per layer and action.
 bool ScriptCompiler::matchDeclaredObject(const DirectiveFields& f) {
   const std::string_view head = f.head;
-  for (const LayerDeclaration& layer : engine_.layers()) {
-    if (!sjis::startsWith(head, layer.name)) continue;
-    const std::string_view suffix = head.substr(layer.name.size());
+  const Program& p = *program_;
+  for (std::size_t i = 0; i < p.layers.size(); ++i) {
+    const std::string& name = p.layers[i].name;
+    if (!sjis::startsWith(head, name)) continue;
+    const auto layer = static_cast<std::int32_t>(i);
+    const std::string_view suffix = head.substr(name.size());
     if (suffix == kw::kImageSuffix) {
-      std::string path = context_->directory;
-      path += f.firstArg;
-      append(engine_.makeCommand<LoadImageCommand>(*layer.layer, std::move(path)));
+      appendNew(LoadImageCommand{layer, addText(context_->directory + std::string(f.firstArg))});
       return true;
     }
     if (suffix == kw::kChoiceDeclSuffix) {
-      declareChoice(*layer.layer, f);
+      declareChoice(layer, f);
       return true;
     }
-    if (const ActionDeclaration* action = engine_.findAction(suffix)) {
-      layerAction(layer, *action);
+    if (const std::int32_t action = p.findAction(suffix); action >= 0) {
+      layerAction(layer, action);
       return true;
     }
   }
-  for (const auto& channel : engine_.channels().channels()) {
-    if (!sjis::startsWith(head, channel->name())) continue;
-    const std::string_view suffix = head.substr(channel->name().size());
+  for (std::size_t i = 0; i < p.channels.size(); ++i) {
+    const std::string& name = p.channels[i].name;
+    if (!sjis::startsWith(head, name)) continue;
+    const auto channel = static_cast<std::int32_t>(i);
+    const std::string_view suffix = head.substr(name.size());
     if (suffix == kw::kLoadSuffix) {
-      std::string path = context_->directory;
-      path += f.firstArg;
-      append(engine_.makeCommand<LoadSoundCommand>(*channel, std::move(path)));
+      appendNew(LoadSoundCommand{channel, addText(context_->directory + std::string(f.firstArg))});
       return true;
     }
-    if (const ActionDeclaration* action = engine_.findAction(suffix)) {
-      append(engine_.makeCommand<StartActionCommand>(*channel, *action->action));
+    if (const std::int32_t action = p.findAction(suffix); action >= 0) {
+      appendNew(StartActionCommand{Target{Target::Kind::Channel, channel}, action});
       return true;
     }
   }
@@ -213,21 +240,33 @@ void ScriptCompiler::fail(std::string message) const {
   throw CompileFailure{std::move(error)};
 }
 
-void ScriptCompiler::append(Command& command) {
-  context_->currentList->push_back(&command);
+std::int32_t ScriptCompiler::makeCommand(Command command) {
+  program_->commands.push_back(std::move(command));
+  program_->sources.push_back(SourceLine{context_->file, lineIndex_});
+  return static_cast<std::int32_t>(program_->commands.size()) - 1;
 }
 
-std::vector<Command*>& ScriptCompiler::mainList() {
-  return engine_.commands();
+std::int32_t ScriptCompiler::addText(std::string text) {
+  program_->texts.push_back(std::move(text));
+  return static_cast<std::int32_t>(program_->texts.size()) - 1;
+}
+
+void ScriptCompiler::append(std::int32_t command) {
+  context_->currentList->push_back(command);
 }
 
 bool ScriptCompiler::inMacro() const {
-  return context_->currentList != &engine_.commands();
+  return context_->currentList != &program_->code;
 }
 
 void ScriptCompiler::declarationChecks() const {
   if (inMacro()) fail(std::string(kw::kMsgDeclInMacro));
   if (!context_->blocks.empty()) fail(std::string(kw::kMsgDeclInBlock));
+}
+
+ScriptCompiler::Macro* ScriptCompiler::findMacro(std::string_view name) {
+  const auto it = macroIndex_.find(name);
+  return it == macroIndex_.end() ? nullptr : &macros_[static_cast<std::size_t>(it->second)];
 }
 
 }  // namespace tavrik

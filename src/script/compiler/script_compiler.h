@@ -1,60 +1,74 @@
-// Turns script files into the engine's commands and declaration tables.
+// Turns script files into a program: commands and declaration tables.
 //
 // Each directive line is normalised, split into head and arguments, and matched against the head table
 // (keywords, then macro names, then heads built from declared layers and channels). Declarations take
 // effect at once; statements append commands to the current list (the main program, or a macro body).
+// Nothing here needs a display, fonts or sound.
 #pragma once
 
+#include <cstdint>
+#include <deque>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/hash.h"
+#include "base/line_file.h"
+#include "base/script_error.h"
 #include "script/compiler/lexer.h"
-#include "script/compiler/line_file.h"
-#include "script/runtime/script_error.h"
+#include "script/compiler/program.h"
 
 namespace tavrik {
 
-class Action;
-class Channel;
-class Command;
-class JumpCommand;
-class ScriptEngine;
-class SimpleLayer;
-struct ActionDeclaration;
-struct LayerDeclaration;
+// The program of a script, or the first error, which stops the compile.
+struct CompileResult {
+  std::shared_ptr<const Program> program;  // null when the compile failed
+  std::optional<ScriptError> error;
+};
+
+// Compiles the main script (a Shift-JIS script path). A file that cannot be found or read compiles to
+// nothing.
+CompileResult compileScript(const std::string& scriptPath);
 
 class ScriptCompiler {
  public:
   // Inserted files may nest this deep; a script that inserts itself is reported before that.
   static constexpr int kMaxInsertDepth = 32;
 
-  explicit ScriptCompiler(ScriptEngine& engine) : engine_(engine) {}
-
-  // Compiles the main script; the first error is returned.
-  std::optional<ScriptError> compileMain(const std::string& scriptPath);
+  ScriptCompiler();
+  CompileResult compileMain(const std::string& scriptPath);
 
  private:
   enum class BlockKind { Condition, LoopTopCondition, LoopBottomCondition };
   struct BlockEntry {
     BlockKind kind;
-    JumpCommand* jump;  // the jump that opened the block; null for a loop tested at the bottom
-    int start;          // index in the current list where the block starts
+    std::int32_t
+        jump;   // the jump that opened the block (a command index); -1 for a loop tested at the bottom
+    int start;  // index in the current list where the block starts
   };
+  using CommandList = std::vector<std::int32_t>;
 
   // The compile state of one file; inserted files get their own.
   struct Context {
     std::string path;       // as handed to the compile (Shift-JIS script path)
     std::string directory;  // up to and including the last "\"; pictures, sounds and inserts are joined to it
+    std::int32_t file = 0;  // its entry in the program's files
     LineFile lines;         // Shift-JIS lines the compiler reads
     std::vector<std::string> writtenLines;  // the lines as the author wrote them, when they were UTF-8
     int index = 0;
-    std::vector<Command*>* currentList = nullptr;
+    CommandList* currentList = nullptr;
     std::vector<BlockEntry> blocks;
     std::size_t macroBlockDepth = 0;  // open blocks when the current macro began
     std::filesystem::path native;     // the file, for finding a script that inserts itself
+  };
+
+  // A named command sequence; using the macro puts these same commands where it is used.
+  struct Macro {
+    std::string name;
+    CommandList commands;
   };
 
   using Handler = void (ScriptCompiler::*)(const DirectiveFields&);
@@ -70,10 +84,20 @@ class ScriptCompiler {
   bool matchDeclaredObject(const DirectiveFields& f);
   [[noreturn]] void fail(std::string message) const;
 
-  void append(Command& command);
+  // A new command from the current line; its index.
+  std::int32_t makeCommand(Command command);
+  // Keeps a text for the commands; its index.
+  std::int32_t addText(std::string text);
+  void append(std::int32_t command);
+  void appendNew(Command command) { append(makeCommand(std::move(command))); }
+  JumpCommand& jump(std::int32_t command) {
+    return std::get<JumpCommand>(program_->commands[static_cast<std::size_t>(command)]);
+  }
+  // The jump at list index `from` continues at index `to`.
+  void setJumpTarget(std::int32_t command, int from, int to) { jump(command).offset = to - from - 1; }
   bool inMacro() const;
   void declarationChecks() const;
-  std::vector<Command*>& mainList();
+  Macro* findMacro(std::string_view name);
 
   // Declarations.
   void declareSimpleLayer(const DirectiveFields& f);
@@ -83,9 +107,12 @@ class ScriptCompiler {
   void declareSoundChannel(const DirectiveFields& f);
   void declareVariables(const DirectiveFields& f);
   void declareAction(const DirectiveFields& f);
-  void declareChoice(SimpleLayer& layer, const DirectiveFields& f);
+  void declareChoice(std::int32_t layer, const DirectiveFields& f);
   void declarePictureLayer(const DirectiveFields& f, bool person);
   void declareChannel(const DirectiveFields& f, bool positional);
+  void addLayer(LayerDeclaration layer);
+  void addVariable(std::string_view name);
+  std::int32_t fontIndexForHeight(std::int32_t height);
   void readKeyframes(Action& action);
 
   // Statements.
@@ -95,8 +122,8 @@ class ScriptCompiler {
   void waitInput(const DirectiveFields& f);
   void waitChoice(const DirectiveFields& f);
   void expression(const DirectiveFields& f);
-  void layerAction(const LayerDeclaration& layer, const ActionDeclaration& action);
-  void textBlock(const LayerDeclaration& layer, const ActionDeclaration& action);
+  void layerAction(std::int32_t layer, std::int32_t action);
+  void textBlock(std::int32_t layer, std::int32_t action);
 
   // Blocks, macros and insertion.
   void condition(const DirectiveFields& f);
@@ -108,13 +135,17 @@ class ScriptCompiler {
   void insertFile(const DirectiveFields& f);
 
   // Conditions and assignments.
-  JumpCommand& compileCondition(std::string_view text, bool jumpWhen);
-  Command& compileAssignment(std::string_view text);
+  std::int32_t compileCondition(std::string_view text, bool jumpWhen);
+  std::int32_t compileAssignment(std::string_view text);
 
-  ScriptEngine& engine_;
+  std::unique_ptr<Program> program_;
+  std::deque<Macro> macros_;  // stable addresses: the current list may be a body
+  NameIndex macroIndex_;
   Context* context_ = nullptr;
-  std::string line_;  // the current directive line, normalised and without "#"
+  std::string line_;   // the current directive line, normalised and without "#"
+  int lineIndex_ = 0;  // where that line is in its file
   std::vector<Context*> insertStack_;
+  ContentHash identity_;  // over every compiled file's bytes
 };
 
 // A file that is valid UTF-8 and not plain ASCII, read as Shift-JIS; nothing for other files.

@@ -1,31 +1,27 @@
 // Statements: each appends one command to the current list. Text blocks gather the text lines under a
 // text directive into one command.
-#include "scene/channel.h"
-#include "scene/layer.h"
-#include "scene/text_layer.h"
-#include "script/compiler/keywords.h"
+#include "base/keywords.h"
+#include "base/sjis_text.h"
 #include "script/compiler/script_compiler.h"
-#include "script/compiler/sjis_text.h"
-#include "script/runtime/script_engine.h"
 
 namespace tavrik {
 
 void ScriptCompiler::title(const DirectiveFields& f) {
-  append(engine_.makeCommand<SetTitleCommand>(std::string(f.firstArg)));
+  appendNew(SetTitleCommand{addText(std::string(f.firstArg))});
 }
 
 void ScriptCompiler::waitAction(const DirectiveFields& f) {
   if (f.firstArg.empty()) {
-    append(engine_.makeCommand<WaitActionCommand>());
+    appendNew(WaitActionCommand{});
     return;
   }
   // A layer wins over a channel of the same name.
-  if (const LayerDeclaration* layer = engine_.findLayer(f.firstArg)) {
-    append(engine_.makeCommand<WaitActionCommand>(layer->layer));
+  if (const std::int32_t layer = program_->findLayer(f.firstArg); layer >= 0) {
+    appendNew(WaitActionCommand{Target{Target::Kind::Layer, layer}});
     return;
   }
-  if (const Channel* channel = engine_.channels().find(f.firstArg)) {
-    append(engine_.makeCommand<WaitActionCommand>(channel));
+  if (const std::int32_t channel = program_->findChannel(f.firstArg); channel >= 0) {
+    appendNew(WaitActionCommand{Target{Target::Kind::Channel, channel}});
     return;
   }
   std::string message(kw::kMsgUndeclaredTargetOpen);
@@ -34,43 +30,42 @@ void ScriptCompiler::waitAction(const DirectiveFields& f) {
 }
 
 void ScriptCompiler::waitTime(const DirectiveFields& f) {
-  append(engine_.makeCommand<WaitTimeCommand>(sjis::parseInt(f.firstArg)));
+  appendNew(WaitTimeCommand{sjis::parseInt(f.firstArg)});
 }
 
 void ScriptCompiler::waitInput(const DirectiveFields&) {
-  append(engine_.makeCommand<WaitInputCommand>());
+  appendNew(WaitInputCommand{});
 }
 
 void ScriptCompiler::waitChoice(const DirectiveFields&) {
-  append(engine_.makeCommand<WaitChoiceCommand>());
+  appendNew(WaitChoiceCommand{});
 }
 
 void ScriptCompiler::expression(const DirectiveFields& f) {
   append(compileAssignment(f.firstArg));
 }
 
-void ScriptCompiler::layerAction(const LayerDeclaration& layer, const ActionDeclaration& action) {
-  switch (action.kind) {
+void ScriptCompiler::layerAction(std::int32_t layer, std::int32_t action) {
+  const LayerKind kind = program_->layers[static_cast<std::size_t>(layer)].kind;
+  switch (program_->actions[static_cast<std::size_t>(action)].kind) {
     case ActionKind::Plain:
-      append(engine_.makeCommand<StartActionCommand>(*layer.layer, *action.action));
+      appendNew(StartActionCommand{Target{Target::Kind::Layer, layer}, action});
       return;
     case ActionKind::Eye:
-      if (layer.kind != LayerKind::Person) fail(std::string(kw::kMsgNotPerson));
-      append(
-          engine_.makeCommand<SetEyeActionCommand>(static_cast<PersonLayer&>(*layer.layer), *action.action));
+      if (kind != LayerKind::Person) fail(std::string(kw::kMsgNotPerson));
+      appendNew(SetEyeActionCommand{layer, action});
       return;
     case ActionKind::Mouth:
-      if (layer.kind != LayerKind::Person) fail(std::string(kw::kMsgMouthNotPerson));
-      append(engine_.makeCommand<SetMouthActionCommand>(static_cast<PersonLayer&>(*layer.layer),
-                                                        *action.action));
+      if (kind != LayerKind::Person) fail(std::string(kw::kMsgMouthNotPerson));
+      appendNew(SetMouthActionCommand{layer, action});
       return;
     case ActionKind::Text:
-      if (layer.kind != LayerKind::Text) fail(std::string(kw::kMsgTextNotFrame));
+      if (kind != LayerKind::Text) fail(std::string(kw::kMsgTextNotFrame));
       // A line ending in ":" opens a block of text lines; without it the action restarts the characters.
       if (sjis::endsWith(line_, ":")) {
         textBlock(layer, action);
       } else {
-        append(engine_.makeCommand<ShowTextCommand>(static_cast<TextLayer&>(*layer.layer), *action.action));
+        appendNew(RestartTextCommand{layer, action});
       }
       return;
   }
@@ -79,11 +74,11 @@ void ScriptCompiler::layerAction(const LayerDeclaration& layer, const ActionDecl
 // The lines after a text directive, up to the next line that starts with "#" or "＃" once its tabs are
 // gone, joined by line feeds. "$name$" switches to the text action of that name; "$$$", "$$", "$##" and
 // "$#" write "＄", "$", "＃" and "#". Every character remembers the text action it is shown with.
-void ScriptCompiler::textBlock(const LayerDeclaration& layer, const ActionDeclaration& action) {
+void ScriptCompiler::textBlock(std::int32_t layer, std::int32_t action) {
   Context& c = *context_;
   std::string text;
-  std::vector<const Action*> characterActions;
-  const Action* current = action.action.get();
+  std::vector<std::int32_t> characterActions;
+  std::int32_t current = action;
   while (c.index + 1 < c.lines.size()) {
     std::string line = sjis::replaceAll(c.lines[c.index + 1], "\t", "");
     if (!line.empty() && (line[0] == '#' || sjis::startsWith(line, kw::kFullWidthHash))) break;
@@ -117,13 +112,13 @@ void ScriptCompiler::textBlock(const LayerDeclaration& layer, const ActionDeclar
         const long close = sjis::findText(rest, "$");
         if (close < 0) fail(std::string(kw::kMsgTagNotClosed));
         const std::string_view name = rest.substr(0, static_cast<std::size_t>(close));
-        const ActionDeclaration* tag = engine_.findTextAction(name);
-        if (!tag) {
+        const std::int32_t tag = program_->findTextAction(name);
+        if (tag < 0) {
           std::string message(kw::kMsgTagOpen);
           message.append(name).append(kw::kMsgIsUndeclared);
           fail(std::move(message));
         }
-        current = tag->action.get();
+        current = tag;
         rest.remove_prefix(static_cast<std::size_t>(close) + 1);
         // The character right after a tag is taken as it is, even a "$".
         if (!rest.empty()) plainCharacter();
@@ -132,8 +127,9 @@ void ScriptCompiler::textBlock(const LayerDeclaration& layer, const ActionDeclar
       plainCharacter();
     }
   }
-  append(engine_.makeCommand<ShowTextCommand>(static_cast<TextLayer&>(*layer.layer), std::move(text),
-                                              std::move(characterActions)));
+  program_->characterActions.push_back(std::move(characterActions));
+  appendNew(ShowTextCommand{layer, addText(std::move(text)),
+                            static_cast<std::int32_t>(program_->characterActions.size()) - 1});
 }
 
 }  // namespace tavrik

@@ -1,44 +1,235 @@
 #include "script/runtime/script_engine.h"
 
+#include <algorithm>
+
 #include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
 #include "platform/input_devices.h"
-#include "scene/scene.h"
+#include "platform/mouse_state.h"
 #include "scene/text_layer.h"
-#include "script/compiler/keywords.h"
-#include "script/compiler/script_compiler.h"
 
 namespace tavrik {
 
-ScriptEngine::ScriptEngine(GraphicsDevice& device, int screenWidth, int screenHeight, InputDevices& input,
-                           const MouseState& mouse, std::string fontFace)
-    : device_(device),
-      scene_(std::make_unique<Scene>(device, screenWidth, screenHeight, mouse, random_)),
-      input_(input),
-      mouse_(mouse) {
-  addVariable(kw::kChoiceResult);
-  setFontFace(fontFace);
+ScriptEngine::ScriptEngine(std::shared_ptr<const Program> program, EngineServices services,
+                           std::string fontFace)
+    : program_(std::move(program)),
+      device_(services.device),
+      input_(services.input),
+      mouse_(services.mouse),
+      sharedFontLibrary_(services.fonts),
+      scene_(std::make_unique<Scene>(services.device, services.mouse, random_,
+                                     std::move(services.moduleDirectory))),
+      fontFace_(std::move(fontFace)),
+      variables_(program_->variables.size(), 0.0f) {
+  for (const LayerDeclaration& declared : program_->layers) {
+    SimpleLayer* layer = nullptr;
+    switch (declared.kind) {
+      case LayerKind::Simple:
+        layer = &scene_->addLayer<SimpleLayer>(declared.width, declared.height);
+        break;
+      case LayerKind::Person:
+        layer = &scene_->addLayer<PersonLayer>(declared.width, declared.height);
+        break;
+      case LayerKind::Text:
+        layer =
+            &scene_->addLayer<TextLayer>(declared.originX, declared.originY, declared.width, declared.height);
+        break;
+    }
+    if (const std::optional<ChoiceDeclaration>& choice = declared.choice)
+      layer->makeClickable(choice->value, choice->zoomMax, choice->zoomStep);
+  }
+  for (const ChannelDeclaration& declared : program_->channels) {
+    std::unique_ptr<AudioChannelPlayer> player =
+        services.players ? services.players(declared.positional, declared.performanceChannels) : nullptr;
+    channels_.add(std::make_unique<Channel>(random_, declared.positional, std::move(player)));
+  }
+  fonts_.resize(program_->fontHeights.size());
+  if (!fonts_.empty()) {
+    FontLibrary* library = fontLibrary();
+    for (std::size_t i = 0; i < fonts_.size(); ++i)
+      fonts_[i] = library ? library->openFont(fontFace_, program_->fontHeights[i]) : nullptr;
+  }
+  std::vector<const GlyphFont*> fonts;
+  for (const auto& font : fonts_) fonts.push_back(font.get());
+  scene_->setFonts(std::move(fonts));
 }
 
 ScriptEngine::~ScriptEngine() {
-  // Layers and channels refer to the actions, which refer to the fonts: they go first.
+  // Layers and channels refer to the fonts and the program's actions: they go first.
   scene_.reset();
   channels_ = ChannelList();
 }
 
-std::optional<ScriptError> ScriptEngine::compile(const std::string& scriptPath) {
-  programCounter_ = 0;
-  ScriptCompiler compiler(*this);
-  return compiler.compileMain(scriptPath);
+FontLibrary* ScriptEngine::fontLibrary() {
+  if (sharedFontLibrary_) return sharedFontLibrary_;
+  if (!ownFontLibrary_) ownFontLibrary_ = FontLibrary::create();
+  return ownFontLibrary_.get();
+}
+
+// One handler per command kind: each answers whether the command has finished, so that the next one
+// may run in the same frame.
+struct ScriptEngine::Execution {
+  ScriptEngine& e;
+
+  const Action* action(std::int32_t index) const {
+    return &e.program_->actions[static_cast<std::size_t>(index)].action;
+  }
+  float& variable(std::int32_t index) const { return e.variables_[static_cast<std::size_t>(index)]; }
+  AnimatedObject& object(const Target& target) const {
+    if (target.kind == Target::Kind::Channel) return e.channel(target.index);
+    return e.layer(target.index);
+  }
+  TextLayer& text(std::int32_t layer) const { return static_cast<TextLayer&>(e.layer(layer)); }
+  PersonLayer& person(std::int32_t layer) const { return static_cast<PersonLayer&>(e.layer(layer)); }
+
+  bool operator()(const JumpCommand& c) const {
+    if (c.left >= 0) {
+      const float l = variable(c.left);
+      const float r = c.right >= 0 ? variable(c.right) : c.constant;
+      bool result = false;
+      switch (c.comparison) {
+        case Comparison::Equal:
+          result = l == r;
+          break;
+        case Comparison::NotEqual:
+          result = l != r;
+          break;
+        case Comparison::GreaterEqual:
+          result = l >= r;
+          break;
+        case Comparison::LessEqual:
+          result = l <= r;
+          break;
+        case Comparison::Greater:
+          result = l > r;
+          break;
+        case Comparison::Less:
+          result = l < r;
+          break;
+      }
+      if (result != c.jumpWhen) return true;
+    }
+    e.programCounter_ += c.offset;
+    return true;
+  }
+  bool operator()(const WaitTimeCommand& c) const {
+    CommandProgress& p = e.progress_;
+    if (!p.begun) {
+      p.begun = true;
+      p.remaining = c.frames;
+    }
+    if (p.remaining == 0) return true;
+    // A negative count moves away from zero and never ends in practice, as scripts have always seen.
+    // Wrapping past the smallest value is left to unsigned arithmetic to stay well defined.
+    p.remaining = static_cast<std::int32_t>(static_cast<std::uint32_t>(p.remaining) - 1u);
+    return false;
+  }
+  // A button already held when the wait is reached must be released first.
+  bool operator()(const WaitInputCommand&) const {
+    const bool pressed = e.mouse_.left || e.input_.pad(0).buttons[0];
+    if (!e.progress_.pressedBefore && pressed) return true;
+    e.progress_.pressedBefore = pressed;
+    return false;
+  }
+  bool operator()(const WaitActionCommand& c) const {
+    if (c.target.kind == Target::Kind::Everything) return e.allActionsFinished();
+    return object(c.target).isFinished();
+  }
+  bool operator()(const LoadImageCommand& c) const {
+    e.layer(c.layer).loadImage(e.program_->text(c.path));
+    e.loadedThisFrame_ = true;
+    return true;
+  }
+  bool operator()(const LoadSoundCommand& c) const {
+    e.channel(c.channel).load(e.program_->text(c.path));
+    e.loadedThisFrame_ = true;
+    return true;
+  }
+  bool operator()(const StartActionCommand& c) const {
+    object(c.target).start(action(c.action));
+    return true;
+  }
+  bool operator()(const SetEyeActionCommand& c) const {
+    person(c.layer).startEyeAction(action(c.action));
+    return true;
+  }
+  bool operator()(const SetMouthActionCommand& c) const {
+    person(c.layer).startMouthAction(action(c.action));
+    return true;
+  }
+  bool operator()(const ShowTextCommand& c) const {
+    TextLayer& layer = text(c.layer);
+    const std::vector<std::int32_t>& indices =
+        e.program_->characterActions[static_cast<std::size_t>(c.actions)];
+    std::vector<const Action*> actions;
+    actions.reserve(indices.size());
+    for (std::int32_t a : indices) actions.push_back(action(a));
+    layer.setText(e.program_->text(c.text));
+    layer.startEach(actions);
+    layer.renderGlyphs();
+    return true;
+  }
+  bool operator()(const RestartTextCommand& c) const {
+    TextLayer& layer = text(c.layer);
+    layer.startAll(action(c.action));
+    layer.renderGlyphs();
+    return true;
+  }
+  bool operator()(const AssignCommand& c) const {
+    const float v = c.source >= 0 ? variable(c.source) : c.constant;
+    float& target = variable(c.target);
+    const float t = target;
+    switch (c.operation) {
+      case Assignment::Add:
+        target = v + t;
+        break;
+      case Assignment::Subtract:
+        target = t - v;
+        break;
+      case Assignment::Multiply:
+        target = v * t;
+        break;
+      case Assignment::Divide:
+        target = t / v;
+        break;
+      case Assignment::Set:
+        target = v;
+        break;
+    }
+    return true;
+  }
+  // A click made before the wait began does not count.
+  bool operator()(const WaitChoiceCommand&) const {
+    Scene& scene = *e.scene_;
+    if (!e.progress_.begun) {
+      scene.chosen = false;
+      e.progress_.begun = true;
+      return false;
+    }
+    if (!scene.chosen) return false;
+    e.variables_.front() = static_cast<float>(scene.chosenValue);
+    return true;
+  }
+  bool operator()(const SetTitleCommand& c) const {
+    e.device_.setTitle(e.program_->text(c.title));
+    return true;
+  }
+};
+
+bool ScriptEngine::execute(const Command& command) {
+  return std::visit(Execution{*this}, command);
 }
 
 void ScriptEngine::update() {
   input_.poll();
-  const std::int64_t budget = static_cast<std::int64_t>(commands_.size()) + kExtraCommandsPerFrame;
+  const std::vector<std::int32_t>& code = program_->code;
+  const std::int64_t budget = static_cast<std::int64_t>(code.size()) + kExtraCommandsPerFrame;
   for (std::int64_t executed = 0; executed < budget; ++executed) {
-    if (programCounter_ < 0 || static_cast<std::size_t>(programCounter_) >= commands_.size()) break;
-    if (!commands_[static_cast<std::size_t>(programCounter_)]->execute()) break;
+    if (programCounter_ < 0 || static_cast<std::size_t>(programCounter_) >= code.size()) break;
+    if (!execute(program_->commandAt(static_cast<std::size_t>(programCounter_)))) break;
+    // The next command starts afresh; a command that finished has nothing left under way.
+    progress_ = CommandProgress{};
     ++programCounter_;
   }
   scene_->update();
@@ -53,115 +244,99 @@ void ScriptEngine::update() {
 }
 
 bool ScriptEngine::isFinished() const {
-  return programCounter_ >= 0 && static_cast<std::size_t>(programCounter_) >= commands_.size();
+  return programCounter_ >= 0 && static_cast<std::size_t>(programCounter_) >= program_->code.size();
 }
 
 bool ScriptEngine::draw(bool force) {
-  if (!force && !scene_->changedSinceDraw()) return false;
+  const bool changed = scene_->prepareFrame();
+  if (!force && !changed) return false;
   device_.beginScene();
-  scene_->draw();
+  scene_->drawFrame();
   device_.endScene();
   device_.present();
   return true;
 }
 
+void ScriptEngine::renderAllText() {
+  for (std::size_t i = 0; i < program_->layers.size(); ++i) {
+    if (program_->layers[i].kind == LayerKind::Text)
+      static_cast<TextLayer&>(layer(static_cast<std::int32_t>(i))).renderGlyphs();
+  }
+}
+
 void ScriptEngine::setFontFace(const std::string& face) {
   if (face == fontFace_) return;
   fontFace_ = face;
+  if (fonts_.empty()) return;
   FontLibrary* library = fontLibrary();
-  for (FontEntry& entry : fonts_) entry.font = library ? library->openFont(fontFace_, entry.height) : nullptr;
-  for (ActionDeclaration& declaration : actions_) {
-    if (declaration.kind == ActionKind::Text && declaration.fontIndex >= 0 &&
-        static_cast<std::size_t>(declaration.fontIndex) < fonts_.size())
-      declaration.action->font = fonts_[static_cast<std::size_t>(declaration.fontIndex)].font.get();
-  }
-  // Characters keep their actions, steps and attributes: only the atlas and the cells change.
-  for (const auto& layer : scene_->layers()) {
-    if (layer->kind() == LayerKind::Text) static_cast<TextLayer&>(*layer).renderGlyphs();
-  }
-}
-
-FontLibrary* ScriptEngine::fontLibrary() {
-  if (sharedFontLibrary_) return sharedFontLibrary_;
-  if (!ownFontLibrary_) ownFontLibrary_ = FontLibrary::create();
-  return ownFontLibrary_.get();
-}
-
-Action& ScriptEngine::declareAction(std::string_view name, ActionKind kind, int fontIndex) {
-  ActionDeclaration declaration;
-  declaration.name = std::string(name);
-  declaration.kind = kind;
-  declaration.fontIndex = fontIndex;
-  declaration.action = std::make_unique<Action>();
-  if (kind == ActionKind::Text && fontIndex >= 0 && static_cast<std::size_t>(fontIndex) < fonts_.size())
-    declaration.action->font = fonts_[static_cast<std::size_t>(fontIndex)].font.get();
-  actions_.push_back(std::move(declaration));
-  actionIndex_.emplace(std::string(name), actions_.size() - 1);
-  if (kind == ActionKind::Text) textActionIndex_.emplace(std::string(name), actions_.size() - 1);
-  return *actions_.back().action;
-}
-
-int ScriptEngine::fontIndexForHeight(int height) {
+  std::vector<const GlyphFont*> fonts;
   for (std::size_t i = 0; i < fonts_.size(); ++i) {
-    if (fonts_[i].height == height) return static_cast<int>(i);
+    fonts_[i] = library ? library->openFont(fontFace_, program_->fontHeights[i]) : nullptr;
+    fonts.push_back(fonts_[i].get());
   }
-  FontEntry entry;
-  entry.height = height;
-  if (FontLibrary* library = fontLibrary()) entry.font = library->openFont(fontFace_, height);
-  fonts_.push_back(std::move(entry));
-  return static_cast<int>(fonts_.size()) - 1;
+  scene_->setFonts(std::move(fonts));
+  // Characters keep their actions, steps and attributes: only the atlas and the cells change.
+  renderAllText();
 }
 
-Variable* ScriptEngine::findVariable(std::string_view name) {
-  const auto it = variableIndex_.find(name);
-  return it == variableIndex_.end() ? nullptr : &variables_[it->second];
-}
-
-Variable& ScriptEngine::addVariable(std::string_view name) {
-  variables_.push_back(Variable{std::string(name), 0.0f});
-  variableIndex_.emplace(std::string(name), variables_.size() - 1);
-  return variables_.back();
-}
-
-void ScriptEngine::addLayerDeclaration(std::string_view name, LayerKind kind, SimpleLayer& layer) {
-  layers_.push_back(LayerDeclaration{std::string(name), kind, &layer});
-  layerIndex_.emplace(std::string(name), layers_.size() - 1);
-}
-
-const LayerDeclaration* ScriptEngine::findLayer(std::string_view name) const {
-  const auto it = layerIndex_.find(name);
-  return it == layerIndex_.end() ? nullptr : &layers_[it->second];
-}
-
-MacroDeclaration* ScriptEngine::findMacro(std::string_view name) {
-  const auto it = macroIndex_.find(name);
-  return it == macroIndex_.end() ? nullptr : &macros_[it->second];
-}
-
-MacroDeclaration& ScriptEngine::addMacro(std::string_view name) {
-  macros_.push_back(MacroDeclaration{std::string(name), {}});
-  macroIndex_.emplace(std::string(name), macros_.size() - 1);
-  return macros_.back();
-}
-
-const ActionDeclaration* ScriptEngine::findAction(std::string_view name) const {
-  const auto it = actionIndex_.find(name);
-  return it == actionIndex_.end() ? nullptr : &actions_[it->second];
-}
-
-const ActionDeclaration* ScriptEngine::findTextAction(std::string_view name) const {
-  const auto it = textActionIndex_.find(name);
-  return it == textActionIndex_.end() ? nullptr : &actions_[it->second];
-}
-
-Channel& ScriptEngine::addChannel(std::string_view name, bool positional, int performanceChannels) {
-  std::unique_ptr<AudioChannelPlayer> player =
-      playerFactory_ ? playerFactory_(positional, performanceChannels) : nullptr;
-  return channels_.add(std::make_unique<Channel>(random_, std::string(name), positional, std::move(player)));
+std::optional<float> ScriptEngine::variable(std::string_view name) const {
+  const std::int32_t index = program_->findVariable(name);
+  if (index < 0) return std::nullopt;
+  return variables_[static_cast<std::size_t>(index)];
 }
 
 bool ScriptEngine::allActionsFinished() const {
   return scene_->allLayersFinished() && channels_.allFinished();
+}
+
+GameState ScriptEngine::state() const {
+  GameState s;
+  s.programCounter = programCounter_;
+  s.progress = progress_;
+  s.variables = variables_;
+  s.random = random_.state();
+  s.chosen = scene_->chosen;
+  s.chosenValue = scene_->chosenValue;
+  s.title = device_.title();
+  s.input = InputState{mouse_.x, mouse_.y, mouse_.left, mouse_.middle, mouse_.right, input_.heldKeys()};
+  for (const auto& layer : scene_->layers()) s.layers.push_back(layer->state());
+  for (const auto& channel : channels_.channels()) s.channels.push_back(channel->state());
+  return s;
+}
+
+void ScriptEngine::restore(const GameState& s) {
+  programCounter_ = s.programCounter;
+  progress_ = s.progress;
+  variables_ = s.variables;
+  variables_.resize(program_->variables.size(), 0.0f);
+  random_.setState(s.random);
+  scene_->chosen = s.chosen;
+  scene_->chosenValue = s.chosenValue;
+  device_.setTitle(s.title);
+  mouse_.x = s.input.mouseX;
+  mouse_.y = s.input.mouseY;
+  mouse_.left = s.input.left;
+  mouse_.middle = s.input.middle;
+  mouse_.right = s.input.right;
+  input_.setHeldKeys(s.input.keys);
+  const std::size_t layers = std::min(s.layers.size(), scene_->layers().size());
+  std::vector<ImageStore::Request> pictures;
+  for (std::size_t i = 0; i < layers; ++i) scene_->layers()[i]->restore(s.layers[i], pictures);
+  scene_->images().loadAll(pictures);
+  const std::size_t channels = std::min(s.channels.size(), channels_.channels().size());
+  for (std::size_t i = 0; i < channels; ++i) channels_.channels()[i]->restore(s.channels[i]);
+  releaseFreedMemory();
+}
+
+std::vector<std::uint8_t> ScriptEngine::saveState() const {
+  return encodeState(state(), *program_);
+}
+
+std::optional<StateError> ScriptEngine::restoreState(std::span<const std::uint8_t> bytes) {
+  DecodedState decoded = decodeState(bytes, *program_);
+  if (!decoded.state) return decoded.error;
+  restore(*decoded.state);
+  return std::nullopt;
 }
 
 }  // namespace tavrik

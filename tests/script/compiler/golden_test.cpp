@@ -18,8 +18,8 @@
 #include <sstream>
 
 #include "app/game_app.h"
+#include "base/text_encoding.h"
 #include "platform/image_decoder.h"
-#include "platform/text_encoding.h"
 #include "support/test_support.h"
 
 namespace tavrik {
@@ -130,8 +130,7 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   }
   const fs::path script = dir.path() / "main.tvk";
 
-  test::EngineRig compiler;
-  const std::optional<ScriptError> error = compiler.engine->compile(test::scriptPath(script));
+  const std::optional<ScriptError> error = compileScript(test::scriptPath(script)).error;
   if (expected.error) {
     ASSERT_TRUE(error.has_value()) << "the script compiled";
     EXPECT_EQ(error->index, expected.error->first) << sjisToUtf8(error->reportText());
@@ -160,9 +159,9 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
     EXPECT_EQ(sjisToUtf8(app->graphics().title()), *expected.title);
   }
   for (const auto& [name, value] : expected.variables) {
-    const Variable* v = app->engine().findVariable(test::sjis(name));
-    ASSERT_NE(v, nullptr) << name;
-    EXPECT_TRUE(sameValue(v->value, value)) << name << " is " << v->value << ", expected " << value;
+    const std::optional<float> v = app->engine().variable(test::sjis(name));
+    ASSERT_TRUE(v.has_value()) << name;
+    EXPECT_TRUE(sameValue(*v, value)) << name << " is " << *v << ", expected " << value;
   }
   for (const auto& [x, y, colour] : expected.pixels) {
     EXPECT_TRUE(test::nearColour(app->graphics().pixelAt(x, y), colour)) << "pixel " << x << "," << y;

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "script/compiler/sjis_text.h"
+#include "base/sjis_text.h"
 #include "support/test_support.h"
 
 namespace tavrik {

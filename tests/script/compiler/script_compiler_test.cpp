@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "script/compiler/keywords.h"
+#include "base/keywords.h"
 #include "support/test_support.h"
 
 namespace tavrik {
@@ -11,21 +11,23 @@ namespace {
 using test::sjis;
 
 TEST(ScriptCompiler, ErrorNamesTheFileTheZeroBasedLineAndTheLineAsWritten) {
-  test::EngineRig rig;
-  const std::optional<ScriptError> error =
-      rig.compile("＃＃ 最初の行\n\n＃タイトル：ok\n  ＃ 未知 ： Ａ１\t\n＃タイトル：never reached\n");
-  ASSERT_TRUE(error.has_value());
-  EXPECT_EQ(error->index, 3);
-  EXPECT_EQ(error->message, kw::kMsgUndeclaredHead);
-  EXPECT_EQ(error->path, test::scriptPath(rig.dir.path() / "main.tvk"));
+  test::TempDir dir;
+  const CompileResult result = test::compileSource(
+      dir, "＃＃ 最初の行\n\n＃タイトル：ok\n  ＃ 未知 ： Ａ１\t\n＃タイトル：never reached\n");
+  ASSERT_TRUE(result.error.has_value());
+  EXPECT_EQ(result.program, nullptr);
+  const ScriptError& error = *result.error;
+  EXPECT_EQ(error.index, 3);
+  EXPECT_EQ(error.message, kw::kMsgUndeclaredHead);
+  EXPECT_EQ(error.path, test::scriptPath(dir.path() / "main.tvk"));
   EXPECT_EQ(
-      error->reportText(),
-      error->path + sjis("の3行目：\n  ＃ 未知 ： Ａ１\t\nレイヤー，チャネル，または動作が未宣言です。"));
+      error.reportText(),
+      error.path + sjis("の3行目：\n  ＃ 未知 ： Ａ１\t\nレイヤー，チャネル，または動作が未宣言です。"));
 }
 
 TEST(ScriptCompiler, ReportOfTheFirstLineSaysZeroAndAnIndexOutsideTheFileShowsAnEmptyLine) {
-  test::EngineRig rig;
-  std::optional<ScriptError> error = rig.compile("abc\n");
+  test::TempDir dir;
+  std::optional<ScriptError> error = test::compileSource(dir, "abc\n").error;
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->index, 0);
   EXPECT_EQ(error->message, kw::kMsgNeedHash);
@@ -35,20 +37,21 @@ TEST(ScriptCompiler, ReportOfTheFirstLineSaysZeroAndAnIndexOutsideTheFileShowsAn
 
 TEST(ScriptCompiler, HeadsMatchWholeKeywordsOnly) {
   for (const char* line : {"＃タイトルx：a", "＃xタイトル", "＃", "＃：タイトル", "＃時間待機２"}) {
-    test::EngineRig rig;
-    const std::optional<ScriptError> error = rig.compile(line);
+    test::TempDir dir;
+    const std::optional<ScriptError> error = test::compileSource(dir, line).error;
     ASSERT_TRUE(error.has_value()) << line;
     EXPECT_EQ(error->message, kw::kMsgUndeclaredHead) << line;
   }
-  test::EngineRig rig;
-  EXPECT_FALSE(
-      rig.compile("＃タ＃イトル：a\n＃時 間 待 機：１：extra：ignored\n＃入力待機：ignored").has_value());
-  EXPECT_EQ(rig.engine->commands().size(), 3u);
+  test::TempDir dir;
+  const CompileResult ok =
+      test::compileSource(dir, "＃タ＃イトル：a\n＃時 間 待 機：１：extra：ignored\n＃入力待機：ignored");
+  ASSERT_FALSE(ok.error.has_value());
+  EXPECT_EQ(ok.program->code.size(), 3u);
 }
 
 TEST(ScriptCompiler, WaitForActionsOfAnUndeclaredNameIsAnError) {
-  test::EngineRig rig;
-  const std::optional<ScriptError> error = rig.compile("＃動作待機：\n＃動作待機：背景\n");
+  test::TempDir dir;
+  const std::optional<ScriptError> error = test::compileSource(dir, "＃動作待機：\n＃動作待機：背景\n").error;
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->index, 1);
   EXPECT_EQ(error->message, sjis("レイヤーまたはチャネル「背景」は未宣言です。"));
@@ -56,8 +59,10 @@ TEST(ScriptCompiler, WaitForActionsOfAnUndeclaredNameIsAnError) {
 
 TEST(ScriptCompiler, AMissingFileCompilesToNothing) {
   test::EngineRig rig;
-  EXPECT_FALSE(rig.engine->compile(test::scriptPath(rig.dir.path() / "missing.tvk")).has_value());
-  EXPECT_TRUE(rig.engine->commands().empty());
+  const CompileResult result = compileScript(test::scriptPath(rig.dir.path() / "missing.tvk"));
+  ASSERT_FALSE(result.error.has_value());
+  EXPECT_TRUE(result.program->code.empty());
+  rig.play(result.program);
   EXPECT_EQ(rig.framesUntilFinished(), 1);
 }
 
@@ -65,7 +70,7 @@ TEST(ScriptCompiler, ALineOfAnyLengthIsCompiled) {
   test::EngineRig rig;
   const std::string longTitle(5000, 'x');
   ASSERT_FALSE(rig.compile("＃タイトル：" + longTitle + "\n＃タイトル：after").has_value());
-  EXPECT_EQ(rig.engine->commands().size(), 2u);
+  EXPECT_EQ(rig.program->code.size(), 2u);
   rig.engine->update();
   EXPECT_EQ(rig.device->title(), "after");
 }

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/image_decoder.h"
-#include "scene/channel.h"
-#include "scene/layer.h"
-#include "scene/scene.h"
+#include "platform/glyph_font.h"
+#include "scene/text_layer.h"
 #include "support/test_support.h"
 
 namespace tavrik {
@@ -14,7 +12,7 @@ namespace {
 TEST(ScriptEngine, AnEmptyScriptEndsInTheFirstFrame) {
   test::EngineRig rig;
   ASSERT_FALSE(rig.compile("＃＃ nothing but a comment\n").has_value());
-  EXPECT_FALSE(rig.engine->isFinished() && !rig.engine->commands().empty());
+  EXPECT_TRUE(rig.program->code.empty()) << "a comment compiles to no command";
   EXPECT_EQ(rig.framesUntilFinished(), 1);
 }
 
@@ -91,22 +89,13 @@ TEST(ScriptEngine, KeysAreNotReadWhileTheWindowIsInTheBackground) {
 
 TEST(ScriptEngine, JumpsAreRelativeAndAJumpToTheEndEndsTheScript) {
   test::EngineRig rig;
-  ScriptEngine& engine = *rig.engine;
-  auto& jump = engine.makeCommand<JumpCommand>();
-  auto& skipped = engine.makeCommand<SetTitleCommand>("skipped");
-  engine.commands() = {&jump, &skipped};
-  jump.setJumpTarget(0, 2);
-  EXPECT_EQ(jump.offset(), 1);
-  engine.update();
-  EXPECT_TRUE(engine.isFinished());
+  rig.play(test::programOf({JumpCommand{1}, SetTitleCommand{0}}));
+  rig.engine->update();
+  EXPECT_TRUE(rig.engine->isFinished());
   EXPECT_EQ(rig.device->title(), "");
 }
 
 TEST(ScriptEngine, ConditionalJumpsCompareFloatsAndJumpWhenTheResultMatches) {
-  test::EngineRig rig;
-  ScriptEngine& engine = *rig.engine;
-  Variable& a = engine.addVariable("a");
-  const Variable* b = &engine.addVariable("b");
   struct Case {
     Comparison op;
     float left, right;
@@ -117,68 +106,46 @@ TEST(ScriptEngine, ConditionalJumpsCompareFloatsAndJumpWhenTheResultMatches) {
       {Comparison::GreaterEqual, 2, 2, true},   {Comparison::LessEqual, 3, 2, false},
       {Comparison::Greater, 0.5f, 0.25f, true}, {Comparison::Less, -1, -1, false},
   };
-  // Runs the jump over a title command; true when the title was skipped.
-  auto jumps = [&](JumpCommand& jump) {
-    auto& title = engine.makeCommand<SetTitleCommand>("reached");
-    engine.commands() = {&jump, &title};
-    jump.setJumpTarget(0, 2);
-    rig.device->setTitle("");
-    engine.setProgramCounter(0);
-    engine.update();
+  // Sets a, then runs the jump over a title command; true when the title was skipped.
+  auto jumps = [](float a, float b, JumpCommand jump) {
+    test::EngineRig rig;
+    rig.play(test::programOf({AssignCommand{1, -1, a, Assignment::Set},
+                              AssignCommand{2, -1, b, Assignment::Set}, jump, SetTitleCommand{0}},
+                             {"a", "b"}));
+    rig.engine->update();
     return rig.device->title().empty();
   };
   for (const Case& c : cases) {
     for (bool jumpWhen : {true, false}) {
-      a.value = c.left;
-      auto& jump = engine.makeCommand<JumpCommand>(&a, nullptr, c.right, static_cast<int>(c.op), jumpWhen);
-      EXPECT_EQ(jumps(jump), c.holds == jumpWhen) << static_cast<int>(c.op) << " " << jumpWhen;
+      EXPECT_EQ(jumps(c.left, 0, JumpCommand{1, 1, -1, c.right, c.op, jumpWhen}), c.holds == jumpWhen)
+          << static_cast<int>(c.op) << " " << jumpWhen;
     }
   }
   // A right-hand variable is read when the jump runs.
-  a.value = 3;
-  engine.findVariable("b")->value = 3;
-  EXPECT_TRUE(jumps(engine.makeCommand<JumpCommand>(&a, b, 0.0f, static_cast<int>(Comparison::Equal), true)));
+  EXPECT_TRUE(jumps(3, 3, JumpCommand{1, 1, 2, 0.0f, Comparison::Equal, true}));
+  EXPECT_FALSE(jumps(3, 4, JumpCommand{1, 1, 2, 0.0f, Comparison::Equal, true}));
 }
 
 TEST(ScriptEngine, ALoopWithoutAWaitCannotFreezeAFrame) {
   test::EngineRig rig;
-  ScriptEngine& engine = *rig.engine;
-  auto& title = engine.makeCommand<SetTitleCommand>("spin");
-  auto& back = engine.makeCommand<JumpCommand>();
-  engine.commands() = {&title, &back};
-  back.setJumpTarget(1, 0);
-  engine.update();  // returns although the loop never ends
-  EXPECT_FALSE(engine.isFinished());
-  EXPECT_EQ(rig.device->title(), "spin");
+  rig.play(test::programOf({SetTitleCommand{0}, JumpCommand{-2}}));
+  rig.engine->update();  // returns although the loop never ends
+  EXPECT_FALSE(rig.engine->isFinished());
+  EXPECT_EQ(rig.device->title(), "title");
 }
 
 TEST(ScriptEngine, ALoopWithAWaitRunsOnePassPerWaitAndReloadsIt) {
   test::EngineRig rig;
-  ScriptEngine& engine = *rig.engine;
-  Variable& counter = engine.addVariable("n");
-  struct Count : Command {
-    Count(ScriptEngine& e, Variable& v) : Command(e), v_(v) {}
-    bool execute() override {
-      v_.value += 1;
-      return true;
-    }
-    Variable& v_;
-  };
-  auto& count = engine.makeCommand<Count>(counter);
-  auto& wait = engine.makeCommand<WaitTimeCommand>(1);
-  auto& back = engine.makeCommand<JumpCommand>();
-  engine.commands() = {&count, &wait, &back};
-  back.setJumpTarget(2, 0);
-  for (int frame = 0; frame < 10; ++frame) engine.update();
+  rig.play(test::programOf({AssignCommand{1, -1, 1, Assignment::Add}, WaitTimeCommand{1}, JumpCommand{-3}},
+                           {"n"}));
+  for (int frame = 0; frame < 10; ++frame) rig.engine->update();
   // A wait of one frame: every frame ends the wait, loops back, counts once and waits again.
-  EXPECT_EQ(counter.value, 10.0f);
+  EXPECT_EQ(rig.variable("n"), 10.0f);
 }
 
 TEST(ScriptEngine, ACommandSharedAtSeveralIndicesWaitsEachTime) {
   test::EngineRig rig;
-  ScriptEngine& engine = *rig.engine;
-  auto& wait = engine.makeCommand<WaitTimeCommand>(2);
-  engine.commands() = {&wait, &wait};
+  rig.play(test::programOf({WaitTimeCommand{2}}, {}, {0, 0}));
   // The second wait is reached in the frame the first one ends (frame 3) and ends two frames later.
   EXPECT_EQ(rig.framesUntilFinished(), 5);
 }
@@ -191,65 +158,60 @@ TEST(ScriptEngine, WaitForActionsWithNothingAnimatedEndsAtOnce) {
 
 TEST(ScriptEngine, StartsWithTheChoiceResultVariable) {
   test::EngineRig rig;
-  ASSERT_EQ(rig.engine->variables().size(), 1u);
-  EXPECT_EQ(rig.engine->variables()[0].name, test::sjis("選択結果"));
-  EXPECT_EQ(rig.engine->variables()[0].value, 0.0f);
-  EXPECT_NE(rig.engine->findVariable(test::sjis("選択結果")), nullptr);
-  EXPECT_EQ(rig.engine->findVariable("other"), nullptr);
+  ASSERT_FALSE(rig.compile("＃変数宣言：x").has_value());
+  ASSERT_EQ(rig.engine->variables().size(), 2u);
+  EXPECT_EQ(rig.program->variables[0], test::sjis("選択結果"));
+  EXPECT_EQ(rig.engine->variables()[0], 0.0f);
+  EXPECT_EQ(rig.engine->variable(test::sjis("選択結果")), 0.0f);
+  EXPECT_EQ(rig.engine->variable("other"), std::nullopt);
 }
 
 TEST(ScriptEngine, DrawClearsToOpaqueBlack) {
   test::EngineRig rig;
   rig.device->clear(0xFFFFFFFFu);
+  rig.device->endScene();
+  ASSERT_EQ(rig.device->pixelAt(0, 0), 0xFFFFFFFFu);
   rig.engine->draw();
   EXPECT_EQ(rig.device->pixelAt(0, 0), 0xFF000000u);
   EXPECT_EQ(rig.device->pixelAt(799, 599), 0xFF000000u);
 }
 
-}  // namespace
-}  // namespace tavrik
+// A text frame typing with one action and fading out with another.
+constexpr const char* kTextScript =
+    "＃文字レイヤー宣言：枠\n＃文字動作宣言：typing，３，２４\n０，Ａ，１\n０，END，０\n"
+    "＃文字動作宣言：out，０，２４\n０，VA，-0.5\n２，END，０\n"
+    "＃枠typing：\niiii\n＃時間待機：２０\n＃枠out\n＃動作待機：枠\n＃入力待機\n";
 
-namespace tavrik {
-namespace {
-
-TEST(SceneCommands, LoadStartAndWaitOnLayersAndChannels) {
+TEST(ScriptEngine, ChangingTheFaceWhileTypingKeepsTheActionsGoing) {
   test::EngineRig rig;
-  ScriptEngine& engine = *rig.engine;
-  ASSERT_TRUE(savePng(test::solidPicture(8, 8, 0xFFFFFFFFu), rig.dir.path() / "bg.png"));
-  SimpleLayer& layer = engine.scene().addLayer<SimpleLayer>(0, 0);
-  PersonLayer& person = engine.scene().addLayer<PersonLayer>(0, 0);
-  Channel& channel = engine.channels().add(std::make_unique<Channel>(engine.random(), "bgm", false, nullptr));
+  ASSERT_FALSE(rig.compile(kTextScript).has_value());
+  rig.engine->setFontFace("IPAGothic");
+  auto& layer = static_cast<TextLayer&>(rig.engine->layer(0));
+  rig.engine->update();
+  rig.engine->update();
+  const std::int32_t stepBefore = layer.characters()[3].step;
+  const std::int32_t cellBefore = layer.characters()[1].cellX;
+  rig.engine->setFontFace("IPAPGothic");
+  EXPECT_NE(layer.characters()[1].cellX, cellBefore) << "a proportional i is narrower";
+  EXPECT_EQ(layer.characters()[3].step, stepBefore);
+  ASSERT_EQ(rig.engine->fonts().size(), 1u);
+  EXPECT_EQ(rig.engine->fonts()[0]->family(), "IPAPGothic");
+  EXPECT_EQ(rig.engine->scene().font(0), rig.engine->fonts()[0].get());
+}
 
-  Action show;
-  show.append({0, static_cast<std::int32_t>(ActionAttribute::A), 1});
-  show.append({2, static_cast<std::int32_t>(ActionAttribute::END), 0});
-  Action blink;
-  blink.append({0, static_cast<std::int32_t>(ActionAttribute::INDEX), 3});
-  engine.commands() = {
-      &engine.makeCommand<LoadImageCommand>(layer, test::scriptPath(rig.dir.path()) + "\\bg"),
-      &engine.makeCommand<StartActionCommand>(layer, show),
-      &engine.makeCommand<StartActionCommand>(channel, blink),
-      &engine.makeCommand<SetEyeActionCommand>(person, blink),
-      &engine.makeCommand<SetMouthActionCommand>(person, blink),
-      &engine.makeCommand<WaitActionCommand>(&layer),
-      &engine.makeCommand<SetTitleCommand>("layer done"),
-      &engine.makeCommand<WaitActionCommand>(),
-      &engine.makeCommand<SetTitleCommand>("all done"),
-  };
-  engine.update();
-  // Everything up to the first wait ran in the first frame, and the scene took its first step.
-  EXPECT_EQ(layer.image().imageWidth(), 8);
-  EXPECT_EQ(layer.a, 1.0f);
-  EXPECT_EQ(person.eyeState().index, 3);
-  EXPECT_EQ(person.mouthState().index, 3);
-  EXPECT_FALSE(channel.isFinished());
-  engine.update();
-  engine.update();
-  EXPECT_EQ(rig.device->title(), "");
-  engine.update();  // the layer reached END in the third frame's scene update; the wait sees it now
-  EXPECT_EQ(rig.device->title(), "layer done") << "eye and mouth actions do not hold a layer's wait";
-  EXPECT_FALSE(engine.isFinished());
-  EXPECT_FALSE(engine.allActionsFinished()) << "the channel is still running";
+TEST(ScriptEngine, TheTextCommandShowsTextAndTheActionFormRestartsTheCharacters) {
+  test::EngineRig rig;
+  ASSERT_FALSE(rig.compile(kTextScript).has_value());
+  auto& layer = static_cast<TextLayer&>(rig.engine->layer(0));
+  for (int i = 0; i < 20; ++i) rig.engine->update();
+  ASSERT_EQ(layer.characters().size(), 4u);
+  EXPECT_EQ(layer.characters()[3].a, 1.0f);
+  rig.engine->update();  // the wait ends and the fade starts
+  EXPECT_EQ(layer.characters().size(), 4u) << "the action form keeps the text";
+  for (int i = 0; i < 10; ++i) rig.engine->update();
+  EXPECT_EQ(layer.characters()[0].a, 0.0f);
+  EXPECT_TRUE(layer.isFinished());
+  EXPECT_EQ(rig.framesUntilFinished(100), 100) << "the input wait holds the end";
 }
 
 }  // namespace

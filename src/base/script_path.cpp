@@ -1,11 +1,11 @@
-#include "platform/script_path.h"
+#include "base/script_path.h"
 
 #include <algorithm>
 #include <system_error>
 #include <vector>
 
-#include "platform/text_encoding.h"
-#include "script/compiler/sjis_text.h"
+#include "base/sjis_text.h"
+#include "base/text_encoding.h"
 
 namespace tavrik::paths {
 

@@ -1,4 +1,4 @@
-#include "scene/action.h"
+#include "base/action.h"
 
 #include <limits>
 
@@ -16,10 +16,6 @@ int actionAttributeIndex(std::string_view name) {
     if (kActionAttributeNames[i] == name) return static_cast<int>(i);
   }
   return -1;
-}
-
-void Action::include(const Action& base) {
-  entries_.insert(entries_.begin(), base.entries_.begin(), base.entries_.end());
 }
 
 }  // namespace tavrik

@@ -1,6 +1,6 @@
-#include "script/runtime/script_error.h"
+#include "base/script_error.h"
 
-#include "script/compiler/keywords.h"
+#include "base/keywords.h"
 
 namespace tavrik {
 

@@ -1,4 +1,4 @@
-#include "script/compiler/sjis_text.h"
+#include "base/sjis_text.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,11 +19,11 @@ class LineFile {
   // a line break is still a line, a line break at the very end adds none. Lines of any length are kept
   // whole. False (and an empty list) when the file cannot be opened.
   bool load(const std::filesystem::path& path);
-  // Writes every line followed by CR LF, the form the files have always had. False when the file
-  // cannot be opened or written.
-  bool save(const std::filesystem::path& path) const;
-  // As save, but into a temporary file beside the target that is flushed to disk and then renamed over
-  // it: a crash or a full disk leaves the old file or the new one, never a truncated one.
+  // Empties the list and splits data into lines as load does.
+  void assign(std::string_view data);
+  // Writes every line followed by CR LF, the form the files have always had, into a temporary file beside
+  // the target that is flushed to disk and then renamed over it: a crash or a full disk leaves the old
+  // file or the new one, never a truncated one. False when it cannot be written.
   bool saveAtomically(const std::filesystem::path& path) const;
 
   // The bytes before / after the first "=" (found double-byte aware); empty without one or out of range.

@@ -1,4 +1,4 @@
-#include "script/compiler/line_file.h"
+#include "base/line_file.h"
 
 #include <gtest/gtest.h>
 
@@ -85,14 +85,14 @@ TEST(LineFile, SaveWritesCrLfAndRoundTrips) {
   const std::string face = test::sjis("ＭＳ ゴシック=改");
   file.set("Font", face);
   const auto path = dir.path() / "tavrik.ini";
-  ASSERT_TRUE(file.save(path));
+  ASSERT_TRUE(file.saveAtomically(path));
   EXPECT_EQ(readBytes(path), "Font=" + face + "\r\n");
 
   LineFile back;
   ASSERT_TRUE(back.load(path));
   EXPECT_EQ(back.get("Font"), face);
 
-  EXPECT_FALSE(file.save(dir.path() / "no" / "such" / "dir.ini"));
+  EXPECT_FALSE(file.saveAtomically(dir.path() / "no" / "such" / "dir.ini"));
 }
 
 }  // namespace

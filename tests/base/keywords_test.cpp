@@ -1,4 +1,4 @@
-#include "script/compiler/keywords.h"
+#include "base/keywords.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ namespace {
 // The keywords are written as byte escapes; a slip in one would make a directive unmatchable.
 TEST(Keywords, EscapesSpellTheReadableText) {
   const std::pair<std::string_view, const char*> words[] = {
-#include "script/compiler/keywords_table.inc"
+#include "base/keywords_table.inc"
   };
   for (const auto& [bytes, text] : words) EXPECT_EQ(bytes, test::sjis(text)) << text;
 }

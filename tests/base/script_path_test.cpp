@@ -1,4 +1,4 @@
-#include "platform/script_path.h"
+#include "base/script_path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,366 @@
+#include "script/runtime/game_state.h"
+
+#include <bit>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+
+#include "base/hash.h"
+#include "base/sjis_text.h"
+#include "script/compiler/program.h"
+
+namespace tavrik {
+
+namespace {
+
+constexpr std::string_view kMagic = "TVKSTATE";
+// Raised whenever what the payload holds changes; older states are then refused, not misread.
+constexpr std::uint32_t kFormatVersion = 1;
+// Magic, version, program identity, payload size, payload check.
+constexpr std::size_t kHeaderSize = 8 + 4 + 8 + 4 + 8;
+
+class Writer {
+ public:
+  void u8(std::uint8_t v) { out_.push_back(v); }
+  void u16(std::uint16_t v) { bytes(v, 2); }
+  void u32(std::uint32_t v) { bytes(v, 4); }
+  void u64(std::uint64_t v) { bytes(v, 8); }
+  void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
+  void f32(float v) { u32(std::bit_cast<std::uint32_t>(v)); }
+  void flag(bool v) { u8(v ? 1 : 0); }
+  void string(std::string_view s) {
+    u32(static_cast<std::uint32_t>(s.size()));
+    out_.insert(out_.end(), s.begin(), s.end());
+  }
+  std::vector<std::uint8_t>& out() { return out_; }
+
+ private:
+  void bytes(std::uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  }
+  std::vector<std::uint8_t> out_;
+};
+
+// Reads what Writer wrote; any read past the end sets failed() and gives zeros, so that a damaged state
+// is found once at the end instead of at every read.
+class Reader {
+ public:
+  explicit Reader(std::span<const std::uint8_t> in) : in_(in) {}
+  std::uint8_t u8() { return static_cast<std::uint8_t>(bytes(1)); }
+  std::uint16_t u16() { return static_cast<std::uint16_t>(bytes(2)); }
+  std::uint32_t u32() { return static_cast<std::uint32_t>(bytes(4)); }
+  std::uint64_t u64() { return bytes(8); }
+  std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
+  float f32() { return std::bit_cast<float>(u32()); }
+  bool flag() {
+    const std::uint8_t v = u8();
+    if (v > 1) failed_ = true;
+    return v == 1;
+  }
+  std::string string() {
+    const std::uint32_t n = u32();
+    if (n > remaining()) {
+      failed_ = true;
+      return {};
+    }
+    std::string s(reinterpret_cast<const char*>(in_.data() + at_), n);
+    at_ += n;
+    return s;
+  }
+  // A count of items each at least minimumSize bytes long: one that the rest could not hold fails, so
+  // that no damaged count makes a huge allocation.
+  std::size_t count(std::size_t minimumSize) {
+    const std::uint32_t n = u32();
+    if (static_cast<std::uint64_t>(n) * minimumSize > remaining()) {
+      failed_ = true;
+      return 0;
+    }
+    return n;
+  }
+  std::size_t remaining() const { return in_.size() - at_; }
+  bool failed() const { return failed_; }
+  void fail() { failed_ = true; }
+
+ private:
+  std::uint64_t bytes(int n) {
+    if (static_cast<std::size_t>(n) > remaining()) {
+      failed_ = true;
+      at_ = in_.size();
+      return 0;
+    }
+    std::uint64_t v = 0;
+    for (int i = 0; i < n; ++i)
+      v |= static_cast<std::uint64_t>(in_[at_ + static_cast<std::size_t>(i)]) << (8 * i);
+    at_ += static_cast<std::size_t>(n);
+    return v;
+  }
+  std::span<const std::uint8_t> in_;
+  std::size_t at_ = 0;
+  bool failed_ = false;
+};
+
+template <class T>
+bool sameBits(const T& a, const T& b) {
+  if constexpr (std::is_same_v<T, float>)
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+  else
+    return a == b;
+}
+
+// The fields of an animated object as a mask of those that differ from their reset value, then those
+// values: most objects of a game are near their reset state.
+void writeFields(Writer& w, const AnimationState& state) {
+  static const AnimationState reset;
+  std::uint32_t mask = 0, bit = 1;
+  forEachAnimationField([&](ActionAttribute, auto member) {
+    if (!sameBits(state.*member, reset.*member)) mask |= bit;
+    bit <<= 1;
+  });
+  w.u32(mask);
+  bit = 1;
+  forEachAnimationField([&](ActionAttribute, auto member) {
+    if (mask & bit) {
+      using T = std::decay_t<decltype(state.*member)>;
+      if constexpr (std::is_same_v<T, float>)
+        w.f32(state.*member);
+      else if constexpr (std::is_same_v<T, bool>)
+        w.flag(state.*member);
+      else
+        w.i32(state.*member);
+    }
+    bit <<= 1;
+  });
+}
+
+AnimationState readFields(Reader& r) {
+  AnimationState state;
+  const std::uint32_t mask = r.u32();
+  std::uint32_t bit = 1;
+  forEachAnimationField([&](ActionAttribute, auto member) {
+    if (mask & bit) {
+      using T = std::decay_t<decltype(state.*member)>;
+      if constexpr (std::is_same_v<T, float>)
+        state.*member = r.f32();
+      else if constexpr (std::is_same_v<T, bool>)
+        state.*member = r.flag();
+      else
+        state.*member = r.i32();
+    }
+    bit <<= 1;
+  });
+  if (bit != 0 && (mask & ~(bit - 1)) != 0) r.fail();  // bits of no field
+  return state;
+}
+
+// Actions are kept as their index in the program's table.
+class ActionIndex {
+ public:
+  explicit ActionIndex(const Program& program) : program_(program) {
+    for (std::size_t i = 0; i < program.actions.size(); ++i)
+      index_.emplace(&program.actions[i].action, static_cast<std::int32_t>(i));
+  }
+  std::int32_t of(const Action* action) const {
+    const auto it = index_.find(action);
+    return it == index_.end() ? -1 : it->second;
+  }
+  // The action of an index; false for an index outside the table.
+  bool at(std::int32_t index, const Action*& action) const {
+    if (index == -1) {
+      action = nullptr;
+      return true;
+    }
+    if (index < 0 || static_cast<std::size_t>(index) >= program_.actions.size()) return false;
+    action = &program_.actions[static_cast<std::size_t>(index)].action;
+    return true;
+  }
+
+ private:
+  const Program& program_;
+  std::unordered_map<const Action*, std::int32_t> index_;
+};
+
+void writeObject(Writer& w, const ObjectState& object, const ActionIndex& actions) {
+  w.i32(actions.of(object.action));
+  writeFields(w, object.fields);
+}
+
+ObjectState readObject(Reader& r, const ActionIndex& actions) {
+  ObjectState object;
+  if (!actions.at(r.i32(), object.action)) r.fail();
+  object.fields = readFields(r);
+  return object;
+}
+
+// Names of pictures and sounds are script paths that begin with the folder of the main script: they are
+// kept relative to it, so that a state still loads when the game is started from another folder.
+void writeName(Writer& w, const std::string& name, const std::string& directory) {
+  const bool relative = !directory.empty() && sjis::startsWith(name, directory);
+  w.flag(relative);
+  w.string(relative ? std::string_view(name).substr(directory.size()) : std::string_view(name));
+}
+
+std::string readName(Reader& r, const std::string& directory) {
+  const bool relative = r.flag();
+  std::string name = r.string();
+  return relative ? directory + name : name;
+}
+
+// The smallest an object can be stored in: its action and an empty mask.
+constexpr std::size_t kObjectSize = 8;
+
+}  // namespace
+
+std::vector<std::uint8_t> encodeState(const GameState& s, const Program& program) {
+  const ActionIndex actions(program);
+  const std::string& dir = program.directory;
+  Writer w;
+  w.i32(s.programCounter);
+  w.flag(s.progress.begun);
+  w.i32(s.progress.remaining);
+  w.flag(s.progress.pressedBefore);
+  w.u32(s.random);
+  w.flag(s.chosen);
+  w.i32(s.chosenValue);
+  w.string(s.title);
+  w.i32(s.input.mouseX);
+  w.i32(s.input.mouseY);
+  w.u8(
+      static_cast<std::uint8_t>((s.input.left ? 1 : 0) | (s.input.middle ? 2 : 0) | (s.input.right ? 4 : 0)));
+  std::uint32_t keys = 0;
+  for (std::size_t k = 0; k < s.input.keys.size(); ++k) keys |= s.input.keys[k] ? 1u << k : 0u;
+  w.u32(keys);
+  w.u32(static_cast<std::uint32_t>(s.variables.size()));
+  for (float v : s.variables) w.f32(v);
+  w.u32(static_cast<std::uint32_t>(s.layers.size()));
+  for (const LayerState& layer : s.layers) {
+    writeObject(w, layer.object, actions);
+    writeName(w, layer.picture, dir);
+    w.f32(layer.zoom);
+    w.flag(layer.pressHeld);
+    w.flag(layer.clicked);
+    writeObject(w, layer.eyes, actions);
+    writeObject(w, layer.mouth, actions);
+    for (const std::vector<std::string>* names : {&layer.eyePictures, &layer.mouthPictures}) {
+      w.u32(static_cast<std::uint32_t>(names->size()));
+      for (const std::string& name : *names) writeName(w, name, dir);
+    }
+    w.u32(static_cast<std::uint32_t>(layer.characters.size()));
+    for (const CharacterState& c : layer.characters) {
+      w.u16(c.code);
+      writeObject(w, c.object, actions);
+    }
+  }
+  w.u32(static_cast<std::uint32_t>(s.channels.size()));
+  for (const ChannelState& channel : s.channels) {
+    writeObject(w, channel.object, actions);
+    writeName(w, channel.sound, dir);
+    w.flag(channel.playing);
+    w.u32(channel.repeats);
+  }
+
+  const std::vector<std::uint8_t>& payload = w.out();
+  ContentHash check;
+  check.add(payload.data(), payload.size());
+  Writer header;
+  for (char c : kMagic) header.u8(static_cast<std::uint8_t>(c));
+  header.u32(kFormatVersion);
+  header.u64(program.identity);
+  header.u32(static_cast<std::uint32_t>(payload.size()));
+  header.u64(check.value());
+  std::vector<std::uint8_t> out = std::move(header.out());
+  out.insert(out.end(), payload.begin(), payload.end());
+  return out;
+}
+
+DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& program) {
+  auto refused = [](StateError error) { return DecodedState{std::nullopt, error}; };
+  if (bytes.size() < kMagic.size() || std::memcmp(bytes.data(), kMagic.data(), kMagic.size()) != 0)
+    return refused(StateError::NotAState);
+  if (bytes.size() < kHeaderSize) return refused(StateError::Truncated);
+  Reader header(bytes.subspan(kMagic.size(), kHeaderSize - kMagic.size()));
+  const std::uint32_t version = header.u32();
+  const std::uint64_t identity = header.u64();
+  const std::uint32_t size = header.u32();
+  const std::uint64_t expectedCheck = header.u64();
+  if (version > kFormatVersion) return refused(StateError::NewerVersion);
+  if (version != kFormatVersion) return refused(StateError::Damaged);
+  if (identity != program.identity) return refused(StateError::OtherProgram);
+  const std::span<const std::uint8_t> payload = bytes.subspan(kHeaderSize);
+  if (payload.size() < size) return refused(StateError::Truncated);
+  if (payload.size() > size) return refused(StateError::Damaged);
+  ContentHash check;
+  check.add(payload.data(), payload.size());
+  if (check.value() != expectedCheck) return refused(StateError::Damaged);
+
+  const ActionIndex actions(program);
+  const std::string& dir = program.directory;
+  Reader r(payload);
+  GameState s;
+  s.programCounter = r.i32();
+  s.progress.begun = r.flag();
+  s.progress.remaining = r.i32();
+  s.progress.pressedBefore = r.flag();
+  s.random = r.u32();
+  s.chosen = r.flag();
+  s.chosenValue = r.i32();
+  s.title = r.string();
+  s.input.mouseX = r.i32();
+  s.input.mouseY = r.i32();
+  const std::uint8_t buttons = r.u8();
+  s.input.left = buttons & 1;
+  s.input.middle = buttons & 2;
+  s.input.right = buttons & 4;
+  const std::uint32_t keys = r.u32();
+  for (std::size_t k = 0; k < s.input.keys.size(); ++k) s.input.keys[k] = (keys >> k) & 1u;
+  s.variables.resize(r.count(4));
+  for (float& v : s.variables) v = r.f32();
+  s.layers.resize(r.count(3 * kObjectSize));
+  for (LayerState& layer : s.layers) {
+    layer.object = readObject(r, actions);
+    layer.picture = readName(r, dir);
+    layer.zoom = r.f32();
+    layer.pressHeld = r.flag();
+    layer.clicked = r.flag();
+    layer.eyes = readObject(r, actions);
+    layer.mouth = readObject(r, actions);
+    for (std::vector<std::string>* names : {&layer.eyePictures, &layer.mouthPictures}) {
+      names->resize(r.count(5));
+      for (std::string& name : *names) name = readName(r, dir);
+    }
+    layer.characters.resize(r.count(2 + kObjectSize));
+    for (CharacterState& c : layer.characters) {
+      c.code = r.u16();
+      c.object = readObject(r, actions);
+    }
+  }
+  s.channels.resize(r.count(kObjectSize));
+  for (ChannelState& channel : s.channels) {
+    channel.object = readObject(r, actions);
+    channel.sound = readName(r, dir);
+    channel.playing = r.flag();
+    channel.repeats = r.u32();
+  }
+  // The tables must be the program's own, whole.
+  if (r.failed() || r.remaining() != 0 || s.variables.size() != program.variables.size() ||
+      s.layers.size() != program.layers.size() || s.channels.size() != program.channels.size())
+    return refused(StateError::Damaged);
+  return {std::move(s), StateError::Damaged};
+}
+
+std::string describe(StateError error) {
+  switch (error) {
+    case StateError::NotAState:
+      return "not a saved game state";
+    case StateError::NewerVersion:
+      return "saved by a newer version of the player";
+    case StateError::OtherProgram:
+      return "saved from another script, or from this one before it was changed";
+    case StateError::Truncated:
+      return "the state is cut short";
+    case StateError::Damaged:
+      return "the state is damaged";
+  }
+  return "the state is damaged";
+}
+
+}  // namespace tavrik

@@ -1,0 +1,71 @@
+// A running game as data: everything that changes while a program plays, apart from the program itself.
+// An engine gives its state and takes one back; the state goes to bytes and comes back from them for
+// saving a game and for the automation's save-state and --restore-state.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/input_devices.h"
+#include "scene/channel.h"
+#include "scene/layer.h"
+
+namespace tavrik {
+
+struct Program;
+
+// How far the command at the program counter has got: the frames a time wait has left, whether an
+// input wait saw the button held, whether a choice wait has begun. Every other command finishes in the
+// frame it starts, so nothing else is ever under way.
+struct CommandProgress {
+  bool begun = false;
+  std::int32_t remaining = 0;
+  bool pressedBefore = true;
+};
+
+// What of the mouse and keys the script can see.
+struct InputState {
+  std::int32_t mouseX = 0;
+  std::int32_t mouseY = 0;
+  bool left = false;
+  bool middle = false;
+  bool right = false;
+  std::array<bool, static_cast<std::size_t>(PadKey::Count)> keys{};
+};
+
+struct GameState {
+  std::int32_t programCounter = 0;
+  CommandProgress progress;
+  std::vector<float> variables;
+  std::uint32_t random = 1;
+  bool chosen = false;
+  std::int32_t chosenValue = 0;
+  std::string title;  // Shift-JIS
+  InputState input;
+  std::vector<LayerState> layers;
+  std::vector<ChannelState> channels;
+};
+
+// Why stored bytes were refused.
+enum class StateError { NotAState, NewerVersion, OtherProgram, Truncated, Damaged };
+
+// The message for a refusal, in English for the terminal.
+std::string describe(StateError error);
+
+// The state as bytes: versioned, carrying the program's identity and a check of their own. Actions are
+// kept as their index in the program, names of pictures and sounds relative to the program's folder.
+std::vector<std::uint8_t> encodeState(const GameState& state, const Program& program);
+
+struct DecodedState {
+  std::optional<GameState> state;
+  StateError error = StateError::Damaged;
+};
+// Reads bytes written by encodeState for the same program; anything else is refused, and nothing that
+// is accepted can make a restore index outside the program's tables.
+DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& program);
+
+}  // namespace tavrik

@@ -1,0 +1,130 @@
+// The running state as data: taken from an engine, turned into bytes and back, and refused when the
+// bytes are not this program's own, whole and unchanged.
+#include "script/runtime/game_state.h"
+
+#include <gtest/gtest.h>
+
+#include "script/runtime/script_engine.h"
+#include "support/test_support.h"
+
+namespace tavrik {
+namespace {
+
+// A game with a bit of everything: a blinking person, typing text, a choice, a channel, variables.
+constexpr const char* kGame =
+    "＃単純レイヤー宣言：背景\n＃人物レイヤー宣言：人\n＃文字レイヤー宣言：枠\n＃単純レイヤー宣言：ボタン\n"
+    "＃音楽チャネル宣言：曲\n＃変数宣言：回数\n"
+    "＃動作宣言：表示\n０，Ａ，１\n＃目動作宣言：瞬き\n０，RWAIT，３０\n０，WAIT，６０\n０，INDEX，１\n"
+    "３，INDEX，０\n４，TIME，０\n＃文字動作宣言：文字，２，２４\n０，Ａ，１\n０，END，０\n"
+    "＃動作宣言：鳴らす\n０，PLAY，－１\n＃ボタン選択宣言：７，１．２，０．１\n"
+    "＃背景表示\n＃人表示\n＃人瞬き\n＃ボタン表示\n＃曲鳴らす\n"
+    "＃ループ：回数<３\n＃枠文字：\nこんにちは$$世界\n＃時間待機：１０\n＃式：回数+=1\n＃ループ終了\n"
+    "＃選択待機\n";
+
+TEST(GameState, BytesComeBackAsTheSameState) {
+  test::EngineRig rig;
+  ASSERT_FALSE(rig.compile(kGame).has_value());
+  rig.mouse.x = 123;
+  rig.mouse.y = 45;
+  rig.input.setKeyHeld(PadKey::X, true);
+  for (int i = 0; i < 17; ++i) rig.engine->update();
+  const GameState before = rig.engine->state();
+  const std::vector<std::uint8_t> bytes = rig.engine->saveState();
+  const DecodedState decoded = decodeState(bytes, *rig.program);
+  ASSERT_TRUE(decoded.state.has_value()) << describe(decoded.error);
+  const GameState& after = *decoded.state;
+  EXPECT_EQ(after.programCounter, before.programCounter);
+  EXPECT_EQ(after.progress.remaining, before.progress.remaining);
+  EXPECT_EQ(after.variables, before.variables);
+  EXPECT_EQ(after.random, before.random);
+  EXPECT_EQ(after.input.mouseX, 123);
+  EXPECT_TRUE(after.input.keys[static_cast<std::size_t>(PadKey::X)]);
+  ASSERT_EQ(after.layers.size(), 4u);
+  const LayerState& text = after.layers[2];
+  ASSERT_EQ(text.characters.size(), before.layers[2].characters.size());
+  EXPECT_EQ(text.characters[3].object.fields.step, before.layers[2].characters[3].object.fields.step);
+  EXPECT_EQ(text.characters[3].object.action, before.layers[2].characters[3].object.action);
+  EXPECT_EQ(after.layers[1].eyes.fields.wait, before.layers[1].eyes.fields.wait);
+  EXPECT_EQ(after.channels[0].playing, true);
+  EXPECT_EQ(after.channels[0].repeats, 0xFFFFFFFFu);
+  // The same state gives the same bytes.
+  EXPECT_EQ(encodeState(after, *rig.program), bytes);
+}
+
+TEST(GameState, ARestoredEngineGoesOnExactlyAsTheOneThatNeverStopped) {
+  test::EngineRig original;
+  ASSERT_FALSE(original.compile(kGame).has_value());
+  for (int i = 0; i < 23; ++i) original.engine->update();
+  const std::vector<std::uint8_t> bytes = original.engine->saveState();
+
+  test::EngineRig restored;
+  restored.play(original.program);
+  ASSERT_FALSE(restored.engine->restoreState(bytes).has_value());
+  for (int frame = 0; frame < 200; ++frame) {
+    original.engine->update();
+    restored.engine->update();
+    ASSERT_EQ(original.engine->saveState(), restored.engine->saveState()) << "frame " << frame;
+  }
+  original.engine->draw(true);
+  restored.engine->draw(true);
+  for (int y = 0; y < 600; y += 7) {
+    for (int x = 0; x < 800; x += 7)
+      ASSERT_EQ(original.device->pixelAt(x, y), restored.device->pixelAt(x, y));
+  }
+}
+
+TEST(GameState, BytesOfAnotherProgramOrDamagedOnesAreRefusedAndChangeNothing) {
+  test::EngineRig rig;
+  ASSERT_FALSE(rig.compile(kGame).has_value());
+  for (int i = 0; i < 30; ++i) rig.engine->update();
+  const std::vector<std::uint8_t> good = rig.engine->saveState();
+  for (int i = 0; i < 5; ++i) rig.engine->update();
+  const std::vector<std::uint8_t> now = rig.engine->saveState();
+
+  auto refused = [&](std::vector<std::uint8_t> bytes) {
+    const std::optional<StateError> error = rig.engine->restoreState(bytes);
+    EXPECT_EQ(rig.engine->saveState(), now) << "the running game is untouched";
+    return error;
+  };
+  EXPECT_EQ(refused({}), StateError::NotAState);
+  EXPECT_EQ(refused({'h', 'e', 'l', 'l', 'o'}), StateError::NotAState);
+  for (std::size_t cut : {std::size_t{8}, std::size_t{20}, good.size() / 2, good.size() - 1}) {
+    EXPECT_EQ(refused(std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<long>(cut))),
+              StateError::Truncated)
+        << cut;
+  }
+  for (std::size_t at = 32; at < good.size(); at += 7) {
+    std::vector<std::uint8_t> flipped = good;
+    flipped[at] ^= 0x10;
+    EXPECT_EQ(refused(flipped), StateError::Damaged) << at;
+  }
+  std::vector<std::uint8_t> longer = good;
+  longer.push_back(0);
+  EXPECT_EQ(refused(longer), StateError::Damaged);
+  std::vector<std::uint8_t> newer = good;
+  newer[8] = 99;
+  EXPECT_EQ(refused(newer), StateError::NewerVersion);
+
+  test::EngineRig other;
+  ASSERT_FALSE(other.compile(std::string(kGame) + "＃＃ one line more\n").has_value());
+  EXPECT_EQ(other.engine->restoreState(good), StateError::OtherProgram);
+
+  EXPECT_FALSE(rig.engine->restoreState(good).has_value()) << "the good bytes still restore";
+}
+
+TEST(GameState, ObjectsNearTheirResetStateTakeLittleRoom) {
+  // Every field of an object stored would be 130 bytes and more; a layer at rest needs well under half of
+  // that.
+  auto size = [](int layers) {
+    test::EngineRig rig;
+    std::string script;
+    for (int i = 0; i < layers; ++i) script += "＃単純レイヤー宣言：l" + std::to_string(i) + "\n";
+    EXPECT_FALSE(rig.compile(script + "＃入力待機\n").has_value());
+    rig.engine->update();
+    return static_cast<int>(rig.engine->saveState().size());
+  };
+  EXPECT_LT(size(13) - size(3), 10 * 60);
+}
+
+}  // namespace
+}  // namespace tavrik
