@@ -21,7 +21,8 @@ ProcessResult runProcess(const std::filesystem::path& program, const std::vector
                          const std::vector<std::string>& extraEnv, int timeoutSeconds) {
   ProcessResult result;
   int outPipe[2], errPipe[2];
-  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+  // Close-on-exec, so that a player started from another thread meanwhile does not hold these open.
+  if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
     ADD_FAILURE() << "pipe failed";
     return result;
   }
