@@ -71,24 +71,6 @@ TEST_F(SceneTest, ANewLayerIsInvisibleUntilItsAlphaIsSet) {
   EXPECT_EQ(fresh.image().allocWidth(), 800) << "sizes of 0 become the screen";
 }
 
-TEST_F(SceneTest, DeclarationOrderIsDrawingOrder) {
-  layerWith(test::solidPicture(20, 20, 0xFFFF0000u), 0, 0);
-  layerWith(test::solidPicture(10, 10, 0xFF0000FFu), 5, 5);
-  frame();
-  EXPECT_EQ(pixel(2, 2), 0xFFFF0000u);
-  EXPECT_EQ(pixel(7, 7), 0xFF0000FFu);
-}
-
-TEST_F(SceneTest, AlignmentUsesIntegerHalves) {
-  SimpleLayer& layer = layerWith(coded(301, 3), 400, 100);
-  layer.alignX = 1;
-  layer.alignY = 2;
-  frame();
-  EXPECT_EQ(pixel(250, 97), codeOf(0, 0));  // 400 - 150, 100 - 3
-  EXPECT_EQ(pixel(550, 99), codeOf(300, 2));
-  EXPECT_EQ(pixel(249, 97), 0xFF000000u);
-}
-
 TEST_F(SceneTest, TurningIsAboutTheCentreOfTheUnalignedPicture) {
   // Half a turn about (X + w/2, Y + h/2) = (110, 110): the picture placed left of that by ALIGNX 1
   // lands on the right of it, upside down.
@@ -119,21 +101,6 @@ TEST_F(SceneTest, ScaleIsAboutTheCentreToo) {
   EXPECT_EQ(pixel(45, 150), 0xFF000000u);
 }
 
-TEST_F(SceneTest, ColourAndAlphaModulateTheTexels) {
-  SimpleLayer& tinted = layerWith(test::solidPicture(10, 10, 0xFFFFFFFFu), 0, 0);
-  tinted.r = 0.5f;
-  tinted.b = 0.0f;
-  SimpleLayer& faded = layerWith(test::solidPicture(10, 10, 0xFFFFFFFFu), 20, 0);
-  faded.a = 0.5f;
-  SimpleLayer& halfTexels = layerWith(test::solidPicture(10, 10, 0x80FF0000u), 40, 0);
-  halfTexels.a = 0.5f;
-  EXPECT_EQ(tinted.colour(), 0xFF7FFF00u);
-  frame();
-  EXPECT_TRUE(test::nearColour(pixel(5, 5), 0xFF7FFF00u));
-  EXPECT_TRUE(test::nearColour(pixel(25, 5), 0xFF7F7F7Fu));
-  EXPECT_TRUE(test::nearColour(pixel(45, 5), 0xFF400000u));
-}
-
 TEST_F(SceneTest, AZeroWidthSourceDrawsNothing) {
   SimpleLayer& layer = layerWith(test::solidPicture(10, 10, 0xFFFFFFFFu), 0, 0);
   draw(true);
@@ -145,29 +112,6 @@ TEST_F(SceneTest, AZeroWidthSourceDrawsNothing) {
   layer.image().draw(*rig.device, placed);
   rig.device->endScene();
   EXPECT_EQ(pixel(50, 55), 0xFF000000u);
-}
-
-TEST_F(SceneTest, EyeAndMouthOverlaysFollowTheirIndex) {
-  test::TempDir dir;
-  ASSERT_TRUE(savePng(test::solidPicture(30, 30, 0xFF808080u), dir.path() / "p.png"));
-  ASSERT_TRUE(savePng(test::picture(30, 30, [](int x, int y) { return x < 10 && y < 10 ? 0xFFFF0000u : 0u; }),
-                      dir.path() / "p目0.png"));
-  ASSERT_TRUE(savePng(test::picture(30, 30, [](int x, int y) { return x < 10 && y < 10 ? 0xFF00FF00u : 0u; }),
-                      dir.path() / "p目1.png"));
-  PersonLayer& person = scene().addLayer<PersonLayer>(30, 30);
-  person.loadImage(test::scriptPath(dir.path() / "p"));
-  person.a = 1;
-  frame();
-  EXPECT_EQ(pixel(5, 5), 0xFFFF0000u) << "without an eye action the eyes show picture 0";
-  EXPECT_EQ(pixel(20, 20), 0xFF808080u);
-  person.eyeState().index = 1;
-  frame();
-  EXPECT_EQ(pixel(5, 5), 0xFF00FF00u);
-  for (int outOfRange : {2, -1}) {
-    person.eyeState().index = outOfRange;
-    frame();
-    EXPECT_EQ(pixel(5, 5), 0xFF808080u) << outOfRange;
-  }
 }
 
 TEST_F(SceneTest, ButtonsGrowUnderTheCursorAndTheLastClickedInListOrderWins) {

@@ -93,29 +93,6 @@ TEST_F(TextLayerTest, TwoByteCharactersAndALoneLeadByte) {
   EXPECT_TRUE(layer.isFinished());
 }
 
-TEST_F(TextLayerTest, TypingDelaysAddUp) {
-  TextLayer& layer = textLayer();
-  show(layer, "ABCDE", typing);
-  int firstVisible = -1, fifthVisible = -1;
-  for (int frame = 0; frame < 30; ++frame) {
-    rig.scene->update();
-    if (firstVisible < 0 && layer.characters()[0].a > 0) firstVisible = frame;
-    if (fifthVisible < 0 && layer.characters()[4].a > 0) fifthVisible = frame;
-  }
-  EXPECT_EQ(fifthVisible - firstVisible, 12);
-  EXPECT_TRUE(layer.isFinished());
-
-  // One action per character: a character with delay 0 appears with the one before it.
-  const Action instant = textAction(0, {{0, at(ActionAttribute::A), 1}});
-  layer.setText("ABCD");
-  layer.startEach({typing, &instant, typing, typing});
-  EXPECT_EQ(layer.characters()[0].step, 0);
-  EXPECT_EQ(layer.characters()[1].step, -3);
-  EXPECT_EQ(layer.characters()[2].step, -3);
-  EXPECT_EQ(layer.characters()[3].step, -6);
-  EXPECT_FALSE(layer.isFinished());
-}
-
 TEST_F(TextLayerTest, GlyphsAreDrawnWhiteAndLineFeedsNever) {
   TextLayer& layer = textLayer(100, 50);
   show(layer, sjis("漢\n") + "|", typing);

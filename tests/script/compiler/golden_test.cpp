@@ -10,6 +10,11 @@
 //   ## expect title TEXT             the window title at the end
 //   ## expect var NAME VALUE         a variable's value at the end (inf, -inf and nan allowed)
 //   ## expect pixel X Y RRGGBB       a pixel of the last frame, within 3 per channel
+//   ## expect layer NAME ATTR VALUE  an attribute of a layer at the end (X, A, INDEX, TIME for its step ...)
+//   ## expect eyes NAME ATTR VALUE   the same of a person layer's eyes, or (mouth) of its mouth
+//   ## expect mouth NAME ATTR VALUE
+//   ## expect text NAME TEXT         what a text layer shows ("\n" for a line feed)
+//   ## expect shown NAME COUNT       how many of a text layer's characters can be seen (alpha above 0)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,6 +23,7 @@
 #include <sstream>
 
 #include "app/game_app.h"
+#include "scene/text_layer.h"
 #include "base/text_encoding.h"
 #include "platform/image_decoder.h"
 #include "support/test_support.h"
@@ -36,6 +42,10 @@ struct Case {
   std::optional<std::string> title;
   std::vector<std::pair<std::string, std::string>> variables;
   std::vector<std::tuple<int, int, std::uint32_t>> pixels;
+  // What: layer, eyes or mouth; the layer's name; the attribute; the value.
+  std::vector<std::tuple<std::string, std::string, std::string, std::string>> attributes;
+  std::vector<std::pair<std::string, std::string>> texts;
+  std::vector<std::pair<std::string, int>> shown;
 };
 
 std::string readFile(const fs::path& p) {
@@ -83,12 +93,34 @@ Case readCase(const std::string& source) {
         std::string rgb;
         p >> x >> y >> rgb;
         c.pixels.emplace_back(x, y, 0xFF000000u | std::stoul(rgb, nullptr, 16));
+      } else if (what == "layer" || what == "eyes" || what == "mouth") {
+        std::istringstream a(value);
+        std::string name, attribute, expected;
+        a >> name >> attribute >> expected;
+        c.attributes.emplace_back(what, name, attribute, expected);
+      } else if (what == "text") {
+        const std::size_t space = value.find(' ');
+        std::string text = value.substr(space + 1);
+        for (std::size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
+        c.texts.emplace_back(value.substr(0, space), text);
+      } else if (what == "shown") {
+        const std::size_t space = value.rfind(' ');
+        c.shown.emplace_back(value.substr(0, space), std::stoi(value.substr(space + 1)));
       } else {
         ADD_FAILURE() << "unknown expectation: " << line;
       }
     }
   }
   return c;
+}
+
+// An animated object's field by the name of the attribute that sets it; TIME gives the step.
+std::optional<float> fieldNamed(const AnimationState& state, const std::string& attribute) {
+  std::optional<float> out;
+  forEachAnimationField([&](ActionAttribute a, auto member) {
+    if (kActionAttributeNames[static_cast<std::size_t>(a)] == attribute) out = static_cast<float>(state.*member);
+  });
+  return out;
 }
 
 bool sameValue(float actual, const std::string& expected) {
@@ -106,7 +138,8 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   const fs::path mainFile = folder ? source / "main.tvk" : source;
   const Case expected = readCase(readFile(mainFile));
   ASSERT_TRUE(expected.error || expected.frames || expected.title || !expected.variables.empty() ||
-              !expected.pixels.empty())
+              !expected.pixels.empty() || !expected.attributes.empty() || !expected.texts.empty() ||
+              !expected.shown.empty())
       << "the case expects nothing";
 
   // The case's files in a fresh folder, scripts in Shift-JIS as games have them.
@@ -165,6 +198,42 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   }
   for (const auto& [x, y, colour] : expected.pixels) {
     EXPECT_TRUE(test::nearColour(app->graphics().pixelAt(x, y), colour)) << "pixel " << x << "," << y;
+  }
+  ScriptEngine& engine = app->engine();
+  auto layerNamed = [&](const std::string& name) -> SimpleLayer* {
+    const std::int32_t index = engine.program().findLayer(test::sjis(name));
+    return index < 0 ? nullptr : &engine.layer(index);
+  };
+  for (const auto& [what, name, attribute, value] : expected.attributes) {
+    SimpleLayer* layer = layerNamed(name);
+    ASSERT_NE(layer, nullptr) << name;
+    const AnimationState* object = layer;
+    if (what != "layer") {
+      auto* person = dynamic_cast<PersonLayer*>(layer);
+      ASSERT_NE(person, nullptr) << name << " is no person";
+      object = what == "eyes" ? &person->eyeState() : &person->mouthState();
+    }
+    const std::optional<float> actual = fieldNamed(*object, attribute);
+    ASSERT_TRUE(actual.has_value()) << attribute;
+    EXPECT_TRUE(sameValue(*actual, value)) << what << " " << name << " " << attribute << " is " << *actual;
+  }
+  for (const auto& [name, text] : expected.texts) {
+    auto* layer = dynamic_cast<TextLayer*>(layerNamed(name));
+    ASSERT_NE(layer, nullptr) << name;
+    std::string shown;
+    for (const TextCharacter& c : layer->characters()) {
+      if (c.code > 0xFF) shown += static_cast<char>(c.code >> 8);
+      shown += static_cast<char>(c.code & 0xFF);
+    }
+    EXPECT_EQ(sjisToUtf8(shown), text) << name;
+  }
+  for (const auto& [name, count] : expected.shown) {
+    auto* layer = dynamic_cast<TextLayer*>(layerNamed(name));
+    ASSERT_NE(layer, nullptr) << name;
+    const auto& characters = layer->characters();
+    EXPECT_EQ(std::count_if(characters.begin(), characters.end(), [](const TextCharacter& c) { return c.a > 0; }),
+              count)
+        << name;
   }
 }
 
