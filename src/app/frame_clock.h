@@ -39,15 +39,6 @@ class FrameClock {
     return static_cast<std::int64_t>(std::ceil(left * 1e6 / static_cast<double>(frequency_)));
   }
 
-  // Whole milliseconds until the next frame is due (0 when it is due now), for sleeping in between.
-  int millisecondsUntilDue(std::int64_t now) const {
-    if (frequency_ <= 0 || !started_) return 0;
-    const double frame = static_cast<double>(frequency_) / kFramesPerSecond;
-    const double left = frame - static_cast<double>(now - last_);
-    if (left <= 0) return 0;
-    return static_cast<int>(left * 1000.0 / static_cast<double>(frequency_));
-  }
-
  private:
   std::int64_t frequency_;
   double minimumFrames_;

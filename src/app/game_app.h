@@ -58,9 +58,6 @@ class GameApp : public AppFrame {
   // untouched, when it cannot be read or is refused.
   bool restoreStateFile(const std::filesystem::path& file);
 
-  // The faces of the font menu (Shift-JIS) and the selected one.
-  const std::vector<std::string>& fontList() const { return fontList_; }
-  int selectedFont() const { return selectedFont_; }
   const std::vector<MenuPopup>& menus() const { return menus_; }
 
  protected:

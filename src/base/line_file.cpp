@@ -42,12 +42,6 @@ long LineFile::separatorOf(int index) const {
   return sjis::findText(lines_[static_cast<std::size_t>(index)], "=");
 }
 
-std::string LineFile::keyOf(int index) const {
-  const long pos = separatorOf(index);
-  if (pos < 0) return {};
-  return lines_[static_cast<std::size_t>(index)].substr(0, static_cast<std::size_t>(pos));
-}
-
 std::string LineFile::valueOf(int index) const {
   const long pos = separatorOf(index);
   if (pos < 0) return {};

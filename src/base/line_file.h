@@ -26,8 +26,7 @@ class LineFile {
   // file or the new one, never a truncated one. False when it cannot be written.
   bool saveAtomically(const std::filesystem::path& path) const;
 
-  // The bytes before / after the first "=" (found double-byte aware); empty without one or out of range.
-  std::string keyOf(int index) const;
+  // The bytes after the first "=" (found double-byte aware); empty without one or out of range.
   std::string valueOf(int index) const;
   // Index of the first line whose key equals key, or -1.
   int find(std::string_view key) const;

@@ -64,25 +64,6 @@ std::string replacePairs(std::string_view s, const ReplacePair* table, std::size
   return out;
 }
 
-std::string narrowRange(std::string_view s, std::uint16_t lo, std::uint16_t hi, char base) {
-  std::string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t n = charLength(s, i);
-    if (n == 2) {
-      const unsigned code = static_cast<unsigned char>(s[i]) * 256u + static_cast<unsigned char>(s[i + 1]);
-      if (code >= lo && code <= hi) {
-        out += static_cast<char>(base + static_cast<int>(code - lo));
-        i += 2;
-        continue;
-      }
-    }
-    out.append(s, i, n);
-    i += n;
-  }
-  return out;
-}
-
 std::string_view field(std::string_view s, std::string_view sep, int k) {
   if (sep.empty()) return k == 0 ? s : std::string_view{};
   for (int skipped = 0; skipped < k; ++skipped) {
@@ -108,11 +89,6 @@ int fieldCount(std::string_view s, std::string_view sep) {
 std::string_view directoryOf(std::string_view path) {
   const long pos = findLastText(path, "\\");
   return pos < 0 ? std::string_view{} : path.substr(0, static_cast<std::size_t>(pos) + 1);
-}
-
-std::string_view fileNameOf(std::string_view path) {
-  const long pos = findLastText(path, "\\");
-  return pos < 0 ? path : path.substr(static_cast<std::size_t>(pos) + 1);
 }
 
 namespace {

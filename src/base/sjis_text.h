@@ -45,9 +45,6 @@ template <std::size_t N>
 std::string replacePairs(std::string_view s, const ReplacePair (&table)[N]);
 std::string replacePairs(std::string_view s, const ReplacePair* table, std::size_t count);
 
-// Every two-byte character whose code (lead * 256 + trail) is in lo..hi becomes base + (code - lo).
-std::string narrowRange(std::string_view s, std::uint16_t lo, std::uint16_t hi, char base);
-
 // Field k of s split by sep (empty when there are fewer than k separators).
 std::string_view field(std::string_view s, std::string_view sep, int k);
 // 1 + the number of separators.
@@ -55,8 +52,6 @@ int fieldCount(std::string_view s, std::string_view sep);
 
 // Up to and including the last "\", or empty.
 std::string_view directoryOf(std::string_view path);
-// After the last "\", or the whole path.
-std::string_view fileNameOf(std::string_view path);
 
 // Numbers read like stream extraction in the classic locale: leading blanks, an optional sign, then
 // as much of a number as is there; 0 when nothing can be read. Out-of-range values saturate.

@@ -38,7 +38,6 @@ struct Mixer {
   decltype(&Mix_Init) init = nullptr;
   decltype(&Mix_Quit) quit = nullptr;
   decltype(&Mix_SetSoundFonts) setSoundFonts = nullptr;
-  decltype(&Mix_QuerySpec) querySpec = nullptr;
   decltype(&Mix_AllocateChannels) allocateChannels = nullptr;
   decltype(&Mix_LoadWAV_RW) loadWavRw = nullptr;
   decltype(&Mix_FreeChunk) freeChunk = nullptr;
@@ -72,7 +71,6 @@ const Mixer* mixer() {
     find(m.init, "Mix_Init");
     find(m.quit, "Mix_Quit");
     find(m.setSoundFonts, "Mix_SetSoundFonts");
-    find(m.querySpec, "Mix_QuerySpec");
     find(m.allocateChannels, "Mix_AllocateChannels");
     find(m.loadWavRw, "Mix_LoadWAV_RW");
     find(m.freeChunk, "Mix_FreeChunk");
@@ -114,10 +112,6 @@ class JobThread {
     }
     wake_.notify_all();
   }
-  void waitIdle() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
-  }
 
  private:
   void run() {
@@ -127,19 +121,15 @@ class JobThread {
       if (stopping_) return;
       std::function<void()> job = std::move(jobs_.front());
       jobs_.pop_front();
-      busy_ = true;
       lock.unlock();
       job();
       lock.lock();
-      busy_ = false;
-      if (jobs_.empty()) idle_.notify_all();
     }
   }
 
   std::mutex mutex_;
-  std::condition_variable wake_, idle_;
+  std::condition_variable wake_;
   std::deque<std::function<void()>> jobs_;
-  bool busy_ = false;
   bool stopping_ = false;
   std::thread thread_;  // last: it starts once the rest is built
 };
@@ -173,7 +163,7 @@ void abandonPending(PendingSound& pending) {
 // Opens SDL's audio and the mixer. Headless runs go straight to the silent output unless a driver is
 // asked for; fallBack lets a run whose device cannot be opened have the silent output instead. False,
 // with SDL's audio shut again, when there is no output.
-bool openDevice(bool headless, bool fallBack, int& rate) {
+bool openDevice(bool headless, bool fallBack) {
   if (!mixer()) return false;
   const char* asked = std::getenv("SDL_AUDIODRIVER");
   const bool driverAsked = asked && *asked;
@@ -208,9 +198,6 @@ bool openDevice(bool headless, bool fallBack, int& rate) {
   std::error_code ec;
   if (!std::getenv("SDL_SOUNDFONTS") && std::filesystem::exists(kSoundFont, ec))
     mixer()->setSoundFonts(kSoundFont);
-  int channels = 0;
-  Uint16 format = 0;
-  mixer()->querySpec(&rate, &format, &channels);
   mixer()->allocateChannels(0);
   return true;
 }
@@ -225,7 +212,6 @@ struct AudioOutput::Core {
   bool background = false;
   // Written by the output's thread, read by the playing one.
   std::atomic<int> state{Opening};
-  int rate = 0;  // set before state becomes Ready
   // The playing thread's own.
   bool live = false;    // the mixer may be called: the device is open and the players have heard so
   bool closed = false;  // the output is gone; players only free what they hold
@@ -381,14 +367,14 @@ AudioOutput::AudioOutput(std::shared_ptr<Core> core) : core_(std::move(core)) {}
 std::unique_ptr<AudioOutput> AudioOutput::open(bool headless, Opening opening) {
   auto core = std::make_shared<Core>();
   if (opening == Opening::Now) {
-    if (!openDevice(headless, true, core->rate)) return nullptr;
+    if (!openDevice(headless, true)) return nullptr;
     core->state = Core::Ready;
     core->live = true;
   } else {
     core->background = true;
     core->thread = std::make_unique<JobThread>();
     core->thread->post([core = core.get(), headless] {
-      core->state = openDevice(headless, false, core->rate) ? Core::Ready : Core::Failed;
+      core->state = openDevice(headless, false) ? Core::Ready : Core::Failed;
     });
   }
   return std::unique_ptr<AudioOutput>(new AudioOutput(std::move(core)));
@@ -421,20 +407,6 @@ void AudioOutput::poll() {
     core.live = true;
   }
   for (MixerChannelPlayer* player : core.players) player->catchUp();
-}
-
-void AudioOutput::finishPending() {
-  if (core_->thread) core_->thread->waitIdle();
-  poll();
-}
-
-std::string AudioOutput::driver() const {
-  const char* name = core_->live ? SDL_GetCurrentAudioDriver() : nullptr;
-  return name ? name : "";
-}
-
-int AudioOutput::sampleRate() const {
-  return core_->live ? core_->rate : 0;
 }
 
 }  // namespace tavrik

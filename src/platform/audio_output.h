@@ -39,13 +39,6 @@ class AudioOutput {
   // Once a frame, on the thread that plays: brings the players up to date with what the output's own
   // thread has finished (the device opened, sounds decoded). Nothing to do for Opening::Now.
   void poll();
-  // Waits until the output's own thread has done all it was given, then polls.
-  void finishPending();
-
-  // The name of the SDL audio driver in use ("pulseaudio", "alsa", "dummy", "disk" ...); empty while
-  // the device is opening or when there is none.
-  std::string driver() const;
-  int sampleRate() const;
 
   // Left and right gains (0 to 1) of a sound at (x, y, z) heard by a listener at the origin facing +z
   // with x to the right: full up to distance 1, then falling as 1 / distance; balanced by x / distance.

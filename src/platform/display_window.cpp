@@ -113,10 +113,6 @@ bool DisplayWindow::windowToGame(int windowX, int windowY, int& gameX, int& game
   return inside;
 }
 
-void DisplayWindow::outputSize(int& width, int& height) const {
-  SDL_GetWindowSize(window_, &width, &height);
-}
-
 void DisplayWindow::setTitle(const std::string& utf8) {
   SDL_SetWindowTitle(window_, utf8.c_str());
 }

@@ -52,8 +52,6 @@ class DisplayWindow {
   // A window position in game pixels: false when it lies outside the game picture (over the menu
   // strip or the letterbox bars); the game position is then clamped to the picture.
   bool windowToGame(int windowX, int windowY, int& gameX, int& gameY) const;
-  // Size of the window's drawing area in window-system pixels.
-  void outputSize(int& width, int& height) const;
   void setTitle(const std::string& utf8);
 
  private:

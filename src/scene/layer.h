@@ -108,10 +108,6 @@ class PersonLayer : public SimpleLayer {
 
   void startEyeAction(const Action* action) { eyeState_.start(action); }
   void startMouthAction(const Action* action) { mouthState_.start(action); }
-  AnimatedObject& eyeState() { return eyeState_; }
-  AnimatedObject& mouthState() { return mouthState_; }
-  int eyeImageCount() const { return static_cast<int>(eyeImages_.size()); }
-  int mouthImageCount() const { return static_cast<int>(mouthImages_.size()); }
 
   LayerState state() const override;
   void restore(const LayerState& state, std::vector<ImageStore::Request>& pictures) override;

@@ -93,31 +93,48 @@ TEST(GameApp, AFontCommandMovesTheCheckAndLaysTheTextOutAgain) {
   int exitCode = -1;
   std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
   ASSERT_TRUE(app);
-  ASSERT_GE(app->fontList().size(), 2u) << "the test fonts give two faces";
+  // A fixed-pitch face and a proportional one, wherever the menu lists them.
+  const std::vector<MenuItem>& faces = app->menus()[2].items;
+  auto itemOf = [&](const std::string& face) {
+    return static_cast<int>(std::find_if(faces.begin(), faces.end(),
+                                         [&](const MenuItem& item) {
+                                           return item.label.rfind(face + "(", 0) == 0 || item.label == face;
+                                         }) -
+                            faces.begin());
+  };
+  auto selected = [&] {
+    const auto& items = app->menus()[2].items;
+    return static_cast<int>(
+        std::find_if(items.begin(), items.end(), [](const MenuItem& item) { return item.checked; }) -
+        items.begin());
+  };
+  const int fixed = itemOf("IPAゴシック"), proportional = itemOf("IPA Pゴシック");
+  ASSERT_TRUE(fixed < static_cast<int>(faces.size()) && proportional < static_cast<int>(faces.size()))
+      << "the test fonts are installed";
   const auto& menus = app->menus();
   ASSERT_EQ(menus.size(), 4u);
   EXPECT_EQ(menus[0].label, "システム(&S)");
   EXPECT_EQ(menus[0].items[0].command, kCommandExit);
   EXPECT_EQ(menus[1].items[0].label, "フルスクリーン/ウィンドウ切り替え(&F)");
   EXPECT_EQ(menus[3].items[1].label, "バージョン情報(&V)");
-  const int before = app->selectedFont();
-  EXPECT_TRUE(menus[2].items[static_cast<std::size_t>(before)].checked);
+  EXPECT_LT(selected(), static_cast<int>(faces.size())) << "one face is checked";
   app->run();
   auto& layer = static_cast<TextLayer&>(app->engine().layer(0));
+  app->runCommand(kCommandFontBase + fixed);
   const int cellBefore = layer.characters()[1].cellX;
 
-  const int other = before == 0 ? 1 : 0;
+  const int other = proportional;
   app->runCommand(kCommandFontBase + other);
-  EXPECT_EQ(app->selectedFont(), other);
+  EXPECT_EQ(selected(), other);
   int checks = 0;
   for (const MenuItem& item : app->menus()[2].items) checks += item.checked ? 1 : 0;
   EXPECT_EQ(checks, 1);
   EXPECT_TRUE(app->menus()[2].items[static_cast<std::size_t>(other)].checked);
-  EXPECT_NE(layer.characters()[1].cellX, cellBefore) << "one face is proportional, the other is not";
-  EXPECT_EQ(app->engine().fontFace(), app->fontList()[static_cast<std::size_t>(other)]);
+  EXPECT_LT(layer.characters()[1].cellX, cellBefore) << "a proportional i is narrower";
+  EXPECT_EQ(app->engine().fontFace(), test::sjis("IPA Pゴシック"));
   // An id past the list is no font command and changes nothing.
-  app->runCommand(kCommandFontBase + static_cast<int>(app->fontList().size()));
-  EXPECT_EQ(app->selectedFont(), other);
+  app->runCommand(kCommandFontBase + static_cast<int>(faces.size()));
+  EXPECT_EQ(selected(), other);
 }
 
 }  // namespace

@@ -17,8 +17,6 @@ TEST(SjisText, SearchesNeverStartOnATrailByte) {
   EXPECT_EQ(findLastText(hyou + "\\x", "\\"), 2);
   EXPECT_EQ(directoryOf(sjis("ゲーム\\表")), sjis("ゲーム\\"));
   EXPECT_EQ(directoryOf(sjis("表")), "");
-  EXPECT_EQ(fileNameOf(sjis("a\\表")), sjis("表"));
-  EXPECT_EQ(fileNameOf(sjis("表")), sjis("表"));
   // A lead byte takes the next byte with it, even an "=".
   EXPECT_EQ(findText("\x81=a=", "="), 3);
   // "ソ" (0x83 0x5C) followed by a real backslash: only the real one counts.
@@ -32,7 +30,6 @@ TEST(SjisText, LoneLeadByteAtTheEndIsOneCharacter) {
   EXPECT_EQ(findText(s, "\x82"), 2);
   EXPECT_TRUE(endsWith(s, "\x82"));
   EXPECT_EQ(replaceAll(s, "\x82", "X"), "abX");
-  EXPECT_EQ(narrowRange(s, 0x824F, 0x8258, '0'), s);
   EXPECT_EQ(fieldCount("a,\x82", ","), 2);
 }
 
@@ -52,11 +49,6 @@ TEST(SjisText, ReplacePairsTriesPairsInOrderAtEachCharacter) {
   EXPECT_EQ(replaceAll("#a#b#", "#", ""), "ab");
   // A pair that would match across a character boundary is not taken: 0x83 0x5C then "x".
   EXPECT_EQ(replaceAll(sjis("ソx"), "\\x", "!"), sjis("ソx"));
-}
-
-TEST(SjisText, NarrowRangeMapsFullWidthForms) {
-  EXPECT_EQ(narrowRange(sjis("０１９ａ"), 0x824F, 0x8258, '0'), "019" + sjis("ａ"));
-  EXPECT_EQ(narrowRange(sjis("ａｚＡ"), 0x8281, 0x829A, 'a'), "az" + sjis("Ａ"));
 }
 
 TEST(SjisText, FieldsSplitLikeTheDirectiveSyntax) {

@@ -36,7 +36,7 @@ TEST_F(DisplayTest, FullscreenCoversTheDisplayAndWindowedIsEightHundredBySixHund
   ASSERT_NE(device->window(), nullptr);
   DisplayWindow& window = *device->window();
   int w = 0, h = 0;
-  window.outputSize(w, h);
+  SDL_GetWindowSize(window.sdlWindow(), &w, &h);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 600);
 
@@ -45,7 +45,7 @@ TEST_F(DisplayTest, FullscreenCoversTheDisplayAndWindowedIsEightHundredBySixHund
   window.setFullscreen(true);
   settle();
   EXPECT_TRUE(window.fullscreen());
-  window.outputSize(w, h);
+  SDL_GetWindowSize(window.sdlWindow(), &w, &h);
   EXPECT_EQ(w, desktop.w);
   EXPECT_EQ(h, desktop.h);
   // The game still has its own 800 x 600 pixels, scaled to the screen: the centre is the centre.
@@ -57,7 +57,7 @@ TEST_F(DisplayTest, FullscreenCoversTheDisplayAndWindowedIsEightHundredBySixHund
   window.setFullscreen(false);
   settle();
   EXPECT_FALSE(window.fullscreen());
-  window.outputSize(w, h);
+  SDL_GetWindowSize(window.sdlWindow(), &w, &h);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 600);
 }
@@ -69,7 +69,7 @@ TEST_F(DisplayTest, TheMenuStripSitsAboveTheGame) {
   ASSERT_TRUE(device && device->window());
   DisplayWindow& window = *device->window();
   int w = 0, h = 0;
-  window.outputSize(w, h);
+  SDL_GetWindowSize(window.sdlWindow(), &w, &h);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 624);
   int gx = 0, gy = 0;
@@ -80,7 +80,7 @@ TEST_F(DisplayTest, TheMenuStripSitsAboveTheGame) {
   settle();
   window.setFullscreen(false);
   settle();
-  window.outputSize(w, h);
+  SDL_GetWindowSize(window.sdlWindow(), &w, &h);
   EXPECT_EQ(h, 624) << "back from fullscreen with the strip";
 }
 

@@ -122,23 +122,25 @@ TEST_F(ImageFiles, BrokenTruncatedOrHugeFilesChangeNothing) {
 }
 
 TEST_F(ImageFiles, PersonPicturesAreNumberedFromZeroWithoutGaps) {
-  test::EngineRig rig;
+  test::SceneRig rig;
   png("face.png", 0xFFFFFFFFu);
   png("face目0.png", 0xFF000001u);
   png("face目1.png", 0xFF000002u);
   png("face目3.png", 0xFF000003u);
   png("face口0.png", 0xFF000004u);
-  PersonLayer& person = rig.engine->scene().addLayer<PersonLayer>(100, 100);
+  PersonLayer& person = rig.scene->addLayer<PersonLayer>(100, 100);
   person.loadImage(scriptPathOf("face"));
   EXPECT_EQ(person.image().imageWidth(), 4);
-  EXPECT_EQ(person.eyeImageCount(), 2);
-  EXPECT_EQ(person.mouthImageCount(), 1);
+  EXPECT_EQ(person.state().eyePictures, (std::vector<std::string>{scriptPathOf("face") + test::sjis("目0"),
+                                                                  scriptPathOf("face") + test::sjis("目1")}));
+  EXPECT_EQ(person.state().mouthPictures.size(), 1u);
 
   // A later picture with fewer eyes keeps the pictures it had.
   png("other.png", 0xFFFFFFFFu);
   png("other目0.png", 0xFF000005u);
   person.loadImage(scriptPathOf("other"));
-  EXPECT_EQ(person.eyeImageCount(), 2);
+  EXPECT_EQ(person.state().eyePictures, (std::vector<std::string>{scriptPathOf("other") + test::sjis("目0"),
+                                                                  scriptPathOf("face") + test::sjis("目1")}));
 
   // A name that finds nothing changes nothing.
   person.loadImage(scriptPathOf("nobody"));

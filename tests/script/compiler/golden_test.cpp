@@ -23,9 +23,9 @@
 #include <sstream>
 
 #include "app/game_app.h"
-#include "scene/text_layer.h"
 #include "base/text_encoding.h"
 #include "platform/image_decoder.h"
+#include "scene/text_layer.h"
 #include "support/test_support.h"
 
 namespace tavrik {
@@ -118,7 +118,8 @@ Case readCase(const std::string& source) {
 std::optional<float> fieldNamed(const AnimationState& state, const std::string& attribute) {
   std::optional<float> out;
   forEachAnimationField([&](ActionAttribute a, auto member) {
-    if (kActionAttributeNames[static_cast<std::size_t>(a)] == attribute) out = static_cast<float>(state.*member);
+    if (kActionAttributeNames[static_cast<std::size_t>(a)] == attribute)
+      out = static_cast<float>(state.*member);
   });
   return out;
 }
@@ -207,13 +208,11 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   for (const auto& [what, name, attribute, value] : expected.attributes) {
     SimpleLayer* layer = layerNamed(name);
     ASSERT_NE(layer, nullptr) << name;
-    const AnimationState* object = layer;
-    if (what != "layer") {
-      auto* person = dynamic_cast<PersonLayer*>(layer);
-      ASSERT_NE(person, nullptr) << name << " is no person";
-      object = what == "eyes" ? &person->eyeState() : &person->mouthState();
-    }
-    const std::optional<float> actual = fieldNamed(*object, attribute);
+    const LayerState state = layer->state();
+    ASSERT_TRUE(what == "layer" || dynamic_cast<PersonLayer*>(layer)) << name << " is no person";
+    const AnimationState& object =
+        what == "layer" ? state.object.fields : (what == "eyes" ? state.eyes.fields : state.mouth.fields);
+    const std::optional<float> actual = fieldNamed(object, attribute);
     ASSERT_TRUE(actual.has_value()) << attribute;
     EXPECT_TRUE(sameValue(*actual, value)) << what << " " << name << " " << attribute << " is " << *actual;
   }
@@ -231,8 +230,9 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
     auto* layer = dynamic_cast<TextLayer*>(layerNamed(name));
     ASSERT_NE(layer, nullptr) << name;
     const auto& characters = layer->characters();
-    EXPECT_EQ(std::count_if(characters.begin(), characters.end(), [](const TextCharacter& c) { return c.a > 0; }),
-              count)
+    EXPECT_EQ(
+        std::count_if(characters.begin(), characters.end(), [](const TextCharacter& c) { return c.a > 0; }),
+        count)
         << name;
   }
 }

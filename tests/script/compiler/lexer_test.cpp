@@ -12,6 +12,22 @@ namespace {
 
 using test::sjis;
 
+// Every two-byte character whose code (lead * 256 + trail) is in lo..hi becomes base + (code - lo).
+std::string narrowRange(std::string_view s, std::uint16_t lo, std::uint16_t hi, char base) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = sjis::charLength(s, i);
+    const unsigned code =
+        n == 2 ? static_cast<unsigned char>(s[i]) * 256u + static_cast<unsigned char>(s[i + 1]) : 0;
+    if (n == 2 && code >= lo && code <= hi)
+      out += static_cast<char>(base + static_cast<int>(code - lo));
+    else
+      out.append(s.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
 // The normaliser as the language defines it: fifteen replacement pairs, then three narrowed ranges.
 std::string referenceNormalize(std::string_view line) {
   static const std::string fw[] = {sjis("　"), sjis("＃"), sjis("："), sjis("，"), sjis("＝"),
@@ -23,9 +39,9 @@ std::string referenceNormalize(std::string_view line) {
       {fw[8], "/"}, {fw[9], "%"}, {fw[10], ">"}, {fw[11], "<"}, {fw[12], "!"},
   };
   std::string s = sjis::replacePairs(line, table);
-  s = sjis::narrowRange(s, 0x824F, 0x8258, '0');
-  s = sjis::narrowRange(s, 0x8281, 0x829A, 'a');
-  return sjis::narrowRange(s, 0x8260, 0x8279, 'A');
+  s = narrowRange(s, 0x824F, 0x8258, '0');
+  s = narrowRange(s, 0x8281, 0x829A, 'a');
+  return narrowRange(s, 0x8260, 0x8279, 'A');
 }
 
 TEST(Lexer, NormalizeNarrowsFullWidthFormsAndRemovesBlanks) {
