@@ -79,18 +79,23 @@ struct Environment {
   std::unique_ptr<tavrik::PlatformSession> session;
 };
 
+// The demo played up to its busiest frame.
+std::unique_ptr<tavrik::GameApp> playedToTheBusiestFrame(const Environment& environment) {
+  std::unique_ptr<tavrik::GameApp> app = startDemo(busiestFrame(environment.home).frame);
+  app->run();
+  return app;
+}
+
 void BM_WriteStateAtTheBusiestFrame(benchmark::State& state) {
   Environment environment;
-  const Busiest busiest = busiestFrame(environment.home);
-  std::unique_ptr<tavrik::GameApp> app = startDemo(busiest.frame);
-  app->run();
+  std::unique_ptr<tavrik::GameApp> app = playedToTheBusiestFrame(environment);
   std::size_t size = 0;
   for (auto _ : state) {
     const std::vector<std::uint8_t> bytes = app->engine().saveState();
     size = bytes.size();
     benchmark::DoNotOptimize(bytes.data());
   }
-  state.counters["frame"] = static_cast<double>(busiest.frame);
+  state.counters["frame"] = static_cast<double>(busiestFrame(environment.home).frame);
   state.counters["bytes"] = static_cast<double>(size);
 }
 BENCHMARK(BM_WriteStateAtTheBusiestFrame)->Unit(benchmark::kMicrosecond);
@@ -119,10 +124,7 @@ struct FreshEngine {
 
 void BM_RestoreStateOfTheBusiestFrame(benchmark::State& state) {
   Environment environment;
-  const Busiest busiest = busiestFrame(environment.home);
-  std::unique_ptr<tavrik::GameApp> played = startDemo(busiest.frame);
-  played->run();
-  const std::vector<std::uint8_t> bytes = played->engine().saveState();
+  const std::vector<std::uint8_t> bytes = playedToTheBusiestFrame(environment)->engine().saveState();
   const tavrik::CompileResult compiled =
       tavrik::compileScript(*tavrik::paths::fromNative((kDemo / "start.tvk").string()));
   std::unique_ptr<tavrik::FontLibrary> fonts = tavrik::FontLibrary::create();
@@ -142,10 +144,7 @@ BENCHMARK(BM_RestoreStateOfTheBusiestFrame)->Unit(benchmark::kMillisecond);
 // file rendered whole by the synthesiser.
 void BM_RestoreStateOfTheBusiestFrameDecodingSound(benchmark::State& state) {
   Environment environment;
-  const Busiest busiest = busiestFrame(environment.home);
-  std::unique_ptr<tavrik::GameApp> played = startDemo(busiest.frame);
-  played->run();
-  const std::vector<std::uint8_t> bytes = played->engine().saveState();
+  const std::vector<std::uint8_t> bytes = playedToTheBusiestFrame(environment)->engine().saveState();
   for (auto _ : state) {
     state.PauseTiming();
     std::unique_ptr<tavrik::GameApp> fresh = startDemo(1);

@@ -25,6 +25,11 @@ void RendererTexture::upload(const std::uint32_t* argb, int pitch) {
   if (valid()) SDL_UpdateTexture(texture_, nullptr, argb, pitch * 4);
 }
 
+void clearRenderer(SDL_Renderer* renderer, std::uint32_t argb) {
+  SDL_SetRenderDrawColor(renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, (argb >> 24) & 0xFF);
+  SDL_RenderClear(renderer);
+}
+
 void drawRendererQuad(SDL_Renderer* renderer, RendererTexture& texture, const QuadCorner (&corners)[4],
                       std::uint32_t colour, bool blend) {
   if (!texture.valid()) return;

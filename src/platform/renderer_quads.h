@@ -32,6 +32,9 @@ class RendererTexture : public DeviceTexture {
   std::uint64_t made_;
 };
 
+// Fills the renderer's current target with an ARGB colour.
+void clearRenderer(SDL_Renderer* renderer, std::uint32_t argb);
+
 // Draws a quad of the texture on the renderer's current target (see GraphicsDevice::drawQuad).
 void drawRendererQuad(SDL_Renderer* renderer, RendererTexture& texture, const QuadCorner (&corners)[4],
                       std::uint32_t colour, bool blend);

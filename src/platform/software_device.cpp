@@ -54,9 +54,7 @@ std::unique_ptr<GraphicsDevice> SoftwareDevice::create(std::unique_ptr<DisplayWi
 void SoftwareDevice::beginScene() {}
 
 void SoftwareDevice::clear(std::uint32_t argb) {
-  SDL_SetRenderDrawColor(impl_->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
-                         (argb >> 24) & 0xFF);
-  SDL_RenderClear(impl_->renderer);
+  clearRenderer(impl_->renderer, argb);
 }
 
 void SoftwareDevice::drawQuad(DeviceTexture& texture, const QuadCorner (&corners)[4], std::uint32_t colour,

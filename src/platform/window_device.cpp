@@ -61,9 +61,7 @@ void WindowDevice::beginScene() {
 }
 
 void WindowDevice::clear(std::uint32_t argb) {
-  SDL_SetRenderDrawColor(impl_->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
-                         (argb >> 24) & 0xFF);
-  SDL_RenderClear(impl_->renderer);
+  clearRenderer(impl_->renderer, argb);
 }
 
 void WindowDevice::drawQuad(DeviceTexture& texture, const QuadCorner (&corners)[4], std::uint32_t colour,

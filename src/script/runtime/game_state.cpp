@@ -222,10 +222,10 @@ std::vector<std::uint8_t> encodeState(const GameState& s, const Program& program
   w.flag(s.chosen);
   w.i32(s.chosenValue);
   w.string(s.title);
-  w.i32(s.input.mouseX);
-  w.i32(s.input.mouseY);
-  w.u8(
-      static_cast<std::uint8_t>((s.input.left ? 1 : 0) | (s.input.middle ? 2 : 0) | (s.input.right ? 4 : 0)));
+  const MouseState& mouse = s.input.mouse;
+  w.i32(mouse.x);
+  w.i32(mouse.y);
+  w.u8(static_cast<std::uint8_t>((mouse.left ? 1 : 0) | (mouse.middle ? 2 : 0) | (mouse.right ? 4 : 0)));
   std::uint32_t keys = 0;
   for (std::size_t k = 0; k < s.input.keys.size(); ++k) keys |= s.input.keys[k] ? 1u << k : 0u;
   w.u32(keys);
@@ -304,12 +304,13 @@ DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& pro
   s.chosen = r.flag();
   s.chosenValue = r.i32();
   s.title = r.string();
-  s.input.mouseX = r.i32();
-  s.input.mouseY = r.i32();
+  MouseState& mouse = s.input.mouse;
+  mouse.x = r.i32();
+  mouse.y = r.i32();
   const std::uint8_t buttons = r.u8();
-  s.input.left = buttons & 1;
-  s.input.middle = buttons & 2;
-  s.input.right = buttons & 4;
+  mouse.left = buttons & 1;
+  mouse.middle = buttons & 2;
+  mouse.right = buttons & 4;
   const std::uint32_t keys = r.u32();
   for (std::size_t k = 0; k < s.input.keys.size(); ++k) s.input.keys[k] = (keys >> k) & 1u;
   s.variables.resize(r.count(4));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/input_devices.h"
+#include "platform/mouse_state.h"
 #include "scene/channel.h"
 #include "scene/layer.h"
 
@@ -29,12 +30,8 @@ struct CommandProgress {
 
 // What of the mouse and keys the script can see.
 struct InputState {
-  std::int32_t mouseX = 0;
-  std::int32_t mouseY = 0;
-  bool left = false;
-  bool middle = false;
-  bool right = false;
-  std::array<bool, static_cast<std::size_t>(PadKey::Count)> keys{};
+  MouseState mouse;
+  InputDevices::HeldKeys keys{};
 };
 
 struct GameState {

@@ -298,7 +298,7 @@ GameState ScriptEngine::state() const {
   s.chosen = scene_->chosen;
   s.chosenValue = scene_->chosenValue;
   s.title = device_.title();
-  s.input = InputState{mouse_.x, mouse_.y, mouse_.left, mouse_.middle, mouse_.right, input_.heldKeys()};
+  s.input = InputState{mouse_, input_.heldKeys()};
   for (const auto& layer : scene_->layers()) s.layers.push_back(layer->state());
   for (const auto& channel : channels_.channels()) s.channels.push_back(channel->state());
   return s;
@@ -313,11 +313,7 @@ void ScriptEngine::restore(const GameState& s) {
   scene_->chosen = s.chosen;
   scene_->chosenValue = s.chosenValue;
   device_.setTitle(s.title);
-  mouse_.x = s.input.mouseX;
-  mouse_.y = s.input.mouseY;
-  mouse_.left = s.input.left;
-  mouse_.middle = s.input.middle;
-  mouse_.right = s.input.right;
+  mouse_ = s.input.mouse;
   input_.setHeldKeys(s.input.keys);
   const std::size_t layers = std::min(s.layers.size(), scene_->layers().size());
   std::vector<ImageStore::Request> pictures;

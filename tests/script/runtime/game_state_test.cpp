@@ -37,7 +37,7 @@ TEST(GameState, BytesComeBackAsTheSameState) {
   EXPECT_EQ(after.progress.remaining, before.progress.remaining);
   EXPECT_EQ(after.variables, before.variables);
   EXPECT_EQ(after.random, before.random);
-  EXPECT_EQ(after.input.mouseX, 123);
+  EXPECT_EQ(after.input.mouse.x, 123);
   EXPECT_TRUE(after.input.keys[static_cast<std::size_t>(PadKey::X)]);
   ASSERT_EQ(after.layers.size(), 4u);
   const LayerState& text = after.layers[2];
