@@ -105,7 +105,9 @@ TEST(Player, CheckCompilesWithoutAnyDisplay) {
   test::TempDir dir;
   const auto good = dir.write("good.tvk", sjisScript("＃入力待機\n"));
   const auto bad = dir.write("bad.tvk", sjisScript("＃動作待機：誰\n"));
-  const std::vector<std::string> noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="};
+  // No display, and a video driver that does not exist: checking starts nothing of SDL.
+  const std::vector<std::string> noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER=nosuchdriver",
+                                              "SDL_AUDIODRIVER=nosuchdriver"};
   const ProcessResult ok = player.run({good.string(), "--check"}, noDisplay);
   EXPECT_EQ(ok.exitCode, 0) << ok.err;
   EXPECT_EQ(ok.out + ok.err, "");
