@@ -100,11 +100,17 @@ void BM_WriteStateAtTheBusiestFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteStateAtTheBusiestFrame)->Unit(benchmark::kMicrosecond);
 
+tavrik::DeviceOptions headless() {
+  tavrik::DeviceOptions options;
+  options.headless = true;
+  return options;
+}
+
 // A fresh engine for the demo's program, set up as a window's is: its sound opens and decodes on the
 // sound output's own thread, so a restore waits for the pictures alone.
 struct FreshEngine {
   FreshEngine(std::shared_ptr<const tavrik::Program> program, tavrik::FontLibrary& fonts)
-      : device(tavrik::GraphicsDevice::create({.headless = true}, nullptr)),
+      : device(tavrik::GraphicsDevice::create(headless(), nullptr)),
         audio(tavrik::AudioOutput::open(true, tavrik::AudioOutput::Opening::InBackground)) {
     tavrik::EngineServices services{*device, input, mouse};
     services.fonts = &fonts;

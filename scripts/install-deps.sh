@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfreetype-dev
-          libfontconfig-dev libimgui-dev timgm6mb-soundfont)
+          libfontconfig-dev libimgui-dev libpixman-1-dev timgm6mb-soundfont)
 if [[ "${1:-}" == "--test" ]]; then
   # A known Japanese face for text layout tests, a virtual display for the windowed tests, and clang
   # with its fuzzing runtime for the fuzzer.

@@ -2,26 +2,95 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <pixman.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "platform/display_window.h"
-#include "platform/renderer_quads.h"
 
 namespace tavrik {
 
 namespace {
 
-struct SurfaceDeleter {
-  void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+struct PixmanImageDeleter {
+  void operator()(pixman_image_t* image) const { pixman_image_unref(image); }
 };
+using PixmanImage = std::unique_ptr<pixman_image_t, PixmanImageDeleter>;
+
+// x * y / 255, rounded, for bytes.
+std::uint32_t mulDiv255(std::uint32_t x, std::uint32_t y) {
+  const std::uint32_t t = x * y + 128;
+  return (t + (t >> 8)) >> 8;
+}
+
+// A texture in memory: its texels premultiplied by their alpha, as the compositor blends them; then
+// blending over the frame is the straight-alpha blend of the original texels.
+class MemoryTexture : public DeviceTexture {
+ public:
+  MemoryTexture(int width, int height)
+      : width_(width),
+        height_(height),
+        texels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)),
+        image_(pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, texels_.data(), width * 4)) {}
+
+  bool valid() const override { return true; }
+  void upload(const std::uint32_t* argb, int pitch) override {
+    for (int y = 0; y < height_; ++y) {
+      const std::uint32_t* src = argb + static_cast<std::ptrdiff_t>(y) * pitch;
+      std::uint32_t* dst = texels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+      for (int x = 0; x < width_; ++x) {
+        const std::uint32_t p = src[x], a = p >> 24;
+        dst[x] = a == 0xFF ? p
+                           : (a << 24) | (mulDiv255((p >> 16) & 0xFF, a) << 16) |
+                                 (mulDiv255((p >> 8) & 0xFF, a) << 8) | mulDiv255(p & 0xFF, a);
+      }
+    }
+  }
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  std::uint32_t texel(int x, int y) const {
+    return texels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                   static_cast<std::size_t>(x)];
+  }
+  pixman_image_t* image() const { return image_.get(); }
+
+ private:
+  int width_;
+  int height_;
+  std::vector<std::uint32_t> texels_;
+  PixmanImage image_;
+};
+
+// A texel, premultiplied, multiplied by a colour's red, green and blue.
+std::uint32_t tinted(std::uint32_t texel, std::uint32_t colour) {
+  return (texel & 0xFF000000u) | (mulDiv255((texel >> 16) & 0xFF, (colour >> 16) & 0xFF) << 16) |
+         (mulDiv255((texel >> 8) & 0xFF, (colour >> 8) & 0xFF) << 8) | mulDiv255(texel & 0xFF, colour & 0xFF);
+}
 
 }  // namespace
 
 struct SoftwareDevice::Impl {
-  // The frame: XRGB, because an ARGB target loses its alpha under blending in SDL's software renderer.
-  std::unique_ptr<SDL_Surface, SurfaceDeleter> frame;
-  SDL_Renderer* renderer = nullptr;  // SDL's software renderer on the frame
-  SDL_Texture* shown = nullptr;      // the frame as a texture of the window's renderer
-  std::uint64_t generation = 0;      // textures in memory are never lost
+  // The frame, XRGB.
+  std::vector<std::uint32_t> frame = std::vector<std::uint32_t>(static_cast<std::size_t>(kWidth) * kHeight);
+  PixmanImage target{pixman_image_create_bits(PIXMAN_x8r8g8b8, kWidth, kHeight, frame.data(), kWidth * 4)};
+  // What a quad's texels are gathered into, a row at a time, before they are blended.
+  std::vector<std::uint32_t> span;
+  SDL_Texture* shown = nullptr;  // the frame as a texture of the window's renderer
+
+  // Blends count texels of a row of an image onto the frame at (x, y): over it, or replacing it.
+  void compose(pixman_image_t* source, int sourceX, int sourceY, int x, int y, int width, int height,
+               std::uint32_t alpha, bool blend) {
+    PixmanImage mask;
+    if (alpha != 0xFF) {
+      const pixman_color_t c{0, 0, 0, static_cast<std::uint16_t>(alpha * 0x101)};
+      mask.reset(pixman_image_create_solid_fill(&c));
+    }
+    pixman_image_composite32(blend ? PIXMAN_OP_OVER : PIXMAN_OP_SRC, source, mask.get(), target.get(),
+                             sourceX, sourceY, 0, 0, x, y, width, height);
+  }
 };
 
 SoftwareDevice::SoftwareDevice(std::unique_ptr<DisplayWindow> window)
@@ -29,64 +98,157 @@ SoftwareDevice::SoftwareDevice(std::unique_ptr<DisplayWindow> window)
 
 SoftwareDevice::~SoftwareDevice() {
   if (impl_->shown) SDL_DestroyTexture(impl_->shown);
-  if (impl_->renderer) SDL_DestroyRenderer(impl_->renderer);
 }
 
 std::unique_ptr<GraphicsDevice> SoftwareDevice::create(std::unique_ptr<DisplayWindow> window,
                                                        std::string* error) {
   std::unique_ptr<SoftwareDevice> device(new SoftwareDevice(std::move(window)));
   Impl& impl = *device->impl_;
-  impl.frame.reset(SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, SDL_PIXELFORMAT_RGB888));
-  if (impl.frame) impl.renderer = SDL_CreateSoftwareRenderer(impl.frame.get());
-  if (impl.renderer && device->window_) {
-    impl.shown = SDL_CreateTexture(device->window_->renderer(), SDL_PIXELFORMAT_RGB888,
-                                   SDL_TEXTUREACCESS_STREAMING, kWidth, kHeight);
-  }
-  if (!impl.renderer || (device->window_ && !impl.shown)) {
-    if (error) *error = SDL_GetError();
+  if (!impl.target) {
+    if (error) *error = "no memory for the frame";
     return nullptr;
   }
-  SDL_SetRenderDrawColor(impl.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(impl.renderer);
+  if (device->window_) {
+    impl.shown = SDL_CreateTexture(device->window_->renderer(), SDL_PIXELFORMAT_RGB888,
+                                   SDL_TEXTUREACCESS_STREAMING, kWidth, kHeight);
+    if (!impl.shown) {
+      if (error) *error = SDL_GetError();
+      return nullptr;
+    }
+  }
+  device->clear(0xFF000000u);
   return device;
 }
 
 void SoftwareDevice::beginScene() {}
 
 void SoftwareDevice::clear(std::uint32_t argb) {
-  clearRenderer(impl_->renderer, argb);
+  std::fill(impl_->frame.begin(), impl_->frame.end(), argb | 0xFF000000u);
 }
 
-void SoftwareDevice::drawQuad(DeviceTexture& texture, const QuadCorner (&corners)[4], std::uint32_t colour,
-                              bool blend) {
-  drawRendererQuad(impl_->renderer, static_cast<RendererTexture&>(texture), corners, colour, blend);
+// Pixel (i, j) samples the screen point (i, j). It is covered when that point, mapped back through the
+// quad's affine map, lies in the source rectangle, whose left and top edges belong to it and whose right
+// and bottom edges do not: neighbouring quads share their edges with no gap and no double cover. Its
+// texel is the one under the mapped point.
+void SoftwareDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&placed)[4],
+                              std::uint32_t colour, bool blend) {
+  auto& texture = static_cast<MemoryTexture&>(deviceTexture);
+  // Corners snap to a 1/2048-pixel grid, as a GPU snaps vertices to its sub-pixel grid: the single-
+  // precision noise of a turned corner (a few 1e-5 of a pixel) then cannot move an edge that lies on a
+  // pixel centre, such as those of a quarter turn, across it.
+  QuadCorner corners[4];
+  for (int k = 0; k < 4; ++k) {
+    corners[k] = placed[k];
+    corners[k].x = std::round(placed[k].x * 2048.0f) / 2048.0f;
+    corners[k].y = std::round(placed[k].y * 2048.0f) / 2048.0f;
+  }
+  const QuadCorner &tl = corners[0], &tr = corners[1], &bl = corners[2];
+  const int u0 = static_cast<int>(std::lround(tl.u * static_cast<float>(texture.width())));
+  const int u1 = static_cast<int>(std::lround(tr.u * static_cast<float>(texture.width())));
+  const int v0 = static_cast<int>(std::lround(tl.v * static_cast<float>(texture.height())));
+  const int v1 = static_cast<int>(std::lround(bl.v * static_cast<float>(texture.height())));
+  if (u1 <= u0 || v1 <= v0) return;
+  const std::uint32_t alpha = colour >> 24;
+  const bool white = (colour & 0xFFFFFFu) == 0xFFFFFFu;
+
+  // Only moved: the map is a whole-pixel shift, and the compositor copies the texels as they are.
+  if (white && tl.y == tr.y && tl.x == bl.x && tr.x - tl.x == static_cast<float>(u1 - u0) &&
+      bl.y - tl.y == static_cast<float>(v1 - v0)) {
+    impl_->compose(texture.image(), u0, v0, static_cast<int>(std::ceil(tl.x)),
+                   static_cast<int>(std::ceil(tl.y)), u1 - u0, v1 - v0, alpha, blend);
+    return;
+  }
+
+  // The affine map from texels to the screen, and back.
+  const double ex = (static_cast<double>(tr.x) - tl.x) / (u1 - u0),
+               ey = (static_cast<double>(tr.y) - tl.y) / (u1 - u0);
+  const double fx = (static_cast<double>(bl.x) - tl.x) / (v1 - v0),
+               fy = (static_cast<double>(bl.y) - tl.y) / (v1 - v0);
+  const double det = ex * fy - fx * ey;
+  if (!(std::abs(det) > 1e-12)) return;
+  // (s, t) = (u0, v0) + inverse * (p - tl): s along the texture's rows, t down its columns.
+  const double isx = fy / det, isy = -fx / det, itx = -ey / det, ity = ex / det;
+
+  double minX = tl.x, maxX = tl.x, minY = tl.y, maxY = tl.y;
+  for (const QuadCorner& c : corners) {
+    minX = std::min<double>(minX, c.x);
+    maxX = std::max<double>(maxX, c.x);
+    minY = std::min<double>(minY, c.y);
+    maxY = std::max<double>(maxY, c.y);
+  }
+  const int jFirst = static_cast<int>(std::max(0.0, std::ceil(minY)));
+  const int jLast = static_cast<int>(std::min<double>(kHeight - 1, std::floor(maxY)));
+  const int iFirst = static_cast<int>(std::max(0.0, std::ceil(minX)));
+  const int iLast = static_cast<int>(std::min<double>(kWidth - 1, std::floor(maxX)));
+  if (jFirst > jLast || iFirst > iLast) return;
+
+  // Narrows [from, to) to about the pixels of a row whose value a + b * i lies in [low, high); the
+  // exact ends are found by testing the pixels themselves.
+  auto narrow = [](double a, double b, double low, double high, double& from, double& to) {
+    if (b != 0) {
+      const double p = (low - a) / b, q = (high - a) / b;
+      from = std::max(from, std::min(p, q));
+      to = std::min(to, std::max(p, q));
+    } else if (a < low || a >= high) {
+      to = from - 1;
+    }
+  };
+  std::vector<std::uint32_t>& span = impl_->span;
+  span.resize(static_cast<std::size_t>(iLast - iFirst + 1));
+  PixmanImage row(pixman_image_create_bits(PIXMAN_a8r8g8b8, static_cast<int>(span.size()), 1, span.data(),
+                                           static_cast<int>(span.size()) * 4));
+  for (int j = jFirst; j <= jLast; ++j) {
+    const double dx = -static_cast<double>(tl.x), dy = j - static_cast<double>(tl.y);
+    const double s0 = u0 + isx * dx + isy * dy, t0 = v0 + itx * dx + ity * dy;
+    double from = iFirst, to = iLast + 1.0;
+    narrow(s0, isx, u0, u1, from, to);
+    narrow(t0, itx, v0, v1, from, to);
+    if (to < from) continue;
+    auto covered = [&](int i) {
+      const double s = s0 + isx * i, t = t0 + itx * i;
+      return s >= u0 && s < u1 && t >= v0 && t < v1;
+    };
+    // The covered pixels of a row are one run: a quad is convex.
+    int first = std::max(iFirst, static_cast<int>(std::floor(from)) - 1);
+    int last = std::min(iLast, static_cast<int>(std::ceil(to)) + 1);
+    while (first <= last && !covered(first)) ++first;
+    while (last >= first && !covered(last)) --last;
+    if (first > last) continue;
+    for (int i = first; i <= last; ++i) {
+      const int s = std::clamp(static_cast<int>(std::floor(s0 + isx * i)), u0, u1 - 1);
+      const int t = std::clamp(static_cast<int>(std::floor(t0 + itx * i)), v0, v1 - 1);
+      const std::uint32_t texel = texture.texel(s, t);
+      span[static_cast<std::size_t>(i - first)] = white ? texel : tinted(texel, colour);
+    }
+    impl_->compose(row.get(), 0, 0, first, j, last - first + 1, 1, alpha, blend);
+  }
 }
 
-void SoftwareDevice::endScene() {
-  // Whatever the renderer still holds reaches the frame now.
-  SDL_RenderFlush(impl_->renderer);
-}
+void SoftwareDevice::endScene() {}
 
 void SoftwareDevice::present() {
   if (!window_) return;
-  SDL_UpdateTexture(impl_->shown, nullptr, impl_->frame->pixels, impl_->frame->pitch);
+  SDL_UpdateTexture(impl_->shown, nullptr, impl_->frame.data(), kWidth * 4);
   window_->present(impl_->shown);
 }
 
 std::unique_ptr<DeviceTexture> SoftwareDevice::createTexture(int width, int height) {
-  return RendererTexture::create(impl_->renderer, width, height, impl_->generation);
+  return std::make_unique<MemoryTexture>(width, height);
 }
 
 bool SoftwareDevice::saveLastFrame(const std::filesystem::path& png) const {
-  return IMG_SavePNG(impl_->frame.get(), png.c_str()) == 0;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(impl_->frame.data(), kWidth, kHeight, 32,
+                                                            kWidth * 4, SDL_PIXELFORMAT_RGB888);
+  if (!surface) return false;
+  const bool saved = IMG_SavePNG(surface, png.c_str()) == 0;
+  SDL_FreeSurface(surface);
+  return saved;
 }
 
 std::uint32_t SoftwareDevice::pixelAt(int x, int y) const {
-  const SDL_Surface* frame = impl_->frame.get();
-  if (x < 0 || y < 0 || x >= frame->w || y >= frame->h) return 0;
-  const auto* row =
-      static_cast<const std::uint8_t*>(frame->pixels) + static_cast<std::ptrdiff_t>(y) * frame->pitch;
-  return 0xFF000000u | (reinterpret_cast<const std::uint32_t*>(row)[x] & 0x00FFFFFFu);
+  if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return 0;
+  return 0xFF000000u |
+         (impl_->frame[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)] & 0xFFFFFFu);
 }
 
 }  // namespace tavrik

@@ -4,7 +4,6 @@
 #include <SDL_image.h>
 
 #include "platform/display_window.h"
-#include "platform/renderer_quads.h"
 
 namespace tavrik {
 
@@ -13,6 +12,68 @@ namespace {
 struct SurfaceDeleter {
   void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
 };
+
+// A texture of an SDL_Renderer, valid while the generation it was made in is the renderer's.
+class RendererTexture : public DeviceTexture {
+ public:
+  // generation: the owner's count of resets; the texture is valid while it equals the one it was made in.
+  static std::unique_ptr<RendererTexture> create(SDL_Renderer* renderer, int width, int height,
+                                                 const std::uint64_t& generation);
+  ~RendererTexture() override;
+
+  bool valid() const override { return made_ == generation_; }
+  void upload(const std::uint32_t* argb, int pitch) override;
+  SDL_Texture* texture() const { return texture_; }
+
+ private:
+  RendererTexture(SDL_Texture* texture, const std::uint64_t& generation)
+      : texture_(texture), generation_(generation), made_(generation) {}
+  SDL_Texture* texture_;
+  const std::uint64_t& generation_;
+  std::uint64_t made_;
+};
+
+std::unique_ptr<RendererTexture> RendererTexture::create(SDL_Renderer* renderer, int width, int height,
+                                                         const std::uint64_t& generation) {
+  SDL_Texture* texture =
+      SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, width, height);
+  if (!texture) return nullptr;
+  SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+  return std::unique_ptr<RendererTexture>(new RendererTexture(texture, generation));
+}
+
+RendererTexture::~RendererTexture() {
+  // After a reset the handle is still the owner's to destroy.
+  if (texture_) SDL_DestroyTexture(texture_);
+}
+
+void RendererTexture::upload(const std::uint32_t* argb, int pitch) {
+  if (valid()) SDL_UpdateTexture(texture_, nullptr, argb, pitch * 4);
+}
+
+void clearRenderer(SDL_Renderer* renderer, std::uint32_t argb) {
+  SDL_SetRenderDrawColor(renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, (argb >> 24) & 0xFF);
+  SDL_RenderClear(renderer);
+}
+
+void drawRendererQuad(SDL_Renderer* renderer, RendererTexture& texture, const QuadCorner (&corners)[4],
+                      std::uint32_t colour, bool blend) {
+  if (!texture.valid()) return;
+  SDL_Texture* tex = texture.texture();
+  SDL_SetTextureBlendMode(tex, blend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+  const SDL_Color c{static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
+                    static_cast<Uint8>(colour), static_cast<Uint8>(colour >> 24)};
+  // The player's pixel (i, j) samples the point (i, j); a GPU samples pixel (i, j) at its centre,
+  // (i + 0.5, j + 0.5). Half a pixel moves the one onto the other.
+  SDL_Vertex v[4];
+  for (int i = 0; i < 4; ++i) {
+    v[i].position = {corners[i].x + 0.5f, corners[i].y + 0.5f};
+    v[i].color = c;
+    v[i].tex_coord = {corners[i].u, corners[i].v};
+  }
+  static const int kIndices[6] = {0, 1, 2, 2, 1, 3};
+  SDL_RenderGeometry(renderer, tex, v, 4, kIndices, 6);
+}
 
 }  // namespace
 

@@ -21,9 +21,10 @@ void Channel::load(std::string_view scriptPath) {
 }
 
 std::int32_t Channel::volumeLevel(float volume) {
-  const double level = 2000.0 * std::log10(static_cast<double>(volume));
-  if (!(level >= -9600.0)) return -9600;  // also log10(0) = -inf
-  if (level > 0.0) return 0;
+  // Rounded to single precision before it is cut to an integer: 0.1 gives -2000, not -1999.99998.
+  const auto level = static_cast<float>(2000.0 * std::log10(static_cast<double>(volume)));
+  if (!(level >= -9600.0f)) return -9600;  // also log10(0) = -inf
+  if (level > 0.0f) return 0;
   return static_cast<std::int32_t>(level);
 }
 

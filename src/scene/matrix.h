@@ -32,12 +32,25 @@ struct Matrix4 {
   }
   // Scaled by (sx, sy), then turned clockwise by `turns` whole turns, about the point (cx, cy).
   static Matrix4 aboutPoint(float cx, float cy, float sx, float sy, float turns) {
-    return translation(-cx, -cy, 0) * scaling(sx, sy, 0) * rotationZ(turns * kTwoPi) * translation(cx, cy, 0);
+    return translation(-cx, -cy, 0) * scaling(sx, sy, 0) * rotationTurns(turns) * translation(cx, cy, 0);
   }
-  // Positive angles turn clockwise on a screen whose y points down.
-  static Matrix4 rotationZ(float radians) {
+  // Turned clockwise (on a screen whose y points down) by whole turns. Only the part of a turn counts,
+  // so that T = 1 is exactly T = 0; quarter turns are exact, so that a picture turned by one lands on
+  // whole texels as it does unturned.
+  static Matrix4 rotationTurns(float turns) {
+    float part = turns - std::floor(turns);
+    if (!(part >= 0.0f && part < 1.0f)) part = 0.0f;  // an infinite or undefined turn does not turn
     Matrix4 r;
-    const float c = std::cos(radians), s = std::sin(radians);
+    float c = 0, s = 0;
+    const float quarters = part * 4.0f;
+    if (quarters == std::floor(quarters)) {
+      static constexpr float kCos[4] = {1, 0, -1, 0}, kSin[4] = {0, 1, 0, -1};
+      c = kCos[static_cast<int>(quarters)];
+      s = kSin[static_cast<int>(quarters)];
+    } else {
+      c = std::cos(part * kTwoPi);
+      s = std::sin(part * kTwoPi);
+    }
     r.at(0, 0) = c;
     r.at(0, 1) = s;
     r.at(1, 0) = -s;

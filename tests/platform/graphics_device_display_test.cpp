@@ -181,6 +181,92 @@ TEST_F(DisplayTest, WithoutAGpuTheWindowShowsTheSoftwareDriversFrame) {
   EXPECT_EQ(device->pixelAt(90, 90), 0xFF000000u);
 }
 
+TEST_F(DisplayTest, OnAnAcceleratedRendererTheSceneMatchesTheSoftwareDriver) {
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
+  std::unique_ptr<GraphicsDevice> gpu = GraphicsDevice::create(DeviceOptions{}, nullptr);
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "");
+  ASSERT_TRUE(gpu);
+  if (gpu->texturesPersist()) GTEST_SKIP() << "no OpenGL renderer here";
+  gpu->setKeepLastFrame(true);
+  DeviceOptions headless;
+  headless.headless = true;
+  std::unique_ptr<GraphicsDevice> software = GraphicsDevice::create(headless, nullptr);
+  ASSERT_TRUE(software);
+
+  // A picture of gradients and translucency, placed five ways: as it is, at a fraction, scaled, turned
+  // and mirrored, tinted and faded.
+  const DecodedImage picture(300, 200, [] {
+    std::vector<std::uint32_t> texels(300 * 200);
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 300; ++x)
+        texels[static_cast<std::size_t>(y) * 300 + x] =
+            (static_cast<std::uint32_t>(y < 100 ? 0xFF : 0x80) << 24) |
+            (static_cast<std::uint32_t>(x * 255 / 300) << 16) |
+            (static_cast<std::uint32_t>(y * 255 / 200) << 8) | 0x40;
+    return texels;
+  }());
+  TiledImage forGpu(300, 200), forSoftware(300, 200);
+  forGpu.load(picture);
+  forSoftware.load(picture);
+  struct Placement {
+    float x, y, sx, sy, turns;
+    std::uint32_t colour;
+  };
+  const Placement placements[] = {{10, 10, 1, 1, 0, 0xFFFFFFFFu},
+                                  {420.5f, 20.25f, 1, 1, 0, 0xFFFFFFFFu},
+                                  {60, 300, 1.3f, 0.8f, 0, 0xFFFFFFFFu},
+                                  {450, 330, 0.9f, -1.1f, 0.13f, 0xFFFFFFFFu},
+                                  {250, 180, 1, 1, 0.5f, 0x80FF8040u}};
+  for (GraphicsDevice* device : {gpu.get(), software.get()}) {
+    TiledImage& image = device == gpu.get() ? forGpu : forSoftware;
+    device->beginScene();
+    device->clear(0xFF102030u);
+    for (const Placement& p : placements) {
+      PictureDraw placed;
+      placed.image = &image;
+      placed.x = p.x;
+      placed.y = p.y;
+      placed.srcW = 300;
+      placed.srcH = 200;
+      placed.colour = p.colour;
+      placed.matrix = Matrix4::aboutPoint(p.x + 150, p.y + 100, p.sx, p.sy, p.turns);
+      image.draw(*device, placed);
+    }
+    device->endScene();
+    device->present();
+  }
+  // Within blending's rounding, or, on an edge, like a neighbour within a pixel.
+  auto near = [](std::uint32_t a, std::uint32_t b) {
+    for (int shift = 0; shift < 24; shift += 8)
+      if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 3)
+        return false;
+    return true;
+  };
+  int faults = 0, edges = 0;
+  std::string first;
+  for (int y = 0; y < 600; ++y) {
+    for (int x = 0; x < 800; ++x) {
+      const std::uint32_t g = gpu->pixelAt(x, y), s = software->pixelAt(x, y);
+      if (near(g, s)) continue;
+      // Rasterisers may put an edge pixel on either side: one of them shows, next to it, what the
+      // other shows here.
+      bool neighbour = false;
+      for (int dy = -1; dy <= 1 && !neighbour; ++dy)
+        for (int dx = -1; dx <= 1 && !neighbour; ++dx)
+          neighbour = near(g, software->pixelAt(x + dx, y + dy)) || near(s, gpu->pixelAt(x + dx, y + dy));
+      if (!neighbour && faults == 0) {
+        char text[80];
+        std::snprintf(text, sizeof text, "pixel %d,%d is %08X, the software driver's %08X", x, y, g,
+                      software->pixelAt(x, y));
+        first = text;
+      }
+      (neighbour ? edges : faults) += 1;
+    }
+  }
+  EXPECT_EQ(faults, 0) << first;
+  EXPECT_LT(edges, 2000) << "differences only along edges";
+}
+
 TEST(HeadlessDevice, HasNoWindowAndTheFullscreenCommandLeavesItsFrameAsItIs) {
   struct Frame : AppFrame {
     Frame(FrameSettings s, std::unique_ptr<GraphicsDevice> d) : AppFrame(std::move(s), std::move(d)) {}

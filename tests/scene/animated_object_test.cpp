@@ -236,6 +236,11 @@ TEST(Channel, VolumeLevelIsTwoThousandLogTenClamped) {
   EXPECT_EQ(Channel::volumeLevel(0.5f), -602);
   EXPECT_EQ(Channel::volumeLevel(0.25f), -1204);
   EXPECT_EQ(Channel::volumeLevel(0.00001f), -9600);
+  EXPECT_EQ(Channel::volumeLevel(0.1f), -2000) << "the attenuation is a single-precision value first";
+  EXPECT_EQ(Channel::volumeLevel(0.01f), -4000);
+  EXPECT_EQ(Channel::volumeLevel(0.001f), -6000);
+  EXPECT_EQ(Channel::volumeLevel(2.0f), 0) << "no amplification";
+  EXPECT_EQ(Channel::volumeLevel(-1.0f), -9600);
 }
 
 TEST(Channel, PlayAfterAPauseStartsOnceOnTheFrameAfterIt) {

@@ -31,6 +31,9 @@ using AudioPlayerFactory = std::function<std::unique_ptr<AudioChannelPlayer>(boo
 
 // What an engine borrows from the player around it.
 struct EngineServices {
+  EngineServices(GraphicsDevice& device, InputDevices& input, MouseState& mouse)
+      : device(device), input(input), mouse(mouse) {}
+
   GraphicsDevice& device;
   InputDevices& input;
   MouseState& mouse;

@@ -2,6 +2,8 @@
 // files it inserts (golden/NAME/); scripts are UTF-8 here and Shift-JIS when they run. Comment lines
 // say what the case needs and what it must give:
 //   ## picture NAME W H AARRGGBB     make a picture file of one colour before the run
+//   ## quadrants NAME W H C1 C2 C3 C4 a picture of four colours: top left, top right, bottom left, bottom
+//                                    right quarters (the left and top halves round down)
 //   ## event F ...                   a line of the events file (click, move, down, up, key ...)
 //   ## run N                         play N frames (without it, until the script ends)
 //   ## expect error LINE MESSAGE     the compile fails at that zero-based line with that message ("{dir}"
@@ -10,6 +12,7 @@
 //   ## expect title TEXT             the window title at the end
 //   ## expect var NAME VALUE         a variable's value at the end (inf, -inf and nan allowed)
 //   ## expect pixel X Y RRGGBB       a pixel of the last frame, within 3 per channel
+//   ## expect none X0 Y0 X1 Y1 RRGGBB no pixel of the rectangle (both corners in) has that colour
 //   ## expect layer NAME ATTR VALUE  an attribute of a layer at the end (X, A, INDEX, TIME for its step ...)
 //   ## expect eyes NAME ATTR VALUE   the same of a person layer's eyes, or (mouth) of its mouth
 //   ## expect mouth NAME ATTR VALUE
@@ -35,6 +38,8 @@ namespace fs = std::filesystem;
 
 struct Case {
   std::vector<std::string> pictures;
+  std::vector<std::string> quadrants;
+  std::vector<std::tuple<int, int, int, int, std::uint32_t>> absent;
   std::string events;
   std::optional<long long> run;
   std::optional<std::pair<int, std::string>> error;
@@ -67,6 +72,8 @@ Case readCase(const std::string& source) {
     std::getline(words >> std::ws, rest);
     if (kind == "picture") {
       c.pictures.push_back(rest);
+    } else if (kind == "quadrants") {
+      c.quadrants.push_back(rest);
     } else if (kind == "event") {
       c.events += rest + "\n";
     } else if (kind == "run") {
@@ -93,6 +100,12 @@ Case readCase(const std::string& source) {
         std::string rgb;
         p >> x >> y >> rgb;
         c.pixels.emplace_back(x, y, 0xFF000000u | std::stoul(rgb, nullptr, 16));
+      } else if (what == "none") {
+        std::istringstream p(value);
+        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        std::string rgb;
+        p >> x0 >> y0 >> x1 >> y1 >> rgb;
+        c.absent.emplace_back(x0, y0, x1, y1, 0xFF000000u | std::stoul(rgb, nullptr, 16));
       } else if (what == "layer" || what == "eyes" || what == "mouth") {
         std::istringstream a(value);
         std::string name, attribute, expected;
@@ -140,7 +153,7 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   const Case expected = readCase(readFile(mainFile));
   ASSERT_TRUE(expected.error || expected.frames || expected.title || !expected.variables.empty() ||
               !expected.pixels.empty() || !expected.attributes.empty() || !expected.texts.empty() ||
-              !expected.shown.empty())
+              !expected.shown.empty() || !expected.absent.empty())
       << "the case expects nothing";
 
   // The case's files in a fresh folder, scripts in Shift-JIS as games have them.
@@ -161,6 +174,17 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
     p >> name >> w >> h >> colour;
     ASSERT_TRUE(savePng(test::solidPicture(w, h, static_cast<std::uint32_t>(std::stoul(colour, nullptr, 16))),
                         dir.path() / name));
+  }
+  for (const std::string& picture : expected.quadrants) {
+    std::istringstream p(picture);
+    std::string name, colours[4];
+    int w = 0, h = 0;
+    p >> name >> w >> h >> colours[0] >> colours[1] >> colours[2] >> colours[3];
+    const DecodedImage image = test::picture(w, h, [&](int x, int y) {
+      const int quarter = (y < h / 2 ? 0 : 2) + (x < w / 2 ? 0 : 1);
+      return static_cast<std::uint32_t>(std::stoul(colours[quarter], nullptr, 16));
+    });
+    ASSERT_TRUE(savePng(image, dir.path() / name));
   }
   const fs::path script = dir.path() / "main.tvk";
 
@@ -199,6 +223,12 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   }
   for (const auto& [x, y, colour] : expected.pixels) {
     EXPECT_TRUE(test::nearColour(app->graphics().pixelAt(x, y), colour)) << "pixel " << x << "," << y;
+  }
+  for (const auto& [x0, y0, x1, y1, colour] : expected.absent) {
+    for (int y = y0; y <= y1; ++y) {
+      for (int x = x0; x <= x1; ++x)
+        ASSERT_NE(app->graphics().pixelAt(x, y), colour) << "pixel " << x << "," << y;
+    }
   }
   ScriptEngine& engine = app->engine();
   auto layerNamed = [&](const std::string& name) -> SimpleLayer* {
