@@ -1,5 +1,7 @@
 #include "app/app_frame.h"
 
+#include <cstdio>
+
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
@@ -62,7 +64,11 @@ void AppFrame::run() {
   const DisplayWindow* window = graphics_->window();
   const bool pacedByRetrace = window && window->hasVsync() && window->refreshRate() == 60;
   clock_ = FrameClock(performanceFrequency(), pacedByRetrace ? 0.9 : 1.0);
-  const RawEventFilter menuFilter = [this](const void* e) { return menu_ && menu_->processEvent(e); };
+  const RawEventFilter menuFilter = [this](const void* e) {
+    if (menu_) return menu_->processEvent(e);
+    if (overlay_) overlay_->processEvent(e);
+    return false;
+  };
   while (!closing_) {
     if (settings_.headless) {
       // Headless frames run back to back; the events file is the only input.
@@ -131,6 +137,25 @@ void AppFrame::runFrame() {
   if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = true;
 }
 
+void AppFrame::setOverlay(std::unique_ptr<Overlay> overlay) {
+  overlay_ = std::move(overlay);
+  if (overlay_) {
+    overlay_->setContent([this] {
+      if (menu_) menu_->build();
+      if (box_) box_->build();
+    });
+  }
+}
+
+void AppFrame::draw(bool force) {
+  // A frame without a game: black, with the player's interface over it.
+  if (!force) return;
+  graphics_->beginScene();
+  graphics_->clear(0xFF000000u);
+  graphics_->endScene();
+  graphics_->present();
+}
+
 void AppFrame::requestClose() {
   if (settings_.confirmExit) {
     const BoxAnswer answer = ask("終了確認", "終了してもよろしいですか？", BoxButtons::OkCancel);
@@ -163,9 +188,91 @@ void AppFrame::runCommand(int id) {
   }
 }
 
-BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, BoxButtons buttons) {
+BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, BoxButtons buttons,
+                        bool keepShown) {
   if (settings_.answerBox) return settings_.answerBox(caption, text);
-  return showMessageBox(graphics_->window(), haveDisplay(), caption, text, buttons);
+  ModalBox box{caption, text, buttons};
+  if (!haveDisplay()) printBox(caption, text);
+  if (!overlay_) {
+    // Nowhere to show it: the words are on standard error, and nothing is taken as agreed.
+    if (haveDisplay()) printBox(caption, text);
+    return haveDisplay() ? box.cancelAnswer() : box.defaultAnswer();
+  }
+  overlay_->addCharacters(box.characters());
+  box_ = &box;
+  std::optional<BoxAnswer> answer;
+  while (!answer) answer = haveDisplay() ? answerFromWindow(box) : answerFromEvents(box);
+  box_ = nullptr;
+  if (!keepShown) draw(true);
+  return *answer;
+}
+
+// A window's box: its events, and the window presented with the box over the last game frame.
+std::optional<BoxAnswer> AppFrame::answerFromWindow(ModalBox& box) {
+  graphics_->present();
+  const RawEventFilter feed = [this](const void* e) {
+    overlay_->processEvent(e);
+    return false;
+  };
+  std::optional<WindowEvent> e = nextWindowEvent(1000 / 60, feed);
+  if (!e) return std::nullopt;
+  switch (e->type) {
+    case WindowEvent::Type::KeyDown:
+      return box.key(e->key);
+    case WindowEvent::Type::ButtonUp:
+      if (e->button == MouseButton::Left) return box.click(e->x, e->y);
+      return std::nullopt;
+    case WindowEvent::Type::Close:
+      return box.cancelAnswer();
+    case WindowEvent::Type::FocusLost:
+      focused_ = false;
+      input_.setFocused(false);
+      return std::nullopt;
+    case WindowEvent::Type::FocusGained:
+      focused_ = true;
+      input_.setFocused(true);
+      return std::nullopt;
+    case WindowEvent::Type::DeviceReset:
+      graphics_->notifyDeviceReset();
+      draw(true);
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+// A headless box: the events file answers it. Frames go on counting, so that later events arrive,
+// but the game does not update; each is drawn with the box, as a window would show it.
+std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
+  // The box opened while a frame's events were handled: it reads the frames after that one.
+  ++framesRun_;
+  draw(true);
+  std::optional<BoxAnswer> answer;
+  for (const WindowEvent& e : settings_.events.eventsAt(framesRun_)) {
+    if (answer) break;
+    switch (e.type) {
+      case WindowEvent::Type::KeyDown:
+        answer = box.key(e.key);
+        break;
+      case WindowEvent::Type::MouseMove:
+        boxPointerX_ = e.x;
+        boxPointerY_ = e.y;
+        break;
+      case WindowEvent::Type::ButtonUp:
+        if (e.button == MouseButton::Left) answer = box.click(boxPointerX_, boxPointerY_);
+        break;
+      case WindowEvent::Type::Close:
+        answer = box.cancelAnswer();
+        break;
+      default:
+        break;
+    }
+  }
+  // Nothing more will come: the box takes its default, so that a run never stalls on it.
+  if (!answer && !settings_.events.hasEventsAfter(framesRun_)) answer = box.defaultAnswer();
+  if (!answer && settings_.frameLimit && framesRun_ + 1 >= *settings_.frameLimit)
+    answer = box.defaultAnswer();
+  return answer;
 }
 
 std::string AppFrame::versionText() const {
@@ -201,6 +308,7 @@ void AppFrame::handleEvent(const WindowEvent& event) {
         mouse_.y = e.y;
       }
       const bool down = e.type == T::ButtonDown;
+      if (down) altAlone_ = false;
       const auto b = static_cast<std::size_t>(e.button);
       bool* state = e.button == MouseButton::Left
                         ? &mouse_.left
@@ -221,7 +329,11 @@ void AppFrame::handleEvent(const WindowEvent& event) {
     case T::KeyDown:
     case T::KeyUp: {
       const bool down = e.type == T::KeyDown;
-      if (e.key == Key::LeftAlt || e.key == Key::RightAlt) altHeld_ = down;
+      const bool altKey = e.key == Key::LeftAlt || e.key == Key::RightAlt;
+      if (altKey) altHeld_ = down;
+      // Alt pressed and released alone gives the keyboard to the menu bar, as F10 does.
+      if (altKey && !down && altAlone_ && menu_) menu_->focusWithKeyboard();
+      if (down && !e.repeat) altAlone_ = altKey;
       if (e.key == Key::LeftShift || e.key == Key::RightShift) shiftHeld_ = down;
       if (std::optional<PadKey> pad = padKeyOf(e.key)) input_.setKeyHeld(*pad, down);
       if (!down || e.repeat) break;

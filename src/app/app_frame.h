@@ -19,6 +19,7 @@
 #include "platform/menu_bar.h"
 #include "platform/message_box.h"
 #include "platform/mouse_state.h"
+#include "platform/overlay.h"
 #include "platform/window_events.h"
 
 namespace tavrik {
@@ -43,8 +44,7 @@ struct FrameSettings {
   bool keepLastFrame = false;
   // Answers the frame's message boxes instead of the user (tests); unset, boxes are shown (headless:
   // printed and answered OK).
-  std::function<BoxAnswer(const std::string& caption, const std::string& text)>
-      answerBox;  // for a screenshot at exit
+  std::function<BoxAnswer(const std::string& caption, const std::string& text)> answerBox;
   EventScript events;
 };
 
@@ -67,9 +67,19 @@ class AppFrame {
   virtual void runCommand(int id);
 
   bool haveDisplay() const { return !settings_.headless; }
-  // The menu bar, drawn over the window; the frame owns it from here on.
+  // The player's own interface over the game (boxes, and in a window the menu bar); the frame owns it
+  // from here on. Without one, boxes are shown on standard error alone.
+  void setOverlay(std::unique_ptr<Overlay> overlay);
+  Overlay* overlay() { return overlay_.get(); }
+  // The menu bar, drawn by the overlay; the frame owns it from here on.
   void setMenuBar(std::unique_ptr<MenuBar> menu) { menu_ = std::move(menu); }
   MenuBar* menuBar() { return menu_.get(); }
+  // Asks with a box drawn over the game, which stands still until it is answered (headless: by the
+  // events file, or its default when the file holds no later event). keepShown leaves the box in the
+  // last frame (an error report that ends the player, for its screenshot). A box that cannot be shown
+  // is never taken as "yes": OK/Cancel then answers Cancel.
+  BoxAnswer ask(const std::string& caption, const std::string& text, BoxButtons buttons,
+                bool keepShown = false);
   // What the version box says.
   std::string versionText() const;
   std::int64_t framesRun() const { return framesRun_; }
@@ -83,7 +93,7 @@ class AppFrame {
 
   // One frame of logic, then drawing and presenting it (when something changed, or when forced).
   virtual void update() {}
-  virtual void draw(bool /*force*/) {}
+  virtual void draw(bool force);
   // The events file asks for the game's state, as it stands before this frame's events and update, in
   // a file.
   virtual void saveState(const std::filesystem::path& /*file*/) {}
@@ -101,22 +111,30 @@ class AppFrame {
   bool focused() const { return focused_ || settings_.headless; }
   bool fullscreen() const { return graphics_->window() && graphics_->window()->fullscreen(); }
 
-  BoxAnswer ask(const std::string& caption, const std::string& text, BoxButtons buttons);
+  // The answer to a box, read from the window or the events file.
+  std::optional<BoxAnswer> answerFromWindow(ModalBox& box);
+  std::optional<BoxAnswer> answerFromEvents(ModalBox& box);
   // While a menu is open, or the bar shows over the fullscreen game, the game stands still.
   bool menuHoldsGame();
   void runMenuCommands();
 
   FrameSettings settings_;
   std::unique_ptr<GraphicsDevice> graphics_;
-  std::unique_ptr<MenuBar> menu_;  // after the device: it draws with the device's renderer
+  // After the device, which they draw with; the bar draws with the overlay.
+  std::unique_ptr<Overlay> overlay_;
+  std::unique_ptr<MenuBar> menu_;
+  ModalBox* box_ = nullptr;  // the box that is open
   InputDevices input_;
   MouseState mouse_;
   FrameClock clock_;
   bool closing_ = false;
   bool focused_ = true;
   bool altHeld_ = false;
+  bool altAlone_ = false;                 // Alt went down and nothing else has been pressed since
   std::array<bool, 3> pressUnseen_{};     // a button went down since the last frame (left, middle, right)
   std::array<bool, 3> releasePending_{};  // and came up again before that frame saw it
+  std::int32_t boxPointerX_ = 0;          // where the events file last put the pointer, for a box
+  std::int32_t boxPointerY_ = 0;
   bool shiftHeld_ = false;
   std::int64_t framesRun_ = 0;
 };

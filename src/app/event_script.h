@@ -31,6 +31,8 @@ class EventScript {
   // The files to save the state to at one frame, in file order.
   std::vector<std::filesystem::path> statesToSaveAt(std::int64_t frame) const;
   bool empty() const { return events_.empty() && saves_.empty(); }
+  // Whether any event comes after the frame.
+  bool hasEventsAfter(std::int64_t frame) const { return events_.upper_bound(frame) != events_.end(); }
 
  private:
   std::multimap<std::int64_t, WindowEvent> events_;

@@ -14,6 +14,7 @@
 #include "base/text_encoding.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
+#include "platform/overlay.h"
 #include "script/compiler/script_compiler.h"
 
 namespace tavrik {
@@ -21,12 +22,7 @@ namespace tavrik {
 namespace {
 
 constexpr const char* kStartupErrorCaption = "起動エラー";
-
-void startupError(bool haveDisplay, const std::string& text) {
-  // Also on standard error, for whoever started the player from a terminal or a script.
-  if (haveDisplay) std::fprintf(stderr, "%s\n%s\n", kStartupErrorCaption, text.c_str());
-  showMessageBox(nullptr, haveDisplay, kStartupErrorCaption, text, BoxButtons::Ok);
-}
+constexpr const char* kScriptErrorCaption = "スクリプトエラー";
 
 }  // namespace
 
@@ -62,33 +58,39 @@ std::string fontMenuLabel(const std::string& sjisFace, int index) {
   return label;
 }
 
-void reportScriptError(const ScriptError& error, bool haveDisplay) {
-  // The line is shown as the author wrote it: converted from Shift-JIS, or as it was in a UTF-8 file.
+std::string scriptErrorText(const ScriptError& error) {
+  // The path as the compile was handed it, with its separators; the line as the author wrote it:
+  // converted from Shift-JIS, or as it was in a UTF-8 file.
   std::string line;
   if (error.index >= 0 && static_cast<std::size_t>(error.index) < error.lines.size())
     line = error.lines[static_cast<std::size_t>(error.index)];
-  std::string text = paths::toDisplay(error.path) + "の" + std::to_string(error.index) + "行目：\n";
+  std::string text = sjisToUtf8(error.path) + "の" + std::to_string(error.index) + "行目：\n";
   text += error.utf8Lines ? line : sjisToUtf8(line);
   text += "\n" + sjisToUtf8(error.message);
-  if (haveDisplay) {
-    std::fprintf(stderr, "スクリプトエラー\n%s\n", text.c_str());
-    std::fflush(stderr);
-  }
-  showMessageBox(nullptr, haveDisplay, "スクリプトエラー", text, BoxButtons::Ok);
+  return text;
 }
 
 int checkScript(const CommandLine& commandLine) {
   const ScriptChoice choice = chooseScriptPath(commandLine.arguments, paths::moduleDirectory());
   if (!choice.path) {
-    startupError(false, choice.error);
+    printBox(kStartupErrorCaption, choice.error);
     return 1;
   }
   const CompileResult compiled = compileScript(*choice.path);
   if (compiled.error) {
-    reportScriptError(*compiled.error, false);
+    printBox(kScriptErrorCaption, scriptErrorText(*compiled.error));
     return 1;
   }
   return 0;
+}
+
+void GameApp::reportStartupProblem(const std::string& caption, const std::string& text) {
+  // A window's box is also on standard error, for whoever started the player from a terminal or a
+  // script (without a display the box itself is).
+  if (haveDisplay()) printBox(caption, text);
+  ask(caption, text, BoxButtons::Ok, true);
+  if (errorScreenshot_ && !graphics().saveLastFrame(*errorScreenshot_))
+    std::fprintf(stderr, "tavrik: cannot write the screenshot %s\n", errorScreenshot_->c_str());
 }
 
 GameApp::GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics)
@@ -157,13 +159,22 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   std::string deviceError;
   std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(deviceOptions, &deviceError);
   if (!device) {
-    startupError(false,
-                 "Direct3Dの初期化に失敗しました。\n（DirectX "
-                 "9.0以上と対応ビデオカードおよびドライバが必要です。）\n" +
-                     deviceError);
+    const std::string text =
+        "Direct3Dの初期化に失敗しました。\n（DirectX "
+        "9.0以上と対応ビデオカードおよびドライバが必要です。）\n" +
+        deviceError;
+    printBox(kStartupErrorCaption, text);
+    // There is no window of the player's for the box: it gets a small one of its own, where one can be had.
+    if (!headless) {
+      const Fonts found = fonts.get();
+      int faceIndex = 0;
+      const std::string fontFile = found.library ? found.library->defaultFaceFile(faceIndex) : std::string();
+      showBoxInOwnWindow(kStartupErrorCaption, text, fontFile, faceIndex);
+    }
     return nullptr;
   }
   std::unique_ptr<GameApp> app(new GameApp(std::move(settings), std::move(device)));
+  app->errorScreenshot_ = automation.screenshot;
   if (DisplayWindow* window = app->graphics().window())
     setWindowIcon(*window, (moduleDir / "game.ico").string());
 
@@ -176,15 +187,18 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   app->settingsPath_ = settingsFile(moduleDir);
   app->selectedFont_ = selectedFontIndex(app->fontList_, readFontSetting(app->settingsPath_));
   app->buildMenus();
-  if (DisplayWindow* window = app->graphics().window(); window && app->fonts_) {
+  // The player's own interface, in its Japanese font: the boxes, and in a window the menu bar.
+  if (app->fonts_) {
     int faceIndex = 0;
     const std::string fontFile = app->fonts_->defaultFaceFile(faceIndex);
-    app->setMenuBar(MenuBar::create(*window, app->menus_, fontFile, faceIndex));
+    app->setOverlay(Overlay::create(app->graphics(), fontFile, faceIndex));
   }
+  if (DisplayWindow* window = app->graphics().window(); window && app->overlay())
+    app->setMenuBar(std::make_unique<MenuBar>(*window, *app->overlay(), app->menus_));
 
   const ScriptChoice choice = chooseScriptPath(commandLine.arguments, paths::moduleDirectory());
   if (!choice.path) {
-    startupError(app->haveDisplay(), choice.error);
+    app->reportStartupProblem(kStartupErrorCaption, choice.error);
     return nullptr;
   }
   app->audio_ = std::move(audio);
@@ -192,7 +206,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
       app->fontList_.empty() ? std::string() : app->fontList_[static_cast<std::size_t>(app->selectedFont_)];
   CompileResult compiled = compileScript(*choice.path);
   if (compiled.error) {
-    reportScriptError(*compiled.error, app->haveDisplay());
+    app->reportStartupProblem(kScriptErrorCaption, scriptErrorText(*compiled.error));
     return nullptr;
   }
   EngineServices services{app->graphics(), app->input(), app->mouseState()};
@@ -257,7 +271,10 @@ void GameApp::update() {
 }
 
 void GameApp::draw(bool force) {
-  if (engine_) engine_->draw(force);
+  if (engine_)
+    engine_->draw(force);
+  else
+    AppFrame::draw(force);
 }
 
 void GameApp::afterFirstFrame() {

@@ -31,9 +31,9 @@ ScriptChoice chooseScriptPath(const std::vector<std::string>& arguments, const s
 // The label of font i in the font menu: the face (UTF-8), and for the first 26 an access key "(&A)"..
 std::string fontMenuLabel(const std::string& sjisFace, int index);
 
-// Shows the report of a compile error: a message box when there is a display, and always the same text
-// on standard error.
-void reportScriptError(const ScriptError& error, bool haveDisplay);
+// The text of a compile error's report: the file and the zero-based line, the line as written, the
+// message (UTF-8).
+std::string scriptErrorText(const ScriptError& error);
 
 // --check: compiles the script the command line names and reports the first error, with nothing of
 // the display, fonts or sound started. The exit status.
@@ -69,6 +69,8 @@ class GameApp : public AppFrame {
  private:
   GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
 
+  // A start-up error or a script error, in a box that stays in the last frame (and its screenshot).
+  void reportStartupProblem(const std::string& caption, const std::string& text);
   void buildMenus();
   void selectFont(int index);
 
@@ -76,7 +78,8 @@ class GameApp : public AppFrame {
   int selectedFont_ = 0;
   std::vector<MenuPopup> menus_;
   std::filesystem::path settingsPath_;
-  std::filesystem::path moduleDir_;  // the executable's folder, as the start found it
+  std::filesystem::path moduleDir_;                       // the executable's folder, as the start found it
+  std::optional<std::filesystem::path> errorScreenshot_;  // --screenshot, for a run ended by an error
   // Both outlive the engine, whose channels and fonts come from them.
   std::unique_ptr<AudioOutput> audio_;
   std::unique_ptr<FontLibrary> fonts_;

@@ -42,6 +42,10 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& opti
                   : WindowDevice::create(std::move(window), error);
 }
 
+void GraphicsDevice::setOverlay(std::function<void()> overlay) {
+  if (window_) window_->setOverlay(std::move(overlay));
+}
+
 void GraphicsDevice::setTitle(std::string_view sjisTitle) {
   title_.assign(sjisTitle);
   if (window_) window_->setTitle(sjisToUtf8(sjisTitle));

@@ -5,9 +5,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+
+struct SDL_Renderer;
 
 namespace tavrik {
 
@@ -74,6 +77,11 @@ class GraphicsDevice {
   virtual bool saveLastFrame(const std::filesystem::path& png) const = 0;
   // ARGB of one pixel of the last drawn frame; 0 outside it or when none is kept.
   virtual std::uint32_t pixelAt(int x, int y) const = 0;
+
+  // Drawn over the game at every present: in the window, or into the frame of a headless run (the
+  // player's menus and boxes). The renderer it draws with.
+  virtual void setOverlay(std::function<void()> overlay);
+  virtual SDL_Renderer* overlayRenderer() = 0;
 
   // The window the frames are shown in; null for a headless run.
   DisplayWindow* window() const { return window_.get(); }

@@ -1,21 +1,16 @@
 #include "platform/menu_bar.h"
 
 #include <SDL.h>
-#include <fcntl.h>
 #include <imgui.h>
-#include <imgui_impl_sdl.h>
-#include <imgui_impl_sdlrenderer.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <imgui_internal.h>
 
 #include "platform/display_window.h"
+#include "platform/overlay.h"
 
 namespace tavrik {
 
 namespace {
 
-constexpr float kFontSize = 16.0f;
 // Repaints after an event, so that hover and open menus settle.
 constexpr int kRepaintFrames = 3;
 
@@ -30,87 +25,38 @@ std::string displayLabel(const std::string& label) {
   return out;
 }
 
-MenuBar::MenuBar(DisplayWindow& window) : window_(window) {}
-
-std::unique_ptr<MenuBar> MenuBar::create(DisplayWindow& window, const std::vector<MenuPopup>& menus,
-                                         const std::string& fontFile, int fontIndex) {
-  if (fontFile.empty()) return nullptr;
-  std::unique_ptr<MenuBar> bar(new MenuBar(window));
-  bar->menus_ = menus;
-
-  IMGUI_CHECKVERSION();
-  ImGui::CreateContext();
-  ImGuiIO& io = ImGui::GetIO();
-  io.IniFilename = nullptr;  // nothing of the menu's state is kept on disk
-  io.LogFilename = nullptr;
-  io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
-  ImGui::StyleColorsLight();
-  ImGuiStyle& style = ImGui::GetStyle();
-  style.WindowRounding = 0;
-  style.PopupRounding = 0;
-  // The bar is exactly kHeight tall: the font plus the frame padding, no extra safe-area band.
-  style.DisplaySafeAreaPadding = ImVec2(0, 0);
-  style.FramePadding.y = (kHeight - kFontSize) / 2;
-
-  // Only the characters of the labels: a full Japanese atlas would cost about 30 MB and start-up time.
-  ImFontGlyphRangesBuilder builder;
-  builder.AddText(" ?.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz()&/-");
-  for (const MenuPopup& popup : menus) {
-    builder.AddText(popup.label.c_str());
-    for (const MenuItem& item : popup.items) builder.AddText(item.label.c_str());
-  }
-  static ImVector<ImWchar> ranges;
-  ranges.clear();
-  builder.BuildRanges(&ranges);
-  // The font file is mapped, not read: the atlas needs a few of its tables and glyphs, not all of its
-  // megabytes, and is built at once so the mapping can go.
-  const int fd = ::open(fontFile.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat info {};
-  void* mapped = MAP_FAILED;
-  if (fd >= 0 && ::fstat(fd, &info) == 0 && info.st_size > 0)
-    mapped = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-  if (fd >= 0) ::close(fd);
-  if (mapped == MAP_FAILED) {
-    ImGui::DestroyContext();
-    return nullptr;
-  }
-  ImFontConfig config;
-  config.FontNo = fontIndex;
-  config.OversampleH = 1;
-  config.PixelSnapH = true;
-  // An atlas that does not own its font data copies all of it first (megabytes of a Japanese font,
-  // most of the menu's start-up time); one that owns it uses it where it is. It is handed back before
-  // the atlas could free it: the mapping is ours.
-  config.FontDataOwnedByAtlas = true;
-  const bool added = io.Fonts->AddFontFromMemoryTTF(mapped, static_cast<int>(info.st_size), kFontSize,
-                                                    &config, ranges.Data) != nullptr &&
-                     io.Fonts->Build();
-  for (ImFontConfig& font : io.Fonts->ConfigData) font.FontDataOwnedByAtlas = false;
-  io.Fonts->ClearInputData();
-  ::munmap(mapped, static_cast<std::size_t>(info.st_size));
-  if (!added) {
-    ImGui::DestroyContext();
-    return nullptr;
-  }
-  ImGui_ImplSDL2_InitForSDLRenderer(window.sdlWindow());
-  ImGui_ImplSDLRenderer_Init(window.renderer());
+MenuBar::MenuBar(DisplayWindow& window, Overlay& overlay, const std::vector<MenuPopup>& menus)
+    : overlay_(overlay) {
+  setMenus(menus);
   window.setTopMargin(kHeight);
-  MenuBar* raw = bar.get();
-  window.setOverlay([raw] { raw->draw(); });
-  return bar;
 }
 
-MenuBar::~MenuBar() {
-  window_.setOverlay(nullptr);
-  ImGui_ImplSDLRenderer_Shutdown();
-  ImGui_ImplSDL2_Shutdown();
-  ImGui::DestroyContext();
+MenuBar::~MenuBar() = default;
+
+void MenuBar::setMenus(const std::vector<MenuPopup>& menus) {
+  menus_ = menus;
+  for (const MenuPopup& popup : menus) {
+    overlay_.addCharacters(popup.label);
+    for (const MenuItem& item : popup.items) overlay_.addCharacters(item.label);
+  }
 }
 
 bool MenuBar::processEvent(const void* sdlEvent) {
   const auto& e = *static_cast<const SDL_Event*>(sdlEvent);
-  ImGui_ImplSDL2_ProcessEvent(&e);
-  const ImGuiIO& io = ImGui::GetIO();
+  // On the bar itself Down opens the menu, as on the desktop the games were made for: Dear ImGui would
+  // move its navigation instead, so it hears Space, which opens the menu, rather than Down.
+  const bool isKey = e.type == SDL_KEYDOWN || e.type == SDL_KEYUP;
+  // Esc closes the open menu and leaves the keyboard on its title in the bar; a second Esc leaves the
+  // bar.
+  if (e.type == SDL_KEYDOWN && e.key.keysym.scancode == SDL_SCANCODE_ESCAPE && menuOpen_) {
+    focusPending_ = true;
+    focusMenu_ = openMenu_;
+  }
+  const bool downOpens = isKey && e.key.keysym.scancode == SDL_SCANCODE_DOWN &&
+                         ((engaged_ && !menuOpen_ && e.type == SDL_KEYDOWN) ||
+                          (e.type == SDL_KEYUP && spaceFrom_ == SDL_SCANCODE_DOWN));
+  if (!downOpens) overlay_.processEvent(sdlEvent);
+  ImGuiIO& io = ImGui::GetIO();
   bool taken = false;
   switch (e.type) {
     case SDL_MOUSEMOTION:
@@ -131,6 +77,19 @@ bool MenuBar::processEvent(const void* sdlEvent) {
         repaintFrames_ = kRepaintFrames;
       taken = engaged_;
       if (taken) repaintFrames_ = kRepaintFrames;
+      // Return picks what the keyboard is on, as Space does for Dear ImGui's navigation. Space is let
+      // go with the key that pressed it.
+      if (e.type != SDL_TEXTINPUT) {
+        const int key = e.key.keysym.scancode;
+        const bool picks = downOpens || key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER;
+        if (picks && e.type == SDL_KEYDOWN && engaged_) {
+          overlay_.setKey(SDL_SCANCODE_SPACE, true);
+          spaceFrom_ = key;
+        } else if (e.type == SDL_KEYUP && key == spaceFrom_) {
+          overlay_.setKey(SDL_SCANCODE_SPACE, false);
+          spaceFrom_ = 0;
+        }
+      }
       break;
     default:
       break;
@@ -139,31 +98,48 @@ bool MenuBar::processEvent(const void* sdlEvent) {
 }
 
 void MenuBar::focusWithKeyboard() {
-  // The bar takes the keyboard the way a lone Alt press does.
-  pendingAlt_ = 2;
+  focusPending_ = true;
   repaintFrames_ = kRepaintFrames + 2;
 }
 
 bool MenuBar::engaged() const {
-  return engaged_;
+  // The keyboard given to the bar engages it at once, so that it shows in full screen to take it.
+  return engaged_ || focusPending_;
 }
 
-void MenuBar::draw() {
-  ImGuiIO& io = ImGui::GetIO();
-  if (pendingAlt_ > 0) {
-    io.KeyAlt = pendingAlt_ == 2;
-    --pendingAlt_;
-  }
-  ImGui_ImplSDLRenderer_NewFrame();
-  ImGui_ImplSDL2_NewFrame();
-  ImGui::NewFrame();
+void MenuBar::build() {
+  const ImGuiIO& io = ImGui::GetIO();
   bool anyOpen = false;
+  // The bar is exactly kHeight tall: the font plus the frame padding. The boxes keep their own.
+  ImGui::PushStyleVar(ImGuiStyleVar_FramePadding,
+                      ImVec2(ImGui::GetStyle().FramePadding.x, (kHeight - Overlay::kFontSize) / 2));
   if (shown_ && ImGui::BeginMainMenuBar()) {
+    if (focusPending_) {
+      // The keyboard goes to the bar's layer of its window, on the first menu, as a lone Alt gives it
+      // there on the desktop the games were made for.
+      focusPending_ = false;
+      focusSettling_ = 2;
+      ImGuiContext& g = *ImGui::GetCurrentContext();
+      ImGuiWindow* bar = ImGui::GetCurrentWindow();
+      ImGui::FocusWindow(bar);
+      g.NavLayer = ImGuiNavLayer_Menu;
+      g.NavInputSource = ImGuiInputSource_Keyboard;
+      if (focusMenu_ >= 0 && static_cast<std::size_t>(focusMenu_) < menus_.size())
+        ImGui::SetFocusID(
+            ImGui::GetID(displayLabel(menus_[static_cast<std::size_t>(focusMenu_)].label).c_str()), bar);
+      else
+        ImGui::NavInitWindow(bar, true);
+      focusMenu_ = -1;
+      g.NavDisableHighlight = false;
+      g.NavDisableMouseHover = true;
+    }
     const float maxHeight = io.DisplaySize.y - static_cast<float>(kHeight) - 8.0f;
-    for (const MenuPopup& popup : menus_) {
+    for (std::size_t m = 0; m < menus_.size(); ++m) {
+      const MenuPopup& popup = menus_[m];
       ImGui::SetNextWindowSizeConstraints(ImVec2(0, 0), ImVec2(io.DisplaySize.x, maxHeight));
       if (ImGui::BeginMenu(displayLabel(popup.label).c_str())) {
         anyOpen = true;
+        openMenu_ = static_cast<int>(m);
         for (const MenuItem& item : popup.items) {
           if (ImGui::MenuItem(displayLabel(item.label).c_str(), nullptr, item.checked))
             commands_.push_back(item.command);
@@ -173,11 +149,14 @@ void MenuBar::draw() {
     }
     ImGui::EndMainMenuBar();
   }
-  // The keyboard is in the bar when a menu is open or Alt moved the navigation to it.
-  engaged_ = anyOpen || (io.NavActive && io.NavVisible);
+  ImGui::PopStyleVar();
+  // The keyboard is in the bar when a menu is open or the navigation is on it.
+  menuOpen_ = anyOpen;
+  // The navigation is active from the frame after the bar took the keyboard: until then the bar stays
+  // engaged, so that in full screen it goes on showing.
+  engaged_ = anyOpen || (io.NavActive && io.NavVisible) || focusSettling_ > 0;
+  if (focusSettling_ > 0) --focusSettling_;
   if (engaged_) repaintFrames_ = kRepaintFrames;
-  ImGui::Render();
-  ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
   if (repaintFrames_ > 0) --repaintFrames_;
 }
 

@@ -9,6 +9,7 @@
 namespace tavrik {
 
 class DisplayWindow;
+class Overlay;
 
 struct MenuItem {
   std::string label;  // UTF-8, "(&X)" marks the access key
@@ -27,21 +28,19 @@ class MenuBar {
   // start, so it never has to change size under a window manager.
   static constexpr int kHeight = 24;
 
-  // Nothing when the menu cannot be drawn (no Japanese font file). The font atlas holds only the
-  // characters the labels use.
-  static std::unique_ptr<MenuBar> create(DisplayWindow& window, const std::vector<MenuPopup>& menus,
-                                         const std::string& fontFile, int fontIndex);
+  // The bar of a window, drawn by its overlay, which learns the characters of the labels.
+  MenuBar(DisplayWindow& window, Overlay& overlay, const std::vector<MenuPopup>& menus);
   ~MenuBar();
   MenuBar(const MenuBar&) = delete;
   MenuBar& operator=(const MenuBar&) = delete;
 
   int height() const { return kHeight; }
 
-  // Feeds a window-system event (an SDL_Event); true when the menu takes it, so the game must not
-  // see it (a click on the bar, keys while a menu is open).
+  // Sees a window-system event (an SDL_Event) and hands it on to the overlay; true when the menu takes
+  // it, so the game must not see it (a click on the bar, keys while a menu is open).
   bool processEvent(const void* sdlEvent);
-  // Draws the bar over whatever was presented (called at every present); picked commands are kept.
-  void draw();
+  // Builds the bar in a frame of the overlay; picked commands are kept.
+  void build();
   std::vector<int> takeCommands();
 
   // In fullscreen the bar is drawn only while the cursor is in the top band or a menu is open.
@@ -53,22 +52,26 @@ class MenuBar {
   bool engaged() const;
   // The bar changed its look (hover, open menu) and should be presented again.
   bool needsRepaint() const { return repaintFrames_ > 0; }
-  // F10, like Alt alone: moves the keyboard to the bar.
+  // F10, like Alt alone: moves the keyboard to the bar, on its first menu.
   void focusWithKeyboard();
 
-  void setMenus(const std::vector<MenuPopup>& menus) { menus_ = menus; }
+  void setMenus(const std::vector<MenuPopup>& menus);
 
  private:
-  explicit MenuBar(DisplayWindow& window);
-
-  DisplayWindow& window_;
+  Overlay& overlay_;
   std::vector<MenuPopup> menus_;
   std::vector<int> commands_;
   bool shown_ = true;
   bool cursorInBand_ = false;
   bool engaged_ = false;
+  bool menuOpen_ = false;
+  int spaceFrom_ = 0;  // the key whose press stands for Space (an SDL scancode), 0 for none
   int repaintFrames_ = 2;
-  int pendingAlt_ = 0;
+  bool focusPending_ = false;
+  int focusSettling_ = 0;
+  int focusMenu_ = -1;  // the menu whose title takes the keyboard, -1 for the first
+  int openMenu_ =
+      -1;  // the menu last open  // frames left before the navigation the bar was given shows as active
 };
 
 // The label as the menu shows it: "(&S)" becomes "(S)".

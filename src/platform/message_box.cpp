@@ -1,40 +1,144 @@
 #include "platform/message_box.h"
 
 #include <SDL.h>
+#include <imgui.h>
 
 #include <cstdio>
-#include <string>
 
 #include "platform/display_window.h"
+#include "platform/graphics_device.h"
+#include "platform/overlay.h"
+#include "platform/software_device.h"
 
 namespace tavrik {
 
-BoxAnswer showMessageBox(DisplayWindow* owner, bool haveDisplay, std::string_view caption,
-                         std::string_view text, BoxButtons buttons) {
-  // Without a display SDL's box may report success without showing anything; don't ask it.
-  if (!haveDisplay) {
-    std::fprintf(stderr, "%.*s\n%.*s\n", static_cast<int>(caption.size()), caption.data(),
-                 static_cast<int>(text.size()), text.data());
-    std::fflush(stderr);
-    return BoxAnswer::Ok;
+namespace {
+
+constexpr const char* kOk = "OK";
+constexpr const char* kCancel = "キャンセル";
+
+}  // namespace
+
+ModalBox::ModalBox(std::string caption, std::string text, BoxButtons buttons)
+    : caption_(std::move(caption)), text_(std::move(text)), buttons_(buttons) {}
+
+std::optional<BoxAnswer> ModalBox::key(Key key) {
+  switch (key) {
+    case Key::Return:
+    case Key::Space:
+      return answerOf(focused_);
+    case Key::Escape:
+      return cancelAnswer();
+    case Key::Tab:
+    case Key::Left:
+    case Key::Right:
+    case Key::Up:
+    case Key::Down:
+      focused_ = (focused_ + 1) % buttonCount();
+      return std::nullopt;
+    default:
+      return std::nullopt;
   }
-  const std::string captionZ(caption);
-  const std::string textZ(text);
-  SDL_MessageBoxButtonData data[2] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "OK"},
-      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "Cancel"},
-  };
-  if (buttons == BoxButtons::Ok) data[0].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-  SDL_MessageBoxData box{};
-  box.flags = SDL_MESSAGEBOX_INFORMATION;
-  box.window = owner ? owner->sdlWindow() : nullptr;
-  box.title = captionZ.c_str();
-  box.message = textZ.c_str();
-  box.numbuttons = buttons == BoxButtons::Ok ? 1 : 2;
-  box.buttons = data;
-  int pressed = 0;
-  if (SDL_ShowMessageBox(&box, &pressed) != 0) return BoxAnswer::Ok;
-  return pressed == 1 ? BoxAnswer::Ok : BoxAnswer::Cancel;
+}
+
+std::optional<BoxAnswer> ModalBox::click(int x, int y) const {
+  for (int b = 0; b < buttonCount(); ++b) {
+    const float* r = rects_[b];
+    if (x >= r[0] && x < r[2] && y >= r[1] && y < r[3]) return answerOf(b);
+  }
+  return std::nullopt;
+}
+
+std::string ModalBox::characters() const {
+  return caption_ + text_ + kOk + kCancel;
+}
+
+void ModalBox::build() {
+  const ImGuiIO& io = ImGui::GetIO();
+  // The screen behind the box is dimmed: the game waits for the answer.
+  ImGui::GetBackgroundDrawList()->AddRectFilled(ImVec2(0, 0), io.DisplaySize, IM_COL32(0, 0, 0, 96));
+  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Always,
+                          ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowSizeConstraints(ImVec2(280, 0), ImVec2(io.DisplaySize.x - 40, io.DisplaySize.y - 40));
+  const ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                                 ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_AlwaysAutoResize |
+                                 ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav;
+  ImGui::SetNextWindowFocus();
+  // The caption is the title; "###box" keeps one window whatever the caption says.
+  ImGui::Begin((caption_ + "###box").c_str(), nullptr, flags);
+  ImGui::PushTextWrapPos(io.DisplaySize.x - 80);
+  ImGui::TextUnformatted(text_.c_str());
+  ImGui::PopTextWrapPos();
+  ImGui::Spacing();
+  ImGui::Separator();
+  ImGui::Spacing();
+  const ImGuiStyle& style = ImGui::GetStyle();
+  const float width = 96;
+  const float all =
+      width * static_cast<float>(buttonCount()) + style.ItemSpacing.x * static_cast<float>(buttonCount() - 1);
+  ImGui::SetCursorPosX(ImGui::GetWindowContentRegionMax().x - all);
+  for (int b = 0; b < buttonCount(); ++b) {
+    if (b > 0) ImGui::SameLine();
+    // The button the keyboard is on stands out, as a default button does.
+    const bool focused = b == focused_;
+    if (focused) {
+      ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 2.0f);
+      ImGui::PushStyleColor(ImGuiCol_Border, ImVec4(0.15f, 0.35f, 0.8f, 1.0f));
+    }
+    ImGui::Button(b == 0 ? kOk : kCancel, ImVec2(width, 0));
+    if (focused) {
+      ImGui::PopStyleColor();
+      ImGui::PopStyleVar();
+    }
+    const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    rects_[b][0] = min.x;
+    rects_[b][1] = min.y;
+    rects_[b][2] = max.x;
+    rects_[b][3] = max.y;
+  }
+  ImGui::End();
+}
+
+void printBox(std::string_view caption, std::string_view text) {
+  std::fprintf(stderr, "%.*s\n%.*s\n", static_cast<int>(caption.size()), caption.data(),
+               static_cast<int>(text.size()), text.data());
+  std::fflush(stderr);
+}
+
+bool showBoxInOwnWindow(std::string_view caption, std::string_view text, const std::string& fontFile,
+                        int fontIndex) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  DeviceOptions options;
+  options.titleUtf8 = std::string(caption);
+  std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, nullptr);
+  std::unique_ptr<Overlay> overlay = device ? Overlay::create(*device, fontFile, fontIndex) : nullptr;
+  if (!overlay) {
+    device.reset();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
+  ModalBox box{std::string(caption), std::string(text), BoxButtons::Ok};
+  overlay->addCharacters(box.characters());
+  overlay->setContent([&box] { box.build(); });
+  bool answered = false;
+  while (!answered) {
+    device->beginScene();
+    device->clear(0xFF000000u);
+    device->endScene();
+    device->present();
+    SDL_Event e;
+    if (!SDL_WaitEventTimeout(&e, 100)) continue;
+    overlay->processEvent(&e);
+    if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)) break;
+    if (const std::optional<WindowEvent> event = translateEvent(&e)) {
+      if (event->type == WindowEvent::Type::KeyDown) answered = box.key(event->key).has_value();
+      if (event->type == WindowEvent::Type::ButtonUp) answered = box.click(event->x, event->y).has_value();
+    }
+  }
+  overlay.reset();
+  device.reset();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  return true;
 }
 
 }  // namespace tavrik

@@ -1,17 +1,58 @@
+// The player's boxes: the exit confirmation, the version information and the error reports. They are
+// drawn by the overlay in the player's own font and window, answered with the keyboard or the mouse,
+// and print their caption and text on standard error where there is no display.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
-namespace tavrik {
+#include "platform/window_events.h"
 
-class DisplayWindow;
+namespace tavrik {
 
 enum class BoxButtons { Ok, OkCancel };
 enum class BoxAnswer { Ok, Cancel };
 
-// Shows a message box (UTF-8 caption and text) owned by window, or by no window. Without a display the
-// caption and text go to standard error and the answer is OK.
-BoxAnswer showMessageBox(DisplayWindow* owner, bool haveDisplay, std::string_view caption,
-                         std::string_view text, BoxButtons buttons);
+class ModalBox {
+ public:
+  // UTF-8 caption and text.
+  ModalBox(std::string caption, std::string text, BoxButtons buttons);
+
+  // Return takes the button the keyboard is on (OK at first), Escape the cancelling one (OK in a box
+  // with OK alone); Tab and the arrows move between the buttons.
+  std::optional<BoxAnswer> key(Key key);
+  // A click on a button, in the overlay's pixels (the window's, or the frame's when headless).
+  std::optional<BoxAnswer> click(int x, int y) const;
+  BoxAnswer defaultAnswer() const { return BoxAnswer::Ok; }
+  BoxAnswer cancelAnswer() const { return buttons_ == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Cancel; }
+
+  // Builds the box in a frame of the overlay: centred, over a dimmed screen.
+  void build();
+  // Every character the box shows, for the overlay's atlas.
+  std::string characters() const;
+
+  const std::string& caption() const { return caption_; }
+  const std::string& text() const { return text_; }
+
+ private:
+  int buttonCount() const { return buttons_ == BoxButtons::Ok ? 1 : 2; }
+  BoxAnswer answerOf(int button) const { return button == 0 ? BoxAnswer::Ok : BoxAnswer::Cancel; }
+
+  std::string caption_;
+  std::string text_;
+  BoxButtons buttons_;
+  int focused_ = 0;
+  // Where the buttons were drawn last, in the overlay's pixels: left, top, right, bottom.
+  float rects_[2][4] = {};
+};
+
+// Without a display: the caption and the text on standard error.
+void printBox(std::string_view caption, std::string_view text);
+
+// A box in a small window of its own, for a report before the player's window could be made; waits for
+// the answer. False when no window can be had (the report is then on standard error alone).
+bool showBoxInOwnWindow(std::string_view caption, std::string_view text, const std::string& fontFile,
+                        int fontIndex);
 
 }  // namespace tavrik

@@ -79,6 +79,10 @@ struct SoftwareDevice::Impl {
   // What a quad's texels are gathered into, a row at a time, before they are blended.
   std::vector<std::uint32_t> span;
   SDL_Texture* shown = nullptr;  // the frame as a texture of the window's renderer
+  // Headless, the overlay draws into the frame itself, with SDL's software renderer.
+  SDL_Surface* frameSurface = nullptr;
+  SDL_Renderer* frameRenderer = nullptr;
+  std::function<void()> overlay;
 
   // Blends count texels of a row of an image onto the frame at (x, y): over it, or replacing it.
   void compose(pixman_image_t* source, int sourceX, int sourceY, int x, int y, int width, int height,
@@ -98,6 +102,25 @@ SoftwareDevice::SoftwareDevice(std::unique_ptr<DisplayWindow> window)
 
 SoftwareDevice::~SoftwareDevice() {
   if (impl_->shown) SDL_DestroyTexture(impl_->shown);
+  if (impl_->frameRenderer) SDL_DestroyRenderer(impl_->frameRenderer);
+  if (impl_->frameSurface) SDL_FreeSurface(impl_->frameSurface);
+}
+
+void SoftwareDevice::setOverlay(std::function<void()> overlay) {
+  if (window_)
+    GraphicsDevice::setOverlay(std::move(overlay));
+  else
+    impl_->overlay = std::move(overlay);
+}
+
+SDL_Renderer* SoftwareDevice::overlayRenderer() {
+  if (window_) return window_->renderer();
+  if (!impl_->frameRenderer) {
+    impl_->frameSurface = SDL_CreateRGBSurfaceWithFormatFrom(impl_->frame.data(), kWidth, kHeight, 32,
+                                                             kWidth * 4, SDL_PIXELFORMAT_RGB888);
+    if (impl_->frameSurface) impl_->frameRenderer = SDL_CreateSoftwareRenderer(impl_->frameSurface);
+  }
+  return impl_->frameRenderer;
 }
 
 std::unique_ptr<GraphicsDevice> SoftwareDevice::create(std::unique_ptr<DisplayWindow> window,
@@ -227,7 +250,13 @@ void SoftwareDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&p
 void SoftwareDevice::endScene() {}
 
 void SoftwareDevice::present() {
-  if (!window_) return;
+  if (!window_) {
+    if (impl_->overlay && impl_->frameRenderer) {
+      impl_->overlay();
+      SDL_RenderFlush(impl_->frameRenderer);
+    }
+    return;
+  }
   SDL_UpdateTexture(impl_->shown, nullptr, impl_->frame.data(), kWidth * 4);
   window_->present(impl_->shown);
 }

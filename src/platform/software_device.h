@@ -20,6 +20,8 @@ class SoftwareDevice : public GraphicsDevice {
   void present() override;
   std::unique_ptr<DeviceTexture> createTexture(int width, int height) override;
   bool texturesPersist() const override { return true; }
+  void setOverlay(std::function<void()> overlay) override;
+  SDL_Renderer* overlayRenderer() override;
   bool saveLastFrame(const std::filesystem::path& png) const override;
   std::uint32_t pixelAt(int x, int y) const override;
 

@@ -162,6 +162,10 @@ void WindowDevice::notifyDeviceReset() {
   ++impl_->generation;
 }
 
+SDL_Renderer* WindowDevice::overlayRenderer() {
+  return window_->renderer();
+}
+
 bool WindowDevice::saveLastFrame(const std::filesystem::path& png) const {
   return impl_->lastFrame && IMG_SavePNG(impl_->lastFrame.get(), png.c_str()) == 0;
 }

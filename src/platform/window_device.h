@@ -20,6 +20,7 @@ class WindowDevice : public GraphicsDevice {
   std::unique_ptr<DeviceTexture> createTexture(int width, int height) override;
   bool texturesPersist() const override;
   void notifyDeviceReset() override;
+  SDL_Renderer* overlayRenderer() override;
   bool saveLastFrame(const std::filesystem::path& png) const override;
   std::uint32_t pixelAt(int x, int y) const override;
 

@@ -41,6 +41,8 @@ Key translateKey(SDL_Keycode code) {
       return Key::F;
     case SDLK_ESCAPE:
       return Key::Escape;
+    case SDLK_TAB:
+      return Key::Tab;
     case SDLK_F1:
       return Key::F1;
     case SDLK_F10:
@@ -134,6 +136,10 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
 }
 
 }  // namespace
+
+std::optional<WindowEvent> translateEvent(const void* sdlEvent) {
+  return translate(*static_cast<const SDL_Event*>(sdlEvent));
+}
 
 std::optional<WindowEvent> nextWindowEvent(int timeoutMs, const RawEventFilter& filter) {
   SDL_Event e;

@@ -26,6 +26,7 @@ enum class Key {
   S,
   F,
   Escape,
+  Tab,
   F1,
   F10,
   LeftAlt,
@@ -71,6 +72,9 @@ using RawEventFilter = std::function<bool(const void* sdlEvent)>;
 // The next window event, waiting at most timeoutMs (0: do not wait, negative: wait without limit).
 // Events the player has no use for, and those the filter takes, are skipped.
 std::optional<WindowEvent> nextWindowEvent(int timeoutMs, const RawEventFilter& filter = {});
+
+// The player's own form of a window-system event (an SDL_Event); nothing for the events it ignores.
+std::optional<WindowEvent> translateEvent(const void* sdlEvent);
 
 // A key by its SDL name (Return, Space, Z, Escape, F1, Up ...); Unknown for keys the player ignores,
 // nothing for a name SDL does not know.

@@ -27,6 +27,7 @@ class ReferenceDevice : public GraphicsDevice {
   void present() override {}
   std::unique_ptr<DeviceTexture> createTexture(int width, int height) override;
   bool texturesPersist() const override { return true; }
+  SDL_Renderer* overlayRenderer() override { return nullptr; }
   bool saveLastFrame(const std::filesystem::path& png) const override;
   std::uint32_t pixelAt(int x, int y) const override;
 

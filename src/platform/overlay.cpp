@@ -1,0 +1,204 @@
+#include "platform/overlay.h"
+
+#include <SDL.h>
+#include <fcntl.h>
+#include <imgui.h>
+#include <imgui_impl_sdl.h>
+#include <imgui_impl_sdlrenderer.h>
+#include <imgui_internal.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/display_window.h"
+#include "platform/graphics_device.h"
+
+namespace tavrik {
+
+namespace {
+
+// The code points of UTF-8 text; malformed bytes are skipped.
+std::set<ImWchar> codePoints(std::string_view utf8) {
+  std::set<ImWchar> out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    unsigned int c = 0;
+    const int n = ImTextCharFromUtf8(&c, utf8.data() + i, utf8.data() + utf8.size());
+    if (n <= 0) break;
+    if (c != 0 && c < 0x10000) out.insert(static_cast<ImWchar>(c));
+    i += static_cast<std::size_t>(n);
+  }
+  return out;
+}
+
+}  // namespace
+
+struct Overlay::Impl {
+  GraphicsDevice& device;
+  std::string fontFile;
+  int fontIndex = 0;
+  bool windowed = false;
+  ImGuiContext* context = nullptr;
+  std::set<ImWchar> characters;
+  ImVector<ImWchar> ranges;     // the atlas refers to these while it is built
+  std::set<int> pressedUnseen;  // keys pressed since the last frame
+  std::vector<int> releases;    // keys let go before a frame saw them pressed
+
+  explicit Impl(GraphicsDevice& device) : device(device) {}
+
+  // Builds the atlas from the characters asked for. The font file is mapped, not read: the atlas needs a
+  // few of its tables and glyphs, not all of its megabytes, and is built at once so the mapping can go.
+  bool buildAtlas() {
+    ImGuiIO& io = ImGui::GetIO();
+    io.Fonts->Clear();
+    ImFontGlyphRangesBuilder builder;
+    for (ImWchar c : characters) builder.AddChar(c);
+    ranges.clear();
+    builder.BuildRanges(&ranges);
+    const int fd = ::open(fontFile.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    void* mapped = MAP_FAILED;
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && info.st_size > 0)
+      mapped = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (fd >= 0) ::close(fd);
+    if (mapped == MAP_FAILED) return false;
+    ImFontConfig config;
+    config.FontNo = fontIndex;
+    config.OversampleH = 1;
+    config.PixelSnapH = true;
+    // An atlas that does not own its font data copies all of it first (megabytes of a Japanese font,
+    // most of the menu's start-up time); one that owns it uses it where it is. It is handed back before
+    // the atlas could free it: the mapping is ours.
+    config.FontDataOwnedByAtlas = true;
+    const bool built = io.Fonts->AddFontFromMemoryTTF(mapped, static_cast<int>(info.st_size), kFontSize,
+                                                      &config, ranges.Data) != nullptr &&
+                       io.Fonts->Build();
+    for (ImFontConfig& font : io.Fonts->ConfigData) font.FontDataOwnedByAtlas = false;
+    io.Fonts->ClearInputData();
+    ::munmap(mapped, static_cast<std::size_t>(info.st_size));
+    return built;
+  }
+};
+
+Overlay::Overlay(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+std::unique_ptr<Overlay> Overlay::create(GraphicsDevice& device, const std::string& fontFile, int fontIndex) {
+  SDL_Renderer* renderer = device.overlayRenderer();
+  if (fontFile.empty() || !renderer) return nullptr;
+  auto impl = std::make_unique<Impl>(device);
+  impl->fontFile = fontFile;
+  impl->fontIndex = fontIndex;
+  impl->windowed = device.window() != nullptr;
+  IMGUI_CHECKVERSION();
+  impl->context = ImGui::CreateContext();
+  ImGuiIO& io = ImGui::GetIO();
+  io.IniFilename = nullptr;  // nothing of the interface's state is kept on disk
+  io.LogFilename = nullptr;
+  ImGui::StyleColorsLight();
+  ImGuiStyle& style = ImGui::GetStyle();
+  style.WindowRounding = 0;
+  style.PopupRounding = 0;
+  style.DisplaySafeAreaPadding = ImVec2(0, 0);
+  // Lines one pixel wide and square: the renderers draw them as quads, which a texture-smoothed line
+  // turns into a smear on the software renderer.
+  style.AntiAliasedLines = false;
+  for (ImWchar c : codePoints(" ?.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz()&/-"))
+    impl->characters.insert(c);
+  if (!impl->buildAtlas()) {
+    ImGui::DestroyContext(impl->context);
+    return nullptr;
+  }
+  if (DisplayWindow* window = device.window()) {
+    // The keyboard reaches the menus through Dear ImGui's navigation; a headless run has no keyboard.
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+    ImGui_ImplSDL2_InitForSDLRenderer(window->sdlWindow());
+  } else {
+    io.DisplaySize = ImVec2(GraphicsDevice::kWidth, GraphicsDevice::kHeight);
+    io.DeltaTime = 1.0f / 60.0f;
+  }
+  ImGui_ImplSDLRenderer_Init(renderer);
+  std::unique_ptr<Overlay> overlay(new Overlay(std::move(impl)));
+  Overlay* raw = overlay.get();
+  device.setOverlay([raw] { raw->draw(); });
+  return overlay;
+}
+
+Overlay::~Overlay() {
+  impl_->device.setOverlay(nullptr);
+  ImGui::SetCurrentContext(impl_->context);
+  ImGui_ImplSDLRenderer_Shutdown();
+  if (impl_->windowed) ImGui_ImplSDL2_Shutdown();
+  ImGui::DestroyContext(impl_->context);
+}
+
+void Overlay::addCharacters(std::string_view utf8) {
+  bool missing = false;
+  for (ImWchar c : codePoints(utf8)) missing |= impl_->characters.insert(c).second;
+  if (!missing) return;
+  ImGui::SetCurrentContext(impl_->context);
+  ImGui_ImplSDLRenderer_DestroyFontsTexture();
+  impl_->buildAtlas();
+  ImGui_ImplSDLRenderer_CreateFontsTexture();
+}
+
+void Overlay::processEvent(const void* sdlEvent) {
+  ImGui::SetCurrentContext(impl_->context);
+  if (!impl_->windowed) return;
+  const auto& e = *static_cast<const SDL_Event*>(sdlEvent);
+  ImGui_ImplSDL2_ProcessEvent(&e);
+  if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) setKey(e.key.keysym.scancode, e.type == SDL_KEYDOWN);
+}
+
+void Overlay::setKey(int scancode, bool down) {
+  ImGui::SetCurrentContext(impl_->context);
+  ImGuiIO& io = ImGui::GetIO();
+  if (scancode < 0 || scancode >= IM_ARRAYSIZE(io.KeysDown)) return;
+  if (down) {
+    io.KeysDown[scancode] = true;
+    impl_->pressedUnseen.insert(scancode);
+  } else if (impl_->pressedUnseen.count(scancode)) {
+    io.KeysDown[scancode] = true;
+    impl_->releases.push_back(scancode);
+  } else {
+    io.KeysDown[scancode] = false;
+  }
+}
+
+namespace {
+
+bool anyWindowLayingOut() {
+  for (const ImGuiWindow* window : ImGui::GetCurrentContext()->Windows)
+    if (window->Active && (window->HiddenFramesCannotSkipItems > 0 || window->HiddenFramesCanSkipItems > 0))
+      return true;
+  return false;
+}
+
+}  // namespace
+
+void Overlay::draw() {
+  ImGui::SetCurrentContext(impl_->context);
+  ImGui_ImplSDLRenderer_NewFrame();
+  if (impl_->windowed) ImGui_ImplSDL2_NewFrame();
+  ImGui::NewFrame();
+  // This frame saw the keys pressed since the last: those let go meanwhile go up for the next.
+  ImGuiIO& io = ImGui::GetIO();
+  for (int key : impl_->releases) io.KeysDown[key] = false;
+  impl_->releases.clear();
+  impl_->pressedUnseen.clear();
+  if (content_) content_();
+  // A window new this frame is laid out unseen and shows from the next. A window shows it a sixtieth
+  // of a second later; a headless frame may be the only one drawn (a screenshot of a box), so it is
+  // laid out again at once.
+  if (!impl_->windowed && anyWindowLayingOut()) {
+    ImGui::EndFrame();
+    ImGui::NewFrame();
+    if (content_) content_();
+  }
+  ImGui::Render();
+  ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+}
+
+}  // namespace tavrik

@@ -1,0 +1,44 @@
+// The player's own interface drawn over the game with Dear ImGui: the menu bar and the boxes, in the
+// player's Japanese font. In a window it is drawn on the window's renderer at every present; headless it
+// is drawn into the software frame, so that a screenshot shows it as a window would.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tavrik {
+
+class GraphicsDevice;
+
+class Overlay {
+ public:
+  // Nothing when the font file cannot be read. The atlas holds only the characters it was asked for.
+  static std::unique_ptr<Overlay> create(GraphicsDevice& device, const std::string& fontFile, int fontIndex);
+  ~Overlay();
+  Overlay(const Overlay&) = delete;
+  Overlay& operator=(const Overlay&) = delete;
+
+  // Makes sure the atlas has every character of the UTF-8 text: it is built again when one is missing.
+  void addCharacters(std::string_view utf8);
+  // What each frame of the interface holds, called between the frame's start and its drawing.
+  void setContent(std::function<void()> content) { content_ = std::move(content); }
+  // Feeds a window-system event (an SDL_Event) to Dear ImGui; only a window has them.
+  void processEvent(const void* sdlEvent);
+  // A key (an SDL scancode) down or up, as Dear ImGui's navigation reads it. A key pressed and let go
+  // between two frames is held until a frame has seen it, as a quick tap would otherwise be missed.
+  void setKey(int scancode, bool down);
+  // Builds and draws one frame of the interface onto what the device last presented or drew.
+  void draw();
+
+  static constexpr float kFontSize = 16.0f;
+
+ private:
+  struct Impl;
+  explicit Overlay(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+  std::function<void()> content_;
+};
+
+}  // namespace tavrik
