@@ -9,7 +9,7 @@ packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsdl2-mixer-
 if [[ "${1:-}" == "--test" ]]; then
   # A known Japanese face for text layout tests, a virtual display for the windowed tests, and clang
   # with its fuzzing runtime for the fuzzer.
-  packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool sox clang libclang-rt-14-dev)
+  packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool x11-apps sox clang libclang-rt-14-dev)
 fi
 
 missing=()

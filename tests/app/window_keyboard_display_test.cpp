@@ -1,0 +1,267 @@
+// The player in a window on a virtual display with no window manager, driven by real key presses
+// (xdotool) and watched by screenshots of the whole display (xwd): the exit confirmation shows and reads,
+// and the keyboard reaches the menus.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+#include "platform/glyph_font.h"
+#include "platform/graphics_device.h"
+#include "platform/message_box.h"
+#include "platform/overlay.h"
+#include "support/process.h"
+#include "support/test_support.h"
+
+namespace tavrik {
+namespace {
+
+using test::PlayerCopy;
+using test::ProcessResult;
+
+struct Screen {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;  // 0xAARRGGBB
+  std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+// A dump of the X window format, as xwd writes it of a true-colour screen.
+std::optional<Screen> readXwd(const std::string& bytes) {
+  auto field = [&](int index) -> std::uint32_t {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + index * 4;
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+  };
+  if (bytes.size() < 100) return std::nullopt;
+  const std::uint32_t headerSize = field(0), format = field(2), width = field(4), height = field(5);
+  const std::uint32_t byteOrder = field(7), bitsPerPixel = field(11), bytesPerLine = field(12);
+  const std::uint32_t masks[3] = {field(14), field(15), field(16)};
+  const std::uint32_t colours = field(19);
+  if (format != 2 || (bitsPerPixel != 24 && bitsPerPixel != 32) || width == 0 || width > 8192 ||
+      height > 8192 || bytesPerLine < width * (bitsPerPixel / 8))
+    return std::nullopt;
+  const std::uint32_t step = bitsPerPixel / 8;
+  const std::size_t start = headerSize + std::size_t{colours} * 12;
+  if (bytes.size() < start + std::size_t{bytesPerLine} * height) return std::nullopt;
+  Screen screen{static_cast<int>(width), static_cast<int>(height), {}};
+  screen.pixels.resize(std::size_t{width} * height);
+  for (std::uint32_t y = 0; y < height; ++y) {
+    for (std::uint32_t x = 0; x < width; ++x) {
+      const auto* p =
+          reinterpret_cast<const unsigned char*>(bytes.data()) + start + y * bytesPerLine + x * step;
+      std::uint32_t value = 0;
+      for (std::uint32_t b = 0; b < step; ++b)
+        value |= std::uint32_t{p[b]} << (8 * (byteOrder == 0 ? b : step - 1 - b));
+      std::uint32_t argb = 0xFF000000u;
+      for (int c = 0; c < 3; ++c) {
+        const std::uint32_t mask = masks[c];
+        if (mask == 0) continue;
+        const int shift = __builtin_ctz(mask);
+        const std::uint32_t level = ((value & mask) >> shift) * 255 / (mask >> shift);
+        argb |= level << (16 - 8 * c);
+      }
+      screen.pixels[std::size_t{y} * width + x] = argb;
+    }
+  }
+  return screen;
+}
+
+bool near(std::uint32_t a, std::uint32_t b, int tolerance) {
+  for (int shift = 0; shift < 24; shift += 8)
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
+      return false;
+  return true;
+}
+
+class WindowKeyboard : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    for (const char* tool : {"/usr/bin/xdotool", "/usr/bin/xwd"})
+      if (!std::filesystem::exists(tool)) GTEST_SKIP() << tool << " is not installed";
+  }
+
+  // Starts the player on the script in the background.
+  void start(const std::string& script) {
+    const auto path = dir_.write("game.tvk", test::sjisScript(script));
+    player_ = std::thread([this, path] { result_ = copy_.run({path.string()}); });
+  }
+  ProcessResult finish() {
+    if (player_.joinable()) player_.join();
+    return result_;
+  }
+  void TearDown() override {
+    if (player_.joinable()) {
+      // A player left running by a failed test is closed as the desktop would.
+      tool("xdotool", {"search", "--name", "KeyboardGame", "windowclose"});
+      player_.join();
+    }
+  }
+
+  static ProcessResult tool(const std::string& name, const std::vector<std::string>& arguments) {
+    return test::runProcess("/usr/bin/" + name, arguments, std::filesystem::temp_directory_path(), {}, 20);
+  }
+  // The player's window, found by its title, with the keyboard given to it (no window manager does).
+  std::string window() {
+    const ProcessResult found = tool("xdotool", {"search", "--sync", "--name", "KeyboardGame"});
+    const std::string id = found.out.substr(0, found.out.find('\n'));
+    tool("xdotool", {"windowfocus", "--sync", id});
+    return id;
+  }
+  void keys(const std::vector<std::string>& names) {
+    for (const std::string& key : names) {
+      tool("xdotool", {"key", "--delay", "0", key});
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+  }
+  std::optional<Screen> screenshot() {
+    const auto file = dir_.path() / "screen.xwd";
+    tool("xwd", {"-root", "-silent", "-out", file.string()});
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return readXwd(bytes);
+  }
+  std::string geometry(const std::string& id) { return tool("xdotool", {"getwindowgeometry", id}).out; }
+
+  PlayerCopy copy_;
+  test::TempDir dir_;
+  std::thread player_;
+  ProcessResult result_;
+};
+
+// Waits for ten minutes, whatever is pressed: keys that reach the game do not end it.
+constexpr const char* kGame = "＃タイトル：KeyboardGame\n＃時間待機：３６０００\n";
+
+// The confirmation as the player draws it (headless, in its own font): the box's pixels, and where
+// they are.
+struct Drawn {
+  std::vector<std::uint32_t> pixels;
+  int x0 = 800, y0 = 600, x1 = 0, y1 = 0;
+};
+
+Drawn drawnConfirmation() {
+  std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
+  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
+  int faceIndex = 0;
+  std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+  Drawn drawn;
+  if (!overlay) return drawn;
+  ModalBox box{"終了確認", "終了してもよろしいですか？", BoxButtons::OkCancel};
+  overlay->addCharacters(box.characters());
+  overlay->setContent([&box] { box.build(); });
+  device->clear(0xFF000000u);
+  device->present();
+  for (int y = 0; y < 600; ++y) {
+    for (int x = 0; x < 800; ++x) {
+      const std::uint32_t c = device->pixelAt(x, y);
+      drawn.pixels.push_back(c);
+      if ((c & 0xFFFFFF) == 0) continue;
+      drawn.x0 = std::min(drawn.x0, x);
+      drawn.y0 = std::min(drawn.y0, y);
+      drawn.x1 = std::max(drawn.x1, x + 1);
+      drawn.y1 = std::max(drawn.y1, y + 1);
+    }
+  }
+  return drawn;
+}
+
+// Where on the screen the drawn box is, its pixels alike within rendering's rounding: nothing when it
+// is nowhere.
+std::optional<std::pair<int, int>> find(const Screen& screen, const Drawn& drawn) {
+  const int w = drawn.x1 - drawn.x0, h = drawn.y1 - drawn.y0;
+  // The pixels that tell: the text's and the frame's, not the box's flat grey.
+  std::vector<std::pair<int, int>> telling;
+  const std::uint32_t flat = drawn.pixels[static_cast<std::size_t>(drawn.y0 + h / 2) * 800 + drawn.x0 + 4];
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (!near(drawn.pixels[static_cast<std::size_t>(drawn.y0 + y) * 800 + drawn.x0 + x], flat, 40))
+        telling.emplace_back(x, y);
+  for (int oy = 0; oy + h <= screen.height; ++oy) {
+    for (int ox = 0; ox + w <= screen.width; ++ox) {
+      std::size_t wrong = 0;
+      for (const auto& [x, y] : telling) {
+        if (!near(screen.at(ox + x, oy + y),
+                  drawn.pixels[static_cast<std::size_t>(drawn.y0 + y) * 800 + drawn.x0 + x], 24) &&
+            ++wrong > telling.size() / 50)
+          break;
+      }
+      if (wrong <= telling.size() / 50) return std::pair{ox, oy};
+    }
+  }
+  return std::nullopt;
+}
+
+TEST_F(WindowKeyboard, EscapeShowsTheConfirmationInTheWindowAndReturnEndsThePlayer) {
+  const Drawn drawn = drawnConfirmation();
+  ASSERT_LT(drawn.x0, drawn.x1) << "no box drawn headless";
+  start(kGame);
+  window();
+  keys({"Escape"});
+  std::optional<std::pair<int, int>> at;
+  for (int attempt = 0; attempt < 20 && !at; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (const std::optional<Screen> screen = screenshot()) at = find(*screen, drawn);
+  }
+  EXPECT_TRUE(at) << "the box's words are not on the screen";
+  keys({"Return"});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "") << "a window's box is not printed";
+}
+
+TEST_F(WindowKeyboard, EscapeInTheBoxCancelsAndThePlayerGoesOn) {
+  start(kGame);
+  const std::string id = window();
+  keys({"Escape", "Escape"});
+  EXPECT_NE(geometry(id), "") << "the window is still there";
+  keys({"Escape", "Return"});
+  EXPECT_EQ(finish().exitCode, 0);
+}
+
+TEST_F(WindowKeyboard, F10OrALoneAltThenArrowsAndReturnPickAMenuItem) {
+  start(kGame);
+  const std::string id = window();
+  // Where the window is: with no window manager, it stays there in full screen too, and the player
+  // draws its bar at its top. Full screen shows the bar only while the pointer is in the top band (it
+  // is in the middle of the display) or a menu is open, so the bar tells which mode the player is in.
+  int left = 0, top = 0;
+  ASSERT_EQ(std::sscanf(geometry(id).c_str(), "Window %*s Position: %d,%d", &left, &top), 2);
+  auto light = [&](int x, int y) {
+    const std::optional<Screen> screen = screenshot();
+    return screen && (screen->at(left + x, top + y) & 0xFF) > 0x80;
+  };
+  auto waitFor = [&](bool shown, int x, int y) {
+    for (int attempt = 0; attempt < 30; ++attempt) {
+      if (light(x, y) == shown) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  };
+  const int barX = 700, barY = 12;      // the empty end of the bar
+  const int popupX = 150, popupY = 40;  // inside the View menu, open below the bar
+  ASSERT_TRUE(waitFor(true, barX, barY)) << "the bar never showed";
+  // F10 gives the keyboard to the bar, on System; Right goes to View, Down opens it on its one item.
+  keys({"F10", "Right", "Down"});
+  EXPECT_TRUE(waitFor(true, popupX, popupY)) << "the View menu is not open";
+  keys({"Return"});
+  EXPECT_TRUE(waitFor(false, barX, barY)) << "not in full screen";
+  // A lone Alt does the same, in full screen too, and the item takes the window back.
+  keys({"Alt_L", "Right", "Down"});
+  EXPECT_TRUE(waitFor(true, popupX, popupY)) << "the View menu is not open";
+  keys({"Return"});
+  EXPECT_TRUE(waitFor(false, popupX, popupY)) << "the menu stayed open";
+  EXPECT_TRUE(waitFor(true, barX, barY)) << "not back in the window";
+  // Esc closes an open menu, a second gives the keyboard back to the game: the next Esc asks to exit.
+  keys({"F10", "Down", "Escape", "Escape"});
+  EXPECT_TRUE(waitFor(false, popupX, popupY)) << "the menu stayed open";
+  keys({"Escape", "Return"});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+}
+
+}  // namespace
+}  // namespace tavrik
