@@ -65,10 +65,17 @@ bool hasWildcard(std::string_view component) {
 // One step of the walk: the entry of dir that component names, or nothing.
 std::optional<fs::path> matchComponent(const fs::path& dir, const std::string& component,
                                        bool allowWildcards) {
-  const std::optional<std::string> utf8 = sjisToUtf8Strict(component);
+  // The component's UTF-8 forms: with its geta escapes standing for their characters and, for a name
+  // on disk that holds an escape's characters literally, as written.
+  std::vector<std::string> utf8Forms;
+  if (std::optional<std::string> unescaped = sjisToUtf8Unescaped(component)) utf8Forms.push_back(*unescaped);
+  if (std::optional<std::string> literal = sjisToUtf8Strict(component);
+      literal && (utf8Forms.empty() || *literal != utf8Forms.front()))
+    utf8Forms.push_back(*literal);
+
   if (allowWildcards && hasWildcard(component)) {
     // Windows reads "*.*" as every name, with or without a dot.
-    std::string pattern = utf8.value_or(component);
+    std::string pattern = utf8Forms.empty() ? component : utf8Forms.front();
     if (pattern == "*.*") pattern = "*";
     for (const std::string& name : sortedEntries(dir)) {
       if (wildcardMatch(pattern, name) || wildcardMatch(component, name)) return dir / name;
@@ -77,9 +84,14 @@ std::optional<fs::path> matchComponent(const fs::path& dir, const std::string& c
   }
   if (component == "." || component == "..") return dir / component;
   if (entryExists(dir / component)) return dir / component;
-  if (utf8 && entryExists(dir / *utf8)) return dir / *utf8;
+  for (const std::string& utf8 : utf8Forms) {
+    if (entryExists(dir / utf8)) return dir / utf8;
+  }
   for (const std::string& name : sortedEntries(dir)) {
-    if (equalsIgnoringCase(name, component) || (utf8 && equalsIgnoringCase(name, *utf8))) return dir / name;
+    if (equalsIgnoringCase(name, component)) return dir / name;
+    for (const std::string& utf8 : utf8Forms) {
+      if (equalsIgnoringCase(name, utf8)) return dir / name;
+    }
   }
   return std::nullopt;
 }
@@ -139,7 +151,9 @@ bool exists(std::string_view scriptPath) {
 }
 
 std::optional<std::string> fromNative(std::string_view native) {
-  std::optional<std::string> sjisPath = utf8ToSjisStrict(native);
+  // Escaping every character that does not come back as itself keeps the path's folders: U+00A5, which
+  // the code page writes as 0x5C, would otherwise become a separator.
+  std::optional<std::string> sjisPath = utf8ToSjisEscaped(native);
   if (!sjisPath) return std::nullopt;
   return sjis::replaceAll(*sjisPath, "/", "\\");
 }
