@@ -2,8 +2,15 @@
 //
 // A script path names a file through components separated by "\" (found character by character, so a
 // trail byte 0x5C is no separator) or "/". Each component is matched against the names in its folder as
-// written, then as its UTF-8 form, then ignoring ASCII case, so games made on a case-insensitive Shift-JIS
-// file system play unchanged from a Linux folder whose names are UTF-8.
+// written, then as its UTF-8 form, then taking the one-way pairs of code page 932 as equal, then also
+// ignoring ASCII case, so games made on a case-insensitive Shift-JIS file system play unchanged from a
+// Linux folder whose names are UTF-8.
+//
+// The one-way pairs: code page 932 writes both characters of each pair as one Shift-JIS character and
+// reads that back as the second, so a folder that a tool named with the first can never be found by
+// converting: U+301C/U+FF5E (0x81 0x60), U+2212/U+FF0D (0x81 0x7C), U+2016/U+2225 (0x81 0x61),
+// U+00A2/U+FFE0 (0x81 0x91), U+00A3/U+FFE1 (0x81 0x92), U+00AC/U+FFE2 (0x81 0xCA) and U+2014/U+2015
+// (0x81 0x5C).
 //
 // The geta escape. A native name may hold characters that code page 932 cannot hold (or would give back
 // as another character, or drop); in script form each is written as the geta mark "〓" (U+3013, Shift-JIS
@@ -40,7 +47,8 @@ std::string toDisplay(std::string_view scriptPath);
 std::filesystem::path moduleDirectoryNative();
 std::string moduleDirectory();
 
-// Case-insensitive match of name against a pattern with "*" and "?" (both UTF-8 or both bytes).
+// Case-insensitive match of name against a pattern with "*" and "?" (both UTF-8 or both bytes). The
+// one-way pairs are not taken as equal here; the walk folds both sides before it asks.
 bool wildcardMatch(std::string_view pattern, std::string_view name);
 
 }  // namespace tavrik::paths

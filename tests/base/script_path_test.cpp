@@ -107,6 +107,44 @@ TEST_F(ScriptPathTest, AFolderNamedWithALiteralEscapeIsFoundUnlessItsCharacterIs
   EXPECT_EQ(paths::resolve(root + sjis("〓{E9}\\a.txt")), dir.path() / "é/a.txt") << "the escape comes first";
 }
 
+// Code page 932 reads 0x81 0x60 as U+FF5E, while a tool that unpacked the game may have named the folder
+// with U+301C, the character the same Shift-JIS code means in JIS. Every pair is found in both forms,
+// from the Shift-JIS a script holds and from the escape a command line gives.
+TEST(ScriptPath, OneWayPairsOfTheCodePageMatchEitherFormOnDisk) {
+  struct Pair {
+    const char* first;
+    const char* second;
+  };
+  for (const Pair& pair : {Pair{"\u301C", "\uFF5E"}, Pair{"\u2212", "\uFF0D"}, Pair{"\u2016", "\u2225"},
+                           Pair{"\u00A2", "\uFFE0"}, Pair{"\u00A3", "\uFFE1"}, Pair{"\u00AC", "\uFFE2"},
+                           Pair{"\u2014", "\u2015"}}) {
+    for (const char* onDisk : {pair.first, pair.second}) {
+      test::TempDir dir;
+      const std::string folder = std::string("Dir") + onDisk + "x";
+      const std::filesystem::path file = dir.write(folder + "/a.txt", "");
+      const std::string root = test::scriptPath(dir.path()) + "\\";
+      for (const char* written : {pair.first, pair.second}) {
+        const std::string asWritten = *paths::fromNative(std::string("Dir") + written + "x\\a.txt");
+        const std::string shiftJis = sjis(std::string("Dir") + written + "x\\a.txt");
+        SCOPED_TRACE(std::string(onDisk) + " on disk, " + written + " written");
+        EXPECT_EQ(paths::resolve(root + asWritten), file);
+        EXPECT_EQ(paths::resolve(root + shiftJis), file);
+        EXPECT_EQ(paths::resolve(root + "dIR" + asWritten.substr(3)), file) << "in another letter case";
+        EXPECT_TRUE(paths::exists(root + sjis(std::string("Dir") + written + "*")));
+        EXPECT_TRUE(paths::exists(root + *paths::fromNative(std::string("dir") + written + "?")));
+      }
+    }
+  }
+}
+
+TEST_F(ScriptPathTest, TheNameAsWrittenComesBeforeItsPartner) {
+  dir.write("a\uFF5Eb/which.txt", "converted");
+  dir.write("a\u301Cb/which.txt", "partner");
+  EXPECT_EQ(paths::resolve(root + sjis("a～b\\which.txt")), dir.path() / "a\uFF5Eb/which.txt");
+  EXPECT_EQ(paths::resolve(root + *paths::fromNative("a\u301Cb/which.txt")),
+            dir.path() / "a\u301Cb/which.txt");
+}
+
 TEST(ScriptPath, WildcardMatching) {
   EXPECT_TRUE(paths::wildcardMatch("*", ""));
   EXPECT_TRUE(paths::wildcardMatch("a*b*c", "aXXbYYc"));
