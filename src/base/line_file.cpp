@@ -17,6 +17,9 @@ bool LineFile::load(const std::filesystem::path& path) {
 
 void LineFile::assign(std::string_view data) {
   lines_.clear();
+  // Old Windows editors end a file with a Ctrl-Z, where text-mode reading stops; kept, it would read as
+  // a line of its own.
+  if (!data.empty() && data.back() == kEndOfFileMark) data.remove_suffix(1);
   lines_.reserve(static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n')) + 1);
   std::size_t start = 0;
   while (start < data.size()) {

@@ -15,9 +15,13 @@ class LineFile {
   // Larger files are not read: no script or settings file comes near this.
   static constexpr std::uintmax_t kMaxFileSize = 256u * 1024 * 1024;
 
+  // The Ctrl-Z that, as the last byte of a file, ends it before itself.
+  static constexpr char kEndOfFileMark = '\x1A';
+
   // Empties the list, then reads every line of the file. CR LF and LF end a line; a last line without
-  // a line break is still a line, a line break at the very end adds none. Lines of any length are kept
-  // whole. False (and an empty list) when the file cannot be opened.
+  // a line break is still a line, a line break at the very end adds none, and a last byte that is the
+  // end-of-file mark is not read. Lines of any length are kept whole. False (and an empty list) when the
+  // file cannot be opened.
   bool load(const std::filesystem::path& path);
   // Empties the list and splits data into lines as load does.
   void assign(std::string_view data);

@@ -62,24 +62,81 @@ bool hasWildcard(std::string_view component) {
   return component.find_first_of("*?") != std::string_view::npos;
 }
 
+// Code page 932's one-way pairs (see script_path.h) in UTF-8: the first of each is folded into the
+// second, which is what the Shift-JIS character converts to.
+struct OneWayPair {
+  std::string_view first;
+  std::string_view second;
+};
+constexpr OneWayPair kOneWayPairs[] = {
+    {"\u301C", "\uFF5E"}, {"\u2212", "\uFF0D"}, {"\u2016", "\u2225"}, {"\u00A2", "\uFFE0"},
+    {"\u00A3", "\uFFE1"}, {"\u00AC", "\uFFE2"}, {"\u2014", "\u2015"},
+};
+
+// A UTF-8 name with each one-way pair folded into one character. A lead byte never occurs inside
+// another UTF-8 character, so a match found byte by byte starts on a character. A name in another
+// encoding whose bytes happen to spell one of these characters is folded too: a coincidence too rare to
+// be worth telling the encodings apart for.
+std::string foldOneWayPairs(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (std::size_t i = 0; i < name.size();) {
+    bool folded = false;
+    for (const OneWayPair& pair : kOneWayPairs) {
+      if (name.compare(i, pair.first.size(), pair.first) == 0) {
+        out += pair.second;
+        i += pair.first.size();
+        folded = true;
+        break;
+      }
+    }
+    if (!folded) out += name[i++];
+  }
+  return out;
+}
+
 // One step of the walk: the entry of dir that component names, or nothing.
 std::optional<fs::path> matchComponent(const fs::path& dir, const std::string& component,
                                        bool allowWildcards) {
-  const std::optional<std::string> utf8 = sjisToUtf8Strict(component);
+  // The component's UTF-8 forms: with its geta escapes standing for their characters and, for a name
+  // on disk that holds an escape's characters literally, as written.
+  std::vector<std::string> utf8Forms;
+  if (std::optional<std::string> unescaped = sjisToUtf8Unescaped(component)) utf8Forms.push_back(*unescaped);
+  if (std::optional<std::string> literal = sjisToUtf8Strict(component);
+      literal && (utf8Forms.empty() || *literal != utf8Forms.front()))
+    utf8Forms.push_back(*literal);
+
   if (allowWildcards && hasWildcard(component)) {
     // Windows reads "*.*" as every name, with or without a dot.
-    std::string pattern = utf8.value_or(component);
+    std::string pattern = utf8Forms.empty() ? component : utf8Forms.front();
     if (pattern == "*.*") pattern = "*";
+    pattern = foldOneWayPairs(pattern);
     for (const std::string& name : sortedEntries(dir)) {
-      if (wildcardMatch(pattern, name) || wildcardMatch(component, name)) return dir / name;
+      if (wildcardMatch(pattern, foldOneWayPairs(name)) || wildcardMatch(component, name)) return dir / name;
     }
     return std::nullopt;
   }
   if (component == "." || component == "..") return dir / component;
   if (entryExists(dir / component)) return dir / component;
-  if (utf8 && entryExists(dir / *utf8)) return dir / *utf8;
-  for (const std::string& name : sortedEntries(dir)) {
-    if (equalsIgnoringCase(name, component) || (utf8 && equalsIgnoringCase(name, *utf8))) return dir / name;
+  for (const std::string& utf8 : utf8Forms) {
+    if (entryExists(dir / utf8)) return dir / utf8;
+  }
+  const std::vector<std::string> names = sortedEntries(dir);
+  std::vector<std::string> foldedForms;
+  for (const std::string& utf8 : utf8Forms) foldedForms.push_back(foldOneWayPairs(utf8));
+  std::vector<std::string> foldedNames;
+  foldedNames.reserve(names.size());
+  for (const std::string& name : names) foldedNames.push_back(foldOneWayPairs(name));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    for (const std::string& form : foldedForms) {
+      if (foldedNames[i] == form) return dir / names[i];
+    }
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (equalsIgnoringCase(names[i], component)) return dir / names[i];
+    for (const std::string& form : foldedForms) {
+      if (equalsIgnoringCase(foldedNames[i], form)) return dir / names[i];
+    }
   }
   return std::nullopt;
 }
@@ -139,7 +196,9 @@ bool exists(std::string_view scriptPath) {
 }
 
 std::optional<std::string> fromNative(std::string_view native) {
-  std::optional<std::string> sjisPath = utf8ToSjisStrict(native);
+  // Escaping every character that does not come back as itself keeps the path's folders: U+00A5, which
+  // the code page writes as 0x5C, would otherwise become a separator.
+  std::optional<std::string> sjisPath = utf8ToSjisEscaped(native);
   if (!sjisPath) return std::nullopt;
   return sjis::replaceAll(*sjisPath, "/", "\\");
 }

@@ -2,6 +2,7 @@
 // its own files beside it, no display needed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 
@@ -102,6 +103,52 @@ TEST(Player, AUtf8ScriptReportsTheLineAsItsAuthorWroteIt) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "スクリプトエラー\n" + sjisToUtf8(test::scriptPath(script)) +
                        "の1行目：\n  本文です\n行頭に＃が必要です。\n");
+}
+
+// Games in folders named with a character code page 932 cannot hold (é), ones it holds only one way
+// (〜 and − come back as ～ and －) and one whose Shift-JIS has the trail byte 0x5C (表): each starts,
+// shows the picture beside its script, inserts a script from a subfolder, and a script error shows the
+// folder's name as it is. The subfolder with 〜 is written in the script as Shift-JIS, which reads back
+// as ～; the one with − as an escape, since a line's "－" is read as "-".
+TEST(Player, GamesPlayFromFoldersNamedWithAnyCharacter) {
+  PlayerCopy player;
+  test::TempDir dir;
+  struct Game {
+    std::string folder;
+    std::string subfolder;
+    std::string writtenSubfolder;
+  };
+  for (const Game& game : {Game{"josé", "sub", "sub"}, Game{"a\u301Cb", "c\u301Cd", "c\uFF5Ed"},
+                           Game{"a\u2212b", "c\u2212d", "c〓{2212}d"}, Game{"表", "表", "表"}}) {
+    SCOPED_TRACE(game.folder);
+    const std::filesystem::path folder = dir.path() / game.folder;
+    dir.write(game.folder + "/" + game.subfolder + "/part.tvk", sjisScript("＃式：挿入済み=1\n"));
+    ASSERT_TRUE(savePng(test::solidPicture(800, 600, 0xFF3060C0u), folder / "back.png"));
+    const auto script =
+        dir.write(game.folder + "/main.tvk",
+                  sjisScript("＃変数宣言：挿入済み\n＃単純レイヤー宣言：背景\n＃動作宣言：表示\n０，Ａ，１\n"
+                             "＃背景画像：back\n＃背景表示\n＃ファイル挿入：" +
+                             game.writtenSubfolder + "\\part\n＃入力待機\n"));
+    const auto shot = dir.path() / "shot.png";
+    const ProcessResult r = player.run(
+        {script.string(), "--headless", "--frames", "3", "--dump-variables", "--screenshot", shot.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "選択結果=0\n挿入済み=1\n");
+    EXPECT_EQ(r.err, "");
+    const std::optional<DecodedImage> picture = decodeImageFile(shot);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_TRUE(test::nearColour(picture->pixels[300 * 800 + 400], 0xFF3060C0u));
+
+    // The report's first line shows the path with "/" and its message the script path with "\".
+    const auto missing = dir.write(game.folder + "/missing.tvk", sjisScript("＃ファイル挿入：none\n"));
+    std::string inScriptForm = folder.string();
+    std::replace(inScriptForm.begin(), inScriptForm.end(), '/', '\\');
+    const ProcessResult failed = player.run({missing.string(), "--headless", "--frames", "3"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.err, "スクリプトエラー\n" + missing.string() +
+                              "の0行目：\n＃ファイル挿入：none\nスクリプト「" + inScriptForm +
+                              "\\none.tvk」が見つかりません。\n");
+  }
 }
 
 TEST(Player, CheckCompilesWithoutAnyDisplay) {

@@ -37,6 +37,19 @@ TEST(LineFile, LoadSplitsLinesLikeTextMode) {
   EXPECT_EQ(file.size(), 0);
 }
 
+TEST(LineFile, AFinalCtrlZEndsTheFileBeforeIt) {
+  LineFile file;
+  file.assign("one\r\ntwo\r\n\x1A");
+  EXPECT_EQ(file.lines(), (std::vector<std::string>{"one", "two"}));
+  file.assign("one\x1A");
+  EXPECT_EQ(file.lines(), (std::vector<std::string>{"one"}));
+  file.assign("\x1A");
+  EXPECT_EQ(file.size(), 0);
+  // Only the last byte: a Ctrl-Z elsewhere, or the first of two, is text.
+  file.assign("a\x1A\r\nb\x1A\x1A");
+  EXPECT_EQ(file.lines(), (std::vector<std::string>{"a\x1A", "b\x1A"}));
+}
+
 TEST(LineFile, LongLinesAreKeptWholeAndDoNotEndTheFile) {
   test::TempDir dir;
   const std::string long1023(1023, 'a');

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/sjis_text.h"
 #include "support/test_support.h"
 
 namespace tavrik {
@@ -61,13 +62,87 @@ TEST_F(ScriptPathTest, ATrailByteOfFiveCIsNoSeparator) {
 TEST(ScriptPath, ConversionsBetweenNativeAndScriptForms) {
   EXPECT_EQ(paths::fromNative("/home/user/ゲーム/表.tvk"), sjis("\\home\\user\\ゲーム\\表.tvk"));
   EXPECT_EQ(paths::toDisplay(sjis("\\home\\ゲーム\\表.tvk")), "/home/ゲーム/表.tvk");
-  EXPECT_FALSE(paths::fromNative("/tmp/\xF0\x9F\x98\x80.tvk").has_value())
-      << "an emoji has no Shift-JIS form";
+  EXPECT_EQ(paths::fromNative("/tmp/\xF0\x9F\x98\x80.tvk"), sjis("\\tmp\\〓{1F600}.tvk"))
+      << "an emoji has no Shift-JIS form and is escaped";
   const std::string module = paths::moduleDirectory();
   ASSERT_FALSE(module.empty());
   EXPECT_EQ(module.back(), '\\');
   EXPECT_TRUE(paths::exists(module));
   EXPECT_TRUE(std::filesystem::is_directory(paths::moduleDirectoryNative()));
+}
+
+TEST(ScriptPath, ANativePathOutsideTheCodePageKeepsItsFoldersAndShowsAsItIs) {
+  for (const std::string native :
+       {"/tmp/josé/main.tvk", "/tmp/a\u00A5b/main.tvk", "/tmp/a〜b/main.tvk", "/tmp/\U0001F600表/main.tvk"}) {
+    const std::optional<std::string> script = paths::fromNative(native);
+    ASSERT_TRUE(script.has_value()) << native;
+    // The root, two folders and the file: no character became a separator or swallowed one.
+    EXPECT_EQ(tavrik::sjis::fieldCount(*script, "\\"), 4) << native;
+    EXPECT_EQ(paths::toDisplay(*script), native);
+    EXPECT_EQ(paths::toDisplay(tavrik::sjis::directoryOf(*script)), native.substr(0, native.rfind('/') + 1));
+  }
+  EXPECT_EQ(paths::fromNative("/tmp/josé"), sjis("\\tmp\\jos〓{E9}"));
+  // A path that is not UTF-8 (a name kept in another encoding) has no script form.
+  EXPECT_FALSE(paths::fromNative("/tmp/\xFF\xFE/main.tvk").has_value());
+  EXPECT_FALSE(paths::fromNative("/tmp/\xC3").has_value());
+}
+
+TEST_F(ScriptPathTest, EscapedComponentsNameTheirCharactersOnDisk) {
+  dir.write("josé/Sub/part.tvk", "");
+  dir.write("\U0001F600/x.png", "");
+  const std::filesystem::path part = dir.path() / "josé/Sub/part.tvk";
+  EXPECT_EQ(paths::resolve(*paths::fromNative(part.string())), part);
+  // As a script writes it: another letter case, and the wildcard search.
+  EXPECT_EQ(paths::resolve(root + sjis("JOS〓{E9}\\sub\\PART.tvk")), part);
+  EXPECT_TRUE(paths::exists(root + sjis("jos〓{E9}\\sub\\*.tvk")));
+  EXPECT_TRUE(paths::exists(root + sjis("〓{1F600}\\x.png")));
+  EXPECT_FALSE(paths::exists(root + sjis("jos〓{E8}\\sub")));
+  EXPECT_FALSE(paths::exists(root + sjis("jos〓{e9}\\sub"))) << "not the escape's form: text";
+}
+
+TEST_F(ScriptPathTest, AFolderNamedWithALiteralEscapeIsFoundUnlessItsCharacterIsThere) {
+  dir.write("〓{E9}/a.txt", "");
+  EXPECT_EQ(paths::resolve(root + sjis("〓{E9}\\a.txt")), dir.path() / "〓{E9}/a.txt");
+  dir.write("é/a.txt", "");
+  EXPECT_EQ(paths::resolve(root + sjis("〓{E9}\\a.txt")), dir.path() / "é/a.txt") << "the escape comes first";
+}
+
+// Code page 932 reads 0x81 0x60 as U+FF5E, while a tool that unpacked the game may have named the folder
+// with U+301C, the character the same Shift-JIS code means in JIS. Every pair is found in both forms,
+// from the Shift-JIS a script holds and from the escape a command line gives.
+TEST(ScriptPath, OneWayPairsOfTheCodePageMatchEitherFormOnDisk) {
+  struct Pair {
+    const char* first;
+    const char* second;
+  };
+  for (const Pair& pair : {Pair{"\u301C", "\uFF5E"}, Pair{"\u2212", "\uFF0D"}, Pair{"\u2016", "\u2225"},
+                           Pair{"\u00A2", "\uFFE0"}, Pair{"\u00A3", "\uFFE1"}, Pair{"\u00AC", "\uFFE2"},
+                           Pair{"\u2014", "\u2015"}}) {
+    for (const char* onDisk : {pair.first, pair.second}) {
+      test::TempDir dir;
+      const std::string folder = std::string("Dir") + onDisk + "x";
+      const std::filesystem::path file = dir.write(folder + "/a.txt", "");
+      const std::string root = test::scriptPath(dir.path()) + "\\";
+      for (const char* written : {pair.first, pair.second}) {
+        const std::string asWritten = *paths::fromNative(std::string("Dir") + written + "x\\a.txt");
+        const std::string shiftJis = sjis(std::string("Dir") + written + "x\\a.txt");
+        SCOPED_TRACE(std::string(onDisk) + " on disk, " + written + " written");
+        EXPECT_EQ(paths::resolve(root + asWritten), file);
+        EXPECT_EQ(paths::resolve(root + shiftJis), file);
+        EXPECT_EQ(paths::resolve(root + "dIR" + asWritten.substr(3)), file) << "in another letter case";
+        EXPECT_TRUE(paths::exists(root + sjis(std::string("Dir") + written + "*")));
+        EXPECT_TRUE(paths::exists(root + *paths::fromNative(std::string("dir") + written + "?")));
+      }
+    }
+  }
+}
+
+TEST_F(ScriptPathTest, TheNameAsWrittenComesBeforeItsPartner) {
+  dir.write("a\uFF5Eb/which.txt", "converted");
+  dir.write("a\u301Cb/which.txt", "partner");
+  EXPECT_EQ(paths::resolve(root + sjis("a～b\\which.txt")), dir.path() / "a\uFF5Eb/which.txt");
+  EXPECT_EQ(paths::resolve(root + *paths::fromNative("a\u301Cb/which.txt")),
+            dir.path() / "a\u301Cb/which.txt");
 }
 
 TEST(ScriptPath, WildcardMatching) {

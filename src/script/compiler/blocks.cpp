@@ -99,9 +99,12 @@ void ScriptCompiler::insertFile(const DirectiveFields& f) {
   if (!context_->blocks.empty()) fail(std::string(kw::kMsgInsertInBlock));
   std::string path = context_->directory;
   path += f.firstArg;
-  if (!paths::exists(path)) {
+  // An empty name leaves the path at the script's own folder, which the search finds: it names no
+  // script, wherever the script lives.
+  const bool named = !f.firstArg.empty();
+  if (!named || !paths::exists(path)) {
     path += ".tvk";
-    if (!paths::exists(path)) {
+    if (!named || !paths::exists(path)) {
       std::string message(kw::kMsgScriptOpen);
       message.append(path).append(kw::kMsgNotFound);
       fail(std::move(message));

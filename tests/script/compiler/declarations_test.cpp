@@ -231,6 +231,22 @@ TEST(Insertion, AnErrorNamesTheInsertedFile) {
   EXPECT_EQ(result.error->lines[1], sjis("＃未知の命令"));
 }
 
+// An empty name leaves the path at the inserting script's folder, which exists: it must not pass for a
+// script, from the main script's folder or from a subfolder.
+TEST(Insertion, AnEmptyNameIsNotFoundWhereverTheScriptLives) {
+  test::TempDir dir;
+  dir.write("d/sub.tvk", test::sjisScript("＃ファイル挿入：\n"));
+  dir.write(".tvk", test::sjisScript("＃タイトル：a file named only by the extension\n"));
+  const std::string root = test::scriptPath(dir.path()) + "\\";
+  for (const auto& [main, reported] : {std::pair{"＃ファイル挿入：\n", root + ".tvk"},
+                                       std::pair{"＃ファイル挿入：d\\sub\n", root + "d\\.tvk"}}) {
+    const CompileResult result = test::compileSource(dir, main);
+    ASSERT_TRUE(result.error.has_value()) << main;
+    EXPECT_EQ(result.error->message, sjis("スクリプト「") + reported + sjis("」が見つかりません。"));
+    EXPECT_EQ(result.error->index, 0);
+  }
+}
+
 TEST(Insertion, InsertedFilesAreListedAndTheirCommandsSayWhereTheyCameFrom) {
   test::TempDir dir;
   dir.write("scenes/sub.tvk", test::sjisScript("＃＃ sub\n＃タイトル：inside\n"));

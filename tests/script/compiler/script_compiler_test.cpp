@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/keywords.h"
+#include "base/text_encoding.h"
 #include "support/test_support.h"
 
 namespace tavrik {
@@ -55,6 +56,17 @@ TEST(ScriptCompiler, WaitForActionsOfAnUndeclaredNameIsAnError) {
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->index, 1);
   EXPECT_EQ(error->message, sjis("レイヤーまたはチャネル「背景」は未宣言です。"));
+}
+
+TEST(ScriptCompiler, AFinalCtrlZIsNoLine) {
+  test::TempDir dir;
+  const CompileResult marked = test::compileSource(dir, "＃入力待機\n\x1A");
+  ASSERT_FALSE(marked.error.has_value()) << sjisToUtf8(marked.error->reportText());
+  EXPECT_EQ(marked.program->code.size(), 1u);
+  const std::optional<ScriptError> inside = test::compileSource(dir, "＃入力待機\n\x1A\n").error;
+  ASSERT_TRUE(inside.has_value()) << "followed by a line break it is a line like any other";
+  EXPECT_EQ(inside->index, 1);
+  EXPECT_EQ(inside->message, kw::kMsgNeedHash);
 }
 
 TEST(ScriptCompiler, AMissingFileCompilesToNothing) {
