@@ -139,14 +139,14 @@ TEST(Player, GamesPlayFromFoldersNamedWithAnyCharacter) {
     ASSERT_TRUE(picture.has_value());
     EXPECT_TRUE(test::nearColour(picture->pixels[300 * 800 + 400], 0xFF3060C0u));
 
-    // The report's first line shows the path with "/" and its message the script path with "\".
+    // The report writes both paths as the script does, with "\", and the folder's name readable.
     const auto missing = dir.write(game.folder + "/missing.tvk", sjisScript("＃ファイル挿入：none\n"));
     std::string inScriptForm = folder.string();
     std::replace(inScriptForm.begin(), inScriptForm.end(), '/', '\\');
     const ProcessResult failed = player.run({missing.string(), "--headless", "--frames", "3"});
     EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_EQ(failed.err, "スクリプトエラー\n" + missing.string() +
-                              "の0行目：\n＃ファイル挿入：none\nスクリプト「" + inScriptForm +
+    EXPECT_EQ(failed.err, "スクリプトエラー\n" + inScriptForm +
+                              "\\missing.tvkの0行目：\n＃ファイル挿入：none\nスクリプト「" + inScriptForm +
                               "\\none.tvk」が見つかりません。\n");
   }
 }
