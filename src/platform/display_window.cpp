@@ -20,7 +20,7 @@ std::unique_ptr<DisplayWindow> DisplayWindow::create(const DeviceOptions& option
   std::unique_ptr<DisplayWindow> w(new DisplayWindow());
   w->fullscreen_ = options.fullscreen;
   w->topMargin_ = options.topMargin;
-  Uint32 flags = SDL_WINDOW_SHOWN;
+  Uint32 flags = options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
   if (options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   w->window_ = SDL_CreateWindow(options.titleUtf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 kGameWidth, kGameHeight + options.topMargin, flags);

@@ -34,7 +34,8 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& opti
   // and showing the result on the window's plain framebuffer. SDL_RENDER_DRIVER, when set, names the
   // window driver's renderer; "software" is the software driver.
   const char* asked = SDL_GetHint(SDL_HINT_RENDER_DRIVER);  // the variable, or a hint set in the program
-  const bool software = (!asked || !*asked) ? !hasGpuRenderNode() : std::string_view(asked) == "software";
+  const bool software = options.drawInMemory ||
+                        ((!asked || !*asked) ? !hasGpuRenderNode() : std::string_view(asked) == "software");
   std::unique_ptr<DisplayWindow> window = DisplayWindow::create(
       options, software ? DisplayWindow::Renderer::Software : DisplayWindow::Renderer::Accelerated, error);
   if (!window) return nullptr;

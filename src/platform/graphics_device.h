@@ -36,6 +36,8 @@ struct DeviceOptions {
   bool fullscreen = false;
   int topMargin = 0;  // a strip above the game in the window (the menu bar)
   std::string titleUtf8;
+  bool hidden = false;        // the window shows when it is told to
+  bool drawInMemory = false;  // the software driver in a window, whatever SDL_RENDER_DRIVER names
 };
 
 class GraphicsDevice {

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <imgui.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/display_window.h"
@@ -55,18 +56,28 @@ std::string ModalBox::characters() const {
 
 void ModalBox::build() {
   const ImGuiIO& io = ImGui::GetIO();
-  // The screen behind the box is dimmed: the game waits for the answer.
-  ImGui::GetBackgroundDrawList()->AddRectFilled(ImVec2(0, 0), io.DisplaySize, IM_COL32(0, 0, 0, 96));
-  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Always,
-                          ImVec2(0.5f, 0.5f));
-  ImGui::SetNextWindowSizeConstraints(ImVec2(280, 0), ImVec2(io.DisplaySize.x - 40, io.DisplaySize.y - 40));
-  const ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
-                                 ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_AlwaysAutoResize |
-                                 ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav;
+  ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
+                           ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings |
+                           ImGuiWindowFlags_NoNav;
+  // At most the size of the game's screen, less a margin, whatever the window's size.
+  const ImVec2 largest(GraphicsDevice::kWidth - 40, GraphicsDevice::kHeight - 40);
+  if (fillsWindow_) {
+    // The window is the box, and its title the caption.
+    flags |= ImGuiWindowFlags_NoTitleBar;
+    ImGui::SetNextWindowPos(ImVec2(0, 0), ImGuiCond_Always);
+  } else {
+    // The screen behind the box is dimmed: the game waits for the answer.
+    ImGui::GetBackgroundDrawList()->AddRectFilled(ImVec2(0, 0), io.DisplaySize, IM_COL32(0, 0, 0, 96));
+    ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Always,
+                            ImVec2(0.5f, 0.5f));
+  }
+  ImGui::SetNextWindowSizeConstraints(ImVec2(280, 0), ImVec2(std::min(largest.x, io.DisplaySize.x - 40),
+                                                             std::min(largest.y, io.DisplaySize.y - 40)));
+  if (fillsWindow_) ImGui::SetNextWindowSizeConstraints(ImVec2(280, 0), largest);
   ImGui::SetNextWindowFocus();
   // The caption is the title; "###box" keeps one window whatever the caption says.
   ImGui::Begin((caption_ + "###box").c_str(), nullptr, flags);
-  ImGui::PushTextWrapPos(io.DisplaySize.x - 80);
+  ImGui::PushTextWrapPos(largest.x - 40);
   ImGui::TextUnformatted(text_.c_str());
   ImGui::PopTextWrapPos();
   ImGui::Spacing();
@@ -96,6 +107,8 @@ void ModalBox::build() {
     rects_[b][2] = max.x;
     rects_[b][3] = max.y;
   }
+  width_ = static_cast<int>(ImGui::GetWindowWidth());
+  height_ = static_cast<int>(ImGui::GetWindowHeight());
   ImGui::End();
 }
 
@@ -110,6 +123,9 @@ bool showBoxInOwnWindow(std::string_view caption, std::string_view text, const s
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   DeviceOptions options;
   options.titleUtf8 = std::string(caption);
+  // Drawn in memory: the report may well be that the GPU's renderer could not be had.
+  options.drawInMemory = true;
+  options.hidden = true;
   std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, nullptr);
   std::unique_ptr<Overlay> overlay = device ? Overlay::create(*device, fontFile, fontIndex) : nullptr;
   if (!overlay) {
@@ -118,14 +134,25 @@ bool showBoxInOwnWindow(std::string_view caption, std::string_view text, const s
     return false;
   }
   ModalBox box{std::string(caption), std::string(text), BoxButtons::Ok};
+  box.setFillsWindow(true);
   overlay->addCharacters(box.characters());
   overlay->setContent([&box] { box.build(); });
-  bool answered = false;
-  while (!answered) {
+  auto frame = [&] {
     device->beginScene();
     device->clear(0xFF000000u);
     device->endScene();
     device->present();
+  };
+  // Laid out unseen (a new box takes a frame to know its size), then the window is made its size and
+  // shown.
+  SDL_Window* window = device->window()->sdlWindow();
+  for (int i = 0; i < 3; ++i) frame();
+  SDL_SetWindowSize(window, std::max(box.width(), 1), std::max(box.height(), 1));
+  SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  SDL_ShowWindow(window);
+  bool answered = false;
+  while (!answered) {
+    frame();
     SDL_Event e;
     if (!SDL_WaitEventTimeout(&e, 100)) continue;
     overlay->processEvent(&e);

@@ -34,6 +34,11 @@ class ModalBox {
 
   const std::string& caption() const { return caption_; }
   const std::string& text() const { return text_; }
+  // The box is the whole window (a window of its own, whose title is the caption), at its top left.
+  void setFillsWindow(bool fills) { fillsWindow_ = fills; }
+  // The box's size when it was last built, in the overlay's pixels; 0 before.
+  int width() const { return width_; }
+  int height() const { return height_; }
 
  private:
   int buttonCount() const { return buttons_ == BoxButtons::Ok ? 1 : 2; }
@@ -45,6 +50,9 @@ class ModalBox {
   int focused_ = 0;
   // Where the buttons were drawn last, in the overlay's pixels: left, top, right, bottom.
   float rects_[2][4] = {};
+  int width_ = 0;
+  int height_ = 0;
+  bool fillsWindow_ = false;
 };
 
 // Without a display: the caption and the text on standard error.

@@ -1,6 +1,7 @@
 // The player in a window on a virtual display with no window manager, driven by real key presses
 // (xdotool) and watched by screenshots of the whole display (xwd): the exit confirmation shows and reads,
 // and the keyboard reaches the menus.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,6 +10,8 @@
 #include <fstream>
 #include <optional>
 #include <thread>
+
+#include <unistd.h>
 
 #include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
@@ -261,6 +264,41 @@ TEST_F(WindowKeyboard, F10OrALoneAltThenArrowsAndReturnPickAMenuItem) {
   const ProcessResult r = finish();
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");
+}
+
+TEST_F(WindowKeyboard, AReportBeforeThePlayersWindowGetsASmallWindowOfItsOwn) {
+  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
+  int faceIndex = 0;
+  const std::string fontFile = fonts->defaultFaceFile(faceIndex);
+  // The box waits for its answer on this thread; the keys come from another, once the window shows.
+  std::string geometryShown;
+  std::thread presser([&] {
+    const ProcessResult found =
+        tool("xdotool", {"search", "--sync", "--onlyvisible", "--pid", std::to_string(getpid())});
+    const std::string id = found.out.substr(0, found.out.find('\n'));
+    if (id.empty()) {
+      // No window showed: the box is closed as the desktop would, so that the test ends.
+      SDL_Event quit{};
+      quit.type = SDL_QUIT;
+      SDL_PushEvent(&quit);
+      return;
+    }
+    geometryShown = geometry(id);
+    tool("xdotool", {"windowfocus", "--sync", id});
+    keys({"Return"});
+  });
+  const bool shown =
+      showBoxInOwnWindow("起動エラー", "Direct3Dの初期化に失敗しました。", fontFile, faceIndex);
+  presser.join();
+  EXPECT_TRUE(shown);
+  int width = 0, height = 0;
+  ASSERT_EQ(std::sscanf(geometryShown.c_str(), "Window %*s Position: %*d,%*d (screen: %*d) Geometry: %dx%d",
+                        &width, &height),
+            2)
+      << geometryShown;
+  EXPECT_GT(width, 200);
+  EXPECT_LT(width, 600);
+  EXPECT_LT(height, 200);
 }
 
 }  // namespace
