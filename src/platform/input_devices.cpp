@@ -43,7 +43,18 @@ void InputDevices::openControllers() {
 
 void InputDevices::setKeyHeld(PadKey key, bool held) {
   if (key == PadKey::Count) return;
-  keys_[static_cast<std::size_t>(key)] = held && focused_;
+  const auto k = static_cast<std::size_t>(key);
+  if (held && focused_) {
+    keys_[k] = true;
+    unseen_[k] = true;
+    releasePending_[k] = false;
+  } else if (unseen_[k] && focused_) {
+    // A tap shorter than a frame would be gone before any poll saw it: the key stays down for the next
+    // poll and goes up after it.
+    releasePending_[k] = true;
+  } else {
+    keys_[k] = false;
+  }
 }
 
 void InputDevices::setHeldKeys(const HeldKeys& keys) {
@@ -52,13 +63,23 @@ void InputDevices::setHeldKeys(const HeldKeys& keys) {
 
 void InputDevices::setFocused(bool focused) {
   focused_ = focused;
-  if (!focused) keys_.fill(false);
+  if (!focused) {
+    keys_.fill(false);
+    unseen_.fill(false);
+    releasePending_.fill(false);
+  }
 }
 
 void InputDevices::poll() {
   pads_.fill(PadState{});
   if (!focused_) return;
-  auto held = [this](PadKey k) { return keys_[static_cast<std::size_t>(k)]; };
+  // The keys read now; taps held back for this poll go up after it.
+  const HeldKeys now = keys_;
+  for (std::size_t k = 0; k < keys_.size(); ++k) {
+    if (releasePending_[k]) keys_[k] = false;
+    unseen_[k] = releasePending_[k] = false;
+  }
+  auto held = [&now](PadKey k) { return now[static_cast<std::size_t>(k)]; };
   PadState& pad = pads_[0];
   pad.up = held(PadKey::Up);
   pad.down = held(PadKey::Down);

@@ -39,7 +39,8 @@ class InputDevices {
   InputDevices(const InputDevices&) = delete;
   InputDevices& operator=(const InputDevices&) = delete;
 
-  // Key state as the window's key events report it.
+  // Key state as the window's key events report it. A key pressed and let go between two polls is seen
+  // held by the next poll, as a quick tap would otherwise be lost.
   void setKeyHeld(PadKey key, bool held);
   // While the window is not focused no key reaches the pads, and keys held when focus left are released.
   void setFocused(bool focused);
@@ -59,6 +60,8 @@ class InputDevices {
  private:
   std::array<PadState, kPadCount> pads_{};
   HeldKeys keys_{};
+  HeldKeys unseen_{};          // went down since the last poll
+  HeldKeys releasePending_{};  // and came up again before that poll saw it
   bool focused_ = true;
   std::vector<void*> controllers_;  // SDL_GameController handles
 };

@@ -190,6 +190,18 @@ TEST(Player, ScreenshotIsAnEightHundredBySixHundredPng) {
   EXPECT_EQ(be32(20), 600);
 }
 
+TEST(Player, AKeyTapShorterThanAFrameAnswersAnInputWait) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const auto script =
+      dir.write("s.tvk", sjisScript("＃変数宣言：x\n＃入力待機\n＃式：x=1\n＃時間待機：１００\n"));
+  const auto events = dir.write("tap.txt", "5 keydown Return\n5 keyup Return\n");
+  const ProcessResult r = player.run(
+      {script.string(), "--headless", "--events", events.string(), "--frames", "20", "--dump-variables"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "選択結果=0\nx=1\n");
+}
+
 TEST(Player, ClosingAsksFirstUnlessToldNotTo) {
   PlayerCopy player;
   test::TempDir dir;

@@ -246,6 +246,10 @@ TEST_F(WindowKeyboard, F10OrALoneAltThenArrowsAndReturnPickAMenuItem) {
   const int barX = 700, barY = 12;      // the empty end of the bar
   const int popupX = 150, popupY = 40;  // inside the View menu, open below the bar
   ASSERT_TRUE(waitFor(true, barX, barY)) << "the bar never showed";
+  // Alt with another key is no lone Alt: after Alt+Return twice the keyboard is still the game's.
+  keys({"alt+Return", "alt+Return", "Down"});
+  EXPECT_TRUE(waitFor(true, barX, barY)) << "not back in the window";
+  EXPECT_FALSE(light(30, 36)) << "the System menu opened";
   // F10 gives the keyboard to the bar, on System; Right goes to View, Down opens it on its one item.
   keys({"F10", "Right", "Down"});
   EXPECT_TRUE(waitFor(true, popupX, popupY)) << "the View menu is not open";

@@ -54,6 +54,26 @@ TEST(InputDevices, LosingFocusClearsTheKeysAndKeepsThemUnread) {
   EXPECT_FALSE(input.pad(0).buttons[0]) << "a key held when focus left must be pressed again";
 }
 
+TEST(InputDevices, ATapBetweenTwoPollsIsSeenByOneAndOnlyOne) {
+  InputDevices input;
+  input.setKeyHeld(PadKey::Return, true);
+  input.setKeyHeld(PadKey::Return, false);
+  input.poll();
+  EXPECT_TRUE(input.pad(0).buttons[0]) << "a tap shorter than a frame";
+  input.poll();
+  EXPECT_FALSE(input.pad(0).buttons[0]);
+  // Pressed again before that poll: the key is held, and a release after a poll lets it go at once.
+  input.setKeyHeld(PadKey::Z, true);
+  input.setKeyHeld(PadKey::Z, false);
+  input.setKeyHeld(PadKey::Z, true);
+  input.poll();
+  input.poll();
+  EXPECT_TRUE(input.pad(0).buttons[0]);
+  input.setKeyHeld(PadKey::Z, false);
+  input.poll();
+  EXPECT_FALSE(input.pad(0).buttons[0]);
+}
+
 TEST(InputDevices, SticksHaveADeadZoneRampsAndAddUp) {
   EXPECT_EQ(stickContribution(500), 0.5f);
   EXPECT_EQ(stickContribution(150), 0.0f);
