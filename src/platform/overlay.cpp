@@ -182,6 +182,10 @@ void Overlay::draw() {
   ImGui::SetCurrentContext(impl_->context);
   ImGui_ImplSDLRenderer_NewFrame();
   if (impl_->windowed) ImGui_ImplSDL2_NewFrame();
+  // Dear ImGui would give its menu layer the keyboard on an Alt press and release of its own reckoning,
+  // which a quick Alt+Return within one frame looks like. The player tells a lone Alt itself, from the
+  // order of the key events, and gives the bar the keyboard then; Alt is nothing else to the interface.
+  ImGui::GetIO().KeyAlt = false;
   ImGui::NewFrame();
   // This frame saw the keys pressed since the last: those let go meanwhile go up for the next.
   ImGuiIO& io = ImGui::GetIO();
