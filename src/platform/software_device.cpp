@@ -150,9 +150,10 @@ void SoftwareDevice::clear(std::uint32_t argb) {
 }
 
 // Pixel (i, j) samples the screen point (i, j). It is covered when that point, mapped back through the
-// quad's affine map, lies in the source rectangle, whose left and top edges belong to it and whose right
-// and bottom edges do not: neighbouring quads share their edges with no gap and no double cover. Its
-// texel is the one under the mapped point.
+// quad's affine map, lies in the source rectangle. Of its edges, those on the quad's left and top on the
+// screen belong to it and those on its right and bottom do not (a top-left rule, whichever way the quad
+// is turned or mirrored): neighbouring quads share their edges with no gap and no double cover. Its texel
+// is the one under the mapped point, and on a texel edge the one the edge rule gives the point to.
 void SoftwareDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&placed)[4],
                               std::uint32_t colour, bool blend) {
   auto& texture = static_cast<MemoryTexture&>(deviceTexture);
@@ -191,6 +192,22 @@ void SoftwareDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&p
   if (!(std::abs(det) > 1e-12)) return;
   // (s, t) = (u0, v0) + inverse * (p - tl): s along the texture's rows, t down its columns.
   const double isx = fy / det, isy = -fx / det, itx = -ey / det, ity = ex / det;
+  // Where s grows to the right (or, its edges lying along the rows, downwards), its low edge is a left
+  // (top) edge and belongs to the quad; otherwise its high edge does. The same for t.
+  const bool sLowIn = isx > 0 || (isx == 0 && isy > 0);
+  const bool tLowIn = itx > 0 || (itx == 0 && ity > 0);
+  // A value that the noise of the arithmetic alone keeps off a whole number is that number, so that an
+  // edge through pixel centres falls the same way for every quad that has it.
+  auto settle = [](double x) {
+    const double whole = std::nearbyint(x);
+    return std::abs(x - whole) < 1e-7 ? whole : x;
+  };
+  auto inside = [](double x, int low, int high, bool lowIn) {
+    return lowIn ? (x >= low && x < high) : (x > low && x <= high);
+  };
+  auto texelOf = [](double x, int low, int high, bool lowIn) {
+    return std::clamp(static_cast<int>(lowIn ? std::floor(x) : std::ceil(x) - 1.0), low, high - 1);
+  };
 
   double minX = tl.x, maxX = tl.x, minY = tl.y, maxY = tl.y;
   for (const QuadCorner& c : corners) {
@@ -212,7 +229,7 @@ void SoftwareDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&p
       const double p = (low - a) / b, q = (high - a) / b;
       from = std::max(from, std::min(p, q));
       to = std::min(to, std::max(p, q));
-    } else if (a < low || a >= high) {
+    } else if (a < low - 1e-6 || a > high + 1e-6) {
       to = from - 1;
     }
   };
@@ -228,8 +245,7 @@ void SoftwareDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&p
     narrow(t0, itx, v0, v1, from, to);
     if (to < from) continue;
     auto covered = [&](int i) {
-      const double s = s0 + isx * i, t = t0 + itx * i;
-      return s >= u0 && s < u1 && t >= v0 && t < v1;
+      return inside(settle(s0 + isx * i), u0, u1, sLowIn) && inside(settle(t0 + itx * i), v0, v1, tLowIn);
     };
     // The covered pixels of a row are one run: a quad is convex.
     int first = std::max(iFirst, static_cast<int>(std::floor(from)) - 1);
@@ -238,8 +254,8 @@ void SoftwareDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&p
     while (last >= first && !covered(last)) --last;
     if (first > last) continue;
     for (int i = first; i <= last; ++i) {
-      const int s = std::clamp(static_cast<int>(std::floor(s0 + isx * i)), u0, u1 - 1);
-      const int t = std::clamp(static_cast<int>(std::floor(t0 + itx * i)), v0, v1 - 1);
+      const int s = texelOf(settle(s0 + isx * i), u0, u1, sLowIn);
+      const int t = texelOf(settle(t0 + itx * i), v0, v1, tLowIn);
       const std::uint32_t texel = texture.texel(s, t);
       span[static_cast<std::size_t>(i - first)] = white ? texel : tinted(texel, colour);
     }

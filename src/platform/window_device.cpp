@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
+
 #include "platform/display_window.h"
 
 namespace tavrik {
@@ -24,11 +26,14 @@ class RendererTexture : public DeviceTexture {
   bool valid() const override { return made_ == generation_; }
   void upload(const std::uint32_t* argb, int pitch) override;
   SDL_Texture* texture() const { return texture_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
 
  private:
-  RendererTexture(SDL_Texture* texture, const std::uint64_t& generation)
-      : texture_(texture), generation_(generation), made_(generation) {}
+  RendererTexture(SDL_Texture* texture, int width, int height, const std::uint64_t& generation)
+      : texture_(texture), width_(width), height_(height), generation_(generation), made_(generation) {}
   SDL_Texture* texture_;
+  int width_, height_;
   const std::uint64_t& generation_;
   std::uint64_t made_;
 };
@@ -39,7 +44,7 @@ std::unique_ptr<RendererTexture> RendererTexture::create(SDL_Renderer* renderer,
       SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, width, height);
   if (!texture) return nullptr;
   SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
-  return std::unique_ptr<RendererTexture>(new RendererTexture(texture, generation));
+  return std::unique_ptr<RendererTexture>(new RendererTexture(texture, width, height, generation));
 }
 
 RendererTexture::~RendererTexture() {
@@ -65,11 +70,28 @@ void drawRendererQuad(SDL_Renderer* renderer, RendererTexture& texture, const Qu
                     static_cast<Uint8>(colour), static_cast<Uint8>(colour >> 24)};
   // The player's pixel (i, j) samples the point (i, j); a GPU samples pixel (i, j) at its centre,
   // (i + 0.5, j + 0.5). Half a pixel moves the one onto the other.
+  //
+  // A picture at a whole position and scale samples its texels exactly on their edges, where a GPU's
+  // nearest sampling may round either way from one row to the next. The texture coordinates move by a
+  // sixty-fourth of a texel towards the texel the drawing rule gives such a point: the one after the
+  // edge where the coordinate grows to the screen's right (or down), the one before it otherwise.
+  const QuadCorner &tl = corners[0], &tr = corners[1], &bl = corners[2];
+  const float ex = tr.x - tl.x, ey = tr.y - tl.y, fx = bl.x - tl.x, fy = bl.y - tl.y;
+  const float det = ex * fy - fx * ey;
+  if (det == 0) return;
+  const float dudx = fy / det, dudy = -fx / det, dvdx = -ey / det, dvdy = ex / det;
+  const bool uGrows = dudx > 0 || (dudx == 0 && dudy > 0);
+  const bool vGrows = dvdx > 0 || (dvdx == 0 && dvdy > 0);
+  constexpr float kNudge = 1.0f / 64;
+  const float nudgeU = (uGrows ? kNudge : -kNudge) / static_cast<float>(texture.width());
+  const float nudgeV = (vGrows ? kNudge : -kNudge) / static_cast<float>(texture.height());
   SDL_Vertex v[4];
   for (int i = 0; i < 4; ++i) {
     v[i].position = {corners[i].x + 0.5f, corners[i].y + 0.5f};
     v[i].color = c;
-    v[i].tex_coord = {corners[i].u, corners[i].v};
+    // SDL refuses coordinates outside [0, 1]; at the texture's own edges the nudge changes nothing.
+    v[i].tex_coord = {std::clamp(corners[i].u + nudgeU, 0.0f, 1.0f),
+                      std::clamp(corners[i].v + nudgeV, 0.0f, 1.0f)};
   }
   static const int kIndices[6] = {0, 1, 2, 2, 1, 3};
   SDL_RenderGeometry(renderer, tex, v, 4, kIndices, 6);

@@ -151,8 +151,18 @@ TEST(SoftwareDevice, QuarterTurnsLandOnWholeTexelsAtAnyPosition) {
         c.turns = turns;
         drawOn(*device, image, c);
         // The point of each pixel, turned back by whole quarters about the centre, lands in the picture.
+        // Of a picture edge, the one on the screen's left or top is in: where the turn makes s or t
+        // fall towards the right or the bottom, the picture's high edge is, and a point on a texel edge
+        // is the texel before it.
         const double cx = static_cast<double>(x) + 50, cy = static_cast<double>(y) + 25;
         const int quarters = ((static_cast<int>(turns * 4) % 4) + 4) % 4;
+        const bool sLowIn = quarters < 2, tLowIn = quarters == 0 || quarters == 3;
+        auto in = [](double v, int size, bool lowIn) {
+          return lowIn ? v >= 0 && v < size : v > 0 && v <= size;
+        };
+        auto index = [](double v, bool lowIn) {
+          return static_cast<std::size_t>(lowIn ? std::floor(v) : std::ceil(v) - 1);
+        };
         int wrong = 0;
         for (int j = 0; j < GraphicsDevice::kHeight; ++j) {
           for (int i = 0; i < GraphicsDevice::kWidth; ++i) {
@@ -160,13 +170,59 @@ TEST(SoftwareDevice, QuarterTurnsLandOnWholeTexelsAtAnyPosition) {
             const double dx[4] = {a, b, -a, -b}, dy[4] = {b, -a, -b, a};
             const double s = 50 + dx[quarters], t = 25 + dy[quarters];
             std::uint32_t expected = 0xFF000000u;
-            if (s >= 0 && s < w && t >= 0 && t < h)
-              expected = four.pixels[static_cast<std::size_t>(std::floor(t)) * w +
-                                     static_cast<std::size_t>(std::floor(s))];
+            if (in(s, w, sLowIn) && in(t, h, tLowIn))
+              expected = four.pixels[index(t, tLowIn) * w + index(s, sLowIn)];
             wrong += device->pixelAt(i, j) != expected;
           }
         }
         EXPECT_EQ(wrong, 0) << "turned " << turns << " at " << x << ", " << y;
+      }
+    }
+  }
+}
+
+TEST(SoftwareDevice, AScaledPictureTurnedByQuartersHasStraightEdgesAcrossItsTiles) {
+  // Six tiles of one colour, scaled so that edges fall on pixel centres at some positions: each tile
+  // decides such an edge the same way, so no row or column of the picture juts out or falls short.
+  const int w = 600, h = 400;
+  const DecodedImage flat = test::picture(w, h, [](int, int) { return 0xFF20C040u; });
+  std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
+  TiledImage image(w, h);
+  image.load(flat);
+  for (float turns : {0.0f, 0.25f, 0.5f, 0.75f}) {
+    for (float scale : {1.1f, 1.3f, 0.9f, 0.5f}) {
+      for (float x : {100.0f, 100.5f, 37.25f}) {
+        Case c;
+        c.width = w;
+        c.height = h;
+        c.x = x;
+        c.y = 100;
+        c.sx = c.sy = scale;
+        c.turns = turns;
+        drawOn(*device, image, c);
+        int left = -1, right = -1, top = -1, bottom = -1, ragged = 0;
+        for (int j = 0; j < GraphicsDevice::kHeight; ++j) {
+          int first = -1, last = -1, count = 0;
+          for (int i = 0; i < GraphicsDevice::kWidth; ++i) {
+            if (device->pixelAt(i, j) != 0xFF20C040u) continue;
+            if (first < 0) first = i;
+            last = i;
+            ++count;
+          }
+          if (first < 0) continue;
+          if (top < 0) {
+            top = j;
+            left = first;
+            right = last;
+          }
+          bottom = j;
+          ragged += first != left || last != right || count != last - first + 1;
+        }
+        EXPECT_EQ(ragged, 0) << describe(c);
+        // The covered rows run unbroken from the top to the bottom.
+        int rows = 0;
+        for (int j = top; j >= 0 && j <= bottom; ++j) rows += device->pixelAt(left, j) == 0xFF20C040u;
+        EXPECT_EQ(rows, bottom - top + 1) << describe(c);
       }
     }
   }

@@ -66,6 +66,11 @@ void ReferenceDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&
                fy = (static_cast<double>(bl.y) - tl.y) / (t1 - t0);
   const double det = ex * fy - fx * ey;
   if (std::abs(det) < 1e-12) return;
+  // The edges on the quad's left and top on the screen belong to it, those on its right and bottom do
+  // not: s's low edge is a left (or top) edge where s grows to the right (or, along the rows, downwards).
+  const double dsdx = fy / det, dsdy = -fx / det, dtdx = -ey / det, dtdy = ex / det;
+  const bool sLowIn = dsdx > 0 || (dsdx == 0 && dsdy > 0);
+  const bool tLowIn = dtdx > 0 || (dtdx == 0 && dtdy > 0);
   // How far s and t move for a pixel's step across the screen.
   const double sPerPixel = std::hypot(fy, fx) / std::abs(det), tPerPixel = std::hypot(ey, ex) / std::abs(det);
   const QuadCorner* ring[4] = {&tl, &tr, &br, &bl};
@@ -98,9 +103,13 @@ void ReferenceDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&
         if (length > 0 && std::abs(dx * (j - a.y) - dy * (i - a.x)) / length < kNear) nearEdge = true;
       }
       if (nearEdge) ambiguous_[index(i, j)] = true;
-      if (s < s0 || s >= s1 || t < t0 || t >= t1) continue;
-      const std::uint32_t texel = texture.texels[static_cast<std::size_t>(std::floor(t)) * texture.width +
-                                                 static_cast<std::size_t>(std::floor(s))];
+      if (!(sLowIn ? s >= s0 && s < s1 : s > s0 && s <= s1) ||
+          !(tLowIn ? t >= t0 && t < t1 : t > t0 && t <= t1))
+        continue;
+      const double column = sLowIn ? std::floor(s) : std::ceil(s) - 1,
+                   row = tLowIn ? std::floor(t) : std::ceil(t) - 1;
+      const std::uint32_t texel =
+          texture.texels[static_cast<std::size_t>(row) * texture.width + static_cast<std::size_t>(column)];
       const double alpha = blend ? channel(texel, 24) * channel(colour, 24) : 1.0;
       std::array<double, 3>& dst = frame_[index(i, j)];
       for (int c = 0; c < 3; ++c) {

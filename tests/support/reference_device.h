@@ -2,9 +2,10 @@
 // shortcut: the measure the software driver is held to.
 //
 // Pixel (i, j) samples the screen point (i, j). It is covered when that point, mapped back through the
-// quad's affine map, lies in the source rectangle (left and top edges in, right and bottom edges out);
-// its texel is the one under the mapped point. Texels, multiplied by the colour, blend over the frame
-// with straight alpha, exactly.
+// quad's affine map, lies in the source rectangle (the edges on the quad's left and top on the screen
+// in, those on its right and bottom out, however it is turned); its texel is the one under the mapped
+// point, on a texel edge the one that edge rule gives it to. Texels, multiplied by the colour, blend over the
+// frame with straight alpha, exactly.
 #pragma once
 
 #include <array>
