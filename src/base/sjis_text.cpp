@@ -75,15 +75,17 @@ std::string_view field(std::string_view s, std::string_view sep, int k) {
   return end < 0 ? s : s.substr(0, static_cast<std::size_t>(end));
 }
 
-int fieldCount(std::string_view s, std::string_view sep) {
-  if (sep.empty()) return 1;
-  int count = 1;
+std::vector<std::string_view> fields(std::string_view s, std::string_view sep) {
+  if (sep.empty()) return {s};
+  std::vector<std::string_view> out;
   for (;;) {
     const long pos = findText(s, sep);
-    if (pos < 0) return count;
-    ++count;
+    if (pos < 0) break;
+    out.push_back(s.substr(0, static_cast<std::size_t>(pos)));
     s.remove_prefix(static_cast<std::size_t>(pos) + sep.size());
   }
+  out.push_back(s);
+  return out;
 }
 
 std::string_view directoryOf(std::string_view path) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace tavrik::sjis {
 
@@ -47,8 +48,8 @@ std::string replacePairs(std::string_view s, const ReplacePair* table, std::size
 
 // Field k of s split by sep (empty when there are fewer than k separators).
 std::string_view field(std::string_view s, std::string_view sep, int k);
-// 1 + the number of separators.
-int fieldCount(std::string_view s, std::string_view sep);
+// Every field of s split by sep, in one pass: field(s, sep, k) for each k.
+std::vector<std::string_view> fields(std::string_view s, std::string_view sep);
 
 // Up to and including the last "\", or empty.
 std::string_view directoryOf(std::string_view path);

@@ -77,7 +77,7 @@ TEST(ScriptPath, ANativePathOutsideTheCodePageKeepsItsFoldersAndShowsAsItIs) {
     const std::optional<std::string> script = paths::fromNative(native);
     ASSERT_TRUE(script.has_value()) << native;
     // The root, two folders and the file: no character became a separator or swallowed one.
-    EXPECT_EQ(tavrik::sjis::fieldCount(*script, "\\"), 4) << native;
+    EXPECT_EQ(tavrik::sjis::fields(*script, "\\").size(), 4u) << native;
     EXPECT_EQ(paths::toDisplay(*script), native);
     EXPECT_EQ(paths::toDisplay(tavrik::sjis::directoryOf(*script)), native.substr(0, native.rfind('/') + 1));
   }

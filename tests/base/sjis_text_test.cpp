@@ -22,7 +22,7 @@ TEST(SjisText, SearchesNeverStartOnATrailByte) {
   // "ソ" (0x83 0x5C) followed by a real backslash: only the real one counts.
   EXPECT_EQ(findText(sjis("ソ\\"), "\\"), 2);
   EXPECT_EQ(field(sjis("表\\x"), "\\", 1), "x");
-  EXPECT_EQ(fieldCount(sjis("表表"), "\\"), 1);
+  EXPECT_EQ(fields(sjis("表表"), "\\").size(), 1u);
 }
 
 TEST(SjisText, LoneLeadByteAtTheEndIsOneCharacter) {
@@ -30,7 +30,7 @@ TEST(SjisText, LoneLeadByteAtTheEndIsOneCharacter) {
   EXPECT_EQ(findText(s, "\x82"), 2);
   EXPECT_TRUE(endsWith(s, "\x82"));
   EXPECT_EQ(replaceAll(s, "\x82", "X"), "abX");
-  EXPECT_EQ(fieldCount("a,\x82", ","), 2);
+  EXPECT_EQ(fields("a,\x82", ",").size(), 2u);
 }
 
 TEST(SjisText, EndsWithNeedsACharacterBoundary) {
@@ -56,8 +56,8 @@ TEST(SjisText, FieldsSplitLikeTheDirectiveSyntax) {
   EXPECT_EQ(field("a,,b", ",", 1), "");
   EXPECT_EQ(field("a,,b", ",", 2), "b");
   EXPECT_EQ(field("a,,b", ",", 3), "");
-  EXPECT_EQ(fieldCount("a,,b", ","), 3);
-  EXPECT_EQ(fieldCount("", ","), 1);
+  EXPECT_EQ(fields("a,,b", ",").size(), 3u);
+  EXPECT_EQ(fields("", ",").size(), 1u);
   EXPECT_EQ(field("head:one:two:three", ":", 2), "two");
   EXPECT_EQ(field("x::y", "::", 1), "y");
 }

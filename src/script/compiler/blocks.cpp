@@ -102,18 +102,21 @@ void ScriptCompiler::insertFile(const DirectiveFields& f) {
   // An empty name leaves the path at the script's own folder, which the search finds: it names no
   // script, wherever the script lives.
   const bool named = !f.firstArg.empty();
-  if (!named || !paths::exists(path)) {
+  auto exists = [this](const std::string& name) {
+    auto [at, added] = found_.try_emplace(name, false);
+    if (added) at->second = paths::exists(name);
+    return at->second;
+  };
+  if (!named || !exists(path)) {
     path += ".tvk";
-    if (!named || !paths::exists(path)) {
+    if (!named || !exists(path)) {
       std::string message(kw::kMsgScriptOpen);
       message.append(path).append(kw::kMsgNotFound);
       fail(std::move(message));
     }
   }
   // A file that inserts itself, directly or through others, would never end.
-  if (const std::optional<std::filesystem::path> native = paths::resolve(path)) {
-    std::error_code ec;
-    const std::filesystem::path canonical = std::filesystem::weakly_canonical(*native, ec);
+  if (const std::filesystem::path& canonical = source(path).native; !canonical.empty()) {
     for (const Context* open : insertStack_) {
       if (!open->native.empty() && open->native == canonical) {
         std::string message(kw::kMsgScriptOpen);

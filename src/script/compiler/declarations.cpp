@@ -84,9 +84,7 @@ void ScriptCompiler::declareVariables(const DirectiveFields& f) {
     fail(std::string(kw::kFullWidthHash) + std::string(kw::kVariableDecl) +
          std::string(kw::kUsageNameSuffix));
   }
-  const int n = sjis::fieldCount(f.firstArg, ",");
-  for (int k = 0; k < n; ++k) {
-    const std::string_view name = sjis::field(f.firstArg, ",", k);
+  for (const std::string_view name : sjis::fields(f.firstArg, ",")) {
     if (name.empty()) fail(std::string(kw::kMsgEmptyVariableName));
     if (program_->findVariable(name) >= 0) fail(quoted(kw::kMsgVariableOpen, name, kw::kMsgAlreadyDeclared));
     addVariable(name);
@@ -125,9 +123,7 @@ void ScriptCompiler::declareAction(const DirectiveFields& f) {
 
   // Each base goes in front of what is there, so the last-listed base comes first.
   if (!f.secondArg.empty()) {
-    const int n = sjis::fieldCount(f.secondArg, ",");
-    for (int k = 0; k < n; ++k) {
-      const std::string_view baseName = sjis::field(f.secondArg, ",", k);
+    for (const std::string_view baseName : sjis::fields(f.secondArg, ",")) {
       const std::int32_t base = program_->findAction(baseName);
       if (base < 0) fail(quoted(kw::kQuoteOpen, baseName, kw::kMsgUnknownAction));
       action.include(program_->actions[static_cast<std::size_t>(base)].action);

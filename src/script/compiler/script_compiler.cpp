@@ -119,28 +119,48 @@ CompileResult ScriptCompiler::compileMain(const std::string& scriptPath) {
   return {std::shared_ptr<const Program>(std::move(program_)), std::nullopt};
 }
 
+const ScriptCompiler::Source& ScriptCompiler::source(const std::string& path) {
+  // A file inserted many times is found, read and converted once.
+  auto found = sources_.find(path);
+  if (found != sources_.end()) return found->second;
+  Source source;
+  source.file = static_cast<std::int32_t>(program_->files.size());
+  program_->files.push_back(SourceFile{path});
+  // A file that cannot be found or read has no lines and compiles to nothing.
+  if (std::optional<std::filesystem::path> native = paths::resolve(path)) {
+    if (std::optional<std::string> read = readFile(*native, LineFile::kMaxFileSize)) source.bytes = std::move(*read);
+    std::error_code ec;
+    source.native = std::filesystem::weakly_canonical(*native, ec);
+  }
+  LineFile lines;
+  lines.assign(source.bytes);
+  // Authors on Linux may write in UTF-8: such a file is compiled as Shift-JIS, and reports show its
+  // lines as written.
+  if (std::optional<std::vector<std::string>> converted = utf8LinesAsSjis(lines.lines())) {
+    source.writtenLines = std::move(lines.lines());
+    source.lines = std::move(*converted);
+  } else {
+    source.lines = std::move(lines.lines());
+  }
+  return sources_.emplace(path, std::move(source)).first->second;
+}
+
 void ScriptCompiler::compileFile(const std::string& path) {
+  const Source& from = source(path);
+  // An inserted file that would bring the lines past the bound is reported at the line inserting it.
+  if (context_) {
+    insertedLines_ += from.lines.size();
+    if (++inserts_ > kMaxInserts || insertedLines_ > kMaxInsertedLines) fail(std::string(kw::kMsgTooManyInserts));
+  }
   Context context;
   context.path = path;
   context.directory = std::string(sjis::directoryOf(path));
   context.currentList = &program_->code;
-  context.file = static_cast<std::int32_t>(program_->files.size());
-  program_->files.push_back(SourceFile{path});
-  // A file that cannot be found or read has no lines and compiles to nothing.
-  std::string bytes;
-  if (std::optional<std::filesystem::path> native = paths::resolve(path)) {
-    if (std::optional<std::string> read = readFile(*native, LineFile::kMaxFileSize)) bytes = std::move(*read);
-    std::error_code ec;
-    context.native = std::filesystem::weakly_canonical(*native, ec);
-  }
-  identity_.addSized(bytes);
-  context.lines.assign(bytes);
-  // Authors on Linux may write in UTF-8: such a file is compiled as Shift-JIS, and reports show its
-  // lines as written.
-  if (std::optional<std::vector<std::string>> converted = utf8LinesAsSjis(context.lines.lines())) {
-    context.writtenLines = std::move(context.lines.lines());
-    context.lines.lines() = std::move(*converted);
-  }
+  context.file = from.file;
+  context.native = from.native;
+  context.lines.lines() = from.lines;
+  context.writtenLines = from.writtenLines;
+  identity_.addSized(from.bytes);
 
   // A line makes at most one command: room for them all at once, rather than growing step by step.
   auto room = [&](auto& table) {
@@ -176,6 +196,7 @@ void ScriptCompiler::compileLine(const std::string& normalized) {
   }
   if (const Macro* macro = findMacro(fields.head)) {
     // The macro's commands as they are now, the same commands, not copies.
+    if (macro->commands.size() > kMaxCommands - listed_) fail(std::string(kw::kMsgTooManyCommands));
     const CommandList commands = macro->commands;
     for (std::int32_t command : commands) append(command);
     return;
@@ -252,6 +273,7 @@ std::int32_t ScriptCompiler::addText(std::string text) {
 }
 
 void ScriptCompiler::append(std::int32_t command) {
+  if (++listed_ > kMaxCommands) fail(std::string(kw::kMsgTooManyCommands));
   context_->currentList->push_back(command);
 }
 

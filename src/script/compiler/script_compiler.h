@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/hash.h"
@@ -37,6 +38,13 @@ class ScriptCompiler {
  public:
   // Inserted files may nest this deep; a script that inserts itself is reported before that.
   static constexpr int kMaxInsertDepth = 32;
+  // A program holds at most this many commands in its lists, macros expanded and files inserted (a
+  // macro used in itself doubles at every use); files are inserted at most so many times, bringing at
+  // most so many lines in all (a file inserting the next twice, thirty deep, would compile a billion
+  // times).
+  static constexpr std::size_t kMaxCommands = 10'000'000;
+  static constexpr std::size_t kMaxInserts = 100'000;
+  static constexpr std::size_t kMaxInsertedLines = 4'000'000;
 
   ScriptCompiler();
   CompileResult compileMain(const std::string& scriptPath);
@@ -70,6 +78,16 @@ class ScriptCompiler {
     std::string name;
     CommandList commands;
   };
+
+  // A script file as read: what every insertion of it starts from.
+  struct Source {
+    std::int32_t file = 0;  // its entry in the program's files
+    std::string bytes;
+    std::vector<std::string> lines;         // Shift-JIS
+    std::vector<std::string> writtenLines;  // as written, when they were UTF-8
+    std::filesystem::path native;           // canonical, empty when not found
+  };
+  const Source& source(const std::string& path);
 
   using Handler = void (ScriptCompiler::*)(const DirectiveFields&);
   struct HeadRow {
@@ -145,6 +163,11 @@ class ScriptCompiler {
   std::string line_;   // the current directive line, normalised and without "#"
   int lineIndex_ = 0;  // where that line is in its file
   std::vector<Context*> insertStack_;
+  std::size_t listed_ = 0;         // entries in every command list so far
+  std::size_t inserts_ = 0;        // insertions so far
+  std::size_t insertedLines_ = 0;  // lines of inserted files so far
+  std::unordered_map<std::string, Source> sources_;
+  std::unordered_map<std::string, bool> found_;  // insertion names looked up
   ContentHash identity_;  // over every compiled file's bytes
 };
 

@@ -87,5 +87,66 @@ TEST(ScriptCompiler, ALineOfAnyLengthIsCompiled) {
   EXPECT_EQ(rig.device->title(), "after");
 }
 
+TEST(ScriptCompiler, MacrosThatMultiplyStopAtTheCommandBoundOnTheLineThatCrossesIt) {
+  test::TempDir dir;
+  // A macro used in itself doubles at every use: forty uses would be a trillion commands.
+  std::string doubling = "＃マクロ宣言：m\n＃入力待機\n";
+  for (int i = 0; i < 40; ++i) doubling += "＃m\n";
+  doubling += "＃マクロ宣言終了\n＃m\n";
+  std::optional<ScriptError> error = test::compileSource(dir, doubling).error;
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->message, kw::kMsgTooManyCommands);
+  // 2^k commands after the k-th use: the 24th use (line 25) would pass ten million.
+  EXPECT_EQ(error->index, 25);
+
+  // Ten macros each using the one before ten times: a billion in the last.
+  std::string nested = "＃マクロ宣言：m0\n＃入力待機\n＃マクロ宣言終了\n";
+  for (int m = 1; m < 10; ++m) {
+    nested += "＃マクロ宣言：m" + std::to_string(m) + "\n";
+    for (int i = 0; i < 10; ++i) nested += "＃m" + std::to_string(m - 1) + "\n";
+    nested += "＃マクロ宣言終了\n";
+  }
+  error = test::compileSource(dir, nested, "nested.tvk").error;
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->message, kw::kMsgTooManyCommands);
+  EXPECT_EQ(error->lines[static_cast<std::size_t>(error->index)], sjis("＃m6"));
+}
+
+TEST(ScriptCompiler, InsertionsThatMultiplyStopAtTheBoundOnTheInsertingLine) {
+  // Each file inserts the next twice, thirty deep: the lines would come to two billion.
+  test::TempDir dir;
+  for (int k = 1; k < 31; ++k) {
+    const std::string next = "＃ファイル挿入：f" + std::to_string(k + 1) + "\n";
+    dir.write("f" + std::to_string(k) + ".tvk", test::sjisScript(next + next));
+  }
+  dir.write("f31.tvk", test::sjisScript("＃入力待機\n"));
+  const std::optional<ScriptError> error = test::compileSource(dir, "＃ファイル挿入：f1\n").error;
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->message, kw::kMsgTooManyInserts);
+  EXPECT_NE(error->path.find("f"), std::string::npos);
+  EXPECT_EQ(error->lines[static_cast<std::size_t>(error->index)].rfind(sjis("＃ファイル挿入：f"), 0), 0u);
+
+  // Few insertions of a long file: the lines are bounded too, the fifth million crossing it.
+  dir.write("long.tvk", std::string(1'000'000, '\n'));
+  const std::string insert = "＃ファイル挿入：long\n";
+  const std::optional<ScriptError> lines =
+      test::compileSource(dir, "\n" + insert + insert + insert + insert + insert, "lines.tvk").error;
+  ASSERT_TRUE(lines.has_value());
+  EXPECT_EQ(lines->message, kw::kMsgTooManyInserts);
+  EXPECT_EQ(lines->index, 5);
+}
+
+TEST(ScriptCompiler, AHundredThousandVariablesInOneDeclaration) {
+  test::TempDir dir;
+  std::string names = "＃変数宣言：v0";
+  for (int i = 1; i < 100000; ++i) names += ",v" + std::to_string(i);
+  const CompileResult result = test::compileSource(dir, names + "\n＃変数宣言：v99999\n");
+  ASSERT_TRUE(result.error.has_value());
+  EXPECT_EQ(result.error->index, 1) << "every name declared, the repeat found";
+  const CompileResult fine = test::compileSource(dir, names + "\n", "fine.tvk");
+  ASSERT_TRUE(fine.program);
+  EXPECT_EQ(fine.program->variables.size(), 100001u);
+}
+
 }  // namespace
 }  // namespace tavrik
