@@ -6,9 +6,9 @@
 #include <malloc.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "base/files.h"
 
 namespace tavrik {
 
@@ -28,33 +28,75 @@ std::int32_t le32(const unsigned char* p) {
                                    (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24));
 }
 
+enum class Format { Unknown, Png, Jpeg, Bmp, Gif };
+
 struct Probe {
-  bool known = false;  // the header was understood
+  Format format = Format::Unknown;
   bool intact = true;  // nothing shows the file is cut short
   std::int64_t width = 0;
   std::int64_t height = 0;
+  bool framesAllowed = true;  // every further frame (GIF) within the caps
 };
 
-// Reads the size from the header of the formats the decoders know, without decoding anything.
+bool sizeAllowed(std::int64_t w, std::int64_t h);
+
+// Skips a run of GIF data sub-blocks from i; n when they run past the end.
+std::size_t skipSubBlocks(const unsigned char* d, std::size_t n, std::size_t i) {
+  while (i < n && d[i] != 0) i += 1 + std::size_t{d[i]};
+  return i < n ? i + 1 : n;
+}
+
+// Checks the size of every image in a GIF, not only the logical screen: a 1 x 1 screen may hold a
+// frame of any size, and that is what gets allocated.
+bool gifFramesAllowed(const unsigned char* d, std::size_t n) {
+  std::size_t i = 13;
+  if (d[10] & 0x80) i += 3u * (2u << (d[10] & 7));
+  while (i < n) {
+    const unsigned char block = d[i];
+    if (block == 0x3B) break;  // trailer
+    if (block == 0x21) {       // extension: label, then sub-blocks
+      i = skipSubBlocks(d, n, i + 2);
+    } else if (block == 0x2C) {  // image descriptor
+      if (i + 10 > n) break;
+      if (!sizeAllowed(le16(d + i + 5), le16(d + i + 7))) return false;
+      const unsigned char packed = d[i + 9];
+      i += 10;
+      if (packed & 0x80) i += 3u * (2u << (packed & 7));
+      i = skipSubBlocks(d, n, i + 1);  // after the LZW code size
+    } else {
+      break;  // not a GIF block: the decoder stops here too
+    }
+  }
+  return true;
+}
+
+// Recognises the four formats pictures may have by their content and reads their size from the header,
+// without decoding anything.
 Probe probe(const std::string& data) {
   Probe p;
   const auto* d = reinterpret_cast<const unsigned char*>(data.data());
   const std::size_t n = data.size();
-  if (n >= 24 && std::memcmp(d, "\x89PNG\r\n\x1A\n", 8) == 0) {
-    p.known = true;
+  if (n >= 24 && std::memcmp(d, "\x89PNG\r\n\x1A\n", 8) == 0 && std::memcmp(d + 12, "IHDR", 4) == 0) {
+    p.format = Format::Png;
     p.width = be32(d + 16);
     p.height = be32(d + 20);
-  } else if (n >= 10 && (std::memcmp(d, "GIF87a", 6) == 0 || std::memcmp(d, "GIF89a", 6) == 0)) {
-    p.known = true;
+  } else if (n >= 13 && (std::memcmp(d, "GIF87a", 6) == 0 || std::memcmp(d, "GIF89a", 6) == 0)) {
+    p.format = Format::Gif;
     p.width = le16(d + 6);
     p.height = le16(d + 8);
+    p.framesAllowed = gifFramesAllowed(d, n);
   } else if (n >= 26 && d[0] == 'B' && d[1] == 'M') {
-    p.known = true;
-    p.width = le32(d + 18);
-    const std::int64_t h = le32(d + 22);
-    p.height = h < 0 ? -h : h;
+    p.format = Format::Bmp;
+    if (le32(d + 14) == 12) {  // the old core header: 16-bit sizes
+      p.width = le16(d + 18);
+      p.height = le16(d + 20);
+    } else {
+      p.width = le32(d + 18);
+      const std::int64_t h = le32(d + 22);
+      p.height = h < 0 ? -h : h;
+    }
   } else if (n >= 4 && d[0] == 0xFF && d[1] == 0xD8) {
-    // Walk the segments up to a start-of-frame marker.
+    // Walk the segments up to a start-of-frame marker; a JPEG without one is no picture.
     std::size_t i = 2;
     while (i + 9 < n) {
       if (d[i] != 0xFF) break;
@@ -66,7 +108,7 @@ Probe probe(const std::string& data) {
       const std::uint16_t length = be16(d + i + 2);
       const bool sof = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
       if (sof) {
-        p.known = true;
+        p.format = Format::Jpeg;
         p.height = be16(d + i + 5);
         p.width = be16(d + i + 7);
         break;
@@ -131,31 +173,55 @@ bool copyAsArgb(SDL_Surface* surface, std::uint32_t* out) {
 
 }  // namespace
 
-std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path) {
-  // Only plain files of a sane size: a name that leads to a device or a pipe must not hang the player.
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec || size > kMaxImageFileSize) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (data.empty()) return std::nullopt;
+std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path, std::int64_t maxPixels,
+                                            ImageRefusal* why) {
+  ImageRefusal ignored;
+  ImageRefusal& refusal = why ? *why : ignored;
+  refusal = ImageRefusal::Unreadable;
+  // Only plain files of a sane size, read without exceptions: a name that leads to a device, a pipe or
+  // a file that fails to read must not hang or stop the player.
+  std::optional<std::string> read = readFile(path, kMaxImageFileSize);
+  if (!read || read->empty()) return std::nullopt;
+  const std::string& data = *read;
+  refusal = ImageRefusal::NotAPicture;
   const Probe header = probe(data);
-  if (header.known && (!header.intact || !sizeAllowed(header.width, header.height))) return std::nullopt;
+  if (header.format == Format::Unknown || !header.intact) return std::nullopt;
+  refusal = ImageRefusal::TooLarge;
+  if (!sizeAllowed(header.width, header.height) || !header.framesAllowed) return std::nullopt;
+  refusal = ImageRefusal::OverBudget;
+  if (header.width * header.height > maxPixels) return std::nullopt;
+  refusal = ImageRefusal::NotAPicture;
 
   SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
   if (!rw) return std::nullopt;
-  SDL_Surface* loaded = IMG_Load_RW(rw, 1);
+  SDL_Surface* loaded = nullptr;
+  switch (header.format) {
+    case Format::Png:
+      loaded = IMG_LoadPNG_RW(rw);
+      break;
+    case Format::Jpeg:
+      loaded = IMG_LoadJPG_RW(rw);
+      break;
+    case Format::Bmp:
+      loaded = IMG_LoadBMP_RW(rw);
+      break;
+    case Format::Gif:
+      loaded = IMG_LoadGIF_RW(rw);
+      break;
+    case Format::Unknown:
+      break;
+  }
+  SDL_RWclose(rw);
   if (!loaded) return std::nullopt;
   std::optional<DecodedImage> out;
-  if (sizeAllowed(loaded->w, loaded->h)) {
+  if (sizeAllowed(loaded->w, loaded->h) && std::int64_t{loaded->w} * loaded->h <= maxPixels) {
     DecodedImage image;
     image.width = loaded->w;
     image.height = loaded->h;
     image.pixels.resize(static_cast<std::size_t>(loaded->w) * static_cast<std::size_t>(loaded->h));
     if (copyAsArgb(loaded, image.pixels.data())) {
       SDL_FreeSurface(loaded);
+      refusal = ImageRefusal::None;
       return image;
     }
     // A colour key (GIF transparency) becomes alpha in the conversion.
@@ -170,6 +236,7 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path) {
       }
       SDL_UnlockSurface(argb);
       SDL_FreeSurface(argb);
+      refusal = ImageRefusal::None;
       out = std::move(image);
     }
   }

@@ -20,8 +20,15 @@ inline constexpr int kMaxImageSide = 16384;
 inline constexpr std::int64_t kMaxImagePixels = 64LL * 1024 * 1024;
 inline constexpr std::uintmax_t kMaxImageFileSize = 512u * 1024 * 1024;
 
-// Nothing when the file cannot be read, is not a picture, is truncated or is too large.
-std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path);
+// Why a picture file gave no picture.
+enum class ImageRefusal { None, Unreadable, NotAPicture, TooLarge, OverBudget };
+
+// Decodes a PNG, JPEG, BMP or GIF file, recognised by its content. Nothing when the file cannot be read,
+// is in another format, is truncated, is larger than the caps (any GIF frame included: sizes are read
+// from the headers before anything is decoded) or has more than maxPixels pixels; why says which.
+std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path,
+                                            std::int64_t maxPixels = kMaxImagePixels,
+                                            ImageRefusal* why = nullptr);
 
 // Gives memory freed after decoding (large scratch buffers) back to the system.
 void releaseFreedMemory();

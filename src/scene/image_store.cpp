@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <iostream>
 #include <optional>
 #include <thread>
 
@@ -10,28 +13,78 @@
 
 namespace tavrik {
 
+namespace {
+
+std::int64_t memoryLimitFromEnvironment() {
+  const char* text = std::getenv("TAVRIK_PICTURE_MEMORY_MB");
+  if (!text || !*text) return PictureMemory::kDefaultLimit;
+  char* end = nullptr;
+  errno = 0;
+  const long long mb = std::strtoll(text, &end, 10);
+  // Anything but a positive whole number of megabytes within reason keeps the default.
+  if (errno != 0 || *end != '\0' || mb <= 0 || mb > (std::int64_t{1} << 20))
+    return PictureMemory::kDefaultLimit;
+  return mb * 1024 * 1024;
+}
+
+}  // namespace
+
+ImageStore::ImageStore(std::string moduleDirectory) : moduleDirectory_(std::move(moduleDirectory)) {
+  memory_.limit = memoryLimitFromEnvironment();
+}
+
 TiledImage& ImageStore::createImage(int width, int height) {
   images_.push_back(std::make_unique<TiledImage>(width, height));
+  images_.back()->setMemory(&memory_);
   return *images_.back();
 }
 
-std::string ImageStore::find(std::string_view name) const {
-  return findImageFile(name, moduleDirectory_);
+std::string ImageStore::find(std::string_view name) {
+  auto [at, added] = found_.try_emplace(std::string(name));
+  if (added) at->second = findImageFile(name, moduleDirectory_);
+  return at->second;
 }
 
-bool ImageStore::load(TiledImage& image, std::string_view name) const {
+void ImageStore::newFrame() {
+  found_.clear();
+  ++frame_;
+}
+
+bool ImageStore::load(TiledImage& image, std::string_view name) {
   const std::string path = find(name);
   return !path.empty() && loadFile(image, name, path);
 }
 
-bool ImageStore::loadFile(TiledImage& image, std::string_view name, const std::string& path) const {
+bool ImageStore::loadFile(TiledImage& image, std::string_view name, const std::string& path) {
+  const auto last = loaded_.find(&image);
+  if (last != loaded_.end() && last->second.frame == frame_ && last->second.path == path &&
+      image.source() == name)
+    return true;
   const std::optional<std::filesystem::path> native = paths::resolve(path);
-  if (!native || !image.load(*native)) return false;
+  if (!native) return false;
+  ImageRefusal why = ImageRefusal::None;
+  const std::int64_t room = (memory_.limit - memory_.used + image.charged()) / 4;
+  const std::optional<DecodedImage> picture = decodeImageFile(*native, room, &why);
+  if (!picture || !image.load(*picture)) {
+    if (why == ImageRefusal::OverBudget || picture) refuse(name);
+    return false;
+  }
   image.setSource(name);
+  loaded_[&image] = {path, frame_};
   return true;
 }
 
-void ImageStore::loadAll(const std::vector<Request>& requests) const {
+void ImageStore::refuse(std::string_view name) {
+  const std::string message = "画像「" + paths::toDisplay(name) + "」を読み込めません：画像が合わせて " +
+                              std::to_string(memory_.limit / (1024 * 1024)) +
+                              " MB を超えます（TAVRIK_PICTURE_MEMORY_MB で変えられます）。";
+  if (reporter_)
+    reporter_(message);
+  else
+    std::cerr << message << '\n';
+}
+
+void ImageStore::loadAll(const std::vector<Request>& requests) {
   // The files are found here; only the decoding, which holds no shared state, runs on the workers.
   std::vector<std::optional<std::filesystem::path>> files(requests.size());
   for (std::size_t i = 0; i < requests.size(); ++i) {
@@ -54,11 +107,15 @@ void ImageStore::loadAll(const std::vector<Request>& requests) const {
   for (std::thread& t : threads) t.join();
   for (std::size_t i = 0; i < requests.size(); ++i) {
     TiledImage& image = *requests[i].image;
+    loaded_.erase(&image);
+    if (decoded[i] && !image.load(*decoded[i])) {
+      refuse(requests[i].name);
+      decoded[i].reset();
+    }
     if (!decoded[i]) {
       image.unload();
       continue;
     }
-    image.load(*decoded[i]);
     image.setSource(requests[i].name);
   }
 }

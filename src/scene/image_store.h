@@ -1,9 +1,12 @@
 // Owns every picture of the scene, and knows where the player's own pictures are.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "scene/tiled_image.h"
@@ -14,18 +17,23 @@ class ImageStore {
  public:
   // moduleDirectory: the executable's directory in script form (ending in "\"), the last place
   // pictures are looked for; empty to look nowhere else.
-  explicit ImageStore(std::string moduleDirectory) : moduleDirectory_(std::move(moduleDirectory)) {}
+  explicit ImageStore(std::string moduleDirectory);
 
   // A new empty picture of that size, owned here for the store's whole life.
   TiledImage& createImage(int width, int height);
 
-  // The file of the picture a script names (a script path, suffix optional): see findImageFile.
-  std::string find(std::string_view name) const;
+  // The file of the picture a script names (a script path, suffix optional): see findImageFile. Each
+  // name is looked up once a frame at most: a loop that loads a picture many times in one frame costs
+  // one search, and a file put in the folder is seen from the next frame.
+  std::string find(std::string_view name);
   // Loads the picture file found for name into image and remembers the name in it. False, with the
-  // image unchanged, when it cannot be decoded.
-  bool loadFile(TiledImage& image, std::string_view name, const std::string& path) const;
+  // image unchanged, when it cannot be decoded or the picture memory has no room for it (which is
+  // reported). The same file loaded into the same image again in one frame is not decoded again.
+  bool loadFile(TiledImage& image, std::string_view name, const std::string& path);
   // Both: false, with the image unchanged, when no file is found or it cannot be decoded.
-  bool load(TiledImage& image, std::string_view name) const;
+  bool load(TiledImage& image, std::string_view name);
+  // Starts a frame: names are looked up afresh.
+  void newFrame();
 
   // Many pictures at once, decoded side by side on the machine's cores (a stored game brings a whole
   // scene back at once); each as load would. A name that is empty, or whose file cannot be had,
@@ -34,12 +42,29 @@ class ImageStore {
     TiledImage* image;
     std::string name;
   };
-  void loadAll(const std::vector<Request>& requests) const;
+  void loadAll(const std::vector<Request>& requests);
 
   const std::string& moduleDirectory() const { return moduleDirectory_; }
 
+  // What the pictures may hold at once (PictureMemory::kDefaultLimit unless TAVRIK_PICTURE_MEMORY_MB
+  // says otherwise), and what they hold.
+  PictureMemory& memory() { return memory_; }
+  // Where refusals are reported (UTF-8 lines); standard error unless set.
+  void setReporter(std::function<void(const std::string&)> reporter) { reporter_ = std::move(reporter); }
+
  private:
+  void refuse(std::string_view name);
+
   std::string moduleDirectory_;
+  PictureMemory memory_;
+  std::function<void(const std::string&)> reporter_;
+  std::unordered_map<std::string, std::string> found_;  // this frame's lookups
+  std::uint64_t frame_ = 0;
+  struct Loaded {
+    std::string path;
+    std::uint64_t frame;
+  };
+  std::unordered_map<const TiledImage*, Loaded> loaded_;  // the file each image last took, and when
   std::vector<std::unique_ptr<TiledImage>> images_;
 };
 

@@ -18,6 +18,7 @@ Scene::Scene(GraphicsDevice& device, const MouseState& mouse, ScriptRandom& rand
 Scene::~Scene() = default;
 
 void Scene::update() {
+  images_.newFrame();
   for (const auto& layer : layers_) layer->update();
   if (chosen) return;
   for (const auto& layer : layers_) {

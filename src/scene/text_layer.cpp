@@ -42,13 +42,16 @@ void textOut(TiledImage& image, std::uint16_t code, int x, int y, std::uint32_t 
         }
       }
       if (!any) continue;
+      // A tile the picture memory has no room for stays without the glyph.
       std::uint32_t* tile = image.tilePixels(c, r);
+      if (!tile) continue;
       for (int py = y0; py < y1; ++py) {
-        const std::uint8_t* src = cell.coverage.data() + static_cast<std::size_t>((py - y) * width - x);
-        std::uint32_t* dst = tile + static_cast<std::size_t>((py - ty) * kTile - tx);
+        // Rows are indexed from their own start: a pointer moved back by x would leave its array.
+        const std::uint8_t* src = cell.coverage.data() + static_cast<std::size_t>((py - y) * width);
+        std::uint32_t* dst = tile + static_cast<std::size_t>((py - ty) * kTile);
         for (int px = x0; px < x1; ++px) {
-          const std::uint32_t a = src[px] * alpha / 255;
-          if (a != 0) dst[px] = (a << 24) | rgb;
+          const std::uint32_t a = src[px - x] * alpha / 255;
+          if (a != 0) dst[px - tx] = (a << 24) | rgb;
         }
       }
     }
@@ -140,8 +143,9 @@ Matrix4 TextLayer::characterMatrix(const TextCharacter& c, float ox, float oy) c
 void TextLayer::appendDraws(DrawList& out) {
   SimpleLayer::appendDraws(out);
   // The text hangs from the truncated layer position, not from the aligned frame picture.
-  const float ox = static_cast<float>(truncateToInt(x) + originX_);
-  const float oy = static_cast<float>(truncateToInt(y) + originY_);
+  // Summed wide: a script may put both near the ends of the int range.
+  const float ox = static_cast<float>(std::int64_t{truncateToInt(x)} + originX_);
+  const float oy = static_cast<float>(std::int64_t{truncateToInt(y)} + originY_);
   for (const TextCharacter& c : characters_) {
     if (!c.drawn() || c.cellW <= 0 || c.cellH <= 0) continue;
     const std::uint32_t colour = packColour(c);

@@ -19,14 +19,41 @@ TiledImage::TiledImage(int allocWidth, int allocHeight)
     : allocWidth_(std::clamp(allocWidth, 0, kMaxSide)),
       allocHeight_(std::clamp(allocHeight, 0, kMaxSide)),
       cols_((allocWidth_ + kTile - 1) / kTile),
-      rows_((allocHeight_ + kTile - 1) / kTile),
-      tiles_(static_cast<std::size_t>(cols_) * static_cast<std::size_t>(rows_)) {}
+      rows_((allocHeight_ + kTile - 1) / kTile) {}
 
-TiledImage::~TiledImage() = default;
+TiledImage::~TiledImage() {
+  releaseCharge();
+}
+
+TiledImage::Tile& TiledImage::tile(int col, int row) {
+  if (tiles_.empty()) tiles_.resize(static_cast<std::size_t>(cols_) * static_cast<std::size_t>(rows_));
+  return tiles_[static_cast<std::size_t>(row * cols_ + col)];
+}
+
+bool TiledImage::charge(std::int64_t bytes) {
+  if (memory_) {
+    if (bytes > memory_->limit - memory_->used) return false;
+    memory_->used += bytes;
+  }
+  charged_ += bytes;
+  return true;
+}
+
+void TiledImage::releaseCharge() {
+  if (memory_) memory_->used -= charged_;
+  charged_ = 0;
+}
 
 void TiledImage::fill(std::uint32_t colour) {
   releasable_ = false;
   source_.clear();
+  // Cleared, nothing is held; filled, every tile is (test pictures only: counted, never refused).
+  releaseCharge();
+  if (colour != 0 && cols_ > 0 && rows_ > 0) {
+    tile(0, 0);
+    charged_ = static_cast<std::int64_t>(tiles_.size() * kTexels * 4);
+    if (memory_) memory_->used += charged_;
+  }
   for (Tile& t : tiles_) {
     t.usedW = t.usedH = kTile;
     if (colour == 0) {
@@ -42,12 +69,15 @@ void TiledImage::fill(std::uint32_t colour) {
 
 bool TiledImage::load(const std::filesystem::path& path) {
   const std::optional<DecodedImage> picture = decodeImageFile(path);
-  if (!picture) return false;
-  load(*picture);
-  return true;
+  return picture && load(*picture);
 }
 
-void TiledImage::load(const DecodedImage& picture) {
+bool TiledImage::load(const DecodedImage& picture) {
+  // The picture, counted whole as it was decoded, takes the place of all this image held.
+  const std::int64_t bytes = std::int64_t{picture.width} * picture.height * 4;
+  if (memory_ && bytes - charged_ > memory_->limit - memory_->used) return false;
+  releaseCharge();
+  charge(bytes);
   source_.clear();
   // The whole grid takes the picture, also where it reaches beyond the screen size: only the grid bounds it.
   for (int r = 0; r < rows_; ++r) {
@@ -100,12 +130,16 @@ void TiledImage::load(const DecodedImage& picture) {
   imageHeight_ = picture.height;
   releasable_ = true;
   ++version_;
+  return true;
 }
 
 std::uint32_t* TiledImage::tilePixels(int col, int row) {
   if (col < 0 || row < 0 || col >= cols_ || row >= rows_) return nullptr;
   Tile& t = tile(col, row);
-  if (!t.pixels) t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
+  if (!t.pixels) {
+    if (!charge(static_cast<std::int64_t>(kTexels * 4))) return nullptr;
+    t.pixels = std::make_unique<std::uint32_t[]>(kTexels);
+  }
   releasable_ = false;
   source_.clear();
   t.usedW = t.usedH = kTile;
@@ -165,7 +199,7 @@ void TiledImage::draw(GraphicsDevice& device, const PictureDraw& placed) {
   const std::uint32_t colour = placed.colour;
   const Matrix4& matrix = placed.matrix;
   float x = placed.x, y = placed.y;
-  if (srcW <= 0 || srcH <= 0) return;
+  if (srcW <= 0 || srcH <= 0 || tiles_.empty()) return;
   if (alignX == 1) x -= static_cast<float>(srcW / 2);
   if (alignX == 2) x -= static_cast<float>(srcW);
   if (alignY == 1) y -= static_cast<float>(srcH / 2);

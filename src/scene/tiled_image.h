@@ -18,6 +18,14 @@ class DeviceTexture;
 class GraphicsDevice;
 struct DecodedImage;
 
+// What the pictures of a scene may hold at once: decoded pictures and the tiles text is drawn into, in
+// bytes. A picture past the limit is refused; what is already held stays.
+struct PictureMemory {
+  static constexpr std::int64_t kDefaultLimit = std::int64_t{1} << 30;
+  std::int64_t limit = kDefaultLimit;
+  std::int64_t used = 0;
+};
+
 class TiledImage {
  public:
   static constexpr int kTileSize = 256;
@@ -29,15 +37,21 @@ class TiledImage {
   TiledImage(const TiledImage&) = delete;
   TiledImage& operator=(const TiledImage&) = delete;
 
+  // Counts what this image holds against memory (which must outlive it); none counts nothing.
+  void setMemory(PictureMemory* memory) { memory_ = memory; }
+
   // Every texel of every tile becomes colour (32-bit ARGB).
   void fill(std::uint32_t colour);
   // Loads a picture file (a native path): the picture's top-left at the grid's top-left, the rest of the
-  // grid transparent black. A file that cannot be decoded changes nothing. False then.
+  // grid transparent black. A file that cannot be decoded, or a picture the memory has no room for,
+  // changes nothing. False then.
   bool load(const std::filesystem::path& path);
-  void load(const DecodedImage& picture);
+  bool load(const DecodedImage& picture);
+  // The bytes this image holds counted against its memory.
+  std::int64_t charged() const { return charged_; }
 
   // Writable texels of one tile (256 x 256, row-major), allocated zeroed on first use; the tile is
-  // uploaded again before it is next drawn. Null outside the grid.
+  // uploaded again before it is next drawn. Null outside the grid, and when the memory has no room.
   std::uint32_t* tilePixels(int col, int row);
 
   // Back to no picture at all, as a new image.
@@ -75,7 +89,11 @@ class TiledImage {
     int textureH = 0;
   };
 
-  Tile& tile(int col, int row) { return tiles_[static_cast<std::size_t>(row * cols_ + col)]; }
+  // The grid is made when something is first put in it: a declared but unused image costs nothing.
+  Tile& tile(int col, int row);
+  // Counts bytes more against the memory; false, counting nothing, when they do not fit.
+  bool charge(std::int64_t bytes);
+  void releaseCharge();
   void prepare(GraphicsDevice& device, Tile& t);
 
   int allocWidth_;
@@ -88,6 +106,8 @@ class TiledImage {
   bool releasable_ = false;  // holds a picture from a file, which nothing writes into
   std::string source_;
   std::vector<Tile> tiles_;
+  PictureMemory* memory_ = nullptr;
+  std::int64_t charged_ = 0;
 };
 
 }  // namespace tavrik

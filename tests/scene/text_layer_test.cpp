@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/glyph_font.h"
 #include "scene/scene.h"
 #include "scene/tiled_image.h"
@@ -166,6 +168,15 @@ TEST_F(TextLayerTest, TextPastTheAtlasIsCutAndAnActionWithoutAFontMeasuresNothin
   show(small, "AB", &fontless);
   EXPECT_EQ(small.characters()[1].cellX, 0);
   EXPECT_EQ(small.characters()[1].cellW, 0);
+}
+
+TEST_F(TextLayerTest, OriginAndPositionAtTheEndsOfTheIntRangeDrawNothingAndDoNotOverflow) {
+  TextLayer& far = textLayer(std::numeric_limits<int>::max(), std::numeric_limits<int>::min());
+  far.x = 2.1e9f;
+  far.y = -2.1e9f;
+  show(far, "AB", typing);
+  frames(8);
+  EXPECT_EQ(brightest(0, 0, 800, 600), 0);
 }
 
 TEST_F(TextLayerTest, AStoredLayerComesBackWithItsCharactersStepsAndCells) {

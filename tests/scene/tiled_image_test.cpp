@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "platform/image_decoder.h"
+#include "scene/image_store.h"
 #include "scene/layer.h"
 #include "scene/scene.h"
 #include "support/test_support.h"
@@ -145,6 +146,83 @@ TEST_F(ImageFiles, PersonPicturesAreNumberedFromZeroWithoutGaps) {
   // A name that finds nothing changes nothing.
   person.loadImage(scriptPathOf("nobody"));
   EXPECT_EQ(person.image().imageWidth(), 4);
+}
+
+TEST_F(ImageFiles, PicturesPastTheMemoryAreRefusedAndWhatIsHeldStays) {
+  ImageStore store("");
+  store.memory().limit = 3 * 64 * 64 * 4;  // three 64 x 64 pictures
+  std::vector<std::string> reports;
+  store.setReporter([&](const std::string& line) { reports.push_back(line); });
+  png("a.png", 0xFF0000FFu, 64, 64);
+  png("b.png", 0xFF00FF00u, 128, 64);
+  TiledImage& first = store.createImage(256, 256);
+  TiledImage& second = store.createImage(256, 256);
+  ASSERT_TRUE(store.load(first, scriptPathOf("a")));
+  ASSERT_TRUE(store.load(second, scriptPathOf("b")));
+  EXPECT_EQ(store.memory().used, 3 * 64 * 64 * 4);
+  EXPECT_TRUE(reports.empty());
+
+  // Full: another picture is refused by name, and the one held is still there.
+  EXPECT_FALSE(store.load(first, scriptPathOf("b")));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find("b"), std::string::npos);
+  EXPECT_EQ(first.source(), scriptPathOf("a"));
+  EXPECT_EQ(texel(first, 0, 0), 0xFF0000FFu);
+  // A picture takes the place of what its image held, so a smaller one fits where the larger was.
+  EXPECT_TRUE(store.load(second, scriptPathOf("a")));
+  EXPECT_EQ(store.memory().used, 2 * 64 * 64 * 4);
+
+  // Text drawn into tiles counts too: a tile with no room is not given.
+  TiledImage& atlas = store.createImage(16384, 16384);
+  EXPECT_EQ(atlas.allocatedTiles(), 0);
+  store.memory().limit = store.memory().used + 256 * 256 * 4;
+  EXPECT_NE(atlas.tilePixels(0, 0), nullptr);
+  EXPECT_EQ(atlas.tilePixels(1, 0), nullptr);
+  atlas.fill(0);
+  EXPECT_NE(atlas.tilePixels(1, 0), nullptr) << "cleared, the image holds nothing";
+}
+
+TEST_F(ImageFiles, ANameIsLookedUpAndItsFileDecodedOnceAFrame) {
+  ImageStore store("");
+  TiledImage& image = store.createImage(64, 64);
+  EXPECT_FALSE(store.load(image, scriptPathOf("late")));
+  png("late.png", 0xFF111111u);
+  EXPECT_FALSE(store.load(image, scriptPathOf("late"))) << "the frame's lookup stands";
+  store.newFrame();
+  ASSERT_TRUE(store.load(image, scriptPathOf("late")));
+  EXPECT_EQ(texel(image, 0, 0), 0xFF111111u);
+
+  // Changed within the frame, the file is not decoded again for the same image; the next frame is.
+  png("late.png", 0xFF222222u);
+  image.setSource(scriptPathOf("late"));  // texel() wrote into the image; it holds the file again
+  EXPECT_TRUE(store.load(image, scriptPathOf("late")));
+  EXPECT_EQ(texel(image, 0, 0), 0xFF111111u);
+  store.newFrame();
+  EXPECT_TRUE(store.load(image, scriptPathOf("late")));
+  EXPECT_EQ(texel(image, 0, 0), 0xFF222222u);
+}
+
+TEST(ImageDecoderProbe, EveryGifFrameIsMeasuredBeforeDecoding) {
+  test::TempDir dir;
+  auto le16 = [](int v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; };
+  // A 1 x 1 GIF with an extension before its frame, then a second frame of the given size.
+  auto gif = [&](int secondW, int secondH) {
+    const std::string frame = std::string("\0\x02\x02\x44\x01\0", 6);
+    return "GIF89a" + le16(1) + le16(1) + std::string("\x80\0\0", 3) + std::string(6, '\xFF') +
+           std::string("\x21\xF9\x04\x01\0\0\0\0", 8) + "," + le16(0) + le16(0) + le16(1) + le16(1) + frame +
+           "," + le16(0) + le16(0) + le16(secondW) + le16(secondH) + frame + ";";
+  };
+  dir.write("small.gif", gif(1, 1));
+  dir.write("huge.gif", gif(20000, 20000));
+  const std::optional<DecodedImage> small = decodeImageFile(dir.path() / "small.gif");
+  ASSERT_TRUE(small);
+  EXPECT_EQ(small->width, 1);
+  ImageRefusal why = ImageRefusal::None;
+  EXPECT_FALSE(decodeImageFile(dir.path() / "huge.gif", kMaxImagePixels, &why));
+  EXPECT_EQ(why, ImageRefusal::TooLarge);
+  // The budget is read from the header too.
+  EXPECT_FALSE(decodeImageFile(dir.path() / "small.gif", 0, &why));
+  EXPECT_EQ(why, ImageRefusal::OverBudget);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,7 +85,9 @@ ProcessResult runProcess(const std::filesystem::path& program, const std::vector
     if (f.fd >= 0) close(f.fd);
   }
   int status = 0;
-  waitpid(pid, &status, 0);
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  result.peakResidentMb = usage.ru_maxrss / 1024;
   if (!killed && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
   if (killed) ADD_FAILURE() << "the player did not end within " << timeoutSeconds << " s";
   return result;

@@ -11,6 +11,7 @@ struct ProcessResult {
   int exitCode = -1;  // -1 when the process did not exit normally
   std::string out;
   std::string err;
+  long peakResidentMb = 0;  // the most resident memory the process held
 };
 
 // Runs program with arguments in workingDirectory; extraEnv entries are NAME=VALUE. Gives up (and kills
