@@ -70,6 +70,20 @@ bool gifFramesAllowed(const unsigned char* d, std::size_t n) {
   return true;
 }
 
+// Whether every PNG chunk lies within the file and the last is IEND. The decoding library reads past
+// the end of a cut-off chunk without noticing, and on some damage it then never stops.
+bool pngChunksWhole(const unsigned char* d, std::size_t n) {
+  std::size_t i = 8;
+  while (i + 12 <= n) {
+    const std::uint32_t length = be32(d + i);
+    if (length > 0x7FFFFFFFu || length > n - i - 12) return false;
+    const bool end = std::memcmp(d + i + 4, "IEND", 4) == 0;
+    i += 12 + std::size_t{length};
+    if (end) return true;
+  }
+  return false;
+}
+
 // Recognises the four formats pictures may have by their content and reads their size from the header,
 // without decoding anything.
 Probe probe(const std::string& data) {
@@ -80,6 +94,7 @@ Probe probe(const std::string& data) {
     p.format = Format::Png;
     p.width = be32(d + 16);
     p.height = be32(d + 20);
+    p.intact = pngChunksWhole(d, n);
   } else if (n >= 13 && (std::memcmp(d, "GIF87a", 6) == 0 || std::memcmp(d, "GIF89a", 6) == 0)) {
     p.format = Format::Gif;
     p.width = le16(d + 6);
