@@ -5,6 +5,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -35,7 +36,8 @@ struct Probe {
   bool intact = true;  // nothing shows the file is cut short
   std::int64_t width = 0;
   std::int64_t height = 0;
-  bool framesAllowed = true;  // every further frame (GIF) within the caps
+  bool framesAllowed = true;    // every further frame (GIF) within the caps
+  std::int64_t largestFrame = 0;  // the most pixels a GIF frame asks for
 };
 
 bool sizeAllowed(std::int64_t w, std::int64_t h);
@@ -48,7 +50,7 @@ std::size_t skipSubBlocks(const unsigned char* d, std::size_t n, std::size_t i) 
 
 // Checks the size of every image in a GIF, not only the logical screen: a 1 x 1 screen may hold a
 // frame of any size, and that is what gets allocated.
-bool gifFramesAllowed(const unsigned char* d, std::size_t n) {
+bool gifFramesAllowed(const unsigned char* d, std::size_t n, std::int64_t* largest) {
   std::size_t i = 13;
   if (d[10] & 0x80) i += 3u * (2u << (d[10] & 7));
   while (i < n) {
@@ -58,7 +60,9 @@ bool gifFramesAllowed(const unsigned char* d, std::size_t n) {
       i = skipSubBlocks(d, n, i + 2);
     } else if (block == 0x2C) {  // image descriptor
       if (i + 10 > n) break;
-      if (!sizeAllowed(le16(d + i + 5), le16(d + i + 7))) return false;
+      const std::int64_t w = le16(d + i + 5), h = le16(d + i + 7);
+      if (!sizeAllowed(w, h)) return false;
+      *largest = std::max(*largest, w * h);
       const unsigned char packed = d[i + 9];
       i += 10;
       if (packed & 0x80) i += 3u * (2u << (packed & 7));
@@ -99,7 +103,7 @@ Probe probe(const std::string& data) {
     p.format = Format::Gif;
     p.width = le16(d + 6);
     p.height = le16(d + 8);
-    p.framesAllowed = gifFramesAllowed(d, n);
+    p.framesAllowed = gifFramesAllowed(d, n, &p.largestFrame);
   } else if (n >= 26 && d[0] == 'B' && d[1] == 'M') {
     p.format = Format::Bmp;
     if (le32(d + 14) == 12) {  // the old core header: 16-bit sizes
@@ -204,7 +208,7 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path, s
   refusal = ImageRefusal::TooLarge;
   if (!sizeAllowed(header.width, header.height) || !header.framesAllowed) return std::nullopt;
   refusal = ImageRefusal::OverBudget;
-  if (header.width * header.height > maxPixels) return std::nullopt;
+  if (std::max(header.width * header.height, header.largestFrame) > maxPixels) return std::nullopt;
   refusal = ImageRefusal::NotAPicture;
 
   SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
