@@ -256,10 +256,11 @@ sf_count_t fileTell(void* user) {
 class SampledStream : public SoundStream {
  public:
   // resampler: converts the file's rate to the output's, when they differ.
-  SampledStream(std::FILE* file, SNDFILE* sound, int channels, SDL_AudioStream* resampler)
+  SampledStream(std::FILE* file, SNDFILE* sound, int channels, int rate, SDL_AudioStream* resampler)
       : file_(file),
         sound_(sound),
         channels_(channels),
+        rate_(static_cast<std::size_t>(rate)),
         decoded_(kChunkFrames * static_cast<std::size_t>(channels)),
         stereo_(resampler ? kChunkFrames * 2 : 0),
         resampler_(resampler) {}
@@ -277,22 +278,34 @@ class SampledStream : public SoundStream {
         done += got;
         continue;
       }
-      const int ready = SDL_AudioStreamAvailable(resampler_) / static_cast<int>(2 * sizeof(float));
+      std::size_t ready =
+          static_cast<std::size_t>(SDL_AudioStreamAvailable(resampler_)) / (2 * sizeof(float));
+      // At the end, what the converter gives for the silence after the file is cut off.
+      if (ended_) ready = std::min(ready, length_ - given_);
       if (ready > 0) {
-        const int take = static_cast<int>(std::min<std::size_t>(ready, frames - done));
-        const int got = SDL_AudioStreamGet(resampler_, out + 2 * done, take * 2 * sizeof(float));
+        const std::size_t take = std::min(ready, frames - done);
+        const int got =
+            SDL_AudioStreamGet(resampler_, out + 2 * done, static_cast<int>(take * 2 * sizeof(float)));
         if (got <= 0) break;
         done += static_cast<std::size_t>(got) / (2 * sizeof(float));
+        given_ += static_cast<std::size_t>(got) / (2 * sizeof(float));
         continue;
       }
       if (ended_) break;
       const std::size_t got = decode(stereo_.data(), kChunkFrames);
       if (got == 0) {
+        // The converter holds back the last few hundred frames even when flushed: silence after the file
+        // pushes them out, and the output stops at the file's length at the output's rate.
         ended_ = true;
+        length_ = static_cast<std::size_t>((fed_ * kRate + rate_ / 2) / rate_);
+        std::fill(stereo_.begin(), stereo_.end(), 0.0f);
+        SDL_AudioStreamPut(resampler_, stereo_.data(), static_cast<int>(stereo_.size() * sizeof(float)));
         SDL_AudioStreamFlush(resampler_);
       } else if (SDL_AudioStreamPut(resampler_, stereo_.data(), static_cast<int>(got * 2 * sizeof(float))) !=
                  0) {
-        ended_ = true;
+        break;
+      } else {
+        fed_ += got;
       }
     }
     return done;
@@ -301,6 +314,7 @@ class SampledStream : public SoundStream {
   bool rewind() override {
     if (resampler_) SDL_AudioStreamClear(resampler_);
     ended_ = false;
+    fed_ = given_ = length_ = 0;
     return sndfile()->seek(sound_, 0, SEEK_SET) == 0;
   }
 
@@ -328,10 +342,12 @@ class SampledStream : public SoundStream {
   std::FILE* file_;
   SNDFILE* sound_;
   int channels_;
+  std::size_t rate_;
   std::vector<float> decoded_;  // a chunk as the file has it
   std::vector<float> stereo_;   // a chunk as stereo, before it is resampled
   SDL_AudioStream* resampler_;
-  bool ended_ = false;  // the resampler has had the whole file
+  bool ended_ = false;                            // the resampler has had the whole file
+  std::size_t fed_ = 0, given_ = 0, length_ = 0;  // frames into the resampler, out of it, and at most out
 };
 
 std::unique_ptr<SoundStream> openSampled(std::FILE* file) {
@@ -354,7 +370,7 @@ std::unique_ptr<SoundStream> openSampled(std::FILE* file) {
       return nullptr;
     }
   }
-  return std::make_unique<SampledStream>(file, sound, info.channels, resampler);
+  return std::make_unique<SampledStream>(file, sound, info.channels, info.samplerate, resampler);
 }
 
 }  // namespace
