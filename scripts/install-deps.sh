@@ -4,7 +4,7 @@
 #   scripts/install-deps.sh --test   that, plus what the tests use
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfreetype-dev
+packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsndfile1-dev libfluidsynth-dev libfreetype-dev
           libfontconfig-dev libimgui-dev libpixman-1-dev timgm6mb-soundfont)
 if [[ "${1:-}" == "--test" ]]; then
   # A known Japanese face for text layout tests, a virtual display for the windowed tests, and clang

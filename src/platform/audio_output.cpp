@@ -1,8 +1,6 @@
 #include "platform/audio_output.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
@@ -16,76 +14,20 @@
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <type_traits>
 #include <vector>
 
 #include "base/script_path.h"
+#include "platform/sound_stream.h"
 
 namespace tavrik {
 
 namespace {
 
-constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // No sound file of a game comes near this; a name that leads to a device must not be read forever.
 constexpr std::uintmax_t kMaxSoundFileSize = 512u * 1024 * 1024;
-
-// SDL_mixer is loaded when sound is first opened, not with the program: with its decoders and
-// synthesiser it brings some fifty libraries, whose loading would delay every start (by about 10 ms)
-// for a window's sound that opens on its own thread anyway. Without it the player is silent.
-struct Mixer {
-  decltype(&Mix_OpenAudio) openAudio = nullptr;
-  decltype(&Mix_CloseAudio) closeAudio = nullptr;
-  decltype(&Mix_Init) init = nullptr;
-  decltype(&Mix_Quit) quit = nullptr;
-  decltype(&Mix_SetSoundFonts) setSoundFonts = nullptr;
-  decltype(&Mix_AllocateChannels) allocateChannels = nullptr;
-  decltype(&Mix_LoadWAV_RW) loadWavRw = nullptr;
-  decltype(&Mix_FreeChunk) freeChunk = nullptr;
-  decltype(&Mix_PlayChannelTimed) playChannelTimed = nullptr;
-  decltype(&Mix_HaltChannel) haltChannel = nullptr;
-  decltype(&Mix_Volume) volume = nullptr;
-  decltype(&Mix_SetPanning) setPanning = nullptr;
-
-  Mix_Chunk* loadWav(const char* file) const {
-    SDL_RWops* rw = SDL_RWFromFile(file, "rb");
-    return rw ? loadWavRw(rw, 1) : nullptr;
-  }
-};
-
-// The library's functions, or nothing when it cannot be loaded (said once on standard error).
-const Mixer* mixer() {
-  static const std::optional<Mixer> loaded = []() -> std::optional<Mixer> {
-    void* library = ::dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-      std::fprintf(stderr, "tavrik: no sound: %s\n", ::dlerror());
-      return std::nullopt;
-    }
-    Mixer m;
-    bool complete = true;
-    auto find = [&](auto& function, const char* name) {
-      function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(library, name));
-      complete = complete && function;
-    };
-    find(m.openAudio, "Mix_OpenAudio");
-    find(m.closeAudio, "Mix_CloseAudio");
-    find(m.init, "Mix_Init");
-    find(m.quit, "Mix_Quit");
-    find(m.setSoundFonts, "Mix_SetSoundFonts");
-    find(m.allocateChannels, "Mix_AllocateChannels");
-    find(m.loadWavRw, "Mix_LoadWAV_RW");
-    find(m.freeChunk, "Mix_FreeChunk");
-    find(m.playChannelTimed, "Mix_PlayChannelTimed");
-    find(m.haltChannel, "Mix_HaltChannel");
-    find(m.volume, "Mix_Volume");
-    find(m.setPanning, "Mix_SetPanning");
-    if (!complete) {
-      std::fprintf(stderr, "tavrik: no sound: the SDL_mixer library lacks functions the player uses\n");
-      return std::nullopt;
-    }
-    return m;
-  }();
-  return loaded ? &*loaded : nullptr;
-}
+// The mix is made this many frames at a time, whatever the device asks for.
+constexpr std::size_t kMixFrames = 1024;
+constexpr std::uint32_t kEndless = 0xFFFFFFFFu;
 
 // One thread doing jobs in the order they were posted.
 class JobThread {
@@ -134,46 +76,191 @@ class JobThread {
   std::thread thread_;  // last: it starts once the rest is built
 };
 
-// A sound decoded on the output's thread. Of the thread finishing it and the player giving it up,
-// whoever comes second frees the chunk.
-struct PendingSound {
-  std::mutex mutex;
-  bool done = false;
-  bool abandoned = false;
-  Mix_Chunk* chunk = nullptr;
+// What the playing thread tells the sound thread about a channel. Loads are numbered: a stream comes
+// with the number of the load it was opened for, and is taken only if no other load came since.
+struct Command {
+  enum Kind { Load, Stream, Play, Stop, Gains };
+  Command(Kind kind, int channel, std::uint64_t load = 0, std::unique_ptr<SoundStream> stream = nullptr)
+      : kind(kind), channel(channel), load(load), stream(std::move(stream)) {}
+  Kind kind;
+  int channel;
+  std::uint64_t load = 0;
+  std::unique_ptr<SoundStream> stream;
+  std::uint32_t repeats = 0;
+  float left = 1, right = 1;
 };
 
-void finishPending(PendingSound& pending, Mix_Chunk* chunk) {
-  std::lock_guard<std::mutex> lock(pending.mutex);
-  if (pending.abandoned) {
-    if (chunk) mixer()->freeChunk(chunk);
-    return;
+// A channel as the sound thread plays it.
+struct Voice {
+  std::uint64_t load = 0;
+  std::unique_ptr<SoundStream> stream;  // nothing while the sound is opened, or when it cannot be
+  bool playing = false;                 // asked to play: sounds as soon as the stream is there
+  bool fromStart = false;               // the stream goes back to its start first
+  std::uint32_t repeats = 0;            // plays left after this one
+  float left = 1, right = 1;
+};
+
+}  // namespace
+
+struct AudioOutput::Core {
+  enum State { Opening, Ready, Failed };
+
+  bool background = false;
+  // Written by the output's thread, read by the playing one.
+  std::atomic<int> state{Opening};
+  SDL_AudioDeviceID device = 0;
+  // The playing thread's own.
+  bool closed = false;  // the output is gone; players do nothing
+  int channels = 0;
+  std::uint64_t loads = 0;
+  std::unique_ptr<JobThread> thread;
+
+  // Handed between the threads under the lock: commands to the sound thread, and the streams it has
+  // done with back, to be closed elsewhere (closing a decoder is no work for the sound thread).
+  std::mutex mutex;
+  std::vector<Command> commands;
+  std::vector<std::unique_ptr<SoundStream>> retired;
+
+  // The sound thread's own.
+  std::vector<Command> taken;
+  std::vector<Voice> voices;
+  std::vector<std::unique_ptr<SoundStream>> done;
+  std::vector<float> block, mix;
+
+  // Sends a command, or drops it when no device will take it.
+  void send(Command command) {
+    if (closed || state.load() == Failed) return;
+    std::lock_guard<std::mutex> lock(mutex);
+    commands.push_back(std::move(command));
   }
-  pending.chunk = chunk;
-  pending.done = true;
-}
 
-void abandonPending(PendingSound& pending) {
-  std::lock_guard<std::mutex> lock(pending.mutex);
-  if (pending.done && pending.chunk) mixer()->freeChunk(pending.chunk);
-  pending.chunk = nullptr;
-  pending.abandoned = true;
-}
+  // On the playing thread: closes the streams the sound thread has done with; without a device, drops
+  // what was sent while it was opening.
+  void collect() {
+    std::vector<std::unique_ptr<SoundStream>> streams;
+    std::vector<Command> dropped;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      streams.swap(retired);
+      if (state.load() == Failed) dropped.swap(commands);
+    }
+  }
 
-// Opens SDL's audio and the mixer. Headless runs go straight to the silent output unless a driver is
-// asked for; fallBack lets a run whose device cannot be opened have the silent output instead. False,
-// with SDL's audio shut again, when there is no output.
-bool openDevice(bool headless, bool fallBack) {
-  if (!mixer()) return false;
+  // The sound thread's part, called by SDL for every block the device plays.
+  static void callback(void* user, Uint8* bytes, int length) {
+    static_cast<Core*>(user)->fill(reinterpret_cast<Sint16*>(bytes), static_cast<std::size_t>(length) / 4);
+  }
+
+  void fill(Sint16* out, std::size_t frames) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      taken.swap(commands);
+    }
+    for (Command& c : taken) apply(c);
+    taken.clear();
+    while (frames > 0) {
+      const std::size_t n = std::min(frames, kMixFrames);
+      std::fill_n(mix.begin(), 2 * n, 0.0f);
+      for (Voice& v : voices) mixVoice(v, n);
+      for (std::size_t i = 0; i < 2 * n; ++i)
+        out[i] = static_cast<Sint16>(std::clamp(std::lround(mix[i] * 32768.0f), -32768L, 32767L));
+      out += 2 * n;
+      frames -= n;
+    }
+    if (!done.empty()) {
+      std::lock_guard<std::mutex> lock(mutex);
+      for (auto& stream : done) retired.push_back(std::move(stream));
+      done.clear();
+    }
+  }
+
+  void apply(Command& c) {
+    if (voices.size() <= static_cast<std::size_t>(c.channel)) voices.resize(c.channel + 1);
+    Voice& v = voices[c.channel];
+    switch (c.kind) {
+      case Command::Load:
+        if (v.stream) done.push_back(std::move(v.stream));
+        v.load = c.load;
+        v.playing = false;
+        break;
+      case Command::Stream:
+        if (c.load == v.load && !v.stream) {
+          v.stream = std::move(c.stream);
+          v.fromStart = false;
+        } else {
+          done.push_back(std::move(c.stream));
+        }
+        break;
+      case Command::Play:
+        v.playing = true;
+        v.fromStart = true;
+        v.repeats = c.repeats;
+        break;
+      case Command::Stop:
+        v.playing = false;
+        break;
+      case Command::Gains:
+        v.left = c.left;
+        v.right = c.right;
+        break;
+    }
+  }
+
+  void mixVoice(Voice& v, std::size_t frames) {
+    if (!v.playing || !v.stream) return;
+    if (v.fromStart) {
+      v.fromStart = false;
+      if (!v.stream->rewind()) {
+        v.playing = false;
+        return;
+      }
+    }
+    std::size_t got = 0;
+    bool rewound = false;
+    while (got < frames) {
+      const std::size_t n = v.stream->read(block.data() + 2 * got, frames - got);
+      got += n;
+      if (got == frames) break;
+      // The end of the sound: once more, unless it was played out, cannot go back, or has no length.
+      if (v.repeats == 0 || (rewound && n == 0) || !v.stream->rewind()) {
+        v.playing = false;
+        break;
+      }
+      if (v.repeats != kEndless) --v.repeats;
+      rewound = true;
+    }
+    if (v.left == 0 && v.right == 0) return;
+    for (std::size_t i = 0; i < got; ++i) {
+      mix[2 * i] += block[2 * i] * v.left;
+      mix[2 * i + 1] += block[2 * i + 1] * v.right;
+    }
+  }
+};
+
+namespace {
+
+// Opens SDL's audio and a device fed by the core. Headless runs go straight to the silent output unless
+// a driver is asked for; fallBack lets a run whose device cannot be opened have the silent output
+// instead. False, with SDL's audio shut again, when there is no output.
+bool openDevice(AudioOutput::Core& core, bool headless, bool fallBack) {
   const char* asked = std::getenv("SDL_AUDIODRIVER");
   const bool driverAsked = asked && *asked;
   // A real device gets a short buffer (23 ms) for prompt sound; the silent output, which nobody hears, a
   // long one, so its thread wakes ten times a second instead of forty.
-  auto tryOpen = [] {
+  auto tryOpen = [&core] {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     const char* driver = SDL_GetCurrentAudioDriver();
     const bool silent = driver && SDL_strcmp(driver, "dummy") == 0;
-    return mixer()->openAudio(44100, AUDIO_S16SYS, 2, silent ? 4096 : 1024) == 0;
+    SDL_AudioSpec want{};
+    want.freq = SoundStream::kRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = silent ? 4096 : 1024;
+    want.callback = &AudioOutput::Core::callback;
+    want.userdata = &core;
+    // SDL converts the mix for a device that wants another format.
+    core.device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    return core.device != 0;
   };
   bool silentAsked = false;
   auto useSilentOutput = [&silentAsked] {
@@ -194,163 +281,107 @@ bool openDevice(bool headless, bool fallBack) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
-  mixer()->init(MIX_INIT_OGG | MIX_INIT_MID);
-  std::error_code ec;
-  if (!std::getenv("SDL_SOUNDFONTS") && std::filesystem::exists(kSoundFont, ec))
-    mixer()->setSoundFonts(kSoundFont);
-  mixer()->allocateChannels(0);
+  core.block.resize(2 * kMixFrames);
+  core.mix.resize(2 * kMixFrames);
+  SDL_PauseAudioDevice(core.device, 0);
   return true;
+}
+
+// Opens a channel's sound file, or gives nothing.
+std::unique_ptr<SoundStream> openFile(const std::filesystem::path& native) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(native, ec) ||
+      std::filesystem::file_size(native, ec) > kMaxSoundFileSize)
+    return nullptr;
+  return openSoundStream(native);
 }
 
 }  // namespace
 
-class MixerChannelPlayer;
-
-struct AudioOutput::Core {
-  enum State { Opening, Ready, Failed };
-
-  bool background = false;
-  // Written by the output's thread, read by the playing one.
-  std::atomic<int> state{Opening};
-  // The playing thread's own.
-  bool live = false;    // the mixer may be called: the device is open and the players have heard so
-  bool closed = false;  // the output is gone; players only free what they hold
-  int channels = 0;
-  std::vector<MixerChannelPlayer*> players;
-  std::unique_ptr<JobThread> thread;
-
-  // The device may still open: what players are told meanwhile waits for it.
-  bool opening() const { return background && !live && !closed && state.load() != Failed; }
-};
-
-class MixerChannelPlayer : public AudioChannelPlayer {
+class StreamPlayer : public AudioChannelPlayer {
  public:
-  MixerChannelPlayer(std::shared_ptr<AudioOutput::Core> core, int channel, bool positional,
-                     int performanceChannels)
+  StreamPlayer(std::shared_ptr<AudioOutput::Core> core, int channel, bool positional, int performanceChannels)
       : core_(std::move(core)),
         channel_(channel),
         positional_(positional),
-        performanceChannels_(performanceChannels) {
-    core_->players.push_back(this);
-  }
+        performanceChannels_(performanceChannels) {}
 
-  ~MixerChannelPlayer() override {
-    if (core_->live) mixer()->haltChannel(channel_);
-    dropPending();
-    // Freeing needs no open device: a player that outlives the output still gives its sound back.
-    if (chunk_) mixer()->freeChunk(chunk_);
-    std::erase(core_->players, this);
+  ~StreamPlayer() override {
+    // The channel falls silent and its sound is closed.
+    core_->send(Command(Command::Load, channel_, ++core_->loads));
   }
 
   void load(std::string_view scriptPath) override {
-    // The old sound stops and is freed; the new one waits for play.
-    wantedPlay_.reset();
-    dropPending();
-    if (core_->live) mixer()->haltChannel(channel_);
-    if (chunk_) {
-      mixer()->freeChunk(chunk_);
-      chunk_ = nullptr;
-    }
-    if (!core_->live && !core_->opening()) return;
+    Core& core = *core_;
+    if (core.closed) return;
+    core.collect();
+    // The old sound stops at once; the new one waits for play.
+    const std::uint64_t load = ++core.loads;
+    latest_->store(load);
+    core.send(Command(Command::Load, channel_, load));
+    if (core.state.load() == Core::Failed) return;
     const std::optional<std::filesystem::path> native = paths::resolve(scriptPath);
     if (!native) return;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(*native, ec) ||
-        std::filesystem::file_size(*native, ec) > kMaxSoundFileSize)
-      return;
-    if (!core_->background) {
-      chunk_ = mixer()->loadWav(native->c_str());
+    if (!core.background) {
+      if (std::unique_ptr<SoundStream> stream = openFile(*native))
+        core.send(Command(Command::Stream, channel_, load, std::move(stream)));
       return;
     }
-    // Decoding (a MIDI tune is rendered whole) can take longer than many frames: the output's thread
-    // does it, after opening the device. Without a device the mixer refuses and the channel stays empty.
-    pending_ = std::make_shared<PendingSound>();
-    core_->thread->post([pending = pending_, file = native->string()] {
-      finishPending(*pending, mixer()->loadWav(file.c_str()));
+    // Opening reads a file's header, or a MIDI file whole and a sound font: the output's thread does it,
+    // after opening the device, and skips a file another load has replaced meanwhile.
+    core.thread->post([&core, channel = channel_, load, latest = latest_, file = *native] {
+      if (core.state.load() != Core::Ready || latest->load() != load) return;
+      if (std::unique_ptr<SoundStream> stream = openFile(file)) {
+        std::lock_guard<std::mutex> lock(core.mutex);
+        core.commands.emplace_back(Command::Stream, channel, load, std::move(stream));
+      }
     });
   }
 
   void play(std::uint32_t repeats) override {
-    if (pending_ || core_->opening()) {
-      wantedPlay_ = repeats;
-      return;
-    }
-    if (!core_->live || !chunk_) return;
-    const int loops =
-        repeats == 0xFFFFFFFFu ? -1 : static_cast<int>(std::min<std::uint32_t>(repeats, 0x7FFFFFFF));
-    mixer()->playChannelTimed(channel_, chunk_, loops, -1);
+    Command c(Command::Play, channel_);
+    c.repeats = repeats;
+    core_->send(std::move(c));
   }
 
-  void stop() override {
-    wantedPlay_.reset();
-    if (core_->live) mixer()->haltChannel(channel_);
-  }
+  void stop() override { core_->send(Command(Command::Stop, channel_)); }
 
   void setVolumeLevel(std::int32_t level) override {
-    level_ = level;
-    applyVolume();
+    // Back from hundredths of a decibel to a linear gain; -9600 is silence.
+    gain_ = level <= -9600 ? 0.0f : static_cast<float>(std::pow(10.0, level / 2000.0));
+    sendGains();
   }
 
   void setPosition(float x, float y, float z) override {
     if (!positional_) return;
-    float left = 1, right = 1;
-    AudioOutput::positionalGains(x, y, z, left, right);
-    panLeft_ = static_cast<Uint8>(std::lround(left * 255));
-    panRight_ = static_cast<Uint8>(std::lround(right * 255));
-    applyPanning();
-  }
-
-  // The device is open: what was asked meanwhile takes effect, and a decoded sound is taken.
-  void catchUp() {
-    applyVolume();
-    applyPanning();
-    if (!pending_) return;
-    {
-      std::lock_guard<std::mutex> lock(pending_->mutex);
-      if (!pending_->done) return;
-      chunk_ = pending_->chunk;
-      pending_->chunk = nullptr;
-    }
-    pending_.reset();
-    if (wantedPlay_) {
-      const std::uint32_t repeats = *wantedPlay_;
-      wantedPlay_.reset();
-      play(repeats);
-    }
+    AudioOutput::positionalGains(x, y, z, panLeft_, panRight_);
+    sendGains();
   }
 
  private:
-  void dropPending() {
-    if (!pending_) return;
-    abandonPending(*pending_);
-    pending_.reset();
+  using Core = AudioOutput::Core;
+
+  // Only changes are sent: the channel sets its volume every frame.
+  void sendGains() {
+    const float left = gain_ * panLeft_, right = gain_ * panRight_;
+    if (left == sentLeft_ && right == sentRight_) return;
+    sentLeft_ = left;
+    sentRight_ = right;
+    Command c(Command::Gains, channel_);
+    c.left = left;
+    c.right = right;
+    core_->send(std::move(c));
   }
 
-  void applyVolume() {
-    if (!core_->live || level_ == appliedLevel_) return;
-    appliedLevel_ = level_;
-    // Back from hundredths of a decibel to a linear gain; -9600 is silence.
-    const double gain = level_ <= -9600 ? 0.0 : std::pow(10.0, level_ / 2000.0);
-    mixer()->volume(channel_, static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)));
-  }
-
-  void applyPanning() {
-    if (!core_->live || (panLeft_ == appliedLeft_ && panRight_ == appliedRight_)) return;
-    appliedLeft_ = panLeft_;
-    appliedRight_ = panRight_;
-    mixer()->setPanning(channel_, panLeft_, panRight_);
-  }
-
-  std::shared_ptr<AudioOutput::Core> core_;
+  std::shared_ptr<Core> core_;
   int channel_;
   bool positional_;
-  int performanceChannels_;  // what the script declared; the mixer has no use for it
-  Mix_Chunk* chunk_ = nullptr;
-  std::shared_ptr<PendingSound> pending_;
-  std::optional<std::uint32_t> wantedPlay_;
-  // Asked for, and last given to the mixer (a new channel is at full volume, centred).
-  std::int32_t level_ = 0, appliedLevel_ = 0;
-  Uint8 panLeft_ = 255, panRight_ = 255, appliedLeft_ = 255, appliedRight_ = 255;
+  int performanceChannels_;  // what the script declared; mixing has no use for it
+  // The channel's last load, for the output's thread to skip files replaced before they were opened.
+  std::shared_ptr<std::atomic<std::uint64_t>> latest_ = std::make_shared<std::atomic<std::uint64_t>>(0);
+  // Asked for, and last sent (a new channel is at full volume, centred).
+  float gain_ = 1, panLeft_ = 1, panRight_ = 1;
+  float sentLeft_ = 1, sentRight_ = 1;
 };
 
 void AudioOutput::positionalGains(float x, float y, float z, float& left, float& right) {
@@ -367,46 +398,38 @@ AudioOutput::AudioOutput(std::shared_ptr<Core> core) : core_(std::move(core)) {}
 std::unique_ptr<AudioOutput> AudioOutput::open(bool headless, Opening opening) {
   auto core = std::make_shared<Core>();
   if (opening == Opening::Now) {
-    if (!openDevice(headless, true)) return nullptr;
+    if (!openDevice(*core, headless, true)) return nullptr;
     core->state = Core::Ready;
-    core->live = true;
   } else {
     core->background = true;
     core->thread = std::make_unique<JobThread>();
     core->thread->post([core = core.get(), headless] {
-      core->state = openDevice(headless, false) ? Core::Ready : Core::Failed;
+      core->state = openDevice(*core, headless, false) ? Core::Ready : Core::Failed;
     });
   }
   return std::unique_ptr<AudioOutput>(new AudioOutput(std::move(core)));
 }
 
 AudioOutput::~AudioOutput() {
-  // A sound being decoded is finished first; nothing else waiting is started.
+  // A sound being opened is finished first; nothing else waiting is started.
   core_->thread.reset();
-  core_->live = false;
   core_->closed = true;
   if (core_->state.load() != Core::Ready) return;
-  mixer()->haltChannel(-1);
-  mixer()->closeAudio();
-  mixer()->quit();
+  // The sound thread stops here; what it held is closed on this one.
+  SDL_CloseAudioDevice(core_->device);
+  core_->voices.clear();
+  core_->commands.clear();
+  core_->retired.clear();
+  core_->done.clear();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 std::unique_ptr<AudioChannelPlayer> AudioOutput::createPlayer(bool positional, int performanceChannels) {
-  const int channel = core_->channels++;
-  if (core_->live) mixer()->allocateChannels(core_->channels);
-  return std::make_unique<MixerChannelPlayer>(core_, channel, positional, performanceChannels);
+  return std::make_unique<StreamPlayer>(core_, core_->channels++, positional, performanceChannels);
 }
 
 void AudioOutput::poll() {
-  Core& core = *core_;
-  if (!core.background || core.closed) return;
-  if (!core.live) {
-    if (core.state.load() != Core::Ready) return;
-    mixer()->allocateChannels(core.channels);
-    core.live = true;
-  }
-  for (MixerChannelPlayer* player : core.players) player->catchUp();
+  if (!core_->closed) core_->collect();
 }
 
 }  // namespace tavrik

@@ -1,4 +1,5 @@
-// The sound output: one SDL_mixer mixer for the player, one mixer channel per declared audio channel.
+// The sound output: one SDL audio device for the player, into which every declared audio channel's sound
+// is mixed as it is decoded, a block at a time on the device's own thread.
 #pragma once
 
 #include <cstdint>
@@ -12,13 +13,12 @@ namespace tavrik {
 class AudioOutput {
  public:
   enum class Opening {
-    // The device is open (or known to be missing) when open() returns, and sound files are decoded
+    // The device is open (or known to be missing) when open() returns, and sound files are opened
     // when they are loaded: what headless runs and tests want, everything in step with the frames.
     Now,
     // open() returns at once and the device opens on the output's own thread, where sound files are
-    // decoded too: a window shows its first frame without waiting for the sound system, and a long
-    // piece of music does not stop the game while it is decoded. Players made meanwhile keep what they
-    // are told and catch up in poll().
+    // opened too (a MIDI file is read whole and its sound font loaded): a window shows its first frame
+    // without waiting for the sound system. What players are told meanwhile waits for the device.
     InBackground,
   };
 
@@ -32,12 +32,12 @@ class AudioOutput {
   AudioOutput(const AudioOutput&) = delete;
   AudioOutput& operator=(const AudioOutput&) = delete;
 
-  // A player on a mixer channel of its own. positional: a sound-effect channel that follows its 3-D
-  // position; performanceChannels: the count the script declared (kept; the mixer needs none).
+  // A player on a channel of the mix of its own. positional: a sound-effect channel that follows its 3-D
+  // position; performanceChannels: the count the script declared (kept; mixing needs none).
   std::unique_ptr<AudioChannelPlayer> createPlayer(bool positional, int performanceChannels);
 
-  // Once a frame, on the thread that plays: brings the players up to date with what the output's own
-  // thread has finished (the device opened, sounds decoded). Nothing to do for Opening::Now.
+  // Once a frame, on the thread that plays: closes the sounds the device's thread has done with (loads
+  // do it too), and without a device drops what players were told while it was opening.
   void poll();
 
   // Left and right gains (0 to 1) of a sound at (x, y, z) heard by a listener at the origin facing +z

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <thread>
 
+#include "platform/sound_files.h"
 #include "support/test_support.h"
 
 namespace tavrik {
@@ -222,6 +223,33 @@ TEST_F(AudioTest, MissingOrUndecodableFilesLeaveTheChannelEmpty) {
   p->load(file("tone.wav", constantWav(10, 1)));
   p->play(0);
   p->setVolumeLevel(-100);
+}
+
+TEST_F(AudioTest, UnreadableSoundsAndATuneOfNoLengthPlaySilenceEvenLoopedForever) {
+  std::unique_ptr<AudioChannelPlayer> four = output->createPlayer(false, 64);
+  std::unique_ptr<AudioChannelPlayer> empty = output->createPlayer(false, 64);
+  std::unique_ptr<AudioChannelPlayer> noData = output->createPlayer(true, 1);
+  four->load(file("four.mid", "MThd"));
+  empty->load(file("empty.mid", test::midiFile(1, 96, {})));
+  noData->load(file("nodata.wav", test::wavHeader(2, 44100, 0xFFFFFF00u)));
+  for (AudioChannelPlayer* p : {four.get(), empty.get(), noData.get()}) p->play(0xFFFFFFFFu);
+  playFrames(12);  // the sound thread goes on: a sound of no length is not repeated forever in a block
+  EXPECT_EQ(soundingFrames(played()), 0);
+}
+
+TEST_F(AudioTest, ATuneIsHeardAndOneLastingCenturiesJustPlays) {
+  std::unique_ptr<AudioChannelPlayer> tune = output->createPlayer(false, 64);
+  std::unique_ptr<AudioChannelPlayer> slowest = output->createPlayer(false, 64);
+  tune->load(file("tune.mid", test::midiTune(1)));
+  slowest->load(file("slowest.mid", test::slowestMidi()));
+  tune->play(0xFFFFFFFFu);
+  slowest->play(0);
+  playFrames(90);  // a second and a half: the one-second tune starts again
+  const std::vector<Frame> frames = played();
+  EXPECT_GT(soundingFrames(frames), 44100);
+  int late = 0;
+  for (std::size_t i = 50000; i < frames.size(); ++i) late = std::max(late, std::abs(frames[i].left));
+  EXPECT_GT(late, 100) << "still sounding after the first round";
 }
 
 TEST_F(AudioTest, InTheBackgroundWhatPlayersAreToldBeforeTheDeviceOpensHappensOnceItIs) {
