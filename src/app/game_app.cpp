@@ -56,8 +56,9 @@ ScriptChoice chooseScriptPath(const std::vector<std::string>& arguments, const s
     // A folder, a pipe or a device would compile to nothing, or never finish being read. (A wildcard
     // that matches names no single file and passes, as it always has.)
     std::error_code ec;
-    const std::optional<std::filesystem::path> native = paths::resolve(candidate);
-    if (native && !std::filesystem::is_regular_file(*native, ec)) {
+    const bool wildcard = candidate.find_first_of("*?") != std::string::npos;
+    const std::optional<std::filesystem::path> native = paths::resolve(candidate);  // none for a folder
+    if (!wildcard && (!native || !std::filesystem::is_regular_file(*native, ec))) {
       choice.error = paths::toDisplay(candidate) + "はスクリプトとして読めるファイルではありません。";
       return choice;
     }
