@@ -37,14 +37,19 @@ std::string temporaryPrefix(const std::filesystem::path& path) {
   return path.filename().string() + ".tmp-";
 }
 
-// The writer's process id from a temporary file's name, "NAME.tmp-PID-XXXXXX"; nothing for any other name.
+// The writer's process id from a temporary file's name: "NAME.tmp-PID-XXXXXX", or "NAME.tmpPID" as
+// earlier versions of the player named theirs; nothing for any other name.
 std::optional<pid_t> writerOf(std::string_view name, std::string_view prefix) {
-  if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
-  name.remove_prefix(prefix.size());
+  const std::string_view stem = prefix.substr(0, prefix.size() - 1);  // without the "-"
+  if (name.substr(0, stem.size()) != stem) return std::nullopt;
+  name.remove_prefix(stem.size());
+  const bool earlier = name.empty() || name.front() != '-';
+  if (!earlier) name.remove_prefix(1);
   long long pid = 0;
   const auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), pid);
-  if (ec != std::errc{} || pid <= 0 || end == name.data() + name.size() || *end != '-') return std::nullopt;
-  if (name.data() + name.size() - (end + 1) != 6) return std::nullopt;
+  if (ec != std::errc{} || pid <= 0 || name.front() == '+') return std::nullopt;
+  const std::string_view rest(end, static_cast<std::size_t>(name.data() + name.size() - end));
+  if (earlier ? !rest.empty() : (rest.size() != 7 || rest.front() != '-')) return std::nullopt;
   return static_cast<pid_t>(pid);
 }
 

@@ -39,7 +39,8 @@ std::optional<std::string> readFile(const std::filesystem::path& path,
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Removes what an earlier writeFileAtomically of path left behind when its process died midway: the
-// temporary files beside path whose writer is no longer running. Those of live writers stay. How many
+// temporary files beside path whose writer is no longer running (those of earlier versions, named
+// "NAME.tmpPID", too). Those of live writers stay. How many
 // were removed.
 int removeStaleTemporaryFiles(const std::filesystem::path& path);
 

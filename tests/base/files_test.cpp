@@ -89,13 +89,18 @@ TEST(Files, OnlyTemporaryFilesOfDeadWritersAreRemoved) {
   const std::string dead = "tavrik.ini.tmp-" + std::to_string(deadPid()) + "-";
   const std::string alive = "tavrik.ini.tmp-" + std::to_string(::getppid()) + "-";
   dir.write(dead + "a1B2c3", "half");
+  const std::string earlier = "tavrik.ini.tmp" + std::to_string(deadPid());
+  dir.write(earlier, "left by an earlier version");
   fs::create_symlink(secret, dir.path() / (dead + "linkXX"));
   fs::create_directory(dir.path() / (dead + "folder"));
   dir.write(alive + "a1B2c3", "being written");
   dir.write("tavrik.ini.tmp-notapid-a1B2c3", "someone else's");
   dir.write("other.ini.tmp-" + std::to_string(deadPid()) + "-a1B2c3", "another file's");
 
-  EXPECT_EQ(removeStaleTemporaryFiles(target), 2);
+  dir.write(dead + "a1B2c3d", "not a name the writer makes");
+  EXPECT_EQ(removeStaleTemporaryFiles(target), 3);
+  EXPECT_FALSE(fs::exists(dir.path() / earlier));
+  EXPECT_TRUE(fs::exists(dir.path() / (dead + "a1B2c3d")));
   EXPECT_FALSE(fs::exists(dir.path() / (dead + "a1B2c3")));
   EXPECT_FALSE(fs::is_symlink(dir.path() / (dead + "linkXX")));
   EXPECT_EQ(readBytes(secret), "keep");
