@@ -207,7 +207,8 @@ void AppFrame::runCommand(int id) {
       }
       [[fallthrough]];
     case kCommandVersion:
-      if (ask("バージョン情報", versionText(), BoxButtons::OkCancel) == BoxAnswer::Ok) openOrSay(settings_.supportUrl);
+      if (ask("バージョン情報", versionText(), BoxButtons::OkCancel) == BoxAnswer::Ok)
+        openOrSay(settings_.supportUrl);
       break;
     default:
       break;

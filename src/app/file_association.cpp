@@ -4,8 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/files.h"
 #include "base/terminal_text.h"
@@ -137,8 +137,8 @@ bool registerAssociation(const fs::path& home, const Association& a) {
       "Type=Application\n"
       "Name=Tavrik\n"
       "Comment=" +
-      entryString(a.description) + "\n" + "Exec=" + execArgument(a.executable.string()) + " %f\n" + "Icon=" + entryString(a.icon.string()) +
-      "\n" + "MimeType=" + kMimeType + ";\n" +
+      entryString(a.description) + "\n" + "Exec=" + execArgument(a.executable.string()) + " %f\n" +
+      "Icon=" + entryString(a.icon.string()) + "\n" + "MimeType=" + kMimeType + ";\n" +
       "Categories=Game;AdventureGame;\n"
       "Terminal=false\n";
   bool changed = false;

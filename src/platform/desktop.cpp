@@ -26,7 +26,8 @@ bool programOnPath(const std::string& name) {
     const std::string_view folder = folders.substr(0, colon);
     const std::filesystem::path candidate = std::filesystem::path(folder.empty() ? "." : folder) / name;
     struct stat info {};
-    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        ::access(candidate.c_str(), X_OK) == 0)
       return true;
     if (colon == std::string_view::npos) return false;
     folders.remove_prefix(colon + 1);

@@ -15,7 +15,8 @@ class PlatformSession {
   // Nothing, with the reason, when the window system cannot be had. A window needs a display: without
   // DISPLAY or WAYLAND_DISPLAY (and no SDL_VIDEODRIVER chosen by hand) the start fails as NoDisplay
   // at once. SIGINT, SIGTERM and SIGHUP from here on ask the player to end (terminationSignal).
-  static std::unique_ptr<PlatformSession> start(bool headless, std::string* error, Failure* failure = nullptr);
+  static std::unique_ptr<PlatformSession> start(bool headless, std::string* error,
+                                                Failure* failure = nullptr);
   ~PlatformSession();
   PlatformSession(const PlatformSession&) = delete;
   PlatformSession& operator=(const PlatformSession&) = delete;

@@ -60,7 +60,8 @@ TEST(FileAssociation, PathsAreQuotedForTheEntryAndControlCharactersRefuseIt) {
   ASSERT_TRUE(registerAssociation(home.path(), {"/g/a\"b`c$d\\e%f/tavrik", "/g/x\\y.png", "d"}));
   const std::string entry = readText(desktop);
   // Quoted as an argument ("\\" before " ` $ \\, % doubled), then each backslash written twice.
-  EXPECT_NE(entry.find("Exec=\"/g/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e%%f/tavrik\" %f\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("Exec=\"/g/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e%%f/tavrik\" %f\n"), std::string::npos)
+      << entry;
   EXPECT_NE(entry.find("Icon=/g/x\\\\y.png\n"), std::string::npos) << entry;
 
   // A line break would make a key of its own: nothing is written, and standard error says why.

@@ -75,7 +75,8 @@ TEST(KillWhileSaving, EveryFileIsOldOrNewAndTheNextStartLeavesNoTemporaryFile) {
     // Links where a careless writer would put its temporary file: the old predictable name, and the
     // start of this writer's names.
     for (const fs::path& target : {ini, desktop, mime}) {
-      for (const std::string& suffix : {".tmp" + std::to_string(child), ".tmp-" + std::to_string(child) + "-XXXXXX"}) {
+      for (const std::string& suffix :
+           {".tmp" + std::to_string(child), ".tmp-" + std::to_string(child) + "-XXXXXX"}) {
         std::error_code ec;
         fs::create_symlink(secret, fs::path(target) += suffix, ec);
       }

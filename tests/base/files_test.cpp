@@ -42,14 +42,15 @@ TEST(Files, OnlyRegularFilesWithinTheLimitAreReadAndNothingBlocks) {
   EXPECT_EQ(status, ReadStatus::Ok);
   const auto start = std::chrono::steady_clock::now();
   const std::pair<fs::path, ReadStatus> refused[] = {
-      {dir.path(), ReadStatus::NotRegular}, {fifo, ReadStatus::NotRegular},
-      {"/dev/zero", ReadStatus::NotRegular}, {link, ReadStatus::NotRegular},
+      {dir.path(), ReadStatus::NotRegular},       {fifo, ReadStatus::NotRegular},
+      {"/dev/zero", ReadStatus::NotRegular},      {link, ReadStatus::NotRegular},
       {dir.path() / "none", ReadStatus::Missing}, {file / "below", ReadStatus::Missing}};
   for (const auto& [path, why] : refused) {
     EXPECT_FALSE(readRegularFile(path, 1024, true, &status).has_value()) << path;
     EXPECT_EQ(status, why) << path;
   }
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "nothing waited on the pipe";
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2))
+      << "nothing waited on the pipe";
   EXPECT_EQ(readRegularFile(link, 5, false, &status), "hello") << "followed when asked to";
   EXPECT_FALSE(readRegularFile(file, 4, false, &status).has_value());
   EXPECT_EQ(status, ReadStatus::TooLarge);

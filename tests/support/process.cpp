@@ -76,7 +76,8 @@ ProcessResult runProcess(const std::filesystem::path& program, const std::vector
         signalled = true;
       }
     }
-    const int wait = signalled ? static_cast<int>(left.count()) : std::min(50, static_cast<int>(left.count()));
+    const int wait =
+        signalled ? static_cast<int>(left.count()) : std::min(50, static_cast<int>(left.count()));
     if (poll(fds, 2, wait) <= 0) continue;
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
