@@ -128,8 +128,7 @@ const ScriptCompiler::Source& ScriptCompiler::source(const std::string& path) {
   program_->files.push_back(SourceFile{path});
   // A file that cannot be found or read has no lines and compiles to nothing.
   if (std::optional<std::filesystem::path> native = paths::resolve(path)) {
-    if (std::optional<std::string> read = readFile(*native, LineFile::kMaxFileSize))
-      source.bytes = std::move(*read);
+    if (std::optional<std::string> read = readFile(*native, LineFile::kMaxFileSize)) source.bytes = std::move(*read);
     std::error_code ec;
     source.native = std::filesystem::weakly_canonical(*native, ec);
   }
@@ -151,8 +150,7 @@ void ScriptCompiler::compileFile(const std::string& path) {
   // An inserted file that would bring the lines past the bound is reported at the line inserting it.
   if (context_) {
     insertedLines_ += from.lines.size();
-    if (++inserts_ > kMaxInserts || insertedLines_ > kMaxInsertedLines)
-      fail(std::string(kw::kMsgTooManyInserts));
+    if (++inserts_ > kMaxInserts || insertedLines_ > kMaxInsertedLines) fail(std::string(kw::kMsgTooManyInserts));
   }
   Context context;
   context.path = path;

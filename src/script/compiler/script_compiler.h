@@ -168,7 +168,7 @@ class ScriptCompiler {
   std::size_t insertedLines_ = 0;  // lines of inserted files so far
   std::unordered_map<std::string, Source> sources_;
   std::unordered_map<std::string, bool> found_;  // insertion names looked up
-  ContentHash identity_;                         // over every compiled file's bytes
+  ContentHash identity_;  // over every compiled file's bytes
 };
 
 // A file that is valid UTF-8 and not plain ASCII, read as Shift-JIS; nothing for other files.
