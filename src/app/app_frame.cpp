@@ -5,11 +5,15 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
+#include "platform/session.h"
 #include "platform/window_events.h"
 
 namespace tavrik {
 
 namespace {
+
+// How long a window in the background sleeps between looks for a termination signal.
+constexpr int kSignalCheckMs = 200;
 
 std::optional<PadKey> padKeyOf(Key key) {
   switch (key) {
@@ -70,14 +74,17 @@ void AppFrame::run() {
     return false;
   };
   while (!closing_) {
+    // SIGINT or SIGTERM ends the run as its last frame would, without asking.
+    if (terminationSignal()) break;
     if (settings_.headless) {
       // Headless frames run back to back; the events file is the only input.
       runFrame();
       continue;
     }
     if (!focused()) {
-      // In the background no frame runs and the loop sleeps until something happens.
-      if (std::optional<WindowEvent> e = nextWindowEvent(-1, menuFilter)) handleEvent(*e);
+      // In the background no frame runs and the loop sleeps until something happens, waking now and
+      // then to see whether a signal asked it to end.
+      if (std::optional<WindowEvent> e = nextWindowEvent(kSignalCheckMs, menuFilter)) handleEvent(*e);
       continue;
     }
     if (std::optional<WindowEvent> e = nextWindowEvent(0, menuFilter)) {
@@ -100,6 +107,21 @@ void AppFrame::run() {
     // rather than for each event.
     sleepMicroseconds(std::max<std::int64_t>(100, clock_.microsecondsUntilDue(performanceCounter())));
   }
+  warnOfUnplayedEvents();
+}
+
+void AppFrame::warnOfUnplayedEvents() const {
+  const std::int64_t last = settings_.events.lastFrame();
+  if (last > lastFramePlayed_) {
+    std::fprintf(stderr,
+                 "tavrik: warning: the events file goes on to frame %lld, but the run ended at frame %lld; "
+                 "the events after it were not played\n",
+                 static_cast<long long>(last), static_cast<long long>(lastFramePlayed_));
+  }
+}
+
+bool AppFrame::knowsCommand(int id) const {
+  return id == kCommandExit || id == kCommandToggleFullscreen || id == kCommandHelp || id == kCommandVersion;
 }
 
 void AppFrame::afterFirstFrame() {
@@ -119,8 +141,13 @@ void AppFrame::runMenuCommands() {
 }
 
 void AppFrame::runFrame() {
+  lastFramePlayed_ = framesRun_;
   for (const std::filesystem::path& file : settings_.events.statesToSaveAt(framesRun_)) saveState(file);
   for (const WindowEvent& e : settings_.events.eventsAt(framesRun_)) {
+    if (e.type == WindowEvent::Type::Command && !knowsCommand(e.command)) {
+      std::fprintf(stderr, "tavrik: warning: frame %lld: no menu command has the id %d; it does nothing\n",
+                   static_cast<long long>(framesRun_), e.command);
+    }
     handleEvent(e);
     if (closing_) return;
   }
@@ -175,17 +202,23 @@ void AppFrame::runCommand(int id) {
       break;
     case kCommandHelp:
       if (!settings_.helpPath.empty()) {
-        openUrl("file://" + settings_.helpPath, haveDisplay());
+        openOrSay("file://" + settings_.helpPath);
         break;
       }
       [[fallthrough]];
     case kCommandVersion:
       if (ask("バージョン情報", versionText(), BoxButtons::OkCancel) == BoxAnswer::Ok)
-        openUrl(settings_.supportUrl, haveDisplay());
+        openOrSay(settings_.supportUrl);
       break;
     default:
       break;
   }
+}
+
+void AppFrame::openOrSay(const std::string& url) {
+  // Opening is left to the desktop: when it has no program for it, the user is told where the page is.
+  if (!openUrl(url, haveDisplay()))
+    ask("ヘルプ", "ページを開けません（xdg-openが見つかりません）。\n" + url, BoxButtons::Ok);
 }
 
 BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, BoxButtons buttons,
@@ -201,7 +234,15 @@ BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, Box
   overlay_->addCharacters(box.characters());
   box_ = &box;
   std::optional<BoxAnswer> answer;
-  while (!answer) answer = haveDisplay() ? answerFromWindow(box) : answerFromEvents(box);
+  while (!answer) {
+    if (terminationSignal()) {
+      // A signal does not wait for the box: the run ends, and nothing is taken as agreed.
+      answer = box.cancelAnswer();
+      closing_ = true;
+      break;
+    }
+    answer = haveDisplay() ? answerFromWindow(box) : answerFromEvents(box);
+  }
   box_ = nullptr;
   if (!keepShown) draw(true);
   return *answer;
@@ -246,6 +287,7 @@ std::optional<BoxAnswer> AppFrame::answerFromWindow(ModalBox& box) {
 std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
   // The box opened while a frame's events were handled: it reads the frames after that one.
   ++framesRun_;
+  lastFramePlayed_ = framesRun_;
   draw(true);
   std::optional<BoxAnswer> answer;
   for (const WindowEvent& e : settings_.events.eventsAt(framesRun_)) {

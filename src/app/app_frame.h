@@ -54,7 +54,8 @@ class AppFrame {
   AppFrame(const AppFrame&) = delete;
   AppFrame& operator=(const AppFrame&) = delete;
 
-  // Handles events and runs frames until the window is closed.
+  // Handles events and runs frames until the window is closed, the frame limit is reached or a
+  // termination signal arrives; then warns on standard error of events the file held for later frames.
   void run();
 
   // Ends the loop after the current frame, as destroying the window does.
@@ -65,6 +66,8 @@ class AppFrame {
   virtual void handleEvent(const WindowEvent& event);
   // Runs one menu command.
   virtual void runCommand(int id);
+  // Whether a menu command has that id (the events file's "command" is told of one that does not).
+  virtual bool knowsCommand(int id) const;
 
   bool haveDisplay() const { return !settings_.headless; }
   // The player's own interface over the game (boxes, and in a window the menu bar); the frame owns it
@@ -107,6 +110,9 @@ class AppFrame {
 
  private:
   void runFrame();
+  void warnOfUnplayedEvents() const;
+  // Opens a page with the desktop's program; a box says so when it cannot.
+  void openOrSay(const std::string& url);
   void requestClose();
   bool focused() const { return focused_ || settings_.headless; }
   bool fullscreen() const { return graphics_->window() && graphics_->window()->fullscreen(); }
@@ -137,6 +143,7 @@ class AppFrame {
   std::int32_t boxPointerY_ = 0;
   bool shiftHeld_ = false;
   std::int64_t framesRun_ = 0;
+  std::int64_t lastFramePlayed_ = -1;  // the frame whose events were handled last
 };
 
 }  // namespace tavrik

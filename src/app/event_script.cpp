@@ -1,5 +1,6 @@
 #include "app/event_script.h"
 
+#include <algorithm>
 #include <charconv>
 #include <sstream>
 
@@ -59,7 +60,10 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
     };
     const std::optional<std::int64_t> frame = number<std::int64_t>(w[0]);
     if (!frame || *frame < 0) return bad("expected a frame number, got \"" + std::string(w[0]) + "\"");
+    if (*frame > kMaxFrame)
+      return bad("frame " + std::string(w[0]) + " is past the last, " + std::to_string(kMaxFrame));
     if (w.size() < 2) return bad("expected an event after the frame number");
+    script.lastFrame_ = std::max(script.lastFrame_, *frame);
     const std::string_view kind = w[1];
     auto add = [&](std::int64_t at, WindowEvent e) { script.events_.emplace(at, e); };
     auto argCount = [&](std::size_t n) { return w.size() == n + 2; };

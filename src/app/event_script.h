@@ -6,7 +6,7 @@
 // BUTTON is left, middle or right; KEY an SDL key name. "click" moves at F, presses at F+1 and releases
 // at F+2; "key" presses at F and releases at F+1. "save-state" writes the game's state, as it stands
 // before frame F's events and update, to PATH (the rest of the line, relative to the current folder).
-// "#" starts a comment.
+// "#" starts a comment. F is at most kMaxFrame, and the file at most kMaxFileSize bytes.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,13 @@ namespace tavrik {
 
 class EventScript {
  public:
+  // The largest events file read: a generous bound (a line is some twenty bytes) that keeps a device or
+  // a runaway file from taking the memory.
+  static constexpr std::uintmax_t kMaxFileSize = 16u * 1024 * 1024;
+  // The last frame an event may name: half a millennium at 60 frames a second, and far enough from the
+  // end of the counter for "click" and "key" to add their later frames.
+  static constexpr std::int64_t kMaxFrame = 1'000'000'000'000;
+
   // Nothing, with "line N: what is wrong" in error, when a line cannot be read.
   static std::optional<EventScript> parse(std::string_view text, std::string* error);
 
@@ -33,10 +40,14 @@ class EventScript {
   bool empty() const { return events_.empty() && saves_.empty(); }
   // Whether any event comes after the frame.
   bool hasEventsAfter(std::int64_t frame) const { return events_.upper_bound(frame) != events_.end(); }
+  // The last frame a line of the file names (the release that "click" and "key" add later is not
+  // counted: a run may well end on the press); -1 for an empty script.
+  std::int64_t lastFrame() const { return lastFrame_; }
 
  private:
   std::multimap<std::int64_t, WindowEvent> events_;
   std::multimap<std::int64_t, std::filesystem::path> saves_;
+  std::int64_t lastFrame_ = -1;
 };
 
 }  // namespace tavrik

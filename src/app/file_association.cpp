@@ -4,9 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+
+#include "base/files.h"
+#include "base/terminal_text.h"
+#include "base/text_encoding.h"
 
 namespace tavrik {
 
@@ -16,31 +19,60 @@ namespace {
 
 constexpr const char* kMimeType = "application/x-tavrik-script";
 
-std::string readAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+// The desktop's files are small; anything larger is not one of ours.
+constexpr std::uintmax_t kMaxAssociationFileSize = 64 * 1024;
 
 // True when the file now holds text; changed is set when it held something else before. A file that
-// already holds it is left alone: most starts find the association as the last one left it.
+// already holds it is left alone: most starts find the association as the last one left it. What is
+// there and is not a regular file (a folder, a link, a pipe, a device) is not the player's: it is left
+// as it is, with a word on standard error.
 bool writeFile(const fs::path& p, const std::string& text, bool& changed) {
-  if (readAll(p) == text) return true;
-  changed = true;
   std::error_code ec;
   fs::create_directories(p.parent_path(), ec);
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out << text;
-  return static_cast<bool>(out);
+  removeStaleTemporaryFiles(p);
+  ReadStatus status = ReadStatus::Ok;
+  const std::optional<std::string> old = readRegularFile(p, kMaxAssociationFileSize, true, &status);
+  if (old == text) return true;
+  if (status == ReadStatus::NotRegular) {
+    std::fprintf(stderr, "tavrik: %s is not a regular file; the desktop registration leaves it alone\n",
+                 terminalText(p.string()).c_str());
+    return false;
+  }
+  changed = true;
+  return writeFileAtomically(p, text);
 }
 
-// Quoted for the Exec key of a desktop entry.
-std::string quoted(const std::string& s) {
+// Whether text can stand in a desktop entry: no control characters (a line break would start a key of
+// its own) and valid UTF-8, as the desktop reads it.
+bool fitsDesktopEntry(const std::string& s) {
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) return false;
+  }
+  return utf8ToSjisEscaped(s).has_value();
+}
+
+// A string value of a desktop entry: a backslash is written "\\".
+std::string entryString(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+// One argument of the Exec key: in double quotes with '"', '`', '$' and '\\' escaped by a backslash,
+// '%' doubled as a field code would otherwise read it, and then written as a string value (so a
+// backslash in the path reaches the file as four).
+std::string execArgument(const std::string& s) {
   std::string out = "\"";
   for (char c : s) {
     if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+    if (c == '%') out += '%';
     out += c;
   }
-  return out + "\"";
+  return entryString(out + "\"");
 }
 
 std::string xmlEscaped(const std::string& s) {
@@ -91,13 +123,22 @@ bool registerAssociation(const fs::path& home, const Association& a) {
                            kMimeType + "\">\n" + "    <comment>" + xmlEscaped(a.description) +
                            "</comment>\n" + "    <glob pattern=\"*.tvk\"/>\n" + "  </mime-type>\n" +
                            "</mime-info>\n";
+  for (const fs::path* path : {&a.executable, &a.icon}) {
+    if (!fitsDesktopEntry(path->string())) {
+      std::fprintf(stderr,
+                   "tavrik: the desktop registration is skipped: %s holds a line break, a control "
+                   "character or bytes that are not UTF-8\n",
+                   terminalText(path->string()).c_str());
+      return false;
+    }
+  }
   const std::string desktop =
       "[Desktop Entry]\n"
       "Type=Application\n"
       "Name=Tavrik\n"
       "Comment=" +
-      a.description + "\n" + "Exec=" + quoted(a.executable.string()) + " %f\n" + "Icon=" + a.icon.string() +
-      "\n" + "MimeType=" + kMimeType + ";\n" +
+      entryString(a.description) + "\n" + "Exec=" + execArgument(a.executable.string()) + " %f\n" +
+      "Icon=" + entryString(a.icon.string()) + "\n" + "MimeType=" + kMimeType + ";\n" +
       "Categories=Game;AdventureGame;\n"
       "Terminal=false\n";
   bool changed = false;

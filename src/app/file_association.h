@@ -17,8 +17,10 @@ struct Association {
 // Where the desktop looks for per-user files.
 std::filesystem::path dataHome();
 
-// Writes the two files (overwriting) and, when their content changed, asks the desktop's databases to
-// read them again, without waiting. False when a file could not be written; nothing is reported.
+// Writes the two files (atomically, over what was there) and, when their content changed, asks the
+// desktop's databases to read them again, without waiting. False when a file could not be written. A
+// place that holds something other than a regular file is left alone, and paths with control
+// characters or bytes that are not UTF-8 are not registered at all; both are said on standard error.
 bool registerAssociation(const std::filesystem::path& dataHome, const Association& association);
 
 }  // namespace tavrik

@@ -1,9 +1,7 @@
 #include "app/game_app.h"
 
 #include <cstdio>
-#include <fstream>
 #include <future>
-#include <iterator>
 #include <sstream>
 
 #include "app/file_association.h"
@@ -11,6 +9,7 @@
 #include "base/files.h"
 #include "base/script_path.h"
 #include "base/sjis_text.h"
+#include "base/terminal_text.h"
 #include "base/text_encoding.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
@@ -23,6 +22,19 @@ namespace {
 
 constexpr const char* kStartupErrorCaption = "起動エラー";
 constexpr const char* kScriptErrorCaption = "スクリプトエラー";
+
+std::string eventsFileProblem(const std::string& path, ReadStatus status) {
+  switch (status) {
+    case ReadStatus::Missing:
+      return "イベントファイル" + path + "が見つかりません。";
+    case ReadStatus::NotRegular:
+      return "イベントファイル" + path + "は通常のファイルではありません。";
+    case ReadStatus::TooLarge:
+      return "イベントファイル" + path + "は大きすぎます（16 MBまで）。";
+    default:
+      return "イベントファイル" + path + "を読めません。";
+  }
+}
 
 }  // namespace
 
@@ -39,15 +51,21 @@ ScriptChoice chooseScriptPath(const std::vector<std::string>& arguments, const s
   // The argument arrives in the terminal's UTF-8; scripts and their paths live in Shift-JIS.
   const std::string& argument = arguments[1];
   const std::string script = paths::fromNative(argument).value_or(argument);
-  if (paths::exists(script)) {
-    choice.path = script;
+  for (const std::string& candidate : {script, moduleDirectory + script}) {
+    if (!paths::exists(candidate)) continue;
+    // A folder, a pipe or a device would compile to nothing, or never finish being read. (A wildcard
+    // that matches names no single file and passes, as it always has.)
+    std::error_code ec;
+    const bool wildcard = candidate.find_first_of("*?") != std::string::npos;
+    const std::optional<std::filesystem::path> native = paths::resolve(candidate);  // none for a folder
+    if (!wildcard && (!native || !std::filesystem::is_regular_file(*native, ec))) {
+      choice.error = paths::toDisplay(candidate) + "はスクリプトとして読めるファイルではありません。";
+      return choice;
+    }
+    choice.path = candidate;
     return choice;
   }
   const std::string besideExecutable = moduleDirectory + script;
-  if (paths::exists(besideExecutable)) {
-    choice.path = besideExecutable;
-    return choice;
-  }
   choice.error = paths::toDisplay(besideExecutable) + "というスクリプトファイルは見つかりません。";
   return choice;
 }
@@ -90,7 +108,8 @@ void GameApp::reportStartupProblem(const std::string& caption, const std::string
   if (haveDisplay()) printBox(caption, text);
   ask(caption, text, BoxButtons::Ok, true);
   if (errorScreenshot_ && !graphics().saveLastFrame(*errorScreenshot_))
-    std::fprintf(stderr, "tavrik: cannot write the screenshot %s\n", errorScreenshot_->c_str());
+    std::fprintf(stderr, "tavrik: cannot write the screenshot %s\n",
+                 terminalText(errorScreenshot_->string()).c_str());
 }
 
 GameApp::GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics)
@@ -114,20 +133,24 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   settings.confirmExit = player.confirmExit;
   settings.frameLimit = automation.frames;
   settings.keepLastFrame = automation.screenshot.has_value();
+  // An events file that cannot be read is a start-up error, reported once the player's box can be shown.
+  std::string eventsProblem;
   if (automation.events) {
-    std::ifstream in(*automation.events, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "tavrik: cannot read the events file %s\n", automation.events->c_str());
-      return nullptr;
+    ReadStatus status = ReadStatus::Ok;
+    const std::optional<std::string> text =
+        readRegularFile(*automation.events, EventScript::kMaxFileSize, false, &status);
+    if (text) {
+      std::string error;
+      std::optional<EventScript> events = EventScript::parse(*text, &error);
+      if (!events) {
+        std::fprintf(stderr, "tavrik: %s: %s\n", terminalText(automation.events->string()).c_str(),
+                     terminalText(error).c_str());
+        return nullptr;
+      }
+      settings.events = std::move(*events);
+    } else {
+      eventsProblem = eventsFileProblem(automation.events->string(), status);
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string error;
-    std::optional<EventScript> events = EventScript::parse(text, &error);
-    if (!events) {
-      std::fprintf(stderr, "tavrik: %s: %s\n", automation.events->c_str(), error.c_str());
-      return nullptr;
-    }
-    settings.events = std::move(*events);
   }
 
   // A window's sound opens on a thread of its own while the window, the fonts and the script are got
@@ -185,6 +208,8 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   app->fonts_ = std::move(found.library);
   app->fontList_ = std::move(found.japaneseFaces);
   app->settingsPath_ = settingsFile(moduleDir);
+  // What a player killed while saving left beside the settings goes now.
+  removeStaleTemporaryFiles(app->settingsPath_);
   app->selectedFont_ = selectedFontIndex(app->fontList_, readFontSetting(app->settingsPath_));
   app->buildMenus();
   // The player's own interface, in its Japanese font: the boxes, and in a window the menu bar.
@@ -196,6 +221,10 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   if (DisplayWindow* window = app->graphics().window(); window && app->overlay())
     app->setMenuBar(std::make_unique<MenuBar>(*window, *app->overlay(), app->menus_));
 
+  if (!eventsProblem.empty()) {
+    app->reportStartupProblem(kStartupErrorCaption, eventsProblem);
+    return nullptr;
+  }
   const ScriptChoice choice = chooseScriptPath(commandLine.arguments, paths::moduleDirectory());
   if (!choice.path) {
     app->reportStartupProblem(kStartupErrorCaption, choice.error);
@@ -256,6 +285,11 @@ void GameApp::runCommand(int id) {
   AppFrame::runCommand(id);
 }
 
+bool GameApp::knowsCommand(int id) const {
+  const int font = id - kCommandFontBase;
+  return (font >= 0 && font < static_cast<int>(fontList_.size())) || AppFrame::knowsCommand(id);
+}
+
 void GameApp::shutdown() {
   engine_.reset();
   const std::string face =
@@ -288,12 +322,12 @@ void GameApp::afterFirstFrame() {
 bool GameApp::restoreStateFile(const std::filesystem::path& file) {
   const std::optional<std::string> bytes = readFile(file);
   if (!bytes) {
-    std::fprintf(stderr, "tavrik: cannot read the state file %s\n", file.c_str());
+    std::fprintf(stderr, "tavrik: cannot read the state file %s\n", terminalText(file.string()).c_str());
     return false;
   }
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
   if (const std::optional<StateError> refused = engine_->restoreState({data, bytes->size()})) {
-    std::fprintf(stderr, "tavrik: %s: %s\n", file.c_str(), describe(*refused).c_str());
+    std::fprintf(stderr, "tavrik: %s: %s\n", terminalText(file.string()).c_str(), describe(*refused).c_str());
     return false;
   }
   return true;
@@ -301,21 +335,28 @@ bool GameApp::restoreStateFile(const std::filesystem::path& file) {
 
 void GameApp::saveState(const std::filesystem::path& file) {
   const std::vector<std::uint8_t> bytes = engine_->saveState();
-  if (!writeFileAtomically(file, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}))
-    std::fprintf(stderr, "tavrik: cannot write the state file %s\n", file.c_str());
+  if (!writeFileAtomically(file, {reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
+    std::fprintf(stderr, "tavrik: cannot write the state file %s\n", terminalText(file.string()).c_str());
+    outputFailed_ = true;
+  }
 }
 
-void GameApp::writeExitOutputs(const AutomationOptions& automation) {
+bool GameApp::writeExitOutputs(const AutomationOptions& automation) {
   if (automation.screenshot && !graphics().saveLastFrame(*automation.screenshot)) {
-    std::fprintf(stderr, "tavrik: cannot write the screenshot %s\n", automation.screenshot->c_str());
+    std::fprintf(stderr, "tavrik: cannot write the screenshot %s\n",
+                 terminalText(automation.screenshot->string()).c_str());
+    outputFailed_ = true;
   }
   if (automation.dumpVariables) {
     const std::vector<std::string>& names = engine_->program().variables;
     for (std::size_t i = 0; i < names.size(); ++i) {
-      std::printf("%s=%g\n", sjisToUtf8(names[i]).c_str(), static_cast<double>(engine_->variables()[i]));
+      // A name is whatever the script declared: its control characters are shown, not obeyed.
+      std::printf("%s=%g\n", terminalText(sjisToUtf8(names[i])).c_str(),
+                  static_cast<double>(engine_->variables()[i]));
     }
     std::fflush(stdout);
   }
+  return !outputFailed_;
 }
 
 }  // namespace tavrik

@@ -48,12 +48,14 @@ class GameApp : public AppFrame {
 
   ScriptEngine& engine() { return *engine_; }
 
-  // The automation output at a normal end: the screenshot and the variables.
-  void writeExitOutputs(const AutomationOptions& automation);
+  // The automation output at a normal end: the screenshot and the variables. False, with the reason on
+  // standard error, when the screenshot or a state the events file asked for could not be written.
+  bool writeExitOutputs(const AutomationOptions& automation);
   // The normal end: the engine goes, then the chosen font is saved.
   void shutdown();
 
   void runCommand(int id) override;
+  bool knowsCommand(int id) const override;
   // Restores a state file written by save-state; false, with the reason on standard error and the game
   // untouched, when it cannot be read or is refused.
   bool restoreStateFile(const std::filesystem::path& file);
@@ -74,6 +76,7 @@ class GameApp : public AppFrame {
   void buildMenus();
   void selectFont(int index);
 
+  bool outputFailed_ = false;  // a screenshot or a state file could not be written
   std::vector<std::string> fontList_;
   int selectedFont_ = 0;
   std::vector<MenuPopup> menus_;

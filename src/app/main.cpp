@@ -4,6 +4,7 @@
 
 #include "app/game_app.h"
 #include "app/options.h"
+#include "platform/message_box.h"
 #include "platform/session.h"
 
 int main(int argc, char** argv) {
@@ -27,16 +28,25 @@ int main(int argc, char** argv) {
   if (commandLine->automation.check) return checkScript(*commandLine);
 
   const bool headless = commandLine->automation.headless;
-  std::unique_ptr<PlatformSession> session = PlatformSession::start(headless, &error);
+  PlatformSession::Failure failure = PlatformSession::Failure::None;
+  std::unique_ptr<PlatformSession> session = PlatformSession::start(headless, &error, &failure);
   if (!session) {
-    std::fprintf(stderr, "起動エラー\nDirect3Dの初期化に失敗しました。\n（%s）\n", error.c_str());
+    if (failure == PlatformSession::Failure::NoDisplay)
+      printBox("起動エラー",
+               "ディスプレイがありません（DISPLAYもWAYLAND_DISPLAYも設定されていません）。\n"
+               "画面なしで動かすには --headless を付けてください。\n"
+               "(no display: neither DISPLAY nor WAYLAND_DISPLAY is set; --headless runs without one)");
+    else
+      printBox("起動エラー", "Direct3Dの初期化に失敗しました。\n（" + error + "）");
     return 1;
   }
   int exitCode = 1;
   std::unique_ptr<GameApp> app = GameApp::start(*commandLine, &exitCode);
   if (!app) return exitCode;
   app->run();
-  app->writeExitOutputs(commandLine->automation);
+  const bool written = app->writeExitOutputs(commandLine->automation);
   app->shutdown();
-  return 0;
+  // Ended by a signal: the settings are saved as at any end, and the status says why it ended.
+  if (const int signal = terminationSignal()) return 128 + signal;
+  return written ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include <cctype>
 #include <charconv>
 #include <string_view>
 
@@ -22,12 +23,16 @@ std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, s
       long long n = -1;
       const std::string_view text = v ? v : "";
       const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-      if (!v || ec != std::errc{} || end != text.data() + text.size() || n < 0)
-        return fail("--frames needs a number of frames (0 or more)");
+      if (!v || ec != std::errc{} || end != text.data() + text.size() || n < 1)
+        return fail("--frames needs a number of frames (1 or more)");
       out.automation.frames = n;
     } else if (arg == "--screenshot") {
       const char* v = value();
       if (!v) return fail("--screenshot needs a file name");
+      // The picture is always a PNG: a name that says otherwise is a mistake, not a wish for another format.
+      std::string extension = std::filesystem::path(v).extension().string();
+      for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (extension != ".png") return fail("--screenshot needs a file name ending in .png");
       out.automation.screenshot = v;
     } else if (arg == "--events") {
       const char* v = value();
@@ -84,8 +89,8 @@ std::string usageText() {
          "\n"
          "Automation options (may stand anywhere):\n"
          "  --headless           no window and no sound; software rendering, frames back to back\n"
-         "  --frames N           end normally after N frames\n"
-         "  --screenshot FILE    at exit, write the last frame as a PNG picture\n"
+         "  --frames N           end normally after N frames (1 or more)\n"
+         "  --screenshot FILE    at exit, write the last frame as a PNG picture (FILE.png)\n"
          "  --events FILE        input by frame number (move, down, up, click, keydown, keyup, key,\n"
          "                       command, close, save-state), one event a line\n"
          "  --restore-state FILE start from a state written by save-state; frames count from 0\n"

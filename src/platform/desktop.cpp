@@ -3,18 +3,52 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+#include "base/terminal_text.h"
 
 #include "platform/display_window.h"
 
 namespace tavrik {
 
-void openUrl(const std::string& url, bool haveDisplay) {
-  if (!haveDisplay) {
-    std::fprintf(stderr, "tavrik: open %s\n", url.c_str());
-    return;
+bool programOnPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::string_view folders = path ? path : "";
+  while (true) {
+    const std::size_t colon = folders.find(':');
+    // An empty entry is the current folder, as the shell takes it.
+    const std::string_view folder = folders.substr(0, colon);
+    const std::filesystem::path candidate = std::filesystem::path(folder.empty() ? "." : folder) / name;
+    struct stat info {};
+    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        ::access(candidate.c_str(), X_OK) == 0)
+      return true;
+    if (colon == std::string_view::npos) return false;
+    folders.remove_prefix(colon + 1);
   }
-  SDL_OpenURL(url.c_str());
+}
+
+bool openUrl(const std::string& url, bool haveDisplay) {
+  if (!haveDisplay) {
+    std::fprintf(stderr, "tavrik: open %s\n", terminalText(url).c_str());
+    return true;
+  }
+  // SDL starts the desktop's program in a child and reports success whether or not it could run.
+  if (!programOnPath("xdg-open")) {
+    std::fprintf(stderr, "tavrik: cannot open %s: xdg-open is not on the PATH\n", terminalText(url).c_str());
+    return false;
+  }
+  if (SDL_OpenURL(url.c_str()) != 0) {
+    std::fprintf(stderr, "tavrik: cannot open %s: %s\n", terminalText(url).c_str(), SDL_GetError());
+    return false;
+  }
+  return true;
 }
 
 void setWindowIcon(DisplayWindow& window, const std::string& nativePath) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/terminal_text.h"
 #include "platform/display_window.h"
 #include "platform/graphics_device.h"
 #include "platform/overlay.h"
@@ -113,8 +114,12 @@ void ModalBox::build() {
 }
 
 void printBox(std::string_view caption, std::string_view text) {
-  std::fprintf(stderr, "%.*s\n%.*s\n", static_cast<int>(caption.size()), caption.data(),
-               static_cast<int>(text.size()), text.data());
+  // The text may carry a script's line as written: control characters are shown, not obeyed, and a
+  // NUL does not cut it.
+  writeTerminalText(stderr, caption);
+  std::fputc('\n', stderr);
+  writeTerminalText(stderr, text);
+  std::fputc('\n', stderr);
   std::fflush(stderr);
 }
 

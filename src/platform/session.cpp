@@ -1,26 +1,73 @@
 #include "platform/session.h"
 
 #include <SDL.h>
+#include <signal.h>
+
+#include <cstdlib>
 
 namespace tavrik {
 
-std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::string* error) {
+namespace {
+
+volatile sig_atomic_t receivedSignal = 0;
+
+void onTerminationSignal(int signal) {
+  if (receivedSignal != 0) {
+    // Asked twice: the player is stuck or the user is in a hurry; the default action ends it now.
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+    return;
+  }
+  receivedSignal = signal;
+}
+
+void catchTerminationSignals() {
+  struct sigaction action {};
+  action.sa_handler = onTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+bool set(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+}  // namespace
+
+std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::string* error, Failure* failure) {
+  if (failure) *failure = Failure::None;
+  if (!headless && !set("SDL_VIDEODRIVER") && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) {
+    if (error) *error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    if (failure) *failure = Failure::NoDisplay;
+    return nullptr;
+  }
+  // The player handles the termination signals itself: SDL's own handlers only queue a quit event,
+  // which a headless run never reads and a window answers with the exit confirmation.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // The mouse is not captured while a button is held: a release outside the window is not seen.
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
   const Uint32 systems = headless ? SDL_INIT_EVENTS : (SDL_INIT_VIDEO | SDL_INIT_EVENTS);
   if (SDL_Init(systems) != 0) {
     if (error) *error = SDL_GetError();
+    if (failure) *failure = Failure::VideoSystem;
     return nullptr;
   }
   // Controllers are a bonus: without them (or without their subsystem) the keyboard and mouse still
   // play. The subsystem leaves a message in SDL_GetError even when it works, so its result alone counts.
   if (!headless) SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+  catchTerminationSignals();
   return std::unique_ptr<PlatformSession>(new PlatformSession());
 }
 
 PlatformSession::~PlatformSession() {
   SDL_Quit();
+}
+
+int terminationSignal() {
+  return receivedSignal;
 }
 
 }  // namespace tavrik

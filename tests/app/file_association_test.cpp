@@ -1,6 +1,7 @@
 #include "app/file_association.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <fstream>
@@ -51,6 +52,70 @@ TEST(FileAssociation, FailuresAreReportedOnlyAsAResult) {
   test::TempDir home;
   home.write("applications", "a file where a folder should be");
   EXPECT_FALSE(registerAssociation(home.path(), {"/t", "/i", "d"}));
+}
+
+TEST(FileAssociation, PathsAreQuotedForTheEntryAndControlCharactersRefuseIt) {
+  test::TempDir home;
+  const auto desktop = home.path() / "applications" / "tavrik.desktop";
+  ASSERT_TRUE(registerAssociation(home.path(), {"/g/a\"b`c$d\\e%f/tavrik", "/g/x\\y.png", "d"}));
+  const std::string entry = readText(desktop);
+  // Quoted as an argument ("\\" before " ` $ \\, % doubled), then each backslash written twice.
+  EXPECT_NE(entry.find("Exec=\"/g/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e%%f/tavrik\" %f\n"), std::string::npos)
+      << entry;
+  EXPECT_NE(entry.find("Icon=/g/x\\\\y.png\n"), std::string::npos) << entry;
+
+  // A line break would make a key of its own: nothing is written, and standard error says why.
+  for (const char* bad : {"/g/x\nExec=/bin/evil/tavrik", "/g/\x1b[2J/tavrik", "/g/\xff/tavrik"}) {
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(registerAssociation(home.path(), {bad, "/i.png", "d"}));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("the desktop registration is skipped"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\x1b'), std::string::npos) << "the path is shown escaped";
+  }
+  EXPECT_EQ(readText(desktop), entry);
+}
+
+TEST(FileAssociation, WhatIsNotARegularFileIsLeftAloneWithAWord) {
+  test::TempDir home;
+  test::TempDir elsewhere;
+  const auto secret = elsewhere.write("secret", "keep");
+  const auto desktop = home.path() / "applications" / "tavrik.desktop";
+  const auto mime = home.path() / "mime" / "packages" / "tavrik.xml";
+  std::filesystem::create_directories(desktop.parent_path());
+  std::filesystem::create_directories(mime.parent_path());
+  const Association a{"/opt/t/tavrik", "/opt/t/game.png", "d"};
+
+  // Each kind of thing in each place: a folder, a link, a pipe (which must not hang the start).
+  const auto start = std::chrono::steady_clock::now();
+  for (const auto& place : {desktop, mime}) {
+    std::filesystem::remove(place);  // written when the other place was in the way
+    std::filesystem::create_directory(place);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(registerAssociation(home.path(), a));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("is not a regular file"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(place));
+    std::filesystem::remove(place);
+
+    std::filesystem::create_symlink(secret, place);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(registerAssociation(home.path(), a));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(readText(secret), "keep");
+    EXPECT_TRUE(std::filesystem::is_symlink(place));
+    std::filesystem::remove(place);
+
+    ASSERT_EQ(::mkfifo(place.c_str(), 0600), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(registerAssociation(home.path(), a));
+    testing::internal::GetCapturedStderr();
+    std::filesystem::remove(place);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  // An oversized file (declared, never written) is no reason to stop: it is replaced.
+  std::ofstream(desktop) << "x";
+  std::filesystem::resize_file(desktop, 64u * 1024 * 1024);
+  EXPECT_TRUE(registerAssociation(home.path(), a));
+  EXPECT_LT(std::filesystem::file_size(desktop), 1024u);
 }
 
 TEST(FileAssociation, TheDataHomeFollowsXdg) {

@@ -33,7 +33,9 @@ TEST(Options, MalformedAutomationOptionsAreRefused) {
   EXPECT_FALSE(parse({"--screenshot"}, &error).has_value());
   EXPECT_FALSE(parse({"--events"}, &error).has_value());
   EXPECT_NE(error.find("--events"), std::string::npos);
-  EXPECT_TRUE(parse({"--frames", "0"}).has_value());
+  EXPECT_FALSE(parse({"--frames", "0"}, &error).has_value()) << "a run of no frames would show nothing";
+  EXPECT_NE(error.find("1 or more"), std::string::npos);
+  EXPECT_TRUE(parse({"--frames", "1"}).has_value());
 }
 
 TEST(Options, PlayerOptionsAreWholeCaseSensitiveArguments) {

@@ -68,8 +68,8 @@ TEST(Player, ScriptPathIsArgumentOneThenRelativeToTheExecutable) {
   // Found beside the executable although the current directory is elsewhere, in any letter case.
   EXPECT_EQ(player.run({"games/start.TVK", "--headless"}).exitCode, 0);
   EXPECT_EQ(player.run({"games\\Start.tvk", "--headless"}).exitCode, 0);
-  // A directory or a wildcard that matches passes the existence test.
-  EXPECT_EQ(player.run({"bin/games", "--headless"}).exitCode, 0);
+  // A wildcard that matches passes the existence test; a directory is found but is no script.
+  EXPECT_EQ(player.run({"bin/games", "--headless"}).exitCode, 1);
   EXPECT_EQ(player.run({"bin/games/S*.tvk", "--headless"}).exitCode, 0);
 
   const ProcessResult missing = player.run({"nothere.tvk", "--headless"});

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -19,7 +20,8 @@ namespace tavrik::test {
 
 ProcessResult runProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                          const std::filesystem::path& workingDirectory,
-                         const std::vector<std::string>& extraEnv, int timeoutSeconds) {
+                         const std::vector<std::string>& extraEnv, int timeoutSeconds,
+                         const SignalWhen& signalWhen) {
   ProcessResult result;
   int outPipe[2], errPipe[2];
   // Close-on-exec, so that a player started from another thread meanwhile does not hold these open.
@@ -59,6 +61,7 @@ ProcessResult runProcess(const std::filesystem::path& program, const std::vector
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   int open = 2;
   bool killed = false;
+  bool signalled = signalWhen.signal == 0;
   while (open > 0) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
@@ -67,7 +70,16 @@ ProcessResult runProcess(const std::filesystem::path& program, const std::vector
       killed = true;
       break;
     }
-    if (poll(fds, 2, static_cast<int>(left.count())) <= 0) continue;
+    if (!signalled) {
+      std::error_code ec;
+      if (std::filesystem::exists(signalWhen.fileExists, ec)) {
+        kill(pid, signalWhen.signal);
+        signalled = true;
+      }
+    }
+    const int wait =
+        signalled ? static_cast<int>(left.count()) : std::min(50, static_cast<int>(left.count()));
+    if (poll(fds, 2, wait) <= 0) continue;
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
       char buffer[4096];
@@ -89,6 +101,7 @@ ProcessResult runProcess(const std::filesystem::path& program, const std::vector
   wait4(pid, &status, 0, &usage);
   result.peakResidentMb = usage.ru_maxrss / 1024;
   if (!killed && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  if (!killed && WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
   if (killed) ADD_FAILURE() << "the player did not end within " << timeoutSeconds << " s";
   return result;
 }
@@ -110,7 +123,7 @@ PlayerCopy::~PlayerCopy() {
 }
 
 ProcessResult PlayerCopy::run(const std::vector<std::string>& arguments,
-                              const std::vector<std::string>& extraEnv) const {
+                              const std::vector<std::string>& extraEnv, const SignalWhen& signalWhen) const {
   std::vector<std::string> env = {
       "HOME=" + (root_ / "home").string(),
       "XDG_CONFIG_HOME=" + (root_ / "home/.config").string(),
@@ -119,7 +132,7 @@ ProcessResult PlayerCopy::run(const std::vector<std::string>& arguments,
       "XDG_RUNTIME_DIR=" + (root_ / "home").string(),
   };
   env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-  return runProcess(executable(), arguments, root_, env);
+  return runProcess(executable(), arguments, root_, env, 60, signalWhen);
 }
 
 }  // namespace tavrik::test
