@@ -300,11 +300,9 @@ std::unique_ptr<SoundStream> openFile(const std::filesystem::path& native) {
 
 class StreamPlayer : public AudioChannelPlayer {
  public:
-  StreamPlayer(std::shared_ptr<AudioOutput::Core> core, int channel, bool positional, int performanceChannels)
-      : core_(std::move(core)),
-        channel_(channel),
-        positional_(positional),
-        performanceChannels_(performanceChannels) {}
+  // The performance channels a script declares are of no use to the mix.
+  StreamPlayer(std::shared_ptr<AudioOutput::Core> core, int channel, bool positional)
+      : core_(std::move(core)), channel_(channel), positional_(positional) {}
 
   ~StreamPlayer() override {
     // The channel falls silent and its sound is closed.
@@ -376,7 +374,6 @@ class StreamPlayer : public AudioChannelPlayer {
   std::shared_ptr<Core> core_;
   int channel_;
   bool positional_;
-  int performanceChannels_;  // what the script declared; mixing has no use for it
   // The channel's last load, for the output's thread to skip files replaced before they were opened.
   std::shared_ptr<std::atomic<std::uint64_t>> latest_ = std::make_shared<std::atomic<std::uint64_t>>(0);
   // Asked for, and last sent (a new channel is at full volume, centred).
@@ -424,8 +421,8 @@ AudioOutput::~AudioOutput() {
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-std::unique_ptr<AudioChannelPlayer> AudioOutput::createPlayer(bool positional, int performanceChannels) {
-  return std::make_unique<StreamPlayer>(core_, core_->channels++, positional, performanceChannels);
+std::unique_ptr<AudioChannelPlayer> AudioOutput::createPlayer(bool positional, int /*performanceChannels*/) {
+  return std::make_unique<StreamPlayer>(core_, core_->channels++, positional);
 }
 
 void AudioOutput::poll() {

@@ -36,7 +36,7 @@ struct Probe {
   bool intact = true;  // nothing shows the file is cut short
   std::int64_t width = 0;
   std::int64_t height = 0;
-  bool framesAllowed = true;    // every further frame (GIF) within the caps
+  bool framesAllowed = true;      // every further frame (GIF) within the caps
   std::int64_t largestFrame = 0;  // the most pixels a GIF frame asks for
 };
 
@@ -68,7 +68,7 @@ bool gifFramesAllowed(const unsigned char* d, std::size_t n, std::int64_t* large
       if (packed & 0x80) i += 3u * (2u << (packed & 7));
       i = skipSubBlocks(d, n, i + 1);  // after the LZW code size
     } else {
-      break;  // not a GIF block: the decoder stops here too
+      ++i;  // not a GIF block: the decoder passes over such bytes, looking for the next one
     }
   }
   return true;

@@ -17,7 +17,13 @@ Channel::Channel(ScriptRandom& random, bool positional, std::unique_ptr<AudioCha
 void Channel::load(std::string_view scriptPath) {
   sound_.assign(scriptPath);
   playing_ = false;
-  if (player_) player_->load(scriptPath);
+  pending_ = true;
+}
+
+void Channel::openPending() {
+  if (!pending_) return;
+  pending_ = false;
+  if (player_) player_->load(sound_);
 }
 
 std::int32_t Channel::volumeLevel(float volume) {
@@ -29,6 +35,7 @@ std::int32_t Channel::volumeLevel(float volume) {
 }
 
 void Channel::onHook(const ActionEntry& entry) {
+  openPending();  // a step applied as its command runs plays what was loaded before it
   if (entry.attribute == static_cast<std::int32_t>(ActionAttribute::PLAY)) {
     // The count goes to the player as an unsigned number: -1 repeats until stopped.
     repeats_ = static_cast<std::uint32_t>(truncateToInt(entry.value));
@@ -41,6 +48,7 @@ void Channel::onHook(const ActionEntry& entry) {
 }
 
 void Channel::update() {
+  openPending();
   AnimatedObject::update();
   if (player_) {
     player_->setVolumeLevel(volumeLevel(vol));
@@ -55,6 +63,7 @@ ChannelState Channel::state() const {
 void Channel::restore(const ChannelState& state) {
   restoreObject(state.object);
   if (state.sound != sound_) load(state.sound);
+  openPending();
   const bool wasRepeating = playing_ && repeats_ == kEndless;
   const bool repeating = state.playing && state.repeats == kEndless;
   playing_ = state.playing;

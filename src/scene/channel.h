@@ -26,6 +26,8 @@ class Channel : public AnimatedObject {
   // player may be null: the channel then plays nothing.
   Channel(ScriptRandom& random, bool positional, std::unique_ptr<AudioChannelPlayer> player);
 
+  // The sound is taken at once; the player opens it when the frame's commands are done (at update),
+  // so a loop that loads sounds many times in one frame opens the last one once.
   void load(std::string_view scriptPath);
   void update() override;
   bool positional() const { return positional_; }
@@ -44,8 +46,12 @@ class Channel : public AnimatedObject {
 
  private:
   bool positional_;
+  // Hands a sound loaded since the last update to the player.
+  void openPending();
+
   std::unique_ptr<AudioChannelPlayer> player_;
   std::string sound_;
+  bool pending_ = false;
   bool playing_ = false;
   std::uint32_t repeats_ = 0;
 };

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "base/script_path.h"
+#include "base/terminal_text.h"
 #include "platform/image_decoder.h"
 
 namespace tavrik {
@@ -81,7 +82,7 @@ void ImageStore::refuse(std::string_view name) {
   if (reporter_)
     reporter_(message);
   else
-    std::cerr << message << '\n';
+    std::cerr << terminalText(message) << '\n';
 }
 
 void ImageStore::loadAll(const std::vector<Request>& requests) {

@@ -126,12 +126,16 @@ TEST(HostileInput, ScriptsThatMultiplyStopWithAMessage) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
-TEST(HostileInput, ALoopThatLoadsAPictureWithoutWaitingKeepsItsFrames) {
+TEST(HostileInput, ALoopThatLoadsPicturesAndSoundsWithoutWaitingKeepsItsFrames) {
   PlayerCopy player;
   test::TempDir dir;
   ASSERT_TRUE(savePng(test::solidPicture(64, 64, 0xFF808080u), dir.path() / "pic.png"));
-  const auto script = dir.write("loop.tvk", sjisScript("＃単純レイヤー宣言：a\n＃ループ\n＃a画像：pic\n"
-                                                       "＃a画像：missing\n＃ループ終了：選択結果＝＝０\n"));
+  std::filesystem::copy_file(std::filesystem::path(TAVRIK_SOURCE_DIR) / "examples/demo/sounds/tune.mid",
+                             dir.path() / "tune.mid");
+  const auto script =
+      dir.write("loop.tvk", sjisScript("＃単純レイヤー宣言：a\n＃音楽チャネル宣言：m\n＃ループ\n"
+                                       "＃a画像：pic\n＃a画像：missing\n＃mロード：tune.mid\n"
+                                       "＃mロード：missing.mid\n＃ループ終了：選択結果＝＝０\n"));
   const ProcessResult r = playBounded(player, script, 10);
   EXPECT_EQ(r.exitCode, 0) << r.err;
 }

@@ -217,9 +217,13 @@ struct FakePlayer : AudioChannelPlayer {
     int positions = 0;
     float x = 0;
     std::string loaded;
+    int loads = 0;
   };
   explicit FakePlayer(Log& log) : log(log) {}
-  void load(std::string_view p) override { log.loaded = std::string(p); }
+  void load(std::string_view p) override {
+    log.loaded = std::string(p);
+    ++log.loads;
+  }
   void play(std::uint32_t repeats) override { log.plays.push_back(repeats); }
   void stop() override { ++log.stops; }
   void setVolumeLevel(std::int32_t level) override { log.level = level; }
@@ -252,9 +256,9 @@ TEST(Channel, PlayAfterAPauseStartsOnceOnTheFrameAfterIt) {
                                {2, at(ActionAttribute::STOP), 0},
                                {2, at(ActionAttribute::VOL), 0.5f}});
   channel.load("a.ogg");
-  EXPECT_EQ(log.loaded, "a.ogg");
   channel.start(&a);
   for (int frame = 0; frame < 61; ++frame) channel.update();
+  EXPECT_EQ(log.loaded, "a.ogg");
   EXPECT_TRUE(log.plays.empty());
   channel.update();
   ASSERT_EQ(log.plays.size(), 1u);
@@ -266,6 +270,27 @@ TEST(Channel, PlayAfterAPauseStartsOnceOnTheFrameAfterIt) {
   for (int frame = 0; frame < 10; ++frame) channel.update();
   EXPECT_EQ(log.plays.size(), 1u);
   EXPECT_EQ(log.positions, 0) << "a music channel has no position";
+}
+
+TEST(Channel, SoundsLoadedManyTimesInAFrameAreOpenedOnceAndPlayWhatWasLoadedLast) {
+  ScriptRandom random;
+  FakePlayer::Log log;
+  Channel channel(random, false, std::make_unique<FakePlayer>(log));
+  for (int i = 0; i < 100000; ++i) channel.load(i % 2 ? "b.ogg" : "a.ogg");
+  EXPECT_EQ(log.loads, 0);
+  EXPECT_EQ(channel.state().sound, "b.ogg") << "the channel holds the sound at once";
+  channel.update();
+  EXPECT_EQ(log.loads, 1);
+  EXPECT_EQ(log.loaded, "b.ogg");
+
+  // A step applied as its command runs plays the sound loaded before it, not the one before that.
+  channel.load("c.ogg");
+  const Action play = makeAction({{0, at(ActionAttribute::PLAY), 0}});
+  channel.start(&play);
+  channel.update();
+  EXPECT_EQ(log.loaded, "c.ogg");
+  ASSERT_EQ(log.plays.size(), 1u);
+  EXPECT_EQ(log.loads, 2);
 }
 
 TEST(Channel, SoundEffectChannelsFollowTheirPosition) {

@@ -235,9 +235,8 @@ void ScriptEngine::update() {
   scene_->update();
   channels_.update();
   if (loadedThisFrame_) {
-    // Decoding pictures and sounds (a MIDI file is rendered whole by the synthesiser, on the sound
-    // output's thread for a window) leaves megabytes of freed scratch memory that the allocator would
-    // otherwise keep for the rest of the game.
+    // Decoding pictures leaves megabytes of freed scratch memory that the allocator would otherwise
+    // keep for the rest of the game.
     releaseFreedMemory();
     loadedThisFrame_ = false;
   }
