@@ -2,14 +2,19 @@
 # Installs the Debian packages Tavrik needs, by name; does nothing when they are all present.
 #   scripts/install-deps.sh          what building and playing needs
 #   scripts/install-deps.sh --test   that, plus what the tests use
+#   scripts/install-deps.sh --package  that, plus what building and checking the Debian package uses
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsndfile1-dev libfluidsynth-dev libfreetype-dev
-          libfontconfig-dev libimgui-dev libpixman-1-dev timgm6mb-soundfont)
+          libfontconfig-dev libimgui-dev libpixman-1-dev libstb-dev timgm6mb-soundfont)
 if [[ "${1:-}" == "--test" ]]; then
   # A known Japanese face for text layout tests, a virtual display for the windowed tests, and clang
   # with its fuzzing runtime for the fuzzer.
-  packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool x11-apps sox clang libclang-rt-14-dev)
+  packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool x11-apps sox clang libclang-rt-14-dev
+             man-db dpkg-dev)
+fi
+if [[ "${1:-}" == "--package" ]]; then
+  packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 fi
 
 missing=()

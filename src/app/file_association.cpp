@@ -4,8 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #include "base/files.h"
 #include "base/terminal_text.h"
@@ -151,6 +154,26 @@ bool registerAssociation(const fs::path& home, const Association& a) {
     runDetached("update-desktop-database", applications.string());
   }
   return ok;
+}
+
+bool installedWithDesktopFiles(const std::filesystem::path& moduleDirectory) {
+  std::error_code ec;
+  const std::filesystem::path dir = std::filesystem::weakly_canonical(moduleDirectory, ec);
+  if (ec || dir.filename() != "tavrik" || dir.parent_path().filename() != "lib") return false;
+  const std::filesystem::path share = dir.parent_path().parent_path() / "share";
+  if (!std::filesystem::is_regular_file(share / "applications" / "tavrik.desktop", ec) ||
+      !std::filesystem::is_regular_file(share / "mime" / "packages" / "tavrik.xml", ec))
+    return false;
+  // Only where the desktop looks: the system's data folders.
+  const char* dirs = std::getenv("XDG_DATA_DIRS");
+  std::string list = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
+  for (std::size_t start = 0; start <= list.size();) {
+    const std::size_t end = std::min(list.find(':', start), list.size());
+    const std::string entry = list.substr(start, end - start);
+    if (!entry.empty() && std::filesystem::weakly_canonical(entry, ec) == share) return true;
+    start = end + 1;
+  }
+  return false;
 }
 
 }  // namespace tavrik

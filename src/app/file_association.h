@@ -23,4 +23,10 @@ std::filesystem::path dataHome();
 // characters or bytes that are not UTF-8 are not registered at all; both are said on standard error.
 bool registerAssociation(const std::filesystem::path& dataHome, const Association& association);
 
+// Whether the player in moduleDirectory (PREFIX/lib/tavrik) was installed with the desktop entry and
+// the file type beside it (PREFIX/share/applications/tavrik.desktop, PREFIX/share/mime/packages/
+// tavrik.xml), as the package and an install to a prefix put them, in one of the folders the desktop
+// reads ($XDG_DATA_DIRS, by default /usr/local/share and /usr/share).
+bool installedWithDesktopFiles(const std::filesystem::path& moduleDirectory);
+
 }  // namespace tavrik

@@ -314,7 +314,9 @@ void GameApp::draw(bool force) {
 void GameApp::afterFirstFrame() {
   AppFrame::afterFirstFrame();
   // The association's result is of no interest: a desktop without it still plays. (A --check run ends
-  // before any frame and registers nothing.)
+  // before any frame and registers nothing.) A player installed with its desktop files (a package, or
+  // an install to a prefix) is registered for every user already.
+  if (installedWithDesktopFiles(moduleDir_)) return;
   registerAssociation(dataHome(), Association{moduleDir_ / "tavrik", moduleDir_ / "game.png",
                                               "Tavrikアドベンチャースクリプト"});
 }

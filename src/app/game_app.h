@@ -10,6 +10,7 @@
 
 #include "app/app_frame.h"
 #include "app/options.h"
+#include "app/version.h"
 #include "base/script_error.h"
 #include "platform/audio_output.h"
 #include "platform/glyph_font.h"
@@ -17,8 +18,7 @@
 
 namespace tavrik {
 
-inline constexpr const char* kAppTitle = "Tavrikアドベンチャーゲームシステム Ver.1.03";
-inline constexpr const char* kAppVersion = "1.03";
+inline const std::string kAppTitle = std::string("Tavrikアドベンチャーゲームシステム Ver.") + kAppVersion;
 
 // The script to play: argument 1, else the default script beside the executable. Paths are script
 // paths (Shift-JIS, "\"); the error is the start-up message in UTF-8.

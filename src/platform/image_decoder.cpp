@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <stb_image.h>
 
 #include <malloc.h>
 
@@ -190,6 +191,30 @@ bool copyAsArgb(SDL_Surface* surface, std::uint32_t* out) {
   return true;
 }
 
+// The first picture of a GIF, on its logical screen, with its transparent colour as alpha. stb_image
+// reads GIFs rather than SDL2_image, whose reader frees memory it does not own on some damaged files.
+std::optional<DecodedImage> decodeGif(const std::string& data, std::int64_t maxPixels) {
+  int w = 0, h = 0, channels = 0;
+  stbi_uc* rgba = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(data.data()),
+                                        static_cast<int>(data.size()), &w, &h, &channels, 4);
+  if (!rgba) return std::nullopt;
+  std::optional<DecodedImage> out;
+  if (sizeAllowed(w, h) && std::int64_t{w} * h <= maxPixels) {
+    DecodedImage image;
+    image.width = w;
+    image.height = h;
+    image.pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+      const stbi_uc* c = rgba + i * 4;
+      image.pixels[i] =
+          (std::uint32_t{c[3]} << 24) | (std::uint32_t{c[0]} << 16) | (std::uint32_t{c[1]} << 8) | c[2];
+    }
+    out = std::move(image);
+  }
+  stbi_image_free(rgba);
+  return out;
+}
+
 }  // namespace
 
 std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path, std::int64_t maxPixels,
@@ -211,6 +236,11 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path, s
   if (std::max(header.width * header.height, header.largestFrame) > maxPixels) return std::nullopt;
   refusal = ImageRefusal::NotAPicture;
 
+  if (header.format == Format::Gif) {
+    std::optional<DecodedImage> gif = decodeGif(data, maxPixels);
+    if (gif) refusal = ImageRefusal::None;
+    return gif;
+  }
   SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
   if (!rw) return std::nullopt;
   SDL_Surface* loaded = nullptr;
@@ -224,9 +254,7 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path, s
     case Format::Bmp:
       loaded = IMG_LoadBMP_RW(rw);
       break;
-    case Format::Gif:
-      loaded = IMG_LoadGIF_RW(rw);
-      break;
+    case Format::Gif:  // read above
     case Format::Unknown:
       break;
   }

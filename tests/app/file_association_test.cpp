@@ -118,6 +118,26 @@ TEST(FileAssociation, WhatIsNotARegularFileIsLeftAloneWithAWord) {
   EXPECT_LT(std::filesystem::file_size(desktop), 1024u);
 }
 
+TEST(FileAssociation, APlayerInstalledWithItsDesktopFilesWhereTheDesktopLooksRegistersNothing) {
+  test::TempDir dir;
+  const std::filesystem::path prefix = dir.path() / "usr";
+  std::filesystem::create_directories(prefix / "lib" / "tavrik");
+  dir.write("usr/share/applications/tavrik.desktop", "[Desktop Entry]\n");
+  const char* saved = std::getenv("XDG_DATA_DIRS");
+  const std::string before = saved ? saved : "";
+  ::setenv("XDG_DATA_DIRS", ("/nowhere:" + (prefix / "share").string() + "/").c_str(), 1);
+  EXPECT_FALSE(installedWithDesktopFiles(prefix / "lib" / "tavrik")) << "no file type yet";
+  dir.write("usr/share/mime/packages/tavrik.xml", "<mime-info/>\n");
+  EXPECT_TRUE(installedWithDesktopFiles(prefix / "lib" / "tavrik"));
+  EXPECT_FALSE(installedWithDesktopFiles(prefix / "bin")) << "a build folder is no installed place";
+  ::setenv("XDG_DATA_DIRS", "/usr/local/share:/usr/share", 1);
+  EXPECT_FALSE(installedWithDesktopFiles(prefix / "lib" / "tavrik")) << "a prefix the desktop does not read";
+  if (saved)
+    ::setenv("XDG_DATA_DIRS", before.c_str(), 1);
+  else
+    ::unsetenv("XDG_DATA_DIRS");
+}
+
 TEST(FileAssociation, TheDataHomeFollowsXdg) {
   EXPECT_EQ(dataHome(), std::filesystem::path(std::getenv("XDG_DATA_HOME")));
 }

@@ -61,5 +61,23 @@ TEST(ImageDecoder, EveryPixelLayoutGivesTheSameArgbPixels) {
   }
 }
 
+TEST(ImageDecoder, AGifGivesItsFirstPictureWithItsTransparentColourAsAlpha) {
+  test::TempDir dir;
+  // 2 x 1: a red pixel and one of the transparent colour (index 1, green).
+  const std::string gif("GIF89a\x02\x00\x01\x00\x80\x00\x00"
+                        "\xFF\x00\x00\x00\xFF\x00"
+                        "\x21\xF9\x04\x01\x00\x00\x01\x00"
+                        ",\x00\x00\x00\x00\x02\x00\x01\x00\x00"
+                        "\x02\x02\x44\x0A\x00;",
+                        42);
+  const std::filesystem::path file = dir.write("two.gif", gif);
+  const std::optional<DecodedImage> image = decodeImageFile(file);
+  ASSERT_TRUE(image);
+  ASSERT_EQ(image->width, 2);
+  ASSERT_EQ(image->height, 1);
+  EXPECT_EQ(image->pixels[0], 0xFFFF0000u);
+  EXPECT_EQ(image->pixels[1] >> 24, 0u);
+}
+
 }  // namespace
 }  // namespace tavrik

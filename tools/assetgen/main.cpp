@@ -1,6 +1,7 @@
 // Makes the player's own binary files and those of the demo game, drawn and synthesised from code so
 // they can be made again and changed with the source:
 //   assets/game.ico, assets/game.png            the window and desktop icons
+//   packaging/icons/tavrik-SIZE.png             the desktop icon in the other sizes desktops ask for
 //   assets/credit/...                           pictures, a chime and a tune for the default game
 //   examples/demo/...                           pictures and sounds for the demo game
 //
@@ -113,6 +114,8 @@ int main(int argc, char** argv) {
   const fs::path assets = root / "assets";
   write(assets / "game.ico", iconFile({48, 32, 16}));
   write(assets / "game.png", icon(64));
+  for (int size : {48, 128, 256})
+    write(root / "packaging" / "icons" / ("tavrik-" + std::to_string(size) + ".png"), icon(size));
 
   const Palette heroine{rgb(70, 50, 90), rgb(252, 226, 206), rgb(90, 120, 200), rgb(90, 60, 140)};
   const fs::path credit = assets / "credit";

@@ -1,0 +1,52 @@
+# Writes the manual page from the player's --help text and the page's other sections, so that the
+# options are described in one place.
+#   cmake -DPLAYER=path/to/tavrik -DTEMPLATE=tavrik.6.in -DVERSION=1.03 -DOUTPUT=tavrik.6 -P manpage.cmake
+# writes OUTPUT and, compressed as Debian wants it, OUTPUT.gz.
+cmake_minimum_required(VERSION 3.22)
+execute_process(COMMAND "${PLAYER}" --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${PLAYER} --help failed")
+endif()
+string(REPLACE ";" "\\;" help "${help}")
+string(REPLACE "\n" ";" lines "${help}")
+
+# troff: a backslash is written doubled, a minus in an option as "\-", and a line may not begin with "."
+# or "'".
+function(roff text out)
+  string(REPLACE "\\" "\\\\" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
+  string(REGEX REPLACE "^([.'])" "\\\\&\\1" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+set(synopsis "")
+set(description "")
+set(options "")
+set(part head)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^Usage: tavrik (.*)$")
+    roff("${CMAKE_MATCH_1}" synopsis)
+    set(part description)
+  elseif(line MATCHES "^([A-Z][^:]*):$")
+    roff("${CMAKE_MATCH_1}" heading)
+    string(APPEND options ".SS ${heading}\n")
+    set(part options)
+  elseif(part STREQUAL "options" AND line MATCHES "^  (-[^ ,]+(, -[^ ,]+)?( [A-Z]+)?) +(.*)$")
+    roff("${CMAKE_MATCH_1}" option)
+    roff("${CMAKE_MATCH_4}" text)
+    string(REGEX REPLACE "( [A-Z]+)$" "\\\\fR\\\\fI\\1\\\\fR" option "${option}")
+    string(APPEND options ".TP\n.B ${option}\n${text}\n")
+  elseif(part STREQUAL "options" AND line MATCHES "^ +(.*)$")
+    roff("${CMAKE_MATCH_1}" text)
+    string(APPEND options "${text}\n")
+  elseif(part STREQUAL "description" AND NOT line STREQUAL "")
+    roff("${line}" text)
+    string(APPEND description "${text}\n")
+  endif()
+endforeach()
+
+configure_file("${TEMPLATE}" "${OUTPUT}" @ONLY)
+execute_process(COMMAND gzip -9nf -k "${OUTPUT}" RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "could not compress ${OUTPUT}")
+endif()
