@@ -11,6 +11,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -287,13 +288,33 @@ bool openDevice(AudioOutput::Core& core, bool headless, bool fallBack) {
   return true;
 }
 
-// Opens a channel's sound file, or gives nothing.
+// Opens a channel's sound file, or gives nothing. A file that could not be opened is not tried again
+// until it changes: a game that loads a damaged sound again and again costs one attempt (and whatever
+// the decoding library keeps of a failed one), not one a frame.
 std::unique_ptr<SoundStream> openFile(const std::filesystem::path& native) {
+  struct Stamp {
+    std::filesystem::file_time_type time;
+    std::uintmax_t size;
+    bool operator==(const Stamp&) const = default;
+  };
+  static std::mutex mutex;
+  static std::map<std::string, Stamp> unreadable;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(native, ec) ||
-      std::filesystem::file_size(native, ec) > kMaxSoundFileSize)
-    return nullptr;
-  return openSoundStream(native);
+  if (!std::filesystem::is_regular_file(native, ec)) return nullptr;
+  const Stamp stamp{std::filesystem::last_write_time(native, ec), std::filesystem::file_size(native, ec)};
+  if (ec || stamp.size > kMaxSoundFileSize) return nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto known = unreadable.find(native.string());
+    if (known != unreadable.end() && known->second == stamp) return nullptr;
+  }
+  std::unique_ptr<SoundStream> stream = openSoundStream(native);
+  if (!stream) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (unreadable.size() >= 4096) unreadable.clear();
+    unreadable[native.string()] = stamp;
+  }
+  return stream;
 }
 
 }  // namespace

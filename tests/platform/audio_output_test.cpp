@@ -225,6 +225,22 @@ TEST_F(AudioTest, MissingOrUndecodableFilesLeaveTheChannelEmpty) {
   p->setVolumeLevel(-100);
 }
 
+TEST_F(AudioTest, ASoundThatFailedToOpenIsTriedAgainOnceTheFileChanges) {
+  std::unique_ptr<AudioChannelPlayer> p = output->createPlayer(false, 64);
+  const std::string name = file("later.wav", "RIFF nonsense");
+  for (int i = 0; i < 3; ++i) p->load(name);
+  p->play(0);
+  playFrames(2);
+  // Mended: another size, another time.
+  dir.write("later.wav", constantWav(4410, 8000));
+  std::filesystem::last_write_time(dir.path() / "later.wav",
+                                   std::filesystem::file_time_type::clock::now() + std::chrono::seconds(2));
+  p->load(name);
+  p->play(0);
+  playFrames(6);
+  EXPECT_GT(soundingFrames(played()), 0);
+}
+
 TEST_F(AudioTest, UnreadableSoundsAndATuneOfNoLengthPlaySilenceEvenLoopedForever) {
   std::unique_ptr<AudioChannelPlayer> four = output->createPlayer(false, 64);
   std::unique_ptr<AudioChannelPlayer> empty = output->createPlayer(false, 64);

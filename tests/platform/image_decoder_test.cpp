@@ -64,12 +64,13 @@ TEST(ImageDecoder, EveryPixelLayoutGivesTheSameArgbPixels) {
 TEST(ImageDecoder, AGifGivesItsFirstPictureWithItsTransparentColourAsAlpha) {
   test::TempDir dir;
   // 2 x 1: a red pixel and one of the transparent colour (index 1, green).
-  const std::string gif("GIF89a\x02\x00\x01\x00\x80\x00\x00"
-                        "\xFF\x00\x00\x00\xFF\x00"
-                        "\x21\xF9\x04\x01\x00\x00\x01\x00"
-                        ",\x00\x00\x00\x00\x02\x00\x01\x00\x00"
-                        "\x02\x02\x44\x0A\x00;",
-                        42);
+  const std::string gif(
+      "GIF89a\x02\x00\x01\x00\x80\x00\x00"
+      "\xFF\x00\x00\x00\xFF\x00"
+      "\x21\xF9\x04\x01\x00\x00\x01\x00"
+      ",\x00\x00\x00\x00\x02\x00\x01\x00\x00"
+      "\x02\x02\x44\x0A\x00;",
+      42);
   const std::filesystem::path file = dir.write("two.gif", gif);
   const std::optional<DecodedImage> image = decodeImageFile(file);
   ASSERT_TRUE(image);
