@@ -23,10 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using test::readBytes;
 
 int temporaryFilesIn(const fs::path& folder) {
   int n = 0;

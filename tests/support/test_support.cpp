@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <fstream>
+#include <iterator>
 
 #include "base/script_path.h"
 #include "base/text_encoding.h"
@@ -27,6 +28,11 @@ std::filesystem::path TempDir::write(const std::filesystem::path& relative, std:
   std::ofstream out(full, std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return full;
+}
+
+std::string readBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 std::string sjis(std::string_view utf8) {

@@ -39,6 +39,8 @@ class TempDir {
 
 // The Shift-JIS bytes of UTF-8 text; the test fails when the text has no Shift-JIS form.
 std::string sjis(std::string_view utf8);
+// A file's bytes; empty when it cannot be read.
+std::string readBytes(const std::filesystem::path& file);
 // Script source from UTF-8 lines, in Shift-JIS with CR LF line ends as Windows editors write it.
 std::string sjisScript(std::string_view utf8);
 // A native path in script form.
