@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kDemo = fs::path(TAVRIK_SOURCE_DIR) / "examples" / "demo";
-constexpr long long kRound = 1100;  // the demo's events end by frame 1000
+constexpr long long kRound = 1100;  // the demo ends by itself before this
 
 long residentKb() {
   std::ifstream status("/proc/self/status");
@@ -57,9 +57,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<tavrik::GameApp> app = tavrik::GameApp::start(commandLine, &exitCode);
     if (!app) return 1;
     app->run();
-    app.reset();
     const long long before = played;
-    played += *commandLine.automation.frames;
+    played += app->framesRun();
+    app.reset();
     ++rounds;
     if (before < 30000 && played >= 30000) atMark = residentKb();
   }
