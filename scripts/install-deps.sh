@@ -11,7 +11,7 @@ if [[ "${1:-}" == "--test" ]]; then
   # A known Japanese face for text layout tests, a virtual display for the windowed tests, and clang
   # with its fuzzing runtime for the fuzzer.
   packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool x11-apps sox clang libclang-rt-14-dev
-             man-db dpkg-dev)
+             man-db dpkg-dev file)
 fi
 if [[ "${1:-}" == "--package" ]]; then
   packages+=(dpkg-dev file lintian desktop-file-utils appstream)
