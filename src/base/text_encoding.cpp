@@ -212,6 +212,13 @@ void appendLenient(Converter& converter, std::string_view sjis, std::string& out
 
 }  // namespace
 
+bool isValidUtf8(std::string_view s) {
+  char32_t character = 0;
+  for (std::size_t pos = 0; pos < s.size();)
+    if (!decodeUtf8(s, pos, character)) return false;
+  return true;
+}
+
 std::optional<std::string> sjisToUtf8Strict(std::string_view sjis) {
   return convertStrict("UTF-8", kCodePage, sjis);
 }

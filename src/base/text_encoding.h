@@ -22,6 +22,9 @@ std::optional<std::string> utf8ToSjisEscaped(std::string_view utf8);
 // Strict conversion in which every geta escape stands for its character.
 std::optional<std::string> sjisToUtf8Unescaped(std::string_view sjis);
 
+// Whether s is UTF-8: no overlong forms, surrogates or values past Unicode.
+bool isValidUtf8(std::string_view s);
+
 // UTF-8 text in Shift-JIS; a character code page 932 cannot hold becomes "？".
 std::string utf8ToSjisLenient(std::string_view utf8);
 

@@ -28,13 +28,23 @@ struct CountingFrame : AppFrame {
 // A script that sets x after twenty frames and then waits for ever.
 constexpr const char* kWaiting = "＃変数宣言：x\n＃時間待機：２０\n＃式：x=1\n＃入力待機\n";
 
+// Plays a script headless for sixty frames with an events file, printing its variables at the end.
+ProcessResult playWithEvents(const PlayerCopy& player, const std::filesystem::path& script,
+                             const std::filesystem::path& events, std::vector<std::string> extra = {}) {
+  std::vector<std::string> arguments = {script.string()};
+  arguments.insert(arguments.end(), extra.begin(), extra.end());
+  for (const char* a : {"--headless", "--events"}) arguments.emplace_back(a);
+  arguments.push_back(events.string());
+  for (const char* a : {"--frames", "60", "--dump-variables"}) arguments.emplace_back(a);
+  return player.run(arguments);
+}
+
 TEST(Boxes, EscapeAsksEscapeCancelsAndTheGameGoesOn) {
   PlayerCopy player;
   test::TempDir dir;
   const auto script = dir.write("s.tvk", test::sjisScript(kWaiting));
   const auto events = dir.write("e.txt", "2 key Escape\n6 key Escape\n");
-  const ProcessResult r = player.run(
-      {script.string(), "--headless", "--events", events.string(), "--frames", "60", "--dump-variables"});
+  const ProcessResult r = playWithEvents(player, script, events);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "終了確認\n終了してもよろしいですか？\n");
   EXPECT_EQ(r.out, "選択結果=0\nx=1\n") << "the game went on after the box";
@@ -45,26 +55,16 @@ TEST(Boxes, ReturnTakesTheConfirmationsDefaultAndEndsTheGame) {
   test::TempDir dir;
   const auto script = dir.write("s.tvk", test::sjisScript(kWaiting));
   const auto events = dir.write("e.txt", "2 key Escape\n4 key Return\n");
-  const ProcessResult r = player.run(
-      {script.string(), "--headless", "--events", events.string(), "--frames", "60", "--dump-variables"});
+  const ProcessResult r = playWithEvents(player, script, events);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "選択結果=0\nx=0\n") << "ended before the wait was over";
   // A click on OK does the same; without a later event, the box takes its default at once.
   const auto click = dir.write("c.txt", "2 key Escape\n4 click 380 316\n");
-  EXPECT_EQ(player
-                .run({script.string(), "--headless", "--events", click.string(), "--frames", "60",
-                      "--dump-variables"})
-                .out,
-            "選択結果=0\nx=0\n");
+  EXPECT_EQ(playWithEvents(player, script, click).out, "選択結果=0\nx=0\n");
   const auto alone = dir.write("a.txt", "2 key Escape\n");
-  EXPECT_EQ(player
-                .run({script.string(), "--headless", "--events", alone.string(), "--frames", "60",
-                      "--dump-variables"})
-                .out,
-            "選択結果=0\nx=0\n");
+  EXPECT_EQ(playWithEvents(player, script, alone).out, "選択結果=0\nx=0\n");
   // Without confirmation Escape ends the game at once, with no box.
-  const ProcessResult nce = player.run({script.string(), "-nce", "--headless", "--events", alone.string(),
-                                        "--frames", "60", "--dump-variables"});
+  const ProcessResult nce = playWithEvents(player, script, alone, {"-nce"});
   EXPECT_EQ(nce.out, "選択結果=0\nx=0\n");
   EXPECT_EQ(nce.err, "");
 }

@@ -17,49 +17,13 @@ struct CompileFailure {
   ScriptError error;
 };
 
-bool isValidUtf8(std::string_view s, bool& nonAscii) {
-  for (std::size_t i = 0; i < s.size();) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b < 0x80) {
-      ++i;
-      continue;
-    }
-    nonAscii = true;
-    int n = 0;
-    std::uint32_t cp = 0;
-    if ((b & 0xE0) == 0xC0) {
-      n = 1;
-      cp = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-      n = 2;
-      cp = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-      n = 3;
-      cp = b & 0x07;
-    } else {
-      return false;
-    }
-    if (i + static_cast<std::size_t>(n) >= s.size()) return false;
-    for (int k = 1; k <= n; ++k) {
-      const auto c = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    // Overlong forms, surrogates and values past Unicode are not UTF-8.
-    if ((n == 1 && cp < 0x80) || (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    i += static_cast<std::size_t>(n) + 1;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::optional<std::vector<std::string>> utf8LinesAsSjis(const std::vector<std::string>& lines) {
   bool nonAscii = false;
   for (const std::string& line : lines) {
-    if (!isValidUtf8(line, nonAscii)) return std::nullopt;
+    if (!isValidUtf8(line)) return std::nullopt;
+    nonAscii = nonAscii || std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; });
   }
   if (!nonAscii) return std::nullopt;
   std::vector<std::string> out;
