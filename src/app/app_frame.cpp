@@ -143,6 +143,10 @@ void AppFrame::runMenuCommands() {
 void AppFrame::runFrame() {
   lastFramePlayed_ = framesRun_;
   for (const std::filesystem::path& file : settings_.events.statesToSaveAt(framesRun_)) saveState(file);
+  for (const PlayerAction& action : settings_.events.playerActionsAt(framesRun_)) {
+    runPlayerAction(action);
+    if (closing_) return;
+  }
   for (const WindowEvent& e : settings_.events.eventsAt(framesRun_)) {
     if (e.type == WindowEvent::Type::Command && !knowsCommand(e.command)) {
       std::fprintf(stderr, "tavrik: warning: frame %lld: no menu command has the id %d; it does nothing\n",
@@ -161,7 +165,7 @@ void AppFrame::runFrame() {
   draw(false);
   ++framesRun_;
   if (framesRun_ == 1) afterFirstFrame();
-  if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = true;
+  if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = frameLimitReached_ = true;
 }
 
 void AppFrame::setOverlay(std::unique_ptr<Overlay> overlay) {
@@ -169,6 +173,7 @@ void AppFrame::setOverlay(std::unique_ptr<Overlay> overlay) {
   if (overlay_) {
     overlay_->setContent([this] {
       if (menu_) menu_->build();
+      buildScreens();
       if (box_) box_->build();
     });
   }
@@ -413,6 +418,8 @@ void AppFrame::handleEvent(const WindowEvent& event) {
       break;
     case T::Command:
       runCommand(e.command);
+      break;
+    case T::Wheel:
       break;
   }
 }
