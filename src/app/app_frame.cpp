@@ -164,7 +164,11 @@ void AppFrame::runFrame() {
   }
   draw(false);
   ++framesRun_;
-  if (framesRun_ == 1) afterFirstFrame();
+  // (A box before the first frame counts frames of its own: the first frame drawn is told apart.)
+  if (!firstFrameDrawn_) {
+    firstFrameDrawn_ = true;
+    afterFirstFrame();
+  }
   if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = frameLimitReached_ = true;
 }
 

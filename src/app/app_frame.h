@@ -150,6 +150,7 @@ class AppFrame {
   FrameClock clock_;
   bool closing_ = false;
   bool frameLimitReached_ = false;
+  bool firstFrameDrawn_ = false;
   bool focused_ = true;
   bool altHeld_ = false;
   bool altAlone_ = false;                 // Alt went down and nothing else has been pressed since
