@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the editor tests: the .tvk grammar on the demo and the golden scripts, and the extension's
-# reading of the player's findings. scripts/install-deps.sh --test installs their npm packages.
+# Runs the editor tests given (names of *.test.js files here), or all of them: the .tvk grammar on the
+# demo and the golden scripts, and the extension. scripts/install-deps.sh --test installs their npm
+# packages.
 set -euo pipefail
 cd "$(dirname "$0")"
 if ! command -v node >/dev/null; then
@@ -12,5 +13,5 @@ if [[ ! -f node_modules/vscode-textmate/package.json || ! -f node_modules/vscode
        "run scripts/install-deps.sh --test (it runs npm ci there)" >&2
   exit 1
 fi
-tests=(*.test.js)
+if [[ $# -gt 0 ]]; then tests=("$@"); else tests=(*.test.js); fi
 exec node --test "${tests[@]}"
