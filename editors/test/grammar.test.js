@@ -356,6 +356,14 @@ describe('keyframe lines', () => {
     }
   });
 
+  test('a note after the value, which the value\'s reading passes over, reads as a comment', async () => {
+    const tokens = await lastLineTokens(['＃目動作宣言：まばたき', '０，WAIT，１２０      ＃＃ 90〜150, 休む']);
+    assert.deepEqual(scoped(tokens, ['constant', 'support', 'comment']), [
+      ['０', 'constant.numeric.decimal.tvk'], ['WAIT', 'support.constant.attribute.tvk'],
+      ['１２０', 'constant.numeric.decimal.tvk'], ['      ＃＃ 90〜150, 休む', 'comment.line.number-sign.tvk'],
+    ]);
+  });
+
   test('keyframes end at the next directive or comment and skip blank lines', async () => {
     const lines = ['＃動作宣言：出る', '０，Ａ，０', '', '　', '２０，ＥＮＤ，０', '  ##', '０，Ａ，１'];
     assert.deepEqual(classifyLines(lines).map((k) => k.kind),
