@@ -62,7 +62,7 @@ AppFrame::AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graph
 
 AppFrame::~AppFrame() = default;
 
-void AppFrame::run() {
+void AppFrame::run(const std::function<bool()>& until) {
   // On a 60 Hz display with vertical sync a presenting frame waits for the retrace; the timer still
   // paces the frames that present nothing (nothing changed), a little early so as not to miss one.
   const DisplayWindow* window = graphics_->window();
@@ -79,6 +79,7 @@ void AppFrame::run() {
     if (settings_.headless) {
       // Headless frames run back to back; the events file is the only input.
       runFrame();
+      if (until && until()) return;
       continue;
     }
     if (!focused()) {
@@ -95,6 +96,7 @@ void AppFrame::run() {
     if (due) {
       if (!menuHoldsGame()) {
         runFrame();
+        if (until && until()) return;
         if (menu_ && menu_->needsRepaint()) graphics_->present();
       } else if (menu_->needsRepaint() || menu_->engaged()) {
         graphics_->present();
@@ -141,6 +143,12 @@ void AppFrame::runMenuCommands() {
 }
 
 void AppFrame::runFrame() {
+  inFrame_ = true;
+  runFrameWithin();
+  inFrame_ = false;
+}
+
+void AppFrame::runFrameWithin() {
   lastFramePlayed_ = framesRun_;
   for (const std::filesystem::path& file : settings_.events.statesToSaveAt(framesRun_)) saveState(file);
   for (const PlayerAction& action : settings_.events.playerActionsAt(framesRun_)) {
@@ -252,6 +260,10 @@ BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, Box
     }
     answer = haveDisplay() ? answerFromWindow(box) : answerFromEvents(box);
   }
+  // A headless box asked between frames (at start-up) read the frame it was answered in: the next
+  // frame is the one after it.
+  if (!haveDisplay() && !inFrame_ && boxReadFrame_) ++framesRun_;
+  boxReadFrame_ = false;
   box_ = nullptr;
   if (!keepShown) draw(true);
   return *answer;
@@ -294,8 +306,10 @@ std::optional<BoxAnswer> AppFrame::answerFromWindow(ModalBox& box) {
 // A headless box: the events file answers it. Frames go on counting, so that later events arrive,
 // but the game does not update; each is drawn with the box, as a window would show it.
 std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
-  // The box opened while a frame's events were handled: it reads the frames after that one.
-  ++framesRun_;
+  // A box opened while a frame's events were handled reads the frames after that one; one opened
+  // between frames starts with the frame due.
+  if (inFrame_ || boxReadFrame_) ++framesRun_;
+  boxReadFrame_ = true;
   lastFramePlayed_ = framesRun_;
   draw(true);
   std::optional<BoxAnswer> answer;

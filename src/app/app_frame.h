@@ -65,7 +65,9 @@ class AppFrame {
 
   // Handles events and runs frames until the window is closed, the frame limit is reached or a
   // termination signal arrives; then warns on standard error of events the file held for later frames.
-  void run();
+  // With until (tests and measurements), it also stops after the first frame for which until holds,
+  // and may be called again to go on.
+  void run(const std::function<bool()>& until = {});
 
   // Ends the loop after the current frame, as destroying the window does.
   void close() { closing_ = true; }
@@ -125,6 +127,7 @@ class AppFrame {
 
  private:
   void runFrame();
+  void runFrameWithin();
   void warnOfUnplayedEvents() const;
   // Opens a page with the desktop's program; a box says so when it cannot.
   void openOrSay(const std::string& url);
@@ -151,6 +154,8 @@ class AppFrame {
   bool closing_ = false;
   bool frameLimitReached_ = false;
   bool firstFrameDrawn_ = false;
+  bool inFrame_ = false;       // a frame's events or update are being handled
+  bool boxReadFrame_ = false;  // the open headless box has read a frame's events
   bool focused_ = true;
   bool altHeld_ = false;
   bool altAlone_ = false;                 // Alt went down and nothing else has been pressed since

@@ -111,6 +111,9 @@ std::unique_ptr<Overlay> Overlay::create(GraphicsDevice& device, const std::stri
   impl->windowed = device.window() != nullptr;
   IMGUI_CHECKVERSION();
   impl->context = ImGui::CreateContext();
+  // (A new context becomes the current one only when there is none: two players in one process each
+  // set up their own.)
+  ImGui::SetCurrentContext(impl->context);
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;  // nothing of the interface's state is kept on disk
   io.LogFilename = nullptr;

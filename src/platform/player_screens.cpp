@@ -197,6 +197,7 @@ void SlotScreen::build() {
 
 namespace {
 
+constexpr const char* kSettingsHint = "↑↓で選択、←→で変更、Enterでミュート";
 constexpr const char* kRowLabels[SettingsScreen::kRows] = {"全体の音量", "音楽の音量", "効果音の音量",
                                                            "オートの待ち時間", "1文字ごとに"};
 
@@ -298,13 +299,13 @@ ScreenAction SettingsScreen::click(int x, int y) {
 }
 
 std::string SettingsScreen::characters() const {
-  std::string out = "設定音量ミュート中秒0123456789.%－＋ ←→で変更、Enterでミュート";
+  std::string out = std::string("設定音量ミュート中秒0123456789.%－＋") + kSettingsHint;
   for (const char* label : kRowLabels) out += label;
   return out + kClose;
 }
 
 void SettingsScreen::build() {
-  if (beginScreen("設定###settings", 520, 330)) {
+  if (beginScreen("設定###settings", 520, 250)) {
     const bool muted[3] = {settings_.masterMuted, settings_.musicMuted, settings_.effectMuted};
     const int volumes[3] = {settings_.masterVolume, settings_.musicVolume, settings_.effectVolume};
     for (int row = 0; row < kRows; ++row) {
@@ -347,7 +348,7 @@ void SettingsScreen::build() {
       ImGui::PopID();
     }
     ImGui::Spacing();
-    ImGui::TextUnformatted("↑↓で選択、←→で変更、Enterでミュート");
+    ImGui::TextUnformatted(kSettingsHint);
     ImGui::Button(kClose, ImVec2(120, 0));
     closeRect_ = lastItemRect();
   }
