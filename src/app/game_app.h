@@ -105,6 +105,7 @@ class GameApp : public AppFrame {
   bool answerInputWait(std::int32_t position);
   void countAutoPause();
   void openScreen(std::unique_ptr<PlayerScreen> screen);
+  void closeScreen();
   void openSlotScreen(SlotScreen::Mode mode);
   void openSettings();
   void openHistory();

@@ -256,6 +256,7 @@ void GameApp::openScreen(std::unique_ptr<PlayerScreen> screen) {
   if (!overlay()) return;
   overlay()->addCharacters(screen->characters());
   screen_ = std::move(screen);
+  if (MenuBar* bar = menuBar()) bar->setScreenOpen(true);
   draw(true);
 }
 
@@ -306,6 +307,13 @@ void GameApp::buildScreens() {
   if (screen_) screen_->build();
 }
 
+void GameApp::closeScreen() {
+  screen_.reset();
+  screenThumbnail_.clear();
+  if (MenuBar* bar = menuBar()) bar->setScreenOpen(false);
+  draw(true);
+}
+
 void GameApp::takeScreenAction(ScreenAction action) {
   switch (action.kind) {
     case ScreenAction::Kind::None:
@@ -325,15 +333,12 @@ void GameApp::takeScreenAction(ScreenAction action) {
         saveSlot(action.slot);
       else
         loadSlot(action.slot);
-      screenThumbnail_.clear();
-      draw(true);
+      closeScreen();
       return;
     }
     case ScreenAction::Kind::Close:
       if (dynamic_cast<SettingsScreen*>(screen_.get())) writePlayerSettings(playerSettingsPath_, playerSettings_);
-      screen_.reset();
-      screenThumbnail_.clear();
-      draw(true);
+      closeScreen();
       return;
   }
 }

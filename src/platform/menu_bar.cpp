@@ -66,9 +66,13 @@ bool MenuBar::processEvent(const void* sdlEvent) {
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
+      repaintFrames_ = kRepaintFrames;
+      // Over a screen of the player's own, the interface wants the mouse but the screen takes it.
+      taken = (shown_ && e.button.y < kHeight) || engaged_ || (shown_ && io.WantCaptureMouse && !screenOpen_);
+      break;
     case SDL_MOUSEWHEEL:
       repaintFrames_ = kRepaintFrames;
-      taken = (shown_ && e.button.y < kHeight) || engaged_ || (shown_ && io.WantCaptureMouse);
+      taken = engaged_ || (shown_ && io.WantCaptureMouse && !screenOpen_);
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:

@@ -60,6 +60,8 @@ class MenuBar {
   void focusWithKeyboard();
 
   void setMenus(const std::vector<MenuPopup>& menus);
+  // A screen of the application's own is open over the game: the mouse over it is the screen's.
+  void setScreenOpen(bool open) { screenOpen_ = open; }
 
  private:
   Overlay& overlay_;
@@ -68,6 +70,7 @@ class MenuBar {
   bool shown_ = true;
   bool cursorInBand_ = false;
   bool engaged_ = false;
+  bool screenOpen_ = false;
   bool menuOpen_ = false;
   int spaceFrom_ = 0;  // the key whose press stands for Space (an SDL scancode), 0 for none
   int repaintFrames_ = 2;

@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "app/save_store.h"
 #include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
 #include "platform/message_box.h"
@@ -90,7 +91,10 @@ class WindowKeyboard : public ::testing::Test {
   // Starts the player on the script in the background.
   void start(const std::string& script) {
     const auto path = dir_.write("game.tvk", test::sjisScript(script));
-    player_ = std::thread([this, path] { result_ = copy_.run({path.string()}); });
+    startWith({path.string()});
+  }
+  void startWith(const std::vector<std::string>& arguments) {
+    player_ = std::thread([this, arguments] { result_ = copy_.run(arguments); });
   }
   ProcessResult finish() {
     if (player_.joinable()) player_.join();
@@ -99,7 +103,7 @@ class WindowKeyboard : public ::testing::Test {
   void TearDown() override {
     if (player_.joinable()) {
       // A player left running by a failed test is closed as the desktop would.
-      tool("xdotool", {"search", "--name", "KeyboardGame", "windowclose"});
+      tool("xdotool", {"search", "--class", "tavrik", "windowclose"});
       player_.join();
     }
   }
@@ -108,8 +112,8 @@ class WindowKeyboard : public ::testing::Test {
     return test::runProcess("/usr/bin/" + name, arguments, std::filesystem::temp_directory_path(), {}, 20);
   }
   // The player's window, found by its title, with the keyboard given to it (no window manager does).
-  std::string window() {
-    const ProcessResult found = tool("xdotool", {"search", "--sync", "--name", "KeyboardGame"});
+  std::string window(const std::string& title = "KeyboardGame", const char* by = "--name") {
+    const ProcessResult found = tool("xdotool", {"search", "--sync", by, title});
     const std::string id = found.out.substr(0, found.out.find('\n'));
     tool("xdotool", {"windowfocus", "--sync", id});
     return id;
@@ -303,6 +307,97 @@ TEST_F(WindowKeyboard, AReportBeforeThePlayersWindowGetsASmallWindowOfItsOwn) {
   EXPECT_GT(width, 200);
   EXPECT_LT(width, 600);
   EXPECT_LT(height, 200);
+}
+
+// The game's 800 x 600 picture in a screenshot, at the window's place under the menu strip, averaged
+// down to a save's thumbnail.
+std::vector<std::uint32_t> gameThumbnail(const Screen& screen, int left, int top) {
+  std::vector<std::uint32_t> frame(800 * 600, 0);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x)
+      if (left + x < screen.width && top + 24 + y < screen.height)
+        frame[static_cast<std::size_t>(y) * 800 + x] = screen.at(left + x, top + 24 + y);
+  return makeThumbnail(frame, 800, 600);
+}
+
+// The text frame's part of the game's picture (its lower quarter), at full size.
+std::vector<std::uint32_t> textFrame(const Screen& screen, int left, int top) {
+  std::vector<std::uint32_t> out;
+  for (int y = 440; y < 590; ++y)
+    for (int x = 30; x < 770; ++x)
+      if (left + x < screen.width && top + 24 + y < screen.height) out.push_back(screen.at(left + x, top + 24 + y));
+  return out;
+}
+
+double meanDifference(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+  if (a.size() != b.size() || a.empty()) return 255;
+  double sum = 0;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    for (int shift = 0; shift < 24; shift += 8)
+      sum += std::abs(static_cast<int>((a[i] >> shift) & 0xFF) - static_cast<int>((b[i] >> shift) & 0xFF));
+  return sum / static_cast<double>(a.size() * 3);
+}
+
+TEST_F(WindowKeyboard, F2AndAClickSaveWithAThumbnailAndF3AndAClickRestoreTheScene) {
+  const std::filesystem::path demo = std::filesystem::path(TAVRIK_SOURCE_DIR) / "examples" / "demo" / "start.tvk";
+  const std::filesystem::path saves = dir_.path() / "saves";
+  auto click = [&](const std::string& id, int x, int y) {
+    tool("xdotool", {"mousemove", "--window", id, std::to_string(x), std::to_string(y)});
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    tool("xdotool", {"click", "1"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  };
+  startWith({demo.string(), "-nce", "--new", "--saves", saves.string()});
+  // (A title that is not ASCII is found by the window's class: the old name property mangles it.)
+  std::string id = window("tavrik", "--class");
+  int left = 0, top = 0;
+  ASSERT_EQ(std::sscanf(geometry(id).c_str(), "Window %*s Position: %d,%d", &left, &top), 2);
+  // The first scene has come on, with its lines typed out.
+  std::this_thread::sleep_for(std::chrono::seconds(4));
+  keys({"F2"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // Slot 1 is the top left of the screen's two columns (the screen is centred in the whole window,
+  // menu strip included).
+  click(id, 200, 112);
+  SaveProblem problem = SaveProblem::None;
+  std::optional<SaveData> saved;
+  for (int attempt = 0; attempt < 20 && !saved; ++attempt) {
+    saved = SaveStore(saves).read(1, &problem);
+    if (!saved) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(saved.has_value()) << "no save in slot 1";
+  ASSERT_EQ(saved->thumbnail.size(), static_cast<std::size_t>(kThumbnailWidth) * kThumbnailHeight);
+  std::optional<Screen> screen = screenshot();
+  ASSERT_TRUE(screen);
+  EXPECT_LT(meanDifference(gameThumbnail(*screen, left, top), saved->thumbnail), 12)
+      << "the thumbnail is not the game on the screen";
+  // The text frame as saved, at full size: the thumbnail is too small to tell lines apart.
+  const std::vector<std::uint32_t> savedText = textFrame(*screen, left, top);
+  keys({"Escape"});
+  finish();
+
+  // Again from the start: the load screen and a click on slot 1 bring the scene back.
+  startWith({demo.string(), "-nce", "--new", "--saves", saves.string()});
+  id = window("tavrik", "--class");
+  ASSERT_EQ(std::sscanf(geometry(id).c_str(), "Window %*s Position: %d,%d", &left, &top), 2);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  screen = screenshot();
+  ASSERT_TRUE(screen);
+  const double before = meanDifference(textFrame(*screen, left, top), savedText);
+  keys({"F3"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  click(id, 200, 112);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  screen = screenshot();
+  ASSERT_TRUE(screen);
+  EXPECT_LT(meanDifference(gameThumbnail(*screen, left, top), saved->thumbnail), 12)
+      << "the scene is not the one saved";
+  const double after = meanDifference(textFrame(*screen, left, top), savedText);
+  EXPECT_LT(after, 3) << "the text is not the one saved";
+  EXPECT_GT(before, after + 3) << "the start already showed the saved text";
+  keys({"Escape"});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
 }  // namespace
