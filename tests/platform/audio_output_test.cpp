@@ -155,6 +155,26 @@ TEST_F(AudioTest, HalfVolumeIsHalfAmplitudeAndTheLowestLevelIsSilence) {
   EXPECT_NEAR(halfLevel, 4000, 100);
 }
 
+TEST_F(AudioTest, ThePlayersVolumeScalesMusicAndEffectsApartOverTheChannelsOwn) {
+  const std::string tone = file("tone.wav", constantWav(44100, 8000));
+  std::unique_ptr<AudioChannelPlayer> music = output->createPlayer(false, 64);
+  std::unique_ptr<AudioChannelPlayer> effect = output->createPlayer(true, 1);
+  music->load(tone);
+  effect->load(tone);
+  music->setVolumeLevel(-602);  // the script's half
+  output->setPlayerGains(0.5f, 0.0f);
+  music->play(0);
+  effect->play(0);
+  playFrames(12);
+  output->setPlayerGains(1.0f, 0.25f);
+  playFrames(12);
+  const std::vector<Frame> frames = played();
+  ASSERT_GT(frames.size(), 2 * 8820u);
+  // A block or two passes before a change is heard: the middle of each part tells.
+  EXPECT_NEAR(frames[4410].left, 2000, 60) << "music at a half of a half, effects muted";
+  EXPECT_NEAR(frames[8820 + 4410].left, 4000 + 2000, 120) << "music at its own half, effects at a quarter";
+}
+
 TEST_F(AudioTest, ASoundFarToTheLeftIsHeardOnTheLeftAndMusicIgnoresPositions) {
   const std::string tone = file("tone.wav", constantWav(4410, 8000));
   std::unique_ptr<AudioChannelPlayer> effect = output->createPlayer(true, 1);
