@@ -170,6 +170,9 @@ struct Program {
   // The list the program counter walks: indices into commands. The commands of a macro body stand at
   // every place the macro is used.
   std::vector<std::int32_t> code;
+  // Beside code: the line that put each position there. A macro's commands stand at the line that used
+  // the macro, where the author reads them.
+  std::vector<SourceLine> sites;
 
   // Declarations in declaration order; a lookup by name finds the first of a name. Layers are drawn
   // in this order. The first variable is the choice result.
@@ -196,6 +199,10 @@ struct Program {
   }
   const SourceLine& sourceAt(std::size_t position) const {
     return sources[static_cast<std::size_t>(code[position])];
+  }
+  // Where the author wrote the position: its site, or for a program made without sites its command's line.
+  const SourceLine& siteAt(std::size_t position) const {
+    return position < sites.size() ? sites[position] : sourceAt(position);
   }
   const std::string& text(std::int32_t index) const { return texts[static_cast<std::size_t>(index)]; }
 

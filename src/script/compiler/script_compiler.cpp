@@ -136,6 +136,7 @@ void ScriptCompiler::compileFile(const std::string& path) {
   room(program_->commands);
   room(program_->sources);
   room(program_->code);
+  room(program_->sites);
 
   Context* outer = context_;
   context_ = &context;
@@ -241,6 +242,7 @@ std::int32_t ScriptCompiler::addText(std::string text) {
 void ScriptCompiler::append(std::int32_t command) {
   if (++listed_ > kMaxCommands) fail(std::string(kw::kMsgTooManyCommands));
   context_->currentList->push_back(command);
+  if (context_->currentList == &program_->code) program_->sites.push_back(SourceLine{context_->file, lineIndex_});
 }
 
 bool ScriptCompiler::inMacro() const {
