@@ -17,6 +17,8 @@ struct AutomationOptions {
   std::optional<std::filesystem::path> restoreState;  // a state saved by the events file's save-state
   bool dumpVariables = false;
   bool check = false;
+  bool lint = false;
+  bool lintJson = false;  // --format json
   bool help = false;
   bool version = false;
 };
