@@ -239,6 +239,10 @@ class Linter {
     const char* kindJa = layer ? "レイヤー" : "チャネル";
     const char* kindEn = layer ? "layer" : "channel";
     if (!object.empty()) {
+      const std::int32_t index = layer ? program_.findLayer(object) : program_.findChannel(object);
+      if (const std::optional<NoteSite> at = siteOf(layer ? notes_.layers : notes_.channels, index);
+          at && at->file == use.file && at->line > use.line)
+        return declaredLater(kindJa, kindEn, object, *at, use);
       const std::string_view rest = head.substr(object.size());
       if (rest.empty()) {
         return {quotedJa(object) + "は" + kindJa + "です。後に動作の名前か" +
@@ -614,6 +618,21 @@ class Linter {
     // An action named as another's base is used by it. A choice layer without a picture is told as such.
     for (const std::int32_t base : notes_.baseActions) mark(actions, base);
     for (const auto& choice : notes_.choices) mark(layers, choice.first);
+    // A tag that names an action of another kind meant to use it, and so does a head that names what is
+    // declared after it, or misspells one part: that is told where they stand.
+    for (const CompileNotes::Note& note : notes_.notes) {
+      if (note.problem == Problem::UnknownTag) mark(actions, program_.findAction(note.subject));
+      if (note.problem != Problem::UndeclaredHead) continue;
+      for (std::size_t i = 0; i < program_.layers.size(); ++i) {
+        if (sjis::startsWith(note.subject, program_.layers[i].name)) layers[i] = true;
+      }
+      for (std::size_t i = 0; i < program_.channels.size(); ++i) {
+        if (sjis::startsWith(note.subject, program_.channels[i].name)) channels[i] = true;
+      }
+      for (std::size_t i = 0; i < program_.actions.size(); ++i) {
+        if (sjis::endsWith(note.subject, program_.actions[i].name)) actions[i] = true;
+      }
+    }
     // The choice result is every program's, declared by none.
     if (!variables.empty()) variables[0] = true;
 
@@ -739,9 +758,14 @@ class Linter {
         if (std::holds_alternative<WaitChoiceCommand>(c)) changes = reads(0);
       }
       if (changes) continue;
-      // A jump from before the loop (a condition around it) may land after it; the jump into a loop
-      // tested at the top, just before its body, lands on its test.
+      // A jump from before the loop (a condition around it) may land after it. The jump into a loop tested
+      // at the top stands just before its body and lands on its test.
       if (furthest[static_cast<std::size_t>(std::max<std::int64_t>(body - 1, 0))] > test) continue;
+      if (body > 0) {
+        const auto* before =
+            std::get_if<JumpCommand>(&program_.commandAt(static_cast<std::size_t>(body - 1)));
+        if (before && body + before->offset > test) continue;
+      }
       const std::size_t testCommand = static_cast<std::size_t>(code[static_cast<std::size_t>(test)]);
       const std::size_t after = static_cast<std::size_t>(code[static_cast<std::size_t>(test + 1)]);
       const NoteSite loop = commandSite(testCommand);
