@@ -519,8 +519,11 @@ class Linter {
     return out;
   }
 
-  void caseDiffers(const NoteSite& at, std::string_view path, std::string_view written) {
-    const std::optional<std::filesystem::path> found = paths::foundIgnoringCase(path);
+  void caseDiffers(const NoteSite& at, const std::string& path, std::string_view written) {
+    // A game loads the same few files again and again: each is looked for once.
+    auto [known, added] = foundIgnoringCase_.try_emplace(path);
+    if (added) known->second = paths::foundIgnoringCase(path);
+    const std::optional<std::filesystem::path>& found = known->second;
     if (!found) return;
     const std::string disk = onDisk(*found, written);
     add(Severity::Warning, at, written, true, "letter-case",
@@ -802,6 +805,7 @@ class Linter {
   const CompileNotes& notes_;
   const LintOptions& options_;
   std::vector<Located> found_;
+  std::unordered_map<std::string, std::optional<std::filesystem::path>> foundIgnoringCase_;
 };
 
 std::string jsonString(std::string_view s) {
