@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tavrik needs, by name; does nothing when they are all present.
 #   scripts/install-deps.sh          what building and playing needs
-#   scripts/install-deps.sh --test   that, plus what the tests use
+#   scripts/install-deps.sh --test   that, plus what the tests use (with the editor tests' npm packages)
 #   scripts/install-deps.sh --package  that, plus what building and checking the Debian package uses
 set -euo pipefail
 
@@ -12,6 +12,8 @@ if [[ "${1:-}" == "--test" ]]; then
   # its fuzzing runtime for the fuzzer, and a JSON schema validator for the lint's JSON.
   packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool x11-apps sox clang libclang-rt-14-dev
              man-db dpkg-dev file python3-jsonschema)
+  # Node.js and npm for the editor tests; a Node.js that brings its own npm is kept.
+  command -v npm >/dev/null || packages+=(nodejs npm)
 fi
 if [[ "${1:-}" == "--package" ]]; then
   packages+=(dpkg-dev file lintian desktop-file-utils appstream)
@@ -22,11 +24,20 @@ for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
-echo "Installing: ${missing[*]}"
-sudo=()
-[[ $(id -u) -eq 0 ]] || sudo=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The editor tests' npm packages, exactly as locked, into editors/test/node_modules (not tracked):
+# again only when the lock is newer than what npm last installed there.
+if [[ "${1:-}" == "--test" ]]; then
+  editor_tests="$(dirname "$0")/../editors/test"
+  if [[ "$editor_tests/package-lock.json" -nt "$editor_tests/node_modules/.package-lock.json" ]]; then
+    (cd "$editor_tests" && npm ci --no-audit --no-fund)
+  fi
+fi

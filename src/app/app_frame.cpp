@@ -62,7 +62,7 @@ AppFrame::AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graph
 
 AppFrame::~AppFrame() = default;
 
-void AppFrame::run() {
+void AppFrame::run(const std::function<bool()>& until) {
   // On a 60 Hz display with vertical sync a presenting frame waits for the retrace; the timer still
   // paces the frames that present nothing (nothing changed), a little early so as not to miss one.
   const DisplayWindow* window = graphics_->window();
@@ -79,6 +79,7 @@ void AppFrame::run() {
     if (settings_.headless) {
       // Headless frames run back to back; the events file is the only input.
       runFrame();
+      if (until && until()) return;
       continue;
     }
     if (!focused()) {
@@ -95,6 +96,7 @@ void AppFrame::run() {
     if (due) {
       if (!menuHoldsGame()) {
         runFrame();
+        if (until && until()) return;
         if (menu_ && menu_->needsRepaint()) graphics_->present();
       } else if (menu_->needsRepaint() || menu_->engaged()) {
         graphics_->present();
@@ -141,8 +143,18 @@ void AppFrame::runMenuCommands() {
 }
 
 void AppFrame::runFrame() {
+  inFrame_ = true;
+  runFrameWithin();
+  inFrame_ = false;
+}
+
+void AppFrame::runFrameWithin() {
   lastFramePlayed_ = framesRun_;
   for (const std::filesystem::path& file : settings_.events.statesToSaveAt(framesRun_)) saveState(file);
+  for (const PlayerAction& action : settings_.events.playerActionsAt(framesRun_)) {
+    runPlayerAction(action);
+    if (closing_) return;
+  }
   for (const WindowEvent& e : settings_.events.eventsAt(framesRun_)) {
     if (e.type == WindowEvent::Type::Command && !knowsCommand(e.command)) {
       std::fprintf(stderr, "tavrik: warning: frame %lld: no menu command has the id %d; it does nothing\n",
@@ -160,8 +172,12 @@ void AppFrame::runFrame() {
   }
   draw(false);
   ++framesRun_;
-  if (framesRun_ == 1) afterFirstFrame();
-  if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = true;
+  // (A box before the first frame counts frames of its own: the first frame drawn is told apart.)
+  if (!firstFrameDrawn_) {
+    firstFrameDrawn_ = true;
+    afterFirstFrame();
+  }
+  if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = frameLimitReached_ = true;
 }
 
 void AppFrame::setOverlay(std::unique_ptr<Overlay> overlay) {
@@ -169,6 +185,7 @@ void AppFrame::setOverlay(std::unique_ptr<Overlay> overlay) {
   if (overlay_) {
     overlay_->setContent([this] {
       if (menu_) menu_->build();
+      buildScreens();
       if (box_) box_->build();
     });
   }
@@ -243,6 +260,10 @@ BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, Box
     }
     answer = haveDisplay() ? answerFromWindow(box) : answerFromEvents(box);
   }
+  // A headless box asked between frames (at start-up) read the frame it was answered in: the next
+  // frame is the one after it.
+  if (!haveDisplay() && !inFrame_ && boxReadFrame_) ++framesRun_;
+  boxReadFrame_ = false;
   box_ = nullptr;
   if (!keepShown) draw(true);
   return *answer;
@@ -285,8 +306,10 @@ std::optional<BoxAnswer> AppFrame::answerFromWindow(ModalBox& box) {
 // A headless box: the events file answers it. Frames go on counting, so that later events arrive,
 // but the game does not update; each is drawn with the box, as a window would show it.
 std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
-  // The box opened while a frame's events were handled: it reads the frames after that one.
-  ++framesRun_;
+  // A box opened while a frame's events were handled reads the frames after that one; one opened
+  // between frames starts with the frame due.
+  if (inFrame_ || boxReadFrame_) ++framesRun_;
+  boxReadFrame_ = true;
   lastFramePlayed_ = framesRun_;
   draw(true);
   std::optional<BoxAnswer> answer;
@@ -413,6 +436,8 @@ void AppFrame::handleEvent(const WindowEvent& event) {
       break;
     case T::Command:
       runCommand(e.command);
+      break;
+    case T::Wheel:
       break;
   }
 }

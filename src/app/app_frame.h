@@ -31,6 +31,15 @@ enum CommandId : int {
   kCommandHelp = 2,
   kCommandVersion = 3,
   kCommandFontBase = 1000,
+  // The player's own functions, after the font menu's range.
+  kCommandSave = 5001,
+  kCommandLoad = 5002,
+  kCommandQuickSave = 5003,
+  kCommandQuickLoad = 5004,
+  kCommandSettings = 5005,
+  kCommandHistory = 5006,
+  kCommandAutoMode = 5007,
+  kCommandReadSkip = 5008,
 };
 
 struct FrameSettings {
@@ -56,7 +65,9 @@ class AppFrame {
 
   // Handles events and runs frames until the window is closed, the frame limit is reached or a
   // termination signal arrives; then warns on standard error of events the file held for later frames.
-  void run();
+  // With until (tests and measurements), it also stops after the first frame for which until holds,
+  // and may be called again to go on.
+  void run(const std::function<bool()>& until = {});
 
   // Ends the loop after the current frame, as destroying the window does.
   void close() { closing_ = true; }
@@ -100,9 +111,15 @@ class AppFrame {
   // The events file asks for the game's state, as it stands before this frame's events and update, in
   // a file.
   virtual void saveState(const std::filesystem::path& /*file*/) {}
+  // The events file asks for a save, a load, skipping or auto mode, before the frame's other events.
+  virtual void runPlayerAction(const PlayerAction& /*action*/) {}
+  // Builds the application's own screens in a frame of the overlay, over the menu bar and under a box.
+  virtual void buildScreens() {}
   // After the first frame has been drawn: start-up work the first picture need not wait for. The
   // frame opens the game controllers here.
   virtual void afterFirstFrame();
+  // The run ended because it reached --frames, not because the player was closed.
+  bool frameLimitReached() const { return frameLimitReached_; }
 
   const FrameSettings& settings() const { return settings_; }
   // The mouse as the engine holds it: a restored game puts its position back.
@@ -110,6 +127,7 @@ class AppFrame {
 
  private:
   void runFrame();
+  void runFrameWithin();
   void warnOfUnplayedEvents() const;
   // Opens a page with the desktop's program; a box says so when it cannot.
   void openOrSay(const std::string& url);
@@ -134,6 +152,10 @@ class AppFrame {
   MouseState mouse_;
   FrameClock clock_;
   bool closing_ = false;
+  bool frameLimitReached_ = false;
+  bool firstFrameDrawn_ = false;
+  bool inFrame_ = false;       // a frame's events or update are being handled
+  bool boxReadFrame_ = false;  // the open headless box has read a frame's events
   bool focused_ = true;
   bool altHeld_ = false;
   bool altAlone_ = false;                 // Alt went down and nothing else has been pressed since

@@ -8,6 +8,9 @@ namespace tavrik {
 
 namespace {
 
+// The highest slot the events file may name.
+constexpr int kLastSlot = 10;
+
 std::vector<std::string_view> words(std::string_view line) {
   std::vector<std::string_view> out;
   std::size_t i = 0;
@@ -117,6 +120,17 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
       while (!path.empty() && (path.back() == ' ' || path.back() == '\t' || path.back() == '\r'))
         path.remove_suffix(1);
       script.saves_.emplace(*frame, std::filesystem::path(std::string(path)));
+    } else if ((kind == "save" || kind == "load") && argCount(1)) {
+      const std::optional<int> slot = number<int>(w[2]);
+      if (!slot || *slot < 0 || *slot > kLastSlot) return bad("expected a slot from 0 (quick) to 10");
+      script.actions_.emplace(*frame, PlayerAction{kind == "save" ? PlayerAction::Kind::Save
+                                                                  : PlayerAction::Kind::Load,
+                                                   *slot});
+    } else if ((kind == "skip" || kind == "auto") && argCount(1)) {
+      if (w[2] != "on" && w[2] != "off") return bad("expected on or off");
+      script.actions_.emplace(*frame, PlayerAction{kind == "skip" ? PlayerAction::Kind::Skip
+                                                                  : PlayerAction::Kind::Auto,
+                                                   w[2] == "on" ? 1 : 0});
     } else if (kind == "close" && argCount(0)) {
       WindowEvent e;
       e.type = T::Close;
@@ -133,6 +147,18 @@ std::vector<std::filesystem::path> EventScript::statesToSaveAt(std::int64_t fram
   std::vector<std::filesystem::path> out;
   const auto [first, last] = saves_.equal_range(frame);
   for (auto it = first; it != last; ++it) out.push_back(it->second);
+  return out;
+}
+
+std::vector<PlayerAction> EventScript::playerActionsAt(std::int64_t frame) const {
+  std::vector<PlayerAction> out;
+  const auto [first, last] = actions_.equal_range(frame);
+  for (auto it = first; it != last; ++it) out.push_back(it->second);
+  auto rank = [](const PlayerAction& a) {
+    return a.kind == PlayerAction::Kind::Save ? 0 : (a.kind == PlayerAction::Kind::Load ? 1 : 2);
+  };
+  std::stable_sort(out.begin(), out.end(),
+                   [&](const PlayerAction& a, const PlayerAction& b) { return rank(a) < rank(b); });
   return out;
 }
 

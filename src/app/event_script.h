@@ -1,11 +1,14 @@
 // Input by frame number, read from an events file: the headless player's hands.
 //
 //   F move X Y | F down BUTTON | F up BUTTON | F click X Y | F keydown KEY | F keyup KEY | F key KEY
-//   F command ID | F close | F save-state PATH
+//   F command ID | F close | F save-state PATH | F save SLOT | F load SLOT | F skip on|off | F auto on|off
 //
 // BUTTON is left, middle or right; KEY an SDL key name. "click" moves at F, presses at F+1 and releases
 // at F+2; "key" presses at F and releases at F+1. "save-state" writes the game's state, as it stands
 // before frame F's events and update, to PATH (the rest of the line, relative to the current folder).
+// "save" saves the game in a slot (0 the quick slot, 1 to 10) at the same moment; "load" loads one after
+// the frame's saves, before its other events and its update; "skip" and "auto" switch skipping and auto
+// mode as Ctrl and the A key do.
 // "#" starts a comment. F is at most kMaxFrame, and the file at most kMaxFileSize bytes.
 #pragma once
 
@@ -20,6 +23,13 @@
 #include "platform/window_events.h"
 
 namespace tavrik {
+
+// What the events file asks of the player's own functions.
+struct PlayerAction {
+  enum class Kind { Save, Load, Skip, Auto };
+  Kind kind = Kind::Save;
+  int value = 0;  // the slot, or 1 for on and 0 for off
+};
 
 class EventScript {
  public:
@@ -37,9 +47,13 @@ class EventScript {
   std::vector<WindowEvent> eventsAt(std::int64_t frame) const;
   // The files to save the state to at one frame, in file order.
   std::vector<std::filesystem::path> statesToSaveAt(std::int64_t frame) const;
-  bool empty() const { return events_.empty() && saves_.empty(); }
+  // The player's actions of one frame: its saves first, then its loads, then the rest, each in file order.
+  std::vector<PlayerAction> playerActionsAt(std::int64_t frame) const;
+  bool empty() const { return events_.empty() && saves_.empty() && actions_.empty(); }
   // Whether any event comes after the frame.
-  bool hasEventsAfter(std::int64_t frame) const { return events_.upper_bound(frame) != events_.end(); }
+  bool hasEventsAfter(std::int64_t frame) const {
+    return events_.upper_bound(frame) != events_.end() || actions_.upper_bound(frame) != actions_.end();
+  }
   // The last frame a line of the file names (the release that "click" and "key" add later is not
   // counted: a run may well end on the press); -1 for an empty script.
   std::int64_t lastFrame() const { return lastFrame_; }
@@ -47,6 +61,7 @@ class EventScript {
  private:
   std::multimap<std::int64_t, WindowEvent> events_;
   std::multimap<std::int64_t, std::filesystem::path> saves_;
+  std::multimap<std::int64_t, PlayerAction> actions_;
   std::int64_t lastFrame_ = -1;
 };
 

@@ -269,14 +269,29 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   }
   services.moduleDirectory = paths::moduleDirectory();
   app->engine_ = std::make_unique<ScriptEngine>(std::move(compiled.program), std::move(services), face);
+  app->setUpSaves(commandLine, *choice.path);
   if (automation.restoreState && !app->restoreStateFile(*automation.restoreState)) return nullptr;
+  // A play the player closed midway is offered to be continued; automation that sets the state, and
+  // --new, start as asked.
+  if (!automation.restoreState && !automation.startAfresh) app->offerToContinue();
+  if (app->closing()) return nullptr;
   *exitCode = 0;
   return app;
 }
 
 void GameApp::buildMenus() {
   menus_.clear();
-  menus_.push_back({"システム(&S)", {{"終了(&X)", kCommandExit}}});
+  // The player's own functions come after the exit item, which stays first.
+  menus_.push_back({"システム(&S)",
+                    {{"終了(&X)", kCommandExit},
+                     {"セーブ(&S)", kCommandSave, false, "F2"},
+                     {"ロード(&L)", kCommandLoad, false, "F3"},
+                     {"クイックセーブ(&Q)", kCommandQuickSave, false, "F5"},
+                     {"クイックロード(&W)", kCommandQuickLoad, false, "F9"},
+                     {"履歴(&R)", kCommandHistory, false, "PageUp"},
+                     {"オートモード(&A)", kCommandAutoMode, autoMode_, "A"},
+                     {"既読スキップ(&K)", kCommandReadSkip, readSkip_, "Ctrl"},
+                     {"音量と設定(&O)", kCommandSettings, false, "F4"}}});
   menus_.push_back({"表示(&V)", {{"フルスクリーン/ウィンドウ切り替え(&F)", kCommandToggleFullscreen}}});
   MenuPopup fonts{"フォント(&F)", {}};
   for (std::size_t i = 0; i < fontList_.size(); ++i) {
@@ -304,15 +319,53 @@ void GameApp::runCommand(int id) {
     draw(true);
     return;
   }
+  if (engine_) {
+    switch (id) {
+      case kCommandSave:
+        openSlotScreen(SlotScreen::Mode::Save);
+        return;
+      case kCommandLoad:
+        openSlotScreen(SlotScreen::Mode::Load);
+        return;
+      case kCommandQuickSave:
+        saveSlot(kQuickSlot);
+        return;
+      case kCommandQuickLoad:
+        loadSlot(kQuickSlot);
+        return;
+      case kCommandSettings:
+        openSettings();
+        return;
+      case kCommandHistory:
+        openHistory();
+        return;
+      case kCommandAutoMode:
+        setAutoMode(!autoMode_);
+        return;
+      case kCommandReadSkip:
+        readSkip_ = !readSkip_;
+        updateMenuChecks();
+        return;
+      default:
+        break;
+    }
+  }
   AppFrame::runCommand(id);
 }
 
 bool GameApp::knowsCommand(int id) const {
   const int font = id - kCommandFontBase;
-  return (font >= 0 && font < static_cast<int>(fontList_.size())) || AppFrame::knowsCommand(id);
+  return (font >= 0 && font < static_cast<int>(fontList_.size())) ||
+         (id >= kCommandSave && id <= kCommandReadSkip) || AppFrame::knowsCommand(id);
 }
 
 void GameApp::shutdown() {
+  if (engine_ && saves_) {
+    // Closed before the script's end: the play is kept to be continued. (A run that reached --frames
+    // was not closed by anyone.)
+    if (!engine_->isFinished() && !frameLimitReached()) saveSlot(kAutoSlot);
+    if (seen_.changed()) seen_.save(saves_->seenFile());
+  }
   engine_.reset();
   const std::string face =
       fontList_.empty() ? std::string() : fontList_[static_cast<std::size_t>(selectedFont_)];
@@ -321,14 +374,20 @@ void GameApp::shutdown() {
 
 void GameApp::update() {
   if (audio_) audio_->poll();
-  engine_->update();
-  // The end of the script closes the window without asking.
-  if (engine_->isFinished()) close();
+  // The game stands still while one of the player's screens is open.
+  if (screen_) return;
+  runUpdates();
+  // The end of the script closes the window without asking, and there is nothing left to continue.
+  if (engine_->isFinished()) {
+    if (saves_) saves_->remove(kAutoSlot);
+    close();
+  }
 }
 
 void GameApp::draw(bool force) {
+  // A screen of the player's is drawn over the game at every frame.
   if (engine_)
-    engine_->draw(force);
+    engine_->draw(force || screen_ != nullptr);
   else
     AppFrame::draw(force);
 }

@@ -10,10 +10,12 @@
 
 #include "app/app_frame.h"
 #include "app/options.h"
+#include "app/save_store.h"
 #include "app/version.h"
 #include "base/script_error.h"
 #include "platform/audio_output.h"
 #include "platform/glyph_font.h"
+#include "platform/player_screens.h"
 #include "script/runtime/script_engine.h"
 
 namespace tavrik {
@@ -66,11 +68,28 @@ class GameApp : public AppFrame {
 
   const std::vector<MenuPopup>& menus() const { return menus_; }
 
+  // Saves the game in a slot (kQuickSlot, 1 to kSlotCount, kAutoSlot); a save that cannot be written is
+  // reported in a box, and the slot keeps what it held.
+  bool saveSlot(int slot);
+  // Loads a slot; one that is missing, damaged or from another script is reported in a box, and the
+  // game goes on untouched.
+  bool loadSlot(int slot);
+  const SaveStore& saves() const { return *saves_; }
+  bool skipping() const { return (ctrlHeld_ || skipOn_) && !skipStopped_; }
+  bool autoMode() const { return autoMode_; }
+  PlayerScreen* screen() { return screen_.get(); }
+
+  // Skipping runs at least this many updates a frame; headless exactly this many, so runs repeat.
+  static constexpr int kSkipUpdates = 10;
+
  protected:
   void update() override;
   void draw(bool force) override;
   void afterFirstFrame() override;
   void saveState(const std::filesystem::path& file) override;
+  void handleEvent(const WindowEvent& event) override;
+  void runPlayerAction(const PlayerAction& action) override;
+  void buildScreens() override;
 
  private:
   GameApp(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
@@ -79,6 +98,24 @@ class GameApp : public AppFrame {
   void reportStartupProblem(const std::string& caption, const std::string& text);
   void buildMenus();
   void selectFont(int index);
+
+  // The player's own functions.
+  void setUpSaves(const CommandLine& commandLine, const std::string& script);
+  void offerToContinue();
+  SaveData currentSave(const std::vector<std::uint32_t>* thumbnail = nullptr);
+  void runUpdates();
+  void stopSkipping();
+  void setAutoMode(bool on);
+  bool answerInputWait(std::int32_t position);
+  void countAutoPause();
+  void openScreen(std::unique_ptr<PlayerScreen> screen);
+  void openSlotScreen(SlotScreen::Mode mode);
+  void openSettings();
+  void openHistory();
+  void handleScreenEvent(const WindowEvent& event);
+  void takeScreenAction(ScreenAction action);
+  void applyPlayerSettings();
+  void updateMenuChecks();
 
   bool outputFailed_ = false;  // a screenshot or a state file could not be written
   std::vector<std::string> fontList_;
@@ -91,6 +128,20 @@ class GameApp : public AppFrame {
   std::unique_ptr<AudioOutput> audio_;
   std::unique_ptr<FontLibrary> fonts_;
   std::unique_ptr<ScriptEngine> engine_;
+
+  std::unique_ptr<SaveStore> saves_;
+  SeenWaits seen_;
+  PlayerSettings playerSettings_;
+  std::filesystem::path playerSettingsPath_;
+  std::unique_ptr<PlayerScreen> screen_;
+  std::vector<std::uint32_t> screenThumbnail_;  // the game as it was when the save screen opened
+  bool ctrlHeld_ = false;
+  bool skipOn_ = false;       // the events file's "skip on"
+  bool skipStopped_ = false;  // skipping met a choice or an unread wait: Ctrl must be pressed again
+  bool readSkip_ = false;     // skip only the waits this player has passed before
+  bool autoMode_ = false;
+  bool autoAnswerDue_ = false;
+  std::int64_t autoFrames_ = 0;  // frames the typed-out text has waited in auto mode
 };
 
 }  // namespace tavrik

@@ -42,6 +42,12 @@ std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, s
       const char* v = value();
       if (!v) return fail("--restore-state needs a file name");
       out.automation.restoreState = v;
+    } else if (arg == "--new" || arg == "-n") {
+      out.automation.startAfresh = true;
+    } else if (arg == "--saves") {
+      const char* v = value();
+      if (!v || !*v) return fail("--saves needs a folder");
+      out.automation.saves = v;
     } else if (arg == "--dump-variables") {
       out.automation.dumpVariables = true;
     } else if (arg == "--check") {
@@ -84,7 +90,7 @@ PlayerOptions scanPlayerOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText() {
-  return "Usage: tavrik [SCRIPT.tvk [-f] [-nce|-noconfirmexit]] [automation options]\n"
+  return "Usage: tavrik [SCRIPT.tvk [-f] [-nce|-noconfirmexit]] [-n|--new] [--saves DIR] [automation options]\n"
          "\n"
          "Plays a Tavrik adventure game script. Without a script it plays credit/credit.tvk beside the\n"
          "executable. The script must be the first argument: the player options follow it, as a first\n"
@@ -94,12 +100,16 @@ std::string usageText() {
          "  -f                   start in fullscreen\n"
          "  -nce, -noconfirmexit close without asking for confirmation\n"
          "\n"
+         "Saves (may stand anywhere):\n"
+         "  -n, --new            start from the beginning without offering to continue the last play\n"
+         "  --saves DIR          keep the saves and the record of what was read in DIR\n"
+         "\n"
          "Automation options (may stand anywhere):\n"
          "  --headless           no window and no sound; software rendering, frames back to back\n"
          "  --frames N           end normally after N frames (1 or more)\n"
          "  --screenshot FILE    at exit, write the last frame as a PNG picture (FILE.png)\n"
          "  --events FILE        input by frame number (move, down, up, click, keydown, keyup, key,\n"
-         "                       command, close, save-state), one event a line\n"
+         "                       command, close, save-state, save, load, skip, auto), one event a line\n"
          "  --restore-state FILE start from a state written by save-state; frames count from 0\n"
          "  --dump-variables     at exit, print every variable as name=value\n"
          "  --check              only compile the script; report the first error and exit 1\n"

@@ -16,6 +16,8 @@ struct AutomationOptions {
   std::optional<std::filesystem::path> events;
   std::optional<std::filesystem::path> restoreState;  // a state saved by the events file's save-state
   bool dumpVariables = false;
+  bool startAfresh = false;                    // --new, -n: no offer to continue an interrupted play
+  std::optional<std::filesystem::path> saves;  // --saves: the folder of the saves and the seen-waits record
   bool check = false;
   bool lint = false;
   bool lintJson = false;  // --format json

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdlib>
 
 #include "base/line_file.h"
@@ -10,12 +11,66 @@ namespace tavrik {
 
 namespace fs = std::filesystem;
 
-fs::path settingsFile(const fs::path& moduleDirectory) {
-  if (::access(moduleDirectory.c_str(), W_OK) == 0) return moduleDirectory / "tavrik.ini";
+namespace {
+
+fs::path configFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   const char* home = std::getenv("HOME");
-  fs::path base = (config && *config) ? fs::path(config) : fs::path(home ? home : ".") / ".config";
-  return base / "tavrik" / "tavrik.ini";
+  const fs::path base = (config && *config) ? fs::path(config) : fs::path(home ? home : ".") / ".config";
+  return base / "tavrik";
+}
+
+// The player's settings by name, each with its field.
+struct SettingField {
+  const char* name;
+  int PlayerSettings::*number;
+  bool PlayerSettings::*flag;
+};
+constexpr SettingField kSettingFields[] = {
+    {"MasterVolume", &PlayerSettings::masterVolume, nullptr},
+    {"MusicVolume", &PlayerSettings::musicVolume, nullptr},
+    {"EffectVolume", &PlayerSettings::effectVolume, nullptr},
+    {"MasterMuted", nullptr, &PlayerSettings::masterMuted},
+    {"MusicMuted", nullptr, &PlayerSettings::musicMuted},
+    {"EffectMuted", nullptr, &PlayerSettings::effectMuted},
+    {"AutoPauseMs", &PlayerSettings::autoPauseMs, nullptr},
+    {"AutoPausePerCharacterMs", &PlayerSettings::autoPausePerCharacterMs, nullptr},
+};
+
+}  // namespace
+
+fs::path settingsFile(const fs::path& moduleDirectory) {
+  if (::access(moduleDirectory.c_str(), W_OK) == 0) return moduleDirectory / "tavrik.ini";
+  return configFolder() / "tavrik.ini";
+}
+
+fs::path playerSettingsFile() {
+  return configFolder() / "player.ini";
+}
+
+PlayerSettings readPlayerSettings(const fs::path& file) {
+  PlayerSettings settings;
+  LineFile lines;
+  if (!lines.load(file)) return settings;
+  const PlayerSettings defaults;
+  for (const SettingField& field : kSettingFields) {
+    const std::string text = lines.get(field.name);
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc{} || end != text.data() + text.size()) continue;
+    if (field.number) settings.*field.number = value;
+    if (field.flag && (value == 0 || value == 1)) settings.*field.flag = value == 1;
+  }
+  return settings.clamped();
+}
+
+bool writePlayerSettings(const fs::path& file, const PlayerSettings& settings) {
+  std::error_code ec;
+  fs::create_directories(file.parent_path(), ec);
+  LineFile lines;
+  for (const SettingField& field : kSettingFields)
+    lines.set(field.name, std::to_string(field.number ? settings.*field.number : (settings.*field.flag ? 1 : 0)));
+  return lines.saveAtomically(file);
 }
 
 std::string readFontSetting(const fs::path& file) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/player_screens.h"
+
 namespace tavrik {
 
 // Beside the executable when its folder is writable; otherwise (an installed copy)
@@ -17,5 +19,12 @@ std::string readFontSetting(const std::filesystem::path& file);
 bool writeFontSetting(const std::filesystem::path& file, const std::string& face);
 // The index of the saved face in the list, or 0.
 int selectedFontIndex(const std::vector<std::string>& faces, const std::string& saved);
+
+// The player's own settings (volumes, auto mode's pause) live apart from "tavrik.ini", in
+// $XDG_CONFIG_HOME/tavrik/player.ini (~/.config when it is unset), one "Name=value" a line.
+std::filesystem::path playerSettingsFile();
+// The settings the file holds; a missing file, line or value out of range gives its default.
+PlayerSettings readPlayerSettings(const std::filesystem::path& file);
+bool writePlayerSettings(const std::filesystem::path& file, const PlayerSettings& settings);
 
 }  // namespace tavrik

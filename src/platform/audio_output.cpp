@@ -89,6 +89,7 @@ struct Command {
   std::unique_ptr<SoundStream> stream;
   std::uint32_t repeats = 0;
   float left = 1, right = 1;
+  bool effect = false;  // Load: a sound-effect channel, under the player's effect volume
 };
 
 // A channel as the sound thread plays it.
@@ -99,6 +100,7 @@ struct Voice {
   bool fromStart = false;               // the stream goes back to its start first
   std::uint32_t repeats = 0;            // plays left after this one
   float left = 1, right = 1;
+  bool effect = false;  // a sound-effect channel
 };
 
 }  // namespace
@@ -115,6 +117,8 @@ struct AudioOutput::Core {
   int channels = 0;
   std::uint64_t loads = 0;
   std::unique_ptr<JobThread> thread;
+  // The player's volume for music and for sound effects, read by the sound thread at every block.
+  std::atomic<float> playerGains[2] = {1.0f, 1.0f};
 
   // Handed between the threads under the lock: commands to the sound thread, and the streams it has
   // done with back, to be closed elsewhere (closing a decoder is no work for the sound thread).
@@ -182,6 +186,7 @@ struct AudioOutput::Core {
       case Command::Load:
         if (v.stream) done.push_back(std::move(v.stream));
         v.load = c.load;
+        v.effect = c.effect;
         v.playing = false;
         break;
       case Command::Stream:
@@ -230,10 +235,12 @@ struct AudioOutput::Core {
       if (v.repeats != kEndless) --v.repeats;
       rewound = true;
     }
-    if (v.left == 0 && v.right == 0) return;
+    const float player = playerGains[v.effect ? 1 : 0].load(std::memory_order_relaxed);
+    const float left = v.left * player, right = v.right * player;
+    if (left == 0 && right == 0) return;
     for (std::size_t i = 0; i < got; ++i) {
-      mix[2 * i] += block[2 * i] * v.left;
-      mix[2 * i + 1] += block[2 * i + 1] * v.right;
+      mix[2 * i] += block[2 * i] * left;
+      mix[2 * i + 1] += block[2 * i + 1] * right;
     }
   }
 };
@@ -337,7 +344,9 @@ class StreamPlayer : public AudioChannelPlayer {
     // The old sound stops at once; the new one waits for play.
     const std::uint64_t load = ++core.loads;
     latest_->store(load);
-    core.send(Command(Command::Load, channel_, load));
+    Command command(Command::Load, channel_, load);
+    command.effect = positional_;
+    core.send(std::move(command));
     if (core.state.load() == Core::Failed) return;
     const std::optional<std::filesystem::path> native = paths::resolve(scriptPath);
     if (!native) return;
@@ -401,6 +410,11 @@ class StreamPlayer : public AudioChannelPlayer {
   float gain_ = 1, panLeft_ = 1, panRight_ = 1;
   float sentLeft_ = 1, sentRight_ = 1;
 };
+
+void AudioOutput::setPlayerGains(float music, float effects) {
+  core_->playerGains[0].store(std::clamp(music, 0.0f, 1.0f));
+  core_->playerGains[1].store(std::clamp(effects, 0.0f, 1.0f));
+}
 
 void AudioOutput::positionalGains(float x, float y, float z, float& left, float& right) {
   const double d =

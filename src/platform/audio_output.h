@@ -40,6 +40,10 @@ class AudioOutput {
   // do it too), and without a device drops what players were told while it was opening.
   void poll();
 
+  // The player's own volume, over every channel's: the gain (0 to 1) of the music channels and of the
+  // sound-effect channels. Takes effect within a block of the mix.
+  void setPlayerGains(float music, float effects);
+
   // Left and right gains (0 to 1) of a sound at (x, y, z) heard by a listener at the origin facing +z
   // with x to the right: full up to distance 1, then falling as 1 / distance; balanced by x / distance.
   static void positionalGains(float x, float y, float z, float& left, float& right);

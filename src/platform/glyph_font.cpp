@@ -206,6 +206,19 @@ std::string FontLibrary::defaultFaceFile(int& index) {
   return file->path;
 }
 
+std::string FontLibrary::faceFile(std::string_view sjisFace, int& index) {
+  index = 0;
+  if (!impl_->config) return {};
+  const std::string asked = sjisToUtf8Strict(sjisFace).value_or("");
+  if (!asked.empty()) {
+    if (std::optional<FontFile> file = matchFamily(impl_->config, asked); file && file->isAskedFamily) {
+      index = file->index;
+      return file->path;
+    }
+  }
+  return defaultFaceFile(index);
+}
+
 GlyphFont::GlyphFont(std::unique_ptr<Faces> faces, int cellHeight, std::string family)
     : faces_(std::move(faces)), cellHeight_(cellHeight), family_(std::move(family)) {}
 GlyphFont::~GlyphFont() = default;

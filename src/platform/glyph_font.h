@@ -40,6 +40,8 @@ class FontLibrary {
 
   // The file (and face index within it) of the system's default Japanese face; empty when none.
   std::string defaultFaceFile(int& index);
+  // The file of a face (Shift-JIS family name), or of the default Japanese face when it is not installed.
+  std::string faceFile(std::string_view sjisFace, int& index);
 
  private:
   struct Impl;

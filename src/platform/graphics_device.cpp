@@ -52,4 +52,11 @@ void GraphicsDevice::setTitle(std::string_view sjisTitle) {
   if (window_) window_->setTitle(sjisToUtf8(sjisTitle));
 }
 
+bool GraphicsDevice::readFrame(std::vector<std::uint32_t>& pixels) {
+  pixels.resize(static_cast<std::size_t>(kWidth) * kHeight);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) pixels[static_cast<std::size_t>(y) * kWidth + x] = pixelAt(x, y);
+  return true;
+}
+
 }  // namespace tavrik

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct SDL_Renderer;
 
@@ -79,6 +80,9 @@ class GraphicsDevice {
   virtual bool saveLastFrame(const std::filesystem::path& png) const = 0;
   // ARGB of one pixel of the last drawn frame; 0 outside it or when none is kept.
   virtual std::uint32_t pixelAt(int x, int y) const = 0;
+  // The game's last drawn frame, without the player's interface over it: kWidth x kHeight pixels,
+  // 0xFFRRGGBB, row by row. False when there is none.
+  virtual bool readFrame(std::vector<std::uint32_t>& pixels);
 
   // Drawn over the game at every present: in the window, or into the frame of a headless run (the
   // player's menus and boxes). The renderer it draws with.

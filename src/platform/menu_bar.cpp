@@ -37,7 +37,7 @@ void MenuBar::setMenus(const std::vector<MenuPopup>& menus) {
   menus_ = menus;
   for (const MenuPopup& popup : menus) {
     overlay_.addCharacters(popup.label);
-    for (const MenuItem& item : popup.items) overlay_.addCharacters(item.label);
+    for (const MenuItem& item : popup.items) overlay_.addCharacters(item.label + item.shortcut);
   }
 }
 
@@ -141,7 +141,8 @@ void MenuBar::build() {
         anyOpen = true;
         openMenu_ = static_cast<int>(m);
         for (const MenuItem& item : popup.items) {
-          if (ImGui::MenuItem(displayLabel(item.label).c_str(), nullptr, item.checked))
+          if (ImGui::MenuItem(displayLabel(item.label).c_str(),
+                              item.shortcut.empty() ? nullptr : item.shortcut.c_str(), item.checked))
             commands_.push_back(item.command);
         }
         ImGui::EndMenu();

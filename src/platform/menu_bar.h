@@ -12,9 +12,13 @@ class DisplayWindow;
 class Overlay;
 
 struct MenuItem {
+  MenuItem(std::string label, int command, bool checked = false, std::string shortcut = {})
+      : label(std::move(label)), command(command), checked(checked), shortcut(std::move(shortcut)) {}
+
   std::string label;  // UTF-8, "(&X)" marks the access key
   int command = 0;
   bool checked = false;
+  std::string shortcut;  // the key shown beside the label ("F2"); empty for none
 };
 
 struct MenuPopup {

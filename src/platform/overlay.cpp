@@ -49,37 +49,54 @@ struct Overlay::Impl {
 
   explicit Impl(GraphicsDevice& device) : device(device) {}
 
-  // Builds the atlas from the characters asked for. The font file is mapped, not read: the atlas needs a
-  // few of its tables and glyphs, not all of its megabytes, and is built at once so the mapping can go.
+  // The face the game's text is shown in, for the history: a second font of the atlas.
+  std::string textFontFile;
+  int textFontIndex = 0;
+  ImFont* textFont = nullptr;
+
+  // Builds the atlas from the characters asked for: the interface's font and, when one is set, the
+  // game's text face.
   bool buildAtlas() {
     ImGuiIO& io = ImGui::GetIO();
     io.Fonts->Clear();
+    textFont = nullptr;
     ImFontGlyphRangesBuilder builder;
     for (ImWchar c : characters) builder.AddChar(c);
     ranges.clear();
     builder.BuildRanges(&ranges);
-    const int fd = ::open(fontFile.c_str(), O_RDONLY | O_CLOEXEC);
+    std::vector<std::pair<void*, std::size_t>> mappings;
+    const bool added = addFont(fontFile, fontIndex, kFontSize, mappings) != nullptr;
+    if (added && !textFontFile.empty())
+      textFont = addFont(textFontFile, textFontIndex, kTextFontSize, mappings);
+    const bool built = added && io.Fonts->Build();
+    for (ImFontConfig& font : io.Fonts->ConfigData) font.FontDataOwnedByAtlas = false;
+    io.Fonts->ClearInputData();
+    for (const auto& [data, size] : mappings) ::munmap(data, size);
+    return built;
+  }
+
+  // Adds a font to the atlas from its file. The file is mapped, not read: the atlas needs a few of its
+  // tables and glyphs, not all of its megabytes, and is built at once so the mapping can go.
+  ImFont* addFont(const std::string& file, int index, float size,
+                  std::vector<std::pair<void*, std::size_t>>& mappings) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
     void* mapped = MAP_FAILED;
     if (fd >= 0 && ::fstat(fd, &info) == 0 && info.st_size > 0)
       mapped = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
     if (fd >= 0) ::close(fd);
-    if (mapped == MAP_FAILED) return false;
+    if (mapped == MAP_FAILED) return nullptr;
+    mappings.emplace_back(mapped, static_cast<std::size_t>(info.st_size));
     ImFontConfig config;
-    config.FontNo = fontIndex;
+    config.FontNo = index;
     config.OversampleH = 1;
     config.PixelSnapH = true;
     // An atlas that does not own its font data copies all of it first (megabytes of a Japanese font,
     // most of the menu's start-up time); one that owns it uses it where it is. It is handed back before
     // the atlas could free it: the mapping is ours.
     config.FontDataOwnedByAtlas = true;
-    const bool built = io.Fonts->AddFontFromMemoryTTF(mapped, static_cast<int>(info.st_size), kFontSize,
-                                                      &config, ranges.Data) != nullptr &&
-                       io.Fonts->Build();
-    for (ImFontConfig& font : io.Fonts->ConfigData) font.FontDataOwnedByAtlas = false;
-    io.Fonts->ClearInputData();
-    ::munmap(mapped, static_cast<std::size_t>(info.st_size));
-    return built;
+    return ImGui::GetIO().Fonts->AddFontFromMemoryTTF(mapped, static_cast<int>(info.st_size), size, &config,
+                                                      ranges.Data);
   }
 };
 
@@ -94,6 +111,9 @@ std::unique_ptr<Overlay> Overlay::create(GraphicsDevice& device, const std::stri
   impl->windowed = device.window() != nullptr;
   IMGUI_CHECKVERSION();
   impl->context = ImGui::CreateContext();
+  // (A new context becomes the current one only when there is none: two players in one process each
+  // set up their own.)
+  ImGui::SetCurrentContext(impl->context);
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;  // nothing of the interface's state is kept on disk
   io.LogFilename = nullptr;
@@ -142,6 +162,24 @@ void Overlay::addCharacters(std::string_view utf8) {
   ImGui_ImplSDLRenderer_DestroyFontsTexture();
   impl_->buildAtlas();
   ImGui_ImplSDLRenderer_CreateFontsTexture();
+}
+
+void Overlay::setTextFace(const std::string& fontFile, int fontIndex) {
+  if (fontFile == impl_->textFontFile && fontIndex == impl_->textFontIndex) return;
+  impl_->textFontFile = fontFile;
+  impl_->textFontIndex = fontIndex;
+  ImGui::SetCurrentContext(impl_->context);
+  ImGui_ImplSDLRenderer_DestroyFontsTexture();
+  impl_->buildAtlas();
+  ImGui_ImplSDLRenderer_CreateFontsTexture();
+}
+
+ImFont* Overlay::textFont() const {
+  return impl_->textFont;
+}
+
+SDL_Renderer* Overlay::renderer() const {
+  return impl_->device.overlayRenderer();
 }
 
 void Overlay::processEvent(const void* sdlEvent) {

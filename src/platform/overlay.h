@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+struct ImFont;
+struct SDL_Renderer;
+
 namespace tavrik {
 
 class GraphicsDevice;
@@ -22,6 +25,12 @@ class Overlay {
 
   // Makes sure the atlas has every character of the UTF-8 text: it is built again when one is missing.
   void addCharacters(std::string_view utf8);
+  // The game's text face, as a second font of the atlas (the history shows text in it).
+  void setTextFace(const std::string& fontFile, int fontIndex);
+  // That font, or nothing when none is set or it could not be read.
+  ImFont* textFont() const;
+  // The renderer the interface is drawn with: pictures it shows are textures of it.
+  SDL_Renderer* renderer() const;
   // What each frame of the interface holds, called between the frame's start and its drawing.
   void setContent(std::function<void()> content) { content_ = std::move(content); }
   // Feeds a window-system event (an SDL_Event) to Dear ImGui; only a window has them.
@@ -33,6 +42,7 @@ class Overlay {
   void draw();
 
   static constexpr float kFontSize = 16.0f;
+  static constexpr float kTextFontSize = 22.0f;
 
  private:
   struct Impl;

@@ -296,4 +296,10 @@ std::uint32_t SoftwareDevice::pixelAt(int x, int y) const {
          (impl_->frame[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)] & 0xFFFFFFu);
 }
 
+bool SoftwareDevice::readFrame(std::vector<std::uint32_t>& pixels) {
+  pixels.resize(impl_->frame.size());
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = 0xFF000000u | (impl_->frame[i] & 0xFFFFFFu);
+  return true;
+}
+
 }  // namespace tavrik

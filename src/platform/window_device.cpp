@@ -200,4 +200,17 @@ std::uint32_t WindowDevice::pixelAt(int x, int y) const {
   return 0xFF000000u | (reinterpret_cast<const std::uint32_t*>(row)[x] & 0x00FFFFFFu);
 }
 
+bool WindowDevice::readFrame(std::vector<std::uint32_t>& pixels) {
+  if (!impl_->gameTarget) return false;
+  pixels.resize(static_cast<std::size_t>(kWidth) * kHeight);
+  SDL_Texture* previous = SDL_GetRenderTarget(impl_->renderer);
+  SDL_SetRenderTarget(impl_->renderer, impl_->gameTarget);
+  const bool read = SDL_RenderReadPixels(impl_->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
+                                         kWidth * 4) == 0;
+  SDL_SetRenderTarget(impl_->renderer, previous);
+  if (read)
+    for (std::uint32_t& p : pixels) p |= 0xFF000000u;
+  return read;
+}
+
 }  // namespace tavrik

@@ -23,6 +23,7 @@ class WindowDevice : public GraphicsDevice {
   SDL_Renderer* overlayRenderer() override;
   bool saveLastFrame(const std::filesystem::path& png) const override;
   std::uint32_t pixelAt(int x, int y) const override;
+  bool readFrame(std::vector<std::uint32_t>& pixels) override;
 
  private:
   explicit WindowDevice(std::unique_ptr<DisplayWindow> window);

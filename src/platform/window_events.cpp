@@ -55,6 +55,32 @@ Key translateKey(SDL_Keycode code) {
       return Key::LeftShift;
     case SDLK_RSHIFT:
       return Key::RightShift;
+    case SDLK_a:
+      return Key::A;
+    case SDLK_F2:
+      return Key::F2;
+    case SDLK_F3:
+      return Key::F3;
+    case SDLK_F4:
+      return Key::F4;
+    case SDLK_F5:
+      return Key::F5;
+    case SDLK_F9:
+      return Key::F9;
+    case SDLK_F12:
+      return Key::F12;
+    case SDLK_PAGEUP:
+      return Key::PageUp;
+    case SDLK_PAGEDOWN:
+      return Key::PageDown;
+    case SDLK_HOME:
+      return Key::Home;
+    case SDLK_END:
+      return Key::End;
+    case SDLK_LCTRL:
+      return Key::LeftCtrl;
+    case SDLK_RCTRL:
+      return Key::RightCtrl;
     default:
       return Key::Unknown;
   }
@@ -95,6 +121,13 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
       out.x = e.button.x;
       out.y = e.button.y;
       out.windowPixels = true;
+      return out;
+    }
+    case SDL_MOUSEWHEEL: {
+      const int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+      if (notches == 0) return std::nullopt;
+      out.type = T::Wheel;
+      out.y = notches;
       return out;
     }
     case SDL_KEYDOWN:

@@ -33,6 +33,20 @@ enum class Key {
   RightAlt,
   LeftShift,
   RightShift,
+  // The player's own keys: skip, auto mode, the save, load and settings screens, the history.
+  A,
+  F2,
+  F3,
+  F4,
+  F5,
+  F9,
+  F12,
+  PageUp,
+  PageDown,
+  Home,
+  End,
+  LeftCtrl,
+  RightCtrl,
 };
 
 enum class MouseButton { Left, Middle, Right };
@@ -52,6 +66,7 @@ struct WindowEvent {
     DeviceReset,         // the renderer lost its textures
     ControllersChanged,  // a game controller was plugged in or out
     MaximizeRequest,     // the window was maximised (which switches fullscreen instead)
+    Wheel,               // the mouse wheel turned: y notches, positive away from the user
   };
   Type type = Type::Close;
   int x = 0;

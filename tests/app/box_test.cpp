@@ -33,7 +33,8 @@ ProcessResult playWithEvents(const PlayerCopy& player, const std::filesystem::pa
                              const std::filesystem::path& events, std::vector<std::string> extra = {}) {
   std::vector<std::string> arguments = {script.string()};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
-  for (const char* a : {"--headless", "--events"}) arguments.emplace_back(a);
+  // Each run starts afresh: one closed midway would otherwise offer to continue in the next.
+  for (const char* a : {"--new", "--headless", "--events"}) arguments.emplace_back(a);
   arguments.push_back(events.string());
   for (const char* a : {"--frames", "60", "--dump-variables"}) arguments.emplace_back(a);
   return player.run(arguments);

@@ -50,13 +50,32 @@ TEST(EventScript, ReadsEveryKindOfEvent) {
 
 TEST(EventScript, RejectsWhatItCannotReadWithTheLineNumber) {
   for (const char* bad : {"x move 1 2", "-1 close", "1 move 1", "1 down left right", "1 down thumb",
-                          "1 key NoSuchKey", "1 jump", "1 command x", "1", "1 close now"}) {
+                          "1 key NoSuchKey", "1 jump", "1 command x", "1", "1 close now", "1 save",
+                          "1 save 11", "1 load -1", "1 load x", "1 skip", "1 skip yes", "1 auto on off"}) {
     std::string error;
     EXPECT_FALSE(EventScript::parse(std::string("0 close\n") + bad, &error).has_value()) << bad;
     EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;
   }
   // A key SDL knows but the player ignores is accepted.
   EXPECT_TRUE(EventScript::parse("0 key Tab", nullptr).has_value());
+}
+
+TEST(EventScript, PlayerActionsComeSavesFirstThenLoadsThenTheRest) {
+  std::string error;
+  const std::optional<EventScript> script =
+      EventScript::parse("5 auto on\n5 load 0\n5 skip off\n5 save 10\n5 save 2\n7 skip on\n", &error);
+  ASSERT_TRUE(script.has_value()) << error;
+  using K = PlayerAction::Kind;
+  const std::vector<PlayerAction> at5 = script->playerActionsAt(5);
+  ASSERT_EQ(at5.size(), 5u);
+  const std::pair<K, int> expected[] = {{K::Save, 10}, {K::Save, 2}, {K::Load, 0}, {K::Auto, 1}, {K::Skip, 0}};
+  for (std::size_t i = 0; i < at5.size(); ++i) {
+    EXPECT_EQ(at5[i].kind, expected[i].first) << i;
+    EXPECT_EQ(at5[i].value, expected[i].second) << i;
+  }
+  EXPECT_TRUE(script->hasEventsAfter(6)) << "an action is an event a run must wait for";
+  EXPECT_EQ(script->lastFrame(), 7);
+  EXPECT_FALSE(script->empty());
 }
 
 }  // namespace

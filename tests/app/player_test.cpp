@@ -213,12 +213,12 @@ TEST(Player, ClosingAsksFirstUnlessToldNotTo) {
 
   const auto escape = dir.write("esc.txt", "2 key Escape\n");
   const ProcessResult silent =
-      player.run({script.string(), "-nce", "--headless", "--events", escape.string()});
+      player.run({script.string(), "-nce", "--new", "--headless", "--events", escape.string()});
   EXPECT_EQ(silent.exitCode, 0);
   EXPECT_EQ(silent.err, "");
 
   const auto broken = dir.write("broken.txt", "2 explode\n");
-  const ProcessResult bad = player.run({script.string(), "--headless", "--events", broken.string()});
+  const ProcessResult bad = player.run({script.string(), "--new", "--headless", "--events", broken.string()});
   EXPECT_NE(bad.exitCode, 0);
   EXPECT_NE(bad.err.find("line 1"), std::string::npos);
 }

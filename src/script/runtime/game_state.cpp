@@ -5,6 +5,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "base/byte_io.h"
 #include "base/hash.h"
 #include "base/sjis_text.h"
 #include "script/compiler/program.h"
@@ -19,85 +20,6 @@ constexpr std::uint32_t kFormatVersion = 1;
 // Magic, version, program identity, payload size, payload check.
 constexpr std::size_t kHeaderSize = 8 + 4 + 8 + 4 + 8;
 
-class Writer {
- public:
-  void u8(std::uint8_t v) { out_.push_back(v); }
-  void u16(std::uint16_t v) { bytes(v, 2); }
-  void u32(std::uint32_t v) { bytes(v, 4); }
-  void u64(std::uint64_t v) { bytes(v, 8); }
-  void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
-  void f32(float v) { u32(std::bit_cast<std::uint32_t>(v)); }
-  void flag(bool v) { u8(v ? 1 : 0); }
-  void string(std::string_view s) {
-    u32(static_cast<std::uint32_t>(s.size()));
-    out_.insert(out_.end(), s.begin(), s.end());
-  }
-  std::vector<std::uint8_t>& out() { return out_; }
-
- private:
-  void bytes(std::uint64_t v, int n) {
-    for (int i = 0; i < n; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-  std::vector<std::uint8_t> out_;
-};
-
-// Reads what Writer wrote; any read past the end sets failed() and gives zeros, so that a damaged state
-// is found once at the end instead of at every read.
-class Reader {
- public:
-  explicit Reader(std::span<const std::uint8_t> in) : in_(in) {}
-  std::uint8_t u8() { return static_cast<std::uint8_t>(bytes(1)); }
-  std::uint16_t u16() { return static_cast<std::uint16_t>(bytes(2)); }
-  std::uint32_t u32() { return static_cast<std::uint32_t>(bytes(4)); }
-  std::uint64_t u64() { return bytes(8); }
-  std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
-  float f32() { return std::bit_cast<float>(u32()); }
-  bool flag() {
-    const std::uint8_t v = u8();
-    if (v > 1) failed_ = true;
-    return v == 1;
-  }
-  std::string string() {
-    const std::uint32_t n = u32();
-    if (n > remaining()) {
-      failed_ = true;
-      return {};
-    }
-    std::string s(reinterpret_cast<const char*>(in_.data() + at_), n);
-    at_ += n;
-    return s;
-  }
-  // A count of items each at least minimumSize bytes long: one that the rest could not hold fails, so
-  // that no damaged count makes a huge allocation.
-  std::size_t count(std::size_t minimumSize) {
-    const std::uint32_t n = u32();
-    if (static_cast<std::uint64_t>(n) * minimumSize > remaining()) {
-      failed_ = true;
-      return 0;
-    }
-    return n;
-  }
-  std::size_t remaining() const { return in_.size() - at_; }
-  bool failed() const { return failed_; }
-  void fail() { failed_ = true; }
-
- private:
-  std::uint64_t bytes(int n) {
-    if (static_cast<std::size_t>(n) > remaining()) {
-      failed_ = true;
-      at_ = in_.size();
-      return 0;
-    }
-    std::uint64_t v = 0;
-    for (int i = 0; i < n; ++i)
-      v |= static_cast<std::uint64_t>(in_[at_ + static_cast<std::size_t>(i)]) << (8 * i);
-    at_ += static_cast<std::size_t>(n);
-    return v;
-  }
-  std::span<const std::uint8_t> in_;
-  std::size_t at_ = 0;
-  bool failed_ = false;
-};
 
 template <class T>
 bool sameBits(const T& a, const T& b) {
@@ -109,7 +31,7 @@ bool sameBits(const T& a, const T& b) {
 
 // The fields of an animated object as a mask of those that differ from their reset value, then those
 // values: most objects of a game are near their reset state.
-void writeFields(Writer& w, const AnimationState& state) {
+void writeFields(ByteWriter& w, const AnimationState& state) {
   static const AnimationState reset;
   std::uint32_t mask = 0, bit = 1;
   forEachAnimationField([&](ActionAttribute, auto member) {
@@ -132,7 +54,7 @@ void writeFields(Writer& w, const AnimationState& state) {
   });
 }
 
-AnimationState readFields(Reader& r) {
+AnimationState readFields(ByteReader& r) {
   AnimationState state;
   const std::uint32_t mask = r.u32();
   std::uint32_t bit = 1;
@@ -179,12 +101,12 @@ class ActionIndex {
   std::unordered_map<const Action*, std::int32_t> index_;
 };
 
-void writeObject(Writer& w, const ObjectState& object, const ActionIndex& actions) {
+void writeObject(ByteWriter& w, const ObjectState& object, const ActionIndex& actions) {
   w.i32(actions.of(object.action));
   writeFields(w, object.fields);
 }
 
-ObjectState readObject(Reader& r, const ActionIndex& actions) {
+ObjectState readObject(ByteReader& r, const ActionIndex& actions) {
   ObjectState object;
   if (!actions.at(r.i32(), object.action)) r.fail();
   object.fields = readFields(r);
@@ -193,13 +115,13 @@ ObjectState readObject(Reader& r, const ActionIndex& actions) {
 
 // Names of pictures and sounds are script paths that begin with the folder of the main script: they are
 // kept relative to it, so that a state still loads when the game is started from another folder.
-void writeName(Writer& w, const std::string& name, const std::string& directory) {
+void writeName(ByteWriter& w, const std::string& name, const std::string& directory) {
   const bool relative = !directory.empty() && sjis::startsWith(name, directory);
   w.flag(relative);
   w.string(relative ? std::string_view(name).substr(directory.size()) : std::string_view(name));
 }
 
-std::string readName(Reader& r, const std::string& directory) {
+std::string readName(ByteReader& r, const std::string& directory) {
   const bool relative = r.flag();
   std::string name = r.string();
   return relative ? directory + name : name;
@@ -213,7 +135,7 @@ constexpr std::size_t kObjectSize = 8;
 std::vector<std::uint8_t> encodeState(const GameState& s, const Program& program) {
   const ActionIndex actions(program);
   const std::string& dir = program.directory;
-  Writer w;
+  ByteWriter w;
   w.i32(s.programCounter);
   w.flag(s.progress.begun);
   w.i32(s.progress.remaining);
@@ -261,7 +183,7 @@ std::vector<std::uint8_t> encodeState(const GameState& s, const Program& program
   const std::vector<std::uint8_t>& payload = w.out();
   ContentHash check;
   check.add(payload.data(), payload.size());
-  Writer header;
+  ByteWriter header;
   for (char c : kMagic) header.u8(static_cast<std::uint8_t>(c));
   header.u32(kFormatVersion);
   header.u64(program.identity);
@@ -277,7 +199,7 @@ DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& pro
   if (bytes.size() < kMagic.size() || std::memcmp(bytes.data(), kMagic.data(), kMagic.size()) != 0)
     return refused(StateError::NotAState);
   if (bytes.size() < kHeaderSize) return refused(StateError::Truncated);
-  Reader header(bytes.subspan(kMagic.size(), kHeaderSize - kMagic.size()));
+  ByteReader header(bytes.subspan(kMagic.size(), kHeaderSize - kMagic.size()));
   const std::uint32_t version = header.u32();
   const std::uint64_t identity = header.u64();
   const std::uint32_t size = header.u32();
@@ -294,7 +216,7 @@ DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& pro
 
   const ActionIndex actions(program);
   const std::string& dir = program.directory;
-  Reader r(payload);
+  ByteReader r(payload);
   GameState s;
   s.programCounter = r.i32();
   s.progress.begun = r.flag();

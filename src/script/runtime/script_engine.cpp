@@ -128,7 +128,11 @@ struct ScriptEngine::Execution {
   // A button already held when the wait is reached must be released first.
   bool operator()(const WaitInputCommand&) const {
     const bool pressed = e.mouse_.left || e.input_.pad(0).buttons[0];
-    if (!e.progress_.pressedBefore && pressed) return true;
+    const bool answered = e.inputWaitAnswer_ && e.inputWaitAnswer_(e.programCounter_);
+    if (answered || (!e.progress_.pressedBefore && pressed)) {
+      e.passedInputWaits_.push_back(e.programCounter_);
+      return true;
+    }
     e.progress_.pressedBefore = pressed;
     return false;
   }
@@ -168,6 +172,12 @@ struct ScriptEngine::Execution {
     layer.setText(e.program_->text(c.text));
     layer.startEach(actions);
     layer.renderGlyphs();
+    HistoryEntry entry;
+    const std::vector<TextCharacter>& characters = layer.characters();
+    entry.characters.reserve(characters.size());
+    for (std::size_t i = 0; i < characters.size(); ++i)
+      entry.characters.push_back({characters[i].code, settledColour(i < actions.size() ? actions[i] : nullptr)});
+    e.history_.add(std::move(entry));
     return true;
   }
   bool operator()(const RestartTextCommand& c) const {
@@ -286,6 +296,36 @@ std::optional<float> ScriptEngine::variable(std::string_view name) const {
 
 bool ScriptEngine::allActionsFinished() const {
   return scene_->allLayersFinished() && channels_.allFinished();
+}
+
+ScriptEngine::Waiting ScriptEngine::waiting() const {
+  if (isFinished() || programCounter_ < 0) return Waiting::None;
+  const Command& command = program_->commandAt(static_cast<std::size_t>(programCounter_));
+  if (std::holds_alternative<WaitTimeCommand>(command)) return Waiting::Time;
+  if (std::holds_alternative<WaitInputCommand>(command)) return Waiting::Input;
+  if (std::holds_alternative<WaitActionCommand>(command)) return Waiting::Action;
+  if (std::holds_alternative<WaitChoiceCommand>(command)) return Waiting::Choice;
+  return Waiting::None;
+}
+
+bool ScriptEngine::textTyped() const {
+  for (std::size_t i = 0; i < program_->layers.size(); ++i) {
+    if (program_->layers[i].kind != LayerKind::Text) continue;
+    const auto& text = static_cast<const TextLayer&>(*scene_->layers()[i]);
+    for (const TextCharacter& c : text.characters())
+      if (c.step < 0) return false;
+  }
+  return true;
+}
+
+std::size_t ScriptEngine::shownCharacters() const {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < program_->layers.size(); ++i) {
+    if (program_->layers[i].kind != LayerKind::Text) continue;
+    const auto& text = static_cast<const TextLayer&>(*scene_->layers()[i]);
+    for (const TextCharacter& c : text.characters()) count += c.drawn() ? 1 : 0;
+  }
+  return count;
 }
 
 GameState ScriptEngine::state() const {

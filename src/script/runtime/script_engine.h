@@ -10,12 +10,14 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "scene/channel.h"
 #include "scene/scene.h"
 #include "script/compiler/program.h"
 #include "script/runtime/game_state.h"
+#include "script/runtime/history.h"
 
 namespace tavrik {
 
@@ -82,6 +84,23 @@ class ScriptEngine {
   const std::vector<std::unique_ptr<GlyphFont>>& fonts() const { return fonts_; }
   bool allActionsFinished() const;
 
+  // What the command at the program counter waits for: nothing when it is no wait or the script ended.
+  enum class Waiting { None, Time, Input, Action, Choice };
+  Waiting waiting() const;
+  // Skipping and auto mode answer input waits as if clicked: asked at every frame of an input wait, with
+  // its program position, before the click is looked for. Choices are never answered.
+  using InputWaitAnswer = std::function<bool(std::int32_t position)>;
+  void setInputWaitAnswer(InputWaitAnswer answer) { inputWaitAnswer_ = std::move(answer); }
+  // The program positions of the input waits passed since the last call, in order.
+  std::vector<std::int32_t> takePassedInputWaits() { return std::exchange(passedInputWaits_, {}); }
+  // Every text layer has begun its last character: the typing is over.
+  bool textTyped() const;
+  // The characters the text layers hold, line feeds not counted.
+  std::size_t shownCharacters() const;
+  // What the text layers showed in this play; a loaded game puts back the history it was saved with.
+  const History& history() const { return history_; }
+  void setHistory(History history) { history_ = std::move(history); }
+
   // The running game as data, and back: restoring and running on gives the frames and variables of a
   // run that never stopped. A state must come from this program (decodeState checks that for bytes).
   GameState state() const;
@@ -111,6 +130,9 @@ class ScriptEngine {
   CommandProgress progress_;
   std::vector<float> variables_;
   bool loadedThisFrame_ = false;
+  InputWaitAnswer inputWaitAnswer_;
+  std::vector<std::int32_t> passedInputWaits_;
+  History history_;
 };
 
 }  // namespace tavrik

@@ -1,0 +1,225 @@
+'use strict';
+// The editor extension: its manifest, how it reads the player's findings, and what a save does, with
+// a stand-in for the editor's vscode module and a stand-in player.
+const { describe, test, beforeEach, after } = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const Module = require('node:module');
+
+const { classifyLines } = require('./script_lines');
+
+const EXTENSION = path.join(__dirname, '..', 'vscode');
+
+// The part of the vscode module the extension uses, recording what it is asked to do.
+const editor = {
+  config: {},
+  errors: [],
+  saveHandlers: [],
+  textDocuments: [],
+};
+class Range {
+  constructor(startLine, startCharacter, endLine, endCharacter) {
+    this.start = { line: startLine, character: startCharacter };
+    this.end = { line: endLine, character: endCharacter };
+  }
+}
+class Diagnostic {
+  constructor(range, message, severity) { Object.assign(this, { range, message, severity }); }
+}
+class DiagnosticCollection extends Map {
+  set(uri, diagnostics) { return super.set(uri.fsPath, diagnostics); }
+  delete(uri) { return super.delete(uri.fsPath); }
+  dispose() {}
+}
+const vscodeStub = {
+  Range,
+  Diagnostic,
+  DiagnosticSeverity: { Error: 0, Warning: 1 },
+  Uri: { file: (fsPath) => ({ scheme: 'file', fsPath }) },
+  languages: { createDiagnosticCollection: () => new DiagnosticCollection() },
+  window: { showErrorMessage: (message) => { editor.errors.push(message); } },
+  workspace: {
+    getConfiguration: (section) => ({ get: (key) => editor.config[`${section}.${key}`] }),
+    onDidSaveTextDocument: (handler) => { editor.saveHandlers.push(handler); return { dispose() {} }; },
+    get textDocuments() { return editor.textDocuments; },
+  },
+};
+const resolveFilename = Module._resolveFilename;
+Module._resolveFilename = function resolve(request, ...rest) {
+  return request === 'vscode' ? 'vscode' : resolveFilename.call(this, request, ...rest);
+};
+require.cache.vscode = { id: 'vscode', filename: 'vscode', loaded: true, exports: vscodeStub };
+const extension = require(path.join(EXTENSION, 'extension.js'));
+
+describe('the manifest', () => {
+  const manifest = JSON.parse(fs.readFileSync(path.join(EXTENSION, 'package.json'), 'utf8'));
+
+  test('gives .tvk files the grammar, Shift-JIS and the comment sign', () => {
+    const [language] = manifest.contributes.languages;
+    assert.deepEqual(language.extensions, ['.tvk']);
+    const [grammar] = manifest.contributes.grammars;
+    assert.equal(grammar.language, language.id);
+    const rules = JSON.parse(fs.readFileSync(path.join(EXTENSION, grammar.path), 'utf8'));
+    assert.equal(rules.scopeName, grammar.scopeName);
+    assert.equal(manifest.contributes.configurationDefaults[`[${language.id}]`]['files.encoding'], 'shiftjis');
+    const configuration = JSON.parse(fs.readFileSync(path.join(EXTENSION, language.configuration), 'utf8'));
+    const comment = configuration.comments.lineComment;
+    assert.deepEqual(classifyLines([`${comment} ＃入力待機`, `\t${comment}`]).map((k) => k.kind), ['comment', 'comment']);
+  });
+
+  test('starts the extension it names with the player setting it reads', () => {
+    assert.ok(fs.existsSync(path.join(EXTENSION, manifest.main)));
+    assert.equal(manifest.contributes.configuration.properties['tavrik.path'].default, 'tavrik');
+  });
+});
+
+describe('reading the findings', () => {
+  test('a JSON array, lines and columns as written', () => {
+    const output = JSON.stringify([
+      { file: 'start.tvk', line: 3, column: 1, severity: 'error', message: '行頭に＃が必要です。' },
+      { file: 'scenes/a.tvk', line: 10, column: 5, severity: 'warning', message: 'never played', code: 'x' },
+    ]);
+    assert.deepEqual(extension.parseFindings(`${output}\n`), [
+      { file: 'start.tvk', line: 3, column: 1, severity: 'error', message: '行頭に＃が必要です。' },
+      { file: 'scenes/a.tvk', line: 10, column: 5, severity: 'warning', message: 'never played' },
+    ]);
+    assert.deepEqual(extension.parseFindings('[]'), []);
+  });
+
+  test('entries of the array that are no finding are passed over', () => {
+    const output = JSON.stringify([
+      { file: 'a.tvk', line: 0, column: 1, severity: 'error', message: 'line 0 is no line' },
+      { line: 2, column: 1, severity: 'error', message: 'no file' },
+      { file: 'a.tvk', line: 2, severity: 'notice', message: 'no column, an unknown severity' },
+      null,
+      'a.tvk:1:1: error: a string',
+    ]);
+    assert.deepEqual(extension.parseFindings(output), [
+      { file: 'a.tvk', line: 2, column: 1, severity: 'error', message: 'no column, an unknown severity' },
+    ]);
+  });
+
+  test('the plain form among other lines', () => {
+    const output = [
+      'スクリプトエラー',
+      '/home/a/game:2/start.tvk:12:3: error: タグ「赤」は未宣言です。',
+      'C:\\game\\sub.tvk:1:1: warning: a: b: c',
+      'start.tvk:x:1: error: no line number',
+      'start.tvk:1:1: note: not a severity',
+      '',
+    ].join('\r\n');
+    assert.deepEqual(extension.parseFindings(output), [
+      { file: '/home/a/game:2/start.tvk', line: 12, column: 3, severity: 'error', message: 'タグ「赤」は未宣言です。' },
+      { file: 'C:\\game\\sub.tvk', line: 1, column: 1, severity: 'warning', message: 'a: b: c' },
+    ]);
+  });
+
+  test('output that only looks like JSON is read as plain lines', () => {
+    assert.deepEqual(extension.parseFindings('[not json\na.tvk:4:2: error: m'),
+      [{ file: 'a.tvk', line: 4, column: 2, severity: 'error', message: 'm' }]);
+    assert.deepEqual(extension.parseFindings(''), []);
+  });
+
+  test('diagnostics count from 0 and go to their files', () => {
+    const byFile = extension.diagnosticsByFile([
+      { file: 'start.tvk', line: 3, column: 2, severity: 'error', message: 'e' },
+      { file: 'scenes\\choice.tvk', line: 1, column: 1, severity: 'warning', message: 'w' },
+      { file: '/other/start.tvk', line: 5, column: 4, severity: 'error', message: 'f' },
+      { file: 'start.tvk', line: 7, column: 1, severity: 'warning', message: 'g' },
+    ], '/game', (file, line) => (file === '/game/start.tvk' && line === 2 ? 20 : undefined));
+    const summary = [...byFile].map(([file, list]) => [file, list.map((d) => [d.range.start.line, d.range.start.character,
+      d.range.end.character, d.severity, d.message, d.source])]);
+    assert.deepEqual(summary, [
+      ['/game/start.tvk', [[2, 1, 20, 0, 'e', 'tavrik'], [6, 0, 1, 1, 'g', 'tavrik']]],
+      ['/game/scenes/choice.tvk', [[0, 0, 1, 1, 'w', 'tavrik']]],
+      ['/other/start.tvk', [[4, 3, 4, 0, 'f', 'tavrik']]],
+    ]);
+  });
+});
+
+describe('saving a script', () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tavrik-extension-'));
+  after(() => fs.rmSync(dir, { recursive: true, force: true }));
+  // A stand-in player: it writes its arguments to calls.txt and prints output.txt, and stderr.txt on
+  // its standard error when there is one (and then fails, as it does when it finds an error).
+  const player = path.join(dir, 'player');
+  fs.writeFileSync(player, `#!${process.execPath}
+const fs = require('fs');
+const path = require('path');
+fs.appendFileSync(path.join(__dirname, 'calls.txt'), JSON.stringify({ args: process.argv.slice(2), cwd: process.cwd() }) + '\\n');
+const output = fs.readFileSync(path.join(__dirname, 'output.txt'), 'utf8');
+const errors = path.join(__dirname, 'stderr.txt');
+process.stdout.write(output);
+if (fs.existsSync(errors)) process.stderr.write(fs.readFileSync(errors));
+process.exitCode = output.includes('error') || fs.existsSync(errors) ? 1 : 0;
+`, { mode: 0o755 });
+  const script = path.join(dir, 'start.tvk');
+  const document = (file, languageId = 'tvk') => ({ languageId, uri: { scheme: 'file', fsPath: file } });
+  const calls = () => fs.readFileSync(path.join(dir, 'calls.txt'), 'utf8').trim().split('\n').map((l) => JSON.parse(l));
+  let collection;
+
+  beforeEach(() => {
+    Object.assign(editor, { config: { 'tavrik.path': player }, errors: [], saveHandlers: [], textDocuments: [] });
+    for (const name of ['calls.txt', 'stderr.txt']) fs.rmSync(path.join(dir, name), { force: true });
+    let made;
+    const create = vscodeStub.languages.createDiagnosticCollection;
+    vscodeStub.languages.createDiagnosticCollection = () => { made = create(); return made; };
+    extension.activate({ subscriptions: [] });
+    vscodeStub.languages.createDiagnosticCollection = create;
+    collection = made;
+    assert.equal(editor.saveHandlers.length, 1);
+  });
+  const save = (doc) => editor.saveHandlers[0](doc);
+
+  test('runs the player on the script and shows its findings until a check finds none', async () => {
+    fs.writeFileSync(path.join(dir, 'output.txt'), JSON.stringify([
+      { file: script, line: 2, column: 1, severity: 'error', message: '行頭に＃が必要です。' },
+      { file: 'scenes/end.tvk', line: 1, column: 3, severity: 'warning', message: 'w' },
+    ]));
+    await save(document(script));
+    assert.deepEqual(calls(), [{ args: ['--lint', '--format', 'json', script], cwd: dir }]);
+    assert.deepEqual([...collection.keys()], [script, path.join(dir, 'scenes', 'end.tvk')]);
+    assert.equal(collection.get(script)[0].message, '行頭に＃が必要です。');
+    assert.deepEqual(editor.errors, []);
+
+    fs.writeFileSync(path.join(dir, 'output.txt'), '[]\n');
+    await save(document(script));
+    assert.deepEqual([...collection.keys()], []);
+  });
+
+  test('reads the plain form when the player writes it, on either output', async () => {
+    const finding = (d) => [d.range.start.line, d.range.start.character, d.message];
+    fs.writeFileSync(path.join(dir, 'output.txt'), 'start.tvk:4:2: error: タグが閉じていません。\n');
+    await save(document(script));
+    assert.deepEqual(collection.get(script).map(finding), [[3, 1, 'タグが閉じていません。']]);
+
+    fs.writeFileSync(path.join(dir, 'output.txt'), '');
+    fs.writeFileSync(path.join(dir, 'stderr.txt'), 'start.tvk:2:1: error: 行頭に＃が必要です。\n');
+    await save(document(script));
+    assert.deepEqual(collection.get(script).map(finding), [[1, 0, '行頭に＃が必要です。']]);
+    assert.deepEqual(editor.errors, []);
+  });
+
+  test('shows what a player that fails without findings says', async () => {
+    fs.writeFileSync(path.join(dir, 'output.txt'), '');
+    fs.writeFileSync(path.join(dir, 'stderr.txt'), 'tavrik: unknown option --lint\nUsage: ...\n');
+    await save(document(script));
+    assert.deepEqual(editor.errors, [`${player} --lint: tavrik: unknown option --lint`]);
+    assert.deepEqual([...collection.keys()], []);
+  });
+
+  test('leaves other documents alone', async () => {
+    fs.writeFileSync(path.join(dir, 'output.txt'), '[]');
+    await save(document(path.join(dir, 'notes.txt'), 'plaintext'));
+    assert.equal(fs.existsSync(path.join(dir, 'calls.txt')), false);
+  });
+
+  test('says so when the player cannot be found', async () => {
+    editor.config['tavrik.path'] = path.join(dir, 'no-such-player');
+    await save(document(script));
+    assert.equal(editor.errors.length, 1);
+    assert.match(editor.errors[0], /tavrik\.path/);
+  });
+});

@@ -1,0 +1,450 @@
+// The player's own functions over a game: saving and loading, continuing an interrupted play, skipping,
+// auto mode, the history and the volume. None of them changes what the script does while it is unused.
+#include <cstdio>
+#include <ctime>
+
+#include "app/game_app.h"
+#include "app/settings.h"
+#include "base/files.h"
+#include "base/script_path.h"
+#include "base/sjis_text.h"
+#include "base/text_encoding.h"
+#include "platform/clock.h"
+#include "platform/overlay.h"
+
+namespace tavrik {
+
+namespace {
+
+constexpr const char* kSaveCaption = "セーブ";
+constexpr const char* kLoadCaption = "ロード";
+// A frame of skipping in a window stops adding updates after this long, leaving the rest of the
+// sixtieth of a second for drawing.
+constexpr double kSkipFrameSeconds = 0.012;
+
+std::string slotName(int slot) {
+  if (slot == kQuickSlot) return "クイックセーブ";
+  if (slot == kAutoSlot) return "前回の続き";
+  return "スロット" + std::to_string(slot);
+}
+
+std::string problemText(SaveProblem problem) {
+  switch (problem) {
+    case SaveProblem::Missing:
+      return "セーブがありません。\n(there is no save in this slot)";
+    case SaveProblem::NewerVersion:
+      return "新しい版のプレーヤーで作られたセーブなので、ロードできません。\n"
+             "(the save was made by a newer version of the player)";
+    case SaveProblem::Unreadable:
+      return "セーブのファイルを読めません。\n(the save file cannot be read)";
+    default:
+      return "セーブが壊れているので、ロードできません。\n(the save is damaged or cut short)";
+  }
+}
+
+std::string refusalText(StateError error) {
+  if (error == StateError::OtherProgram)
+    return "スクリプトが変更される前のセーブなので、ロードできません。\n"
+           "(the save was made with another version of the script)";
+  if (error == StateError::NewerVersion) return problemText(SaveProblem::NewerVersion);
+  return problemText(SaveProblem::Damaged);
+}
+
+std::string localDate(std::int64_t time) {
+  const std::time_t t = static_cast<std::time_t>(time);
+  std::tm local{};
+  if (!localtime_r(&t, &local)) return {};
+  char text[32];
+  std::strftime(text, sizeof text, "%Y/%m/%d %H:%M", &local);
+  return text;
+}
+
+// The first line of Shift-JIS text, in UTF-8.
+std::string firstLine(const std::string& sjis) {
+  const std::string utf8 = sjisToUtf8(sjis);
+  return utf8.substr(0, utf8.find('\n'));
+}
+
+// The history as the history screen shows it: lines of runs of one colour.
+std::vector<HistoryLine> historyLines(const History& history) {
+  std::vector<HistoryLine> lines;
+  for (const HistoryEntry& entry : history.entries()) {
+    HistoryLine line;
+    line.entryStart = true;
+    std::string run;
+    std::uint32_t colour = 0xFFFFFF;
+    auto endRun = [&] {
+      if (!run.empty()) line.runs.push_back({sjisToUtf8(run), colour});
+      run.clear();
+    };
+    for (const HistoryCharacter& c : entry.characters) {
+      if (c.code == 0x0A) {
+        endRun();
+        lines.push_back(std::move(line));
+        line = HistoryLine{};
+        continue;
+      }
+      if (c.code < 0x20) continue;
+      if (c.rgb != colour) {
+        endRun();
+        colour = c.rgb;
+      }
+      if (c.code > 0xFF) run.push_back(static_cast<char>(c.code >> 8));
+      run.push_back(static_cast<char>(c.code & 0xFF));
+    }
+    endRun();
+    if (!line.runs.empty() || line.entryStart) lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+}  // namespace
+
+void GameApp::setUpSaves(const CommandLine& commandLine, const std::string& script) {
+  const AutomationOptions& automation = commandLine.automation;
+  std::filesystem::path folder;
+  if (automation.saves) {
+    folder = *automation.saves;
+  } else {
+    const std::filesystem::path native = paths::resolve(script).value_or(std::filesystem::path(script));
+    folder = SaveStore::defaultRoot() / SaveStore::gameFolderName(native);
+  }
+  saves_ = std::make_unique<SaveStore>(folder);
+  for (int slot = kAutoSlot; slot <= kSlotCount; ++slot) removeStaleTemporaryFiles(saves_->slotFile(slot));
+  seen_.load(saves_->seenFile(), engine_->program().identity);
+  playerSettingsPath_ = playerSettingsFile();
+  playerSettings_ = readPlayerSettings(playerSettingsPath_);
+  applyPlayerSettings();
+  engine_->setInputWaitAnswer([this](std::int32_t position) { return answerInputWait(position); });
+}
+
+void GameApp::offerToContinue() {
+  if (!saves_->exists(kAutoSlot)) return;
+  const BoxAnswer answer = ask("再開",
+                               "前回の続きから再開しますか？\n"
+                               "（キャンセルを選ぶと最初から始めます）\n"
+                               "(continue where you left off? Cancel starts from the beginning)",
+                               BoxButtons::OkCancel);
+  if (closing()) return;
+  if (answer == BoxAnswer::Ok) loadSlot(kAutoSlot);
+}
+
+SaveData GameApp::currentSave(const std::vector<std::uint32_t>* thumbnail) {
+  SaveData save;
+  save.time = static_cast<std::int64_t>(std::time(nullptr));
+  save.title = graphics().title();
+  if (!engine_->history().empty()) save.text = engine_->history().entries().back().text();
+  if (thumbnail) {
+    save.thumbnail = *thumbnail;
+  } else {
+    std::vector<std::uint32_t> frame;
+    if (graphics().readFrame(frame))
+      save.thumbnail = makeThumbnail(frame, GraphicsDevice::kWidth, GraphicsDevice::kHeight);
+  }
+  save.history = engine_->history().encode();
+  save.state = engine_->saveState();
+  return save;
+}
+
+bool GameApp::saveSlot(int slot) {
+  if (!engine_ || !saves_) return false;
+  const bool fromScreen = !screenThumbnail_.empty() && slot != kAutoSlot;
+  const SaveData save = currentSave(fromScreen ? &screenThumbnail_ : nullptr);
+  if (!saves_->write(slot, save)) {
+    ask(kSaveCaption,
+        slotName(slot) + "にセーブできませんでした。前のセーブはそのまま残っています。\n" +
+            saves_->slotFile(slot).string() + "\n(the save could not be written; the earlier one is kept)",
+        BoxButtons::Ok);
+    return false;
+  }
+  if (seen_.changed()) seen_.save(saves_->seenFile());
+  return true;
+}
+
+bool GameApp::loadSlot(int slot) {
+  if (!engine_ || !saves_) return false;
+  SaveProblem problem = SaveProblem::None;
+  const std::optional<SaveData> save = saves_->read(slot, &problem);
+  std::optional<History> history;
+  if (save) {
+    history = History::decode(save->history);
+    if (!history) problem = SaveProblem::Damaged;
+  }
+  if (!save || !history) {
+    ask(kLoadCaption, slotName(slot) + "：" + problemText(problem), BoxButtons::Ok);
+    return false;
+  }
+  if (const std::optional<StateError> refused = engine_->restoreState(save->state)) {
+    ask(kLoadCaption, slotName(slot) + "：" + refusalText(*refused), BoxButtons::Ok);
+    return false;
+  }
+  engine_->setHistory(std::move(*history));
+  // A loaded game starts still: no skipping or auto mode carried over into it.
+  skipOn_ = false;
+  skipStopped_ = ctrlHeld_;
+  autoFrames_ = 0;
+  autoAnswerDue_ = false;
+  if (autoMode_) setAutoMode(false);
+  draw(true);
+  return true;
+}
+
+// ---- Skipping and auto mode ----
+
+bool GameApp::answerInputWait(std::int32_t position) {
+  if (skipping()) return !readSkip_ || seen_.contains(position);
+  return autoAnswerDue_;
+}
+
+void GameApp::stopSkipping() {
+  skipOn_ = false;
+  skipStopped_ = true;
+}
+
+void GameApp::setAutoMode(bool on) {
+  autoMode_ = on;
+  autoFrames_ = 0;
+  autoAnswerDue_ = false;
+  updateMenuChecks();
+}
+
+void GameApp::countAutoPause() {
+  // The pause starts when the text has been typed out; each character shown adds to it.
+  if (!autoMode_ || engine_->waiting() != ScriptEngine::Waiting::Input || !engine_->textTyped()) {
+    autoFrames_ = 0;
+    autoAnswerDue_ = false;
+    return;
+  }
+  ++autoFrames_;
+  const double pauseMs = playerSettings_.autoPauseMs +
+                         static_cast<double>(playerSettings_.autoPausePerCharacterMs) *
+                             static_cast<double>(engine_->shownCharacters());
+  autoAnswerDue_ = static_cast<double>(autoFrames_) * 1000.0 / 60.0 >= pauseMs;
+}
+
+void GameApp::runUpdates() {
+  const bool skippingAtStart = skipping();
+  const std::int64_t start = performanceCounter();
+  for (int done = 0;;) {
+    countAutoPause();
+    engine_->update();
+    ++done;
+    for (std::int32_t position : engine_->takePassedInputWaits()) {
+      seen_.add(position);
+      autoFrames_ = 0;
+      autoAnswerDue_ = false;
+    }
+    if (!skippingAtStart || engine_->isFinished()) break;
+    // Skipping stops at every choice, and skipping only what was read stops at a wait not passed before.
+    const ScriptEngine::Waiting waiting = engine_->waiting();
+    if (waiting == ScriptEngine::Waiting::Choice ||
+        (readSkip_ && waiting == ScriptEngine::Waiting::Input && !seen_.contains(engine_->programCounter()))) {
+      stopSkipping();
+      break;
+    }
+    if (done < kSkipUpdates) continue;
+    // A window runs as many updates as the frame has time for; a headless run always the same number.
+    const double elapsed = static_cast<double>(performanceCounter() - start) /
+                           static_cast<double>(performanceFrequency());
+    if (!haveDisplay() || elapsed >= kSkipFrameSeconds) break;
+  }
+}
+
+// ---- Screens ----
+
+void GameApp::openScreen(std::unique_ptr<PlayerScreen> screen) {
+  if (!overlay()) return;
+  overlay()->addCharacters(screen->characters());
+  screen_ = std::move(screen);
+  draw(true);
+}
+
+void GameApp::openSlotScreen(SlotScreen::Mode mode) {
+  // The thumbnail of a save made from the screen is the game as it was before the screen covered it.
+  screenThumbnail_.clear();
+  std::vector<std::uint32_t> frame;
+  if (mode == SlotScreen::Mode::Save && graphics().readFrame(frame))
+    screenThumbnail_ = makeThumbnail(frame, GraphicsDevice::kWidth, GraphicsDevice::kHeight);
+  std::vector<SlotView> views;
+  for (int slot = 1; slot <= kSlotCount; ++slot) {
+    SlotView view;
+    SaveProblem problem = SaveProblem::None;
+    if (std::optional<SaveData> save = saves_->read(slot, &problem)) {
+      view.used = true;
+      view.dateUtf8 = localDate(save->time);
+      view.textUtf8 = firstLine(save->text);
+      view.thumbnail = std::move(save->thumbnail);
+      const DecodedState state = decodeState(save->state, engine_->program());
+      if (!state.state)
+        view.problemUtf8 = state.error == StateError::OtherProgram ? "スクリプトが変更される前のセーブです"
+                                                                   : "壊れたセーブです";
+    } else if (problem != SaveProblem::Missing) {
+      view.used = true;
+      view.problemUtf8 = "壊れたセーブです";
+    }
+    views.push_back(std::move(view));
+  }
+  if (!overlay()) return;
+  openScreen(std::make_unique<SlotScreen>(*overlay(), mode, std::move(views)));
+}
+
+void GameApp::openSettings() {
+  openScreen(std::make_unique<SettingsScreen>(playerSettings_));
+}
+
+void GameApp::openHistory() {
+  if (!overlay()) return;
+  if (fonts_) {
+    int index = 0;
+    const std::string file = fonts_->faceFile(engine_->fontFace(), index);
+    if (!file.empty()) overlay()->setTextFace(file, index);
+  }
+  openScreen(std::make_unique<HistoryScreen>(*overlay(), historyLines(engine_->history())));
+}
+
+void GameApp::buildScreens() {
+  if (screen_) screen_->build();
+}
+
+void GameApp::takeScreenAction(ScreenAction action) {
+  switch (action.kind) {
+    case ScreenAction::Kind::None:
+      return;
+    case ScreenAction::Kind::Changed:
+      if (auto* settings = dynamic_cast<SettingsScreen*>(screen_.get())) {
+        playerSettings_ = settings->settings();
+        applyPlayerSettings();
+      }
+      return;
+    case ScreenAction::Kind::Pick: {
+      const auto* slots = dynamic_cast<SlotScreen*>(screen_.get());
+      if (!slots) return;
+      const SlotScreen::Mode mode = slots->mode();
+      screen_.reset();
+      if (mode == SlotScreen::Mode::Save)
+        saveSlot(action.slot);
+      else
+        loadSlot(action.slot);
+      screenThumbnail_.clear();
+      draw(true);
+      return;
+    }
+    case ScreenAction::Kind::Close:
+      if (dynamic_cast<SettingsScreen*>(screen_.get())) writePlayerSettings(playerSettingsPath_, playerSettings_);
+      screen_.reset();
+      screenThumbnail_.clear();
+      draw(true);
+      return;
+  }
+}
+
+void GameApp::handleScreenEvent(const WindowEvent& event) {
+  using T = WindowEvent::Type;
+  switch (event.type) {
+    case T::KeyDown:
+      takeScreenAction(screen_->key(event.key));
+      return;
+    case T::ButtonUp:
+      // Clicks are tested where the screen drew, in the overlay's pixels: a window's own, or the frame's.
+      if (event.button == MouseButton::Left)
+        takeScreenAction(screen_->click(event.x, event.y));
+      else if (event.button == MouseButton::Right)
+        takeScreenAction(ScreenAction::close());
+      return;
+    case T::Wheel:
+      takeScreenAction(screen_->wheel(event.y));
+      return;
+    case T::MouseMove:
+    case T::ButtonDown:
+      // The game does not see what is done on the screen; a key let go there is let go for it too.
+      return;
+    default:
+      AppFrame::handleEvent(event);
+      return;
+  }
+}
+
+void GameApp::applyPlayerSettings() {
+  if (audio_) audio_->setPlayerGains(playerSettings_.musicGain(), playerSettings_.effectGain());
+}
+
+void GameApp::updateMenuChecks() {
+  for (MenuItem& item : menus_.front().items) {
+    if (item.command == kCommandAutoMode) item.checked = autoMode_;
+    if (item.command == kCommandReadSkip) item.checked = readSkip_;
+  }
+  if (MenuBar* bar = menuBar()) bar->setMenus(menus_);
+}
+
+void GameApp::handleEvent(const WindowEvent& event) {
+  using T = WindowEvent::Type;
+  const bool ctrl = (event.type == T::KeyDown || event.type == T::KeyUp) &&
+                    (event.key == Key::LeftCtrl || event.key == Key::RightCtrl);
+  if (event.type == T::KeyDown && ctrl && !event.repeat) {
+    ctrlHeld_ = true;
+    skipStopped_ = false;
+  }
+  if ((event.type == T::KeyUp && ctrl) || event.type == T::FocusLost) ctrlHeld_ = false;
+  if (screen_ && engine_) {
+    handleScreenEvent(event);
+    return;
+  }
+  if (engine_) {
+    // Any click or key but the auto mode's own leaves auto mode; Ctrl skips over it.
+    if (autoMode_ && ((event.type == T::KeyDown && event.key != Key::A && !ctrl && !event.repeat) ||
+                      event.type == T::ButtonDown))
+      setAutoMode(false);
+    if (event.type == T::Wheel && event.y > 0) {
+      openHistory();
+      return;
+    }
+    if (event.type == T::KeyDown && !event.repeat) {
+      switch (event.key) {
+        case Key::F2:
+          runCommand(kCommandSave);
+          return;
+        case Key::F3:
+          runCommand(kCommandLoad);
+          return;
+        case Key::F4:
+          runCommand(kCommandSettings);
+          return;
+        case Key::F5:
+          runCommand(kCommandQuickSave);
+          return;
+        case Key::F9:
+          runCommand(kCommandQuickLoad);
+          return;
+        case Key::PageUp:
+          runCommand(kCommandHistory);
+          return;
+        case Key::A:
+          runCommand(kCommandAutoMode);
+          return;
+        default:
+          break;
+      }
+    }
+  }
+  AppFrame::handleEvent(event);
+}
+
+void GameApp::runPlayerAction(const PlayerAction& action) {
+  switch (action.kind) {
+    case PlayerAction::Kind::Save:
+      saveSlot(action.value);
+      break;
+    case PlayerAction::Kind::Load:
+      loadSlot(action.value);
+      break;
+    case PlayerAction::Kind::Skip:
+      skipOn_ = action.value != 0;
+      skipStopped_ = false;
+      break;
+    case PlayerAction::Kind::Auto:
+      setAutoMode(action.value != 0);
+      break;
+  }
+}
+
+}  // namespace tavrik
