@@ -8,10 +8,10 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsndfile1-dev libfluidsynth-dev libfreetype-dev
           libfontconfig-dev libimgui-dev libpixman-1-dev libstb-dev timgm6mb-soundfont)
 if [[ "${1:-}" == "--test" ]]; then
-  # A known Japanese face for text layout tests, a virtual display for the windowed tests, and clang
-  # with its fuzzing runtime for the fuzzer.
+  # A known Japanese face for text layout tests, a virtual display for the windowed tests, clang with
+  # its fuzzing runtime for the fuzzer, and a JSON schema validator for the lint's JSON.
   packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool x11-apps sox clang libclang-rt-14-dev
-             man-db dpkg-dev file)
+             man-db dpkg-dev file python3-jsonschema)
   # Node.js and npm for the editor tests; a Node.js that brings its own npm is kept.
   command -v npm >/dev/null || packages+=(nodejs npm)
 fi

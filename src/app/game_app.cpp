@@ -14,6 +14,7 @@
 #include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "platform/overlay.h"
+#include "script/compiler/lint.h"
 #include "script/compiler/script_compiler.h"
 
 namespace tavrik {
@@ -100,6 +101,27 @@ int checkScript(const CommandLine& commandLine) {
     return 1;
   }
   return 0;
+}
+
+int runLint(const CommandLine& commandLine) {
+  std::string path;
+  if (commandLine.arguments.size() < 2) {
+    const ScriptChoice choice = chooseScriptPath(commandLine.arguments, paths::moduleDirectory());
+    if (!choice.path) {
+      printBox(kStartupErrorCaption, choice.error);
+      return 1;
+    }
+    path = *choice.path;
+  } else {
+    const std::string& argument = commandLine.arguments[1];
+    path = paths::fromNative(argument).value_or(argument);
+  }
+  const std::vector<LintFinding> findings = lintScript(path, LintOptions{paths::moduleDirectory()});
+  if (commandLine.automation.lintJson)
+    std::fputs(lintJson(findings).c_str(), stdout);
+  else
+    writeTerminalText(stdout, lintText(findings));
+  return hasErrors(findings) ? 1 : 0;
 }
 
 void GameApp::reportStartupProblem(const std::string& caption, const std::string& text) {

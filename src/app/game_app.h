@@ -41,6 +41,10 @@ std::string scriptErrorText(const ScriptError& error);
 // the display, fonts or sound started. The exit status.
 int checkScript(const CommandLine& commandLine);
 
+// --lint: lints the script the command line names (as given, or the default script) and writes the
+// findings to standard output. The exit status: 1 when any is an error.
+int runLint(const CommandLine& commandLine);
+
 class GameApp : public AppFrame {
  public:
   // The whole start-up. Nothing when it stopped; the reason has been shown and exitCode says how the

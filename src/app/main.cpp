@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
 
   // Checking a script needs nothing of the display, the fonts or the sound.
   if (commandLine->automation.check) return checkScript(*commandLine);
+  if (commandLine->automation.lint) return runLint(*commandLine);
 
   const bool headless = commandLine->automation.headless;
   PlatformSession::Failure failure = PlatformSession::Failure::None;

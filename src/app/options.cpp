@@ -52,6 +52,13 @@ std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, s
       out.automation.dumpVariables = true;
     } else if (arg == "--check") {
       out.automation.check = true;
+    } else if (arg == "--lint") {
+      out.automation.lint = true;
+    } else if (arg == "--format") {
+      const char* v = value();
+      const std::string_view format = v ? v : "";
+      if (format != "text" && format != "json") return fail("--format needs text or json");
+      out.automation.lintJson = format == "json";
     } else if (arg == "--help") {
       out.automation.help = true;
     } else if (arg == "--version") {
@@ -106,6 +113,9 @@ std::string usageText() {
          "  --restore-state FILE start from a state written by save-state; frames count from 0\n"
          "  --dump-variables     at exit, print every variable as name=value\n"
          "  --check              only compile the script; report the first error and exit 1\n"
+         "  --lint               check the script for mistakes, going on past errors: one finding a\n"
+         "                       line (FILE:LINE:COLUMN: error or warning: message); exit 1 on errors\n"
+         "  --format FORMAT      how --lint writes its findings: text (the default) or json\n"
          "  --help               show this help\n"
          "  --version            show the version\n";
 }

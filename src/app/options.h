@@ -19,6 +19,8 @@ struct AutomationOptions {
   bool startAfresh = false;                    // --new, -n: no offer to continue an interrupted play
   std::optional<std::filesystem::path> saves;  // --saves: the folder of the saves and the seen-waits record
   bool check = false;
+  bool lint = false;
+  bool lintJson = false;  // --format json
   bool help = false;
   bool version = false;
 };

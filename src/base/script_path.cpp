@@ -95,9 +95,10 @@ std::string foldOneWayPairs(std::string_view name) {
   return out;
 }
 
-// One step of the walk: the entry of dir that component names, or nothing.
-std::optional<fs::path> matchComponent(const fs::path& dir, const std::string& component,
-                                       bool allowWildcards) {
+// One step of the walk: the entry of dir that component names, or nothing. caseFolded, when given, is
+// set when only ignoring the case of ASCII letters found it.
+std::optional<fs::path> matchComponent(const fs::path& dir, const std::string& component, bool allowWildcards,
+                                       bool* caseFolded) {
   // The component's UTF-8 forms: with its geta escapes standing for their characters and, for a name
   // on disk that holds an escape's characters literally, as written.
   std::vector<std::string> utf8Forms;
@@ -133,15 +134,17 @@ std::optional<fs::path> matchComponent(const fs::path& dir, const std::string& c
     }
   }
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (equalsIgnoringCase(names[i], component)) return dir / names[i];
-    for (const std::string& form : foldedForms) {
-      if (equalsIgnoringCase(foldedNames[i], form)) return dir / names[i];
+    bool found = equalsIgnoringCase(names[i], component);
+    for (const std::string& form : foldedForms) found = found || equalsIgnoringCase(foldedNames[i], form);
+    if (found) {
+      if (caseFolded) *caseFolded = true;
+      return dir / names[i];
     }
   }
   return std::nullopt;
 }
 
-std::optional<fs::path> walk(std::string_view scriptPath, bool allowWildcards) {
+std::optional<fs::path> walk(std::string_view scriptPath, bool allowWildcards, bool* caseFolded = nullptr) {
   if (scriptPath.empty()) return std::nullopt;
   bool absolute = false;
   std::vector<std::string> parts = splitComponents(scriptPath, absolute);
@@ -152,7 +155,7 @@ std::optional<fs::path> walk(std::string_view scriptPath, bool allowWildcards) {
     if (parts[i].empty()) continue;
     // The search only expands wildcards in the last component, as the Windows one does.
     const bool last = i + 1 == parts.size();
-    std::optional<fs::path> next = matchComponent(current, parts[i], allowWildcards && last);
+    std::optional<fs::path> next = matchComponent(current, parts[i], allowWildcards && last, caseFolded);
     if (!next) return std::nullopt;
     current = std::move(*next);
   }
@@ -193,6 +196,27 @@ std::optional<fs::path> resolve(std::string_view scriptPath) {
 
 bool exists(std::string_view scriptPath) {
   return walk(scriptPath, true).has_value();
+}
+
+std::string findPicture(std::string_view name, std::string_view moduleDirectory) {
+  static constexpr std::string_view kSuffixes[] = {"", ".png", ".jpg", ".jpeg", ".bmp", ".gif"};
+  const std::string bases[] = {std::string(name), std::string(moduleDirectory) + std::string(name)};
+  for (const std::string& base : bases) {
+    for (const std::string_view suffix : kSuffixes) {
+      std::string candidate = base;
+      candidate += suffix;
+      if (exists(candidate)) return candidate;
+    }
+  }
+  return {};
+}
+
+std::optional<fs::path> foundIgnoringCase(std::string_view scriptPath) {
+  if (scriptPath.find_first_of("*?") != std::string_view::npos) return std::nullopt;
+  bool caseFolded = false;
+  std::optional<fs::path> found = walk(scriptPath, false, &caseFolded);
+  if (!found || !caseFolded) return std::nullopt;
+  return found;
 }
 
 std::optional<std::string> fromNative(std::string_view native) {

@@ -36,6 +36,16 @@ std::optional<std::filesystem::path> resolve(std::string_view scriptPath);
 // the last component match names as a Windows search does.
 bool exists(std::string_view scriptPath);
 
+// The picture file a script names: the name as written, then with ".png", ".jpg", ".jpeg", ".bmp" and
+// ".gif", then the same beside the executable (moduleDirectory, a script path ending in "\"). The
+// script path found, or empty.
+std::string findPicture(std::string_view name, std::string_view moduleDirectory);
+
+// The native file or folder a script path names when it is found only by ignoring the case of ASCII
+// letters: as written it would be missed on a file system that tells the cases apart. Nothing when it
+// matches as written (or is not there, or has wildcards).
+std::optional<std::filesystem::path> foundIgnoringCase(std::string_view scriptPath);
+
 // A native path (UTF-8, "/") in script form (Shift-JIS, "\", characters code page 932 cannot hold as
 // geta escapes); nothing only when it is not valid UTF-8.
 std::optional<std::string> fromNative(std::string_view native);

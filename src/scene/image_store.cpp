@@ -122,16 +122,7 @@ void ImageStore::loadAll(const std::vector<Request>& requests) {
 }
 
 std::string findImageFile(std::string_view name, std::string_view moduleDirectory) {
-  static constexpr std::string_view kSuffixes[] = {"", ".png", ".jpg", ".jpeg", ".bmp", ".gif"};
-  const std::string bases[] = {std::string(name), std::string(moduleDirectory) + std::string(name)};
-  for (const std::string& base : bases) {
-    for (const std::string_view suffix : kSuffixes) {
-      std::string candidate = base;
-      candidate += suffix;
-      if (paths::exists(candidate)) return candidate;
-    }
-  }
-  return {};
+  return paths::findPicture(name, moduleDirectory);
 }
 
 }  // namespace tavrik

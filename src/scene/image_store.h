@@ -68,9 +68,9 @@ class ImageStore {
   std::vector<std::unique_ptr<TiledImage>> images_;
 };
 
-// The picture file a script names: the name as written, then with ".png", ".jpg", ".jpeg", ".bmp" and
-// ".gif", then the same beside the executable (moduleDirectory, a script path ending in "\"). The
-// script path found, or empty.
+// The picture file a script names (paths::findPicture, which the lint shares): the name as written,
+// then with ".png", ".jpg", ".jpeg", ".bmp" and ".gif", then the same beside the executable
+// (moduleDirectory, a script path ending in "\"). The script path found, or empty.
 std::string findImageFile(std::string_view name, std::string_view moduleDirectory);
 
 }  // namespace tavrik

@@ -38,6 +38,19 @@ TEST_F(ScriptPathTest, ComponentsMatchAsWrittenAsUtf8OrIgnoringCase) {
   EXPECT_FALSE(paths::resolve(root + "Game").has_value()) << "a directory is not a file to open";
 }
 
+TEST_F(ScriptPathTest, ANameFoundOnlyByIgnoringCaseIsToldWithItsSpellingOnDisk) {
+  EXPECT_EQ(paths::foundIgnoringCase(root + "game\\Scenes\\Start.TVK"), dir.path() / "Game/Scenes/Start.TVK");
+  EXPECT_EQ(paths::foundIgnoringCase(root + "Game\\Scenes\\start.tvk"), dir.path() / "Game/Scenes/Start.TVK");
+  EXPECT_FALSE(paths::foundIgnoringCase(root + "Game\\Scenes\\Start.TVK")) << "as written";
+  EXPECT_FALSE(paths::foundIgnoringCase(root + sjis("Game\\ゲーム\\表.tvk"))) << "as its UTF-8 form";
+  EXPECT_FALSE(paths::foundIgnoringCase(root + "Game\\Scenes\\None.tvk")) << "not there at all";
+  EXPECT_FALSE(paths::foundIgnoringCase(root + "game\\PIC?.png")) << "wildcards match any case";
+  // Pictures are found with a suffix and beside the executable, as the player finds them.
+  EXPECT_EQ(paths::findPicture(root + "Game\\pic1", ""), root + "Game\\pic1.png");
+  EXPECT_EQ(paths::findPicture("pic2", root + "Game\\"), root + "Game\\pic2.png");
+  EXPECT_EQ(paths::findPicture(root + "Game\\pic3", root + "Game\\"), "");
+}
+
 TEST_F(ScriptPathTest, ExistenceIsTheWindowsSearch) {
   EXPECT_TRUE(paths::exists(root + "Game"));
   EXPECT_TRUE(paths::exists(root + "GAME\\scenes\\"));

@@ -17,7 +17,7 @@ int size(const std::vector<std::int32_t>& list) {
 void ScriptCompiler::condition(const DirectiveFields& f) {
   if (f.firstArg.empty()) fail(std::string(kw::kMsgNeedCondition));
   const std::int32_t jump = compileCondition(f.firstArg, false);
-  context_->blocks.push_back({BlockKind::Condition, jump, size(*context_->currentList)});
+  context_->blocks.push_back({BlockKind::Condition, jump, size(*context_->currentList), context_->index});
   append(jump);
 }
 
@@ -34,11 +34,11 @@ void ScriptCompiler::conditionEnd(const DirectiveFields&) {
 void ScriptCompiler::loop(const DirectiveFields& f) {
   const int start = size(*context_->currentList);
   if (f.firstArg.empty()) {
-    context_->blocks.push_back({BlockKind::LoopBottomCondition, -1, start});
+    context_->blocks.push_back({BlockKind::LoopBottomCondition, -1, start, context_->index});
     return;
   }
   const std::int32_t test = compileCondition(f.firstArg, true);
-  context_->blocks.push_back({BlockKind::LoopTopCondition, test, start});
+  context_->blocks.push_back({BlockKind::LoopTopCondition, test, start, context_->index});
   append(test);
 }
 
@@ -82,9 +82,10 @@ void ScriptCompiler::macroDeclaration(const DirectiveFields& f) {
     fail(std::move(message));
   }
   macroIndex_.emplace(std::string(f.firstArg), static_cast<std::int32_t>(macros_.size()));
-  macros_.push_back(Macro{std::string(f.firstArg), {}});
+  macros_.push_back(Macro{std::string(f.firstArg), {}, site(f.firstArg)});
   context_->currentList = &macros_.back().commands;
   context_->macroBlockDepth = context_->blocks.size();
+  context_->macroLine = context_->index;
 }
 
 void ScriptCompiler::macroDeclarationEnd(const DirectiveFields&) {
@@ -126,6 +127,7 @@ void ScriptCompiler::insertFile(const DirectiveFields& f) {
     }
   }
   if (static_cast<int>(insertStack_.size()) > kMaxInsertDepth) fail(std::string(kw::kMsgInsertTooDeep));
+  if (notes_) notes_->inserts.emplace_back(path, site(f.firstArg));
   compileFile(path);
 }
 
@@ -154,17 +156,24 @@ Operator findOperator(std::string_view text, const std::pair<std::string_view, i
 std::int32_t ScriptCompiler::compileCondition(std::string_view text, bool jumpWhen) {
   static constexpr std::pair<std::string_view, int> kComparisons[] = {{"==", 0}, {"!=", 1}, {">=", 2},
                                                                       {"<=", 3}, {">", 4},  {"<", 5}};
+  // A condition in error still opens its block when the compile goes on, as a jump that tests nothing,
+  // so that the block's end finds it.
   const Operator op = findOperator(text, kComparisons);
-  if (op.code < 0) fail(std::string(kw::kMsgBadOperator));
+  if (op.code < 0) {
+    problem(std::string(kw::kMsgBadOperator), Problem::Error, text);
+    return makeCommand(JumpCommand{0, -1, -1, 0.0f, Comparison::Equal, jumpWhen});
+  }
   const std::string_view left = sjis::field(text, op.text, 0);
   const std::string_view right = sjis::field(text, op.text, 1);
   const std::int32_t target = program_->findVariable(left);
   if (target < 0) {
     std::string message(kw::kMsgVariableOpen);
     message.append(left).append(kw::kMsgUndefined);
-    fail(std::move(message));
+    problem(std::move(message), Problem::UndefinedVariable, left);
+    return makeCommand(JumpCommand{0, -1, -1, 0.0f, Comparison::Equal, jumpWhen});
   }
   const std::int32_t source = program_->findVariable(right);
+  if (source < 0 && notes_) checkOperand(right);
   return makeCommand(JumpCommand{0, target, source, source >= 0 ? 0.0f : sjis::parseFloat(right),
                                  static_cast<Comparison>(op.code), jumpWhen});
 }
@@ -174,16 +183,17 @@ std::int32_t ScriptCompiler::compileAssignment(std::string_view text) {
   static constexpr std::pair<std::string_view, int> kAssignments[] = {
       {"+=", 6}, {"-=", 7}, {"*=", 8}, {"/=", 9}, {"=", 10}};
   const Operator op = findOperator(text, kAssignments);
-  if (op.code < 0) fail(std::string(kw::kMsgBadOperator));
+  if (op.code < 0) fail(std::string(kw::kMsgBadOperator), Problem::Error, text);
   const std::string_view left = sjis::field(text, op.text, 0);
   const std::string_view right = sjis::field(text, op.text, 1);
   const std::int32_t target = program_->findVariable(left);
   if (target < 0) {
     std::string message(kw::kMsgVariableOpen);
     message.append(left).append(kw::kMsgUndefined);
-    fail(std::move(message));
+    fail(std::move(message), Problem::UndefinedVariable, left);
   }
   const std::int32_t source = program_->findVariable(right);
+  if (source < 0 && notes_) checkOperand(right);
   return makeCommand(AssignCommand{target, source, source >= 0 ? 0.0f : sjis::parseFloat(right),
                                    static_cast<Assignment>(op.code)});
 }

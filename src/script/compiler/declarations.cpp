@@ -32,26 +32,31 @@ void ScriptCompiler::addLayer(LayerDeclaration layer) {
 void ScriptCompiler::declarePictureLayer(const DirectiveFields& f, bool person) {
   declarationChecks();
   if (f.firstArg.empty()) fail(std::string(kw::kMsgNoLayerName));
+  checkFieldCount(f.firstArg, 3);
+  const std::string_view name = sjis::field(f.firstArg, ",", 0);
   LayerDeclaration layer;
-  layer.name = std::string(sjis::field(f.firstArg, ",", 0));
+  layer.name = std::string(name);
   layer.kind = person ? LayerKind::Person : LayerKind::Simple;
-  layer.width = sjis::parseInt(sjis::field(f.firstArg, ",", 1));
-  layer.height = sjis::parseInt(sjis::field(f.firstArg, ",", 2));
+  layer.width = intField(f.firstArg, 1);
+  layer.height = intField(f.firstArg, 2);
   addLayer(std::move(layer));
+  if (notes_) notes_->layers.push_back(site(name));
 }
 
 void ScriptCompiler::declareTextLayer(const DirectiveFields& f) {
   declarationChecks();
   if (f.firstArg.empty()) fail(std::string(kw::kMsgNoLayerName));
-  auto number = [&](int k) { return sjis::parseInt(sjis::field(f.firstArg, ",", k)); };
+  checkFieldCount(f.firstArg, 5);
+  const std::string_view name = sjis::field(f.firstArg, ",", 0);
   LayerDeclaration layer;
-  layer.name = std::string(sjis::field(f.firstArg, ",", 0));
+  layer.name = std::string(name);
   layer.kind = LayerKind::Text;
-  layer.originX = number(1);
-  layer.originY = number(2);
-  layer.width = sjis::parseInt(sjis::field(f.firstArg, ",", 3));
-  layer.height = sjis::parseInt(sjis::field(f.firstArg, ",", 4));
+  layer.originX = intField(f.firstArg, 1);
+  layer.originY = intField(f.firstArg, 2);
+  layer.width = intField(f.firstArg, 3);
+  layer.height = intField(f.firstArg, 4);
   addLayer(std::move(layer));
+  if (notes_) notes_->layers.push_back(site(name));
 }
 
 void ScriptCompiler::declareMusicChannel(const DirectiveFields& f) {
@@ -64,18 +69,23 @@ void ScriptCompiler::declareSoundChannel(const DirectiveFields& f) {
 void ScriptCompiler::declareChannel(const DirectiveFields& f, bool positional) {
   declarationChecks();
   if (f.firstArg.empty()) fail(std::string(kw::kMsgNoChannelName));
-  std::int32_t count = sjis::parseInt(sjis::field(f.firstArg, ",", 1));
+  checkFieldCount(f.firstArg, 2);
+  std::int32_t count = intField(f.firstArg, 1);
   if (count <= 0) count = positional ? 1 : 64;
   Program& p = *program_;
-  ChannelDeclaration channel{std::string(sjis::field(f.firstArg, ",", 0)), positional, count};
+  const std::string_view name = sjis::field(f.firstArg, ",", 0);
+  ChannelDeclaration channel{std::string(name), positional, count};
   p.channelIndex.emplace(channel.name, static_cast<std::int32_t>(p.channels.size()));
   p.channels.push_back(std::move(channel));
+  if (notes_) notes_->channels.push_back(site(name));
 }
 
 void ScriptCompiler::addVariable(std::string_view name) {
   Program& p = *program_;
   p.variableIndex.emplace(std::string(name), static_cast<std::int32_t>(p.variables.size()));
   p.variables.emplace_back(name);
+  // The choice result is there before any file.
+  if (notes_) notes_->variables.push_back(context_ ? site(name) : NoteSite{});
 }
 
 void ScriptCompiler::declareVariables(const DirectiveFields& f) {
@@ -111,12 +121,16 @@ void ScriptCompiler::declareAction(const DirectiveFields& f) {
 
   // A plain action's name is the whole argument, commas and all; the others take parameters after it.
   ActionDeclaration declaration;
-  declaration.name = std::string(kind == ActionKind::Plain ? f.firstArg : sjis::field(f.firstArg, ",", 0));
+  const std::string_view name = kind == ActionKind::Plain ? f.firstArg : sjis::field(f.firstArg, ",", 0);
+  const NoteSite declared = notes_ ? site(name) : NoteSite{};
+  declaration.name = std::string(name);
   declaration.kind = kind;
   Action& action = declaration.action;
+  if (kind == ActionKind::Eye) checkFieldCount(f.firstArg, 3);
   if (kind == ActionKind::Text) {
-    action.charDelay = sjis::parseInt(sjis::field(f.firstArg, ",", 1));
-    std::int32_t height = sjis::parseInt(sjis::field(f.firstArg, ",", 2));
+    checkFieldCount(f.firstArg, 3);
+    action.charDelay = intField(f.firstArg, 1);
+    std::int32_t height = intField(f.firstArg, 2);
     if (height < 1) height = 36;
     action.fontIndex = fontIndexForHeight(height);
   }
@@ -125,7 +139,12 @@ void ScriptCompiler::declareAction(const DirectiveFields& f) {
   if (!f.secondArg.empty()) {
     for (const std::string_view baseName : sjis::fields(f.secondArg, ",")) {
       const std::int32_t base = program_->findAction(baseName);
-      if (base < 0) fail(quoted(kw::kQuoteOpen, baseName, kw::kMsgUnknownAction));
+      if (base < 0) {
+        problem(quoted(kw::kQuoteOpen, baseName, kw::kMsgUnknownAction), Problem::UnknownBaseAction,
+                baseName);
+        continue;
+      }
+      if (notes_) notes_->baseActions.push_back(base);
       action.include(program_->actions[static_cast<std::size_t>(base)].action);
     }
   }
@@ -136,6 +155,7 @@ void ScriptCompiler::declareAction(const DirectiveFields& f) {
   p.actionIndex.emplace(declaration.name, index);
   if (kind == ActionKind::Text) p.textActionIndex.emplace(declaration.name, index);
   p.actions.push_back(std::move(declaration));
+  if (notes_) notes_->actions.push_back(declared);
 }
 
 // Keyframe lines follow an action declaration up to the next directive or comment line ("##" starts
@@ -144,22 +164,32 @@ void ScriptCompiler::readKeyframes(Action& action) {
   Context& c = *context_;
   while (c.index + 1 < c.lines.size()) {
     const std::string line = normalizeLine(c.lines[c.index + 1]);
-    if (!line.empty() && line[0] == '#') return;
+    if (!line.empty() && line[0] == '#') break;
     ++c.index;
     if (line.empty()) continue;
+    noteLine_ = line;
+    noteLineHashesRemoved_ = false;
     const std::string_view attributeName = sjis::field(line, ",", 1);
     const int attribute = actionAttributeIndex(attributeName);
-    if (attribute < 0) fail(quoted(kw::kQuoteOpen, attributeName, kw::kMsgUnknownAttribute));
-    action.entries.push_back(
-        {sjis::parseInt(sjis::field(line, ",", 0)), attribute, sjis::parseFloat(sjis::field(line, ",", 2))});
+    if (attribute < 0) {
+      // A line in error adds no entry; the lines after it are still keyframes.
+      problem(quoted(kw::kQuoteOpen, attributeName, kw::kMsgUnknownAttribute), Problem::UnknownAttribute,
+              attributeName);
+      continue;
+    }
+    checkFieldCount(line, 3);
+    action.entries.push_back({intField(line, 0), attribute, floatField(line, 2)});
   }
+  noteLine_ = line_;
+  noteLineHashesRemoved_ = true;
 }
 
 void ScriptCompiler::declareChoice(std::int32_t layer, const DirectiveFields& f) {
   declarationChecks();
-  program_->layers[static_cast<std::size_t>(layer)].choice = ChoiceDeclaration{
-      sjis::parseInt(sjis::field(f.firstArg, ",", 0)), sjis::parseFloat(sjis::field(f.firstArg, ",", 1)),
-      sjis::parseFloat(sjis::field(f.firstArg, ",", 2))};
+  checkFieldCount(f.firstArg, 3);
+  program_->layers[static_cast<std::size_t>(layer)].choice =
+      ChoiceDeclaration{intField(f.firstArg, 0), floatField(f.firstArg, 1), floatField(f.firstArg, 2)};
+  if (notes_) notes_->choices.emplace_back(layer, site(f.head));
 }
 
 }  // namespace tavrik

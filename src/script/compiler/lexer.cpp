@@ -73,6 +73,56 @@ std::string normalizeLine(std::string_view line) {
   return out;
 }
 
+bool readsAsNumber(std::string_view text, bool integer) {
+  std::size_t i = 0;
+  auto digits = [&] {
+    const std::size_t from = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i > from;
+  };
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  bool mantissa = digits();
+  if (!integer && i < text.size() && text[i] == '.') {
+    ++i;
+    mantissa = digits() || mantissa;
+  }
+  if (!mantissa) return false;
+  if (!integer && i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (!digits()) return false;
+  }
+  return i == text.size();
+}
+
+int normalizedColumn(std::string_view line, std::size_t offset, bool hashesRemoved) {
+  std::size_t produced = 0;
+  int column = 0;
+  int lastGiving = -1;
+  for (std::size_t i = 0; i < line.size(); ++column) {
+    const std::size_t n = sjis::charLength(line, i);
+    const std::string out = normalizeLine(line.substr(i, n));
+    const std::size_t gives = (hashesRemoved && out == "#") ? 0 : out.size();
+    if (gives > 0) {
+      if (offset < produced + gives) return column + 1;
+      produced += gives;
+      lastGiving = column;
+    }
+    i += n;
+  }
+  return lastGiving + 2;
+}
+
+int firstColumn(std::string_view line) {
+  int column = 1;
+  for (std::size_t i = 0; i < line.size(); ++column) {
+    const std::size_t n = sjis::charLength(line, i);
+    if (!normalizeLine(line.substr(i, n)).empty()) return column;
+    i += n;
+  }
+  return 1;
+}
+
 DirectiveFields splitDirective(std::string_view line) {
   return {sjis::field(line, ":", 0), sjis::field(line, ":", 1), sjis::field(line, ":", 2)};
 }

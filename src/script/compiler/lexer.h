@@ -10,6 +10,20 @@ namespace tavrik {
 // of the digits and of the Latin letters into their ASCII counterparts. Nothing else changes.
 std::string normalizeLine(std::string_view line);
 
+// Whether the whole text reads as a number, as parseInt or parseFloat read one: a sign, digits and, unless
+// integer, a fraction and an exponent. Anything else is read as far as it goes, or as 0.
+bool readsAsNumber(std::string_view text, bool integer);
+
+// The 1-based column, counted in characters of line as written (a two-byte character is one column), of
+// the character that gave byte offset of normalizeLine(line) (with every "#" also removed when
+// hashesRemoved). An offset at or past the end gives the column after the last character that gave any
+// byte, and a line that gives none column 1.
+int normalizedColumn(std::string_view line, std::size_t offset, bool hashesRemoved);
+
+// The 1-based column of the first character of line that is not a blank (tab, space, full-width space);
+// 1 for a blank line.
+int firstColumn(std::string_view line);
+
 // A normalised line that is empty or starts with "##".
 inline bool isCommentLine(std::string_view normalized) {
   return normalized.empty() || normalized.substr(0, 2) == "##";

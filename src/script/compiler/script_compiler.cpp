@@ -12,9 +12,11 @@ namespace tavrik {
 
 namespace {
 
-// Carries the error from deep inside a compile (inserted files, owned lines) out to compileMain.
+// Carries the error from deep inside a compile (inserted files, owned lines) out to compileMain, or,
+// when the compile keeps notes, out to the line it stopped.
 struct CompileFailure {
   ScriptError error;
+  CompileNotes::Note note;
 };
 
 }  // namespace
@@ -64,12 +66,24 @@ const ScriptCompiler::HeadRow ScriptCompiler::kKeywordRows[] = {
 };
 const ScriptCompiler::HeadRow ScriptCompiler::kInsertRow = {kw::kInsertFile, &ScriptCompiler::insertFile};
 
+std::vector<std::string_view> ScriptCompiler::keywordHeads() {
+  std::vector<std::string_view> heads;
+  for (const HeadRow& row : kKeywordRows) heads.push_back(row.keyword);
+  heads.push_back(kInsertRow.keyword);
+  return heads;
+}
+
 CompileResult compileScript(const std::string& scriptPath) {
   ScriptCompiler compiler;
   return compiler.compileMain(scriptPath);
 }
 
-ScriptCompiler::ScriptCompiler() : program_(std::make_unique<Program>()) {}
+CompileResult compileScript(const std::string& scriptPath, CompileNotes& notes) {
+  ScriptCompiler compiler(&notes);
+  return compiler.compileMain(scriptPath);
+}
+
+ScriptCompiler::ScriptCompiler(CompileNotes* notes) : notes_(notes), program_(std::make_unique<Program>()) {}
 
 CompileResult ScriptCompiler::compileMain(const std::string& scriptPath) {
   program_->directory = std::string(sjis::directoryOf(scriptPath));
@@ -77,7 +91,14 @@ CompileResult ScriptCompiler::compileMain(const std::string& scriptPath) {
   try {
     compileFile(scriptPath);
   } catch (CompileFailure& failure) {
-    return {nullptr, std::move(failure.error)};
+    if (!notes_) return {nullptr, std::move(failure.error)};
+    notes_->notes.push_back(std::move(failure.note));
+  }
+  if (notes_) {
+    for (const Macro& macro : macros_) notes_->macros.push_back({macro.name, macro.site, macro.used});
+    notes_->lines.resize(program_->files.size());
+    for (auto& [path, read] : sources_)
+      notes_->lines[static_cast<std::size_t>(read.file)] = std::move(read.lines);
   }
   program_->identity = identity_.value();
   return {std::shared_ptr<const Program>(std::move(program_)), std::nullopt};
@@ -141,19 +162,44 @@ void ScriptCompiler::compileFile(const std::string& path) {
   Context* outer = context_;
   context_ = &context;
   insertStack_.push_back(&context);
-  for (context.index = 0; context.index < context.lines.size(); ++context.index) {
-    compileLine(normalizeLine(context.lines[context.index]));
+  if (notes_) {
+    compileLinesNoting(context);
+  } else {
+    for (context.index = 0; context.index < context.lines.size(); ++context.index) {
+      compileLine(normalizeLine(context.lines[context.index]));
+    }
   }
   insertStack_.pop_back();
   context_ = outer;
 }
 
+// A line in error is noted and the next line compiled, as far as the compile can go on from there.
+void ScriptCompiler::compileLinesNoting(Context& context) {
+  for (context.index = 0; context.index < context.lines.size(); ++context.index) {
+    if (notes_->notes.size() >= CompileNotes::kMaxProblems) break;
+    try {
+      compileLine(normalizeLine(context.lines[context.index]));
+    } catch (CompileFailure& failure) {
+      notes_->notes.push_back(std::move(failure.note));
+    }
+  }
+  noteOpenBlocks(context);
+  // The including file's next line is no text of this file's last directive.
+  restartLine_ = -1;
+}
+
 void ScriptCompiler::compileLine(const std::string& normalized) {
   if (isCommentLine(normalized)) return;
   lineIndex_ = context_->index;
-  if (normalized[0] != '#') fail(std::string(kw::kMsgNeedHash));
+  if (normalized[0] != '#') {
+    if (restartLine_ >= 0) return textColonForgotten();
+    fail(std::string(kw::kMsgNeedHash), Problem::NeedHash);
+  }
+  restartLine_ = -1;
   // Every "#" goes, not only the first: one inside a title or a name disappears too.
   line_ = sjis::replaceAll(normalized, "#", "");
+  noteLine_ = line_;
+  noteLineHashesRemoved_ = true;
   const DirectiveFields fields = splitDirective(line_);
   for (const HeadRow& row : kKeywordRows) {
     if (fields.head == row.keyword) {
@@ -161,7 +207,8 @@ void ScriptCompiler::compileLine(const std::string& normalized) {
       return;
     }
   }
-  if (const Macro* macro = findMacro(fields.head)) {
+  if (Macro* macro = findMacro(fields.head)) {
+    macro->used = true;
     // The macro's commands as they are now, the same commands, not copies.
     if (macro->commands.size() > kMaxCommands - listed_) fail(std::string(kw::kMsgTooManyCommands));
     const CommandList commands = macro->commands;
@@ -173,7 +220,7 @@ void ScriptCompiler::compileLine(const std::string& normalized) {
     return;
   }
   if (matchDeclaredObject(fields)) return;
-  fail(std::string(kw::kMsgUndeclaredHead));
+  fail(std::string(kw::kMsgUndeclaredHead), Problem::UndeclaredHead, fields.head);
 }
 
 // Heads built from a declared name and a suffix: for each layer in declaration order its image head,
@@ -218,14 +265,82 @@ bool ScriptCompiler::matchDeclaredObject(const DirectiveFields& f) {
   return false;
 }
 
-void ScriptCompiler::fail(std::string message) const {
-  ScriptError error;
+void ScriptCompiler::fail(std::string message, Problem problem, std::string_view subject) const {
+  CompileFailure failure;
+  if (notes_) {
+    // The lint reads the notes, never the error.
+    failure.note = {problem, site(subject), std::string(subject), std::move(message), false};
+    throw failure;
+  }
+  ScriptError& error = failure.error;
   error.path = context_->path;
   error.utf8Lines = !context_->writtenLines.empty();
   error.lines = error.utf8Lines ? context_->writtenLines : context_->lines.lines();
   error.index = context_->index;
   error.message = std::move(message);
-  throw CompileFailure{std::move(error)};
+  throw failure;
+}
+
+void ScriptCompiler::problem(std::string message, Problem kind, std::string_view subject) {
+  if (!notes_) fail(std::move(message), kind, subject);
+  notes_->notes.push_back({kind, site(subject), std::string(subject), std::move(message), false});
+}
+
+NoteSite ScriptCompiler::site(std::string_view subject) const {
+  NoteSite at{context_->file, context_->index, -1, noteLineHashesRemoved_};
+  const std::less_equal<const char*> notAfter;
+  const char* begin = noteLine_.data();
+  if (subject.data() && begin && notAfter(begin, subject.data()) &&
+      notAfter(subject.data(), begin + noteLine_.size()))
+    at.offset = static_cast<std::int32_t>(subject.data() - begin);
+  return at;
+}
+
+void ScriptCompiler::note(Problem kind, std::string_view subject, bool integer) {
+  notes_->notes.push_back({kind, site(subject), std::string(subject), {}, integer});
+}
+
+void ScriptCompiler::checkNumber(std::string_view value, bool integer) {
+  if (!value.empty() && !readsAsNumber(value, integer)) note(Problem::NotANumber, value, integer);
+}
+
+void ScriptCompiler::checkOperand(std::string_view operand) {
+  if (!operand.empty() && !readsAsNumber(operand, false)) note(Problem::NeitherVariableNorNumber, operand);
+}
+
+void ScriptCompiler::noteExtraFields(std::string_view text, int count) {
+  // The subject runs from the last value read: "0,05" where 0.05 was meant.
+  std::size_t from = 0;
+  for (int k = 0; k < count; ++k) {
+    const long comma = sjis::findText(text.substr(from), ",");
+    if (comma < 0) return;
+    if (k + 1 < count) from += static_cast<std::size_t>(comma) + 1;
+  }
+  note(Problem::ExtraFields, text.substr(from));
+}
+
+// A text directive without "：" is followed by a line that is no directive: the author meant a text
+// block. The directive is noted, and the lines are read as its text, so that they say nothing more.
+void ScriptCompiler::textColonForgotten() {
+  Context& c = *context_;
+  notes_->notes.push_back(
+      {Problem::MissingTextColon, NoteSite{c.file, restartLine_, restartOffset_, true}, {}, {}, false});
+  lineIndex_ = restartLine_;
+  restartLine_ = -1;
+  --c.index;
+  textBlock(restartLayer_, restartAction_);
+}
+
+void ScriptCompiler::noteOpenBlocks(const Context& context) {
+  for (const BlockEntry& block : context.blocks) {
+    const std::string_view head = block.kind == BlockKind::Condition ? kw::kCondition : kw::kLoop;
+    notes_->notes.push_back(
+        {Problem::OpenBlock, NoteSite{context.file, block.line}, std::string(head), {}, false});
+  }
+  if (context.currentList != &program_->code) {
+    notes_->notes.push_back(
+        {Problem::OpenMacro, NoteSite{context.file, context.macroLine}, macros_.back().name, {}, false});
+  }
 }
 
 std::int32_t ScriptCompiler::makeCommand(Command command) {

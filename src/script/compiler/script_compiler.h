@@ -19,6 +19,7 @@
 #include "base/hash.h"
 #include "base/line_file.h"
 #include "base/script_error.h"
+#include "base/sjis_text.h"
 #include "script/compiler/lexer.h"
 #include "script/compiler/program.h"
 
@@ -30,9 +31,72 @@ struct CompileResult {
   std::optional<ScriptError> error;
 };
 
+// Where something stands in a compiled file.
+struct NoteSite {
+  std::int32_t file = 0;   // in the program's files
+  std::int32_t line = -1;  // zero-based; -1 for what no line declared (the choice result)
+  // Byte offset of the subject in the line's normalised form (every "#" removed, or kept for the lines
+  // an action declaration owns); -1 when not known.
+  std::int32_t offset = -1;
+  bool hashesRemoved = true;
+};
+
+// What a compile that goes on past errors keeps for the lint: every problem it met, where each name was
+// declared, and the lines of every file it read.
+struct CompileNotes {
+  // After this many problems the compile stops: a file that is not a script at all says enough by then.
+  static constexpr std::size_t kMaxProblems = 10'000;
+
+  enum class Problem : std::uint8_t {
+    Error,             // a compile error not named below
+    NeedHash,          // a line that is no directive where none may stand
+    MissingTextColon,  // a text directive without "：" followed by text lines
+    UndeclaredHead,    // a head that matches no keyword, macro, layer or channel form
+    UndeclaredTarget,  // "動作待機" names no layer or channel
+    UndefinedVariable,
+    UnknownBaseAction,
+    UnknownAttribute,          // a keyframe line's attribute
+    UnknownTag,                // a tag naming no text action
+    NotANumber,                // a number that reads as something else than written
+    ExtraFields,               // more values than the directive reads: a decimal point written as a comma?
+    NeitherVariableNorNumber,  // the right side of an assignment or a condition, read as 0
+    OpenBlock,                 // a condition or loop still open at the end of its file
+    OpenMacro,                 // a macro body still open at the end of its file
+  };
+  struct Note {
+    Problem problem = Problem::Error;
+    NoteSite site;
+    std::string subject;   // the name or text in question (Shift-JIS, normalised but for text lines)
+    std::string message;   // the compile error's own message (Shift-JIS); empty for what is no error
+    bool integer = false;  // NotANumber: read as a whole number
+  };
+  std::vector<Note> notes;
+
+  // Where each entry of the program's tables was declared.
+  std::vector<NoteSite> layers;
+  std::vector<NoteSite> channels;
+  std::vector<NoteSite> actions;
+  std::vector<NoteSite> variables;
+  struct Macro {
+    std::string name;
+    NoteSite site;
+    bool used = false;
+  };
+  std::vector<Macro> macros;
+  // Actions named as the base of another, layers' choice declarations, inserted files.
+  std::vector<std::int32_t> baseActions;
+  std::vector<std::pair<std::int32_t, NoteSite>> choices;
+  std::vector<std::pair<std::string, NoteSite>> inserts;
+  // Every compiled file's lines in Shift-JIS, by its index in the program's files.
+  std::vector<std::vector<std::string>> lines;
+};
+
 // Compiles the main script (a Shift-JIS script path). A file that cannot be found or read compiles to
 // nothing.
 CompileResult compileScript(const std::string& scriptPath);
+// Compiles past errors: a line in error is noted and skipped, and the program holds what the other lines
+// gave (never null, never an error in the result).
+CompileResult compileScript(const std::string& scriptPath, CompileNotes& notes);
 
 class ScriptCompiler {
  public:
@@ -46,8 +110,11 @@ class ScriptCompiler {
   static constexpr std::size_t kMaxInserts = 100'000;
   static constexpr std::size_t kMaxInsertedLines = 4'000'000;
 
-  ScriptCompiler();
+  // With notes, the compile goes on past errors and keeps what the lint needs there.
+  explicit ScriptCompiler(CompileNotes* notes = nullptr);
   CompileResult compileMain(const std::string& scriptPath);
+  // Every keyword a head can be, in matching order.
+  static std::vector<std::string_view> keywordHeads();
 
  private:
   enum class BlockKind { Condition, LoopTopCondition, LoopBottomCondition };
@@ -56,6 +123,7 @@ class ScriptCompiler {
     std::int32_t
         jump;   // the jump that opened the block (a command index); -1 for a loop tested at the bottom
     int start;  // index in the current list where the block starts
+    int line;   // where it was opened
   };
   using CommandList = std::vector<std::int32_t>;
 
@@ -70,6 +138,7 @@ class ScriptCompiler {
     CommandList* currentList = nullptr;
     std::vector<BlockEntry> blocks;
     std::size_t macroBlockDepth = 0;  // open blocks when the current macro began
+    int macroLine = 0;                // where the current macro began
     std::filesystem::path native;     // the file, for finding a script that inserts itself
   };
 
@@ -77,6 +146,8 @@ class ScriptCompiler {
   struct Macro {
     std::string name;
     CommandList commands;
+    NoteSite site;
+    bool used = false;
   };
 
   // A script file as read: what every insertion of it starts from.
@@ -100,7 +171,39 @@ class ScriptCompiler {
   void compileFile(const std::string& path);
   void compileLine(const std::string& normalized);
   bool matchDeclaredObject(const DirectiveFields& f);
-  [[noreturn]] void fail(std::string message) const;
+  [[noreturn]] void fail(std::string message, CompileNotes::Problem problem = CompileNotes::Problem::Error,
+                         std::string_view subject = {}) const;
+
+  // Noting: what goes on past an error, and what only the lint asks for. Each does nothing, or fails,
+  // when the compile keeps no notes.
+  using Problem = CompileNotes::Problem;
+  // Notes a problem that the compile can go on from where it stands; fails when it keeps no notes.
+  void problem(std::string message, Problem problem, std::string_view subject);
+  // Where subject (a view into the line being compiled, or anything else) stands on the current line.
+  NoteSite site(std::string_view subject = {}) const;
+  void note(Problem problem, std::string_view subject, bool integer = false);
+  void compileLinesNoting(Context& context);
+  void textColonForgotten();
+  void noteOpenBlocks(const Context& context);
+  // Numbers read from a field of text, checked when noting.
+  std::int32_t intField(std::string_view text, int k) {
+    const std::string_view value = sjis::field(text, ",", k);
+    if (notes_) checkNumber(value, true);
+    return sjis::parseInt(value);
+  }
+  float floatField(std::string_view text, int k) {
+    const std::string_view value = sjis::field(text, ",", k);
+    if (notes_) checkNumber(value, false);
+    return sjis::parseFloat(value);
+  }
+  void checkNumber(std::string_view value, bool integer);
+  // The right side of a condition or an assignment that names no variable: a misspelt one reads as 0.
+  void checkOperand(std::string_view operand);
+  // More values than a directive reads (count of them) are noted.
+  void checkFieldCount(std::string_view text, int count) {
+    if (notes_) noteExtraFields(text, count);
+  }
+  void noteExtraFields(std::string_view text, int count);
 
   // A new command from the current line; its index.
   std::int32_t makeCommand(Command command);
@@ -155,6 +258,15 @@ class ScriptCompiler {
   // Conditions and assignments.
   std::int32_t compileCondition(std::string_view text, bool jumpWhen);
   std::int32_t compileAssignment(std::string_view text);
+
+  CompileNotes* notes_ = nullptr;
+  std::string_view noteLine_;  // the normalised line that sites are offsets into
+  bool noteLineHashesRemoved_ = true;
+  // A text directive without "：" on the last directive line: where, and what it would have shown.
+  int restartLine_ = -1;
+  std::int32_t restartLayer_ = 0;
+  std::int32_t restartAction_ = 0;
+  std::int32_t restartOffset_ = 0;
 
   std::unique_ptr<Program> program_;
   std::deque<Macro> macros_;  // stable addresses: the current list may be a body

@@ -26,10 +26,11 @@ void ScriptCompiler::waitAction(const DirectiveFields& f) {
   }
   std::string message(kw::kMsgUndeclaredTargetOpen);
   message.append(f.firstArg).append(kw::kMsgIsUndeclared);
-  fail(std::move(message));
+  fail(std::move(message), Problem::UndeclaredTarget, f.firstArg);
 }
 
 void ScriptCompiler::waitTime(const DirectiveFields& f) {
+  if (notes_) checkNumber(f.firstArg, true);
   appendNew(WaitTimeCommand{sjis::parseInt(f.firstArg)});
 }
 
@@ -66,6 +67,13 @@ void ScriptCompiler::layerAction(std::int32_t layer, std::int32_t action) {
         textBlock(layer, action);
       } else {
         appendNew(RestartTextCommand{layer, action});
+        // Text lines after it would mean the "：" was forgotten.
+        if (notes_) {
+          restartLine_ = context_->index;
+          restartLayer_ = layer;
+          restartAction_ = action;
+          restartOffset_ = static_cast<std::int32_t>(line_.size());
+        }
       }
       return;
   }
@@ -110,15 +118,19 @@ void ScriptCompiler::textBlock(std::int32_t layer, std::int32_t action) {
       if (rest[0] == '$') {
         rest.remove_prefix(1);
         const long close = sjis::findText(rest, "$");
-        if (close < 0) fail(std::string(kw::kMsgTagNotClosed));
+        if (close < 0) {
+          problem(std::string(kw::kMsgTagNotClosed), Problem::Error, {});
+          break;
+        }
         const std::string_view name = rest.substr(0, static_cast<std::size_t>(close));
-        const std::int32_t tag = program_->findTextAction(name);
-        if (tag < 0) {
+        // A tag in error leaves the text action as it was.
+        if (const std::int32_t tag = program_->findTextAction(name); tag >= 0) {
+          current = tag;
+        } else {
           std::string message(kw::kMsgTagOpen);
           message.append(name).append(kw::kMsgIsUndeclared);
-          fail(std::move(message));
+          problem(std::move(message), Problem::UnknownTag, name);
         }
-        current = tag;
         rest.remove_prefix(static_cast<std::size_t>(close) + 1);
         // The character right after a tag is taken as it is, even a "$".
         if (!rest.empty()) plainCharacter();

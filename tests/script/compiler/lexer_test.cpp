@@ -95,6 +95,37 @@ TEST(Lexer, NormalizeAgreesWithTheDefinitionOnRandomLines) {
   }
 }
 
+TEST(Lexer, ColumnsCountCharactersOfTheLineAsWritten) {
+  // "  ＃背景：ｓｋｙ．ｐｎｇ" normalises to "#背景:sky．png" (every "#" removed: "背景:sky．png").
+  const std::string line = sjis("  ＃背景：ｓｋｙ．ｐｎｇ");
+  const std::string normalized = normalizeLine(line);
+  EXPECT_EQ(normalized, sjis("#背景:sky．png"));
+  EXPECT_EQ(normalizedColumn(line, 0, true), 4) << "背";
+  EXPECT_EQ(normalizedColumn(line, 0, false), 3) << "＃";
+  EXPECT_EQ(normalizedColumn(line, 5, true), 7) << "s, after 背景 (two bytes each) and the colon";
+  EXPECT_EQ(normalizedColumn(line, 8, true), 10) << "．";
+  EXPECT_EQ(normalizedColumn(line, 9, true), 10) << "the second byte of ．is still its column";
+  EXPECT_EQ(normalizedColumn(line, 10, true), 11) << "p";
+  EXPECT_EQ(normalizedColumn(line, 13, true), 14) << "past the end: after the last character";
+  EXPECT_EQ(normalizedColumn(sjis("＃枠標準　\t"), 6, true), 5) << "trailing blanks give nothing";
+  EXPECT_EQ(normalizedColumn("", 0, true), 1);
+  EXPECT_EQ(firstColumn(sjis("\t　 ＃タイトル")), 4);
+  EXPECT_EQ(firstColumn("abc"), 1);
+  EXPECT_EQ(firstColumn(sjis(" 　\t")), 1);
+}
+
+TEST(Lexer, NumbersReadWholeOnlyAsWritten) {
+  for (const char* text : {"0", "-12", "+3", "007"}) EXPECT_TRUE(readsAsNumber(text, true)) << text;
+  for (const char* text : {"0.5", ".5", "5.", "-1.5e3", "2E-2"})
+    EXPECT_TRUE(readsAsNumber(text, false)) << text;
+  for (const char* text : {"", "-", "1.5", "1e3", "12abc", " 1", "0x10"})
+    EXPECT_FALSE(readsAsNumber(text, true)) << text;
+  for (const char* text : {"", ".", "-.", "1e", "1e+", "1,5", "1.5.2"})
+    EXPECT_FALSE(readsAsNumber(text, false)) << text;
+  EXPECT_FALSE(readsAsNumber(sjis("0．05"), false));
+  EXPECT_FALSE(readsAsNumber(sjis("二百"), false));
+}
+
 TEST(Lexer, CommentsAndFields) {
   EXPECT_TRUE(isCommentLine(normalizeLine(sjis("　　\t "))));
   EXPECT_TRUE(isCommentLine(normalizeLine(sjis("＃＃ 最初の場面"))));
