@@ -40,6 +40,7 @@ enum CommandId : int {
   kCommandHistory = 5006,
   kCommandAutoMode = 5007,
   kCommandReadSkip = 5008,
+  kCommandDebugView = 5009,
 };
 
 struct FrameSettings {

@@ -11,6 +11,7 @@
 #include "base/sjis_text.h"
 #include "base/terminal_text.h"
 #include "base/text_encoding.h"
+#include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "platform/overlay.h"
@@ -260,23 +261,43 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     app->reportStartupProblem(kScriptErrorCaption, scriptErrorText(*compiled.error));
     return nullptr;
   }
-  EngineServices services{app->graphics(), app->input(), app->mouseState()};
-  services.fonts = app->fonts_.get();
-  if (AudioOutput* audio = app->audio_.get()) {
+  (void)face;
+  app->scriptPath_ = *choice.path;
+  app->makeEngine(std::move(compiled.program));
+  app->setUpSaves(commandLine, *choice.path);
+  if (automation.restoreState && !app->restoreStateFile(*automation.restoreState)) return nullptr;
+  if (automation.gotoLine) {
+    const std::string problem = app->startAtLine(automation.gotoLine->first, automation.gotoLine->second);
+    if (!problem.empty()) {
+      app->reportStartupProblem(kStartupErrorCaption, problem);
+      return nullptr;
+    }
+  } else if (!automation.restoreState && !automation.startAfresh) {
+    // A play the player closed midway is offered to be continued; automation that sets the state, and
+    // --new, start as asked.
+    app->offerToContinue();
+  }
+  if (app->closing()) return nullptr;
+  app->setUpAuthoring(automation);
+  *exitCode = 0;
+  return app;
+}
+
+void GameApp::makeEngine(std::shared_ptr<const Program> program) {
+  EngineServices services{graphics(), input(), mouseState()};
+  services.fonts = fonts_.get();
+  if (AudioOutput* audio = audio_.get()) {
     services.players = [audio](bool positional, int channels) {
       return audio->createPlayer(positional, channels);
     };
   }
   services.moduleDirectory = paths::moduleDirectory();
-  app->engine_ = std::make_unique<ScriptEngine>(std::move(compiled.program), std::move(services), face);
-  app->setUpSaves(commandLine, *choice.path);
-  if (automation.restoreState && !app->restoreStateFile(*automation.restoreState)) return nullptr;
-  // A play the player closed midway is offered to be continued; automation that sets the state, and
-  // --new, start as asked.
-  if (!automation.restoreState && !automation.startAfresh) app->offerToContinue();
-  if (app->closing()) return nullptr;
-  *exitCode = 0;
-  return app;
+  const std::string face =
+      fontList_.empty() ? std::string() : fontList_[static_cast<std::size_t>(selectedFont_)];
+  // The old engine goes first: its channels and pictures are let go before the new ones come.
+  engine_.reset();
+  engine_ = std::make_unique<ScriptEngine>(std::move(program), std::move(services), face);
+  engine_->setInputWaitAnswer([this](std::int32_t position) { return answerInputWait(position); });
 }
 
 void GameApp::buildMenus() {
@@ -292,7 +313,9 @@ void GameApp::buildMenus() {
                      {"オートモード(&A)", kCommandAutoMode, autoMode_, "A"},
                      {"既読スキップ(&K)", kCommandReadSkip, readSkip_, "Ctrl"},
                      {"音量と設定(&O)", kCommandSettings, false, "F4"}}});
-  menus_.push_back({"表示(&V)", {{"フルスクリーン/ウィンドウ切り替え(&F)", kCommandToggleFullscreen}}});
+  MenuPopup view{"表示(&V)", {{"フルスクリーン/ウィンドウ切り替え(&F)", kCommandToggleFullscreen}}};
+  if (debugOffered_) view.items.push_back({"デバッグ表示(&D)", kCommandDebugView, debugShown_, "F12"});
+  menus_.push_back(std::move(view));
   MenuPopup fonts{"フォント(&F)", {}};
   for (std::size_t i = 0; i < fontList_.size(); ++i) {
     fonts.items.push_back({fontMenuLabel(fontList_[i], static_cast<int>(i)),
@@ -346,6 +369,14 @@ void GameApp::runCommand(int id) {
         readSkip_ = !readSkip_;
         updateMenuChecks();
         return;
+      case kCommandDebugView:
+        if (debugOffered_) {
+          debugShown_ = !debugShown_;
+          debugPaused_ = false;
+          updateMenuChecks();
+          draw(true);
+        }
+        return;
       default:
         break;
     }
@@ -356,7 +387,8 @@ void GameApp::runCommand(int id) {
 bool GameApp::knowsCommand(int id) const {
   const int font = id - kCommandFontBase;
   return (font >= 0 && font < static_cast<int>(fontList_.size())) ||
-         (id >= kCommandSave && id <= kCommandReadSkip) || AppFrame::knowsCommand(id);
+         (id >= kCommandSave && id <= kCommandReadSkip) || (id == kCommandDebugView && debugOffered_) ||
+         AppFrame::knowsCommand(id);
 }
 
 void GameApp::shutdown() {
@@ -374,8 +406,20 @@ void GameApp::shutdown() {
 
 void GameApp::update() {
   if (audio_) audio_->poll();
-  // The game stands still while one of the player's screens is open.
+  const std::int64_t now = performanceCounter();
+  if (lastFrameCounter_ != 0)
+    frameMilliseconds_ = static_cast<double>(now - lastFrameCounter_) * 1000.0 / static_cast<double>(performanceFrequency());
+  lastFrameCounter_ = now;
+  // A script file written: the reload waits a moment for an editor's writes to settle.
+  if (watch_ && watch_->changed()) reloadDue_ = now + performanceFrequency() / 8;
+  if (reloadDue_ != 0 && now >= reloadDue_) {
+    reloadDue_ = 0;
+    reload();
+  }
+  // The game stands still while one of the player's screens is open, or the debug view holds it.
   if (screen_) return;
+  if (debugShown_ && debugPaused_ && !debugStep_) return;
+  debugStep_ = false;
   runUpdates();
   // The end of the script closes the window without asking, and there is nothing left to continue.
   if (engine_->isFinished()) {
@@ -385,11 +429,19 @@ void GameApp::update() {
 }
 
 void GameApp::draw(bool force) {
-  // A screen of the player's is drawn over the game at every frame.
-  if (engine_)
-    engine_->draw(force || screen_ != nullptr);
-  else
+  if (!engine_) {
     AppFrame::draw(force);
+    return;
+  }
+  // The debug view is taken before the interface is built: the characters it shows join the atlas
+  // first.
+  debugSnapshot_.reset();
+  if (debugShown_) {
+    debugSnapshot_ = debugSnapshot();
+    if (overlay()) overlay()->addCharacters(DebugView::characters(*debugSnapshot_));
+  }
+  // What the player shows over the game is drawn at every frame.
+  engine_->draw(force || screen_ != nullptr || debugShown_ || !noticeText_.empty());
 }
 
 void GameApp::afterFirstFrame() {

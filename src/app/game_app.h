@@ -14,6 +14,8 @@
 #include "app/version.h"
 #include "base/script_error.h"
 #include "platform/audio_output.h"
+#include "platform/debug_view.h"
+#include "platform/file_watch.h"
 #include "platform/glyph_font.h"
 #include "platform/player_screens.h"
 #include "script/runtime/script_engine.h"
@@ -82,6 +84,17 @@ class GameApp : public AppFrame {
   // Skipping runs at least this many updates a frame; headless exactly this many, so runs repeat.
   static constexpr int kSkipUpdates = 10;
 
+  // For authors. Compiles the script again and, when it compiles, plays it from the start, fast-forwarding
+  // to the input wait the player was at (or the nearest before it); a script error is shown over the
+  // game, which goes on. Whether it compiled.
+  bool reload();
+  // Fast-forwarding to a wait is under way (a choice without a known answer holds it up).
+  bool fastForwarding() const { return forward_.active; }
+  // The report shown over the game after a reload that failed; empty when none is.
+  const std::string& notice() const { return noticeText_; }
+  bool debugOffered() const { return debugOffered_; }
+  bool debugShown() const { return debugShown_; }
+
  protected:
   void update() override;
   void draw(bool force) override;
@@ -118,6 +131,21 @@ class GameApp : public AppFrame {
   void applyPlayerSettings();
   void updateMenuChecks();
 
+  // For authors.
+  void makeEngine(std::shared_ptr<const Program> program);
+  void stepEngine();
+  void runForward(double seconds);
+  bool isForwardTarget(std::int32_t position) const;
+  // Sets off fast-forwarding to the first input wait at or after a line (1-based) of one of the game's
+  // files; the problem, when the file is none of them.
+  std::string startAtLine(const std::string& file, int line);
+  void setUpAuthoring(const AutomationOptions& automation);
+  void watchScriptFiles();
+  void showNotice(const std::string& caption, const std::string& text);
+  void buildNotice();
+  void buildDebugView();
+  DebugSnapshot debugSnapshot();
+
   bool outputFailed_ = false;  // a screenshot or a state file could not be written
   std::vector<std::string> fontList_;
   int selectedFont_ = 0;
@@ -143,6 +171,31 @@ class GameApp : public AppFrame {
   bool autoMode_ = false;
   bool autoAnswerDue_ = false;
   std::int64_t autoFrames_ = 0;  // frames the typed-out text has waited in auto mode
+
+  // What reloading replays: the input waits passed and the choices made since the start (not known
+  // after a load, when a reload goes to the line of the wait instead).
+  std::string scriptPath_;
+  std::int64_t waitsPassed_ = 0;
+  std::vector<std::int32_t> choicesMade_;
+  bool playReplayable_ = true;
+  struct FastForward {
+    bool active = false;
+    std::int64_t waits = -1;          // stop at the input wait after this many were passed, or
+    std::optional<SourceLine> from;   // at the first input wait written at or after this line
+    std::vector<std::int32_t> choices;  // the choices to make on the way, in order
+    std::size_t nextChoice = 0;
+  } forward_;
+  std::unique_ptr<FileWatch> watch_;
+  std::int64_t reloadDue_ = 0;  // performance counter of a reload waiting for the writes to settle; 0 none
+  std::string noticeCaption_, noticeText_;
+  ScreenRect noticeClose_;
+  bool debugOffered_ = false;
+  bool debugShown_ = false;
+  bool debugPaused_ = false;
+  bool debugStep_ = false;
+  std::optional<DebugSnapshot> debugSnapshot_;  // taken before the frame's interface is built
+  double frameMilliseconds_ = 0;
+  std::int64_t lastFrameCounter_ = 0;
 };
 
 }  // namespace tavrik

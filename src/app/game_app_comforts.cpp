@@ -115,7 +115,6 @@ void GameApp::setUpSaves(const CommandLine& commandLine, const std::string& scri
   playerSettingsPath_ = playerSettingsFile();
   playerSettings_ = readPlayerSettings(playerSettingsPath_);
   applyPlayerSettings();
-  engine_->setInputWaitAnswer([this](std::int32_t position) { return answerInputWait(position); });
 }
 
 void GameApp::offerToContinue() {
@@ -179,6 +178,11 @@ bool GameApp::loadSlot(int slot) {
     return false;
   }
   engine_->setHistory(std::move(*history));
+  // What led to the loaded moment is not known: a reload goes to the line of the wait instead.
+  playReplayable_ = false;
+  waitsPassed_ = 0;
+  choicesMade_.clear();
+  forward_ = FastForward{};
   // A loaded game starts still: no skipping or auto mode carried over into it.
   skipOn_ = false;
   skipStopped_ = ctrlHeld_;
@@ -192,6 +196,7 @@ bool GameApp::loadSlot(int slot) {
 // ---- Skipping and auto mode ----
 
 bool GameApp::answerInputWait(std::int32_t position) {
+  if (forward_.active) return !isForwardTarget(position);
   if (skipping()) return !readSkip_ || seen_.contains(position);
   return autoAnswerDue_;
 }
@@ -222,18 +227,33 @@ void GameApp::countAutoPause() {
   autoAnswerDue_ = static_cast<double>(autoFrames_) * 1000.0 / 60.0 >= pauseMs;
 }
 
+void GameApp::stepEngine() {
+  const bool atChoice = engine_->waiting() == ScriptEngine::Waiting::Choice;
+  const std::int32_t before = engine_->programCounter();
+  countAutoPause();
+  engine_->update();
+  for (std::int32_t position : engine_->takePassedInputWaits()) {
+    seen_.add(position);
+    ++waitsPassed_;
+    autoFrames_ = 0;
+    autoAnswerDue_ = false;
+  }
+  if (atChoice && (engine_->waiting() != ScriptEngine::Waiting::Choice || engine_->programCounter() != before))
+    choicesMade_.push_back(static_cast<std::int32_t>(engine_->variables().front()));
+}
+
 void GameApp::runUpdates() {
+  if (forward_.active) {
+    // A frame's worth of fast-forwarding; a choice with no answer known is the player's to make.
+    runForward(0.25);
+    if (forward_.active && engine_->waiting() == ScriptEngine::Waiting::Choice) stepEngine();
+    return;
+  }
   const bool skippingAtStart = skipping();
   const std::int64_t start = performanceCounter();
   for (int done = 0;;) {
-    countAutoPause();
-    engine_->update();
+    stepEngine();
     ++done;
-    for (std::int32_t position : engine_->takePassedInputWaits()) {
-      seen_.add(position);
-      autoFrames_ = 0;
-      autoAnswerDue_ = false;
-    }
     if (!skippingAtStart || engine_->isFinished()) break;
     // Skipping stops at every choice, and skipping only what was read stops at a wait not passed before.
     const ScriptEngine::Waiting waiting = engine_->waiting();
@@ -304,6 +324,8 @@ void GameApp::openHistory() {
 }
 
 void GameApp::buildScreens() {
+  buildNotice();
+  buildDebugView();
   if (screen_) screen_->build();
 }
 
@@ -394,6 +416,15 @@ void GameApp::handleEvent(const WindowEvent& event) {
     handleScreenEvent(event);
     return;
   }
+  // The notice of a failed reload closes with its button, and the click is not the game's.
+  if (!noticeText_.empty() && (event.type == T::ButtonDown || event.type == T::ButtonUp) &&
+      event.button == MouseButton::Left && noticeClose_.contains(event.x, event.y)) {
+    if (event.type == T::ButtonUp) {
+      noticeText_.clear();
+      draw(true);
+    }
+    return;
+  }
   if (engine_) {
     // Any click or key but the auto mode's own leaves auto mode; Ctrl skips over it.
     if (autoMode_ && ((event.type == T::KeyDown && event.key != Key::A && !ctrl && !event.repeat) ||
@@ -426,6 +457,15 @@ void GameApp::handleEvent(const WindowEvent& event) {
         case Key::A:
           runCommand(kCommandAutoMode);
           return;
+        case Key::F12:
+          runCommand(kCommandDebugView);
+          return;
+        case Key::R:
+          if (ctrlHeld_) {
+            reload();
+            return;
+          }
+          break;
         default:
           break;
       }

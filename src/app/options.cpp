@@ -48,6 +48,22 @@ std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, s
       const char* v = value();
       if (!v || !*v) return fail("--saves needs a folder");
       out.automation.saves = v;
+    } else if (arg == "--no-reload") {
+      out.automation.noReload = true;
+    } else if (arg == "--debug") {
+      out.automation.debug = true;
+    } else if (arg == "--goto") {
+      const char* v = value();
+      const std::string_view text = v ? v : "";
+      const std::size_t colon = text.rfind(':');
+      int line = 0;
+      const char* digits = colon == std::string_view::npos ? nullptr : text.data() + colon + 1;
+      const auto [end, ec] = digits ? std::from_chars(digits, text.data() + text.size(), line)
+                                    : std::from_chars_result{text.data(), std::errc::invalid_argument};
+      if (!v || colon == 0 || colon == std::string_view::npos || ec != std::errc{} ||
+          end != text.data() + text.size() || line < 1)
+        return fail("--goto needs FILE:LINE, the line 1 or more");
+      out.automation.gotoLine = std::pair{std::string(text.substr(0, colon)), line};
     } else if (arg == "--dump-variables") {
       out.automation.dumpVariables = true;
     } else if (arg == "--check") {
@@ -103,6 +119,11 @@ std::string usageText() {
          "Saves (may stand anywhere):\n"
          "  -n, --new            start from the beginning without offering to continue the last play\n"
          "  --saves DIR          keep the saves and the record of what was read in DIR\n"
+         "\n"
+         "For authors (may stand anywhere):\n"
+         "  --no-reload          do not play the script again when its files change\n"
+         "  --goto FILE:LINE     fast-forward to the first input wait at or after LINE of FILE\n"
+         "  --debug              offer the debug view (F12) in the menu\n"
          "\n"
          "Automation options (may stand anywhere):\n"
          "  --headless           no window and no sound; software rendering, frames back to back\n"

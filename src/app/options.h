@@ -18,6 +18,11 @@ struct AutomationOptions {
   bool dumpVariables = false;
   bool startAfresh = false;                    // --new, -n: no offer to continue an interrupted play
   std::optional<std::filesystem::path> saves;  // --saves: the folder of the saves and the seen-waits record
+  // For authors: no reload when the script files change; start at the first input wait at or after a
+  // line (the file as given, the line 1-based); the debug view.
+  bool noReload = false;
+  std::optional<std::pair<std::string, int>> gotoLine;
+  bool debug = false;
   bool check = false;
   bool lint = false;
   bool lintJson = false;  // --format json

@@ -79,7 +79,8 @@ bool MenuBar::processEvent(const void* sdlEvent) {
     case SDL_TEXTINPUT:
       if (e.type != SDL_TEXTINPUT && (e.key.keysym.sym == SDLK_LALT || e.key.keysym.sym == SDLK_RALT))
         repaintFrames_ = kRepaintFrames;
-      taken = engaged_;
+      // Keys typed into a field of the interface (the debug view's) are the field's.
+      taken = engaged_ || io.WantTextInput;
       if (taken) repaintFrames_ = kRepaintFrames;
       // Return picks what the keyboard is on, as Space does for Dear ImGui's navigation. Space is let
       // go with the key that pressed it.

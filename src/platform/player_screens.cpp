@@ -355,6 +355,27 @@ void SettingsScreen::build() {
   ImGui::End();
 }
 
+// ---- A notice ----
+
+ScreenRect buildNoticePanel(const std::string& caption, const std::string& text) {
+  const ImGuiIO& io = ImGui::GetIO();
+  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y - 12), ImGuiCond_Always,
+                          ImVec2(0.5f, 1.0f));
+  ImGui::SetNextWindowSizeConstraints(ImVec2(300, 0), ImVec2(io.DisplaySize.x - 40, io.DisplaySize.y / 2));
+  const ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                                 ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_AlwaysAutoResize |
+                                 ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav |
+                                 ImGuiWindowFlags_NoFocusOnAppearing;
+  ScreenRect close;
+  if (ImGui::Begin((caption + "###notice").c_str(), nullptr, flags)) {
+    ImGui::TextUnformatted(text.c_str());
+    ImGui::Button("閉じる", ImVec2(96, 0));
+    close = lastItemRect();
+  }
+  ImGui::End();
+  return close;
+}
+
 // ---- History ----
 
 namespace {

@@ -143,6 +143,10 @@ class SettingsScreen : public PlayerScreen {
   ScreenRect closeRect_;
 };
 
+// A report shown over the running game without stopping it (a reload's script error), at the bottom of
+// the window; where its close button was drawn.
+ScreenRect buildNoticePanel(const std::string& caption, const std::string& text);
+
 // A run of text of one colour, and the lines the history shows.
 struct HistoryRun {
   std::string utf8;

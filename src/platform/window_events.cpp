@@ -81,6 +81,8 @@ Key translateKey(SDL_Keycode code) {
       return Key::LeftCtrl;
     case SDLK_RCTRL:
       return Key::RightCtrl;
+    case SDLK_r:
+      return Key::R;
     default:
       return Key::Unknown;
   }
@@ -195,7 +197,11 @@ std::optional<WindowEvent> nextWindowEvent(int timeoutMs, const RawEventFilter& 
 }
 
 std::optional<Key> keyFromName(std::string_view name) {
-  const SDL_Keycode code = SDL_GetKeyFromName(std::string(name).c_str());
+  // An events file separates words with spaces: "Left_Ctrl" names "Left Ctrl".
+  std::string spaced(name);
+  for (char& c : spaced)
+    if (c == '_') c = ' ';
+  const SDL_Keycode code = SDL_GetKeyFromName(spaced.c_str());
   if (code == SDLK_UNKNOWN) return std::nullopt;
   return translateKey(code);
 }

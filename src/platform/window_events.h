@@ -47,6 +47,7 @@ enum class Key {
   End,
   LeftCtrl,
   RightCtrl,
+  R,
 };
 
 enum class MouseButton { Left, Middle, Right };
@@ -92,7 +93,7 @@ std::optional<WindowEvent> nextWindowEvent(int timeoutMs, const RawEventFilter& 
 std::optional<WindowEvent> translateEvent(const void* sdlEvent);
 
 // A key by its SDL name (Return, Space, Z, Escape, F1, Up ...); Unknown for keys the player ignores,
-// nothing for a name SDL does not know.
+// nothing for a name SDL does not know. An underscore stands for a space ("Left_Ctrl").
 std::optional<Key> keyFromName(std::string_view name);
 
 }  // namespace tavrik

@@ -72,6 +72,11 @@ class ScriptEngine {
 
   // Variables in the program's order; the first is the choice result.
   const std::vector<float>& variables() const { return variables_; }
+  // Sets a variable by its index (the debug view); an index out of range does nothing.
+  void setVariable(std::int32_t index, float value) {
+    if (index >= 0 && static_cast<std::size_t>(index) < variables_.size())
+      variables_[static_cast<std::size_t>(index)] = value;
+  }
   // The value of a variable by name; nothing when no variable has that name.
   std::optional<float> variable(std::string_view name) const;
 

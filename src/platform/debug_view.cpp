@@ -1,0 +1,93 @@
+#include "platform/debug_view.h"
+
+#include <imgui.h>
+
+#include <cstdio>
+
+namespace tavrik {
+
+namespace {
+
+constexpr const char* kPause = "一時停止";
+constexpr const char* kResume = "再開";
+constexpr const char* kStep = "1フレーム進める";
+
+void objectRow(const DebugObject& o, bool sound) {
+  ImGui::TableNextRow();
+  ImGui::TableNextColumn();
+  ImGui::TextUnformatted(o.nameUtf8.c_str());
+  ImGui::TableNextColumn();
+  ImGui::TextUnformatted(o.fileUtf8.empty() ? "-" : o.fileUtf8.c_str());
+  ImGui::TableNextColumn();
+  if (sound)
+    ImGui::Text("VOL %.2f", static_cast<double>(o.vol));
+  else
+    ImGui::Text("X %.1f Y %.1f W %.2f H %.2f T %.2f A %.2f RGB %.2f %.2f %.2f", static_cast<double>(o.x),
+                static_cast<double>(o.y), static_cast<double>(o.w), static_cast<double>(o.h),
+                static_cast<double>(o.t), static_cast<double>(o.a), static_cast<double>(o.r),
+                static_cast<double>(o.g), static_cast<double>(o.b));
+  ImGui::TableNextColumn();
+  if (o.actionUtf8.empty())
+    ImGui::TextUnformatted("-");
+  else
+    ImGui::Text("%s %d%s", o.actionUtf8.c_str(), o.step, o.finished ? " END" : "");
+}
+
+void objectTable(const char* id, const std::vector<DebugObject>& objects, bool sound) {
+  const ImGuiTableFlags flags = ImGuiTableFlags_Borders | ImGuiTableFlags_RowBg | ImGuiTableFlags_SizingFixedFit;
+  if (!ImGui::BeginTable(id, 4, flags)) return;
+  ImGui::TableSetupColumn("名前");
+  ImGui::TableSetupColumn(sound ? "音" : "画像");
+  ImGui::TableSetupColumn("属性");
+  ImGui::TableSetupColumn("動作・段階");
+  ImGui::TableHeadersRow();
+  for (const DebugObject& o : objects) objectRow(o, sound);
+  ImGui::EndTable();
+}
+
+}  // namespace
+
+std::string DebugView::characters(const DebugSnapshot& snapshot) {
+  std::string out = "デバッグ場所フレーム変数レイヤーチャネル名前画像音属性動作・段階ミリ秒";
+  out += kPause;
+  out += kResume;
+  out += kStep;
+  out += snapshot.placeUtf8;
+  for (const auto& [name, value] : snapshot.variables) out += name;
+  for (const auto* list : {&snapshot.layers, &snapshot.channels}) {
+    for (const DebugObject& o : *list) out += o.nameUtf8 + o.fileUtf8 + o.actionUtf8;
+  }
+  return out;
+}
+
+DebugRequest DebugView::build(const DebugSnapshot& snapshot) {
+  DebugRequest request;
+  const ImGuiIO& io = ImGui::GetIO();
+  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - 8, 32), ImGuiCond_FirstUseEver, ImVec2(1, 0));
+  ImGui::SetNextWindowSize(ImVec2(460, 420), ImGuiCond_FirstUseEver);
+  ImGui::SetNextWindowBgAlpha(0.92f);
+  if (ImGui::Begin("デバッグ###debug", nullptr, ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {
+    ImGui::Text("場所 %s   フレーム %lld   %.1f ミリ秒", snapshot.placeUtf8.c_str(),
+                static_cast<long long>(snapshot.frame), snapshot.frameMilliseconds);
+    if (ImGui::Button(snapshot.paused ? kResume : kPause)) request.togglePause = true;
+    ImGui::SameLine();
+    if (ImGui::Button(kStep)) request.step = true;
+    if (ImGui::CollapsingHeader("変数", ImGuiTreeNodeFlags_DefaultOpen)) {
+      for (std::size_t i = 0; i < snapshot.variables.size(); ++i) {
+        float value = snapshot.variables[i].second;
+        ImGui::PushID(static_cast<int>(i));
+        ImGui::SetNextItemWidth(140);
+        if (ImGui::InputFloat(snapshot.variables[i].first.c_str(), &value, 1.0f, 10.0f, "%g",
+                              ImGuiInputTextFlags_EnterReturnsTrue))
+          request.setVariable = std::pair{static_cast<int>(i), value};
+        ImGui::PopID();
+      }
+    }
+    if (ImGui::CollapsingHeader("レイヤー", ImGuiTreeNodeFlags_DefaultOpen)) objectTable("layers", snapshot.layers, false);
+    if (ImGui::CollapsingHeader("チャネル")) objectTable("channels", snapshot.channels, true);
+  }
+  ImGui::End();
+  return request;
+}
+
+}  // namespace tavrik

@@ -1,0 +1,48 @@
+// The author's debug view, drawn by the overlay over the running game: where the script is, the frame,
+// every variable (editable), every layer and channel with its picture or sound, attributes, action and
+// step, and the frame time; the game can be paused and stepped a frame at a time. It is built from a
+// snapshot the application takes every frame, and answers with what the author asked.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tavrik {
+
+struct DebugObject {
+  std::string nameUtf8;
+  std::string fileUtf8;    // the picture or sound; empty when none
+  std::string actionUtf8;  // empty when none
+  std::int32_t step = 0;
+  bool finished = true;
+  float x = 0, y = 0, z = 0, w = 1, h = 1, t = 0, a = 0, r = 1, g = 1, b = 1, vol = 1;
+};
+
+struct DebugSnapshot {
+  std::string placeUtf8;  // "start.tvk:12", the line 1-based
+  std::int64_t frame = 0;
+  double frameMilliseconds = 0;
+  bool paused = false;
+  std::vector<std::pair<std::string, float>> variables;  // UTF-8 names
+  std::vector<DebugObject> layers;
+  std::vector<DebugObject> channels;
+};
+
+struct DebugRequest {
+  std::optional<std::pair<int, float>> setVariable;  // index, value
+  bool togglePause = false;
+  bool step = false;
+};
+
+class DebugView {
+ public:
+  // Builds the view in a frame of the overlay; what the author did in it.
+  DebugRequest build(const DebugSnapshot& snapshot);
+  // Every character the view may show, for the overlay's atlas.
+  static std::string characters(const DebugSnapshot& snapshot);
+};
+
+}  // namespace tavrik
