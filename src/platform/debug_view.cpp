@@ -63,8 +63,9 @@ std::string DebugView::characters(const DebugSnapshot& snapshot) {
 DebugRequest DebugView::build(const DebugSnapshot& snapshot) {
   DebugRequest request;
   const ImGuiIO& io = ImGui::GetIO();
-  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - 8, 32), ImGuiCond_FirstUseEver, ImVec2(1, 0));
-  ImGui::SetNextWindowSize(ImVec2(460, 420), ImGuiCond_FirstUseEver);
+  variableRects_.clear();
+  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - kMargin, kTop), ImGuiCond_FirstUseEver, ImVec2(1, 0));
+  ImGui::SetNextWindowSize(ImVec2(kWidth, 420), ImGuiCond_FirstUseEver);
   ImGui::SetNextWindowBgAlpha(0.92f);
   if (ImGui::Begin("デバッグ###debug", nullptr, ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {
     ImGui::Text("場所 %s   フレーム %lld   %.1f ミリ秒", snapshot.placeUtf8.c_str(),
@@ -80,6 +81,8 @@ DebugRequest DebugView::build(const DebugSnapshot& snapshot) {
         if (ImGui::InputFloat(snapshot.variables[i].first.c_str(), &value, 1.0f, 10.0f, "%g",
                               ImGuiInputTextFlags_EnterReturnsTrue))
           request.setVariable = std::pair{static_cast<int>(i), value};
+        const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+        variableRects_.push_back({min.x, min.y, max.x, max.y});
         ImGui::PopID();
       }
     }

@@ -4,6 +4,7 @@
 // snapshot the application takes every frame, and answers with what the author asked.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,8 +42,16 @@ class DebugView {
  public:
   // Builds the view in a frame of the overlay; what the author did in it.
   DebugRequest build(const DebugSnapshot& snapshot);
+  // Where each variable's field was drawn (left, top, right, bottom in the overlay's pixels).
+  const std::vector<std::array<float, 4>>& variableRects() const { return variableRects_; }
   // Every character the view may show, for the overlay's atlas.
   static std::string characters(const DebugSnapshot& snapshot);
+
+  // Where the view stands: at the top right, under the menu strip.
+  static constexpr float kWidth = 460, kTop = 32, kMargin = 8;
+
+ private:
+  std::vector<std::array<float, 4>> variableRects_;
 };
 
 }  // namespace tavrik

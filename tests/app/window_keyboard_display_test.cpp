@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 #include "app/save_store.h"
+#include "platform/debug_view.h"
+#include "platform/image_decoder.h"
 #include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
 #include "platform/message_box.h"
@@ -398,6 +400,118 @@ TEST_F(WindowKeyboard, F2AndAClickSaveWithAThumbnailAndF3AndAClickRestoreTheScen
   keys({"Escape"});
   const ProcessResult r = finish();
   EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+// Replaces the first occurrence of some text (UTF-8) in a Shift-JIS script, as an editor saves it.
+void editScript(const std::filesystem::path& script, const std::string& from, const std::string& to) {
+  std::string bytes = test::readBytes(script);
+  const std::size_t at = bytes.find(test::sjis(from));
+  ASSERT_NE(at, std::string::npos) << from;
+  bytes.replace(at, test::sjis(from).size(), test::sjis(to));
+  std::ofstream(script, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+TEST_F(WindowKeyboard, AnEditWhilePlayingShowsWithinASecondAtTheSameWaitAndAnErrorLeavesTheGameGoing) {
+  const std::filesystem::path game = dir_.path() / "demo";
+  std::filesystem::copy(std::filesystem::path(TAVRIK_SOURCE_DIR) / "examples" / "demo", game,
+                        std::filesystem::copy_options::recursive);
+  const std::string script = (game / "start.tvk").string();
+  startWith({script, "-nce", "--new", "--saves", (dir_.path() / "saves").string()});
+  const std::string id = window("tavrik", "--class");
+  int left = 0, top = 0;
+  ASSERT_EQ(std::sscanf(geometry(id).c_str(), "Window %*s Position: %d,%d", &left, &top), 2);
+  // At the first wait, its two lines typed out.
+  std::this_thread::sleep_for(std::chrono::seconds(4));
+  std::optional<Screen> screen = screenshot();
+  ASSERT_TRUE(screen);
+  const std::vector<std::uint32_t> before = textFrame(*screen, left, top);
+
+  editScript(game / "start.tvk", "今夜は星がよく見えるね。", "今夜は月がきれいだね。");
+  const auto edited = std::chrono::steady_clock::now();
+  std::vector<std::uint32_t> after;
+  while (std::chrono::steady_clock::now() - edited < std::chrono::seconds(3)) {
+    screen = screenshot();
+    if (screen && meanDifference(textFrame(*screen, left, top), before) > 0.5) {
+      after = textFrame(*screen, left, top);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  const auto took = std::chrono::steady_clock::now() - edited;
+  ASSERT_FALSE(after.empty()) << "the edit never showed";
+  EXPECT_LT(took, std::chrono::seconds(1));
+  // The same wait with the edited line: as a headless run of the edited script shows it there.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  screen = screenshot();
+  ASSERT_TRUE(screen);
+  after = textFrame(*screen, left, top);
+  const std::filesystem::path reference = dir_.path() / "reference.png";
+  ASSERT_EQ(copy_.run({script, "--headless", "--new", "--goto", script + ":30", "--frames", "60", "--screenshot",
+                       reference.string(), "--saves", (dir_.path() / "other").string()})
+                .exitCode,
+            0);
+  const std::optional<DecodedImage> drawn = decodeImageFile(reference);
+  ASSERT_TRUE(drawn);
+  // (A headless frame has no menu strip above the game.)
+  const Screen headless{800, 600, drawn->pixels};
+  EXPECT_LT(meanDifference(after, textFrame(headless, 0, -24)), 3) << "not the edited line at its wait";
+
+  // A mistake: the report comes over the game, which goes on.
+  editScript(game / "start.tvk", "＃待つ", "＃待ちます");
+  bool reported = false;
+  for (int attempt = 0; attempt < 30 && !reported; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    screen = screenshot();
+    reported = screen && meanDifference(textFrame(*screen, left, top), after) > 5;
+  }
+  EXPECT_TRUE(reported) << "no report over the game";
+  EXPECT_NE(geometry(id), "") << "the window is still there";
+  keys({"Escape"});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("スクリプトエラー"), std::string::npos) << r.err;
+}
+
+TEST_F(WindowKeyboard, F12ShowsTheDebugViewWhereAVariableIsEdited) {
+  const std::filesystem::path demo = std::filesystem::path(TAVRIK_SOURCE_DIR) / "examples" / "demo" / "start.tvk";
+  // Where the view draws the second variable's field: as the view lays itself out headless.
+  std::array<float, 4> field{};
+  {
+    std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
+    std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
+    int faceIndex = 0;
+    std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+    ASSERT_TRUE(overlay);
+    DebugSnapshot snapshot;
+    snapshot.placeUtf8 = "start.tvk:1";
+    for (const char* name : {"選択結果", "選んだ", "きらめき", "周回"}) snapshot.variables.emplace_back(name, 0.0f);
+    DebugView view;
+    overlay->addCharacters(DebugView::characters(snapshot));
+    overlay->setContent([&] { view.build(snapshot); });
+    device->present();
+    ASSERT_GE(view.variableRects().size(), 2u);
+    field = view.variableRects()[1];
+  }
+  startWith({demo.string(), "-nce", "--new", "--debug", "--saves", (dir_.path() / "saves").string(),
+             "--dump-variables"});
+  const std::string id = window("tavrik", "--class");
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  keys({"F12"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // The window's interface is the whole window, menu strip included, as the headless frame is.
+  tool("xdotool", {"mousemove", "--window", id, std::to_string(static_cast<int>(field[0]) + 30),
+                   std::to_string(static_cast<int>((field[1] + field[3]) / 2))});
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  tool("xdotool", {"click", "1"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  keys({"ctrl+a", "4", "2", "Return"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  std::optional<Screen> screen = screenshot();
+  ASSERT_TRUE(screen);
+  keys({"Escape"});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("選んだ=42\n"), std::string::npos) << r.out;
 }
 
 }  // namespace
