@@ -72,8 +72,7 @@ void BM_QuickSave(benchmark::State& state) {
     if (!app->saveSlot(tavrik::kQuickSlot)) state.SkipWithError("the save failed");
   }
   state.counters["window"] = windowed() ? 1 : 0;
-  state.counters["bytes"] =
-      static_cast<double>(fs::file_size(app->saves().slotFile(tavrik::kQuickSlot)));
+  state.counters["bytes"] = static_cast<double>(fs::file_size(app->saves().slotFile(tavrik::kQuickSlot)));
 }
 BENCHMARK(BM_QuickSave)->Unit(benchmark::kMillisecond);
 

@@ -123,14 +123,13 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
     } else if ((kind == "save" || kind == "load") && argCount(1)) {
       const std::optional<int> slot = number<int>(w[2]);
       if (!slot || *slot < 0 || *slot > kLastSlot) return bad("expected a slot from 0 (quick) to 10");
-      script.actions_.emplace(*frame, PlayerAction{kind == "save" ? PlayerAction::Kind::Save
-                                                                  : PlayerAction::Kind::Load,
-                                                   *slot});
+      script.actions_.emplace(
+          *frame, PlayerAction{kind == "save" ? PlayerAction::Kind::Save : PlayerAction::Kind::Load, *slot});
     } else if ((kind == "skip" || kind == "auto") && argCount(1)) {
       if (w[2] != "on" && w[2] != "off") return bad("expected on or off");
-      script.actions_.emplace(*frame, PlayerAction{kind == "skip" ? PlayerAction::Kind::Skip
-                                                                  : PlayerAction::Kind::Auto,
-                                                   w[2] == "on" ? 1 : 0});
+      script.actions_.emplace(
+          *frame, PlayerAction{kind == "skip" ? PlayerAction::Kind::Skip : PlayerAction::Kind::Auto,
+                               w[2] == "on" ? 1 : 0});
     } else if (kind == "close" && argCount(0)) {
       WindowEvent e;
       e.type = T::Close;

@@ -408,7 +408,8 @@ void GameApp::update() {
   if (audio_) audio_->poll();
   const std::int64_t now = performanceCounter();
   if (lastFrameCounter_ != 0)
-    frameMilliseconds_ = static_cast<double>(now - lastFrameCounter_) * 1000.0 / static_cast<double>(performanceFrequency());
+    frameMilliseconds_ =
+        static_cast<double>(now - lastFrameCounter_) * 1000.0 / static_cast<double>(performanceFrequency());
   lastFrameCounter_ = now;
   // A script file written: the reload waits a moment for an editor's writes to settle.
   if (watch_ && watch_->changed()) reloadDue_ = now + performanceFrequency() / 8;

@@ -180,8 +180,8 @@ class GameApp : public AppFrame {
   bool playReplayable_ = true;
   struct FastForward {
     bool active = false;
-    std::int64_t waits = -1;          // stop at the input wait after this many were passed, or
-    std::optional<SourceLine> from;   // at the first input wait written at or after this line
+    std::int64_t waits = -1;            // stop at the input wait after this many were passed, or
+    std::optional<SourceLine> from;     // at the first input wait written at or after this line
     std::vector<std::int32_t> choices;  // the choices to make on the way, in order
     std::size_t nextChoice = 0;
   } forward_;

@@ -221,9 +221,9 @@ void GameApp::countAutoPause() {
     return;
   }
   ++autoFrames_;
-  const double pauseMs = playerSettings_.autoPauseMs +
-                         static_cast<double>(playerSettings_.autoPausePerCharacterMs) *
-                             static_cast<double>(engine_->shownCharacters());
+  const double pauseMs =
+      playerSettings_.autoPauseMs + static_cast<double>(playerSettings_.autoPausePerCharacterMs) *
+                                        static_cast<double>(engine_->shownCharacters());
   autoAnswerDue_ = static_cast<double>(autoFrames_) * 1000.0 / 60.0 >= pauseMs;
 }
 
@@ -238,7 +238,8 @@ void GameApp::stepEngine() {
     autoFrames_ = 0;
     autoAnswerDue_ = false;
   }
-  if (atChoice && (engine_->waiting() != ScriptEngine::Waiting::Choice || engine_->programCounter() != before))
+  if (atChoice &&
+      (engine_->waiting() != ScriptEngine::Waiting::Choice || engine_->programCounter() != before))
     choicesMade_.push_back(static_cast<std::int32_t>(engine_->variables().front()));
 }
 
@@ -257,15 +258,15 @@ void GameApp::runUpdates() {
     if (!skippingAtStart || engine_->isFinished()) break;
     // Skipping stops at every choice, and skipping only what was read stops at a wait not passed before.
     const ScriptEngine::Waiting waiting = engine_->waiting();
-    if (waiting == ScriptEngine::Waiting::Choice ||
-        (readSkip_ && waiting == ScriptEngine::Waiting::Input && !seen_.contains(engine_->programCounter()))) {
+    if (waiting == ScriptEngine::Waiting::Choice || (readSkip_ && waiting == ScriptEngine::Waiting::Input &&
+                                                     !seen_.contains(engine_->programCounter()))) {
       stopSkipping();
       break;
     }
     if (done < kSkipUpdates) continue;
     // A window runs as many updates as the frame has time for; a headless run always the same number.
-    const double elapsed = static_cast<double>(performanceCounter() - start) /
-                           static_cast<double>(performanceFrequency());
+    const double elapsed =
+        static_cast<double>(performanceCounter() - start) / static_cast<double>(performanceFrequency());
     if (!haveDisplay() || elapsed >= kSkipFrameSeconds) break;
   }
 }
@@ -359,7 +360,8 @@ void GameApp::takeScreenAction(ScreenAction action) {
       return;
     }
     case ScreenAction::Kind::Close:
-      if (dynamic_cast<SettingsScreen*>(screen_.get())) writePlayerSettings(playerSettingsPath_, playerSettings_);
+      if (dynamic_cast<SettingsScreen*>(screen_.get()))
+        writePlayerSettings(playerSettingsPath_, playerSettings_);
       closeScreen();
       return;
   }

@@ -106,7 +106,8 @@ PlayerOptions scanPlayerOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText() {
-  return "Usage: tavrik [SCRIPT.tvk [-f] [-nce|-noconfirmexit]] [-n|--new] [--saves DIR] [automation options]\n"
+  return "Usage: tavrik [SCRIPT.tvk [-f] [-nce|-noconfirmexit]] [-n|--new] [--saves DIR] [automation "
+         "options]\n"
          "\n"
          "Plays a Tavrik adventure game script. Without a script it plays credit/credit.tvk beside the\n"
          "executable. The script must be the first argument: the player options follow it, as a first\n"

@@ -117,7 +117,8 @@ std::vector<std::uint32_t> makeThumbnail(const std::vector<std::uint32_t>& frame
   if (width <= 0 || height <= 0 || frame.size() != static_cast<std::size_t>(width) * height) return out;
   out.resize(static_cast<std::size_t>(kThumbnailWidth) * kThumbnailHeight);
   for (int ty = 0; ty < kThumbnailHeight; ++ty) {
-    const int y0 = ty * height / kThumbnailHeight, y1 = std::max(y0 + 1, (ty + 1) * height / kThumbnailHeight);
+    const int y0 = ty * height / kThumbnailHeight,
+              y1 = std::max(y0 + 1, (ty + 1) * height / kThumbnailHeight);
     for (int tx = 0; tx < kThumbnailWidth; ++tx) {
       const int x0 = tx * width / kThumbnailWidth, x1 = std::max(x0 + 1, (tx + 1) * width / kThumbnailWidth);
       std::uint32_t sum[3] = {0, 0, 0};
@@ -142,7 +143,8 @@ SaveStore::SaveStore(fs::path folder) : folder_(std::move(folder)) {}
 fs::path SaveStore::defaultRoot() {
   const char* data = std::getenv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
-  const fs::path base = (data && *data == '/') ? fs::path(data) : fs::path(home ? home : ".") / ".local" / "share";
+  const fs::path base =
+      (data && *data == '/') ? fs::path(data) : fs::path(home ? home : ".") / ".local" / "share";
   return base / "tavrik" / "saves";
 }
 
@@ -206,7 +208,8 @@ void SeenWaits::load(const fs::path& file, std::uint64_t program) {
   reset(program);
   const std::optional<std::string> bytes = readFile(file, kMaxSaveSize);
   if (!bytes) return;
-  const std::span<const std::uint8_t> all(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
+  const std::span<const std::uint8_t> all(reinterpret_cast<const std::uint8_t*>(bytes->data()),
+                                          bytes->size());
   const std::optional<std::span<const std::uint8_t>> body = unsealed(all);
   if (!body || body->size() < kSeenMagic.size() ||
       std::string_view(reinterpret_cast<const char*>(body->data()), kSeenMagic.size()) != kSeenMagic)

@@ -18,9 +18,9 @@ inline constexpr int kAutoSlot = -1;
 inline constexpr int kSlotCount = 10;
 
 struct SaveData {
-  std::int64_t time = 0;  // seconds since the epoch
-  std::string title;      // the window title (Shift-JIS)
-  std::string text;       // the text last shown (Shift-JIS)
+  std::int64_t time = 0;                 // seconds since the epoch
+  std::string title;                     // the window title (Shift-JIS)
+  std::string text;                      // the text last shown (Shift-JIS)
   std::vector<std::uint32_t> thumbnail;  // kThumbnailWidth x kThumbnailHeight, 0xFFRRGGBB; may be empty
   std::vector<std::uint8_t> history;     // the history's bytes
   std::vector<std::uint8_t> state;       // the running game's bytes, which name their program

@@ -69,7 +69,8 @@ bool writePlayerSettings(const fs::path& file, const PlayerSettings& settings) {
   fs::create_directories(file.parent_path(), ec);
   LineFile lines;
   for (const SettingField& field : kSettingFields)
-    lines.set(field.name, std::to_string(field.number ? settings.*field.number : (settings.*field.flag ? 1 : 0)));
+    lines.set(field.name,
+              std::to_string(field.number ? settings.*field.number : (settings.*field.flag ? 1 : 0)));
   return lines.saveAtomically(file);
 }
 

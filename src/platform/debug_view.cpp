@@ -34,7 +34,8 @@ void objectRow(const DebugObject& o, bool sound) {
 }
 
 void objectTable(const char* id, const std::vector<DebugObject>& objects, bool sound) {
-  const ImGuiTableFlags flags = ImGuiTableFlags_Borders | ImGuiTableFlags_RowBg | ImGuiTableFlags_SizingFixedFit;
+  const ImGuiTableFlags flags =
+      ImGuiTableFlags_Borders | ImGuiTableFlags_RowBg | ImGuiTableFlags_SizingFixedFit;
   if (!ImGui::BeginTable(id, 4, flags)) return;
   ImGui::TableSetupColumn("名前");
   ImGui::TableSetupColumn(sound ? "音" : "画像");
@@ -67,7 +68,8 @@ DebugRequest DebugView::build(const DebugSnapshot& snapshot) {
   ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - kMargin, kTop), ImGuiCond_FirstUseEver, ImVec2(1, 0));
   ImGui::SetNextWindowSize(ImVec2(kWidth, 420), ImGuiCond_FirstUseEver);
   ImGui::SetNextWindowBgAlpha(0.92f);
-  if (ImGui::Begin("デバッグ###debug", nullptr, ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {
+  if (ImGui::Begin("デバッグ###debug", nullptr,
+                   ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {
     ImGui::Text("場所 %s   フレーム %lld   %.1f ミリ秒", snapshot.placeUtf8.c_str(),
                 static_cast<long long>(snapshot.frame), snapshot.frameMilliseconds);
     if (ImGui::Button(snapshot.paused ? kResume : kPause)) request.togglePause = true;
@@ -86,7 +88,8 @@ DebugRequest DebugView::build(const DebugSnapshot& snapshot) {
         ImGui::PopID();
       }
     }
-    if (ImGui::CollapsingHeader("レイヤー", ImGuiTreeNodeFlags_DefaultOpen)) objectTable("layers", snapshot.layers, false);
+    if (ImGui::CollapsingHeader("レイヤー", ImGuiTreeNodeFlags_DefaultOpen))
+      objectTable("layers", snapshot.layers, false);
     if (ImGui::CollapsingHeader("チャネル")) objectTable("channels", snapshot.channels, true);
   }
   ImGui::End();

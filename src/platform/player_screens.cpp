@@ -163,9 +163,11 @@ void SlotScreen::build() {
       focusFrame(i == focused_);
       const ImVec2 thumbAt(at.x + 8, at.y + 8);
       if (SDL_Texture* texture = textures_[static_cast<std::size_t>(i)]) {
-        draw->AddImage(static_cast<ImTextureID>(texture), thumbAt, ImVec2(thumbAt.x + thumbW, thumbAt.y + thumbH));
+        draw->AddImage(static_cast<ImTextureID>(texture), thumbAt,
+                       ImVec2(thumbAt.x + thumbW, thumbAt.y + thumbH));
       } else {
-        draw->AddRectFilled(thumbAt, ImVec2(thumbAt.x + thumbW, thumbAt.y + thumbH), IM_COL32(60, 60, 60, 255));
+        draw->AddRectFilled(thumbAt, ImVec2(thumbAt.x + thumbW, thumbAt.y + thumbH),
+                            IM_COL32(60, 60, 60, 255));
       }
       const ImU32 ink = ImGui::GetColorU32(ImGuiCol_Text);
       const float textX = thumbAt.x + thumbW + 10;
@@ -177,9 +179,10 @@ void SlotScreen::build() {
         const float wrap = at.x + columnWidth - textX - 8;
         const std::string& line = slot.problemUtf8.empty() ? slot.textUtf8 : slot.problemUtf8;
         const ImU32 lineInk = slot.problemUtf8.empty() ? ink : IM_COL32(180, 30, 30, 255);
-        ImGui::PushClipRect(ImVec2(textX, thumbAt.y), ImVec2(at.x + columnWidth - 4, at.y + rowHeight - 4), true);
-        draw->AddText(ImGui::GetFont(), ImGui::GetFontSize(), ImVec2(textX, thumbAt.y + 2 * lineHeight), lineInk,
-                      line.c_str(), nullptr, wrap);
+        ImGui::PushClipRect(ImVec2(textX, thumbAt.y), ImVec2(at.x + columnWidth - 4, at.y + rowHeight - 4),
+                            true);
+        draw->AddText(ImGui::GetFont(), ImGui::GetFontSize(), ImVec2(textX, thumbAt.y + 2 * lineHeight),
+                      lineInk, line.c_str(), nullptr, wrap);
         ImGui::PopClipRect();
       } else {
         draw->AddText(ImVec2(textX, thumbAt.y + lineHeight), ink, "（空き）");
@@ -242,7 +245,8 @@ void SettingsScreen::adjust(int row, int direction) {
       settings_.autoPauseMs = std::clamp(settings_.autoPauseMs + direction * 250, 0, 10000);
       break;
     case 4:
-      settings_.autoPausePerCharacterMs = std::clamp(settings_.autoPausePerCharacterMs + direction * 10, 0, 500);
+      settings_.autoPausePerCharacterMs =
+          std::clamp(settings_.autoPausePerCharacterMs + direction * 10, 0, 500);
       break;
     default:
       break;
@@ -484,7 +488,8 @@ void HistoryScreen::build() {
       const float to = trackTop + (trackBottom - trackTop) * static_cast<float>(last) / total;
       const float x = origin.x + kHistoryWidth - 30;
       draw->AddRectFilled(ImVec2(x, trackTop), ImVec2(x + 6, trackBottom), IM_COL32(60, 60, 80, 255));
-      draw->AddRectFilled(ImVec2(x, from), ImVec2(x + 6, std::max(to, from + 4)), IM_COL32(180, 180, 200, 255));
+      draw->AddRectFilled(ImVec2(x, from), ImVec2(x + 6, std::max(to, from + 4)),
+                          IM_COL32(180, 180, 200, 255));
     }
     ImGui::SetCursorScreenPos(ImVec2(origin.x, bottom + 8));
     ImGui::TextUnformatted("↑↓ PageUp PageDown ホイールでスクロール");

@@ -53,9 +53,9 @@ class PlayerScreen {
 // One slot as the slot screen lists it.
 struct SlotView {
   bool used = false;
-  std::string dateUtf8;    // "2026/12/08 19:37"
-  std::string textUtf8;    // the first line of the text last shown
-  std::string problemUtf8; // why the save cannot be loaded (another script, damaged); empty when it can
+  std::string dateUtf8;     // "2026/12/08 19:37"
+  std::string textUtf8;     // the first line of the text last shown
+  std::string problemUtf8;  // why the save cannot be loaded (another script, damaged); empty when it can
   std::vector<std::uint32_t> thumbnail;  // kThumbnailWidth x kThumbnailHeight, 0xFFRRGGBB; empty for none
 };
 
@@ -103,7 +103,7 @@ struct PlayerSettings {
   bool masterMuted = false;
   bool musicMuted = false;
   bool effectMuted = false;
-  int autoPauseMs = 1500;         // auto mode waits this long after the text has been typed out
+  int autoPauseMs = 1500;            // auto mode waits this long after the text has been typed out
   int autoPausePerCharacterMs = 50;  // and this much more for each character shown
 
   bool operator==(const PlayerSettings&) const = default;

@@ -28,7 +28,8 @@ fs::path demoCopy(const test::TempDir& dir) {
   return copy;
 }
 
-std::unique_ptr<GameApp> start(const fs::path& script, const fs::path& saves, std::vector<std::string> extra = {},
+std::unique_ptr<GameApp> start(const fs::path& script, const fs::path& saves,
+                               std::vector<std::string> extra = {},
                                const std::optional<fs::path>& events = std::nullopt) {
   std::vector<std::string> arguments = {"tavrik", script.string(), "-nce"};
   std::vector<const char*> argv;
@@ -73,7 +74,8 @@ TEST(Goto, FastForwardsToTheFirstInputWaitAtOrAfterTheLine) {
   app->run([&] { return !app->fastForwarding(); });
   EXPECT_LT(app->framesRun(), 5);
   ASSERT_EQ(app->engine().waiting(), W::Input);
-  const SourceLine site = app->engine().program().siteAt(static_cast<std::size_t>(app->engine().programCounter()));
+  const SourceLine site =
+      app->engine().program().siteAt(static_cast<std::size_t>(app->engine().programCounter()));
   EXPECT_EQ(site.file, 0);
   EXPECT_EQ(site.line + 1, 47);
   EXPECT_TRUE(lastText(*app).starts_with("遅くなってごめん。")) << lastText(*app);
@@ -82,20 +84,22 @@ TEST(Goto, FastForwardsToTheFirstInputWaitAtOrAfterTheLine) {
   EXPECT_EQ(app->engine().waiting(), W::Input);
 
   // A file of the game given by its path, with a line in an inserted file.
-  std::unique_ptr<GameApp> inserted =
-      start(kDemo / "start.tvk", dir.path() / "saves2", {"--goto", (kDemo / "scenes" / "ending.tvk").string() + ":1"});
+  std::unique_ptr<GameApp> inserted = start(kDemo / "start.tvk", dir.path() / "saves2",
+                                            {"--goto", (kDemo / "scenes" / "ending.tvk").string() + ":1"});
   ASSERT_TRUE(inserted);
   EXPECT_TRUE(inserted->fastForwarding());
 }
 
 TEST(Goto, AFileThatIsNotTheGamesIsAStartUpError) {
   test::PlayerCopy player;
-  const test::ProcessResult r = player.run(
-      {(kDemo / "start.tvk").string(), "--headless", "--goto", "other.tvk:3", "--frames", "3"});
+  const test::ProcessResult r =
+      player.run({(kDemo / "start.tvk").string(), "--headless", "--goto", "other.tvk:3", "--frames", "3"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("other.tvkはこのゲームのスクリプトファイルではありません。"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("other.tvkはこのゲームのスクリプトファイルではありません。"), std::string::npos)
+      << r.err;
   for (const char* bad : {"start.tvk", "start.tvk:0", "start.tvk:x", ":4"}) {
-    const test::ProcessResult malformed = player.run({(kDemo / "start.tvk").string(), "--headless", "--goto", bad});
+    const test::ProcessResult malformed =
+        player.run({(kDemo / "start.tvk").string(), "--headless", "--goto", bad});
     EXPECT_EQ(malformed.exitCode, 2) << bad;
   }
 }
@@ -107,7 +111,8 @@ TEST(Reload, AnEditShowsAtTheSameWaitAndAnErrorLeavesTheGameGoing) {
   ASSERT_TRUE(app);
   // Played past the first choice and into the talk after it.
   app->run([&] {
-    return app->engine().waiting() == W::Input && lastText(*app).starts_with("町は") && app->framesRun() > 470;
+    return app->engine().waiting() == W::Input && lastText(*app).starts_with("町は") &&
+           app->framesRun() > 470;
   });
   ASSERT_EQ(app->engine().waiting(), W::Input);
   const std::vector<float> variables = app->engine().variables();
@@ -170,12 +175,14 @@ TEST(DebugView, ShowsOverTheGameWhenOfferedAndEditsAVariable) {
   const fs::path shot = dir.path() / "plain.png", debug = dir.path() / "debug.png";
   const fs::path events = dir.write("f12", "3 key F12\n");
   // The player's own game offers it only with --debug: F12 does nothing without.
-  ASSERT_EQ(player.run({credit.string(), "--headless", "--events", events.string(), "--frames", "8", "--screenshot",
-                        shot.string()})
+  ASSERT_EQ(player
+                .run({credit.string(), "--headless", "--events", events.string(), "--frames", "8",
+                      "--screenshot", shot.string()})
                 .exitCode,
             0);
-  ASSERT_EQ(player.run({credit.string(), "--debug", "--headless", "--events", events.string(), "--frames", "8",
-                        "--screenshot", debug.string()})
+  ASSERT_EQ(player
+                .run({credit.string(), "--debug", "--headless", "--events", events.string(), "--frames", "8",
+                      "--screenshot", debug.string()})
                 .exitCode,
             0);
   const std::optional<DecodedImage> plain = decodeImageFile(shot), shown = decodeImageFile(debug);

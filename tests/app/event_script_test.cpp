@@ -68,7 +68,8 @@ TEST(EventScript, PlayerActionsComeSavesFirstThenLoadsThenTheRest) {
   using K = PlayerAction::Kind;
   const std::vector<PlayerAction> at5 = script->playerActionsAt(5);
   ASSERT_EQ(at5.size(), 5u);
-  const std::pair<K, int> expected[] = {{K::Save, 10}, {K::Save, 2}, {K::Load, 0}, {K::Auto, 1}, {K::Skip, 0}};
+  const std::pair<K, int> expected[] = {
+      {K::Save, 10}, {K::Save, 2}, {K::Load, 0}, {K::Auto, 1}, {K::Skip, 0}};
   for (std::size_t i = 0; i < at5.size(); ++i) {
     EXPECT_EQ(at5[i].kind, expected[i].first) << i;
     EXPECT_EQ(at5[i].value, expected[i].second) << i;

@@ -105,8 +105,9 @@ TEST(Saves, ALoadInAFreshProcessPlaysOnAsTheUninterruptedRun) {
   }
   ASSERT_LT(frames[0], frames[2]);
 
-  const ProcessResult whole = player.run({script.string(), "--new", "--headless", "--events", demoEvents.string(),
-                                          "--dump-variables", "--screenshot", (dir.path() / "whole.png").string()});
+  const ProcessResult whole =
+      player.run({script.string(), "--new", "--headless", "--events", demoEvents.string(), "--dump-variables",
+                  "--screenshot", (dir.path() / "whole.png").string()});
   ASSERT_EQ(whole.exitCode, 0) << whole.err;
   for (const std::int64_t frame : frames) {
     SCOPED_TRACE("saved at frame " + std::to_string(frame));
@@ -120,17 +121,16 @@ TEST(Saves, ALoadInAFreshProcessPlaysOnAsTheUninterruptedRun) {
 
     const fs::path loading = dir.write("load.events", "0 load 3\n" + shiftedEvents(demoEvents, frame));
     const fs::path shot = dir.path() / ("part" + std::to_string(frame) + ".png");
-    const ProcessResult rest = player.run({script.string(), "--new", "--headless", "--events", loading.string(),
-                                           "--saves", saves.string(), "--dump-variables", "--screenshot",
-                                           shot.string()});
+    const ProcessResult rest =
+        player.run({script.string(), "--new", "--headless", "--events", loading.string(), "--saves",
+                    saves.string(), "--dump-variables", "--screenshot", shot.string()});
     ASSERT_EQ(rest.exitCode, 0) << rest.err;
     EXPECT_EQ(rest.out, whole.out);
     EXPECT_EQ(test::readBytes(shot), test::readBytes(dir.path() / "whole.png")) << "the last frames differ";
   }
 }
 
-constexpr const char* kCounting =
-    "＃変数宣言：x\n＃式：x=1\n＃入力待機\n＃式：x=2\n＃入力待機\n＃式：x=3\n";
+constexpr const char* kCounting = "＃変数宣言：x\n＃式：x=1\n＃入力待機\n＃式：x=2\n＃入力待機\n＃式：x=3\n";
 
 TEST(Saves, AnEditedCutOrFlippedSaveIsRefusedInABoxAndTheGameGoesOn) {
   PlayerCopy player;
@@ -138,8 +138,9 @@ TEST(Saves, AnEditedCutOrFlippedSaveIsRefusedInABoxAndTheGameGoesOn) {
   const fs::path script = dir.write("game/s.tvk", test::sjisScript(kCounting));
   const fs::path saves = dir.path() / "saves";
   const fs::path save = dir.write("save.events", "2 click 10 10\n8 save 1\n");
-  ASSERT_EQ(player.run({script.string(), "--headless", "--events", save.string(), "--saves", saves.string(),
-                        "--frames", "10"})
+  ASSERT_EQ(player
+                .run({script.string(), "--headless", "--events", save.string(), "--saves", saves.string(),
+                      "--frames", "10"})
                 .exitCode,
             0);
   const std::string good = test::readBytes(saves / "slot01.sav");
@@ -154,10 +155,12 @@ TEST(Saves, AnEditedCutOrFlippedSaveIsRefusedInABoxAndTheGameGoesOn) {
   EXPECT_EQ(loaded.err, "");
   EXPECT_EQ(loaded.out, "選択結果=0\nx=3\n") << "the save was at the second wait";
 
-  const fs::path edited = dir.write("game/s.tvk", test::sjisScript(std::string(kCounting) + "＃＃ an edit\n"));
+  const fs::path edited =
+      dir.write("game/s.tvk", test::sjisScript(std::string(kCounting) + "＃＃ an edit\n"));
   const ProcessResult other = play(edited, load);
   EXPECT_EQ(other.exitCode, 0);
-  EXPECT_TRUE(contains(other.err, "ロード\nスロット1：スクリプトが変更される前のセーブなので、ロードできません。"))
+  EXPECT_TRUE(
+      contains(other.err, "ロード\nスロット1：スクリプトが変更される前のセーブなので、ロードできません。"))
       << other.err;
   EXPECT_EQ(other.out, "選択結果=0\nx=2\n") << "the game went on from its start";
 
@@ -189,7 +192,9 @@ TEST(Saves, ASaveThatCannotBeWrittenSaysSo) {
   const ProcessResult r = player.run({script.string(), "--headless", "--events", events.string(), "--saves",
                                       blocked.string(), "--frames", "3"});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_TRUE(contains(r.err, "セーブ\nスロット2にセーブできませんでした。前のセーブはそのまま残っています。")) << r.err;
+  EXPECT_TRUE(
+      contains(r.err, "セーブ\nスロット2にセーブできませんでした。前のセーブはそのまま残っています。"))
+      << r.err;
 }
 
 TEST(Saves, ClosingMidwayOffersToContinueAndTheEndForgetsIt) {
@@ -198,8 +203,8 @@ TEST(Saves, ClosingMidwayOffersToContinueAndTheEndForgetsIt) {
   const fs::path script = dir.write("s.tvk", test::sjisScript(kCounting));
   const fs::path saves = dir.path() / "saves";
   auto run = [&](std::vector<std::string> extra, const std::string& events) {
-    std::vector<std::string> arguments = {script.string(), "-nce", "--headless", "--saves", saves.string(),
-                                          "--dump-variables"};
+    std::vector<std::string> arguments = {script.string(), "-nce",         "--headless",
+                                          "--saves",       saves.string(), "--dump-variables"};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     if (!events.empty()) {
       arguments.push_back("--events");
@@ -239,7 +244,8 @@ TEST(Saves, TheSaveScreenSavesWithAThumbnailAndTheLoadScreenRestores) {
   const fs::path script = kDemo / "start.tvk";
   const fs::path saves = dir.path() / "saves";
   // Slot 1 is the top left of the screen's two columns.
-  const fs::path save = dir.write("save.events", "100 click 220 322\n140 click 220 322\n180 key F2\n183 click 200 100\n");
+  const fs::path save =
+      dir.write("save.events", "100 click 220 322\n140 click 220 322\n180 key F2\n183 click 200 100\n");
   const ProcessResult saved = player.run({script.string(), "--new", "--headless", "--events", save.string(),
                                           "--saves", saves.string(), "--frames", "190", "--dump-variables"});
   ASSERT_EQ(saved.exitCode, 0) << saved.err;
@@ -263,16 +269,19 @@ TEST(Saves, TheSettingsScreenChangesAndKeepsTheVolumes) {
   test::TempDir dir;
   const fs::path script = dir.write("s.tvk", test::sjisScript(kCounting));
   const fs::path events =
-      dir.write("e", "2 key F4\n4 key Down\n6 key Left\n8 key Left\n10 key Return\n12 key Escape\n14 key F4\n"
-                     "16 key Down\n18 key Down\n20 key Down\n22 key Right\n24 key Escape\n");
-  const ProcessResult r = player.run({script.string(), "--headless", "--events", events.string(), "--frames", "30"});
+      dir.write("e",
+                "2 key F4\n4 key Down\n6 key Left\n8 key Left\n10 key Return\n12 key Escape\n14 key F4\n"
+                "16 key Down\n18 key Down\n20 key Down\n22 key Right\n24 key Escape\n");
+  const ProcessResult r =
+      player.run({script.string(), "--headless", "--events", events.string(), "--frames", "30"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string ini = test::readBytes(player.configHome() / "tavrik" / "player.ini");
   EXPECT_TRUE(contains(ini, "MusicVolume=80")) << ini;
   EXPECT_TRUE(contains(ini, "MusicMuted=1")) << ini;
   EXPECT_TRUE(contains(ini, "AutoPauseMs=1750")) << ini;
   EXPECT_TRUE(contains(ini, "MasterVolume=100")) << ini;
-  EXPECT_FALSE(contains(test::readBytes(player.binDir() / "tavrik.ini"), "Volume")) << "tavrik.ini keeps its one line";
+  EXPECT_FALSE(contains(test::readBytes(player.binDir() / "tavrik.ini"), "Volume"))
+      << "tavrik.ini keeps its one line";
 }
 
 TEST(Skip, CtrlReachesTheDemosFirstChoiceInATenthOfTheFrames) {
@@ -337,8 +346,10 @@ TEST(Auto, AnswersAWaitOnlyAfterTheTypingAndThePause) {
   // Ten characters three frames apart: the last starts 27 frames after the first. The pause is then
   // 1.5 s + 10 x 0.05 s, 120 frames.
   const fs::path script = dir.write(
-      "s.tvk", test::sjisScript("＃変数宣言：x\n＃文字レイヤー宣言：枠\n＃文字動作宣言：t，３，２４\n０，Ａ，１\n０，END，０\n"
-                                "＃枠t：\n0123456789\n＃入力待機\n＃式：x=1\n＃入力待機\n"));
+      "s.tvk",
+      test::sjisScript(
+          "＃変数宣言：x\n＃文字レイヤー宣言：枠\n＃文字動作宣言：t，３，２４\n０，Ａ，１\n０，END，０\n"
+          "＃枠t：\n0123456789\n＃入力待機\n＃式：x=1\n＃入力待機\n"));
   auto framesUntilAnswered = [&](const std::string& events) {
     std::unique_ptr<GameApp> app = startInProcess(script, dir.path() / "saves", dir.write("e", events), 600);
     if (!app) return std::int64_t{-1};
@@ -377,8 +388,9 @@ TEST(History, AfterTheDemosFirstSceneHoldsItsLinesInOrderAndShowsThem) {
   PlayerCopy player;
   const fs::path events = dir.write("e", "100 click 220 322\n140 click 220 322\n180 key PageUp\n");
   const fs::path shot = dir.path() / "history.png";
-  ASSERT_EQ(player.run({script.string(), "--new", "--headless", "--events", events.string(), "--frames", "185",
-                        "--screenshot", shot.string()})
+  ASSERT_EQ(player
+                .run({script.string(), "--new", "--headless", "--events", events.string(), "--frames", "185",
+                      "--screenshot", shot.string()})
                 .exitCode,
             0);
   const std::optional<DecodedImage> decoded = decodeImageFile(shot);
@@ -406,7 +418,8 @@ TEST(KillWhileSavingGames, EverySlotHoldsTheOldSaveOrTheNewOne) {
   const fs::path script = dir.write("s.tvk", test::sjisScript(kCounting));
   std::vector<std::vector<std::uint8_t>> states;
   {
-    std::unique_ptr<GameApp> app = startInProcess(script, dir.path() / "x", dir.write("e", "2 click 10 10\n"), 100);
+    std::unique_ptr<GameApp> app =
+        startInProcess(script, dir.path() / "x", dir.write("e", "2 click 10 10\n"), 100);
     ASSERT_TRUE(app);
     app->run([&] { return app->framesRun() >= 1; });
     states.push_back(app->engine().saveState());

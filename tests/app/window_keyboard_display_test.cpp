@@ -15,9 +15,9 @@
 
 #include "app/save_store.h"
 #include "platform/debug_view.h"
-#include "platform/image_decoder.h"
 #include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
+#include "platform/image_decoder.h"
 #include "platform/message_box.h"
 #include "platform/overlay.h"
 #include "support/process.h"
@@ -327,7 +327,8 @@ std::vector<std::uint32_t> textFrame(const Screen& screen, int left, int top) {
   std::vector<std::uint32_t> out;
   for (int y = 440; y < 590; ++y)
     for (int x = 30; x < 770; ++x)
-      if (left + x < screen.width && top + 24 + y < screen.height) out.push_back(screen.at(left + x, top + 24 + y));
+      if (left + x < screen.width && top + 24 + y < screen.height)
+        out.push_back(screen.at(left + x, top + 24 + y));
   return out;
 }
 
@@ -341,7 +342,8 @@ double meanDifference(const std::vector<std::uint32_t>& a, const std::vector<std
 }
 
 TEST_F(WindowKeyboard, F2AndAClickSaveWithAThumbnailAndF3AndAClickRestoreTheScene) {
-  const std::filesystem::path demo = std::filesystem::path(TAVRIK_SOURCE_DIR) / "examples" / "demo" / "start.tvk";
+  const std::filesystem::path demo =
+      std::filesystem::path(TAVRIK_SOURCE_DIR) / "examples" / "demo" / "start.tvk";
   const std::filesystem::path saves = dir_.path() / "saves";
   auto click = [&](const std::string& id, int x, int y) {
     tool("xdotool", {"mousemove", "--window", id, std::to_string(x), std::to_string(y)});
@@ -446,8 +448,9 @@ TEST_F(WindowKeyboard, AnEditWhilePlayingShowsWithinASecondAtTheSameWaitAndAnErr
   ASSERT_TRUE(screen);
   after = textFrame(*screen, left, top);
   const std::filesystem::path reference = dir_.path() / "reference.png";
-  ASSERT_EQ(copy_.run({script, "--headless", "--new", "--goto", script + ":30", "--frames", "60", "--screenshot",
-                       reference.string(), "--saves", (dir_.path() / "other").string()})
+  ASSERT_EQ(copy_
+                .run({script, "--headless", "--new", "--goto", script + ":30", "--frames", "60",
+                      "--screenshot", reference.string(), "--saves", (dir_.path() / "other").string()})
                 .exitCode,
             0);
   const std::optional<DecodedImage> drawn = decodeImageFile(reference);
@@ -473,7 +476,8 @@ TEST_F(WindowKeyboard, AnEditWhilePlayingShowsWithinASecondAtTheSameWaitAndAnErr
 }
 
 TEST_F(WindowKeyboard, F12ShowsTheDebugViewWhereAVariableIsEdited) {
-  const std::filesystem::path demo = std::filesystem::path(TAVRIK_SOURCE_DIR) / "examples" / "demo" / "start.tvk";
+  const std::filesystem::path demo =
+      std::filesystem::path(TAVRIK_SOURCE_DIR) / "examples" / "demo" / "start.tvk";
   // Where the view draws the second variable's field: as the view lays itself out headless.
   std::array<float, 4> field{};
   {
@@ -484,7 +488,8 @@ TEST_F(WindowKeyboard, F12ShowsTheDebugViewWhereAVariableIsEdited) {
     ASSERT_TRUE(overlay);
     DebugSnapshot snapshot;
     snapshot.placeUtf8 = "start.tvk:1";
-    for (const char* name : {"選択結果", "選んだ", "きらめき", "周回"}) snapshot.variables.emplace_back(name, 0.0f);
+    for (const char* name : {"選択結果", "選んだ", "きらめき", "周回"})
+      snapshot.variables.emplace_back(name, 0.0f);
     DebugView view;
     overlay->addCharacters(DebugView::characters(snapshot));
     overlay->setContent([&] { view.build(snapshot); });

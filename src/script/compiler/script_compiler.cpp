@@ -357,7 +357,8 @@ std::int32_t ScriptCompiler::addText(std::string text) {
 void ScriptCompiler::append(std::int32_t command) {
   if (++listed_ > kMaxCommands) fail(std::string(kw::kMsgTooManyCommands));
   context_->currentList->push_back(command);
-  if (context_->currentList == &program_->code) program_->sites.push_back(SourceLine{context_->file, lineIndex_});
+  if (context_->currentList == &program_->code)
+    program_->sites.push_back(SourceLine{context_->file, lineIndex_});
 }
 
 bool ScriptCompiler::inMacro() const {

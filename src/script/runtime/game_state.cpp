@@ -20,7 +20,6 @@ constexpr std::uint32_t kFormatVersion = 1;
 // Magic, version, program identity, payload size, payload check.
 constexpr std::size_t kHeaderSize = 8 + 4 + 8 + 4 + 8;
 
-
 template <class T>
 bool sameBits(const T& a, const T& b) {
   if constexpr (std::is_same_v<T, float>)

@@ -15,8 +15,8 @@ namespace tavrik {
 struct Action;
 
 struct HistoryCharacter {
-  std::uint16_t code = 0;       // the byte, or lead * 256 + trail for a two-byte character
-  std::uint32_t rgb = 0xFFFFFF; // the colour its action settles on (white when it sets none)
+  std::uint16_t code = 0;        // the byte, or lead * 256 + trail for a two-byte character
+  std::uint32_t rgb = 0xFFFFFF;  // the colour its action settles on (white when it sets none)
 
   bool operator==(const HistoryCharacter&) const = default;
 };

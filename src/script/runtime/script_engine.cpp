@@ -176,7 +176,8 @@ struct ScriptEngine::Execution {
     const std::vector<TextCharacter>& characters = layer.characters();
     entry.characters.reserve(characters.size());
     for (std::size_t i = 0; i < characters.size(); ++i)
-      entry.characters.push_back({characters[i].code, settledColour(i < actions.size() ? actions[i] : nullptr)});
+      entry.characters.push_back(
+          {characters[i].code, settledColour(i < actions.size() ? actions[i] : nullptr)});
     e.history_.add(std::move(entry));
     return true;
   }
