@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/game_app.h"
-#include "platform/session.h"
+#include "bench_home.h"
 
 namespace {
 
@@ -18,17 +18,10 @@ namespace fs = std::filesystem;
 const fs::path kDemo = fs::path(TAVRIK_SOURCE_DIR) / "examples" / "demo";
 
 void BM_ReloadTheDemoToTheSameWait(benchmark::State& state) {
-  std::string pattern = (fs::temp_directory_path() / "tavrik-reload-bench-XXXXXX").string();
-  const fs::path home = ::mkdtemp(pattern.data());
-  ::setenv("HOME", home.c_str(), 1);
-  ::setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), 1);
-  ::setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-  const char* display = std::getenv("DISPLAY");
-  const bool window = display && *display;
-  std::string error;
+  const bool window = tavrik::bench::haveDisplay();
+  const tavrik::bench::TemporaryHome temporary(!window);
+  const fs::path& home = temporary.home;
   {
-    std::unique_ptr<tavrik::PlatformSession> session = tavrik::PlatformSession::start(!window, &error);
     tavrik::CommandLine commandLine;
     commandLine.arguments = {"tavrik", (kDemo / "start.tvk").string(), "-nce"};
     commandLine.automation.headless = !window;
@@ -52,7 +45,6 @@ void BM_ReloadTheDemoToTheSameWait(benchmark::State& state) {
     state.counters["frame"] = static_cast<double>(app->framesRun());
     state.counters["window"] = window ? 1 : 0;
   }
-  fs::remove_all(home);
 }
 BENCHMARK(BM_ReloadTheDemoToTheSameWait)->Unit(benchmark::kMillisecond)->Iterations(10);
 

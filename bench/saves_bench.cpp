@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/game_app.h"
-#include "platform/session.h"
+#include "bench_home.h"
 
 namespace {
 
@@ -23,24 +23,11 @@ const fs::path kDemo = fs::path(TAVRIK_SOURCE_DIR) / "examples" / "demo";
 constexpr long long kBusiestFrame = 325;
 
 bool windowed() {
-  const char* display = std::getenv("DISPLAY");
-  return display && *display;
+  return tavrik::bench::haveDisplay();
 }
 
-struct Folders {
-  Folders() {
-    std::string pattern = (fs::temp_directory_path() / "tavrik-saves-bench-XXXXXX").string();
-    home = ::mkdtemp(pattern.data());
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-    std::string error;
-    session = tavrik::PlatformSession::start(!windowed(), &error);
-  }
-  ~Folders() { fs::remove_all(home); }
-  fs::path home;
-  std::unique_ptr<tavrik::PlatformSession> session;
+struct Folders : tavrik::bench::TemporaryHome {
+  Folders() : TemporaryHome(!windowed()) {}
 };
 
 std::unique_ptr<tavrik::GameApp> startDemo(const fs::path& saves, const fs::path& events, bool window,

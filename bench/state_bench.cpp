@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/game_app.h"
+#include "bench_home.h"
 #include "base/script_path.h"
 #include "platform/audio_output.h"
 #include "platform/glyph_font.h"
@@ -63,21 +64,7 @@ Busiest busiestFrame(const fs::path& work) {
   return found;
 }
 
-struct Environment {
-  Environment() {
-    std::string pattern = (fs::temp_directory_path() / "tavrik-state-bench-XXXXXX").string();
-    home = ::mkdtemp(pattern.data());
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-    std::string error;
-    session = tavrik::PlatformSession::start(true, &error);
-  }
-  ~Environment() { fs::remove_all(home); }
-  fs::path home;
-  std::unique_ptr<tavrik::PlatformSession> session;
-};
+using Environment = tavrik::bench::TemporaryHome;
 
 // The demo played up to its busiest frame.
 std::unique_ptr<tavrik::GameApp> playedToTheBusiestFrame(const Environment& environment) {

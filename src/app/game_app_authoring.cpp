@@ -192,7 +192,11 @@ DebugSnapshot GameApp::debugSnapshot() {
       if (&declared.action == action) return sjisToUtf8(declared.name);
     return std::string();
   };
-  auto fill = [&](DebugObject& o, const AnimatedObject& object) {
+  // A layer or a channel: its name, the file it shows or plays, and its animation.
+  auto row = [&](const std::string& name, const std::string& file, const AnimatedObject& object) {
+    DebugObject o;
+    o.nameUtf8 = sjisToUtf8(name);
+    o.fileUtf8 = sjisToUtf8(file);
     o.actionUtf8 = actionName(object.action());
     o.step = object.step;
     o.finished = object.finished;
@@ -207,22 +211,15 @@ DebugSnapshot GameApp::debugSnapshot() {
     o.g = object.g;
     o.b = object.b;
     o.vol = object.vol;
+    return o;
   };
   for (std::size_t i = 0; i < program.layers.size(); ++i) {
-    DebugObject o;
-    o.nameUtf8 = sjisToUtf8(program.layers[i].name);
     SimpleLayer& layer = engine_->layer(static_cast<std::int32_t>(i));
-    o.fileUtf8 = sjisToUtf8(layer.state().picture);
-    fill(o, layer);
-    snapshot.layers.push_back(std::move(o));
+    snapshot.layers.push_back(row(program.layers[i].name, layer.state().picture, layer));
   }
   for (std::size_t i = 0; i < program.channels.size(); ++i) {
-    DebugObject o;
-    o.nameUtf8 = sjisToUtf8(program.channels[i].name);
     Channel& channel = engine_->channel(static_cast<std::int32_t>(i));
-    o.fileUtf8 = sjisToUtf8(channel.state().sound);
-    fill(o, channel);
-    snapshot.channels.push_back(std::move(o));
+    snapshot.channels.push_back(row(program.channels[i].name, channel.state().sound, channel));
   }
   return snapshot;
 }

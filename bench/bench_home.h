@@ -1,0 +1,44 @@
+// The benchmarks' own home: HOME and the XDG folders in a temporary folder, silent sound, and the
+// platform session, headless or in a window.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/session.h"
+
+namespace tavrik::bench {
+
+struct TemporaryHome {
+  explicit TemporaryHome(bool headless = true) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tavrik-bench-XXXXXX").string();
+    home = ::mkdtemp(pattern.data());
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::string error;
+    session = PlatformSession::start(headless, &error);
+  }
+  ~TemporaryHome() {
+    session.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(home, ec);
+  }
+  TemporaryHome(const TemporaryHome&) = delete;
+  TemporaryHome& operator=(const TemporaryHome&) = delete;
+
+  std::filesystem::path home;
+  std::unique_ptr<PlatformSession> session;
+};
+
+// A display is set: the benchmarks that can run in a window do.
+inline bool haveDisplay() {
+  const char* display = std::getenv("DISPLAY");
+  return display && *display;
+}
+
+}  // namespace tavrik::bench
