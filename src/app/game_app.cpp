@@ -417,6 +417,7 @@ void GameApp::update() {
     reloadDue_ = 0;
     reload();
   }
+  if (toastFrames_ > 0 && --toastFrames_ == 0) draw(true);
   // The game stands still while one of the player's screens is open, or the debug view holds it.
   if (screen_) return;
   if (debugShown_ && debugPaused_ && !debugStep_) return;
@@ -442,7 +443,7 @@ void GameApp::draw(bool force) {
     if (overlay()) overlay()->addCharacters(DebugView::characters(*debugSnapshot_));
   }
   // What the player shows over the game is drawn at every frame.
-  engine_->draw(force || screen_ != nullptr || debugShown_ || !noticeText_.empty());
+  engine_->draw(force || screen_ != nullptr || debugShown_ || !noticeText_.empty() || toastFrames_ > 0);
 }
 
 void GameApp::afterFirstFrame() {

@@ -142,6 +142,7 @@ class GameApp : public AppFrame {
   void setUpAuthoring(const AutomationOptions& automation);
   void watchScriptFiles();
   void showNotice(const std::string& caption, const std::string& text);
+  void showToast(const std::string& text);
   void buildNotice();
   void buildDebugView();
   DebugSnapshot debugSnapshot();
@@ -172,6 +173,8 @@ class GameApp : public AppFrame {
   bool autoAnswerDue_ = false;
   std::int64_t autoFrames_ = 0;  // frames the typed-out text has waited in auto mode
 
+  // How long the word after a save or a load stays: a second and a half.
+  static constexpr int kToastFrames = 90;
   // What reloading replays: the input waits passed and the choices made since the start (not known
   // after a load, when a reload goes to the line of the wait instead).
   std::string scriptPath_;
@@ -193,6 +196,8 @@ class GameApp : public AppFrame {
   bool debugShown_ = false;
   bool debugPaused_ = false;
   bool debugStep_ = false;
+  std::string toastText_;                       // a short word over the game after a save or a load
+  int toastFrames_ = 0;                         // frames it stays
   std::optional<DebugSnapshot> debugSnapshot_;  // taken before the frame's interface is built
   double frameMilliseconds_ = 0;
   std::int64_t lastFrameCounter_ = 0;

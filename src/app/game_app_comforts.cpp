@@ -157,6 +157,7 @@ bool GameApp::saveSlot(int slot) {
     return false;
   }
   if (seen_.changed()) seen_.save(saves_->seenFile());
+  if (slot != kAutoSlot) showToast(slotName(slot) + "にセーブしました");
   return true;
 }
 
@@ -189,6 +190,7 @@ bool GameApp::loadSlot(int slot) {
   autoFrames_ = 0;
   autoAnswerDue_ = false;
   if (autoMode_) setAutoMode(false);
+  if (slot != kAutoSlot) showToast(slotName(slot) + "をロードしました");
   draw(true);
   return true;
 }
@@ -324,7 +326,14 @@ void GameApp::openHistory() {
   openScreen(std::make_unique<HistoryScreen>(*overlay(), historyLines(engine_->history())));
 }
 
+void GameApp::showToast(const std::string& text) {
+  toastText_ = text;
+  toastFrames_ = kToastFrames;
+  if (overlay()) overlay()->addCharacters(text);
+}
+
 void GameApp::buildScreens() {
+  if (toastFrames_ > 0 && !screen_) buildToast(toastText_);
   buildNotice();
   buildDebugView();
   if (screen_) screen_->build();

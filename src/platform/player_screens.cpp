@@ -380,6 +380,17 @@ ScreenRect buildNoticePanel(const std::string& caption, const std::string& text)
   return close;
 }
 
+void buildToast(const std::string& text) {
+  ImGui::SetNextWindowPos(ImVec2(12, ImGui::GetIO().DisplaySize.y - GraphicsDevice::kHeight + 12),
+                          ImGuiCond_Always);
+  ImGui::SetNextWindowBgAlpha(0.85f);
+  const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
+                                 ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav |
+                                 ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoFocusOnAppearing;
+  if (ImGui::Begin("###toast", nullptr, flags)) ImGui::TextUnformatted(text.c_str());
+  ImGui::End();
+}
+
 // ---- History ----
 
 namespace {

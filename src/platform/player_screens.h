@@ -147,6 +147,9 @@ class SettingsScreen : public PlayerScreen {
 // the window; where its close button was drawn.
 ScreenRect buildNoticePanel(const std::string& caption, const std::string& text);
 
+// A short word over the game that takes no input ("saved"), at its top left.
+void buildToast(const std::string& text);
+
 // A run of text of one colour, and the lines the history shows.
 struct HistoryRun {
   std::string utf8;

@@ -130,6 +130,30 @@ TEST(Saves, ALoadInAFreshProcessPlaysOnAsTheUninterruptedRun) {
   }
 }
 
+TEST(Saves, ALoadInsideATimeWaitWaitsWhatWasLeftOfIt) {
+  PlayerCopy player;
+  test::TempDir dir;
+  // x turns 1 once the thirty frames have passed: frame 30 of a run from the start.
+  const fs::path script =
+      dir.write("s.tvk", test::sjisScript("＃変数宣言：x\n＃時間待機：３０\n＃式：x=1\n＃入力待機\n"));
+  const fs::path saves = dir.path() / "saves";
+  const fs::path save = dir.write("save.events", "12 save 2\n");
+  ASSERT_EQ(player
+                .run({script.string(), "--headless", "--events", save.string(), "--saves", saves.string(),
+                      "--frames", "13"})
+                .exitCode,
+            0);
+  const fs::path load = dir.write("load.events", "0 load 2\n");
+  auto variablesAt = [&](int frames) {
+    return player
+        .run({script.string(), "--new", "--headless", "--events", load.string(), "--saves", saves.string(),
+              "--frames", std::to_string(frames), "--dump-variables"})
+        .out;
+  };
+  EXPECT_EQ(variablesAt(30 - 12 - 1), "選択結果=0\nx=0\n");
+  EXPECT_EQ(variablesAt(30 - 12 + 1), "選択結果=0\nx=1\n");
+}
+
 constexpr const char* kCounting = "＃変数宣言：x\n＃式：x=1\n＃入力待機\n＃式：x=2\n＃入力待機\n＃式：x=3\n";
 
 TEST(Saves, AnEditedCutOrFlippedSaveIsRefusedInABoxAndTheGameGoesOn) {
