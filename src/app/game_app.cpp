@@ -311,7 +311,7 @@ void GameApp::buildMenus() {
                      {"クイックロード(&W)", kCommandQuickLoad, false, "F9"},
                      {"履歴(&R)", kCommandHistory, false, "PageUp"},
                      {"オートモード(&A)", kCommandAutoMode, autoMode_, "A"},
-                     {"既読スキップ(&K)", kCommandReadSkip, readSkip_, "Ctrl"},
+                     {"既読スキップ(&K)", kCommandReadSkip, readSkip_},
                      {"音量と設定(&O)", kCommandSettings, false, "F4"}}});
   MenuPopup view{"表示(&V)", {{"フルスクリーン/ウィンドウ切り替え(&F)", kCommandToggleFullscreen}}};
   if (debugOffered_) view.items.push_back({"デバッグ表示(&D)", kCommandDebugView, debugShown_, "F12"});
@@ -367,6 +367,8 @@ void GameApp::runCommand(int id) {
         return;
       case kCommandReadSkip:
         readSkip_ = !readSkip_;
+        playerSettings_.readOnlySkip = readSkip_;
+        writePlayerSettings(playerSettingsPath_, playerSettings_);
         updateMenuChecks();
         return;
       case kCommandDebugView:
@@ -411,6 +413,7 @@ void GameApp::update() {
     frameMilliseconds_ =
         static_cast<double>(now - lastFrameCounter_) * 1000.0 / static_cast<double>(performanceFrequency());
   lastFrameCounter_ = now;
+  if (ctrlHeld_) ++ctrlFrames_;
   // A script file written: the reload waits a moment for an editor's writes to settle.
   if (watch_ && watch_->changed()) reloadDue_ = now + performanceFrequency() / 8;
   if (reloadDue_ != 0 && now >= reloadDue_) {
@@ -442,8 +445,12 @@ void GameApp::draw(bool force) {
     debugSnapshot_ = debugSnapshot();
     if (overlay()) overlay()->addCharacters(DebugView::characters(*debugSnapshot_));
   }
-  // What the player shows over the game is drawn at every frame.
-  engine_->draw(force || screen_ != nullptr || debugShown_ || !noticeText_.empty() || toastFrames_ > 0);
+  // What the player shows over the game is drawn at every frame, and a mode's word as it comes and goes.
+  const bool indicator = skipping() || autoMode_ || forward_.active;
+  const bool indicatorChanged = indicator != indicatorDrawn_;
+  indicatorDrawn_ = indicator;
+  engine_->draw(force || screen_ != nullptr || debugShown_ || !noticeText_.empty() || toastFrames_ > 0 ||
+                indicatorChanged);
 }
 
 void GameApp::afterFirstFrame() {

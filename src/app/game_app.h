@@ -77,12 +77,18 @@ class GameApp : public AppFrame {
   // game goes on untouched.
   bool loadSlot(int slot);
   const SaveStore& saves() const { return *saves_; }
-  bool skipping() const { return (ctrlHeld_ || skipOn_) && !skipStopped_; }
+  bool skipping() const {
+    return ((ctrlHeld_ && ctrlFrames_ >= kSkipDelayFrames) || skipOn_) && !skipStopped_;
+  }
   bool autoMode() const { return autoMode_; }
+  bool readOnlySkip() const { return readSkip_; }
   PlayerScreen* screen() { return screen_.get(); }
 
-  // Skipping runs at least this many updates a frame; headless exactly this many, so runs repeat.
-  static constexpr int kSkipUpdates = 10;
+  // Skipping runs at least this many updates a frame; headless exactly this many, so runs repeat. A
+  // frame ends at every input wait skipped, so that each text shows for a frame at least.
+  static constexpr int kSkipUpdates = 16;
+  // Ctrl skips once it has been held this many frames: Ctrl+R and a brush of the key skip nothing.
+  static constexpr int kSkipDelayFrames = 6;
 
   // For authors. Compiles the script again and, when it compiles, plays it from the start, fast-forwarding
   // to the input wait the player was at (or the nearest before it); a script error is shown over the
@@ -133,7 +139,8 @@ class GameApp : public AppFrame {
 
   // For authors.
   void makeEngine(std::shared_ptr<const Program> program);
-  void stepEngine();
+  // One update of the engine; whether it passed an input wait.
+  bool stepEngine();
   void runForward(double seconds);
   bool isForwardTarget(std::int32_t position) const;
   // Sets off fast-forwarding to the first input wait at or after a line (1-based) of one of the game's
@@ -166,9 +173,10 @@ class GameApp : public AppFrame {
   std::unique_ptr<PlayerScreen> screen_;
   std::vector<std::uint32_t> screenThumbnail_;  // the game as it was when the save screen opened
   bool ctrlHeld_ = false;
+  int ctrlFrames_ = 0;        // frames Ctrl has been held
   bool skipOn_ = false;       // the events file's "skip on"
   bool skipStopped_ = false;  // skipping met a choice or an unread wait: Ctrl must be pressed again
-  bool readSkip_ = false;     // skip only the waits this player has passed before
+  bool readSkip_ = false;     // skip only the waits this player has passed before (kept in the settings)
   bool autoMode_ = false;
   bool autoAnswerDue_ = false;
   std::int64_t autoFrames_ = 0;  // frames the typed-out text has waited in auto mode
@@ -179,6 +187,7 @@ class GameApp : public AppFrame {
   // after a load, when a reload goes to the line of the wait instead).
   std::string scriptPath_;
   std::int64_t waitsPassed_ = 0;
+  std::int64_t gameFrames_ = 0;  // updates of the engine since it started
   std::vector<std::int32_t> choicesMade_;
   bool playReplayable_ = true;
   struct FastForward {
@@ -196,8 +205,9 @@ class GameApp : public AppFrame {
   bool debugShown_ = false;
   bool debugPaused_ = false;
   bool debugStep_ = false;
-  std::string toastText_;                       // a short word over the game after a save or a load
-  int toastFrames_ = 0;                         // frames it stays
+  std::string toastText_;        // a short word over the game after a save or a load
+  int toastFrames_ = 0;          // frames it stays
+  bool indicatorDrawn_ = false;  // the last frame drawn showed that skipping or auto mode runs the game
   std::optional<DebugSnapshot> debugSnapshot_;  // taken before the frame's interface is built
   double frameMilliseconds_ = 0;
   std::int64_t lastFrameCounter_ = 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/game_app.h"
+#include "base/files.h"
 #include "base/script_path.h"
 #include "base/sjis_text.h"
 #include "base/text_encoding.h"
@@ -96,6 +97,15 @@ std::string GameApp::startAtLine(const std::string& file, int line) {
   if (!found)
     return "--goto：" + file + "はこのゲームのスクリプトファイルではありません。\n(" + file +
            " is none of the game's script files)";
+  // A line past the end of the file is a mistake, not a wish to play the game through.
+  const std::optional<fs::path> native = paths::resolve(program.files[static_cast<std::size_t>(*found)].path);
+  if (const std::optional<std::string> text = native ? readFile(*native) : std::nullopt) {
+    const auto lines = static_cast<int>(std::count(text->begin(), text->end(), '\n') +
+                                        (!text->empty() && text->back() != '\n' ? 1 : 0));
+    if (line > lines)
+      return "--goto：" + file + "は" + std::to_string(lines) + "行までです。\n(" + file + " has " +
+             std::to_string(lines) + " lines)";
+  }
   forward_ = FastForward{};
   forward_.active = true;
   forward_.from = SourceLine{*found, line - 1};
@@ -126,7 +136,10 @@ void GameApp::watchScriptFiles() {
 bool GameApp::reload() {
   CompileResult compiled = compileScript(scriptPath_);
   if (compiled.error) {
-    showNotice(kScriptErrorCaption, scriptErrorText(*compiled.error));
+    // The report as ever, and where an editor, which counts from 1, shows the line.
+    showNotice(kScriptErrorCaption, scriptErrorText(*compiled.error) + "\n（エディターでは" +
+                                        std::to_string(compiled.error->index + 1) + "行目 / line " +
+                                        std::to_string(compiled.error->index + 1) + " in an editor）");
     return false;
   }
   noticeText_.clear();
@@ -182,7 +195,7 @@ DebugSnapshot GameApp::debugSnapshot() {
   } else {
     snapshot.placeUtf8 = "-";
   }
-  snapshot.frame = framesRun();
+  snapshot.frame = gameFrames_;
   snapshot.frameMilliseconds = frameMilliseconds_;
   snapshot.paused = debugPaused_;
   for (std::size_t i = 0; i < program.variables.size(); ++i)

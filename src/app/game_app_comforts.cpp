@@ -95,6 +95,7 @@ std::vector<HistoryLine> historyLines(const History& history) {
     endRun();
     if (!line.runs.empty() || line.entryStart) lines.push_back(std::move(line));
   }
+  // An entry's last line feeds add nothing to look at.
   return lines;
 }
 
@@ -114,6 +115,9 @@ void GameApp::setUpSaves(const CommandLine& commandLine, const std::string& scri
   seen_.load(saves_->seenFile(), engine_->program().identity);
   playerSettingsPath_ = playerSettingsFile();
   playerSettings_ = readPlayerSettings(playerSettingsPath_);
+  readSkip_ = playerSettings_.readOnlySkip;
+  updateMenuChecks();
+  if (overlay()) overlay()->addCharacters("早送りスキップオート ▶");
   applyPlayerSettings();
 }
 
@@ -229,20 +233,24 @@ void GameApp::countAutoPause() {
   autoAnswerDue_ = static_cast<double>(autoFrames_) * 1000.0 / 60.0 >= pauseMs;
 }
 
-void GameApp::stepEngine() {
+bool GameApp::stepEngine() {
   const bool atChoice = engine_->waiting() == ScriptEngine::Waiting::Choice;
   const std::int32_t before = engine_->programCounter();
   countAutoPause();
   engine_->update();
+  ++gameFrames_;
+  bool passed = false;
   for (std::int32_t position : engine_->takePassedInputWaits()) {
     seen_.add(position);
     ++waitsPassed_;
     autoFrames_ = 0;
     autoAnswerDue_ = false;
+    passed = true;
   }
   if (atChoice &&
       (engine_->waiting() != ScriptEngine::Waiting::Choice || engine_->programCounter() != before))
     choicesMade_.push_back(static_cast<std::int32_t>(engine_->variables().front()));
+  return passed;
 }
 
 void GameApp::runUpdates() {
@@ -255,7 +263,7 @@ void GameApp::runUpdates() {
   const bool skippingAtStart = skipping();
   const std::int64_t start = performanceCounter();
   for (int done = 0;;) {
-    stepEngine();
+    const bool passedAWait = stepEngine();
     ++done;
     if (!skippingAtStart || engine_->isFinished()) break;
     // Skipping stops at every choice, and skipping only what was read stops at a wait not passed before.
@@ -265,6 +273,8 @@ void GameApp::runUpdates() {
       stopSkipping();
       break;
     }
+    // Each text skipped shows for a frame: letting go of Ctrl stops where the eye is.
+    if (passedAWait) break;
     if (done < kSkipUpdates) continue;
     // A window runs as many updates as the frame has time for; a headless run always the same number.
     const double elapsed =
@@ -334,6 +344,9 @@ void GameApp::showToast(const std::string& text) {
 
 void GameApp::buildScreens() {
   if (toastFrames_ > 0 && !screen_) buildToast(toastText_);
+  // What runs the game by itself is shown while it does.
+  if (!screen_ && (skipping() || autoMode_ || forward_.active))
+    buildIndicator(forward_.active ? "早送り" : (skipping() ? "スキップ" : "オート"));
   buildNotice();
   buildDebugView();
   if (screen_) screen_->build();
@@ -420,9 +433,12 @@ void GameApp::handleEvent(const WindowEvent& event) {
                     (event.key == Key::LeftCtrl || event.key == Key::RightCtrl);
   if (event.type == T::KeyDown && ctrl && !event.repeat) {
     ctrlHeld_ = true;
+    ctrlFrames_ = 0;
     skipStopped_ = false;
   }
   if ((event.type == T::KeyUp && ctrl) || event.type == T::FocusLost) ctrlHeld_ = false;
+  // Ctrl with another key is a shortcut, not a skip.
+  if (event.type == T::KeyDown && !ctrl && ctrlHeld_ && !skipOn_) skipStopped_ = true;
   if (screen_ && engine_) {
     handleScreenEvent(event);
     return;
@@ -447,6 +463,13 @@ void GameApp::handleEvent(const WindowEvent& event) {
     }
     if (event.type == T::KeyDown && !event.repeat) {
       switch (event.key) {
+        case Key::Escape:
+          // Esc closes the debug view first, as it closes the player's screens.
+          if (debugShown_) {
+            runCommand(kCommandDebugView);
+            return;
+          }
+          break;
         case Key::F2:
           runCommand(kCommandSave);
           return;

@@ -35,6 +35,7 @@ constexpr SettingField kSettingFields[] = {
     {"EffectMuted", nullptr, &PlayerSettings::effectMuted},
     {"AutoPauseMs", &PlayerSettings::autoPauseMs, nullptr},
     {"AutoPausePerCharacterMs", &PlayerSettings::autoPausePerCharacterMs, nullptr},
+    {"ReadOnlySkip", nullptr, &PlayerSettings::readOnlySkip},
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <imgui.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tavrik {
@@ -49,7 +50,7 @@ void objectTable(const char* id, const std::vector<DebugObject>& objects, bool s
 }  // namespace
 
 std::string DebugView::characters(const DebugSnapshot& snapshot) {
-  std::string out = "デバッグ場所フレーム変数レイヤーチャネル名前画像音属性動作・段階ミリ秒";
+  std::string out = "デバッグ場所フレーム変数レイヤーチャネル名前画像音属性動作・段階ミリ秒+-";
   out += kPause;
   out += kResume;
   out += kStep;
@@ -66,7 +67,7 @@ DebugRequest DebugView::build(const DebugSnapshot& snapshot) {
   const ImGuiIO& io = ImGui::GetIO();
   variableRects_.clear();
   ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - kMargin, kTop), ImGuiCond_FirstUseEver, ImVec2(1, 0));
-  ImGui::SetNextWindowSize(ImVec2(kWidth, 420), ImGuiCond_FirstUseEver);
+  ImGui::SetNextWindowSize(ImVec2(kWidth, 460), ImGuiCond_FirstUseEver);
   ImGui::SetNextWindowBgAlpha(0.92f);
   if (ImGui::Begin("デバッグ###debug", nullptr,
                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {

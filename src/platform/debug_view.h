@@ -23,8 +23,8 @@ struct DebugObject {
 };
 
 struct DebugSnapshot {
-  std::string placeUtf8;  // "start.tvk:12", the line 1-based
-  std::int64_t frame = 0;
+  std::string placeUtf8;   // "start.tvk:12", the line 1-based
+  std::int64_t frame = 0;  // the game's frames: updates of the script, which stop while it is paused
   double frameMilliseconds = 0;
   bool paused = false;
   std::vector<std::pair<std::string, float>> variables;  // UTF-8 names
@@ -48,7 +48,7 @@ class DebugView {
   static std::string characters(const DebugSnapshot& snapshot);
 
   // Where the view stands: at the top right, under the menu strip.
-  static constexpr float kWidth = 460, kTop = 32, kMargin = 8;
+  static constexpr float kWidth = 600, kTop = 32, kMargin = 8;
 
  private:
   std::vector<std::array<float, 4>> variableRects_;

@@ -57,6 +57,10 @@ bool MenuBar::processEvent(const void* sdlEvent) {
                           (e.type == SDL_KEYUP && spaceFrom_ == SDL_SCANCODE_DOWN));
   if (!downOpens) overlay_.processEvent(sdlEvent);
   ImGuiIO& io = ImGui::GetIO();
+  // A click over a window of the interface as it was last drawn (a menu, the debug view) is the
+  // interface's; Dear ImGui's own wish for the mouse is a frame behind, and would keep a click on the game
+  // for a window closed since. Over a screen of the application's own, the screen takes it.
+  auto overInterface = [&](int x, int y) { return !screenOpen_ && overlay_.windowAt(x, y); };
   bool taken = false;
   switch (e.type) {
     case SDL_MOUSEMOTION:
@@ -67,12 +71,12 @@ bool MenuBar::processEvent(const void* sdlEvent) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       repaintFrames_ = kRepaintFrames;
-      // Over a screen of the player's own, the interface wants the mouse but the screen takes it.
-      taken = (shown_ && e.button.y < kHeight) || engaged_ || (shown_ && io.WantCaptureMouse && !screenOpen_);
+      taken =
+          (shown_ && e.button.y < kHeight) || engaged_ || (shown_ && overInterface(e.button.x, e.button.y));
       break;
     case SDL_MOUSEWHEEL:
       repaintFrames_ = kRepaintFrames;
-      taken = engaged_ || (shown_ && io.WantCaptureMouse && !screenOpen_);
+      taken = engaged_ || (shown_ && overInterface(e.wheel.mouseX, e.wheel.mouseY));
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:

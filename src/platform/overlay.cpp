@@ -65,9 +65,13 @@ struct Overlay::Impl {
     ranges.clear();
     builder.BuildRanges(&ranges);
     std::vector<std::pair<void*, std::size_t>> mappings;
-    const bool added = addFont(fontFile, fontIndex, kFontSize, mappings) != nullptr;
-    if (added && !textFontFile.empty())
-      textFont = addFont(textFontFile, textFontIndex, kTextFontSize, mappings);
+    const bool added = addFont(fontFile, fontIndex, kFontSize, mappings, false) != nullptr;
+    if (added && !textFontFile.empty()) {
+      textFont = addFont(textFontFile, textFontIndex, kTextFontSize, mappings, false);
+      // What the game's face lacks (many Japanese faces have no Latin letters) comes from the default
+      // face, as it does in the game's own text.
+      if (textFont) addFont(fontFile, fontIndex, kTextFontSize, mappings, true);
+    }
     const bool built = added && io.Fonts->Build();
     for (ImFontConfig& font : io.Fonts->ConfigData) font.FontDataOwnedByAtlas = false;
     io.Fonts->ClearInputData();
@@ -78,7 +82,7 @@ struct Overlay::Impl {
   // Adds a font to the atlas from its file. The file is mapped, not read: the atlas needs a few of its
   // tables and glyphs, not all of its megabytes, and is built at once so the mapping can go.
   ImFont* addFont(const std::string& file, int index, float size,
-                  std::vector<std::pair<void*, std::size_t>>& mappings) {
+                  std::vector<std::pair<void*, std::size_t>>& mappings, bool merge) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
     void* mapped = MAP_FAILED;
@@ -89,6 +93,7 @@ struct Overlay::Impl {
     mappings.emplace_back(mapped, static_cast<std::size_t>(info.st_size));
     ImFontConfig config;
     config.FontNo = index;
+    config.MergeMode = merge;  // into the font added last, where it has no glyph of its own
     config.OversampleH = 1;
     config.PixelSnapH = true;
     // An atlas that does not own its font data copies all of it first (megabytes of a Japanese font,
@@ -215,6 +220,16 @@ bool anyWindowLayingOut() {
 }
 
 }  // namespace
+
+bool Overlay::windowAt(int x, int y) const {
+  const ImVec2 point(static_cast<float>(x), static_cast<float>(y));
+  for (const ImGuiWindow* window : impl_->context->Windows) {
+    if (window->Active && !window->Hidden && !(window->Flags & ImGuiWindowFlags_NoMouseInputs) &&
+        window->Rect().Contains(point))
+      return true;
+  }
+  return false;
+}
 
 void Overlay::draw() {
   ImGui::SetCurrentContext(impl_->context);

@@ -38,6 +38,8 @@ class Overlay {
   // A key (an SDL scancode) down or up, as Dear ImGui's navigation reads it. A key pressed and let go
   // between two frames is held until a frame has seen it, as a quick tap would otherwise be missed.
   void setKey(int scancode, bool down);
+  // Whether a window of the interface stood at (x, y), in the overlay's pixels, in the last frame built.
+  bool windowAt(int x, int y) const;
   // Builds and draws one frame of the interface onto what the device last presented or drew.
   void draw();
 

@@ -391,6 +391,18 @@ void buildToast(const std::string& text) {
   ImGui::End();
 }
 
+void buildIndicator(const std::string& text) {
+  const ImGuiIO& io = ImGui::GetIO();
+  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - 12, io.DisplaySize.y - GraphicsDevice::kHeight + 12),
+                          ImGuiCond_Always, ImVec2(1, 0));
+  ImGui::SetNextWindowBgAlpha(0.75f);
+  const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
+                                 ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav |
+                                 ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoFocusOnAppearing;
+  if (ImGui::Begin("###indicator", nullptr, flags)) ImGui::TextUnformatted((text + " ▶▶").c_str());
+  ImGui::End();
+}
+
 // ---- History ----
 
 namespace {

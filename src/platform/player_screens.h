@@ -105,6 +105,7 @@ struct PlayerSettings {
   bool effectMuted = false;
   int autoPauseMs = 1500;            // auto mode waits this long after the text has been typed out
   int autoPausePerCharacterMs = 50;  // and this much more for each character shown
+  bool readOnlySkip = false;         // the menu's "skip only what was read"
 
   bool operator==(const PlayerSettings&) const = default;
   // The gain (0 to 1) of the music channels and of the sound-effect channels.
@@ -149,6 +150,8 @@ ScreenRect buildNoticePanel(const std::string& caption, const std::string& text)
 
 // A short word over the game that takes no input ("saved"), at its top left.
 void buildToast(const std::string& text);
+// A word that stays over the game's top right while a mode runs it ("skip", "auto").
+void buildIndicator(const std::string& text);
 
 // A run of text of one colour, and the lines the history shows.
 struct HistoryRun {
