@@ -196,6 +196,7 @@ class GameApp : public AppFrame {
     std::optional<SourceLine> from;     // at the first input wait written at or after this line
     std::vector<std::int32_t> choices;  // the choices to make on the way, in order
     std::size_t nextChoice = 0;
+    bool toChoice = false;  // done at the first choice whose answer is not known (the player was at it)
   } forward_;
   std::unique_ptr<FileWatch> watch_;
   std::int64_t reloadDue_ = 0;  // performance counter of a reload waiting for the writes to settle; 0 none

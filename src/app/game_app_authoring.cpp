@@ -69,7 +69,10 @@ void GameApp::runForward(double seconds) {
     }
     if (waiting == ScriptEngine::Waiting::Choice) {
       // The choice the play made, when it is known; otherwise the player makes it.
-      if (forward_.nextChoice >= forward_.choices.size()) break;
+      if (forward_.nextChoice >= forward_.choices.size()) {
+        if (forward_.toChoice) forward_.active = false;
+        break;
+      }
       engine_->scene().chosen = true;
       engine_->scene().chosenValue = forward_.choices[forward_.nextChoice++];
     }
@@ -147,7 +150,13 @@ bool GameApp::reload() {
   FastForward target;
   target.active = true;
   const bool atInputWait = engine_->waiting() == ScriptEngine::Waiting::Input;
-  if (playReplayable_) {
+  const bool atChoice = engine_->waiting() == ScriptEngine::Waiting::Choice;
+  if (playReplayable_ && atChoice) {
+    // At a choice, that choice: the waits and choices before it, then the player chooses again.
+    target.waits = waitsPassed_ + 1;
+    target.toChoice = true;
+    target.choices = choicesMade_;
+  } else if (playReplayable_) {
     // At a wait, that wait; elsewhere the last one passed; before the first, the start.
     target.waits = atInputWait ? waitsPassed_ : waitsPassed_ - 1;
     target.active = target.waits >= 0;

@@ -143,6 +143,26 @@ TEST(Reload, AnEditShowsAtTheSameWaitAndAnErrorLeavesTheGameGoing) {
   EXPECT_TRUE(app->notice().empty());
 }
 
+TEST(Reload, AtAChoiceComesBackToThatChoice) {
+  test::TempDir dir;
+  const fs::path game = demoCopy(dir);
+  std::unique_ptr<GameApp> app = start(game / "start.tvk", dir.path() / "saves", {}, kDemo / "demo.events");
+  ASSERT_TRUE(app);
+  // The second time the demo asks: one choice made before it.
+  app->run([&] {
+    return app->engine().waiting() == W::Choice && app->engine().variable(test::sjis("周回")) == 1.0f;
+  });
+  ASSERT_EQ(app->engine().waiting(), W::Choice);
+  const std::int32_t at = app->engine().programCounter();
+  const std::vector<float> variables = app->engine().variables();
+  edit(game / "scenes" / "choice.tvk", "どちらへ行こうか。", "さて、どちらへ行こうか。");
+  ASSERT_TRUE(app->reload());
+  EXPECT_FALSE(app->fastForwarding());
+  EXPECT_EQ(app->engine().waiting(), W::Choice);
+  EXPECT_EQ(app->engine().programCounter(), at);
+  EXPECT_EQ(app->engine().variables(), variables);
+}
+
 TEST(Reload, BeforeTheFirstWaitStartsAgainAndAfterALoadGoesToTheWaitsLine) {
   test::TempDir dir;
   const fs::path game = demoCopy(dir);
