@@ -254,14 +254,11 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     return nullptr;
   }
   app->audio_ = std::move(audio);
-  const std::string face =
-      app->fontList_.empty() ? std::string() : app->fontList_[static_cast<std::size_t>(app->selectedFont_)];
   CompileResult compiled = compileScript(*choice.path);
   if (compiled.error) {
     app->reportStartupProblem(kScriptErrorCaption, scriptErrorText(*compiled.error));
     return nullptr;
   }
-  (void)face;
   app->scriptPath_ = *choice.path;
   app->makeEngine(std::move(compiled.program));
   app->setUpSaves(commandLine, *choice.path);
@@ -283,6 +280,10 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   return app;
 }
 
+std::string GameApp::selectedFace() const {
+  return fontList_.empty() ? std::string() : fontList_[static_cast<std::size_t>(selectedFont_)];
+}
+
 void GameApp::makeEngine(std::shared_ptr<const Program> program) {
   EngineServices services{graphics(), input(), mouseState()};
   services.fonts = fonts_.get();
@@ -292,8 +293,7 @@ void GameApp::makeEngine(std::shared_ptr<const Program> program) {
     };
   }
   services.moduleDirectory = paths::moduleDirectory();
-  const std::string face =
-      fontList_.empty() ? std::string() : fontList_[static_cast<std::size_t>(selectedFont_)];
+  const std::string face = selectedFace();
   // The old engine goes first: its channels and pictures are let go before the new ones come.
   engine_.reset();
   engine_ = std::make_unique<ScriptEngine>(std::move(program), std::move(services), face);
@@ -401,9 +401,7 @@ void GameApp::shutdown() {
     if (seen_.changed()) seen_.save(saves_->seenFile());
   }
   engine_.reset();
-  const std::string face =
-      fontList_.empty() ? std::string() : fontList_[static_cast<std::size_t>(selectedFont_)];
-  writeFontSetting(settingsPath_, face);
+  writeFontSetting(settingsPath_, selectedFace());
 }
 
 void GameApp::update() {

@@ -117,6 +117,8 @@ class GameApp : public AppFrame {
   void reportStartupProblem(const std::string& caption, const std::string& text);
   void buildMenus();
   void selectFont(int index);
+  // The face chosen in the font menu (Shift-JIS); empty when there is none.
+  std::string selectedFace() const;
 
   // The player's own functions.
   void setUpSaves(const CommandLine& commandLine, const std::string& script);

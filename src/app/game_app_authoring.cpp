@@ -123,9 +123,9 @@ void GameApp::setUpAuthoring(const AutomationOptions& automation) {
   const std::optional<fs::path> script = paths::resolve(scriptPath_);
   const fs::path own = fs::weakly_canonical(moduleDir_, ec);
   const fs::path played = script ? fs::weakly_canonical(*script, ec) : fs::path();
-  const auto [ownEnd, playedAt] = std::mismatch(own.begin(), own.end(), played.begin(), played.end());
-  debugOffered_ = automation.debug || ownEnd != own.end();
-  (void)playedAt;
+  const bool inOwnFolder =
+      std::mismatch(own.begin(), own.end(), played.begin(), played.end()).first == own.end();
+  debugOffered_ = automation.debug || !inOwnFolder;
   buildMenus();
   if (MenuBar* bar = menuBar()) bar->setMenus(menus_);
   if (haveDisplay() && !automation.noReload) watchScriptFiles();

@@ -22,6 +22,13 @@ constexpr const char* kLoadCaption = "ロード";
 // sixtieth of a second for drawing.
 constexpr double kSkipFrameSeconds = 0.012;
 
+// The keys of the player's own functions, as the menu shows them.
+constexpr std::pair<Key, int> kShortcuts[] = {
+    {Key::F2, kCommandSave},      {Key::F3, kCommandLoad},       {Key::F4, kCommandSettings},
+    {Key::F5, kCommandQuickSave}, {Key::F9, kCommandQuickLoad},  {Key::PageUp, kCommandHistory},
+    {Key::A, kCommandAutoMode},   {Key::F12, kCommandDebugView},
+};
+
 std::string slotName(int slot) {
   if (slot == kQuickSlot) return "クイックセーブ";
   if (slot == kAutoSlot) return "前回の続き";
@@ -95,7 +102,6 @@ std::vector<HistoryLine> historyLines(const History& history) {
     endRun();
     if (!line.runs.empty() || line.entryStart) lines.push_back(std::move(line));
   }
-  // An entry's last line feeds add nothing to look at.
   return lines;
 }
 
@@ -343,10 +349,11 @@ void GameApp::showToast(const std::string& text) {
 }
 
 void GameApp::buildScreens() {
-  if (toastFrames_ > 0 && !screen_) buildToast(toastText_);
+  if (toastFrames_ > 0 && !screen_) buildCornerWord(toastText_, Corner::TopLeft);
   // What runs the game by itself is shown while it does.
   if (!screen_ && (skipping() || autoMode_ || forward_.active))
-    buildIndicator(forward_.active ? "早送り" : (skipping() ? "スキップ" : "オート"));
+    buildCornerWord(std::string(forward_.active ? "早送り" : (skipping() ? "スキップ" : "オート")) + " ▶▶",
+                    Corner::TopRight);
   buildNotice();
   buildDebugView();
   if (screen_) screen_->build();
@@ -462,6 +469,12 @@ void GameApp::handleEvent(const WindowEvent& event) {
       return;
     }
     if (event.type == T::KeyDown && !event.repeat) {
+      for (const auto& [key, command] : kShortcuts) {
+        if (event.key == key) {
+          runCommand(command);
+          return;
+        }
+      }
       switch (event.key) {
         case Key::Escape:
           // Esc closes the debug view first, as it closes the player's screens.
@@ -470,30 +483,6 @@ void GameApp::handleEvent(const WindowEvent& event) {
             return;
           }
           break;
-        case Key::F2:
-          runCommand(kCommandSave);
-          return;
-        case Key::F3:
-          runCommand(kCommandLoad);
-          return;
-        case Key::F4:
-          runCommand(kCommandSettings);
-          return;
-        case Key::F5:
-          runCommand(kCommandQuickSave);
-          return;
-        case Key::F9:
-          runCommand(kCommandQuickLoad);
-          return;
-        case Key::PageUp:
-          runCommand(kCommandHistory);
-          return;
-        case Key::A:
-          runCommand(kCommandAutoMode);
-          return;
-        case Key::F12:
-          runCommand(kCommandDebugView);
-          return;
         case Key::R:
           if (ctrlHeld_) {
             reload();

@@ -380,26 +380,18 @@ ScreenRect buildNoticePanel(const std::string& caption, const std::string& text)
   return close;
 }
 
-void buildToast(const std::string& text) {
-  ImGui::SetNextWindowPos(ImVec2(12, ImGui::GetIO().DisplaySize.y - GraphicsDevice::kHeight + 12),
-                          ImGuiCond_Always);
-  ImGui::SetNextWindowBgAlpha(0.85f);
-  const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
-                                 ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav |
-                                 ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoFocusOnAppearing;
-  if (ImGui::Begin("###toast", nullptr, flags)) ImGui::TextUnformatted(text.c_str());
-  ImGui::End();
-}
-
-void buildIndicator(const std::string& text) {
+void buildCornerWord(const std::string& text, Corner corner) {
   const ImGuiIO& io = ImGui::GetIO();
-  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - 12, io.DisplaySize.y - GraphicsDevice::kHeight + 12),
-                          ImGuiCond_Always, ImVec2(1, 0));
-  ImGui::SetNextWindowBgAlpha(0.75f);
+  // The game's top edge, under a window's menu strip.
+  const float top = io.DisplaySize.y - GraphicsDevice::kHeight + 12;
+  const bool left = corner == Corner::TopLeft;
+  ImGui::SetNextWindowPos(ImVec2(left ? 12 : io.DisplaySize.x - 12, top), ImGuiCond_Always,
+                          ImVec2(left ? 0 : 1, 0));
+  ImGui::SetNextWindowBgAlpha(0.8f);
   const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
                                  ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav |
                                  ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoFocusOnAppearing;
-  if (ImGui::Begin("###indicator", nullptr, flags)) ImGui::TextUnformatted((text + " ▶▶").c_str());
+  if (ImGui::Begin(left ? "###toast" : "###indicator", nullptr, flags)) ImGui::TextUnformatted(text.c_str());
   ImGui::End();
 }
 

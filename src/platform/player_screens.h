@@ -148,10 +148,10 @@ class SettingsScreen : public PlayerScreen {
 // the window; where its close button was drawn.
 ScreenRect buildNoticePanel(const std::string& caption, const std::string& text);
 
-// A short word over the game that takes no input ("saved"), at its top left.
-void buildToast(const std::string& text);
-// A word that stays over the game's top right while a mode runs it ("skip", "auto").
-void buildIndicator(const std::string& text);
+// A word over a corner of the game that takes no input: a save's "saved" at the top left, the mode
+// that runs the game ("skip", "auto") at the top right.
+enum class Corner { TopLeft, TopRight };
+void buildCornerWord(const std::string& text, Corner corner);
 
 // A run of text of one colour, and the lines the history shows.
 struct HistoryRun {
