@@ -10,7 +10,7 @@ packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsndfile1-de
 if [[ "${1:-}" == "--test" ]]; then
   # A known Japanese face for text layout tests, a virtual display for the windowed tests, clang with
   # its fuzzing runtime for the fuzzer, and a JSON schema validator for the lint's JSON.
-  packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool x11-apps sox clang libclang-rt-14-dev
+  packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool x11-apps openbox wmctrl sox clang libclang-rt-14-dev
              man-db dpkg-dev file python3-jsonschema)
   # Node.js and npm for the editor tests; a Node.js that brings its own npm is kept.
   command -v npm >/dev/null || packages+=(nodejs npm)

@@ -49,6 +49,10 @@ std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::stri
   // The mouse is not captured while a button is held: a release outside the window is not seen.
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+  // A close request from the desktop (the title bar's button, Alt+F4, a window list) arrives once, as
+  // the window's close event. SDL would follow it with a quit event for the last window, which the exit
+  // confirmation it opened would read as its Cancel.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   const Uint32 systems = headless ? SDL_INIT_EVENTS : (SDL_INIT_VIDEO | SDL_INIT_EVENTS);
   if (SDL_Init(systems) != 0) {
     if (error) *error = SDL_GetError();

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <thread>
 
@@ -540,6 +541,87 @@ TEST_F(WindowKeyboard, F12ShowsTheDebugViewWhereAVariableIsEdited) {
   const ProcessResult r = finish();
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("選んだ=42\n"), std::string::npos) << r.out;
+}
+
+// The player under a window manager (openbox), as a desktop meets it: the manager reparents the window
+// into a frame with a title bar and sends its close requests as the desktop's protocol has them.
+class WindowManaged : public WindowKeyboard {
+ protected:
+  void SetUp() override {
+    WindowKeyboard::SetUp();
+    if (IsSkipped()) return;
+    for (const char* tool : {"/usr/bin/openbox", "/usr/bin/wmctrl"})
+      if (!std::filesystem::exists(tool)) GTEST_SKIP() << tool << " is not installed";
+    const std::string home = (managerHome_.path()).string();
+    manager_ = std::thread([home] {
+      test::runProcess("/usr/bin/openbox", {"--sm-disable"}, home,
+                       {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+                        "XDG_CACHE_HOME=" + home + "/.cache", "XDG_DATA_HOME=" + home + "/.local/share"},
+                       300);
+    });
+    // The manager is up once it answers for itself.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      if (tool("wmctrl", {"-m"}).exitCode == 0) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    FAIL() << "openbox did not start";
+  }
+  void TearDown() override {
+    WindowKeyboard::TearDown();
+    if (manager_.joinable()) {
+      tool("openbox", {"--exit"});
+      manager_.join();
+    }
+  }
+
+  test::TempDir managerHome_;
+  std::thread manager_;
+};
+
+TEST_F(WindowManaged, EveryWayTheDesktopClosesTheWindowAsksThenKeepsThePlay) {
+  const Drawn drawn = drawnConfirmation();
+  ASSERT_LT(drawn.x0, drawn.x1) << "no box drawn headless";
+  const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> ways = {
+      {"wmctrl -c",
+       [](const std::string& id) {
+         tool("wmctrl", {"-i", "-c", id});
+       }},
+      {"Alt+F4", [this](const std::string&) { keys({"alt+F4"}); }},
+      // The title bar's close button, at the right end of the bar above the window.
+      {"the title bar's button",
+       [](const std::string& id) {
+         tool("xdotool", {"mousemove", "--window", id, "789", "-11"});
+         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+         tool("xdotool", {"click", "1"});
+       }},
+  };
+  const std::string game = dir_.write("game.tvk", test::sjisScript(kGame)).string();
+  for (const auto& [way, closeWindow] : ways) {
+    SCOPED_TRACE(way);
+    const std::filesystem::path saves = dir_.path() / ("saves " + way);
+    startWith({game, "--saves", saves.string()});
+    const std::string id = window();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    closeWindow(id);
+    std::optional<std::pair<int, int>> at;
+    for (int attempt = 0; attempt < 30 && !at; ++attempt) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (const std::optional<Screen> screen = screenshot()) at = find(*screen, drawn);
+    }
+    EXPECT_TRUE(at) << "no confirmation on the screen";
+    EXPECT_NE(geometry(id), "") << "the window went without asking";
+    keys({"Return"});
+    const ProcessResult r = finish();
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(saves / "auto.sav")) << "the play was not kept";
+  }
+  // Told not to ask, the player closes at once, and still keeps the play.
+  const std::filesystem::path saves = dir_.path() / "saves -nce";
+  startWith({game, "-nce", "--saves", saves.string()});
+  tool("wmctrl", {"-i", "-c", window()});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(saves / "auto.sav"));
 }
 
 }  // namespace
