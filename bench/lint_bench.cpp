@@ -1,6 +1,7 @@
 // Lint speed of a long game: declarations, then scenes with pictures, actions and their waits, text
 // blocks with tags, a macro, conditions, loops and assignments, all of it right, so that the run is the
-// whole lint with nothing to say. Links the compiler alone, as --lint needs nothing else.
+// whole lint with nothing to say; and of one line declaring many names, which says something of each.
+// Links the compiler alone, as --lint needs nothing else.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -91,5 +92,27 @@ void BM_LintLongGame(benchmark::State& state) {
   fs::remove_all(dir);
 }
 BENCHMARK(BM_LintLongGame)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+// Names declared on one line and never used: a finding each, every one on that line. Telling where each
+// stands must not walk the line again for each (a hundred thousand took minutes so).
+void BM_LintNamesOnOneLine(benchmark::State& state) {
+  const int names = static_cast<int>(state.range(0));
+  std::string line = *tavrik::utf8ToSjisStrict("＃変数宣言：");
+  for (int i = 0; i < names; ++i)
+    line += (i ? "," : "") + *tavrik::utf8ToSjisStrict("名前" + std::to_string(i));
+  std::string dirTemplate = (fs::temp_directory_path() / "tavrik-bench-XXXXXX").string();
+  const fs::path dir = ::mkdtemp(dirTemplate.data());
+  std::ofstream(dir / "names.tvk", std::ios::binary) << line << "\r\n";
+  const std::string scriptPath = *tavrik::paths::fromNative((dir / "names.tvk").string());
+  std::size_t told = 0;
+  for (auto _ : state) {
+    const std::vector<tavrik::LintFinding> findings = tavrik::lintScript(scriptPath);
+    told = findings.size();
+    benchmark::DoNotOptimize(findings.data());
+  }
+  state.counters["findings"] = static_cast<double>(told);
+  fs::remove_all(dir);
+}
+BENCHMARK(BM_LintNamesOnOneLine)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

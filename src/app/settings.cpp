@@ -3,9 +3,12 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 
+#include "base/files.h"
 #include "base/line_file.h"
+#include "base/terminal_text.h"
 
 namespace tavrik {
 
@@ -38,6 +41,25 @@ constexpr SettingField kSettingFields[] = {
     {"ReadOnlySkip", nullptr, &PlayerSettings::readOnlySkip},
 };
 
+// The player's own settings files hold a few short lines: a larger one is read only so far (its last
+// line only when it ends there), so that neither memory nor the start waits on it.
+constexpr std::size_t kMaxSettingsFileSize = 64 * 1024;
+
+bool loadSettings(const fs::path& file, LineFile& lines) {
+  bool cut = false;
+  std::optional<std::string> data = readFileStart(file, kMaxSettingsFileSize, &cut);
+  if (!data) return false;
+  if (cut) {
+    const std::size_t lastBreak = data->rfind('\n');
+    data->resize(lastBreak == std::string::npos ? 0 : lastBreak + 1);
+    std::fprintf(stderr, "tavrik: 設定ファイル「%s」は%zuKBを超えているので、初めの%zuKBだけを読みます。\n",
+                 terminalText(file.string()).c_str(), kMaxSettingsFileSize / 1024,
+                 kMaxSettingsFileSize / 1024);
+  }
+  lines.assign(std::move(*data));
+  return true;
+}
+
 }  // namespace
 
 fs::path settingsFile(const fs::path& moduleDirectory) {
@@ -52,7 +74,7 @@ fs::path playerSettingsFile() {
 PlayerSettings readPlayerSettings(const fs::path& file) {
   PlayerSettings settings;
   LineFile lines;
-  if (!lines.load(file)) return settings;
+  if (!loadSettings(file, lines)) return settings;
   const PlayerSettings defaults;
   for (const SettingField& field : kSettingFields) {
     const std::string text = lines.get(field.name);
@@ -77,7 +99,7 @@ bool writePlayerSettings(const fs::path& file, const PlayerSettings& settings) {
 
 std::string readFontSetting(const fs::path& file) {
   LineFile settings;
-  if (!settings.load(file)) return {};
+  if (!loadSettings(file, settings)) return {};
   return settings.get("Font");
 }
 

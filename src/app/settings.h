@@ -22,6 +22,9 @@ int selectedFontIndex(const std::vector<std::string>& faces, const std::string& 
 
 // The player's own settings (volumes, auto mode's pause) live apart from "tavrik.ini", in
 // $XDG_CONFIG_HOME/tavrik/player.ini (~/.config when it is unset), one "Name=value" a line.
+//
+// Of either file only the first 64 KB are read, and whole lines of them; standard error says so when
+// there was more.
 std::filesystem::path playerSettingsFile();
 // The settings the file holds; a missing file, line or value out of range gives its default.
 PlayerSettings readPlayerSettings(const std::filesystem::path& file);

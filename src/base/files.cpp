@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -78,12 +79,17 @@ bool writeAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::uintmax_t maxSize,
-                                           bool noFollow, ReadStatus* status) {
+namespace {
+
+// Reads a regular file of at most maxSize bytes; with cut, a larger one is read up to maxSize and *cut
+// says so.
+std::optional<std::string> readRegular(const std::filesystem::path& path, std::uintmax_t maxSize,
+                                       bool noFollow, ReadStatus* status, bool* cut) {
   auto fail = [&](ReadStatus why) -> std::optional<std::string> {
     if (status) *status = why;
     return std::nullopt;
   };
+  if (cut) *cut = false;
   int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
   if (noFollow) flags |= O_NOFOLLOW;
   Descriptor fd(::open(path.c_str(), flags));
@@ -95,20 +101,45 @@ std::optional<std::string> readRegularFile(const std::filesystem::path& path, st
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return fail(ReadStatus::Failed);
   if (!S_ISREG(info.st_mode)) return fail(ReadStatus::NotRegular);
-  if (static_cast<std::uintmax_t>(info.st_size) > maxSize) return fail(ReadStatus::TooLarge);
+  const auto size = static_cast<std::uintmax_t>(info.st_size);
+  if (size > maxSize && !cut) return fail(ReadStatus::TooLarge);
   std::string data;
-  data.reserve(static_cast<std::size_t>(info.st_size));
+  // Room for the byte that would tell a file that grew while it was read, so that it costs no copy.
+  data.reserve(static_cast<std::size_t>(std::min(size, maxSize)) + 1);
   std::vector<char> buffer(65536);
   for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
+    // One byte past the limit tells a file that is larger from one that is just as large.
+    const std::uintmax_t left = maxSize - data.size();
+    const auto room = static_cast<std::size_t>(std::min<std::uintmax_t>(buffer.size() - 1, left) + 1);
+    const ssize_t n = ::read(fd.get(), buffer.data(), room);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return fail(ReadStatus::Failed);
     if (n == 0) break;
     data.append(buffer.data(), static_cast<std::size_t>(n));
     // A file that grew while it was read is not read on without end.
-    if (data.size() > maxSize) return fail(ReadStatus::TooLarge);
+    if (data.size() > maxSize) {
+      if (!cut) return fail(ReadStatus::TooLarge);
+      data.resize(static_cast<std::size_t>(maxSize));
+      *cut = true;
+      break;
+    }
   }
   if (status) *status = ReadStatus::Ok;
+  return data;
+}
+
+}  // namespace
+
+std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::uintmax_t maxSize,
+                                           bool noFollow, ReadStatus* status) {
+  return readRegular(path, maxSize, noFollow, status, nullptr);
+}
+
+std::optional<std::string> readFileStart(const std::filesystem::path& path, std::uintmax_t maxSize,
+                                         bool* cut) {
+  bool more = false;
+  std::optional<std::string> data = readRegular(path, maxSize, false, nullptr, &more);
+  if (cut) *cut = more;
   return data;
 }
 

@@ -27,6 +27,11 @@ enum class ReadStatus {
 std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::uintmax_t maxSize,
                                            bool noFollow, ReadStatus* status);
 
+// The first maxSize bytes of a regular file (all of a smaller one), opened as readRegularFile opens it,
+// following links; cut, when given, says whether the file held more.
+std::optional<std::string> readFileStart(const std::filesystem::path& path, std::uintmax_t maxSize,
+                                         bool* cut);
+
 // readRegularFile following links, without the reason.
 std::optional<std::string> readFile(const std::filesystem::path& path,
                                     std::uintmax_t maxSize = kMaxReadFileSize);

@@ -10,8 +10,7 @@ std::string ScriptError::reportText(std::string_view shownPath) const {
   text += std::to_string(index);
   text += kw::kReportLine;
   text += '\n';
-  if (index >= 0 && static_cast<std::size_t>(index) < lines.size())
-    text += lines[static_cast<std::size_t>(index)];
+  text += line;
   text += '\n';
   text += message;
   return text;

@@ -3,16 +3,15 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tavrik {
 
 struct ScriptError {
-  std::string path;                // the file being compiled, as handed to the compile (Shift-JIS)
-  std::vector<std::string> lines;  // that file's lines as read
-  bool utf8Lines = false;          // the file was written in UTF-8: lines holds them as written
-  int index = 0;                   // zero-based index of the offending line
-  std::string message;             // Shift-JIS
+  std::string path;       // the file being compiled, as handed to the compile (Shift-JIS)
+  std::string line;       // the offending line as read; empty when the file has no such line
+  bool utf8Line = false;  // the file was written in UTF-8: line is as written
+  int index = 0;          // zero-based index of the offending line
+  std::string message;    // Shift-JIS
 
   // The three lines of the report in Shift-JIS: path + "の" + index + "行目：", the line as written,
   // the message. shownPath stands in for the path where it is shown in another form.

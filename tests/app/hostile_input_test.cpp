@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/image_decoder.h"
 #include "support/process.h"
@@ -138,6 +141,57 @@ TEST(HostileInput, ALoopThatLoadsPicturesAndSoundsWithoutWaitingKeepsItsFrames) 
                                        "＃mロード：missing.mid\n＃ループ終了：選択結果＝＝０\n"));
   const ProcessResult r = playBounded(player, script, 10);
   EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+// Runs the player to its end, which must come in time and memory.
+ProcessResult runBounded(const PlayerCopy& player, const std::vector<std::string>& arguments) {
+  const auto start = std::chrono::steady_clock::now();
+  ProcessResult r = player.run(arguments);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, kTimeBound) << arguments.front();
+  EXPECT_LT(r.peakResidentMb, kMemoryBoundMb) << arguments.front();
+  return r;
+}
+
+// A line costs a few bytes beside what it holds, however many there are: 60 MB of line breaks once took
+// 3.8 GB to check, lint or play. A script too large to read is an error, not a game of nothing.
+TEST(HostileInput, ScriptsOfLineBreaksCostWhatTheyHoldAndHugeOnesAreRefused) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const std::string breaks = dir.write("breaks.tvk", std::string(60'000'000, '\n')).string();
+  ProcessResult r = runBounded(player, {"--check", breaks});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  r = runBounded(player, {"--lint", breaks});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  r = playBounded(player, breaks, 3);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+
+  // Declared by its size, never written.
+  const auto huge = dir.write("huge.tvk", "");
+  std::filesystem::resize_file(huge, 1024u * 1024 * 1024);
+  r = runBounded(player, {"--check", huge.string()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("」は大きすぎて読めません（64MBまで）。"), std::string::npos) << r.err;
+  r = runBounded(player, {"--lint", huge.string()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("huge.tvk:1:1: error: スクリプト「"), std::string::npos) << r.out;
+}
+
+// The player's own settings files are a few lines: of a huge one (100 MB once took 3.4 GB and 15 s at
+// start) only the start is read, and standard error says so.
+TEST(HostileInput, HugeSettingsFilesAreReadOnlyAsFarAsSettingsGo) {
+  PlayerCopy player;
+  test::TempDir dir;
+  std::filesystem::create_directories(player.configHome() / "tavrik");
+  std::string ini = "MasterVolume=37\n";
+  ini.resize(100'000'000, '\n');
+  std::ofstream(player.configHome() / "tavrik/player.ini", std::ios::binary) << ini;
+  std::ofstream(player.binDir() / "tavrik.ini", std::ios::binary) << ini;
+  const ProcessResult r = playBounded(player, dir.write("game.tvk", sjisScript("＃タイトル：t\n")), 3);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("player.ini」は64KBを超えているので、初めの64KBだけを読みます。"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("tavrik.ini」は64KBを超えているので"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -68,9 +68,12 @@ TEST(Player, ScriptPathIsArgumentOneThenRelativeToTheExecutable) {
   // Found beside the executable although the current directory is elsewhere, in any letter case.
   EXPECT_EQ(player.run({"games/start.TVK", "--headless"}).exitCode, 0);
   EXPECT_EQ(player.run({"games\\Start.tvk", "--headless"}).exitCode, 0);
-  // A wildcard that matches passes the existence test; a directory is found but is no script.
+  // A wildcard that matches passes the existence test, but names no file the compile can read; a
+  // directory is found but is no script.
   EXPECT_EQ(player.run({"bin/games", "--headless"}).exitCode, 1);
-  EXPECT_EQ(player.run({"bin/games/S*.tvk", "--headless"}).exitCode, 0);
+  const ProcessResult wildcard = player.run({"bin/games/S*.tvk", "--headless"});
+  EXPECT_EQ(wildcard.exitCode, 1);
+  EXPECT_NE(wildcard.err.find("S*.tvk」を読めません。"), std::string::npos) << wildcard.err;
 
   const ProcessResult missing = player.run({"nothere.tvk", "--headless"});
   EXPECT_EQ(missing.exitCode, 1);

@@ -60,5 +60,21 @@ TEST(Settings, AnInstalledCopyKeepsItsSettingsUnderXdgConfigHome) {
   EXPECT_EQ(readFontSetting(std::filesystem::path(config) / "tavrik" / "tavrik.ini"), "f");
 }
 
+// A settings file holds a few short lines: of a huge one only the first 64 KB are read, and of them the
+// lines that end there, so that a value cut short ("5" of "55") is not taken.
+TEST(Settings, OfAHugeFileOnlyTheWholeLinesOfItsFirst64KbAreRead) {
+  test::TempDir dir;
+  std::string text = "MasterVolume=37\r\nFont=" + sjis("ゴシック") + "\r\n";
+  text.resize(64 * 1024 - 14, '\n');
+  text += "EffectVolume=55\nMusicVolume=20\n";
+  text.resize(text.size() + 1'000'000, '\n');
+  const auto file = dir.write("player.ini", text);
+  const PlayerSettings settings = readPlayerSettings(file);
+  EXPECT_EQ(settings.masterVolume, 37);
+  EXPECT_EQ(settings.effectVolume, PlayerSettings{}.effectVolume);
+  EXPECT_EQ(settings.musicVolume, PlayerSettings{}.musicVolume);
+  EXPECT_EQ(readFontSetting(file), sjis("ゴシック"));
+}
+
 }  // namespace
 }  // namespace tavrik

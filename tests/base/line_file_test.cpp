@@ -15,39 +15,59 @@ std::string readBytes(const std::filesystem::path& p) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+std::vector<std::string> linesOf(const LineFile& file) {
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < file.size(); ++i) lines.emplace_back(file[i]);
+  return lines;
+}
+
 TEST(LineFile, LoadSplitsLinesLikeTextMode) {
   test::TempDir dir;
   LineFile file;
-  file.lines().push_back("stale");
+  file.assign("stale");
   ASSERT_TRUE(file.load(dir.write("a.txt", "one\r\ntwo\n\nthree")));
-  EXPECT_EQ(file.lines(), (std::vector<std::string>{"one", "two", "", "three"}));
+  EXPECT_EQ(linesOf(file), (std::vector<std::string>{"one", "two", "", "three"}));
 
   // A break at the very end adds no empty line; a CR that is not before LF is kept.
   ASSERT_TRUE(file.load(dir.write("b.txt", "x\ry\r\n")));
-  EXPECT_EQ(file.lines(), (std::vector<std::string>{"x\ry"}));
+  EXPECT_EQ(linesOf(file), (std::vector<std::string>{"x\ry"}));
+  file.assign("\r\n\r\r\nlast\r");
+  EXPECT_EQ(linesOf(file), (std::vector<std::string>{"", "\r", "last\r"}));
 
   ASSERT_TRUE(file.load(dir.write("empty.txt", "")));
-  EXPECT_EQ(file.size(), 0);
+  EXPECT_EQ(file.size(), 0u);
 
   EXPECT_FALSE(file.load(dir.path() / "missing.txt"));
-  EXPECT_EQ(file.size(), 0);
+  EXPECT_EQ(file.size(), 0u);
   EXPECT_FALSE(file.load(dir.path()));  // a directory is no file
   // A device would never end, a pipe might never answer: only plain files are read.
   EXPECT_FALSE(file.load("/dev/zero"));
-  EXPECT_EQ(file.size(), 0);
+  EXPECT_EQ(file.size(), 0u);
+  EXPECT_FALSE(file.load(dir.write("c.txt", "12345"), 4)) << "larger than asked";
 }
 
 TEST(LineFile, AFinalCtrlZEndsTheFileBeforeIt) {
   LineFile file;
   file.assign("one\r\ntwo\r\n\x1A");
-  EXPECT_EQ(file.lines(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(linesOf(file), (std::vector<std::string>{"one", "two"}));
   file.assign("one\x1A");
-  EXPECT_EQ(file.lines(), (std::vector<std::string>{"one"}));
+  EXPECT_EQ(linesOf(file), (std::vector<std::string>{"one"}));
   file.assign("\x1A");
-  EXPECT_EQ(file.size(), 0);
+  EXPECT_EQ(file.size(), 0u);
   // Only the last byte: a Ctrl-Z elsewhere, or the first of two, is text.
   file.assign("a\x1A\r\nb\x1A\x1A");
-  EXPECT_EQ(file.lines(), (std::vector<std::string>{"a\x1A", "b\x1A"}));
+  EXPECT_EQ(linesOf(file), (std::vector<std::string>{"a\x1A", "b\x1A"}));
+  EXPECT_EQ(file.bytes(), "a\x1A\r\nb\x1A\x1A") << "the bytes stay as they were";
+}
+
+// A line is found in bytes without keeping them as lines, as assign would split them.
+TEST(LineFile, ALineOfBytesIsTheLineAssignGives) {
+  for (const std::string data : {"", "a", "a\n", "a\r\n\r\nb\rc\r", "\n\n\x1A", "x\x1A\x1A", "\r\n\r"}) {
+    LineFile file;
+    file.assign(data);
+    for (std::size_t i = 0; i < file.size() + 2; ++i)
+      EXPECT_EQ(LineFile::lineOf(data, i), i < file.size() ? file[i] : "") << i;
+  }
 }
 
 TEST(LineFile, LongLinesAreKeptWholeAndDoNotEndTheFile) {
@@ -57,7 +77,7 @@ TEST(LineFile, LongLinesAreKeptWholeAndDoNotEndTheFile) {
   const std::string huge(100000, 'c');
   LineFile file;
   ASSERT_TRUE(file.load(dir.write("long.txt", long1023 + "\n" + long1024 + "\r\n" + huge + "\nlast\n")));
-  ASSERT_EQ(file.size(), 4);
+  ASSERT_EQ(file.size(), 4u);
   EXPECT_EQ(file[0], long1023);
   EXPECT_EQ(file[1], long1024);
   EXPECT_EQ(file[2], huge);
@@ -66,7 +86,7 @@ TEST(LineFile, LongLinesAreKeptWholeAndDoNotEndTheFile) {
 
 TEST(LineFile, KeysAndValuesSplitAtTheFirstSeparator) {
   LineFile file;
-  file.lines() = {"Font", "Font=A=B", "Font=second", "=empty key", test::sjis("ソ=値")};
+  file.assign("Font\nFont=A=B\nFont=second\n=empty key\n" + test::sjis("ソ=値"));
   EXPECT_EQ(file.valueOf(0), "");  // no "=": the line has no key and never matches
   EXPECT_EQ(file.find("Font"), 1);
   EXPECT_EQ(file.get("Font"), "A=B");
@@ -78,17 +98,20 @@ TEST(LineFile, KeysAndValuesSplitAtTheFirstSeparator) {
   EXPECT_EQ(file.get("missing"), "");
 
   // A lead byte swallows the byte after it, so an "=" right after one is not the separator.
-  file.lines() = {"\x81=key=value"};
+  file.assign("\x81=key=value");
   EXPECT_EQ(file.find("\x81=key"), 0);
   EXPECT_EQ(file.valueOf(0), "value");
 }
 
 TEST(LineFile, SetReplacesTheFirstMatchOrAppends) {
   LineFile file;
-  file.lines() = {"a=1", "b=2", "a=3"};
+  file.assign("a=1\nb=2\r\na=3\nlast\r");
+  const LineFile before = file;
   file.set("a", "9");
   file.set("c", "x=y");
-  EXPECT_EQ(file.lines(), (std::vector<std::string>{"a=9", "b=2", "a=3", "c=x=y"}));
+  EXPECT_EQ(linesOf(file), (std::vector<std::string>{"a=9", "b=2", "a=3", "last\r", "c=x=y"}));
+  EXPECT_EQ(linesOf(before), (std::vector<std::string>{"a=1", "b=2", "a=3", "last\r"}))
+      << "a copy keeps its lines";
 }
 
 TEST(LineFile, SaveWritesCrLfAndRoundTrips) {

@@ -21,7 +21,9 @@ void ScriptCompiler::condition(const DirectiveFields& f) {
   append(jump);
 }
 
-void ScriptCompiler::conditionEnd(const DirectiveFields&) {
+void ScriptCompiler::conditionEnd(const DirectiveFields& f) {
+  noteUnusedArgument(f);
+  closeInnerBlocks(false);
   std::vector<BlockEntry>& blocks = context_->blocks;
   if (blocks.empty()) fail(std::string(kw::kMsgUnmatchedConditionEnd));
   const BlockEntry block = blocks.back();
@@ -43,6 +45,7 @@ void ScriptCompiler::loop(const DirectiveFields& f) {
 }
 
 void ScriptCompiler::loopEnd(const DirectiveFields& f) {
+  closeInnerBlocks(true);
   std::vector<BlockEntry>& blocks = context_->blocks;
   if (blocks.empty()) fail(std::string(kw::kMsgUnmatchedLoopEnd));
   const BlockEntry block = blocks.back();
@@ -74,6 +77,27 @@ void ScriptCompiler::loopEnd(const DirectiveFields& f) {
   }
 }
 
+void ScriptCompiler::closeInnerBlocks(bool loopEnd) {
+  if (!notes_) return;
+  std::vector<BlockEntry>& blocks = context_->blocks;
+  auto ends = [&](const BlockEntry& block) { return (block.kind != BlockKind::Condition) == loopEnd; };
+  // Blocks opened before the current macro began are not this list's.
+  const std::size_t floor = inMacro() ? context_->macroBlockDepth : 0;
+  std::size_t match = blocks.size();
+  while (match > floor && !ends(blocks[match - 1])) --match;
+  if (match == floor || match == blocks.size()) return;
+  const CommandList& list = *context_->currentList;
+  while (blocks.size() > match) {
+    const BlockEntry inner = blocks.back();
+    blocks.pop_back();
+    const std::string_view head = inner.kind == BlockKind::Condition ? kw::kCondition : kw::kLoop;
+    notes_->add(
+        {Problem::OpenBlockInside, NoteSite{context_->file, inner.line}, std::string(head), {}, false});
+    // A condition ends here; a loop left open runs its body once, as at the end of a file.
+    if (inner.kind == BlockKind::Condition) setJumpTarget(inner.jump, inner.start, size(list));
+  }
+}
+
 void ScriptCompiler::macroDeclaration(const DirectiveFields& f) {
   declarationChecks();
   if (findMacro(f.firstArg)) {
@@ -88,7 +112,8 @@ void ScriptCompiler::macroDeclaration(const DirectiveFields& f) {
   context_->macroLine = context_->index;
 }
 
-void ScriptCompiler::macroDeclarationEnd(const DirectiveFields&) {
+void ScriptCompiler::macroDeclarationEnd(const DirectiveFields& f) {
+  noteUnusedArgument(f);
   if (!inMacro()) fail(std::string(kw::kMsgUnmatchedMacroEnd));
   // A block opened in the body and left open would be closed in another list with a wrong jump.
   if (context_->blocks.size() != context_->macroBlockDepth) fail(std::string(kw::kMsgBlockAcrossMacro));

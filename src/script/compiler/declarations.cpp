@@ -162,10 +162,13 @@ void ScriptCompiler::declareAction(const DirectiveFields& f) {
 // with "#" as well) or the end of the file: step, attribute name, value.
 void ScriptCompiler::readKeyframes(Action& action) {
   Context& c = *context_;
-  while (c.index + 1 < c.lines.size()) {
-    const std::string line = normalizeLine(c.lines[c.index + 1]);
+  for (int next = nextLine(c, c.index + 1); static_cast<std::size_t>(next) < c.lines.size();
+       next = nextLine(c, c.index + 1)) {
+    const std::string line = normalizeLine(c.lines[static_cast<std::size_t>(next)]);
     if (!line.empty() && line[0] == '#') break;
-    ++c.index;
+    // Past the problems the lint keeps, the compile stops, here too: an action may have a million lines.
+    if (notes_ && notes_->full()) break;
+    c.index = next;
     if (line.empty()) continue;
     noteLine_ = line;
     noteLineHashesRemoved_ = false;
@@ -178,6 +181,8 @@ void ScriptCompiler::readKeyframes(Action& action) {
       continue;
     }
     checkFieldCount(line, 3);
+    // "０，Ａ": the value reads as 0, and a layer so shown never appears.
+    if (notes_ && sjis::field(line, ",", 2).empty()) note(Problem::MissingKeyframeValue, lineEnd());
     action.entries.push_back({intField(line, 0), attribute, floatField(line, 2)});
   }
   noteLine_ = line_;
@@ -187,6 +192,14 @@ void ScriptCompiler::readKeyframes(Action& action) {
 void ScriptCompiler::declareChoice(std::int32_t layer, const DirectiveFields& f) {
   declarationChecks();
   checkFieldCount(f.firstArg, 3);
+  if (notes_) {
+    for (int k = 0; k < 3; ++k) {
+      if (sjis::field(f.firstArg, ",", k).empty()) {
+        note(Problem::MissingChoiceValues, lineEnd());
+        break;
+      }
+    }
+  }
   program_->layers[static_cast<std::size_t>(layer)].choice =
       ChoiceDeclaration{intField(f.firstArg, 0), floatField(f.firstArg, 1), floatField(f.firstArg, 2)};
   if (notes_) notes_->choices.emplace_back(layer, site(f.head));

@@ -46,6 +46,22 @@ int narrowed(unsigned code) {
   return -1;
 }
 
+// The bytes one character (one or two bytes of a line) gives in normalizeLine's result.
+std::size_t normalizedSize(std::string_view character, bool hashesRemoved) {
+  const unsigned char b = static_cast<unsigned char>(character[0]);
+  if (character.size() == 2) {
+    const unsigned code = b * 256u + static_cast<unsigned char>(character[1]);
+    if (code >= 0x8140 && code <= 0x829A) {
+      const int n = narrowed(code);
+      if (n == 0) return 0;
+      if (n > 0) return hashesRemoved && n == '#' ? 0 : 1;
+    }
+    return 2;
+  }
+  if (b == '\t' || b == ' ') return 0;
+  return hashesRemoved && b == '#' ? 0 : 1;
+}
+
 }  // namespace
 
 std::string normalizeLine(std::string_view line) {
@@ -95,29 +111,57 @@ bool readsAsNumber(std::string_view text, bool integer) {
   return i == text.size();
 }
 
-int normalizedColumn(std::string_view line, std::size_t offset, bool hashesRemoved) {
-  std::size_t produced = 0;
-  int column = 0;
-  int lastGiving = -1;
-  for (std::size_t i = 0; i < line.size(); ++column) {
-    const std::size_t n = sjis::charLength(line, i);
-    const std::string out = normalizeLine(line.substr(i, n));
-    const std::size_t gives = (hashesRemoved && out == "#") ? 0 : out.size();
-    if (gives > 0) {
-      if (offset < produced + gives) return column + 1;
-      produced += gives;
-      lastGiving = column;
+bool isBlankOrComment(std::string_view line) {
+  // Blanks, then "#" or "＃" twice, blanks allowed between them.
+  int hashes = 0;
+  for (std::size_t i = 0; i < line.size();) {
+    const auto b = static_cast<unsigned char>(line[i]);
+    const unsigned next = i + 1 < line.size() ? static_cast<unsigned char>(line[i + 1]) : 0;
+    if (b == ' ' || b == '\t') {
+      ++i;
+    } else if (b == 0x81 && next == 0x40) {
+      i += 2;
+    } else if (b == '#' || (b == 0x81 && next == 0x94)) {
+      if (++hashes == 2) return true;
+      i += b == '#' ? 1 : 2;
+    } else {
+      return false;
     }
-    i += n;
   }
-  return lastGiving + 2;
+  return hashes == 0;
+}
+
+int normalizedColumn(std::string_view line, std::size_t offset, bool hashesRemoved) {
+  return NormalizedColumns(line, hashesRemoved).columnAt(offset);
+}
+
+int NormalizedColumns::columnAt(std::size_t offset) {
+  if (offset < produced_) {
+    at_ = 0;
+    produced_ = 0;
+    column_ = 0;
+    lastGiving_ = -1;
+  }
+  while (at_ < line_.size()) {
+    const std::size_t n = sjis::charLength(line_, at_);
+    const std::size_t gives = normalizedSize(line_.substr(at_, n), hashesRemoved_);
+    if (gives > 0) {
+      // The walk stays on this character: the next offset may fall in it too.
+      if (offset < produced_ + gives) return column_ + 1;
+      produced_ += gives;
+      lastGiving_ = column_;
+    }
+    at_ += n;
+    ++column_;
+  }
+  return lastGiving_ + 2;
 }
 
 int firstColumn(std::string_view line) {
   int column = 1;
   for (std::size_t i = 0; i < line.size(); ++column) {
     const std::size_t n = sjis::charLength(line, i);
-    if (!normalizeLine(line.substr(i, n)).empty()) return column;
+    if (normalizedSize(line.substr(i, n), false) > 0) return column;
     i += n;
   }
   return 1;

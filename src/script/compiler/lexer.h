@@ -20,6 +20,23 @@ bool readsAsNumber(std::string_view text, bool integer);
 // byte, and a line that gives none column 1.
 int normalizedColumn(std::string_view line, std::size_t offset, bool hashesRemoved);
 
+// normalizedColumn for many offsets into one line: offsets asked in increasing order cost one walk along
+// the line in all (an offset before the last one asked walks again from the start). The line must
+// outlive it.
+class NormalizedColumns {
+ public:
+  NormalizedColumns(std::string_view line, bool hashesRemoved) : line_(line), hashesRemoved_(hashesRemoved) {}
+  int columnAt(std::size_t offset);
+
+ private:
+  std::string_view line_;
+  bool hashesRemoved_;
+  std::size_t at_ = 0;        // the byte of the line the walk stands at
+  std::size_t produced_ = 0;  // the normalised bytes the characters before it give
+  int column_ = 0;            // the characters before it
+  int lastGiving_ = -1;       // the last of them that gives any byte
+};
+
 // The 1-based column of the first character of line that is not a blank (tab, space, full-width space);
 // 1 for a blank line.
 int firstColumn(std::string_view line);
@@ -28,6 +45,9 @@ int firstColumn(std::string_view line);
 inline bool isCommentLine(std::string_view normalized) {
   return normalized.empty() || normalized.substr(0, 2) == "##";
 }
+
+// isCommentLine(normalizeLine(line)), found without normalising the line.
+bool isBlankOrComment(std::string_view line);
 
 struct DirectiveFields {
   std::string_view head;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <set>
 #include <tuple>
 #include <unordered_map>
 
@@ -11,6 +13,7 @@
 #include "base/keywords.h"
 #include "base/script_path.h"
 #include "base/sjis_text.h"
+#include "base/terminal_text.h"
 #include "base/text_encoding.h"
 #include "script/compiler/lexer.h"
 #include "script/compiler/script_compiler.h"
@@ -148,34 +151,66 @@ class Linter {
   struct Located {
     LintFinding finding;
     std::int32_t file;
+    std::uint64_t order;  // the findings' own order, among those at one place
   };
+  static bool before(const Located& a, const Located& b) {
+    return std::tie(a.file, a.finding.line, a.finding.column, a.order) <
+           std::tie(b.file, b.finding.line, b.finding.column, b.order);
+  }
+  // What tells a finding from another: the same at the same place is the same finding.
+  static std::uint64_t identity(const Located& located) {
+    const LintFinding& f = located.finding;
+    std::uint64_t h = std::hash<std::string>{}(f.check + '\0' + f.message);
+    for (const std::int64_t n : {std::int64_t{located.file}, std::int64_t{f.line}, std::int64_t{f.column}})
+      h = (h ^ static_cast<std::uint64_t>(n)) * 0x100000001B3u;
+    return h;
+  }
 
-  const std::string* lineAt(const NoteSite& at) const {
-    if (at.file < 0 || static_cast<std::size_t>(at.file) >= notes_.lines.size()) return nullptr;
-    const std::vector<std::string>& lines = notes_.lines[static_cast<std::size_t>(at.file)];
-    if (at.line < 0 || static_cast<std::size_t>(at.line) >= lines.size()) return nullptr;
-    return &lines[static_cast<std::size_t>(at.line)];
+  std::optional<std::string_view> lineAt(const NoteSite& at) const {
+    if (at.file < 0 || static_cast<std::size_t>(at.file) >= notes_.lines.size()) return std::nullopt;
+    const LineFile& lines = notes_.lines[static_cast<std::size_t>(at.file)];
+    if (at.line < 0 || static_cast<std::size_t>(at.line) >= lines.size()) return std::nullopt;
+    return lines[static_cast<std::size_t>(at.line)];
+  }
+
+  // The line whose columns were asked last, walked along once however many names on it are told (a
+  // line may declare a hundred thousand).
+  struct LineColumns {
+    std::int32_t file = -1;
+    std::int32_t line = -1;
+    bool hashesRemoved = true;
+    std::optional<NormalizedColumns> columns;
+    std::optional<std::string> normalized;  // every "#" removed, made when a subject is looked for
+  };
+  LineColumns& columnsOf(const NoteSite& at, std::string_view raw, bool hashesRemoved) {
+    LineColumns& c = lineColumns_;
+    if (c.file != at.file || c.line != at.line || c.hashesRemoved != hashesRemoved) {
+      c = LineColumns{at.file, at.line, hashesRemoved, NormalizedColumns(raw, hashesRemoved), std::nullopt};
+    }
+    return c;
   }
 
   // The column of what a finding is about: where the compile saw it, else the first place the
   // subject stands on the line (after the head's "：" when afterHead), else the line's first character.
-  int columnOf(const NoteSite& at, std::string_view subject, bool afterHead) const {
-    const std::string* raw = lineAt(at);
+  int columnOf(const NoteSite& at, std::string_view subject, bool afterHead) {
+    const std::optional<std::string_view> raw = lineAt(at);
     if (!raw) return 1;
-    if (at.offset >= 0) return normalizedColumn(*raw, static_cast<std::size_t>(at.offset), at.hashesRemoved);
+    if (at.offset >= 0)
+      return columnsOf(at, *raw, at.hashesRemoved).columns->columnAt(static_cast<std::size_t>(at.offset));
     if (!subject.empty()) {
-      const std::string normalized = sjis::replaceAll(normalizeLine(*raw), "#", "");
+      LineColumns& line = columnsOf(at, *raw, true);
+      if (!line.normalized) line.normalized = sjis::replaceAll(normalizeLine(*raw), "#", "");
+      const std::string& normalized = *line.normalized;
       std::size_t from = 0;
       if (afterHead) {
         const long colon = sjis::findText(normalized, ":");
         if (colon >= 0) from = static_cast<std::size_t>(colon) + 1;
       }
       const long found = sjis::findText(std::string_view(normalized).substr(from), subject);
-      if (found >= 0) return normalizedColumn(*raw, from + static_cast<std::size_t>(found), true);
+      if (found >= 0) return line.columns->columnAt(from + static_cast<std::size_t>(found));
       // Text lines are not normalised.
       const long written = sjis::findText(*raw, subject);
-      if (written >= 0)
-        return characterCount(std::string_view(*raw).substr(0, static_cast<std::size_t>(written))) + 1;
+      if (written >= 0) return characterCount(raw->substr(0, static_cast<std::size_t>(written))) + 1;
     }
     return firstColumn(*raw);
   }
@@ -194,7 +229,38 @@ class Linter {
     f.severity = severity;
     f.check = check;
     f.message = said.ja + " — " + said.en;
-    found_.push_back({std::move(f), at.file});
+    found_.push_back({std::move(f), at.file, order_++});
+    // However many findings come, a bounded number is held: those that sort first.
+    if (found_.size() >= 2 * kMaxFindings) keepFirst();
+  }
+
+  // Sorts the findings held, drops repeats and keeps the first kMaxFindings, counting what goes.
+  void keepFirst() {
+    std::sort(found_.begin(), found_.end(), before);
+    // A macro's commands stand wherever it is used, and say the same of the same line each time.
+    std::vector<Located> out;
+    out.reserve(found_.size());
+    std::unordered_map<std::uint64_t, std::size_t> told;
+    for (Located& located : found_) {
+      const auto [first, added] = told.try_emplace(identity(located), out.size());
+      if (!added) {
+        const LintFinding& f = located.finding;
+        const Located& o = out[first->second];
+        if (o.file == located.file && o.finding.line == f.line && o.finding.column == f.column &&
+            o.finding.check == f.check && o.finding.message == f.message)
+          continue;
+      }
+      out.push_back(std::move(located));
+    }
+    if (out.size() > kMaxFindings) {
+      if (!firstLeftOut_ || before(out[kMaxFindings], *firstLeftOut_)) firstLeftOut_ = out[kMaxFindings];
+      for (std::size_t i = kMaxFindings; i < out.size(); ++i) {
+        leftOut_.push_back(identity(out[i]));
+        leftOutError_ = leftOutError_ || out[i].finding.severity == Severity::Error;
+      }
+      out.resize(kMaxFindings);
+    }
+    found_ = std::move(out);
   }
 
   // Where a declaration stands, for "declare it before its use".
@@ -338,6 +404,9 @@ class Linter {
         {kw::kMsgInsertInBlock, {}, "files cannot be inserted inside a condition or loop block"},
         {kw::kMsgScriptOpen, kw::kMsgNotFound, "script '{}' not found"},
         {kw::kMsgScriptOpen, kw::kMsgInsertsItself, "script '{}' inserts itself"},
+        {kw::kMsgScriptOpen, kw::kMsgCannotRead, "script '{}' cannot be read"},
+        {kw::kMsgScriptOpen, kw::kMsgNotAFile, "script '{}' is not a regular file, so it cannot be read"},
+        {kw::kMsgScriptOpen, kw::kMsgScriptTooLarge, "script '{}' is too large to read (64 MB at most)"},
         {kw::kMsgInsertTooDeep, {}, "file insertions nest too deep"},
         {kw::kMsgTooManyCommands,
          {},
@@ -449,6 +518,36 @@ class Linter {
             {"「＃ループ」が「＃ループ終了」で閉じられないままファイルが終わります（中身は一度だけ実行されま"
              "す）。",
              "this ＃ループ is never closed by ＃ループ終了: the file ends first (its body runs once)"});
+      case Problem::OpenBlockInside:
+        if (subject == kw::kCondition) {
+          return add(Severity::Error, at, {}, false, "open-block",
+                     {"この「＃条件」は「＃条件終了」で閉じられていません（先に「＃ループ終了」が来ます）。",
+                      "this ＃条件 is never closed by ＃条件終了 (＃ループ終了 comes first)"});
+        }
+        return add(Severity::Error, at, {}, false, "open-block",
+                   {"この「＃ループ」は「＃ループ終了」で閉じられていません（先に「＃条件終了」が来ます）。",
+                    "this ＃ループ is never closed by ＃ループ終了 (＃条件終了 comes first)"});
+      case Problem::MissingKeyframeValue:
+        return add(Severity::Error, at, {}, false, "missing-value",
+                   {"キーフレーム行に値がありません（0と読まれます）。「段階，種別，値」の順に書きます。",
+                    "the keyframe line has no value (it reads as 0): write step, attribute, value"});
+      case Problem::MissingWaitTime:
+        return add(Severity::Error, at, {}, false, "missing-value",
+                   {"「＃時間待機」に待つフレーム数がありません（0と読まれ、待ちません）。",
+                    "＃時間待機 without the number of frames to wait (it reads as 0: no wait)"});
+      case Problem::MissingChoiceValues:
+        return add(
+            Severity::Error, at, {}, false, "missing-value",
+            {"選択宣言の値が足りません。「値，最大倍率，倍率の変化」の順に書きます（ない値は0と読まれます）"
+             "。",
+             "the choice declaration lacks values: write value, largest zoom, zoom step (a missing one "
+             "reads as 0)"});
+      case Problem::UnusedArgument: {
+        const std::string head = directiveHead(at);
+        return add(Severity::Error, at, subject, false, "unused-argument",
+                   {"「＃" + utf8(head) + "」は引数をとりません（" + quotedJa(subject) + "は読まれません）。",
+                    "＃" + utf8(head) + " takes no argument (" + quotedEn(subject) + " is not read)"});
+      }
       case Problem::OpenMacro:
         return add(
             Severity::Error, at, {}, false, "open-macro",
@@ -457,9 +556,17 @@ class Linter {
     }
   }
 
+  // The head of the directive at a site, as the compile matched it.
+  std::string directiveHead(const NoteSite& at) const {
+    const std::optional<std::string_view> raw = lineAt(at);
+    if (!raw) return {};
+    const std::string line = sjis::replaceAll(normalizeLine(*raw), "#", "");
+    return std::string(splitDirective(line).head);
+  }
+
   void unknownAttribute(const CompileNotes::Note& n) {
     // "Ａ，０": the step was left out, and the attribute stands where the step should.
-    if (const std::string* raw = lineAt(n.site)) {
+    if (const std::optional<std::string_view> raw = lineAt(n.site)) {
       const std::string normalized = normalizeLine(*raw);
       if (actionAttributeIndex(sjis::field(normalized, ",", 0)) >= 0) {
         NoteSite line = n.site;
@@ -578,7 +685,8 @@ class Linter {
 
   void checkUnused() {
     std::vector<bool> layers(program_.layers.size()), channels(program_.channels.size()),
-        actions(program_.actions.size()), variables(program_.variables.size());
+        actions(program_.actions.size()), variables(program_.variables.size()),
+        read(program_.variables.size()), set(program_.variables.size());
     auto mark = [](std::vector<bool>& used, std::int32_t index) {
       if (index >= 0 && static_cast<std::size_t>(index) < used.size())
         used[static_cast<std::size_t>(index)] = true;
@@ -591,9 +699,13 @@ class Linter {
       if (const auto* c = std::get_if<JumpCommand>(&command)) {
         mark(variables, c->left);
         mark(variables, c->right);
+        mark(read, c->left);
+        mark(read, c->right);
       } else if (const auto* c = std::get_if<AssignCommand>(&command)) {
         mark(variables, c->target);
         mark(variables, c->source);
+        mark(set, c->target);
+        mark(read, c->source);
       } else if (const auto* c = std::get_if<WaitActionCommand>(&command)) {
         markTarget(c->target);
       } else if (const auto* c = std::get_if<LoadImageCommand>(&command)) {
@@ -652,6 +764,15 @@ class Linter {
     report(channels, notes_.channels, namesOf(program_.channels), "チャネル", "channel");
     report(actions, notes_.actions, namesOf(program_.actions), "動作", "action");
     report(variables, notes_.variables, variableNames(), "変数", "variable");
+    // A variable read and never set is always 0: its assignment was forgotten, or made to another name.
+    // The choice result is set by every choice wait.
+    const std::vector<std::string_view> names = variableNames();
+    for (std::size_t i = 1; i < read.size() && i < notes_.variables.size(); ++i) {
+      if (!read[i] || set[i] || notes_.variables[i].line < 0) continue;
+      add(Severity::Warning, notes_.variables[i], names[i], true, "never-set",
+          {"変数" + quotedJa(names[i]) + "は読まれますが、どこでも値を入れていません（いつも0です）。",
+           "variable " + quotedEn(names[i]) + " is read but never set anywhere (it is always 0)"});
+    }
     for (const CompileNotes::Macro& macro : notes_.macros) {
       if (macro.used) continue;
       add(Severity::Warning, macro.site, macro.name, true, "unused-declaration",
@@ -694,6 +815,9 @@ class Linter {
       }
       return -1;
     };
+    // A wait in a macro stands wherever the macro is used: what it says of one layer and action is said
+    // once, however often it is used.
+    std::set<std::tuple<std::int32_t, std::size_t, std::int32_t>> told;
     for (std::size_t position = 0; position < program_.code.size(); ++position) {
       const Command& command = program_.commandAt(position);
       if (const auto* c = std::get_if<StartActionCommand>(&command)) {
@@ -721,6 +845,7 @@ class Linter {
             continue;
           const std::int32_t action = endless(isLayer ? layers[index] : channels[index]);
           if (action < 0) continue;
+          if (!told.emplace(program_.code[position], i, action).second) break;
           const std::string& name = isLayer ? program_.layers[index].name : program_.channels[index].name;
           const std::string& actionName = program_.actions[static_cast<std::size_t>(action)].name;
           add(Severity::Error, commandSite(static_cast<std::size_t>(program_.code[position])), name, true,
@@ -739,6 +864,7 @@ class Linter {
   // the lines after it are never reached, unless a jump from before it lands there.
   void checkEndlessLoops() {
     const std::vector<std::int32_t>& code = program_.code;
+    std::set<std::pair<std::size_t, std::size_t>> told;
     const auto size = static_cast<std::int64_t>(code.size());
     // The furthest any jump before each position lands.
     std::vector<std::int64_t> furthest(code.size() + 1, -1);
@@ -771,6 +897,8 @@ class Linter {
       }
       const std::size_t testCommand = static_cast<std::size_t>(code[static_cast<std::size_t>(test)]);
       const std::size_t after = static_cast<std::size_t>(code[static_cast<std::size_t>(test + 1)]);
+      // A loop in a macro is the same loop wherever the macro is used.
+      if (!told.emplace(testCommand, after).second) continue;
       const NoteSite loop = commandSite(testCommand);
       const NoteSite at = commandSite(after);
       const std::string& variable = program_.variables[static_cast<std::size_t>(jump->left)];
@@ -784,27 +912,70 @@ class Linter {
   }
 
   std::vector<LintFinding> sorted() {
-    std::stable_sort(found_.begin(), found_.end(), [](const Located& a, const Located& b) {
-      return std::tie(a.file, a.finding.line, a.finding.column) <
-             std::tie(b.file, b.finding.line, b.finding.column);
-    });
-    // A macro's commands stand wherever it is used, and say the same of the same line each time.
-    std::vector<LintFinding> out;
-    for (Located& located : found_) {
-      const LintFinding& f = located.finding;
-      bool repeated = false;
-      for (auto o = out.rbegin();
-           o != out.rend() && o->line == f.line && o->column == f.column && o->file == f.file; ++o)
-        repeated = repeated || (o->check == f.check && o->message == f.message);
-      if (!repeated) out.push_back(std::move(located.finding));
+    keepFirst();
+    // What was left out, each once: a repeat of one told, or of another left out, is no more.
+    std::size_t leftOut = 0;
+    if (!leftOut_.empty()) {
+      std::vector<std::uint64_t> told;
+      told.reserve(found_.size());
+      for (const Located& located : found_) told.push_back(identity(located));
+      std::sort(told.begin(), told.end());
+      std::sort(leftOut_.begin(), leftOut_.end());
+      leftOut_.erase(std::unique(leftOut_.begin(), leftOut_.end()), leftOut_.end());
+      leftOut =
+          static_cast<std::size_t>(std::count_if(leftOut_.begin(), leftOut_.end(), [&](std::uint64_t id) {
+            return !std::binary_search(told.begin(), told.end(), id);
+          }));
     }
+    std::vector<LintFinding> out;
+    out.reserve(found_.size() + 1);
+    for (Located& located : found_) out.push_back(std::move(located.finding));
+    leftOut += notes_.leftOut;
+    if (leftOut > 0) out.push_back(tooMany(leftOut));
     return out;
+  }
+
+  // The last finding when not all could be told, at the first one left out: how many were.
+  LintFinding tooMany(std::size_t leftOut) {
+    // The first of the compile's problems left out, or of the lint's own, whichever stands first.
+    std::optional<Located> first = firstLeftOut_;
+    if (notes_.firstLeftOut) {
+      const NoteSite& at = *notes_.firstLeftOut;
+      Located problem{LintFinding{}, at.file, 0};
+      problem.finding.file = fileName(at.file);
+      problem.finding.line = at.line + 1;
+      problem.finding.column = columnOf(at, {}, false);
+      if (!first || before(problem, *first)) first = std::move(problem);
+    }
+    LintFinding f = std::move(first->finding);
+    const std::string count = std::to_string(leftOut);
+    const std::string cap = std::to_string(kMaxFindings);
+    const Said said =
+        notes_.stoppedShort
+            ? Said{"指摘が多すぎるので、ここで点検をやめました（ここから後の" + count +
+                       "件と、この後の行の指摘は示しません）。",
+                   "too many findings: the check stopped here (" + count +
+                       " more from here on, and whatever the lines after would give, are not told)"}
+            : Said{"指摘が多すぎるので、ここから後の" + count + "件は示しません（示すのは" + cap +
+                       "件までです）。",
+                   "too many findings: " + count + " more from here on are not told (at most " + cap +
+                       " are)"};
+    // The compile's problems are all errors.
+    f.severity = leftOutError_ || notes_.leftOut > 0 ? Severity::Error : Severity::Warning;
+    f.check = "too-many-findings";
+    f.message = said.ja + " — " + said.en;
+    return f;
   }
 
   const Program& program_;
   const CompileNotes& notes_;
   const LintOptions& options_;
   std::vector<Located> found_;
+  std::uint64_t order_ = 0;
+  std::vector<std::uint64_t> leftOut_;  // the identities of what was left out
+  std::optional<Located> firstLeftOut_;
+  bool leftOutError_ = false;
+  LineColumns lineColumns_;
   std::unordered_map<std::string, std::optional<std::filesystem::path>> foundIgnoringCase_;
 };
 
@@ -878,10 +1049,21 @@ bool hasErrors(const std::vector<LintFinding>& findings) {
 }
 
 std::string lintText(const std::vector<LintFinding>& findings) {
+  // terminalText leaves the line feed, which would start a line of its own.
+  auto oneLine = [](std::string_view text) {
+    std::string out;
+    for (const char c : terminalText(text)) {
+      if (c == '\n')
+        out += "\\x0a";
+      else
+        out += c;
+    }
+    return out;
+  };
   std::string out;
   for (const LintFinding& f : findings) {
-    out += f.file + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " +
-           severityName(f.severity) + ": " + f.message + "\n";
+    out += oneLine(f.file) + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " +
+           severityName(f.severity) + ": " + oneLine(f.message) + "\n";
   }
   return out;
 }

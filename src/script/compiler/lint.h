@@ -27,13 +27,19 @@ struct LintOptions {
   std::string moduleDirectory;
 };
 
+// At most this many findings are told for one script; when there are more, or the lint stopped early
+// (a file that is no script), one more finding ("too-many-findings") says so, and how many were left out.
+inline constexpr std::size_t kMaxFindings = 10'000;
+
 // Lints the main script (a Shift-JIS script path) and every file it inserts. The findings in file order
-// (the main script first), then by line and column.
+// (the main script first), then by line and column, the first kMaxFindings of them.
 std::vector<LintFinding> lintScript(const std::string& scriptPath, const LintOptions& options = {});
 
 bool hasErrors(const std::vector<LintFinding>& findings);
 
-// One finding a line: "FILE:LINE:COLUMN: error|warning: message".
+// One finding a line: "FILE:LINE:COLUMN: error|warning: message". Control characters in the file and
+// the message (a line feed in a file name, say) are written as escapes ("\x0a"), so that every line is
+// a finding.
 std::string lintText(const std::vector<LintFinding>& findings);
 // A JSON array of objects with file, line, column, severity ("error" or "warning"), check and message.
 std::string lintJson(const std::vector<LintFinding>& findings);

@@ -21,21 +21,32 @@ struct CompileFailure {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> utf8LinesAsSjis(const std::vector<std::string>& lines) {
-  bool nonAscii = false;
-  for (const std::string& line : lines) {
-    if (!isValidUtf8(line)) return std::nullopt;
-    nonAscii = nonAscii || std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; });
+std::optional<std::string> utf8TextAsSjis(std::string_view bytes) {
+  bool ascii = true;
+  for (std::size_t i = 0; i < bytes.size() && ascii; ++i) ascii = (bytes[i] & 0x80) == 0;
+  if (ascii) return std::nullopt;
+  if (!isValidUtf8(bytes)) return std::nullopt;
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  // Line breaks are ASCII and convert to themselves: the text converts whole, line for line.
+  return utf8ToSjisLenient(bytes);
+}
+
+bool CompileNotes::add(Note note) {
+  std::string about;
+  about.reserve(32 + note.subject.size() + note.message.size());
+  for (const std::int32_t n : {static_cast<std::int32_t>(note.problem), note.site.file, note.site.line,
+                               note.site.offset, static_cast<std::int32_t>(note.integer)})
+    about.append(reinterpret_cast<const char*>(&n), sizeof n);
+  about.append(note.subject).append(1, '\0').append(note.message);
+  if (kept_.count(about)) return false;
+  if (notes.size() >= kMaxProblems) {
+    ++leftOut;
+    if (!firstLeftOut) firstLeftOut = note.site;
+    return false;
   }
-  if (!nonAscii) return std::nullopt;
-  std::vector<std::string> out;
-  out.reserve(lines.size());
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view line = lines[i];
-    if (i == 0 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-    out.push_back(utf8ToSjisLenient(line));
-  }
-  return out;
+  kept_.insert(std::move(about));
+  notes.push_back(std::move(note));
+  return true;
 }
 
 // Keyword heads in matching order; a head must equal the keyword. Macro names come after these, then
@@ -92,13 +103,12 @@ CompileResult ScriptCompiler::compileMain(const std::string& scriptPath) {
     compileFile(scriptPath);
   } catch (CompileFailure& failure) {
     if (!notes_) return {nullptr, std::move(failure.error)};
-    notes_->notes.push_back(std::move(failure.note));
+    notes_->add(std::move(failure.note));
   }
   if (notes_) {
     for (const Macro& macro : macros_) notes_->macros.push_back({macro.name, macro.site, macro.used});
     notes_->lines.resize(program_->files.size());
-    for (auto& [path, read] : sources_)
-      notes_->lines[static_cast<std::size_t>(read.file)] = std::move(read.lines);
+    for (auto& [path, read] : sources_) notes_->lines[static_cast<std::size_t>(read.file)] = read.lines;
   }
   program_->identity = identity_.value();
   return {std::shared_ptr<const Program>(std::move(program_)), std::nullopt};
@@ -111,28 +121,64 @@ const ScriptCompiler::Source& ScriptCompiler::source(const std::string& path) {
   Source source;
   source.file = static_cast<std::int32_t>(program_->files.size());
   program_->files.push_back(SourceFile{path});
-  // A file that cannot be found or read has no lines and compiles to nothing.
+  // A file that cannot be found or read has no lines; compiling it is an error.
+  std::string bytes;
+  // What the search finds but resolves to no file is a folder, or a name whose wildcards only the
+  // search expands.
+  source.status = ReadStatus::Missing;
+  if (paths::exists(path)) {
+    const bool wildcards = sjis::findText(path, "*") >= 0 || sjis::findText(path, "?") >= 0;
+    source.status = wildcards ? ReadStatus::Failed : ReadStatus::NotRegular;
+  }
   if (std::optional<std::filesystem::path> native = paths::resolve(path)) {
-    if (std::optional<std::string> read = readFile(*native, LineFile::kMaxFileSize))
-      source.bytes = std::move(*read);
+    // Opened without blocking and only as a plain file: a pipe or a device is refused, not waited on.
+    if (std::optional<std::string> read = readRegularFile(*native, kMaxScriptSize, false, &source.status))
+      bytes = std::move(*read);
     std::error_code ec;
     source.native = std::filesystem::weakly_canonical(*native, ec);
   }
-  LineFile lines;
-  lines.assign(source.bytes);
   // Authors on Linux may write in UTF-8: such a file is compiled as Shift-JIS, and reports show its
   // lines as written.
-  if (std::optional<std::vector<std::string>> converted = utf8LinesAsSjis(lines.lines())) {
-    source.writtenLines = std::move(lines.lines());
-    source.lines = std::move(*converted);
+  if (std::optional<std::string> converted = utf8TextAsSjis(bytes)) {
+    source.lines.assign(std::move(*converted));
+    source.written = std::move(bytes);
+    source.utf8 = true;
   } else {
-    source.lines = std::move(lines.lines());
+    source.lines.assign(std::move(bytes));
   }
   return sources_.emplace(path, std::move(source)).first->second;
 }
 
+void ScriptCompiler::unreadable(const std::string& path, const Source& from) const {
+  std::string message(kw::kMsgScriptOpen);
+  message.append(path);
+  switch (from.status) {
+    case ReadStatus::Missing:
+      message.append(kw::kMsgNotFound);
+      break;
+    case ReadStatus::NotRegular:
+      message.append(kw::kMsgNotAFile);
+      break;
+    case ReadStatus::TooLarge:
+      message.append(kw::kMsgScriptTooLarge);
+      break;
+    case ReadStatus::Ok:
+    case ReadStatus::Failed:
+      message.append(kw::kMsgCannotRead);
+      break;
+  }
+  if (context_) fail(std::move(message));
+  // The main script: the report names it, with no line to show.
+  CompileFailure failure;
+  failure.note = {Problem::Error, NoteSite{from.file, 0}, {}, message, false};
+  failure.error.path = path;
+  failure.error.message = std::move(message);
+  throw failure;
+}
+
 void ScriptCompiler::compileFile(const std::string& path) {
   const Source& from = source(path);
+  if (from.status != ReadStatus::Ok) unreadable(path, from);
   // An inserted file that would bring the lines past the bound is reported at the line inserting it.
   if (context_) {
     insertedLines_ += from.lines.size();
@@ -145,19 +191,11 @@ void ScriptCompiler::compileFile(const std::string& path) {
   context.currentList = &program_->code;
   context.file = from.file;
   context.native = from.native;
-  context.lines.lines() = from.lines;
-  context.writtenLines = from.writtenLines;
-  identity_.addSized(from.bytes);
-
-  // A line makes at most one command: room for them all at once, rather than growing step by step.
-  auto room = [&](auto& table) {
-    const std::size_t needed = table.size() + static_cast<std::size_t>(context.lines.size());
-    if (table.capacity() < needed) table.reserve(std::max(needed, table.capacity() * 2));
-  };
-  room(program_->commands);
-  room(program_->sources);
-  room(program_->code);
-  room(program_->sites);
+  context.lines = from.lines;
+  context.source = &from;
+  identity_.addSized(from.bytes());
+  // The tables grow as commands come: room made for a command a line would cost a file of blank lines
+  // dozens of times its size.
 
   Context* outer = context_;
   context_ = &context;
@@ -165,27 +203,41 @@ void ScriptCompiler::compileFile(const std::string& path) {
   if (notes_) {
     compileLinesNoting(context);
   } else {
-    for (context.index = 0; context.index < context.lines.size(); ++context.index) {
-      compileLine(normalizeLine(context.lines[context.index]));
+    for (context.index = nextLine(context, 0); static_cast<std::size_t>(context.index) < context.lines.size();
+         context.index = nextLine(context, context.index + 1)) {
+      compileRaw(context.lines[static_cast<std::size_t>(context.index)]);
     }
   }
   insertStack_.pop_back();
   context_ = outer;
 }
 
+int ScriptCompiler::nextLine(const Context& context, int from) {
+  return static_cast<int>(context.lines.skipEmpty(static_cast<std::size_t>(from)));
+}
+
 // A line in error is noted and the next line compiled, as far as the compile can go on from there.
 void ScriptCompiler::compileLinesNoting(Context& context) {
-  for (context.index = 0; context.index < context.lines.size(); ++context.index) {
-    if (notes_->notes.size() >= CompileNotes::kMaxProblems) break;
+  for (context.index = nextLine(context, 0); static_cast<std::size_t>(context.index) < context.lines.size();
+       context.index = nextLine(context, context.index + 1)) {
+    if (notes_->full()) {
+      notes_->stoppedShort = true;
+      break;
+    }
     try {
-      compileLine(normalizeLine(context.lines[context.index]));
+      compileRaw(context.lines[static_cast<std::size_t>(context.index)]);
     } catch (CompileFailure& failure) {
-      notes_->notes.push_back(std::move(failure.note));
+      notes_->add(std::move(failure.note));
     }
   }
   noteOpenBlocks(context);
   // The including file's next line is no text of this file's last directive.
   restartLine_ = -1;
+}
+
+void ScriptCompiler::compileRaw(std::string_view line) {
+  // Most lines of a long file are blank or comments: they are passed over without being normalised.
+  if (!isBlankOrComment(line)) compileLine(normalizeLine(line));
 }
 
 void ScriptCompiler::compileLine(const std::string& normalized) {
@@ -274,16 +326,21 @@ void ScriptCompiler::fail(std::string message, Problem problem, std::string_view
   }
   ScriptError& error = failure.error;
   error.path = context_->path;
-  error.utf8Lines = !context_->writtenLines.empty();
-  error.lines = error.utf8Lines ? context_->writtenLines : context_->lines.lines();
   error.index = context_->index;
+  const auto index = static_cast<std::size_t>(error.index);
+  // Only the line shown: the report holds no copy of the file.
+  error.utf8Line = context_->source && context_->source->utf8;
+  if (error.utf8Line)
+    error.line = LineFile::lineOf(context_->source->written, index);
+  else if (index < context_->lines.size())
+    error.line = context_->lines[index];
   error.message = std::move(message);
   throw failure;
 }
 
 void ScriptCompiler::problem(std::string message, Problem kind, std::string_view subject) {
   if (!notes_) fail(std::move(message), kind, subject);
-  notes_->notes.push_back({kind, site(subject), std::string(subject), std::move(message), false});
+  notes_->add({kind, site(subject), std::string(subject), std::move(message), false});
 }
 
 NoteSite ScriptCompiler::site(std::string_view subject) const {
@@ -297,7 +354,7 @@ NoteSite ScriptCompiler::site(std::string_view subject) const {
 }
 
 void ScriptCompiler::note(Problem kind, std::string_view subject, bool integer) {
-  notes_->notes.push_back({kind, site(subject), std::string(subject), {}, integer});
+  notes_->add({kind, site(subject), std::string(subject), {}, integer});
 }
 
 void ScriptCompiler::checkNumber(std::string_view value, bool integer) {
@@ -323,7 +380,7 @@ void ScriptCompiler::noteExtraFields(std::string_view text, int count) {
 // block. The directive is noted, and the lines are read as its text, so that they say nothing more.
 void ScriptCompiler::textColonForgotten() {
   Context& c = *context_;
-  notes_->notes.push_back(
+  notes_->add(
       {Problem::MissingTextColon, NoteSite{c.file, restartLine_, restartOffset_, true}, {}, {}, false});
   lineIndex_ = restartLine_;
   restartLine_ = -1;
@@ -334,11 +391,10 @@ void ScriptCompiler::textColonForgotten() {
 void ScriptCompiler::noteOpenBlocks(const Context& context) {
   for (const BlockEntry& block : context.blocks) {
     const std::string_view head = block.kind == BlockKind::Condition ? kw::kCondition : kw::kLoop;
-    notes_->notes.push_back(
-        {Problem::OpenBlock, NoteSite{context.file, block.line}, std::string(head), {}, false});
+    notes_->add({Problem::OpenBlock, NoteSite{context.file, block.line}, std::string(head), {}, false});
   }
   if (context.currentList != &program_->code) {
-    notes_->notes.push_back(
+    notes_->add(
         {Problem::OpenMacro, NoteSite{context.file, context.macroLine}, macros_.back().name, {}, false});
   }
 }

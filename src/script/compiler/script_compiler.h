@@ -14,8 +14,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "base/files.h"
 #include "base/hash.h"
 #include "base/line_file.h"
 #include "base/script_error.h"
@@ -61,7 +63,12 @@ struct CompileNotes {
     ExtraFields,               // more values than the directive reads: a decimal point written as a comma?
     NeitherVariableNorNumber,  // the right side of an assignment or a condition, read as 0
     OpenBlock,                 // a condition or loop still open at the end of its file
+    OpenBlockInside,           // a condition or loop still open when the block around it ends
     OpenMacro,                 // a macro body still open at the end of its file
+    MissingKeyframeValue,      // a keyframe line without its value, read as 0
+    MissingWaitTime,           // a time wait without its frames, read as 0
+    MissingChoiceValues,       // a choice declaration with fewer values than it takes, read as 0
+    UnusedArgument,            // an argument to a directive that takes none
   };
   struct Note {
     Problem problem = Problem::Error;
@@ -71,6 +78,16 @@ struct CompileNotes {
     bool integer = false;  // NotANumber: read as a whole number
   };
   std::vector<Note> notes;
+  // Problems past kMaxProblems are not kept: how many, and where the first of them stands. From then on
+  // the compile stops at the next line it would read, rather than read on only to say more.
+  std::size_t leftOut = 0;
+  std::optional<NoteSite> firstLeftOut;
+  bool stoppedShort = false;  // lines were left unread so
+
+  // Keeps a problem unless it repeats one kept (a file inserted twice says the same twice) or
+  // kMaxProblems are kept. False when it was not kept.
+  bool add(Note note);
+  bool full() const { return firstLeftOut.has_value(); }
 
   // Where each entry of the program's tables was declared.
   std::vector<NoteSite> layers;
@@ -88,11 +105,14 @@ struct CompileNotes {
   std::vector<std::pair<std::int32_t, NoteSite>> choices;
   std::vector<std::pair<std::string, NoteSite>> inserts;
   // Every compiled file's lines in Shift-JIS, by its index in the program's files.
-  std::vector<std::vector<std::string>> lines;
+  std::vector<LineFile> lines;
+
+ private:
+  std::unordered_set<std::string> kept_;  // what each kept note is about, to tell a repeat
 };
 
-// Compiles the main script (a Shift-JIS script path). A file that cannot be found or read compiles to
-// nothing.
+// Compiles the main script (a Shift-JIS script path). A script that cannot be found or read, the main
+// one or an inserted one, is a compile error; so is one larger than kMaxScriptSize.
 CompileResult compileScript(const std::string& scriptPath);
 // Compiles past errors: a line in error is noted and skipped, and the program holds what the other lines
 // gave (never null, never an error in the result).
@@ -109,6 +129,8 @@ class ScriptCompiler {
   static constexpr std::size_t kMaxCommands = 10'000'000;
   static constexpr std::size_t kMaxInserts = 100'000;
   static constexpr std::size_t kMaxInsertedLines = 4'000'000;
+  // Larger script files are not read: a long game's scripts come to a few megabytes.
+  static constexpr std::uintmax_t kMaxScriptSize = 64u * 1024 * 1024;
 
   // With notes, the compile goes on past errors and keeps what the lint needs there.
   explicit ScriptCompiler(CompileNotes* notes = nullptr);
@@ -127,13 +149,15 @@ class ScriptCompiler {
   };
   using CommandList = std::vector<std::int32_t>;
 
+  struct Source;
+
   // The compile state of one file; inserted files get their own.
   struct Context {
     std::string path;       // as handed to the compile (Shift-JIS script path)
     std::string directory;  // up to and including the last "\"; pictures, sounds and inserts are joined to it
     std::int32_t file = 0;  // its entry in the program's files
     LineFile lines;         // Shift-JIS lines the compiler reads
-    std::vector<std::string> writtenLines;  // the lines as the author wrote them, when they were UTF-8
+    const Source* source = nullptr;
     int index = 0;
     CommandList* currentList = nullptr;
     std::vector<BlockEntry> blocks;
@@ -153,12 +177,17 @@ class ScriptCompiler {
   // A script file as read: what every insertion of it starts from.
   struct Source {
     std::int32_t file = 0;  // its entry in the program's files
-    std::string bytes;
-    std::vector<std::string> lines;         // Shift-JIS
-    std::vector<std::string> writtenLines;  // as written, when they were UTF-8
-    std::filesystem::path native;           // canonical, empty when not found
+    ReadStatus status = ReadStatus::Ok;
+    LineFile lines;                // Shift-JIS
+    std::string written;           // the bytes as written when they were UTF-8, else empty
+    bool utf8 = false;             // lines are converted from written
+    std::filesystem::path native;  // canonical, empty when not found
+    std::string_view bytes() const { return utf8 ? std::string_view(written) : lines.bytes(); }
   };
   const Source& source(const std::string& path);
+  // The compile error for a file that is not there or cannot be read: at the line inserting it, or for
+  // the main script its own.
+  [[noreturn]] void unreadable(const std::string& path, const Source& from) const;
 
   using Handler = void (ScriptCompiler::*)(const DirectiveFields&);
   struct HeadRow {
@@ -169,6 +198,10 @@ class ScriptCompiler {
   static const HeadRow kInsertRow;
 
   void compileFile(const std::string& path);
+  // The first line from `from` on that is not empty: an empty line says nothing, and a file may hold
+  // millions.
+  static int nextLine(const Context& context, int from);
+  void compileRaw(std::string_view line);
   void compileLine(const std::string& normalized);
   bool matchDeclaredObject(const DirectiveFields& f);
   [[noreturn]] void fail(std::string message, CompileNotes::Problem problem = CompileNotes::Problem::Error,
@@ -185,6 +218,11 @@ class ScriptCompiler {
   void compileLinesNoting(Context& context);
   void textColonForgotten();
   void noteOpenBlocks(const Context& context);
+  // An end that finds blocks of the other kind open inside its own closes them there, when the compile
+  // keeps notes, and notes each at its line (the normal compile reports the end as unmatched).
+  void closeInnerBlocks(bool loopEnd);
+  // Where the current line ends, as a subject for what is missing from it.
+  std::string_view lineEnd() const { return noteLine_.substr(noteLine_.size()); }
   // Numbers read from a field of text, checked when noting.
   std::int32_t intField(std::string_view text, int k) {
     const std::string_view value = sjis::field(text, ",", k);
@@ -243,6 +281,8 @@ class ScriptCompiler {
   void waitInput(const DirectiveFields& f);
   void waitChoice(const DirectiveFields& f);
   void expression(const DirectiveFields& f);
+  // An argument given to a directive that takes none is noted: it is not read.
+  void noteUnusedArgument(const DirectiveFields& f);
   void layerAction(std::int32_t layer, std::int32_t action);
   void textBlock(std::int32_t layer, std::int32_t action);
 
@@ -283,7 +323,8 @@ class ScriptCompiler {
   ContentHash identity_;                         // over every compiled file's bytes
 };
 
-// A file that is valid UTF-8 and not plain ASCII, read as Shift-JIS; nothing for other files.
-std::optional<std::vector<std::string>> utf8LinesAsSjis(const std::vector<std::string>& lines);
+// The text of a file that is valid UTF-8 and not plain ASCII, as Shift-JIS (a leading byte order mark
+// dropped); nothing for other files.
+std::optional<std::string> utf8TextAsSjis(std::string_view bytes);
 
 }  // namespace tavrik

@@ -30,16 +30,28 @@ void ScriptCompiler::waitAction(const DirectiveFields& f) {
 }
 
 void ScriptCompiler::waitTime(const DirectiveFields& f) {
-  if (notes_) checkNumber(f.firstArg, true);
+  if (notes_) {
+    // Without its frames the wait reads 0 and waits for nothing.
+    if (f.firstArg.empty())
+      note(Problem::MissingWaitTime, lineEnd());
+    else
+      checkNumber(f.firstArg, true);
+  }
   appendNew(WaitTimeCommand{sjis::parseInt(f.firstArg)});
 }
 
-void ScriptCompiler::waitInput(const DirectiveFields&) {
+void ScriptCompiler::waitInput(const DirectiveFields& f) {
+  noteUnusedArgument(f);
   appendNew(WaitInputCommand{});
 }
 
-void ScriptCompiler::waitChoice(const DirectiveFields&) {
+void ScriptCompiler::waitChoice(const DirectiveFields& f) {
+  noteUnusedArgument(f);
   appendNew(WaitChoiceCommand{});
+}
+
+void ScriptCompiler::noteUnusedArgument(const DirectiveFields& f) {
+  if (notes_ && !f.firstArg.empty()) note(Problem::UnusedArgument, f.firstArg);
 }
 
 void ScriptCompiler::expression(const DirectiveFields& f) {
@@ -87,10 +99,11 @@ void ScriptCompiler::textBlock(std::int32_t layer, std::int32_t action) {
   std::string text;
   std::vector<std::int32_t> characterActions;
   std::int32_t current = action;
-  while (c.index + 1 < c.lines.size()) {
-    std::string line = sjis::replaceAll(c.lines[c.index + 1], "\t", "");
+  for (int next = nextLine(c, c.index + 1); static_cast<std::size_t>(next) < c.lines.size();
+       next = nextLine(c, c.index + 1)) {
+    std::string line = sjis::replaceAll(c.lines[static_cast<std::size_t>(next)], "\t", "");
     if (!line.empty() && (line[0] == '#' || sjis::startsWith(line, kw::kFullWidthHash))) break;
-    ++c.index;
+    c.index = next;
     if (line.empty()) continue;
     line = sjis::replaceAll(line, kw::kFullWidthDollar, "$");
     if (!text.empty()) {

@@ -228,7 +228,7 @@ TEST(Insertion, AnErrorNamesTheInsertedFile) {
   ASSERT_TRUE(result.error.has_value());
   EXPECT_EQ(result.error->path, test::scriptPath(dir.path()) + "\\scenes\\sub.tvk");
   EXPECT_EQ(result.error->index, 1);
-  EXPECT_EQ(result.error->lines[1], sjis("＃未知の命令"));
+  EXPECT_EQ(result.error->line, sjis("＃未知の命令"));
 }
 
 // An empty name leaves the path at the inserting script's folder, which exists: it must not pass for a
@@ -290,8 +290,8 @@ TEST(Utf8Scripts, CompileAndReportTheLineAsWritten) {
     const CompileResult result = compileScript(test::scriptPath(dir.path() / "u.tvk"));
     ASSERT_TRUE(result.error.has_value());
     EXPECT_EQ(result.error->index, 3);
-    EXPECT_TRUE(result.error->utf8Lines);
-    EXPECT_EQ(result.error->lines[3], "本文");
+    EXPECT_TRUE(result.error->utf8Line);
+    EXPECT_EQ(result.error->line, "本文");
     EXPECT_EQ(result.error->message, kw::kMsgNeedHash);
   }
   test::EngineRig rig;
@@ -302,8 +302,8 @@ TEST(Utf8Scripts, CompileAndReportTheLineAsWritten) {
   rig.engine->update();
   EXPECT_EQ(rig.device->title(), sjis("日本語の題？")) << "a character Shift-JIS cannot hold becomes ？";
   // Shift-JIS files are read as they are.
-  EXPECT_FALSE(utf8LinesAsSjis({sjis("＃タイトル：題")}).has_value());
-  EXPECT_FALSE(utf8LinesAsSjis({"#plain ascii"}).has_value());
+  EXPECT_FALSE(utf8TextAsSjis(sjis("＃タイトル：題")).has_value());
+  EXPECT_FALSE(utf8TextAsSjis("#plain ascii").has_value());
 }
 
 TEST(Statements, AWrittenFullWidthDollarOpensATag) {

@@ -92,6 +92,15 @@ TEST(Lexer, NormalizeAgreesWithTheDefinitionOnRandomLines) {
     for (int i = 0; i < n; ++i) line += pieces[rng() % pieces.size()];
     ASSERT_EQ(normalizeLine(line), referenceNormalize(line))
         << "line bytes: " << ::testing::PrintToString(line);
+    // The shortcuts that spare long files the normalising: comments found on the line as written, and
+    // the columns of many offsets into one line found in one walk, asked in any order.
+    ASSERT_EQ(isBlankOrComment(line), isCommentLine(normalizeLine(line))) << ::testing::PrintToString(line);
+    NormalizedColumns columns(line, round % 2 == 0);
+    for (int k = 0; k < 4; ++k) {
+      const std::size_t offset = rng() % (line.size() + 2);
+      ASSERT_EQ(columns.columnAt(offset), normalizedColumn(line, offset, round % 2 == 0))
+          << ::testing::PrintToString(line) << " " << offset;
+    }
   }
 }
 

@@ -170,8 +170,9 @@ const std::vector<Mistake>& mistakes() {
 const std::vector<Mistake>& endings() {
   static const std::vector<Mistake> kEndings = {
       {{"＃ループ"}, 0, "＃ループ", "open-block"},
-      {{"＃変数宣言：旗{n}", "＃ループ", "＃時間待機：１", "＃ループ終了：旗{n}＝＝０", "＃タイトル：後"},
-       4,
+      {{"＃変数宣言：旗{n}", "＃式：旗{n}＝０", "＃ループ", "＃時間待機：１", "＃ループ終了：旗{n}＝＝０",
+        "＃タイトル：後"},
+       5,
        "＃タイトル",
        "unreachable",
        "warning"},
@@ -229,7 +230,7 @@ TEST(Lint, ScriptsWithSeveralMistakesReportThemAllInOneRun) {
   }
 }
 
-TEST(Lint, AFolderOrNothingGivenAsTheScriptIsOneFinding) {
+TEST(Lint, AFolderNothingOrAHugeFileGivenAsTheScriptIsOneFinding) {
   test::TempDir dir;
   const std::string folder = test::scriptPath(dir.path());
   std::vector<LintFinding> findings = lintScript(folder);
@@ -241,6 +242,15 @@ TEST(Lint, AFolderOrNothingGivenAsTheScriptIsOneFinding) {
   findings = lintScript(folder + "\\none.tvk");
   ASSERT_EQ(findings.size(), 1u);
   EXPECT_EQ(findings[0].check, "script-not-found");
+  // Too large to read, declared by its size and never written: no empty script that lints clean.
+  fs::resize_file(dir.write("huge.tvk", ""), 1024u * 1024 * 1024);
+  findings = lintScript(folder + "\\huge.tvk");
+  ASSERT_EQ(findings.size(), 1u);
+  EXPECT_EQ(findings[0].check, "compile-error");
+  EXPECT_EQ(findings[0].line, 1);
+  EXPECT_NE(findings[0].message.find("」は大きすぎて読めません（64MBまで）。 — script '"), std::string::npos)
+      << findings[0].message;
+  EXPECT_TRUE(hasErrors(findings));
 }
 
 TEST(Lint, InsertedFilesAreLintedUnderTheirOwnNames) {
@@ -285,13 +295,54 @@ TEST(Lint, ANameUsedBeforeItsDeclarationSaysWhereItIsDeclared) {
       << findings[0].message;
 }
 
-TEST(Lint, AScriptThatIsNoScriptStopsAfterManyProblems) {
+TEST(Lint, AScriptThatIsNoScriptStopsAfterManyProblemsAndSaysWhere) {
   test::TempDir dir;
   std::string text;
   for (int i = 0; i < 30000; ++i) text += "not a directive\n";
   const fs::path script = dir.write("main.tvk", text);
   const std::vector<LintFinding> findings = lintScript(test::scriptPath(script));
-  EXPECT_EQ(findings.size(), CompileNotes::kMaxProblems);
+  ASSERT_EQ(findings.size(), kMaxFindings + 1);
+  EXPECT_EQ(findings.back().check, "too-many-findings");
+  EXPECT_EQ(findings.back().line, 10001);
+  EXPECT_NE(findings.back().message.find("ここで点検をやめました"), std::string::npos)
+      << findings.back().message;
+}
+
+// Problems the compile meets after the bound, and what the lint finds itself, are counted and not told,
+// whatever kind they are: the output of any script stays a screenful of thousands, not of millions.
+TEST(Lint, EveryKindOfFindingStopsAtTheBoundAndTheLastLineSaysHowManyWereLeftOut) {
+  struct Case {
+    const char* what;
+    std::string source;
+    std::size_t leftOut;
+    int line;
+    LintFinding::Severity severity;
+  };
+  const auto repeated = [](const std::string& line, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += line;
+    return out;
+  };
+  std::string names = "＃変数宣言：v0";
+  for (int i = 1; i < 15000; ++i) names += "，v" + std::to_string(i);
+  const Case cases[] = {
+      {"blocks left open", repeated("＃ループ\n", 15000), 5000, 10001, LintFinding::Severity::Error},
+      {"keyframe lines in error", "＃動作宣言：a\n" + repeated("０，x，１\n", 15000), 2, 10001,
+       LintFinding::Severity::Error},
+      {"names never used", names + "\n", 5000, 1, LintFinding::Severity::Warning},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    const fs::path script = dir.write("main.tvk", test::sjisScript(c.source));
+    const std::vector<LintFinding> findings = lintScript(test::scriptPath(script));
+    ASSERT_EQ(findings.size(), kMaxFindings + 1) << c.what;
+    const LintFinding& last = findings.back();
+    EXPECT_EQ(last.check, "too-many-findings") << c.what;
+    EXPECT_EQ(last.line, c.line) << c.what;
+    EXPECT_NE(last.message.find(std::to_string(c.leftOut) + "件"), std::string::npos)
+        << c.what << last.message;
+    EXPECT_EQ(last.severity, c.severity) << c.what << ": an error when any left out is one";
+  }
 }
 
 TEST(Lint, TextHasOneFindingALineAndJsonEscapesWhatItMust) {
@@ -299,7 +350,11 @@ TEST(Lint, TextHasOneFindingALineAndJsonEscapesWhatItMust) {
   findings[0] = {"a b/c.tvk", 3, 7, LintFinding::Severity::Error, "not-a-number", "「二百」は — 'x\"y'\\"};
   findings[1] = {"c.tvk", 10, 1, LintFinding::Severity::Warning, "unused-declaration", "tab\there\x01"};
   EXPECT_EQ(lintText(findings),
-            "a b/c.tvk:3:7: error: 「二百」は — 'x\"y'\\\nc.tvk:10:1: warning: tab\there\x01\n");
+            "a b/c.tvk:3:7: error: 「二百」は — 'x\"y'\\\nc.tvk:10:1: warning: tab\there\\x01\n");
+  // A line feed in a file's name would make a finding line of its own.
+  const LintFinding forged = {"x.tvk\nforged.tvk:1:1: error: m", 2,   1,
+                              LintFinding::Severity::Warning,    "c", "\rm"};
+  EXPECT_EQ(lintText({forged}), "x.tvk\\x0aforged.tvk:1:1: error: m:2:1: warning: \\x0dm\n");
   EXPECT_EQ(lintJson(findings),
             "[\n"
             "  {\"file\": \"a b/c.tvk\", \"line\": 3, \"column\": 7, \"severity\": \"error\", \"check\": "
