@@ -18,6 +18,7 @@ const editor = {
   errors: [],
   saveHandlers: [],
   textDocuments: [],
+  workspaceFolder: undefined,
 };
 class Range {
   constructor(startLine, startCharacter, endLine, endCharacter) {
@@ -27,6 +28,17 @@ class Range {
 }
 class Diagnostic {
   constructor(range, message, severity) { Object.assign(this, { range, message, severity }); }
+}
+class RelativePattern {
+  constructor(base, pattern) { Object.assign(this, { base, pattern }); }
+}
+// The .tvk files below a folder, as findFiles('**/*.tvk') gives them.
+function tvkFilesBelow(dir) {
+  return fs.readdirSync(dir, { withFileTypes: true }).flatMap((entry) => {
+    const full = path.join(dir, entry.name);
+    if (entry.isDirectory()) return tvkFilesBelow(full);
+    return entry.name.endsWith('.tvk') ? [full] : [];
+  });
 }
 class DiagnosticCollection extends Map {
   set(uri, diagnostics) { return super.set(uri.fsPath, diagnostics); }
@@ -38,10 +50,19 @@ const vscodeStub = {
   Diagnostic,
   DiagnosticSeverity: { Error: 0, Warning: 1 },
   Uri: { file: (fsPath) => ({ scheme: 'file', fsPath }) },
+  RelativePattern,
   languages: { createDiagnosticCollection: () => new DiagnosticCollection() },
   window: { showErrorMessage: (message) => { editor.errors.push(message); } },
   workspace: {
     getConfiguration: (section) => ({ get: (key) => editor.config[`${section}.${key}`] }),
+    getWorkspaceFolder: (uri) => {
+      const folder = editor.workspaceFolder;
+      return folder && !path.relative(folder, uri.fsPath).startsWith('..') ? { uri: { fsPath: folder } } : undefined;
+    },
+    findFiles: async (pattern) => {
+      assert.equal(pattern.pattern, '**/*.tvk');
+      return tvkFilesBelow(pattern.base.uri.fsPath).map((fsPath) => ({ fsPath }));
+    },
     onDidSaveTextDocument: (handler) => { editor.saveHandlers.push(handler); return { dispose() {} }; },
     get textDocuments() { return editor.textDocuments; },
   },
@@ -72,6 +93,7 @@ describe('the manifest', () => {
   test('starts the extension it names with the player setting it reads', () => {
     assert.ok(fs.existsSync(path.join(EXTENSION, manifest.main)));
     assert.equal(manifest.contributes.configuration.properties['tavrik.path'].default, 'tavrik');
+    assert.equal(manifest.contributes.configuration.properties['tavrik.startScript'].default, '');
   });
 });
 
@@ -161,7 +183,9 @@ process.exitCode = output.includes('error') || fs.existsSync(errors) ? 1 : 0;
   let collection;
 
   beforeEach(() => {
-    Object.assign(editor, { config: { 'tavrik.path': player }, errors: [], saveHandlers: [], textDocuments: [] });
+    Object.assign(editor, {
+      config: { 'tavrik.path': player }, errors: [], saveHandlers: [], textDocuments: [], workspaceFolder: undefined,
+    });
     for (const name of ['calls.txt', 'stderr.txt']) fs.rmSync(path.join(dir, name), { force: true });
     let made;
     const create = vscodeStub.languages.createDiagnosticCollection;
@@ -214,6 +238,64 @@ process.exitCode = output.includes('error') || fs.existsSync(errors) ? 1 : 0;
     fs.writeFileSync(path.join(dir, 'output.txt'), '[]');
     await save(document(path.join(dir, 'notes.txt'), 'plaintext'));
     assert.equal(fs.existsSync(path.join(dir, 'calls.txt')), false);
+  });
+
+  // The demo's scripts, in a workspace of their own: scenes/choice.tvk uses names common.tvk declares,
+  // and start.tvk inserts both.
+  const game = path.join(dir, 'game');
+  const demo = path.join(__dirname, '..', '..', 'examples', 'demo');
+  fs.mkdirSync(path.join(game, 'scenes'), { recursive: true });
+  for (const name of ['start.tvk', 'common.tvk', 'scenes/choice.tvk', 'scenes/ending.tvk'])
+    fs.copyFileSync(path.join(demo, name), path.join(game, name));
+  const choice = path.join(game, 'scenes', 'choice.tvk');
+  const gameFindings = JSON.stringify([
+    { file: path.join(game, 'start.tvk'), line: 3, column: 1, severity: 'warning', message: 'in start' },
+    { file: path.join(game, 'scenes/choice.tvk'), line: 2, column: 4, severity: 'error', message: 'in choice' },
+  ]);
+
+  test('checks an inserted script as part of the game that inserts it, with findings in each file', async () => {
+    editor.workspaceFolder = game;
+    fs.writeFileSync(path.join(dir, 'output.txt'), gameFindings);
+    await save(document(choice));
+    assert.deepEqual(calls(), [{ args: ['--lint', '--format', 'json', path.join(game, 'start.tvk')], cwd: game }]);
+    assert.deepEqual([...collection.keys()].sort(), [choice, path.join(game, 'start.tvk')]);
+    assert.equal(collection.get(choice)[0].message, 'in choice');
+
+    // The start script's own save checks the same game and replaces what the last check marked.
+    fs.writeFileSync(path.join(dir, 'output.txt'), '[]');
+    await save(document(path.join(game, 'start.tvk')));
+    assert.deepEqual([...collection.keys()], []);
+  });
+
+  test('follows insertions written in full width, another letter case or UTF-8, through every game', async () => {
+    editor.workspaceFolder = game;
+    // A second game inserts the same scene; a scene of its own inserts a loop of two files.
+    fs.writeFileSync(path.join(game, 'other.tvk'), '＃＃ UTF-8\n　＃ ファイル挿入 ： ＳＣＥＮＥＳ/Choice.tvk\n');
+    fs.writeFileSync(path.join(game, 'loop1.tvk'), '＃ファイル挿入：loop2\n');
+    fs.writeFileSync(path.join(game, 'loop2.tvk'), '＃ファイル挿入：loop1\n');
+    try {
+      fs.writeFileSync(path.join(dir, 'output.txt'), gameFindings);
+      await save(document(choice));
+      assert.deepEqual(calls().map((c) => c.args[3]), [path.join(game, 'other.tvk'), path.join(game, 'start.tvk')]);
+      assert.deepEqual(collection.get(choice).map((d) => d.message), ['in choice', 'in choice']);
+      // Nothing outside the loop inserts it: the saved file is checked as its own start.
+      assert.deepEqual(await extension.startScripts(path.join(game, 'loop1.tvk')), [path.join(game, 'loop1.tvk')]);
+    } finally {
+      for (const name of ['other.tvk', 'loop1.tvk', 'loop2.tvk']) fs.rmSync(path.join(game, name));
+    }
+  });
+
+  test('a workspace setting names the start script', async () => {
+    editor.workspaceFolder = game;
+    editor.config['tavrik.startScript'] = 'start.tvk';
+    fs.writeFileSync(path.join(game, 'notes.tvk'), '＃＃ inserted by nothing\n');
+    try {
+      fs.writeFileSync(path.join(dir, 'output.txt'), '[]');
+      await save(document(path.join(game, 'notes.tvk')));
+      assert.deepEqual(calls(), [{ args: ['--lint', '--format', 'json', path.join(game, 'start.tvk')], cwd: game }]);
+    } finally {
+      fs.rmSync(path.join(game, 'notes.tvk'));
+    }
   });
 
   test('says so when the player cannot be found', async () => {

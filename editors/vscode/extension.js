@@ -1,9 +1,121 @@
 'use strict';
-// Checks a .tvk script with the player each time it is saved and shows what the player finds as
-// diagnostics, in the saved script and in the scripts it inserts.
+// Checks the game a .tvk script belongs to with the player each time the script is saved, and shows
+// what the player finds as diagnostics in each of the game's files. A script that other scripts insert
+// (＃ファイル挿入) is checked as part of the game that starts with the script inserting it, as the player
+// compiles it, not on its own: names it uses may be declared in a file inserted before it.
 const childProcess = require('node:child_process');
+const fs = require('node:fs');
 const path = require('node:path');
 const vscode = require('vscode');
+
+// Larger files are not looked into for insertions: scripts are far smaller.
+const MAX_SCRIPT_BYTES = 16 << 20;
+const MAX_SCRIPTS = 10000;
+
+// A script's text as the player reads it: UTF-8 when it is valid UTF-8 (a byte order mark dropped),
+// Shift-JIS otherwise.
+function decodeScript(bytes) {
+  try {
+    return new TextDecoder('utf-8', { fatal: true }).decode(bytes);
+  } catch {
+    return new TextDecoder('shift_jis').decode(bytes);
+  }
+}
+
+// The full-width signs, digits and Latin letters the player narrows in a directive line, and the blanks
+// it removes.
+function normalizeLine(line) {
+  let out = '';
+  for (const ch of line) {
+    if (ch === ' ' || ch === '\t' || ch === '\u3000') continue;
+    const code = ch.codePointAt(0);
+    if ('＃：，＝＋＊／％＞＜！'.includes(ch) || (code >= 0xFF10 && code <= 0xFF19)
+      || (code >= 0xFF21 && code <= 0xFF3A) || (code >= 0xFF41 && code <= 0xFF5A)) {
+      out += String.fromCodePoint(code - 0xFEE0);
+    } else if (ch === '－' || ch === '\u2212') {
+      out += '-';
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+// The names a script inserts, as written after ＃ファイル挿入：.
+function insertedNames(text) {
+  const names = [];
+  for (const line of text.split(/\r?\n/)) {
+    const normalized = normalizeLine(line);
+    if (!normalized.startsWith('#') || normalized.startsWith('##')) continue;
+    const fields = normalized.replace(/#/g, '').split(':');
+    if (fields[0] === 'ファイル挿入' && fields.length > 1 && fields[1] !== '') names.push(fields[1]);
+  }
+  return names;
+}
+
+// The files an insertion may name, as the player looks for them: as written, then with ".tvk", from the
+// inserting script's folder, "\" or "/" between folders. Keys for comparing paths: the player also
+// finds a name that differs in letter case only.
+function insertedPaths(script, name) {
+  const written = path.resolve(path.dirname(script), name.replace(/\\/g, '/'));
+  return [written, `${written}.tvk`];
+}
+const pathKey = (file) => path.resolve(file).toLowerCase();
+
+// The .tvk files where the scripts inserting file may be: the workspace folder's, or without one the
+// file's own folder's.
+async function candidateScripts(file) {
+  const folder = vscode.workspace.getWorkspaceFolder(vscode.Uri.file(file));
+  if (folder) {
+    const found = await vscode.workspace.findFiles(new vscode.RelativePattern(folder, '**/*.tvk'), undefined, MAX_SCRIPTS);
+    return found.map((uri) => uri.fsPath);
+  }
+  const dir = path.dirname(file);
+  const names = await fs.promises.readdir(dir).catch(() => []);
+  return names.filter((name) => name.toLowerCase().endsWith('.tvk')).map((name) => path.join(dir, name));
+}
+
+// The start scripts of the games file belongs to: the workspace setting tavrik.startScript when it is
+// set, otherwise the scripts reached by following insertions up from file to scripts nothing inserts.
+// A file nothing inserts (or that only a loop of insertions reaches) is its own start.
+async function startScripts(file) {
+  const uri = vscode.Uri.file(file);
+  const setting = vscode.workspace.getConfiguration('tavrik', uri).get('startScript');
+  if (typeof setting === 'string' && setting.trim() !== '') {
+    const folder = vscode.workspace.getWorkspaceFolder(uri);
+    return [path.resolve(folder ? folder.uri.fsPath : path.dirname(file), setting.trim())];
+  }
+  const insertersOf = new Map();
+  for (const script of await candidateScripts(file)) {
+    let bytes;
+    try {
+      if ((await fs.promises.stat(script)).size > MAX_SCRIPT_BYTES) continue;
+      bytes = await fs.promises.readFile(script);
+    } catch {
+      continue;
+    }
+    for (const name of insertedNames(decodeScript(bytes))) {
+      for (const inserted of insertedPaths(script, name)) {
+        const key = pathKey(inserted);
+        if (!insertersOf.has(key)) insertersOf.set(key, new Set());
+        insertersOf.get(key).add(script);
+      }
+    }
+  }
+  const starts = [];
+  const seen = new Set([pathKey(file)]);
+  for (const queue = [file]; queue.length > 0;) {
+    const script = queue.shift();
+    const inserters = [...(insertersOf.get(pathKey(script)) ?? [])].filter((s) => pathKey(s) !== pathKey(script));
+    if (inserters.length === 0) starts.push(script);
+    for (const inserter of inserters) {
+      if (seen.has(pathKey(inserter))) continue;
+      seen.add(pathKey(inserter));
+      queue.push(inserter);
+    }
+  }
+  return starts.length > 0 ? starts.sort() : [file];
+}
 
 // The player's findings in its output, each { file, line, column, severity, message } with line and
 // column counted from 1. The output is a JSON array of such objects, or lines of the plain form
@@ -67,27 +179,35 @@ function openLineLength(file, line) {
   return document && line < document.lineCount ? document.lineAt(line).text.length : undefined;
 }
 
-// Checks one saved document; reported maps a checked file to the files its last check marked.
+// Checks the games of one saved document; reported maps a checked start script to the files its last
+// check marked.
 async function lintDocument(document, collection, reported) {
   if (document.languageId !== 'tvk' || document.uri.scheme !== 'file') return;
   const executable = vscode.workspace.getConfiguration('tavrik').get('path') || 'tavrik';
-  const file = document.uri.fsPath;
-  const cwd = path.dirname(file);
-  const { error, stdout, stderr } = await runPlayer(executable, ['--lint', '--format', 'json', file], cwd);
-  if (error && error.code === 'ENOENT') {
-    vscode.window.showErrorMessage(`The player "${executable}" was not found: set tavrik.path to the tavrik executable.`);
-    return;
+  const checked = new Map();
+  for (const start of await startScripts(document.uri.fsPath)) {
+    const cwd = path.dirname(start);
+    const { error, stdout, stderr } = await runPlayer(executable, ['--lint', '--format', 'json', start], cwd);
+    if (error && error.code === 'ENOENT') {
+      vscode.window.showErrorMessage(`The player "${executable}" was not found: set tavrik.path to the tavrik executable.`);
+      return;
+    }
+    let findings = parseFindings(stdout);
+    if (findings.length === 0) findings = parseFindings(stderr);
+    if (findings.length === 0 && error && stderr.trim() !== '') {
+      // The player failed without a finding (one without --lint, say): say what it said.
+      vscode.window.showErrorMessage(`${executable} --lint: ${stderr.trim().split(/\r?\n/)[0]}`);
+    }
+    checked.set(start, diagnosticsByFile(findings, cwd, openLineLength));
   }
-  let findings = parseFindings(stdout);
-  if (findings.length === 0) findings = parseFindings(stderr);
-  if (findings.length === 0 && error && stderr.trim() !== '') {
-    // The player failed without a finding (one without --lint, say): say what it said.
-    vscode.window.showErrorMessage(`${executable} --lint: ${stderr.trim().split(/\r?\n/)[0]}`);
+  // A file two games insert shows what both checks found in it.
+  const byFile = new Map();
+  for (const [start, marks] of checked) {
+    for (const marked of reported.get(start) ?? []) collection.delete(vscode.Uri.file(marked));
+    for (const [marked, diagnostics] of marks) byFile.set(marked, [...(byFile.get(marked) ?? []), ...diagnostics]);
+    reported.set(start, [...marks.keys()]);
   }
-  for (const marked of reported.get(file) ?? []) collection.delete(vscode.Uri.file(marked));
-  const byFile = diagnosticsByFile(findings, cwd, openLineLength);
   for (const [marked, diagnostics] of byFile) collection.set(vscode.Uri.file(marked), diagnostics);
-  reported.set(file, [...byFile.keys()]);
 }
 
 function activate(context) {
@@ -99,4 +219,4 @@ function activate(context) {
 
 function deactivate() {}
 
-module.exports = { activate, deactivate, parseFindings, diagnosticsByFile };
+module.exports = { activate, deactivate, parseFindings, diagnosticsByFile, insertedNames, startScripts };
