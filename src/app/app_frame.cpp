@@ -170,6 +170,7 @@ void AppFrame::runFrameWithin() {
     if (releasePending_[b]) *states[b] = false;
     pressUnseen_[b] = releasePending_[b] = false;
   }
+  mouse_.leftPressed = false;
   draw(false);
   ++framesRun_;
   // (A box before the first frame counts frames of its own: the first frame drawn is told apart.)
@@ -380,6 +381,11 @@ void AppFrame::handleEvent(const WindowEvent& event) {
                         : (e.button == MouseButton::Middle ? &mouse_.middle : &mouse_.right);
       if (down) {
         *state = true;
+        if (e.button == MouseButton::Left) {
+          mouse_.leftPressed = true;
+          mouse_.pressX = mouse_.x;
+          mouse_.pressY = mouse_.y;
+        }
         pressUnseen_[b] = true;
         releasePending_[b] = false;
       } else if (pressUnseen_[b]) {
