@@ -207,6 +207,36 @@ TEST(Saves, AnEditedCutOrFlippedSaveIsRefusedInABoxAndTheGameGoesOn) {
   EXPECT_TRUE(contains(empty.err, "クイックセーブ：セーブがありません。")) << empty.err;
 }
 
+TEST(Saves, AHeadlessBoxKeepsTheKeyThatAnswersItAndSaysWhatItHeldBack) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const fs::path script = dir.write("s.tvk", test::sjisScript(kCounting));
+  const fs::path saves = dir.path() / "saves";
+  // The Escape that closes the empty slot's report is the box's: the game never sees it and so never
+  // asks to exit.
+  const fs::path events = dir.write("e", "5 load 1\n40 key Escape\n");
+  const ProcessResult answered = player.run({script.string(), "--headless", "--events", events.string(),
+                                             "--saves", saves.string(), "--frames", "60"});
+  EXPECT_EQ(answered.exitCode, 0);
+  EXPECT_TRUE(contains(answered.err, "スロット1：セーブがありません。")) << answered.err;
+  EXPECT_FALSE(contains(answered.err, "終了確認")) << answered.err;
+
+  // A box at the start (the offer to continue) holds the frames it is open: what the file asks of the
+  // game meanwhile is not done, and standard error says so.
+  const fs::path closed = dir.write("closed", "2 click 10 10\n6 close\n");
+  ASSERT_EQ(player.run({script.string(), "-nce", "--headless", "--events", closed.string(), "--saves",
+                        saves.string()})
+                .exitCode,
+            0);
+  ASSERT_TRUE(fs::exists(saves / "auto.sav"));
+  const fs::path held = dir.write("held", "1 save 2\n3 key Return\n");
+  const ProcessResult offered = player.run({script.string(), "--headless", "--events", held.string(),
+                                            "--saves", saves.string(), "--frames", "8"});
+  EXPECT_TRUE(contains(offered.err, "frame 1: \"save 2\" came while a box was open; it was not done"))
+      << offered.err;
+  EXPECT_FALSE(fs::exists(saves / "slot02.sav"));
+}
+
 TEST(Saves, ASaveThatCannotBeWrittenSaysSo) {
   PlayerCopy player;
   test::TempDir dir;
