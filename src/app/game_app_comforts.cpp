@@ -141,8 +141,9 @@ void GameApp::offerToContinue() {
 SaveData GameApp::currentSave(const std::vector<std::uint32_t>* thumbnail) {
   SaveData save;
   save.time = static_cast<std::int64_t>(std::time(nullptr));
-  save.title = graphics().title();
-  if (!engine_->history().empty()) save.text = engine_->history().entries().back().text();
+  save.title = summaryOf(graphics().title());
+  // What was said, not the caption of a choice button shown after it.
+  if (const HistoryEntry* said = engine_->history().lastSaid()) save.text = summaryOf(said->text());
   if (thumbnail) {
     save.thumbnail = *thumbnail;
   } else {

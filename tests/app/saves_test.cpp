@@ -13,6 +13,7 @@
 #include "app/save_store.h"
 #include "base/files.h"
 #include "base/script_path.h"
+#include "base/text_encoding.h"
 #include "platform/image_decoder.h"
 #include "script/compiler/script_compiler.h"
 #include "support/process.h"
@@ -363,6 +364,12 @@ TEST(Skip, CtrlReachesTheDemosFirstChoiceInATenthOfTheFrames) {
   // The choice is not taken for the player.
   skipped->run([&] { return skipped->framesRun() >= 100; });
   EXPECT_EQ(skipped->engine().waiting(), W::Choice);
+  // A save made there is summed up by what was said, not by the caption of a button shown after it.
+  ASSERT_TRUE(skipped->saveSlot(1));
+  SaveProblem problem = SaveProblem::None;
+  const std::optional<SaveData> save = SaveStore(dir.path() / "b").read(1, &problem);
+  ASSERT_TRUE(save.has_value());
+  EXPECT_TRUE(contains(save->text, test::sjis("どちらへ行こうか。"))) << sjisToUtf8(save->text);
 }
 
 TEST(Skip, SkippingOnlyWhatWasReadStopsAtTheFirstUnreadWait) {
