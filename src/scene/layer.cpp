@@ -147,7 +147,7 @@ void PersonLayer::loadImage(std::string_view name) {
 void PersonLayer::loadNumbered(std::string_view name, std::string_view part,
                                std::vector<TiledImage*>& images) {
   // Numbers are contiguous from 0; pictures left from an earlier, longer series are kept.
-  for (std::size_t i = 0;; ++i) {
+  for (std::size_t i = 0; i < kMaxSeries; ++i) {
     std::string numbered(name);
     numbered.append(part).append(std::to_string(i));
     const std::string path = scene_.images().find(numbered);
