@@ -79,12 +79,12 @@ std::string fontMenuLabel(const std::string& sjisFace, int index) {
 }
 
 std::string scriptErrorText(const ScriptError& error) {
-  // The path as the compile was handed it, with its separators; the line as the author wrote it:
-  // converted from Shift-JIS, or as it was in a UTF-8 file.
+  // The path as the compile was handed it, with this system's separators; the line as the author wrote
+  // it: converted from Shift-JIS, or as it was in a UTF-8 file.
   std::string line;
   if (error.index >= 0 && static_cast<std::size_t>(error.index) < error.lines.size())
     line = error.lines[static_cast<std::size_t>(error.index)];
-  std::string text = sjisToUtf8(error.path) + "の" + std::to_string(error.index) + "行目：\n";
+  std::string text = paths::toDisplay(error.path) + "の" + std::to_string(error.index) + "行目：\n";
   text += error.utf8Lines ? line : sjisToUtf8(line);
   text += "\n" + sjisToUtf8(error.message);
   return text;

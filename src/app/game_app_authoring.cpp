@@ -198,7 +198,7 @@ DebugSnapshot GameApp::debugSnapshot() {
   if (!engine_->isFinished()) {
     const SourceLine site = program.siteAt(static_cast<std::size_t>(std::max(0, engine_->programCounter())));
     const std::string file = site.file >= 0 && static_cast<std::size_t>(site.file) < program.files.size()
-                                 ? sjisToUtf8(program.files[static_cast<std::size_t>(site.file)].path)
+                                 ? paths::toDisplay(program.files[static_cast<std::size_t>(site.file)].path)
                                  : std::string("?");
     snapshot.placeUtf8 = file + ":" + std::to_string(site.line + 1);
   } else {
@@ -218,7 +218,7 @@ DebugSnapshot GameApp::debugSnapshot() {
   auto row = [&](const std::string& name, const std::string& file, const AnimatedObject& object) {
     DebugObject o;
     o.nameUtf8 = sjisToUtf8(name);
-    o.fileUtf8 = sjisToUtf8(file);
+    o.fileUtf8 = paths::toDisplay(file);
     o.actionUtf8 = actionName(object.action());
     o.step = object.step;
     o.finished = object.finished;

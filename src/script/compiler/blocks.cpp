@@ -95,6 +95,15 @@ void ScriptCompiler::macroDeclarationEnd(const DirectiveFields&) {
   context_->currentList = &program_->code;
 }
 
+namespace {
+
+// A path in a message, with the separators of the system the player runs on.
+std::string shownPath(std::string_view scriptPath) {
+  return sjis::replaceAll(scriptPath, "\\", "/");
+}
+
+}  // namespace
+
 void ScriptCompiler::insertFile(const DirectiveFields& f) {
   if (inMacro()) fail(std::string(kw::kMsgInsertInMacro));
   if (!context_->blocks.empty()) fail(std::string(kw::kMsgInsertInBlock));
@@ -112,7 +121,7 @@ void ScriptCompiler::insertFile(const DirectiveFields& f) {
     path += ".tvk";
     if (!named || !exists(path)) {
       std::string message(kw::kMsgScriptOpen);
-      message.append(path).append(kw::kMsgNotFound);
+      message.append(shownPath(path)).append(kw::kMsgNotFound);
       fail(std::move(message));
     }
   }
@@ -121,7 +130,7 @@ void ScriptCompiler::insertFile(const DirectiveFields& f) {
     for (const Context* open : insertStack_) {
       if (!open->native.empty() && open->native == canonical) {
         std::string message(kw::kMsgScriptOpen);
-        message.append(path).append(kw::kMsgInsertsItself);
+        message.append(shownPath(path)).append(kw::kMsgInsertsItself);
         fail(std::move(message));
       }
     }
