@@ -361,9 +361,9 @@ TEST_F(WindowKeyboard, F2AndAClickSaveWithAThumbnailAndF3AndAClickRestoreTheScen
   std::this_thread::sleep_for(std::chrono::seconds(4));
   keys({"F2"});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  // Slot 1 is the top left of the screen's two columns (the screen is centred in the whole window,
+  // Slot 1 is the top left of the screen's grid (the screen is centred in the whole window,
   // menu strip included).
-  click(id, 200, 112);
+  click(id, 100, 124);
   SaveProblem problem = SaveProblem::None;
   std::optional<SaveData> saved;
   for (int attempt = 0; attempt < 20 && !saved; ++attempt) {
@@ -391,7 +391,7 @@ TEST_F(WindowKeyboard, F2AndAClickSaveWithAThumbnailAndF3AndAClickRestoreTheScen
   const double before = meanDifference(textFrame(*screen, left, top), savedText);
   keys({"F3"});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  click(id, 200, 112);
+  click(id, 100, 124);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   screen = screenshot();
   ASSERT_TRUE(screen);
