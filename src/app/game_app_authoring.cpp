@@ -145,6 +145,14 @@ bool GameApp::reload() {
                                         std::to_string(compiled.error->index + 1) + " in an editor）");
     return false;
   }
+  // An editor may empty a file a moment before writing it again; played, the empty script would end
+  // the game at once and take its automatic save with it.
+  if (compiled.program->code.empty() && !engine_->program().code.empty()) {
+    showNotice(kScriptErrorCaption,
+               paths::toDisplay(scriptPath_) +
+                   "は空です。ゲームはそのまま続きます。\n(the script is empty; the game goes on)");
+    return false;
+  }
   noticeText_.clear();
   // Where the player is: the waits passed and the choices made, or after a load the line of the wait.
   FastForward target;

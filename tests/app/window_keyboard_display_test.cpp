@@ -12,6 +12,7 @@
 #include <optional>
 #include <thread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/save_store.h"
@@ -622,6 +623,43 @@ TEST_F(WindowManaged, EveryWayTheDesktopClosesTheWindowAsksThenKeepsThePlay) {
   const ProcessResult r = finish();
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(std::filesystem::exists(saves / "auto.sav"));
+}
+
+TEST_F(WindowManaged, AScriptThatCannotBeReadIsReportedOverTheGameWhichGoesOn) {
+  const std::filesystem::path game = dir_.write("game/game.tvk", test::sjisScript(kGame));
+  const std::filesystem::path saves = dir_.path() / "saves";
+  startWith({game.string(), "--saves", saves.string()});
+  const std::string id = window();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  // Each way the script can stop being a readable file; each is reported and the game plays on.
+  const std::vector<std::pair<std::string, std::function<void()>>> breakings = {
+      {"deleted", [&] { std::filesystem::remove(game); }},
+      {"a folder", [&] { std::filesystem::create_directory(game); }},
+      {"empty", [&] { std::ofstream(game, std::ios::trunc).flush(); }},
+      {"a pipe", [&] { ASSERT_EQ(::mkfifo(game.c_str(), 0600), 0); }},
+      {"a link to /dev/zero", [&] { std::filesystem::create_symlink("/dev/zero", game); }},
+      {"a gigabyte", [&] { std::filesystem::resize_file(dir_.write("game/game.tvk", ""), 1u << 30); }},
+  };
+  for (const auto& [what, breakScript] : breakings) {
+    SCOPED_TRACE(what);
+    std::error_code ec;
+    std::filesystem::remove(game, ec);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    breakScript();
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    ASSERT_NE(geometry(id), "") << "the player ended";
+  }
+  tool("wmctrl", {"-i", "-c", id});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  keys({"Return"});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(saves / "auto.sav")) << "the play was not kept";
+  std::size_t reports = 0;
+  for (std::size_t at = r.err.find("スクリプトエラー"); at != std::string::npos;
+       at = r.err.find("スクリプトエラー", at + 1))
+    ++reports;
+  EXPECT_GE(reports, breakings.size()) << r.err;
 }
 
 }  // namespace
