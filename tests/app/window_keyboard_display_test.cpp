@@ -625,6 +625,28 @@ TEST_F(WindowManaged, EveryWayTheDesktopClosesTheWindowAsksThenKeepsThePlay) {
   EXPECT_TRUE(std::filesystem::exists(saves / "auto.sav"));
 }
 
+TEST_F(WindowManaged, ATapThatArrivesAndPressesAtOnceChooses) {
+  // As a touch screen, a pen or a remote desktop taps: the pointer comes and presses in one go.
+  ASSERT_TRUE(savePng(test::solidPicture(100, 50, 0xFFFFFFFFu), dir_.path() / "button.png"));
+  const std::filesystem::path game = dir_.write(
+      "tap.tvk",
+      test::sjisScript("＃タイトル：KeyboardGame\n＃単純レイヤー宣言：ボタン\n"
+                       "＃ボタン選択宣言：2，1.2，0.05\n＃動作宣言：表示\n０，X，１００\n"
+                       "０，Y，１００\n０，A，１\n＃ボタン画像：button\n＃ボタン表示\n＃選択待機\n"));
+  startWith(
+      {game.string(), "-nce", "--new", "--saves", (dir_.path() / "saves").string(), "--dump-variables"});
+  const std::string id = window();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  // The game's pixel (150, 125), under the menu strip.
+  tool("xdotool", {"mousemove", "--window", id, "150", std::to_string(125 + 24), "click", "1"});
+  for (int attempt = 0; attempt < 30 && geometry(id) != ""; ++attempt)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  if (geometry(id) != "") tool("wmctrl", {"-i", "-c", id});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "選択結果=2\n") << "the tap chose nothing";
+}
+
 TEST_F(WindowManaged, AScriptThatCannotBeReadIsReportedOverTheGameWhichGoesOn) {
   const std::filesystem::path game = dir_.write("game/game.tvk", test::sjisScript(kGame));
   const std::filesystem::path saves = dir_.path() / "saves";
