@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/terminal_text.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
@@ -149,16 +150,19 @@ void AppFrame::runFrame() {
 }
 
 void AppFrame::runFrameWithin() {
-  lastFramePlayed_ = framesRun_;
-  for (const std::filesystem::path& file : settings_.events.statesToSaveAt(framesRun_)) saveState(file);
-  for (const PlayerAction& action : settings_.events.playerActionsAt(framesRun_)) {
+  // A box opened by one of this frame's lines counts the frames it is open (headless); this frame's
+  // other lines are still this frame's, handled once it is answered.
+  const std::int64_t frame = framesRun_;
+  lastFramePlayed_ = frame;
+  for (const std::filesystem::path& file : settings_.events.statesToSaveAt(frame)) saveState(file);
+  for (const PlayerAction& action : settings_.events.playerActionsAt(frame)) {
     runPlayerAction(action);
     if (closing_) return;
   }
-  for (const WindowEvent& e : settings_.events.eventsAt(framesRun_)) {
+  for (const WindowEvent& e : settings_.events.eventsAt(frame)) {
     if (e.type == WindowEvent::Type::Command && !knowsCommand(e.command)) {
       std::fprintf(stderr, "tavrik: warning: frame %lld: no menu command has the id %d; it does nothing\n",
-                   static_cast<long long>(framesRun_), e.command);
+                   static_cast<long long>(frame), e.command);
     }
     handleEvent(e);
     if (closing_) return;
@@ -170,6 +174,7 @@ void AppFrame::runFrameWithin() {
     if (releasePending_[b]) *states[b] = false;
     pressUnseen_[b] = releasePending_[b] = false;
   }
+  mouse_.leftPressed = false;
   draw(false);
   ++framesRun_;
   // (A box before the first frame counts frames of its own: the first frame drawn is told apart.)
@@ -312,6 +317,7 @@ std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
   boxReadFrame_ = true;
   lastFramePlayed_ = framesRun_;
   draw(true);
+  warnOfLinesTheBoxHolds();
   std::optional<BoxAnswer> answer;
   for (const WindowEvent& e : settings_.events.eventsAt(framesRun_)) {
     if (answer) break;
@@ -338,6 +344,33 @@ std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
   if (!answer && settings_.frameLimit && framesRun_ + 1 >= *settings_.frameLimit)
     answer = box.defaultAnswer();
   return answer;
+}
+
+void AppFrame::warnOfLinesTheBoxHolds() const {
+  // The player's hands are on the box: what the file asks of the game in these frames is not done, as
+  // a key pressed for the game while a box is open is the box's.
+  auto warn = [&](const std::string& line) {
+    std::fprintf(stderr, "tavrik: warning: frame %lld: \"%s\" came while a box was open; it was not done\n",
+                 static_cast<long long>(framesRun_), line.c_str());
+  };
+  for (const std::filesystem::path& file : settings_.events.statesToSaveAt(framesRun_))
+    warn("save-state " + terminalText(file.string()));
+  for (const PlayerAction& action : settings_.events.playerActionsAt(framesRun_)) {
+    switch (action.kind) {
+      case PlayerAction::Kind::Save:
+        warn("save " + std::to_string(action.value));
+        break;
+      case PlayerAction::Kind::Load:
+        warn("load " + std::to_string(action.value));
+        break;
+      case PlayerAction::Kind::Skip:
+        warn(action.value ? "skip on" : "skip off");
+        break;
+      case PlayerAction::Kind::Auto:
+        warn(action.value ? "auto on" : "auto off");
+        break;
+    }
+  }
 }
 
 std::string AppFrame::versionText() const {
@@ -380,6 +413,11 @@ void AppFrame::handleEvent(const WindowEvent& event) {
                         : (e.button == MouseButton::Middle ? &mouse_.middle : &mouse_.right);
       if (down) {
         *state = true;
+        if (e.button == MouseButton::Left) {
+          mouse_.leftPressed = true;
+          mouse_.pressX = mouse_.x;
+          mouse_.pressY = mouse_.y;
+        }
         pressUnseen_[b] = true;
         releasePending_[b] = false;
       } else if (pressUnseen_[b]) {

@@ -130,6 +130,8 @@ class AppFrame {
   void runFrame();
   void runFrameWithin();
   void warnOfUnplayedEvents() const;
+  // Says on standard error which of the frame's lines for the game a headless box keeps from being done.
+  void warnOfLinesTheBoxHolds() const;
   // Opens a page with the desktop's program; a box says so when it cannot.
   void openOrSay(const std::string& url);
   void requestClose();

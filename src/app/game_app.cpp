@@ -79,9 +79,9 @@ std::string fontMenuLabel(const std::string& sjisFace, int index) {
 }
 
 std::string scriptErrorText(const ScriptError& error) {
-  // The path as the compile was handed it, with its separators; the line as the author wrote it:
-  // converted from Shift-JIS, or as it was in a UTF-8 file.
-  std::string text = sjisToUtf8(error.path) + "の" + std::to_string(error.index) + "行目：\n";
+  // The path as the compile was handed it, with this system's separators; the line as the author wrote
+  // it: converted from Shift-JIS, or as it was in a UTF-8 file.
+  std::string text = paths::toDisplay(error.path) + "の" + std::to_string(error.index) + "行目：\n";
   text += error.utf8Line ? error.line : sjisToUtf8(error.line);
   text += "\n" + sjisToUtf8(error.message);
   return text;

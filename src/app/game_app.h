@@ -131,7 +131,9 @@ class GameApp : public AppFrame {
   void countAutoPause();
   void openScreen(std::unique_ptr<PlayerScreen> screen);
   void closeScreen();
-  void openSlotScreen(SlotScreen::Mode mode);
+  static constexpr int kNoFocus = -100;
+  // focus: the slot the highlight starts on, when not the screen's own choice.
+  void openSlotScreen(SlotScreen::Mode mode, int focus = kNoFocus);
   void openSettings();
   void openHistory();
   void handleScreenEvent(const WindowEvent& event);

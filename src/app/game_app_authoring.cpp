@@ -145,6 +145,14 @@ bool GameApp::reload() {
                                         std::to_string(compiled.error->index + 1) + " in an editor）");
     return false;
   }
+  // An editor may empty a file a moment before writing it again; played, the empty script would end
+  // the game at once and take its automatic save with it.
+  if (compiled.program->code.empty() && !engine_->program().code.empty()) {
+    showNotice(kScriptErrorCaption,
+               paths::toDisplay(scriptPath_) +
+                   "は空です。ゲームはそのまま続きます。\n(the script is empty; the game goes on)");
+    return false;
+  }
   noticeText_.clear();
   // Where the player is: the waits passed and the choices made, or after a load the line of the wait.
   FastForward target;
@@ -198,7 +206,7 @@ DebugSnapshot GameApp::debugSnapshot() {
   if (!engine_->isFinished()) {
     const SourceLine site = program.siteAt(static_cast<std::size_t>(std::max(0, engine_->programCounter())));
     const std::string file = site.file >= 0 && static_cast<std::size_t>(site.file) < program.files.size()
-                                 ? sjisToUtf8(program.files[static_cast<std::size_t>(site.file)].path)
+                                 ? paths::toDisplay(program.files[static_cast<std::size_t>(site.file)].path)
                                  : std::string("?");
     snapshot.placeUtf8 = file + ":" + std::to_string(site.line + 1);
   } else {
@@ -218,7 +226,7 @@ DebugSnapshot GameApp::debugSnapshot() {
   auto row = [&](const std::string& name, const std::string& file, const AnimatedObject& object) {
     DebugObject o;
     o.nameUtf8 = sjisToUtf8(name);
-    o.fileUtf8 = sjisToUtf8(file);
+    o.fileUtf8 = paths::toDisplay(file);
     o.actionUtf8 = actionName(object.action());
     o.step = object.step;
     o.finished = object.finished;

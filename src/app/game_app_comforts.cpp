@@ -141,8 +141,9 @@ void GameApp::offerToContinue() {
 SaveData GameApp::currentSave(const std::vector<std::uint32_t>* thumbnail) {
   SaveData save;
   save.time = static_cast<std::int64_t>(std::time(nullptr));
-  save.title = graphics().title();
-  if (!engine_->history().empty()) save.text = engine_->history().entries().back().text();
+  save.title = summaryOf(graphics().title());
+  // What was said, not the caption of a choice button shown after it.
+  if (const HistoryEntry* said = engine_->history().lastSaid()) save.text = summaryOf(said->text());
   if (thumbnail) {
     save.thumbnail = *thumbnail;
   } else {
@@ -299,15 +300,23 @@ void GameApp::openScreen(std::unique_ptr<PlayerScreen> screen) {
   draw(true);
 }
 
-void GameApp::openSlotScreen(SlotScreen::Mode mode) {
+void GameApp::openSlotScreen(SlotScreen::Mode mode, int focus) {
   // The thumbnail of a save made from the screen is the game as it was before the screen covered it.
-  screenThumbnail_.clear();
-  std::vector<std::uint32_t> frame;
-  if (mode == SlotScreen::Mode::Save && graphics().readFrame(frame))
-    screenThumbnail_ = makeThumbnail(frame, GraphicsDevice::kWidth, GraphicsDevice::kHeight);
+  if (screenThumbnail_.empty()) {
+    std::vector<std::uint32_t> frame;
+    if (mode == SlotScreen::Mode::Save && graphics().readFrame(frame))
+      screenThumbnail_ = makeThumbnail(frame, GraphicsDevice::kWidth, GraphicsDevice::kHeight);
+  }
+  // The ten slots; loading also offers the quick save and the automatic one, marked.
+  std::vector<int> slots;
+  for (int slot = 1; slot <= kSlotCount; ++slot) slots.push_back(slot);
+  if (mode == SlotScreen::Mode::Load) slots.insert(slots.end(), {kQuickSlot, kAutoSlot});
   std::vector<SlotView> views;
-  for (int slot = 1; slot <= kSlotCount; ++slot) {
+  for (int slot : slots) {
     SlotView view;
+    view.slot = slot;
+    view.labelUtf8 = slot > 0 ? "スロット " + std::to_string(slot) : slotName(slot);
+    view.marked = slot <= 0;
     SaveProblem problem = SaveProblem::None;
     if (std::optional<SaveData> save = saves_->read(slot, &problem)) {
       view.used = true;
@@ -325,7 +334,9 @@ void GameApp::openSlotScreen(SlotScreen::Mode mode) {
     views.push_back(std::move(view));
   }
   if (!overlay()) return;
-  openScreen(std::make_unique<SlotScreen>(*overlay(), mode, std::move(views)));
+  auto screen = std::make_unique<SlotScreen>(*overlay(), mode, std::move(views));
+  if (focus != kNoFocus) screen->focus(focus);
+  openScreen(std::move(screen));
 }
 
 void GameApp::openSettings() {
@@ -380,12 +391,31 @@ void GameApp::takeScreenAction(ScreenAction action) {
       const auto* slots = dynamic_cast<SlotScreen*>(screen_.get());
       if (!slots) return;
       const SlotScreen::Mode mode = slots->mode();
+      // A save is not written over another without asking; answered No, the screen stays.
+      const SlotView* view = slots->view(action.slot);
+      if (mode == SlotScreen::Mode::Save && view && view->used &&
+          ask(kSaveCaption,
+              slotName(action.slot) + "のセーブに上書きしますか？\n(overwrite the save in this slot?)",
+              BoxButtons::OkCancel) != BoxAnswer::Ok)
+        return;
       screen_.reset();
       if (mode == SlotScreen::Mode::Save)
         saveSlot(action.slot);
       else
         loadSlot(action.slot);
       closeScreen();
+      return;
+    }
+    case ScreenAction::Kind::Remove: {
+      const auto* slots = dynamic_cast<SlotScreen*>(screen_.get());
+      if (!slots) return;
+      const SlotScreen::Mode mode = slots->mode();
+      if (ask("削除", slotName(action.slot) + "のセーブを削除しますか？\n(delete the save in this slot?)",
+              BoxButtons::OkCancel) != BoxAnswer::Ok)
+        return;
+      saves_->remove(action.slot);
+      // The screen shows the slot empty, the highlight where it was.
+      openSlotScreen(mode, action.slot);
       return;
     }
     case ScreenAction::Kind::Close:
@@ -413,6 +443,8 @@ void GameApp::handleScreenEvent(const WindowEvent& event) {
       takeScreenAction(screen_->wheel(event.y));
       return;
     case T::MouseMove:
+      screen_->pointer(event.x, event.y);
+      return;
     case T::ButtonDown:
       // The game does not see what is done on the screen; a key let go there is let go for it too.
       return;

@@ -1,10 +1,12 @@
 #include "app/save_store.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "base/byte_io.h"
 #include "base/files.h"
 #include "base/hash.h"
+#include "base/sjis_text.h"
 
 namespace tavrik {
 
@@ -56,6 +58,13 @@ std::string_view asChars(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
+std::string summaryOf(std::string_view sjis) {
+  std::size_t end = 0;
+  for (std::size_t n = 0; n < kSummaryCharacters && end < sjis.size(); ++n)
+    end = std::min(sjis.size(), end + sjis::charLength(sjis, end));
+  return std::string(sjis.substr(0, end));
+}
+
 std::vector<std::uint8_t> encodeSave(const SaveData& save) {
   ByteWriter w;
   w.out().insert(w.out().end(), kSaveMagic.begin(), kSaveMagic.end());
@@ -88,7 +97,9 @@ std::optional<SaveData> decodeSave(std::span<const std::uint8_t> bytes, SaveProb
       std::string_view(reinterpret_cast<const char*>(bytes.data()), kSaveMagic.size()) != kSaveMagic)
     return fail(SaveProblem::Damaged);
   ByteReader version(bytes.subspan(kSaveMagic.size(), 4));
-  if (version.u32() > kSaveVersion) return fail(SaveProblem::NewerVersion);
+  const std::uint32_t made = version.u32();
+  if (made > kSaveVersion) return fail(SaveProblem::NewerVersion);
+  if (made == 0) return fail(SaveProblem::Damaged);
   const std::optional<std::span<const std::uint8_t>> body = unsealed(bytes);
   if (!body) return fail(SaveProblem::Damaged);
   ByteReader r(body->subspan(kSaveMagic.size() + 4));
@@ -96,6 +107,8 @@ std::optional<SaveData> decodeSave(std::span<const std::uint8_t> bytes, SaveProb
   save.time = static_cast<std::int64_t>(r.u64());
   save.title = r.string();
   save.text = r.string();
+  if (save.title.size() > kMaxSummaryBytes || save.text.size() > kMaxSummaryBytes)
+    return fail(SaveProblem::Damaged);
   if (r.flag()) {
     constexpr std::size_t pixels = static_cast<std::size_t>(kThumbnailWidth) * kThumbnailHeight;
     if (r.remaining() < pixels * 3) return fail(SaveProblem::Damaged);
@@ -188,7 +201,11 @@ std::optional<SaveData> SaveStore::read(int slot, SaveProblem* problem) const {
   ReadStatus status = ReadStatus::Ok;
   const std::optional<std::string> bytes = readRegularFile(slotFile(slot), kMaxSaveSize, false, &status);
   if (!bytes) {
-    if (problem) *problem = status == ReadStatus::Missing ? SaveProblem::Missing : SaveProblem::Unreadable;
+    // The player never writes a save of that size: a larger file is no save of its.
+    if (problem)
+      *problem = status == ReadStatus::Missing    ? SaveProblem::Missing
+                 : status == ReadStatus::TooLarge ? SaveProblem::Damaged
+                                                  : SaveProblem::Unreadable;
     return std::nullopt;
   }
   return decodeSave({reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()}, problem);

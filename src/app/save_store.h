@@ -9,6 +9,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavrik {
@@ -19,12 +20,19 @@ inline constexpr int kSlotCount = 10;
 
 struct SaveData {
   std::int64_t time = 0;                 // seconds since the epoch
-  std::string title;                     // the window title (Shift-JIS)
-  std::string text;                      // the text last shown (Shift-JIS)
+  std::string title;                     // the window title (Shift-JIS), at most kMaxSummaryBytes
+  std::string text;                      // the text last said (Shift-JIS), at most kMaxSummaryBytes
   std::vector<std::uint32_t> thumbnail;  // kThumbnailWidth x kThumbnailHeight, 0xFFRRGGBB; may be empty
   std::vector<std::uint8_t> history;     // the history's bytes
   std::vector<std::uint8_t> state;       // the running game's bytes, which name their program
 };
+
+// A save names its moment in a few words for the slot list: the title and the text are cut to 400
+// characters (Shift-JIS, so at most 800 bytes) when saved, and a save with longer ones is refused.
+inline constexpr std::size_t kSummaryCharacters = 400;
+inline constexpr std::size_t kMaxSummaryBytes = 2 * kSummaryCharacters;
+// The first characters of Shift-JIS text, whole characters only.
+std::string summaryOf(std::string_view sjis);
 
 inline constexpr int kThumbnailWidth = 160;
 inline constexpr int kThumbnailHeight = 120;

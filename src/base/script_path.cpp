@@ -227,8 +227,12 @@ std::optional<std::string> fromNative(std::string_view native) {
   return sjis::replaceAll(*sjisPath, "/", "\\");
 }
 
+std::string forMessage(std::string_view scriptPath) {
+  return sjis::replaceAll(scriptPath, "\\", "/");
+}
+
 std::string toDisplay(std::string_view scriptPath) {
-  return sjisToUtf8(sjis::replaceAll(scriptPath, "\\", "/"));
+  return sjisToUtf8(forMessage(scriptPath));
 }
 
 fs::path moduleDirectoryNative() {

@@ -52,6 +52,8 @@ std::optional<std::string> fromNative(std::string_view native);
 
 // A script path for messages: UTF-8 with "/" separators and escaped characters shown as themselves.
 std::string toDisplay(std::string_view scriptPath);
+// The same, still in Shift-JIS, for a message the compiler writes: the separators this system shows.
+std::string forMessage(std::string_view scriptPath);
 
 // The directory of the running executable with a trailing separator, native and in script form.
 std::filesystem::path moduleDirectoryNative();

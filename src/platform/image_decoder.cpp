@@ -217,8 +217,7 @@ std::optional<DecodedImage> decodeGif(const std::string& data, std::int64_t maxP
 
 }  // namespace
 
-std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path, std::int64_t maxPixels,
-                                            ImageRefusal* why) {
+std::optional<PictureFile> readPictureFile(const std::filesystem::path& path, ImageRefusal* why) {
   ImageRefusal ignored;
   ImageRefusal& refusal = why ? *why : ignored;
   refusal = ImageRefusal::Unreadable;
@@ -226,17 +225,35 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path, s
   // a file that fails to read must not hang or stop the player.
   std::optional<std::string> read = readFile(path, kMaxImageFileSize);
   if (!read || read->empty()) return std::nullopt;
-  const std::string& data = *read;
   refusal = ImageRefusal::NotAPicture;
-  const Probe header = probe(data);
+  const Probe header = probe(*read);
   if (header.format == Format::Unknown || !header.intact) return std::nullopt;
   refusal = ImageRefusal::TooLarge;
   if (!sizeAllowed(header.width, header.height) || !header.framesAllowed) return std::nullopt;
-  refusal = ImageRefusal::OverBudget;
-  if (std::max(header.width * header.height, header.largestFrame) > maxPixels) return std::nullopt;
-  refusal = ImageRefusal::NotAPicture;
+  refusal = ImageRefusal::None;
+  PictureFile file;
+  file.bytes = std::move(*read);
+  file.pixels = std::max(header.width * header.height, header.largestFrame);
+  file.format = static_cast<int>(header.format);
+  return file;
+}
 
-  if (header.format == Format::Gif) {
+std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path, std::int64_t maxPixels,
+                                            ImageRefusal* why) {
+  const std::optional<PictureFile> file = readPictureFile(path, why);
+  if (!file) return std::nullopt;
+  return decodePicture(*file, maxPixels, why);
+}
+
+std::optional<DecodedImage> decodePicture(const PictureFile& file, std::int64_t maxPixels, ImageRefusal* why) {
+  ImageRefusal ignored;
+  ImageRefusal& refusal = why ? *why : ignored;
+  refusal = ImageRefusal::OverBudget;
+  if (file.pixels > maxPixels) return std::nullopt;
+  refusal = ImageRefusal::NotAPicture;
+  const std::string& data = file.bytes;
+  const auto format = static_cast<Format>(file.format);
+  if (format == Format::Gif) {
     std::optional<DecodedImage> gif = decodeGif(data, maxPixels);
     if (gif) refusal = ImageRefusal::None;
     return gif;
@@ -244,7 +261,7 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path, s
   SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
   if (!rw) return std::nullopt;
   SDL_Surface* loaded = nullptr;
-  switch (header.format) {
+  switch (format) {
     case Format::Png:
       loaded = IMG_LoadPNG_RW(rw);
       break;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tavrik {
@@ -22,6 +23,20 @@ inline constexpr std::uintmax_t kMaxImageFileSize = 512u * 1024 * 1024;
 
 // Why a picture file gave no picture.
 enum class ImageRefusal { None, Unreadable, NotAPicture, TooLarge, OverBudget };
+
+// A picture file read and recognised by its content, not yet decoded.
+struct PictureFile {
+  std::string bytes;
+  std::int64_t pixels = 0;  // what decoding it takes at most (a GIF's largest frame included)
+  int format = 0;
+};
+
+// Reads a picture file and its size from its header; nothing when the file cannot be read, is in no
+// format the decoder knows, is cut short or is larger than the caps (why says which). Nothing is decoded.
+std::optional<PictureFile> readPictureFile(const std::filesystem::path& path, ImageRefusal* why = nullptr);
+// Decodes what readPictureFile read, when it has at most maxPixels pixels.
+std::optional<DecodedImage> decodePicture(const PictureFile& file, std::int64_t maxPixels = kMaxImagePixels,
+                                          ImageRefusal* why = nullptr);
 
 // Decodes a PNG, JPEG, BMP or GIF file, recognised by its content. Nothing when the file cannot be read,
 // is in another format, is truncated, is larger than the caps (any GIF frame included: sizes are read

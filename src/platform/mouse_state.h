@@ -12,6 +12,12 @@ struct MouseState {
   bool left = false;
   bool middle = false;
   bool right = false;
+  // The left button went down since the last frame, and where it was then: a pointer that arrives and
+  // presses within one frame (a tap) pressed there, wherever it is by the time the frame looks. Not
+  // part of a stored game: it lasts one frame.
+  bool leftPressed = false;
+  std::int32_t pressX = 0;
+  std::int32_t pressY = 0;
 };
 
 }  // namespace tavrik

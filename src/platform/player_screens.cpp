@@ -4,6 +4,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 #include "platform/graphics_device.h"
@@ -22,7 +23,7 @@ ScreenRect lastItemRect() {
 
 // The screen's window: the size of the game's screen less a margin, centred in the overlay, over a
 // dimmed game.
-bool beginScreen(const char* title, float width, float height) {
+bool beginScreen(const char* title, float width, float height, bool titleBar = true) {
   const ImGuiIO& io = ImGui::GetIO();
   ImGui::GetBackgroundDrawList()->AddRectFilled(ImVec2(0, 0), io.DisplaySize, IM_COL32(0, 0, 0, 128));
   ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Always,
@@ -30,10 +31,10 @@ bool beginScreen(const char* title, float width, float height) {
   ImGui::SetNextWindowSize(ImVec2(std::min(width, io.DisplaySize.x), std::min(height, io.DisplaySize.y)),
                            ImGuiCond_Always);
   ImGui::SetNextWindowFocus();
-  const ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
-                                 ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
-                                 ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoScrollbar |
-                                 ImGuiWindowFlags_NoScrollWithMouse;
+  const ImGuiWindowFlags flags =
+      ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
+      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoScrollbar |
+      ImGuiWindowFlags_NoScrollWithMouse | (titleBar ? ImGuiWindowFlags_None : ImGuiWindowFlags_NoTitleBar);
   return ImGui::Begin(title, nullptr, flags);
 }
 
@@ -57,10 +58,35 @@ std::string percent(int value) {
 
 // ---- Slots ----
 
+namespace {
+
+constexpr float kCellGap = 6;
+constexpr float kCellHeight = SlotScreen::kThumbnailHeight + 44;
+constexpr ImU32 kHighlight = IM_COL32(40, 90, 200, 255);
+
+// A text cut to what fits a width, with an ellipsis when it was longer.
+std::string fitted(const std::string& utf8, float width) {
+  const ImFont* font = ImGui::GetFont();
+  const float size = ImGui::GetFontSize();
+  if (font->CalcTextSizeA(size, FLT_MAX, 0.0f, utf8.c_str()).x <= width) return utf8;
+  const float room = width - font->CalcTextSizeA(size, FLT_MAX, 0.0f, "…").x;
+  const char* end = font->CalcWordWrapPositionA(1.0f, utf8.c_str(), utf8.c_str() + utf8.size(), room);
+  // The wrap position may stop at a word; no line is cut inside a character.
+  std::string out(utf8.c_str(), end);
+  while (!out.empty() && font->CalcTextSizeA(size, FLT_MAX, 0.0f, out.c_str()).x > room) {
+    out.pop_back();
+    while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) out.pop_back();
+  }
+  return out + "…";
+}
+
+}  // namespace
+
 SlotScreen::SlotScreen(Overlay& overlay, Mode mode, std::vector<SlotView> slots)
     : overlay_(overlay), mode_(mode), slots_(std::move(slots)) {
-  slots_.resize(kSlots);
-  textures_.assign(kSlots, nullptr);
+  if (slots_.empty()) slots_.push_back(SlotView{});
+  if (slots_.size() > static_cast<std::size_t>(kMaxSlots)) slots_.resize(kMaxSlots);
+  textures_.assign(slots_.size(), nullptr);
   SDL_Renderer* renderer = overlay_.renderer();
   for (std::size_t i = 0; i < slots_.size() && renderer; ++i) {
     const std::vector<std::uint32_t>& pixels = slots_[i].thumbnail;
@@ -74,7 +100,7 @@ SlotScreen::SlotScreen(Overlay& overlay, Mode mode, std::vector<SlotView> slots)
   // Loading starts on the latest save; saving on the first slot.
   if (mode_ == Mode::Load) {
     std::string latest;
-    for (int i = 0; i < kSlots; ++i) {
+    for (int i = 0; i < count(); ++i) {
       if (pickable(i) && slots_[static_cast<std::size_t>(i)].dateUtf8 > latest) {
         latest = slots_[static_cast<std::size_t>(i)].dateUtf8;
         focused_ = i;
@@ -89,33 +115,61 @@ SlotScreen::~SlotScreen() {
 }
 
 bool SlotScreen::pickable(int index) const {
-  if (index < 0 || index >= kSlots) return false;
+  if (index < 0 || index >= count()) return false;
   return mode_ == Mode::Save || slots_[static_cast<std::size_t>(index)].used;
 }
 
 ScreenAction SlotScreen::pickIndex(int index) const {
   if (!pickable(index)) return {};
-  return ScreenAction::pick(index + 1);
+  return ScreenAction::pick(slots_[static_cast<std::size_t>(index)].slot);
+}
+
+void SlotScreen::focus(int slot) {
+  for (int i = 0; i < count(); ++i)
+    if (slots_[static_cast<std::size_t>(i)].slot == slot) focused_ = i;
+}
+
+const SlotView* SlotScreen::view(int slot) const {
+  for (const SlotView& v : slots_)
+    if (v.slot == slot) return &v;
+  return nullptr;
+}
+
+ScreenRect SlotScreen::slotRect(int slot) const {
+  for (int i = 0; i < count(); ++i)
+    if (slots_[static_cast<std::size_t>(i)].slot == slot) return slotRects_[i];
+  return {};
+}
+
+int SlotScreen::indexAt(int x, int y) const {
+  for (int i = 0; i < count(); ++i)
+    if (slotRects_[i].contains(x, y)) return i;
+  return -1;
 }
 
 ScreenAction SlotScreen::key(Key key) {
+  const int n = count();
   switch (key) {
     case Key::Escape:
       return ScreenAction::close();
     case Key::Return:
     case Key::Space:
       return pickIndex(focused_);
+    case Key::Delete:
+      if (!slots_[static_cast<std::size_t>(focused_)].used) return {};
+      return ScreenAction::remove(slots_[static_cast<std::size_t>(focused_)].slot);
+    case Key::Left:
+      focused_ = (focused_ + n - 1) % n;
+      return {};
+    case Key::Right:
+    case Key::Tab:
+      focused_ = (focused_ + 1) % n;
+      return {};
     case Key::Up:
-      focused_ = (focused_ + kSlots - 1) % kSlots;
+      if (focused_ >= kColumns) focused_ -= kColumns;
       return {};
     case Key::Down:
-    case Key::Tab:
-      focused_ = (focused_ + 1) % kSlots;
-      return {};
-    case Key::Left:
-    case Key::Right:
-      // Two columns of five: slot n and slot n + 5 sit side by side.
-      focused_ = (focused_ + kSlots / 2) % kSlots;
+      focused_ = std::min(n - 1, focused_ + kColumns);
       return {};
     default:
       return {};
@@ -124,74 +178,91 @@ ScreenAction SlotScreen::key(Key key) {
 
 ScreenAction SlotScreen::click(int x, int y) {
   if (closeRect_.contains(x, y)) return ScreenAction::close();
-  for (int i = 0; i < kSlots; ++i) {
-    if (slotRects_[i].contains(x, y)) {
-      focused_ = i;
-      return pickIndex(i);
-    }
-  }
-  return {};
+  const int index = indexAt(x, y);
+  if (index < 0) return {};
+  focused_ = index;
+  return pickIndex(index);
+}
+
+void SlotScreen::pointer(int x, int y) {
+  // An empty slot cannot be loaded: the highlight stays where Return would still do something.
+  const int index = indexAt(x, y);
+  if (pickable(index)) focused_ = index;
 }
 
 std::string SlotScreen::characters() const {
-  std::string out = "セーブロードする場所を選んでください（空き）読み込めませんスロット0123456789/: ";
+  std::string out =
+      "セーブロードする場所を選んでください（空き）読み込めません0123456789/: "
+      "…←→↑↓で選択Enterで決定Deleteで削除";
   out += kClose;
-  for (const SlotView& slot : slots_) out += slot.dateUtf8 + slot.textUtf8 + slot.problemUtf8;
+  for (const SlotView& slot : slots_)
+    out += slot.labelUtf8 + slot.dateUtf8 + slot.textUtf8 + slot.problemUtf8;
   return out;
 }
 
 void SlotScreen::build() {
   const bool saving = mode_ == Mode::Save;
-  if (beginScreen(saving ? "セーブ###slots" : "ロード###slots", 780, 584)) {
+  const float rows = static_cast<float>((count() + kColumns - 1) / kColumns);
+  const float height = 8 + 24 + rows * kCellHeight + (rows - 1) * kCellGap + 8 + 30 + 8;
+  if (beginScreen(saving ? "セーブ###slots" : "ロード###slots", 792, height, false)) {
     ImGui::TextUnformatted(saving ? "セーブする場所を選んでください" : "ロードするセーブを選んでください");
-    const float thumbW = kThumbnailWidth * 0.6f, thumbH = kThumbnailHeight * 0.6f;
-    const float columnWidth = (ImGui::GetContentRegionAvail().x - 8) / 2;
     const ImVec2 origin = ImGui::GetCursorScreenPos();
-    const float rowHeight = thumbH + 16;
+    const float cellWidth = (ImGui::GetContentRegionAvail().x - (kColumns - 1) * kCellGap) / kColumns;
     ImDrawList* draw = ImGui::GetWindowDrawList();
-    for (int i = 0; i < kSlots; ++i) {
+    const ImU32 ink = ImGui::GetColorU32(ImGuiCol_Text);
+    const ImU32 faint = ImGui::GetColorU32(ImGuiCol_TextDisabled);
+    const float lineHeight = ImGui::GetTextLineHeight();
+    for (int i = 0; i < count(); ++i) {
       const SlotView& slot = slots_[static_cast<std::size_t>(i)];
-      const int column = i / (kSlots / 2), row = i % (kSlots / 2);
-      const ImVec2 at(origin.x + column * (columnWidth + 8), origin.y + row * (rowHeight + 6));
-      ImGui::SetCursorScreenPos(at);
-      ImGui::PushID(i);
-      const bool enabled = pickable(i);
-      if (!enabled) ImGui::PushStyleVar(ImGuiStyleVar_Alpha, 0.6f);
-      ImGui::Button("##slot", ImVec2(columnWidth, rowHeight));
-      if (!enabled) ImGui::PopStyleVar();
-      slotRects_[i] = lastItemRect();
-      focusFrame(i == focused_);
-      const ImVec2 thumbAt(at.x + 8, at.y + 8);
+      const int column = i % kColumns, row = i / kColumns;
+      const ImVec2 at(origin.x + static_cast<float>(column) * (cellWidth + kCellGap),
+                      origin.y + static_cast<float>(row) * (kCellHeight + kCellGap));
+      const ImVec2 end(at.x + cellWidth, at.y + kCellHeight);
+      slotRects_[i] = {at.x, at.y, end.x, end.y};
+      // One highlight: the slot Return would take.
+      const bool focused = i == focused_;
+      draw->AddRectFilled(at, end, focused ? kHighlight : ImGui::GetColorU32(ImGuiCol_FrameBg), 4.0f);
+      if (!pickable(i)) draw->AddRectFilled(at, end, IM_COL32(0, 0, 0, 40), 4.0f);
+      const ImU32 cellInk = focused ? IM_COL32(255, 255, 255, 255) : ink;
+      // The thumbnail at its own size; an empty slot is an empty frame with its word in it.
+      const ImVec2 thumbAt(at.x + std::floor((cellWidth - kThumbnailWidth) / 2), at.y + 4);
+      const ImVec2 thumbEnd(thumbAt.x + kThumbnailWidth, thumbAt.y + kThumbnailHeight);
       if (SDL_Texture* texture = textures_[static_cast<std::size_t>(i)]) {
-        draw->AddImage(static_cast<ImTextureID>(texture), thumbAt,
-                       ImVec2(thumbAt.x + thumbW, thumbAt.y + thumbH));
+        draw->AddImage(static_cast<ImTextureID>(texture), thumbAt, thumbEnd);
       } else {
-        draw->AddRectFilled(thumbAt, ImVec2(thumbAt.x + thumbW, thumbAt.y + thumbH),
-                            IM_COL32(60, 60, 60, 255));
+        draw->AddRect(thumbAt, thumbEnd, focused ? cellInk : faint, 0.0f, 0, 1.0f);
+        if (!slot.used) {
+          const char* empty = "（空き）";
+          const ImVec2 size = ImGui::CalcTextSize(empty);
+          draw->AddText(
+              ImVec2(thumbAt.x + (kThumbnailWidth - size.x) / 2, thumbAt.y + (kThumbnailHeight - size.y) / 2),
+              focused ? cellInk : faint, empty);
+        }
       }
-      const ImU32 ink = ImGui::GetColorU32(ImGuiCol_Text);
-      const float textX = thumbAt.x + thumbW + 10;
-      const float lineHeight = ImGui::GetTextLineHeightWithSpacing();
-      const std::string heading = "スロット " + std::to_string(i + 1);
-      draw->AddText(ImVec2(textX, thumbAt.y), ink, heading.c_str());
+      // The slot's name over the thumbnail's corner: the quick and automatic saves stand out.
+      const ImVec2 label = ImGui::CalcTextSize(slot.labelUtf8.c_str());
+      draw->AddRectFilled(thumbAt, ImVec2(thumbAt.x + label.x + 8, thumbAt.y + label.y + 4),
+                          slot.marked ? IM_COL32(200, 120, 20, 230) : IM_COL32(0, 0, 0, 170));
+      draw->AddText(ImVec2(thumbAt.x + 4, thumbAt.y + 2), IM_COL32(255, 255, 255, 255),
+                    slot.labelUtf8.c_str());
       if (slot.used) {
-        draw->AddText(ImVec2(textX, thumbAt.y + lineHeight), ink, slot.dateUtf8.c_str());
-        const float wrap = at.x + columnWidth - textX - 8;
-        const std::string& line = slot.problemUtf8.empty() ? slot.textUtf8 : slot.problemUtf8;
-        const ImU32 lineInk = slot.problemUtf8.empty() ? ink : IM_COL32(180, 30, 30, 255);
-        ImGui::PushClipRect(ImVec2(textX, thumbAt.y), ImVec2(at.x + columnWidth - 4, at.y + rowHeight - 4),
-                            true);
-        draw->AddText(ImGui::GetFont(), ImGui::GetFontSize(), ImVec2(textX, thumbAt.y + 2 * lineHeight),
-                      lineInk, line.c_str(), nullptr, wrap);
-        ImGui::PopClipRect();
-      } else {
-        draw->AddText(ImVec2(textX, thumbAt.y + lineHeight), ink, "（空き）");
+        const float textX = at.x + 6, width = cellWidth - 12;
+        const float lineY = thumbEnd.y + 2;
+        draw->AddText(ImVec2(textX, lineY), cellInk, slot.dateUtf8.c_str());
+        const bool problem = !slot.problemUtf8.empty();
+        const std::string line = fitted(problem ? slot.problemUtf8 : slot.textUtf8, width);
+        draw->AddText(
+            ImVec2(textX, lineY + lineHeight + 2),
+            problem ? (focused ? IM_COL32(255, 200, 200, 255) : IM_COL32(180, 30, 30, 255)) : cellInk,
+            line.c_str());
       }
-      ImGui::PopID();
     }
-    ImGui::SetCursorScreenPos(ImVec2(origin.x, origin.y + (kSlots / 2) * (rowHeight + 6) + 4));
+    ImGui::SetCursorScreenPos(ImVec2(origin.x, origin.y + rows * kCellHeight + (rows - 1) * kCellGap + 8));
     ImGui::Button(kClose, ImVec2(120, 0));
     closeRect_ = lastItemRect();
+    ImGui::SameLine();
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextDisabled("←→↑↓で選択  Enterで決定  Deleteで削除");
   }
   ImGui::End();
 }
@@ -202,7 +273,7 @@ namespace {
 
 constexpr const char* kSettingsHint = "↑↓で選択、←→で変更、Enterでミュート";
 constexpr const char* kRowLabels[SettingsScreen::kRows] = {"全体の音量", "音楽の音量", "効果音の音量",
-                                                           "オートの待ち時間", "1文字ごとに"};
+                                                           "オートの待ち時間", "1文字ごとの追加"};
 
 int percentGainStep(int value, int direction) {
   return std::clamp(value + direction * 10, 0, 100);
@@ -284,6 +355,11 @@ ScreenAction SettingsScreen::key(Key key) {
   }
 }
 
+void SettingsScreen::pointer(int x, int y) {
+  for (int row = 0; row < kRows; ++row)
+    if (rects_[row].row.contains(x, y)) row_ = row;
+}
+
 ScreenAction SettingsScreen::click(int x, int y) {
   if (closeRect_.contains(x, y)) return ScreenAction::close();
   for (int row = 0; row < kRows; ++row) {
@@ -303,7 +379,7 @@ ScreenAction SettingsScreen::click(int x, int y) {
 }
 
 std::string SettingsScreen::characters() const {
-  std::string out = std::string("設定音量ミュート中秒0123456789.%－＋") + kSettingsHint;
+  std::string out = std::string("設定音量ミュート中秒0123456789.%－＋+") + kSettingsHint;
   for (const char* label : kRowLabels) out += label;
   return out + kClose;
 }
@@ -314,6 +390,7 @@ void SettingsScreen::build() {
     const int volumes[3] = {settings_.masterVolume, settings_.musicVolume, settings_.effectVolume};
     for (int row = 0; row < kRows; ++row) {
       ImGui::PushID(row);
+      const float rowTop = ImGui::GetCursorScreenPos().y;
       ImGui::AlignTextToFramePadding();
       ImGui::TextUnformatted(kRowLabels[row]);
       ImGui::SameLine(170);
@@ -321,24 +398,30 @@ void SettingsScreen::build() {
       rects_[row].lower = lastItemRect();
       focusFrame(row == row_);
       ImGui::SameLine();
+      // A muted volume is heard as nothing, and its bar shows nothing; the level comes back with it.
+      const bool silent = row <= 2 && (muted[row] || (row > 0 && muted[0]));
       std::string value;
       if (row <= 2) {
-        value = percent(volumes[row]);
+        value = silent ? "ミュート中" : percent(volumes[row]);
       } else {
         const int ms = row == 3 ? settings_.autoPauseMs : settings_.autoPausePerCharacterMs;
         char text[32];
-        std::snprintf(text, sizeof text, "%.2f秒", static_cast<double>(ms) / 1000.0);
+        // The pause per character adds to the pause after the text.
+        std::snprintf(text, sizeof text, row == 3 ? "%.2f秒" : "+%.2f秒", static_cast<double>(ms) / 1000.0);
         value = text;
       }
       ImGui::SetNextItemWidth(100);
-      const float fraction = row <= 2 ? static_cast<float>(volumes[row]) / 100.0f
-                                      : static_cast<float>(row == 3 ? settings_.autoPauseMs
-                                                                    : settings_.autoPausePerCharacterMs) /
-                                            (row == 3 ? 10000.0f : 500.0f);
+      const float fraction = silent     ? 0.0f
+                             : row <= 2 ? static_cast<float>(volumes[row]) / 100.0f
+                                        : static_cast<float>(row == 3 ? settings_.autoPauseMs
+                                                                      : settings_.autoPausePerCharacterMs) /
+                                              (row == 3 ? 10000.0f : 500.0f);
       ImGui::ProgressBar(fraction, ImVec2(120, 0), value.c_str());
       ImGui::SameLine();
       ImGui::Button("＋", ImVec2(32, 0));
       rects_[row].raise = lastItemRect();
+      rects_[row].row = {ImGui::GetWindowPos().x, rowTop, ImGui::GetWindowPos().x + ImGui::GetWindowWidth(),
+                         rowTop + ImGui::GetFrameHeightWithSpacing()};
       if (row <= 2) {
         ImGui::SameLine();
         ImGui::Button(muted[row] ? "ミュート中" : "ミュート", ImVec2(96, 0));

@@ -19,13 +19,14 @@ class Overlay;
 
 // What a screen asks of the player after an input.
 struct ScreenAction {
-  enum class Kind { None, Close, Pick, Changed };
+  enum class Kind { None, Close, Pick, Changed, Remove };
   Kind kind = Kind::None;
-  int slot = 0;  // Pick: the slot chosen, 1 to 10
+  int slot = 0;  // Pick and Remove: the slot (1 to 10, 0 the quick save, -1 the automatic one)
 
   static ScreenAction close() { return {Kind::Close, 0}; }
   static ScreenAction pick(int slot) { return {Kind::Pick, slot}; }
   static ScreenAction changed() { return {Kind::Changed, 0}; }
+  static ScreenAction remove(int slot) { return {Kind::Remove, slot}; }
 };
 
 // A rectangle where a screen drew a part, in the overlay's pixels.
@@ -42,6 +43,12 @@ class PlayerScreen {
   virtual ScreenAction key(Key key) = 0;
   // A left click (button released) at x, y in the overlay's pixels; a right click closes every screen.
   virtual ScreenAction click(int x, int y) = 0;
+  // The pointer moved to x, y: what it is over takes the keyboard's place, so that one highlight shows
+  // what Return would take.
+  virtual void pointer(int x, int y) {
+    (void)x;
+    (void)y;
+  }
   virtual ScreenAction wheel(int notches) {
     (void)notches;
     return {};
@@ -52,6 +59,9 @@ class PlayerScreen {
 
 // One slot as the slot screen lists it.
 struct SlotView {
+  int slot = 1;           // the slot it shows (as ScreenAction gives it)
+  std::string labelUtf8;  // "スロット 1", "クイックセーブ" ...
+  bool marked = false;    // not one of the ten slots: the quick save or the automatic one
   bool used = false;
   std::string dateUtf8;     // "2026/12/08 19:37"
   std::string textUtf8;     // the first line of the text last shown
@@ -61,37 +71,48 @@ struct SlotView {
 
 class SlotScreen : public PlayerScreen {
  public:
-  static constexpr int kSlots = 10;
+  // At most this many slots, four to a row: the ten slots, then (loading) the quick and automatic saves.
+  static constexpr int kMaxSlots = 12;
+  static constexpr int kColumns = 4;
   static constexpr int kThumbnailWidth = 160;
   static constexpr int kThumbnailHeight = 120;
   enum class Mode { Save, Load };
 
-  // slots: kSlots views, slot 1 first.
+  // slots: at most kMaxSlots views, in the order shown.
   SlotScreen(Overlay& overlay, Mode mode, std::vector<SlotView> slots);
   ~SlotScreen() override;
   SlotScreen(const SlotScreen&) = delete;
   SlotScreen& operator=(const SlotScreen&) = delete;
 
   void build() override;
-  // The arrows move between the slots (two columns of five), Return or Space picks, Escape closes.
+  // The arrows move over the grid, Return or Space picks, Delete asks to remove a save, Escape closes.
   ScreenAction key(Key key) override;
   ScreenAction click(int x, int y) override;
+  void pointer(int x, int y) override;
   std::string characters() const override;
 
   Mode mode() const { return mode_; }
-  int focused() const { return focused_ + 1; }
+  // The slot Return would take (as ScreenAction gives it).
+  int focused() const { return slots_[static_cast<std::size_t>(focused_)].slot; }
+  // Puts the highlight on a slot; nothing changes for one the screen does not show.
+  void focus(int slot);
+  const SlotView* view(int slot) const;
+  // Where a slot was last drawn; empty before the first build.
+  ScreenRect slotRect(int slot) const;
 
  private:
+  int count() const { return static_cast<int>(slots_.size()); }
   // Loading picks only a slot that holds a save.
   bool pickable(int index) const;
   ScreenAction pickIndex(int index) const;
+  int indexAt(int x, int y) const;
 
   Overlay& overlay_;
   Mode mode_;
   std::vector<SlotView> slots_;
   std::vector<SDL_Texture*> textures_;
   int focused_ = 0;
-  ScreenRect slotRects_[kSlots];
+  ScreenRect slotRects_[kMaxSlots];
   ScreenRect closeRect_;
 };
 
@@ -124,6 +145,7 @@ class SettingsScreen : public PlayerScreen {
   // unmutes a volume, Escape closes.
   ScreenAction key(Key key) override;
   ScreenAction click(int x, int y) override;
+  void pointer(int x, int y) override;
   std::string characters() const override;
 
   const PlayerSettings& settings() const { return settings_; }
@@ -138,7 +160,7 @@ class SettingsScreen : public PlayerScreen {
   PlayerSettings settings_;
   int row_ = 0;
   struct RowRects {
-    ScreenRect lower, raise, mute;
+    ScreenRect row, lower, raise, mute;
   };
   RowRects rects_[kRows];
   ScreenRect closeRect_;

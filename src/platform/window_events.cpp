@@ -83,6 +83,8 @@ Key translateKey(SDL_Keycode code) {
       return Key::RightCtrl;
     case SDLK_r:
       return Key::R;
+    case SDLK_DELETE:
+      return Key::Delete;
     default:
       return Key::Unknown;
   }

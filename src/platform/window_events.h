@@ -48,6 +48,7 @@ enum class Key {
   LeftCtrl,
   RightCtrl,
   R,
+  Delete,
 };
 
 enum class MouseButton { Left, Middle, Right };

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
+#include <unordered_set>
 #include <thread>
 
 #include "base/script_path.h"
@@ -86,34 +87,70 @@ void ImageStore::refuse(std::string_view name) {
 }
 
 void ImageStore::loadAll(const std::vector<Request>& requests) {
-  // The files are found here; only the decoding, which holds no shared state, runs on the workers.
-  std::vector<std::optional<std::filesystem::path>> files(requests.size());
-  for (std::size_t i = 0; i < requests.size(); ++i) {
-    if (requests[i].name.empty()) continue;
-    const std::string path = find(requests[i].name);
-    if (!path.empty()) files[i] = paths::resolve(path);
-  }
-  std::vector<std::optional<DecodedImage>> decoded(requests.size());
-  std::atomic<std::size_t> next{0};
-  auto work = [&] {
-    for (std::size_t i = next++; i < requests.size(); i = next++) {
-      if (files[i]) decoded[i] = decodeImageFile(*files[i]);
+  // Each file is read and decoded once, however many images ask for it; the files are found here,
+  // and only reading and decoding, which hold no shared state, run on the workers.
+  std::vector<std::filesystem::path> files;
+  std::vector<std::size_t> fileOf(requests.size(), SIZE_MAX);
+  {
+    std::unordered_map<std::string, std::size_t> seen;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+      if (requests[i].name.empty()) continue;
+      const std::string path = find(requests[i].name);
+      const std::optional<std::filesystem::path> native = path.empty() ? std::nullopt : paths::resolve(path);
+      if (!native) continue;
+      const auto [at, added] = seen.try_emplace(native->string(), files.size());
+      if (added) files.push_back(*native);
+      fileOf[i] = at->second;
     }
+  }
+  auto onWorkers = [](std::size_t count, const auto& job) {
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+      for (std::size_t i = next++; i < count; i = next++) job(i);
+    };
+    const std::size_t workers = std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> threads;
+    for (std::size_t w = 1; w < workers; ++w) threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads) t.join();
   };
-  const std::size_t workers =
-      std::min<std::size_t>(requests.size(), std::max(1u, std::thread::hardware_concurrency()));
-  std::vector<std::thread> threads;
-  for (std::size_t w = 1; w < workers; ++w) threads.emplace_back(work);
-  work();
-  for (std::thread& t : threads) t.join();
+  std::vector<std::optional<PictureFile>> read(files.size());
+  onWorkers(files.size(), [&](std::size_t f) { read[f] = readPictureFile(files[f]); });
+
+  // The pictures are charged in the order asked, before anything is decoded: what the memory has no
+  // room for is refused without being decoded at all. The images being replaced give back what they hold.
+  std::int64_t room = memory_.limit - memory_.used;
+  {
+    std::unordered_set<const TiledImage*> replaced;
+    for (const Request& request : requests)
+      if (replaced.insert(request.image).second) room += request.image->charged();
+  }
+  std::vector<bool> admitted(requests.size(), false), wanted(files.size(), false);
+  for (std::size_t i = 0; i < requests.size(); ++i) {
+    if (fileOf[i] == SIZE_MAX || !read[fileOf[i]]) continue;
+    const std::int64_t bytes = read[fileOf[i]]->pixels * 4;
+    if (bytes > room) {
+      refuse(requests[i].name);
+      continue;
+    }
+    room -= bytes;
+    admitted[i] = wanted[fileOf[i]] = true;
+  }
+  std::vector<std::optional<DecodedImage>> decoded(files.size());
+  onWorkers(files.size(), [&](std::size_t f) {
+    if (wanted[f]) decoded[f] = decodePicture(*read[f]);
+    read[f].reset();
+  });
   for (std::size_t i = 0; i < requests.size(); ++i) {
     TiledImage& image = *requests[i].image;
     loaded_.erase(&image);
-    if (decoded[i] && !image.load(*decoded[i])) {
+    const std::optional<DecodedImage>* picture = admitted[i] ? &decoded[fileOf[i]] : nullptr;
+    bool loaded = picture && picture->has_value();
+    if (loaded && !image.load(**picture)) {
       refuse(requests[i].name);
-      decoded[i].reset();
+      loaded = false;
     }
-    if (!decoded[i]) {
+    if (!loaded) {
       image.unload();
       continue;
     }

@@ -62,13 +62,17 @@ void SimpleLayer::hoverAndClick() {
   if (alignX == 2) left -= static_cast<float>(iw);
   if (alignY == 1) top -= static_cast<float>(ih / 2);
   if (alignY == 2) top -= static_cast<float>(ih);
+  auto within = [&](std::int32_t px, std::int32_t py) {
+    const float mx = static_cast<float>(px), my = static_cast<float>(py);
+    return left <= mx && mx < left + static_cast<float>(iw) && top <= my && my < top + static_cast<float>(ih);
+  };
   const MouseState& mouse = scene_.mouse();
-  const float mx = static_cast<float>(mouse.x), my = static_cast<float>(mouse.y);
-  const bool inside =
-      left <= mx && mx < left + static_cast<float>(iw) && top <= my && my < top + static_cast<float>(ih);
+  const bool inside = within(mouse.x, mouse.y);
+  // A press made inside is a click even when this frame is the first to see the pointer there (a tap).
+  const bool pressedInside = mouse.leftPressed && within(mouse.pressX, mouse.pressY);
   if (inside) {
     if (zoom_ < zoomMax_) zoom_ += zoomStep_;
-    if (!prevDown_ && mouse.left) clicked_ = true;
+    if ((!prevDown_ || pressedInside) && mouse.left) clicked_ = true;
     prevDown_ = mouse.left;
   } else {
     if (zoom_ > 1.0f) zoom_ -= zoomStep_;
@@ -143,7 +147,7 @@ void PersonLayer::loadImage(std::string_view name) {
 void PersonLayer::loadNumbered(std::string_view name, std::string_view part,
                                std::vector<TiledImage*>& images) {
   // Numbers are contiguous from 0; pictures left from an earlier, longer series are kept.
-  for (std::size_t i = 0;; ++i) {
+  for (std::size_t i = 0; i < kMaxSeries; ++i) {
     std::string numbered(name);
     numbered.append(part).append(std::to_string(i));
     const std::string path = scene_.images().find(numbered);

@@ -98,6 +98,10 @@ class SimpleLayer : public AnimatedObject {
 
 class PersonLayer : public SimpleLayer {
  public:
+  // A series of eye or mouth pictures ends here at the latest: no face needs more, and a folder of
+  // numbered files must not make a layer of thousands of pictures.
+  static constexpr std::size_t kMaxSeries = 256;
+
   PersonLayer(Scene& scene, int width, int height);
 
   void update() override;

@@ -128,8 +128,8 @@ TEST(Boxes, AScriptErrorsBoxShowsItsThreeLinesInTheScreenshot) {
   const auto shot = dir.path() / "error.png";
   const ProcessResult r = player.run({script.string(), "--headless", "--screenshot", shot.string()});
   EXPECT_EQ(r.exitCode, 1);
-  const std::string text = sjisToUtf8(test::scriptPath(script)) +
-                           "の1行目：\n＃未知の命令\nレイヤー，チャネル，または動作が未宣言です。";
+  const std::string text =
+      script.string() + "の1行目：\n＃未知の命令\nレイヤー，チャネル，または動作が未宣言です。";
   EXPECT_EQ(r.err, "スクリプトエラー\n" + text + "\n");
 
   // The same box with the same words, drawn here: the screenshot shows exactly that.

@@ -13,7 +13,11 @@
 #include "app/save_store.h"
 #include "base/files.h"
 #include "base/script_path.h"
+#include "base/text_encoding.h"
+#include "platform/glyph_font.h"
 #include "platform/image_decoder.h"
+#include "platform/overlay.h"
+#include "platform/player_screens.h"
 #include "script/compiler/script_compiler.h"
 #include "support/process.h"
 #include "support/test_support.h"
@@ -207,6 +211,37 @@ TEST(Saves, AnEditedCutOrFlippedSaveIsRefusedInABoxAndTheGameGoesOn) {
   EXPECT_TRUE(contains(empty.err, "クイックセーブ：セーブがありません。")) << empty.err;
 }
 
+TEST(Saves, AHeadlessBoxKeepsTheKeyThatAnswersItAndSaysWhatItHeldBack) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const fs::path script = dir.write("s.tvk", test::sjisScript(kCounting));
+  const fs::path saves = dir.path() / "saves";
+  // The Escape that closes the empty slot's report is the box's: the game never sees it and so never
+  // asks to exit.
+  const fs::path events = dir.write("e", "5 load 1\n40 key Escape\n");
+  const ProcessResult answered = player.run({script.string(), "--headless", "--events", events.string(),
+                                             "--saves", saves.string(), "--frames", "60"});
+  EXPECT_EQ(answered.exitCode, 0);
+  EXPECT_TRUE(contains(answered.err, "スロット1：セーブがありません。")) << answered.err;
+  EXPECT_FALSE(contains(answered.err, "終了確認")) << answered.err;
+
+  // A box at the start (the offer to continue) holds the frames it is open: what the file asks of the
+  // game meanwhile is not done, and standard error says so.
+  const fs::path closed = dir.write("closed", "2 click 10 10\n6 close\n");
+  ASSERT_EQ(player
+                .run({script.string(), "-nce", "--headless", "--events", closed.string(), "--saves",
+                      saves.string()})
+                .exitCode,
+            0);
+  ASSERT_TRUE(fs::exists(saves / "auto.sav"));
+  const fs::path held = dir.write("held", "1 save 2\n3 key Return\n");
+  const ProcessResult offered = player.run(
+      {script.string(), "--headless", "--events", held.string(), "--saves", saves.string(), "--frames", "8"});
+  EXPECT_TRUE(contains(offered.err, "frame 1: \"save 2\" came while a box was open; it was not done"))
+      << offered.err;
+  EXPECT_FALSE(fs::exists(saves / "slot02.sav"));
+}
+
 TEST(Saves, ASaveThatCannotBeWrittenSaysSo) {
   PlayerCopy player;
   test::TempDir dir;
@@ -267,9 +302,9 @@ TEST(Saves, TheSaveScreenSavesWithAThumbnailAndTheLoadScreenRestores) {
   test::TempDir dir;
   const fs::path script = kDemo / "start.tvk";
   const fs::path saves = dir.path() / "saves";
-  // Slot 1 is the top left of the screen's two columns.
+  // Slot 1 is the top left of the screen's grid.
   const fs::path save =
-      dir.write("save.events", "100 click 220 322\n140 click 220 322\n180 key F2\n183 click 200 100\n");
+      dir.write("save.events", "100 click 220 322\n140 click 220 322\n180 key F2\n183 click 100 110\n");
   const ProcessResult saved = player.run({script.string(), "--new", "--headless", "--events", save.string(),
                                           "--saves", saves.string(), "--frames", "190", "--dump-variables"});
   ASSERT_EQ(saved.exitCode, 0) << saved.err;
@@ -281,11 +316,70 @@ TEST(Saves, TheSaveScreenSavesWithAThumbnailAndTheLoadScreenRestores) {
   EXPECT_LT(slot->thumbnail[5] & 0xFF, 0x80u);
   EXPECT_TRUE(contains(slot->text, test::sjis("星")));
 
-  const fs::path load = dir.write("load.events", "3 key F3\n6 click 200 100\n");
+  const fs::path load = dir.write("load.events", "3 key F3\n6 click 100 110\n");
   const ProcessResult loaded = player.run({script.string(), "--new", "--headless", "--events", load.string(),
                                            "--saves", saves.string(), "--frames", "10", "--dump-variables"});
   ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
   EXPECT_EQ(loaded.out, saved.out);
+}
+
+// Where the slot screen puts a slot's middle when it shows that many slots, as the player lays it out
+// headless.
+std::pair<int, int> slotMiddle(SlotScreen::Mode mode, int slot) {
+  std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
+  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
+  int faceIndex = 0;
+  std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+  if (!overlay) return {-1, -1};
+  std::vector<int> slots;
+  for (int s = 1; s <= kSlotCount; ++s) slots.push_back(s);
+  if (mode == SlotScreen::Mode::Load) slots.insert(slots.end(), {kQuickSlot, kAutoSlot});
+  std::vector<SlotView> views(slots.size());
+  for (std::size_t i = 0; i < slots.size(); ++i) views[i].slot = slots[i];
+  SlotScreen screen(*overlay, mode, std::move(views));
+  overlay->addCharacters(screen.characters());
+  overlay->setContent([&] { screen.build(); });
+  device->present();
+  const ScreenRect r = screen.slotRect(slot);
+  return {static_cast<int>((r.left + r.right) / 2), static_cast<int>((r.top + r.bottom) / 2)};
+}
+
+TEST(Saves, TheSlotScreensHighlightWhatReturnTakesAskBeforeOverwritingOrDeletingAndListTheQuickSave) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const fs::path script = dir.write("s.tvk", test::sjisScript(kCounting));
+  const fs::path saves = dir.path() / "saves";
+  auto at = [](SlotScreen::Mode mode, int slot) {
+    const auto [x, y] = slotMiddle(mode, slot);
+    return std::to_string(x) + " " + std::to_string(y);
+  };
+  const std::string saveSlot1 = at(SlotScreen::Mode::Save, 1), saveSlot2 = at(SlotScreen::Mode::Save, 2);
+  auto play = [&](const std::string& events) {
+    return player.run({script.string(), "--new", "--headless", "--events", dir.write("e", events).string(),
+                       "--saves", saves.string(), "--frames", "16", "--dump-variables"});
+  };
+  // The pointer over slot 2 takes the highlight from slot 1: Return saves there.
+  play("2 click 10 10\n6 save 1\n8 key F2\n10 move " + saveSlot2 + "\n12 key Return\n");
+  EXPECT_TRUE(fs::exists(saves / "slot02.sav")) << "Return saved where the highlight was not";
+  const std::string first = test::readBytes(saves / "slot01.sav");
+  ASSERT_FALSE(first.empty());
+
+  // A used slot is not written over without asking; No keeps it and the screen.
+  ProcessResult r = play("2 key F2\n4 move " + saveSlot1 + "\n6 key Return\n8 key Escape\n10 key Escape\n");
+  EXPECT_TRUE(contains(r.err, "スロット1のセーブに上書きしますか？")) << r.err;
+  EXPECT_EQ(test::readBytes(saves / "slot01.sav"), first);
+
+  // Delete asks, then removes.
+  r = play("2 key F3\n4 move " + at(SlotScreen::Mode::Load, 2) +
+           "\n6 key Delete\n8 key Return\n10 key Escape\n");
+  EXPECT_TRUE(contains(r.err, "スロット2のセーブを削除しますか？")) << r.err;
+  EXPECT_FALSE(fs::exists(saves / "slot02.sav"));
+  EXPECT_TRUE(fs::exists(saves / "slot01.sav"));
+
+  // The quick save is on the load screen.
+  r = play("2 save 0\n4 click 10 10\n8 key F3\n10 move " + at(SlotScreen::Mode::Load, kQuickSlot) +
+           "\n12 key Return\n");
+  EXPECT_EQ(r.out, "選択結果=0\nx=1\n") << "the quick save was not loaded: " << r.err;
 }
 
 TEST(Saves, TheSettingsScreenChangesAndKeepsTheVolumes) {
@@ -333,6 +427,12 @@ TEST(Skip, CtrlReachesTheDemosFirstChoiceInATenthOfTheFrames) {
   // The choice is not taken for the player.
   skipped->run([&] { return skipped->framesRun() >= 100; });
   EXPECT_EQ(skipped->engine().waiting(), W::Choice);
+  // A save made there is summed up by what was said, not by the caption of a button shown after it.
+  ASSERT_TRUE(skipped->saveSlot(1));
+  SaveProblem problem = SaveProblem::None;
+  const std::optional<SaveData> save = SaveStore(dir.path() / "b").read(1, &problem);
+  ASSERT_TRUE(save.has_value());
+  EXPECT_TRUE(contains(save->text, test::sjis("どちらへ行こうか。"))) << sjisToUtf8(save->text);
 }
 
 TEST(Skip, SkippingOnlyWhatWasReadStopsAtTheFirstUnreadWait) {

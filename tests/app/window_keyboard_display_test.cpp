@@ -12,6 +12,7 @@
 #include <optional>
 #include <thread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/save_store.h"
@@ -361,9 +362,9 @@ TEST_F(WindowKeyboard, F2AndAClickSaveWithAThumbnailAndF3AndAClickRestoreTheScen
   std::this_thread::sleep_for(std::chrono::seconds(4));
   keys({"F2"});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  // Slot 1 is the top left of the screen's two columns (the screen is centred in the whole window,
+  // Slot 1 is the top left of the screen's grid (the screen is centred in the whole window,
   // menu strip included).
-  click(id, 200, 112);
+  click(id, 100, 124);
   SaveProblem problem = SaveProblem::None;
   std::optional<SaveData> saved;
   for (int attempt = 0; attempt < 20 && !saved; ++attempt) {
@@ -391,7 +392,7 @@ TEST_F(WindowKeyboard, F2AndAClickSaveWithAThumbnailAndF3AndAClickRestoreTheScen
   const double before = meanDifference(textFrame(*screen, left, top), savedText);
   keys({"F3"});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  click(id, 200, 112);
+  click(id, 100, 124);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   screen = screenshot();
   ASSERT_TRUE(screen);
@@ -622,6 +623,68 @@ TEST_F(WindowManaged, EveryWayTheDesktopClosesTheWindowAsksThenKeepsThePlay) {
   const ProcessResult r = finish();
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(std::filesystem::exists(saves / "auto.sav"));
+}
+
+TEST_F(WindowManaged, ATapThatArrivesAndPressesAtOnceChooses) {
+  // As a touch screen, a pen or a remote desktop taps: the pointer comes and presses in one go.
+  ASSERT_TRUE(savePng(test::solidPicture(100, 50, 0xFFFFFFFFu), dir_.path() / "button.png"));
+  const std::filesystem::path game = dir_.write(
+      "tap.tvk",
+      test::sjisScript("＃タイトル：KeyboardGame\n＃単純レイヤー宣言：ボタン\n"
+                       "＃ボタン選択宣言：2，1.2，0.05\n＃動作宣言：表示\n０，X，１００\n"
+                       "０，Y，１００\n０，A，１\n＃ボタン画像：button\n＃ボタン表示\n＃選択待機\n"));
+  startWith(
+      {game.string(), "-nce", "--new", "--saves", (dir_.path() / "saves").string(), "--dump-variables"});
+  const std::string id = window();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  // The game's pixel (150, 125), under the menu strip.
+  tool("xdotool", {"mousemove", "--window", id, "150", std::to_string(125 + 24), "click", "1"});
+  for (int attempt = 0; attempt < 30 && geometry(id) != ""; ++attempt)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  if (geometry(id) != "") tool("wmctrl", {"-i", "-c", id});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "選択結果=2\n") << "the tap chose nothing";
+}
+
+TEST_F(WindowManaged, AScriptThatCannotBeReadIsReportedOverTheGameWhichGoesOn) {
+  const std::filesystem::path game = dir_.write("game/game.tvk", test::sjisScript(kGame));
+  const std::filesystem::path saves = dir_.path() / "saves";
+  startWith({game.string(), "--saves", saves.string()});
+  const std::string id = window();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  // Each way the script can stop being a readable file; each is reported and the game plays on.
+  const std::vector<std::pair<std::string, std::function<void()>>> breakings = {
+      {"deleted", [&] { std::filesystem::remove(game); }},
+      {"a folder", [&] { std::filesystem::create_directory(game); }},
+      {"empty", [&] { std::ofstream(game, std::ios::trunc).flush(); }},
+      {"a pipe", [&] { ASSERT_EQ(::mkfifo(game.c_str(), 0600), 0); }},
+      {"a link to /dev/zero", [&] { std::filesystem::create_symlink("/dev/zero", game); }},
+      {"a gigabyte", [&] { std::filesystem::resize_file(dir_.write("game/game.tvk", ""), 1u << 30); }},
+  };
+  for (const auto& [what, breakScript] : breakings) {
+    SCOPED_TRACE(what);
+    std::error_code ec;
+    std::filesystem::remove(game, ec);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    breakScript();
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    ASSERT_NE(geometry(id), "") << "the player ended";
+  }
+  tool("wmctrl", {"-i", "-c", id});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  keys({"Return"});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(saves / "auto.sav")) << "the play was not kept";
+  std::size_t reports = 0;
+  for (std::size_t at = r.err.find("スクリプトエラー"); at != std::string::npos;
+       at = r.err.find("スクリプトエラー", at + 1))
+    ++reports;
+  EXPECT_GE(reports, breakings.size()) << r.err;
+  for (const char* said : {"」が見つかりません。", "」は通常のファイルではないので読めません。",
+                           "」は大きすぎて読めません（64MBまで）。", "は空です。ゲームはそのまま続きます。"})
+    EXPECT_NE(r.err.find(said), std::string::npos) << said;
 }
 
 }  // namespace

@@ -137,7 +137,7 @@ void ScriptCompiler::insertFile(const DirectiveFields& f) {
     path += ".tvk";
     if (!named || !exists(path)) {
       std::string message(kw::kMsgScriptOpen);
-      message.append(path).append(kw::kMsgNotFound);
+      message.append(paths::forMessage(path)).append(kw::kMsgNotFound);
       fail(std::move(message));
     }
   }
@@ -146,7 +146,7 @@ void ScriptCompiler::insertFile(const DirectiveFields& f) {
     for (const Context* open : insertStack_) {
       if (!open->native.empty() && open->native == canonical) {
         std::string message(kw::kMsgScriptOpen);
-        message.append(path).append(kw::kMsgInsertsItself);
+        message.append(paths::forMessage(path)).append(kw::kMsgInsertsItself);
         fail(std::move(message));
       }
     }

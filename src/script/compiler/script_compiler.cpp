@@ -151,7 +151,7 @@ const ScriptCompiler::Source& ScriptCompiler::source(const std::string& path) {
 
 void ScriptCompiler::unreadable(const std::string& path, const Source& from) const {
   std::string message(kw::kMsgScriptOpen);
-  message.append(path);
+  message.append(paths::forMessage(path));
   switch (from.status) {
     case ReadStatus::Missing:
       message.append(kw::kMsgNotFound);

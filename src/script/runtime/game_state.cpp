@@ -4,9 +4,12 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
+#include <variant>
 
 #include "base/byte_io.h"
 #include "base/hash.h"
+#include "base/keywords.h"
 #include "base/sjis_text.h"
 #include "script/compiler/program.h"
 
@@ -129,6 +132,95 @@ std::string readName(ByteReader& r, const std::string& directory) {
 // The smallest an object can be stored in: its action and an empty mask.
 constexpr std::size_t kObjectSize = 8;
 
+// What a program can leave in a state: the pictures its commands load on each layer, the texts they
+// show on each text layer, the sounds they load on each channel and the titles they set. A state that
+// holds anything else was not written by this player for this program, and a crafted one could
+// otherwise ask for any file, or for millions of characters.
+class Producible {
+ public:
+  explicit Producible(const Program& program)
+      : pictures_(program.layers.size()), texts_(program.layers.size()), sounds_(program.channels.size()) {
+    for (const Command& command : program.commands) {
+      if (const auto* load = std::get_if<LoadImageCommand>(&command))
+        add(pictures_, load->layer, program.text(load->path));
+      else if (const auto* text = std::get_if<ShowTextCommand>(&command))
+        addText(text->layer, program.text(text->text));
+      else if (const auto* sound = std::get_if<LoadSoundCommand>(&command))
+        add(sounds_, sound->channel, program.text(sound->path));
+      else if (const auto* title = std::get_if<SetTitleCommand>(&command))
+        titles_.insert(program.text(title->title));
+    }
+  }
+
+  // The most characters a text shown on the layer has: a stored count past it is refused before
+  // anything is made of it.
+  std::size_t maxCharacters(std::size_t layer) const { return layer < most_.size() ? most_[layer] : 0; }
+
+  bool holds(const GameState& s, const Program& program) const {
+    const std::size_t positions = program.code.size();
+    // The counter stands on a command: past the end the game has ended, and a finished game is no state.
+    if (s.programCounter < 0 || (static_cast<std::size_t>(s.programCounter) >= positions && s.programCounter != 0))
+      return false;
+    if (!s.title.empty() && !titles_.contains(s.title)) return false;
+    for (std::size_t i = 0; i < s.layers.size(); ++i) {
+      const LayerState& layer = s.layers[i];
+      const LayerKind kind = program.layers[i].kind;
+      if (!known(pictures_[i], layer.picture)) return false;
+      if (kind != LayerKind::Person && (!layer.eyePictures.empty() || !layer.mouthPictures.empty()))
+        return false;
+      if (!series(i, layer.eyePictures, kw::kEyePart) || !series(i, layer.mouthPictures, kw::kMouthPart))
+        return false;
+      if (kind != LayerKind::Text && !layer.characters.empty()) return false;
+      if (!layer.characters.empty()) {
+        std::string shown;
+        for (const CharacterState& c : layer.characters) {
+          if (c.code > 0xFF) shown.push_back(static_cast<char>(c.code >> 8));
+          shown.push_back(static_cast<char>(c.code & 0xFF));
+        }
+        if (!texts_[i].contains(shown)) return false;
+      }
+    }
+    for (std::size_t i = 0; i < s.channels.size(); ++i)
+      if (!known(sounds_[i], s.channels[i].sound)) return false;
+    return true;
+  }
+
+ private:
+  using Names = std::unordered_set<std::string_view>;
+
+  static void add(std::vector<Names>& table, std::int32_t index, std::string_view name) {
+    if (index < 0 || static_cast<std::size_t>(index) >= table.size()) return;
+    table[static_cast<std::size_t>(index)].insert(name);
+  }
+  void addText(std::int32_t layer, std::string_view text) {
+    if (layer < 0 || static_cast<std::size_t>(layer) >= texts_.size()) return;
+    add(texts_, layer, text);
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); i += sjis::charLength(text, i)) ++characters;
+    most_.resize(texts_.size(), 0);
+    std::size_t& most = most_[static_cast<std::size_t>(layer)];
+    most = std::max(most, characters);
+  }
+  static bool known(const Names& names, const std::string& name) { return name.empty() || names.contains(name); }
+  // A person's numbered pictures: a picture loaded on the layer, the part and the number, from 0 on.
+  bool series(std::size_t layer, const std::vector<std::string>& names, std::string_view part) const {
+    if (names.size() > PersonLayer::kMaxSeries) return false;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      const std::string& name = names[k];
+      if (name.empty()) continue;
+      const std::string suffix = std::string(part) + std::to_string(k);
+      if (name.size() <= suffix.size() || !name.ends_with(suffix) ||
+          !pictures_[layer].contains(std::string_view(name).substr(0, name.size() - suffix.size())))
+        return false;
+    }
+    return true;
+  }
+
+  std::vector<Names> pictures_, texts_, sounds_;
+  Names titles_;
+  std::vector<std::size_t> most_;  // per layer
+};
+
 }  // namespace
 
 std::vector<std::uint8_t> encodeState(const GameState& s, const Program& program) {
@@ -214,6 +306,7 @@ DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& pro
   if (check.value() != expectedCheck) return refused(StateError::Damaged);
 
   const ActionIndex actions(program);
+  const Producible producible(program);
   const std::string& dir = program.directory;
   ByteReader r(payload);
   GameState s;
@@ -236,8 +329,11 @@ DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& pro
   for (std::size_t k = 0; k < s.input.keys.size(); ++k) s.input.keys[k] = (keys >> k) & 1u;
   s.variables.resize(r.count(4));
   for (float& v : s.variables) v = r.f32();
-  s.layers.resize(r.count(3 * kObjectSize));
-  for (LayerState& layer : s.layers) {
+  const std::size_t layers = r.count(3 * kObjectSize);
+  if (layers != program.layers.size()) return refused(StateError::Damaged);
+  s.layers.resize(layers);
+  for (std::size_t i = 0; i < layers && !r.failed(); ++i) {
+    LayerState& layer = s.layers[i];
     layer.object = readObject(r, actions);
     layer.picture = readName(r, dir);
     layer.zoom = r.f32();
@@ -246,10 +342,14 @@ DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& pro
     layer.eyes = readObject(r, actions);
     layer.mouth = readObject(r, actions);
     for (std::vector<std::string>* names : {&layer.eyePictures, &layer.mouthPictures}) {
-      names->resize(r.count(5));
+      const std::size_t count = r.count(5);
+      if (count > PersonLayer::kMaxSeries) return refused(StateError::Damaged);
+      names->resize(count);
       for (std::string& name : *names) name = readName(r, dir);
     }
-    layer.characters.resize(r.count(2 + kObjectSize));
+    const std::size_t characters = r.count(2 + kObjectSize);
+    if (characters > producible.maxCharacters(i)) return refused(StateError::Damaged);
+    layer.characters.resize(characters);
     for (CharacterState& c : layer.characters) {
       c.code = r.u16();
       c.object = readObject(r, actions);
@@ -262,9 +362,10 @@ DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& pro
     channel.playing = r.flag();
     channel.repeats = r.u32();
   }
-  // The tables must be the program's own, whole.
+  // The tables must be the program's own, whole, and hold only what the program could have put there.
   if (r.failed() || r.remaining() != 0 || s.variables.size() != program.variables.size() ||
-      s.layers.size() != program.layers.size() || s.channels.size() != program.channels.size())
+      s.layers.size() != program.layers.size() || s.channels.size() != program.channels.size() ||
+      !producible.holds(s, program))
     return refused(StateError::Damaged);
   return {std::move(s), StateError::Damaged};
 }

@@ -10,9 +10,10 @@ namespace tavrik {
 
 namespace {
 
-constexpr std::uint32_t kHistoryMagic = 0x31485654;  // "TVH1"
-// Far more characters than any text frame holds; a count past it is damage.
-constexpr std::size_t kMaxCharacters = 1 << 20;
+// "TVH2": each entry tells its layer and whether it was a button's or read at a wait. "TVH1", whose
+// entries are characters alone, is still read.
+constexpr std::uint32_t kHistoryMagic = 0x32485654;
+constexpr std::uint32_t kHistoryMagicCharactersOnly = 0x31485654;
 
 std::uint32_t channelByte(float value) {
   if (!(value > 0.0f)) return 0;
@@ -45,8 +46,18 @@ std::uint32_t settledColour(const Action* action) {
 }
 
 void History::add(HistoryEntry entry) {
+  if (entry.characters.size() > kMaxCharacters) entry.characters.resize(kMaxCharacters);
   entries_.push_back(std::move(entry));
   while (entries_.size() > kMaxEntries) entries_.pop_front();
+}
+
+const HistoryEntry* History::lastSaid() const {
+  std::int32_t frame = -1;
+  for (auto it = entries_.rbegin(); it != entries_.rend() && frame < 0; ++it)
+    if (it->read) frame = it->layer;
+  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
+    if (frame >= 0 ? it->layer == frame : !it->button) return &*it;
+  return nullptr;
 }
 
 std::vector<std::uint8_t> History::encode() const {
@@ -54,6 +65,8 @@ std::vector<std::uint8_t> History::encode() const {
   w.u32(kHistoryMagic);
   w.u32(static_cast<std::uint32_t>(entries_.size()));
   for (const HistoryEntry& e : entries_) {
+    w.u8(static_cast<std::uint8_t>((e.button ? 1 : 0) | (e.read ? 2 : 0)));
+    w.i32(e.layer);
     w.u32(static_cast<std::uint32_t>(e.characters.size()));
     for (const HistoryCharacter& c : e.characters) {
       w.u16(c.code);
@@ -65,14 +78,24 @@ std::vector<std::uint8_t> History::encode() const {
 
 std::optional<History> History::decode(std::span<const std::uint8_t> bytes) {
   ByteReader r(bytes);
-  if (r.u32() != kHistoryMagic) return std::nullopt;
+  const std::uint32_t magic = r.u32();
+  if (magic != kHistoryMagic && magic != kHistoryMagicCharactersOnly) return std::nullopt;
+  const bool described = magic == kHistoryMagic;
   const std::size_t count = r.count(4);
   if (count > kMaxEntries) return std::nullopt;
   History history;
   for (std::size_t i = 0; i < count && !r.failed(); ++i) {
+    HistoryEntry entry;
+    if (described) {
+      const std::uint8_t flags = r.u8();
+      if (flags > 3) r.fail();
+      entry.button = flags & 1;
+      entry.read = flags & 2;
+      entry.layer = r.i32();
+      if (entry.layer < -1) r.fail();
+    }
     const std::size_t n = r.count(6);
     if (n > kMaxCharacters) return std::nullopt;
-    HistoryEntry entry;
     entry.characters.resize(n);
     for (HistoryCharacter& c : entry.characters) {
       c.code = r.u16();

@@ -23,6 +23,9 @@ struct HistoryCharacter {
 
 struct HistoryEntry {
   std::vector<HistoryCharacter> characters;
+  std::int32_t layer = -1;  // the text layer it was shown on, in the program's table; -1 unknown
+  bool button = false;      // shown on a choice button: a caption, not what was said
+  bool read = false;        // the latest text when the player went on from an input wait
 
   // The entry's text in Shift-JIS, line feeds kept.
   std::string text() const;
@@ -35,9 +38,20 @@ std::uint32_t settledColour(const Action* action);
 class History {
  public:
   static constexpr std::size_t kMaxEntries = 200;
+  // Far more than a text frame shows at once; an entry keeps at most this many characters, so that
+  // the history stays something to read back through, whatever a script shows.
+  static constexpr std::size_t kMaxCharacters = 4096;
 
-  // The oldest entry goes when a 201st comes.
+  // The oldest entry goes when a 201st comes; characters past kMaxCharacters are not kept.
   void add(HistoryEntry entry);
+  // The player went on from an input wait: the latest entry was what they read there.
+  void markRead() {
+    if (!entries_.empty()) entries_.back().read = true;
+  }
+  // What was said last: the latest entry of the layer the player last read at an input wait (the text
+  // frame, not a name plate nor a choice's caption shown after it); before any wait, the latest entry
+  // not on a choice button. Nothing when there is none.
+  const HistoryEntry* lastSaid() const;
   const std::deque<HistoryEntry>& entries() const { return entries_; }
   bool empty() const { return entries_.empty(); }
   void clear() { entries_.clear(); }

@@ -131,6 +131,7 @@ struct ScriptEngine::Execution {
     const bool answered = e.inputWaitAnswer_ && e.inputWaitAnswer_(e.programCounter_);
     if (answered || (!e.progress_.pressedBefore && pressed)) {
       e.passedInputWaits_.push_back(e.programCounter_);
+      e.history_.markRead();
       return true;
     }
     e.progress_.pressedBefore = pressed;
@@ -173,6 +174,8 @@ struct ScriptEngine::Execution {
     layer.startEach(actions);
     layer.renderGlyphs();
     HistoryEntry entry;
+    entry.layer = c.layer;
+    entry.button = layer.clickable();
     const std::vector<TextCharacter>& characters = layer.characters();
     entry.characters.reserve(characters.size());
     for (std::size_t i = 0; i < characters.size(); ++i)

@@ -237,9 +237,10 @@ TEST(Insertion, AnEmptyNameIsNotFoundWhereverTheScriptLives) {
   test::TempDir dir;
   dir.write("d/sub.tvk", test::sjisScript("＃ファイル挿入：\n"));
   dir.write(".tvk", test::sjisScript("＃タイトル：a file named only by the extension\n"));
-  const std::string root = test::scriptPath(dir.path()) + "\\";
+  // (The message shows the path with this system's separators.)
+  const std::string root = dir.path().string() + "/";
   for (const auto& [main, reported] : {std::pair{"＃ファイル挿入：\n", root + ".tvk"},
-                                       std::pair{"＃ファイル挿入：d\\sub\n", root + "d\\.tvk"}}) {
+                                       std::pair{"＃ファイル挿入：d\\sub\n", root + "d/.tvk"}}) {
     const CompileResult result = test::compileSource(dir, main);
     ASSERT_TRUE(result.error.has_value()) << main;
     EXPECT_EQ(result.error->message, sjis("スクリプト「") + reported + sjis("」が見つかりません。"));

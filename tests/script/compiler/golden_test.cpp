@@ -195,7 +195,7 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
     // "{dir}" in an expected message stands for the case's folder as the compiler names it.
     std::string message = expected.error->second;
     if (const std::size_t at = message.find("{dir}"); at != std::string::npos)
-      message.replace(at, 5, sjisToUtf8(test::scriptPath(dir.path()) + "\\"));
+      message.replace(at, 5, dir.path().string() + "/");
     EXPECT_EQ(sjisToUtf8(error->message), message);
     return;
   }

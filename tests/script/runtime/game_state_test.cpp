@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "platform/image_decoder.h"
+
 #include "script/runtime/script_engine.h"
 #include "support/test_support.h"
 
@@ -110,6 +114,55 @@ TEST(GameState, BytesOfAnotherProgramOrDamagedOnesAreRefusedAndChangeNothing) {
   EXPECT_EQ(other.engine->restoreState(good), StateError::OtherProgram);
 
   EXPECT_FALSE(rig.engine->restoreState(good).has_value()) << "the good bytes still restore";
+}
+
+TEST(GameState, AStateHoldsOnlyWhatItsProgramCouldHaveMade) {
+  // A crafted state, sealed as the player seals one, must not ask for pictures or sounds the game never
+  // names, millions of characters, a thousand eye pictures or a place outside the program.
+  test::EngineRig rig;
+  for (const char* name : {"face.png", "face目0.png", "face目1.png"})
+    ASSERT_TRUE(savePng(test::solidPicture(8, 8, 0xFF808080u), rig.dir.path() / name));
+  ASSERT_FALSE(rig.compile("＃人物レイヤー宣言：人\n＃文字レイヤー宣言：枠\n＃単純レイヤー宣言：板\n"
+                           "＃音楽チャネル宣言：曲\n＃文字動作宣言：文字，２，２４\n０，Ａ，１\n＃人画像：face\n＃曲ロード：tune.mid\n"
+                           "＃枠文字：\nこんにちは\n＃タイトル：題\n＃入力待機\n")
+                   .has_value());
+  for (int i = 0; i < 3; ++i) rig.engine->update();
+  const DecodedState decoded = decodeState(rig.engine->saveState(), *rig.program);
+  ASSERT_TRUE(decoded.state.has_value());
+  const GameState good = *decoded.state;
+  ASSERT_EQ(good.layers[0].eyePictures.size(), 2u);
+  ASSERT_EQ(good.layers[1].characters.size(), 5u);
+  auto accepted = [&](const GameState& state) {
+    return decodeState(encodeState(state, *rig.program), *rig.program).state.has_value();
+  };
+  EXPECT_TRUE(accepted(good));
+  GameState cleared = good;
+  cleared.layers[1].characters.clear();
+  cleared.title.clear();
+  cleared.layers[0].picture.clear();
+  EXPECT_TRUE(accepted(cleared)) << "what a game holds before it shows anything";
+
+  std::vector<std::pair<std::string, std::function<void(GameState&)>>> crafted = {
+      {"counter before the start", [](GameState& s) { s.programCounter = -1; }},
+      {"counter past the end",
+       [&](GameState& s) { s.programCounter = static_cast<int>(rig.program->code.size()); }},
+      {"a picture the game never loads", [](GameState& s) { s.layers[0].picture += "x"; }},
+      {"one eye picture a thousand times",
+       [](GameState& s) { s.layers[0].eyePictures.assign(1000, s.layers[0].eyePictures[0]); }},
+      {"eye pictures out of their order",
+       [](GameState& s) { std::swap(s.layers[0].eyePictures[0], s.layers[0].eyePictures[1]); }},
+      {"eyes on a plain layer", [](GameState& s) { s.layers[2].eyePictures = s.layers[0].eyePictures; }},
+      {"a character more than the text has",
+       [](GameState& s) { s.layers[1].characters.push_back(s.layers[1].characters.back()); }},
+      {"characters on a plain layer", [](GameState& s) { s.layers[2].characters = s.layers[1].characters; }},
+      {"a sound the game never loads", [](GameState& s) { s.channels[0].sound += "x"; }},
+      {"a title the game never sets", [](GameState& s) { s.title = "x"; }},
+  };
+  for (auto& [what, craft] : crafted) {
+    GameState state = good;
+    craft(state);
+    EXPECT_FALSE(accepted(state)) << what;
+  }
 }
 
 TEST(GameState, ObjectsNearTheirResetStateTakeLittleRoom) {

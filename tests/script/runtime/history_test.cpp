@@ -43,8 +43,22 @@ TEST(History, BytesComeBackAndDamageIsRefused) {
   EXPECT_FALSE(History::decode(longer).has_value());
   // A count no file could hold is refused before anything is made of it.
   std::vector<std::uint8_t> huge = bytes;
-  huge[8] = huge[9] = huge[10] = huge[11] = 0xFF;
+  huge[13] = huge[14] = huge[15] = huge[16] = 0xFF;
   EXPECT_FALSE(History::decode(huge).has_value());
+}
+
+TEST(History, AnEntryKeepsWhatCanBeReadBackAndALongerOneIsRefused) {
+  // A text of millions of characters would make the history screen stand still for seconds.
+  History history;
+  history.add(entryOf(std::string(History::kMaxCharacters + 10, 'a')));
+  EXPECT_EQ(history.entries().back().characters.size(), History::kMaxCharacters);
+  std::vector<std::uint8_t> bytes = history.encode();
+  ASSERT_TRUE(History::decode(bytes).has_value());
+  // The entry's count, one more than is kept, and one more character.
+  bytes[13] = static_cast<std::uint8_t>((History::kMaxCharacters + 1) & 0xFF);
+  bytes[14] = static_cast<std::uint8_t>((History::kMaxCharacters + 1) >> 8);
+  bytes.insert(bytes.end(), {0x61, 0, 0xFF, 0xFF, 0xFF, 0});
+  EXPECT_FALSE(History::decode(bytes).has_value());
 }
 
 TEST(History, AColourIsWhereTheActionLeavesRedGreenAndBlue) {

@@ -1,0 +1,80 @@
+// The player's own screens as drawn headless: what a player sees of a slot.
+#include "platform/player_screens.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/glyph_font.h"
+#include "platform/overlay.h"
+#include "support/test_support.h"
+
+namespace tavrik {
+namespace {
+
+TEST(SlotScreen, AThumbnailIsDrawnAtItsStoredSize) {
+  std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
+  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
+  int faceIndex = 0;
+  std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+  ASSERT_TRUE(overlay);
+  std::vector<SlotView> views(3);
+  for (int i = 0; i < 3; ++i) views[static_cast<std::size_t>(i)].slot = i + 1;
+  SlotView& used = views[2];
+  used.labelUtf8 = "スロット 3";
+  used.used = true;
+  used.thumbnail.assign(static_cast<std::size_t>(SlotScreen::kThumbnailWidth) * SlotScreen::kThumbnailHeight,
+                        0xFF00FF00u);
+  SlotScreen screen(*overlay, SlotScreen::Mode::Load, std::move(views));
+  overlay->addCharacters(screen.characters());
+  overlay->setContent([&] { screen.build(); });
+  device->clear(0xFF000000u);
+  device->present();
+  int x0 = 800, y0 = 600, x1 = -1, y1 = -1;
+  for (int y = 0; y < 600; ++y) {
+    for (int x = 0; x < 800; ++x) {
+      if (device->pixelAt(x, y) != 0xFF00FF00u) continue;
+      x0 = std::min(x0, x);
+      y0 = std::min(y0, y);
+      x1 = std::max(x1, x);
+      y1 = std::max(y1, y);
+    }
+  }
+  EXPECT_EQ(x1 - x0 + 1, SlotScreen::kThumbnailWidth);
+  EXPECT_EQ(y1 - y0 + 1, SlotScreen::kThumbnailHeight);
+  const ScreenRect cell = screen.slotRect(3);
+  EXPECT_TRUE(cell.contains(x0, y0) && cell.contains(x1, y1)) << "the thumbnail is in its slot";
+}
+
+// The colour of a bar's filled part.
+bool nearBarColour(std::uint32_t argb) {
+  const int r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
+  return std::abs(r - 0xE6) <= 8 && std::abs(g - 0xB3) <= 8 && b <= 8;
+}
+
+TEST(SettingsScreen, AMutedVolumeShowsAnEmptyBar) {
+  std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
+  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
+  int faceIndex = 0;
+  std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+  ASSERT_TRUE(overlay);
+  // How many pixels of the screen are in the colour of a bar's filled part.
+  auto filled = [&](const PlayerSettings& settings) {
+    SettingsScreen screen(settings);
+    overlay->addCharacters(screen.characters());
+    overlay->setContent([&] { screen.build(); });
+    device->clear(0xFF000000u);
+    device->present();
+    int count = 0;
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x)
+        if (nearBarColour(device->pixelAt(x, y))) ++count;
+    return count;
+  };
+  PlayerSettings muted;
+  muted.musicMuted = true;
+  const int full = filled(PlayerSettings{}), quiet = filled(muted);
+  // The music row's bar, 120 pixels wide, is gone.
+  EXPECT_GT(full - quiet, 120 * 10);
+}
+
+}  // namespace
+}  // namespace tavrik
