@@ -133,10 +133,9 @@ TEST(Boxes, AScriptErrorsBoxShowsItsThreeLinesInTheScreenshot) {
   EXPECT_EQ(r.err, "スクリプトエラー\n" + text + "\n");
 
   // The same box with the same words, drawn here: the screenshot shows exactly that.
-  std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
-  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
-  int faceIndex = 0;
-  std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+  test::OverlayRig rig;
+  GraphicsDevice* device = rig.device.get();
+  Overlay* overlay = rig.overlay.get();
   ASSERT_TRUE(overlay);
   ModalBox box{"スクリプトエラー", text, BoxButtons::Ok};
   overlay->addCharacters(box.characters());

@@ -326,10 +326,9 @@ TEST(Saves, TheSaveScreenSavesWithAThumbnailAndTheLoadScreenRestores) {
 // Where the slot screen puts a slot's middle when it shows that many slots, as the player lays it out
 // headless.
 std::pair<int, int> slotMiddle(SlotScreen::Mode mode, int slot) {
-  std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
-  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
-  int faceIndex = 0;
-  std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+  test::OverlayRig rig;
+  GraphicsDevice* device = rig.device.get();
+  Overlay* overlay = rig.overlay.get();
   if (!overlay) return {-1, -1};
   std::vector<int> slots;
   for (int s = 1; s <= kSlotCount; ++s) slots.push_back(s);

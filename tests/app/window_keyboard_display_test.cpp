@@ -154,10 +154,9 @@ struct Drawn {
 };
 
 Drawn drawnConfirmation() {
-  std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
-  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
-  int faceIndex = 0;
-  std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+  test::OverlayRig rig;
+  GraphicsDevice* device = rig.device.get();
+  Overlay* overlay = rig.overlay.get();
   Drawn drawn;
   if (!overlay) return drawn;
   ModalBox box{"終了確認", "終了してもよろしいですか？", BoxButtons::OkCancel};
@@ -505,10 +504,9 @@ TEST_F(WindowKeyboard, F12ShowsTheDebugViewWhereAVariableIsEdited) {
   // Where the view draws the second variable's field: as the view lays itself out headless.
   std::array<float, 4> field{};
   {
-    std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
-    std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
-    int faceIndex = 0;
-    std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+    test::OverlayRig rig;
+    GraphicsDevice* device = rig.device.get();
+    Overlay* overlay = rig.overlay.get();
     ASSERT_TRUE(overlay);
     DebugSnapshot snapshot;
     snapshot.placeUtf8 = "start.tvk:1";

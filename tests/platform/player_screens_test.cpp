@@ -11,10 +11,9 @@ namespace tavrik {
 namespace {
 
 TEST(SlotScreen, AThumbnailIsDrawnAtItsStoredSize) {
-  std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
-  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
-  int faceIndex = 0;
-  std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+  test::OverlayRig rig;
+  GraphicsDevice* device = rig.device.get();
+  Overlay* overlay = rig.overlay.get();
   ASSERT_TRUE(overlay);
   std::vector<SlotView> views(3);
   for (int i = 0; i < 3; ++i) views[static_cast<std::size_t>(i)].slot = i + 1;
@@ -51,10 +50,9 @@ bool nearBarColour(std::uint32_t argb) {
 }
 
 TEST(SettingsScreen, AMutedVolumeShowsAnEmptyBar) {
-  std::unique_ptr<GraphicsDevice> device = test::headlessDevice();
-  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
-  int faceIndex = 0;
-  std::unique_ptr<Overlay> overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+  test::OverlayRig rig;
+  GraphicsDevice* device = rig.device.get();
+  Overlay* overlay = rig.overlay.get();
   ASSERT_TRUE(overlay);
   // How many pixels of the screen are in the colour of a bar's filled part.
   auto filled = [&](const PlayerSettings& settings) {

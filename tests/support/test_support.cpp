@@ -105,6 +105,11 @@ std::unique_ptr<GraphicsDevice> headlessDevice() {
   return device;
 }
 
+OverlayRig::OverlayRig() : device(headlessDevice()), fonts(FontLibrary::create()) {
+  int faceIndex = 0;
+  if (fonts) overlay = Overlay::create(*device, fonts->defaultFaceFile(faceIndex), faceIndex);
+}
+
 SceneRig::SceneRig() : device(headlessDevice()) {
   scene = std::make_unique<Scene>(*device, mouse, random, std::string());
 }

@@ -11,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
 #include "platform/input_devices.h"
 #include "platform/mouse_state.h"
+#include "platform/overlay.h"
 #include "scene/scene.h"
 #include "script/compiler/script_compiler.h"
 #include "script/runtime/script_engine.h"
@@ -71,6 +73,15 @@ std::shared_ptr<const Program> programOf(std::vector<Command> commands,
 
 // A headless device for the scene and the engine.
 std::unique_ptr<GraphicsDevice> headlessDevice();
+
+// The player's own interface drawn headless in its Japanese face, as a screenshot shows it; overlay is
+// null when no face could be had.
+struct OverlayRig {
+  OverlayRig();
+  std::unique_ptr<GraphicsDevice> device;
+  std::unique_ptr<FontLibrary> fonts;
+  std::unique_ptr<Overlay> overlay;
+};
 
 // A headless scene with its device, mouse and generator, for drawing and hit tests.
 struct SceneRig {
