@@ -43,8 +43,9 @@ void SimpleLayer::update() {
 }
 
 void SimpleLayer::updateLayer() {
+  const HitRect before = hitRect();
   stepAction();
-  if (!scene_.chosen && clickable_) hoverAndClick();
+  if (!scene_.chosen && clickable_) hoverAndClick(before);
   const float w0 = static_cast<float>(image_->imageWidth());
   const float h0 = static_cast<float>(image_->imageHeight());
   // The rotation centre is the centre of the unaligned picture, whatever the alignment.
@@ -53,23 +54,27 @@ void SimpleLayer::updateLayer() {
   matrix_ = Matrix4::aboutPoint(cx, cy, w * zoom_, h * zoom_, t);
 }
 
-void SimpleLayer::hoverAndClick() {
-  clicked_ = false;
-  const int iw = image_->imageWidth(), ih = image_->imageHeight();
+SimpleLayer::HitRect SimpleLayer::hitRect() const {
   // The rectangle is the aligned picture, unscaled and unturned.
+  const int iw = image_->imageWidth(), ih = image_->imageHeight();
   float left = x, top = y;
   if (alignX == 1) left -= static_cast<float>(iw / 2);
   if (alignX == 2) left -= static_cast<float>(iw);
   if (alignY == 1) top -= static_cast<float>(ih / 2);
   if (alignY == 2) top -= static_cast<float>(ih);
-  auto within = [&](std::int32_t px, std::int32_t py) {
-    const float mx = static_cast<float>(px), my = static_cast<float>(py);
-    return left <= mx && mx < left + static_cast<float>(iw) && top <= my && my < top + static_cast<float>(ih);
-  };
+  return {left, top, left + static_cast<float>(iw), top + static_cast<float>(ih)};
+}
+
+void SimpleLayer::hoverAndClick(const HitRect& before) {
+  clicked_ = false;
+  const HitRect now = hitRect();
   const MouseState& mouse = scene_.mouse();
-  const bool inside = within(mouse.x, mouse.y);
-  // A press made inside is a click even when this frame is the first to see the pointer there (a tap).
-  const bool pressedInside = mouse.leftPressed && within(mouse.pressX, mouse.pressY);
+  const bool inside = now.contains(mouse.x, mouse.y);
+  // A press made inside is a click even when this frame is the first to see the pointer there (a tap),
+  // as long as the button stood there when the frame began: a button that comes this frame under a
+  // press made for something else (the click that ended the wait before the choice) is not clicked.
+  const bool pressedInside = mouse.leftPressed && now.contains(mouse.pressX, mouse.pressY) &&
+                             before.contains(mouse.pressX, mouse.pressY);
   if (inside) {
     if (zoom_ < zoomMax_) zoom_ += zoomStep_;
     if ((!prevDown_ || pressedInside) && mouse.left) clicked_ = true;

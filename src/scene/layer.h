@@ -83,7 +83,17 @@ class SimpleLayer : public AnimatedObject {
   Scene& scene_;
 
  private:
-  void hoverAndClick();
+  // Where a click hits the layer, in screen pixels.
+  struct HitRect {
+    float left = 0, top = 0, right = 0, bottom = 0;
+    bool contains(std::int32_t px, std::int32_t py) const {
+      const float mx = static_cast<float>(px), my = static_cast<float>(py);
+      return left <= mx && mx < right && top <= my && my < bottom;
+    }
+  };
+  HitRect hitRect() const;
+  // before: where the layer stood when the frame began.
+  void hoverAndClick(const HitRect& before);
 
   TiledImage* image_;
   bool clickable_ = false;
