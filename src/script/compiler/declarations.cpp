@@ -181,8 +181,13 @@ void ScriptCompiler::readKeyframes(Action& action) {
       continue;
     }
     checkFieldCount(line, 3);
-    // "０，Ａ": the value reads as 0, and a layer so shown never appears.
-    if (notes_ && sjis::field(line, ",", 2).empty()) note(Problem::MissingKeyframeValue, lineEnd());
+    // "０，Ａ": the value reads as 0, and a layer so shown never appears. END and STOP read no value, and
+    // PLAY and TIME without one mean what they say plainly: once, and back to the start.
+    const auto kind = static_cast<ActionAttribute>(attribute);
+    const bool valueMatters = kind != ActionAttribute::END && kind != ActionAttribute::STOP &&
+                              kind != ActionAttribute::PLAY && kind != ActionAttribute::TIME;
+    if (notes_ && valueMatters && sjis::field(line, ",", 2).empty())
+      note(Problem::MissingKeyframeValue, lineEnd());
     action.entries.push_back({intField(line, 0), attribute, floatField(line, 2)});
   }
   noteLine_ = line_;
