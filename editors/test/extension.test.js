@@ -285,6 +285,29 @@ process.exitCode = output.includes('error') || fs.existsSync(errors) ? 1 : 0;
     }
   });
 
+  test('a scene checked alone before its game inserts it keeps none of those marks', async () => {
+    editor.workspaceFolder = game;
+    const scene = path.join(game, 'scenes', 'new.tvk');
+    fs.writeFileSync(scene, '＃＃ a new scene\n');
+    const start = path.join(game, 'start.tvk');
+    const startText = fs.readFileSync(start);
+    try {
+      fs.writeFileSync(path.join(dir, 'output.txt'),
+        JSON.stringify([{ file: scene, line: 1, column: 1, severity: 'error', message: 'alone' }]));
+      await save(document(scene));
+      assert.deepEqual([...collection.keys()], [scene]);
+      // The game now inserts it, and its check finds nothing there.
+      fs.appendFileSync(start, Buffer.from('\r\n\x81\x94\x83t\x83@\x83C\x83\x8B\x91\x7D\x93\xFC\x81\x46scenes\\new\r\n', 'latin1'));
+      fs.writeFileSync(path.join(dir, 'output.txt'), '[]');
+      await save(document(scene));
+      assert.deepEqual(calls().map((c) => c.args[3]), [scene, start]);
+      assert.deepEqual([...collection.keys()], []);
+    } finally {
+      fs.writeFileSync(start, startText);
+      fs.rmSync(scene);
+    }
+  });
+
   test('a workspace setting names the start script', async () => {
     editor.workspaceFolder = game;
     editor.config['tavrik.startScript'] = 'start.tvk';

@@ -200,6 +200,14 @@ async function lintDocument(document, collection, reported) {
     }
     checked.set(start, diagnosticsByFile(findings, cwd, openLineLength));
   }
+  // A start no longer checked for this file (it was checked alone before a game inserted it, say) leaves
+  // none of its marks behind.
+  const saved = document.uri.fsPath;
+  for (const [start, marked] of reported) {
+    if (checked.has(start) || (start !== saved && !marked.includes(saved))) continue;
+    for (const file of marked) collection.delete(vscode.Uri.file(file));
+    reported.delete(start);
+  }
   // A file two games insert shows what both checks found in it.
   const byFile = new Map();
   for (const [start, marks] of checked) {
