@@ -128,9 +128,15 @@ void ScriptCompiler::insertFile(const DirectiveFields& f) {
   // An empty name leaves the path at the script's own folder, which the search finds: it names no
   // script, wherever the script lives.
   const bool named = !f.firstArg.empty();
+  // A folder of the name (scenes beside scenes.tvk) is no script: the name with ".tvk" is looked for
+  // then, as when nothing has the name.
   auto exists = [this](const std::string& name) {
     auto [at, added] = found_.try_emplace(name, false);
-    if (added) at->second = paths::exists(name);
+    if (added) {
+      // (What the search finds but names no file, wildcards aside, is a folder.)
+      const bool wildcard = name.find_first_of("*?") != std::string::npos;
+      at->second = paths::exists(name) && (wildcard || paths::resolve(name).has_value());
+    }
     return at->second;
   };
   if (!named || !exists(path)) {
