@@ -105,10 +105,9 @@ std::optional<SaveData> decodeSave(std::span<const std::uint8_t> bytes, SaveProb
   ByteReader r(body->subspan(kSaveMagic.size() + 4));
   SaveData save;
   save.time = static_cast<std::int64_t>(r.u64());
-  save.title = r.string();
-  save.text = r.string();
-  if (save.title.size() > kMaxSummaryBytes || save.text.size() > kMaxSummaryBytes)
-    return fail(SaveProblem::Damaged);
+  // Saves of earlier players kept the whole text; a long one is cut as it is now when saved.
+  save.title = summaryOf(r.string());
+  save.text = summaryOf(r.string());
   if (r.flag()) {
     constexpr std::size_t pixels = static_cast<std::size_t>(kThumbnailWidth) * kThumbnailHeight;
     if (r.remaining() < pixels * 3) return fail(SaveProblem::Damaged);

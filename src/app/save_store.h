@@ -28,7 +28,7 @@ struct SaveData {
 };
 
 // A save names its moment in a few words for the slot list: the title and the text are cut to 400
-// characters (Shift-JIS, so at most 800 bytes) when saved, and a save with longer ones is refused.
+// characters (Shift-JIS, so at most 800 bytes) when saved, and when read.
 inline constexpr std::size_t kSummaryCharacters = 400;
 inline constexpr std::size_t kMaxSummaryBytes = 2 * kSummaryCharacters;
 // The first characters of Shift-JIS text, whole characters only.

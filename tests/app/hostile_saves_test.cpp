@@ -133,9 +133,14 @@ TEST(CraftedSaves, ASummaryOfSixtyMegabytesCrashedTheLoadScreen) {
   game.writeSlot(crafted);
   const ProcessResult screen = playBounded(game.player, game.script, game.saves, "2 key F3\n6 key Escape\n");
   EXPECT_EQ(screen.exitCode, 0) << screen.err;
-  const ProcessResult load = playBounded(game.player, game.script, game.saves, "2 load 1\n3 key Return\n");
+  // The game in it loads; the words are cut to the summary a save keeps.
+  const ProcessResult load = playBounded(game.player, game.script, game.saves, "2 load 1\n");
   EXPECT_EQ(load.exitCode, 0);
-  EXPECT_TRUE(contains(load.err, "スロット1：セーブが壊れているので、ロードできません。")) << load.err;
+  EXPECT_EQ(load.err, "");
+  SaveProblem problem = SaveProblem::None;
+  const std::optional<SaveData> read = SaveStore(game.saves).read(1, &problem);
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->text.size(), kSummaryCharacters);
 }
 
 TEST(CraftedSaves, StatesThatAskForMoreThanTheGameHoldsRanAwayWithMemory) {
@@ -228,10 +233,11 @@ TEST(CraftedSaves, AHistoryOfSixtyMegabytesFrozeTheHistoryScreen) {
   SaveData crafted = game.save;
   crafted.history = std::move(w.out());
   game.writeSlot(crafted);
-  const ProcessResult r = playBounded(game.player, game.script, game.saves,
-                                      "2 load 1\n3 key Return\n5 key PageUp\n8 key Escape\n");
+  // The game loads with each entry cut to what the history keeps, and the history screen opens at once.
+  const ProcessResult r =
+      playBounded(game.player, game.script, game.saves, "2 load 1\n5 key PageUp\n8 key Escape\n");
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_TRUE(contains(r.err, "スロット1：セーブが壊れているので、ロードできません。")) << r.err;
+  EXPECT_EQ(r.err, "");
 }
 
 }  // namespace

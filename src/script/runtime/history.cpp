@@ -94,12 +94,13 @@ std::optional<History> History::decode(std::span<const std::uint8_t> bytes) {
       entry.layer = r.i32();
       if (entry.layer < -1) r.fail();
     }
+    // An entry longer than the history keeps (an earlier player's, or a crafted one) keeps its start.
     const std::size_t n = r.count(6);
-    if (n > kMaxCharacters) return std::nullopt;
-    entry.characters.resize(n);
-    for (HistoryCharacter& c : entry.characters) {
-      c.code = r.u16();
-      c.rgb = r.u32() & 0xFFFFFFu;
+    entry.characters.resize(std::min(n, kMaxCharacters));
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::uint16_t code = r.u16();
+      const std::uint32_t rgb = r.u32() & 0xFFFFFFu;
+      if (k < kMaxCharacters) entry.characters[k] = {code, rgb};
     }
     history.entries_.push_back(std::move(entry));
   }

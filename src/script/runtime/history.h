@@ -57,7 +57,8 @@ class History {
   void clear() { entries_.clear(); }
 
   std::vector<std::uint8_t> encode() const;
-  // Nothing for bytes encode did not write (cut, damaged, too many entries).
+  // Nothing for bytes encode did not write (cut, damaged, too many entries); an entry longer than
+  // kMaxCharacters is cut.
   static std::optional<History> decode(std::span<const std::uint8_t> bytes);
 
   bool operator==(const History&) const = default;
