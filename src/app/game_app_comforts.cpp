@@ -323,7 +323,7 @@ void GameApp::openSlotScreen(SlotScreen::Mode mode, int focus) {
       view.dateUtf8 = localDate(save->time);
       view.textUtf8 = firstLine(save->text);
       view.thumbnail = std::move(save->thumbnail);
-      const DecodedState state = decodeState(save->state, engine_->program());
+      const DecodedState state = engine_->stateReader().decode(save->state);
       if (!state.state)
         view.problemUtf8 = state.error == StateError::OtherProgram ? "スクリプトが変更される前のセーブです"
                                                                    : "壊れたセーブです";

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -132,13 +133,15 @@ std::string readName(ByteReader& r, const std::string& directory) {
 // The smallest an object can be stored in: its action and an empty mask.
 constexpr std::size_t kObjectSize = 8;
 
+}  // namespace
+
 // What a program can leave in a state: the pictures its commands load on each layer, the texts they
 // show on each text layer, the sounds they load on each channel and the titles they set. A state that
 // holds anything else was not written by this player for this program, and a crafted one could
 // otherwise ask for any file, or for millions of characters.
-class Producible {
+class StateContents {
  public:
-  explicit Producible(const Program& program)
+  explicit StateContents(const Program& program)
       : pictures_(program.layers.size()), texts_(program.layers.size()), sounds_(program.channels.size()) {
     for (const Command& command : program.commands) {
       if (const auto* load = std::get_if<LoadImageCommand>(&command))
@@ -159,7 +162,8 @@ class Producible {
   bool holds(const GameState& s, const Program& program) const {
     const std::size_t positions = program.code.size();
     // The counter stands on a command: past the end the game has ended, and a finished game is no state.
-    if (s.programCounter < 0 || (static_cast<std::size_t>(s.programCounter) >= positions && s.programCounter != 0))
+    if (s.programCounter < 0 ||
+        (static_cast<std::size_t>(s.programCounter) >= positions && s.programCounter != 0))
       return false;
     if (!s.title.empty() && !titles_.contains(s.title)) return false;
     for (std::size_t i = 0; i < s.layers.size(); ++i) {
@@ -201,7 +205,9 @@ class Producible {
     std::size_t& most = most_[static_cast<std::size_t>(layer)];
     most = std::max(most, characters);
   }
-  static bool known(const Names& names, const std::string& name) { return name.empty() || names.contains(name); }
+  static bool known(const Names& names, const std::string& name) {
+    return name.empty() || names.contains(name);
+  }
   // A person's numbered pictures: a picture loaded on the layer, the part and the number, from 0 on.
   bool series(std::size_t layer, const std::vector<std::string>& names, std::string_view part) const {
     if (names.size() > PersonLayer::kMaxSeries) return false;
@@ -221,7 +227,10 @@ class Producible {
   std::vector<std::size_t> most_;  // per layer
 };
 
-}  // namespace
+StateReader::StateReader(const Program& program)
+    : program_(program), contents_(std::make_unique<StateContents>(program)) {}
+
+StateReader::~StateReader() = default;
 
 std::vector<std::uint8_t> encodeState(const GameState& s, const Program& program) {
   const ActionIndex actions(program);
@@ -286,6 +295,12 @@ std::vector<std::uint8_t> encodeState(const GameState& s, const Program& program
 }
 
 DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& program) {
+  return StateReader(program).decode(bytes);
+}
+
+DecodedState StateReader::decode(std::span<const std::uint8_t> bytes) const {
+  const Program& program = program_;
+  const StateContents& contents = *contents_;
   auto refused = [](StateError error) { return DecodedState{std::nullopt, error}; };
   if (bytes.size() < kMagic.size() || std::memcmp(bytes.data(), kMagic.data(), kMagic.size()) != 0)
     return refused(StateError::NotAState);
@@ -306,7 +321,6 @@ DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& pro
   if (check.value() != expectedCheck) return refused(StateError::Damaged);
 
   const ActionIndex actions(program);
-  const Producible producible(program);
   const std::string& dir = program.directory;
   ByteReader r(payload);
   GameState s;
@@ -348,7 +362,7 @@ DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& pro
       for (std::string& name : *names) name = readName(r, dir);
     }
     const std::size_t characters = r.count(2 + kObjectSize);
-    if (characters > producible.maxCharacters(i)) return refused(StateError::Damaged);
+    if (characters > contents.maxCharacters(i)) return refused(StateError::Damaged);
     layer.characters.resize(characters);
     for (CharacterState& c : layer.characters) {
       c.code = r.u16();
@@ -365,7 +379,7 @@ DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& pro
   // The tables must be the program's own, whole, and hold only what the program could have put there.
   if (r.failed() || r.remaining() != 0 || s.variables.size() != program.variables.size() ||
       s.layers.size() != program.layers.size() || s.channels.size() != program.channels.size() ||
-      !producible.holds(s, program))
+      !contents.holds(s, program))
     return refused(StateError::Damaged);
   return {std::move(s), StateError::Damaged};
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -62,7 +63,27 @@ struct DecodedState {
   StateError error = StateError::Damaged;
 };
 // Reads bytes written by encodeState for the same program; anything else is refused, and nothing that
-// is accepted can make a restore index outside the program's tables.
+// is accepted can make a restore index outside the program's tables. A state holds only what the
+// program could have made: see StateReader.
 DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& program);
+
+class StateContents;
+
+// Reads the states of one program as decodeState does, working out once what the program can put in a
+// state (the pictures and sounds its commands load on each layer and channel, the texts they show, the
+// titles they set): a slot screen reads a dozen states of a program that may hold a million commands.
+class StateReader {
+ public:
+  explicit StateReader(const Program& program);
+  ~StateReader();
+  StateReader(const StateReader&) = delete;
+  StateReader& operator=(const StateReader&) = delete;
+
+  DecodedState decode(std::span<const std::uint8_t> bytes) const;
+
+ private:
+  const Program& program_;
+  std::unique_ptr<StateContents> contents_;
+};
 
 }  // namespace tavrik

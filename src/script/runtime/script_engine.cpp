@@ -371,8 +371,13 @@ std::vector<std::uint8_t> ScriptEngine::saveState() const {
   return encodeState(state(), *program_);
 }
 
+const StateReader& ScriptEngine::stateReader() const {
+  if (!stateReader_) stateReader_ = std::make_unique<StateReader>(*program_);
+  return *stateReader_;
+}
+
 std::optional<StateError> ScriptEngine::restoreState(std::span<const std::uint8_t> bytes) {
-  DecodedState decoded = decodeState(bytes, *program_);
+  DecodedState decoded = stateReader().decode(bytes);
   if (!decoded.state) return decoded.error;
   restore(*decoded.state);
   return std::nullopt;

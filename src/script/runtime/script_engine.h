@@ -113,6 +113,8 @@ class ScriptEngine {
   std::vector<std::uint8_t> saveState() const;
   // Restores stored bytes; the reason when they are refused, and then nothing has changed.
   std::optional<StateError> restoreState(std::span<const std::uint8_t> bytes);
+  // Reads stored states of this engine's program (made at the first use).
+  const StateReader& stateReader() const;
 
  private:
   struct Execution;
@@ -138,6 +140,7 @@ class ScriptEngine {
   InputWaitAnswer inputWaitAnswer_;
   std::vector<std::int32_t> passedInputWaits_;
   History history_;
+  mutable std::unique_ptr<StateReader> stateReader_;
 };
 
 }  // namespace tavrik
