@@ -244,9 +244,9 @@ void AppFrame::openOrSay(const std::string& url) {
 }
 
 BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, BoxButtons buttons,
-                        bool keepShown) {
+                        bool keepShown, BoxAnswer defaultAnswer) {
   if (settings_.answerBox) return settings_.answerBox(caption, text);
-  ModalBox box{caption, text, buttons};
+  ModalBox box{caption, text, buttons, defaultAnswer};
   if (!haveDisplay()) printBox(caption, text);
   if (!overlay_) {
     // Nowhere to show it: the words are on standard error, and nothing is taken as agreed.

@@ -94,7 +94,7 @@ class AppFrame {
   // last frame (an error report that ends the player, for its screenshot). A box that cannot be shown
   // is never taken as "yes": OK/Cancel then answers Cancel.
   BoxAnswer ask(const std::string& caption, const std::string& text, BoxButtons buttons,
-                bool keepShown = false);
+                bool keepShown = false, BoxAnswer defaultAnswer = BoxAnswer::Ok);
   // What the version box says.
   std::string versionText() const;
   std::int64_t framesRun() const { return framesRun_; }

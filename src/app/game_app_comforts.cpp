@@ -410,8 +410,9 @@ void GameApp::takeScreenAction(ScreenAction action) {
       const auto* slots = dynamic_cast<SlotScreen*>(screen_.get());
       if (!slots) return;
       const SlotScreen::Mode mode = slots->mode();
+      // A save deleted is gone: the box starts on Cancel.
       if (ask("削除", slotName(action.slot) + "のセーブを削除しますか？\n(delete the save in this slot?)",
-              BoxButtons::OkCancel) != BoxAnswer::Ok)
+              BoxButtons::OkCancel, false, BoxAnswer::Cancel) != BoxAnswer::Ok)
         return;
       saves_->remove(action.slot);
       // The screen shows the slot empty, the highlight where it was.

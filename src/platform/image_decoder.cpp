@@ -245,7 +245,8 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& path, s
   return decodePicture(*file, maxPixels, why);
 }
 
-std::optional<DecodedImage> decodePicture(const PictureFile& file, std::int64_t maxPixels, ImageRefusal* why) {
+std::optional<DecodedImage> decodePicture(const PictureFile& file, std::int64_t maxPixels,
+                                          ImageRefusal* why) {
   ImageRefusal ignored;
   ImageRefusal& refusal = why ? *why : ignored;
   refusal = ImageRefusal::OverBudget;

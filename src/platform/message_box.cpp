@@ -21,8 +21,12 @@ constexpr const char* kCancel = "キャンセル";
 
 }  // namespace
 
-ModalBox::ModalBox(std::string caption, std::string text, BoxButtons buttons)
-    : caption_(std::move(caption)), text_(std::move(text)), buttons_(buttons) {}
+ModalBox::ModalBox(std::string caption, std::string text, BoxButtons buttons, BoxAnswer defaultAnswer)
+    : caption_(std::move(caption)),
+      text_(std::move(text)),
+      buttons_(buttons),
+      default_(defaultAnswer == BoxAnswer::Cancel && buttons == BoxButtons::OkCancel ? 1 : 0),
+      focused_(default_) {}
 
 std::optional<BoxAnswer> ModalBox::key(Key key) {
   switch (key) {

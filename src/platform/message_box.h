@@ -16,15 +16,17 @@ enum class BoxAnswer { Ok, Cancel };
 
 class ModalBox {
  public:
-  // UTF-8 caption and text.
-  ModalBox(std::string caption, std::string text, BoxButtons buttons);
+  // UTF-8 caption and text. The keyboard starts on the default answer's button: Cancel for a question
+  // whose OK cannot be undone.
+  ModalBox(std::string caption, std::string text, BoxButtons buttons,
+           BoxAnswer defaultAnswer = BoxAnswer::Ok);
 
   // Return takes the button the keyboard is on (OK at first), Escape the cancelling one (OK in a box
   // with OK alone); Tab and the arrows move between the buttons.
   std::optional<BoxAnswer> key(Key key);
   // A click on a button, in the overlay's pixels (the window's, or the frame's when headless).
   std::optional<BoxAnswer> click(int x, int y) const;
-  BoxAnswer defaultAnswer() const { return BoxAnswer::Ok; }
+  BoxAnswer defaultAnswer() const { return answerOf(default_); }
   BoxAnswer cancelAnswer() const { return buttons_ == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Cancel; }
 
   // Builds the box in a frame of the overlay: centred, over a dimmed screen.
@@ -47,6 +49,7 @@ class ModalBox {
   std::string caption_;
   std::string text_;
   BoxButtons buttons_;
+  int default_ = 0;
   int focused_ = 0;
   // Where the buttons were drawn last, in the overlay's pixels: left, top, right, bottom.
   float rects_[2][4] = {};

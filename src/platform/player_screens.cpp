@@ -169,7 +169,8 @@ ScreenAction SlotScreen::key(Key key) {
       if (focused_ >= kColumns) focused_ -= kColumns;
       return {};
     case Key::Down:
-      focused_ = std::min(n - 1, focused_ + kColumns);
+      // Straight down, where the row below has a slot there.
+      if (focused_ + kColumns < n) focused_ += kColumns;
       return {};
     default:
       return {};
@@ -179,7 +180,7 @@ ScreenAction SlotScreen::key(Key key) {
 ScreenAction SlotScreen::click(int x, int y) {
   if (closeRect_.contains(x, y)) return ScreenAction::close();
   const int index = indexAt(x, y);
-  if (index < 0) return {};
+  if (!pickable(index)) return {};
   focused_ = index;
   return pickIndex(index);
 }
@@ -385,7 +386,7 @@ std::string SettingsScreen::characters() const {
 }
 
 void SettingsScreen::build() {
-  if (beginScreen("設定###settings", 520, 250)) {
+  if (beginScreen("設定###settings", 540, 250)) {
     const bool muted[3] = {settings_.masterMuted, settings_.musicMuted, settings_.effectMuted};
     const int volumes[3] = {settings_.masterVolume, settings_.musicVolume, settings_.effectVolume};
     for (int row = 0; row < kRows; ++row) {
@@ -402,7 +403,8 @@ void SettingsScreen::build() {
       const bool silent = row <= 2 && (muted[row] || (row > 0 && muted[0]));
       std::string value;
       if (row <= 2) {
-        value = silent ? "ミュート中" : percent(volumes[row]);
+        // The level stays in sight, and changes, while it is muted.
+        value = silent ? "ミュート中 " + percent(volumes[row]) : percent(volumes[row]);
       } else {
         const int ms = row == 3 ? settings_.autoPauseMs : settings_.autoPausePerCharacterMs;
         char text[32];
@@ -416,7 +418,7 @@ void SettingsScreen::build() {
                                         : static_cast<float>(row == 3 ? settings_.autoPauseMs
                                                                       : settings_.autoPausePerCharacterMs) /
                                               (row == 3 ? 10000.0f : 500.0f);
-      ImGui::ProgressBar(fraction, ImVec2(120, 0), value.c_str());
+      ImGui::ProgressBar(fraction, ImVec2(140, 0), value.c_str());
       ImGui::SameLine();
       ImGui::Button("＋", ImVec2(32, 0));
       rects_[row].raise = lastItemRect();

@@ -368,10 +368,12 @@ TEST(Saves, TheSlotScreensHighlightWhatReturnTakesAskBeforeOverwritingOrDeleting
   EXPECT_TRUE(contains(r.err, "スロット1のセーブに上書きしますか？")) << r.err;
   EXPECT_EQ(test::readBytes(saves / "slot01.sav"), first);
 
-  // Delete asks, then removes.
-  r = play("2 key F3\n4 move " + at(SlotScreen::Mode::Load, 2) +
-           "\n6 key Delete\n8 key Return\n10 key Escape\n");
+  // Delete asks, on Cancel first; OK removes.
+  const std::string loadSlot2 = at(SlotScreen::Mode::Load, 2);
+  r = play("2 key F3\n4 move " + loadSlot2 + "\n6 key Delete\n8 key Return\n10 key Escape\n");
   EXPECT_TRUE(contains(r.err, "スロット2のセーブを削除しますか？")) << r.err;
+  EXPECT_TRUE(fs::exists(saves / "slot02.sav")) << "Return deleted the save";
+  play("2 key F3\n4 move " + loadSlot2 + "\n6 key Delete\n8 key Left\n9 key Return\n11 key Escape\n");
   EXPECT_FALSE(fs::exists(saves / "slot02.sav"));
   EXPECT_TRUE(fs::exists(saves / "slot01.sav"));
 

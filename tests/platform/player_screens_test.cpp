@@ -43,6 +43,31 @@ TEST(SlotScreen, AThumbnailIsDrawnAtItsStoredSize) {
   EXPECT_TRUE(cell.contains(x0, y0) && cell.contains(x1, y1)) << "the thumbnail is in its slot";
 }
 
+TEST(SlotScreen, TheHighlightGoesOnlyWhereReturnWouldDoSomething) {
+  test::OverlayRig rig;
+  ASSERT_TRUE(rig.overlay);
+  std::vector<SlotView> views(10);
+  for (int i = 0; i < 10; ++i) views[static_cast<std::size_t>(i)].slot = i + 1;
+  views[0].used = true;
+  views[0].dateUtf8 = "2026/12/09 10:00";
+  SlotScreen screen(*rig.overlay, SlotScreen::Mode::Load, std::move(views));
+  rig.overlay->addCharacters(screen.characters());
+  rig.overlay->setContent([&] { screen.build(); });
+  rig.device->present();
+  ASSERT_EQ(screen.focused(), 1) << "loading starts on the save";
+  // A click on an empty slot cannot load it, and leaves the highlight on the save.
+  const ScreenRect empty = screen.slotRect(6);
+  EXPECT_EQ(screen.click(static_cast<int>(empty.left) + 5, static_cast<int>(empty.top) + 5).kind,
+            ScreenAction::Kind::None);
+  EXPECT_EQ(screen.focused(), 1);
+  // Down goes straight down, and stays where the row below has no slot there.
+  screen.focus(7);
+  screen.key(Key::Down);
+  EXPECT_EQ(screen.focused(), 7);
+  screen.key(Key::Up);
+  EXPECT_EQ(screen.focused(), 3);
+}
+
 // The colour of a bar's filled part.
 bool nearBarColour(std::uint32_t argb) {
   const int r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
