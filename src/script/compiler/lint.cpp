@@ -140,8 +140,12 @@ class Linter {
   std::vector<LintFinding> run() {
     for (const CompileNotes::Note& note : notes_.notes) fromNote(note);
     checkFiles();
-    checkUnused();
-    checkChoices();
+    // What only the whole program tells (a name never used, a choice never given a picture) is not
+    // known of a program the compile stopped short of.
+    if (!notes_.stoppedShort) {
+      checkUnused();
+      checkChoices();
+    }
     checkWaits();
     checkEndlessLoops();
     return sorted();

@@ -327,7 +327,8 @@ TEST(Lint, EveryKindOfFindingStopsAtTheBoundAndTheLastLineSaysHowManyWereLeftOut
   for (int i = 1; i < 15000; ++i) names += "，v" + std::to_string(i);
   const Case cases[] = {
       {"blocks left open", repeated("＃ループ\n", 15000), 5000, 10001, LintFinding::Severity::Error},
-      {"keyframe lines in error", "＃動作宣言：a\n" + repeated("０，x，１\n", 15000), 2, 10001,
+      // (The check stops short there: that "a" is never used is not told of a program not read whole.)
+      {"keyframe lines in error", "＃動作宣言：a\n" + repeated("０，x，１\n", 15000), 1, 10002,
        LintFinding::Severity::Error},
       {"names never used", names + "\n", 5000, 1, LintFinding::Severity::Warning},
   };
@@ -343,6 +344,18 @@ TEST(Lint, EveryKindOfFindingStopsAtTheBoundAndTheLastLineSaysHowManyWereLeftOut
         << c.what << last.message;
     EXPECT_EQ(last.severity, c.severity) << c.what << ": an error when any left out is one";
   }
+}
+
+TEST(Lint, ANameUsedPastWhereTheCheckStoppedIsNotCalledUnused) {
+  std::string source = "＃単純レイヤー宣言：背景\n＃変数宣言：回数\n";
+  for (int i = 0; i < 10005; ++i) source += "＃入力待機：１\n";
+  source += "＃背景画像：sky\n＃式：回数＝１\n";
+  test::TempDir dir;
+  const fs::path script = dir.write("main.tvk", test::sjisScript(source));
+  const std::vector<LintFinding> findings = lintScript(test::scriptPath(script));
+  ASSERT_FALSE(findings.empty());
+  EXPECT_EQ(findings.back().check, "too-many-findings");
+  for (const LintFinding& f : findings) EXPECT_NE(f.check, "unused-declaration") << f.message;
 }
 
 TEST(Lint, TextHasOneFindingALineAndJsonEscapesWhatItMust) {
