@@ -79,6 +79,8 @@ std::string fontMenuLabel(const std::string& sjisFace, int index) {
 }
 
 std::string scriptErrorText(const ScriptError& error) {
+  // A script that cannot be read has no line to show: its message names it.
+  if (error.wholeFile) return sjisToUtf8(error.message);
   // The path as the compile was handed it, with this system's separators; the line as the author wrote
   // it: converted from Shift-JIS, or as it was in a UTF-8 file.
   std::string text = paths::toDisplay(error.path) + "の" + std::to_string(error.index) + "行目：\n";

@@ -140,17 +140,20 @@ bool GameApp::reload() {
   CompileResult compiled = compileScript(scriptPath_);
   if (compiled.error) {
     // The report as ever, and where an editor, which counts from 1, shows the line.
-    showNotice(kScriptErrorCaption, scriptErrorText(*compiled.error) + "\n（エディターでは" +
-                                        std::to_string(compiled.error->index + 1) + "行目 / line " +
-                                        std::to_string(compiled.error->index + 1) + " in an editor）");
+    const ScriptError& error = *compiled.error;
+    const std::string line = std::to_string(error.index + 1);
+    showNotice(
+        kScriptErrorCaption,
+        scriptErrorText(error) +
+            (error.wholeFile ? "" : "\n（エディターでは" + line + "行目 / line " + line + " in an editor）"));
     return false;
   }
   // An editor may empty a file a moment before writing it again; played, the empty script would end
   // the game at once and take its automatic save with it.
   if (compiled.program->code.empty() && !engine_->program().code.empty()) {
-    showNotice(kScriptErrorCaption,
-               paths::toDisplay(scriptPath_) +
-                   "は空です。ゲームはそのまま続きます。\n(the script is empty; the game goes on)");
+    showNotice(kScriptErrorCaption, "スクリプト「" + paths::toDisplay(scriptPath_) +
+                                        "」には命令がありません。ゲームはそのまま続きます。\n(the script has "
+                                        "no commands; the game goes on)");
     return false;
   }
   noticeText_.clear();

@@ -143,6 +143,23 @@ TEST(Reload, AnEditShowsAtTheSameWaitAndAnErrorLeavesTheGameGoing) {
   EXPECT_TRUE(app->notice().empty());
 }
 
+TEST(Reload, AScriptGoneOrWithoutCommandsIsToldPlainlyAndTheGameGoesOn) {
+  test::TempDir dir;
+  const fs::path script = dir.write("game.tvk", test::sjisScript("＃入力待機\n＃入力待機\n"));
+  std::unique_ptr<GameApp> app = start(script, dir.path() / "saves");
+  ASSERT_TRUE(app);
+  app->run([&] { return app->framesRun() >= 3; });
+  // Gone: the report names the file and no line of it.
+  fs::remove(script);
+  EXPECT_FALSE(app->reload());
+  EXPECT_EQ(app->notice(), "スクリプト「" + script.string() + "」が見つかりません。") << app->notice();
+  // Comments alone: nothing to play, and it says so rather than that the file is empty.
+  dir.write("game.tvk", test::sjisScript("＃＃ only a comment\n"));
+  EXPECT_FALSE(app->reload());
+  EXPECT_NE(app->notice().find("」には命令がありません。"), std::string::npos) << app->notice();
+  EXPECT_EQ(app->engine().waiting(), W::Input) << "the game goes on";
+}
+
 TEST(Reload, AtAChoiceComesBackToThatChoice) {
   test::TempDir dir;
   const fs::path game = demoCopy(dir);

@@ -680,8 +680,9 @@ TEST_F(WindowManaged, AScriptThatCannotBeReadIsReportedOverTheGameWhichGoesOn) {
        at = r.err.find("スクリプトエラー", at + 1))
     ++reports;
   EXPECT_GE(reports, breakings.size()) << r.err;
-  for (const char* said : {"」が見つかりません。", "」は通常のファイルではないので読めません。",
-                           "」は大きすぎて読めません（64MBまで）。", "は空です。ゲームはそのまま続きます。"})
+  for (const char* said :
+       {"」が見つかりません。", "」は通常のファイルではないので読めません。",
+        "」は大きすぎて読めません（64MBまで）。", "」には命令がありません。ゲームはそのまま続きます。"})
     EXPECT_NE(r.err.find(said), std::string::npos) << said;
 }
 

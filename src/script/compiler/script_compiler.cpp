@@ -172,6 +172,7 @@ void ScriptCompiler::unreadable(const std::string& path, const Source& from) con
   CompileFailure failure;
   failure.note = {Problem::Error, NoteSite{from.file, 0}, {}, message, false};
   failure.error.path = path;
+  failure.error.wholeFile = true;
   failure.error.message = std::move(message);
   throw failure;
 }
