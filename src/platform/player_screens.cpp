@@ -74,8 +74,9 @@ std::string fitted(const std::string& utf8, float width) {
   // The wrap position may stop at a word; no line is cut inside a character.
   std::string out(utf8.c_str(), end);
   while (!out.empty() && font->CalcTextSizeA(size, FLT_MAX, 0.0f, out.c_str()).x > room) {
-    out.pop_back();
+    // One whole character off the end: its continuation bytes, then its first.
     while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) out.pop_back();
+    if (!out.empty()) out.pop_back();
   }
   return out + "…";
 }

@@ -51,12 +51,21 @@ void History::add(HistoryEntry entry) {
   while (entries_.size() > kMaxEntries) entries_.pop_front();
 }
 
+void History::markRead() {
+  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+    if (it->button) continue;
+    it->read = true;
+    return;
+  }
+}
+
 const HistoryEntry* History::lastSaid() const {
   std::int32_t frame = -1;
   for (auto it = entries_.rbegin(); it != entries_.rend() && frame < 0; ++it)
     if (it->read) frame = it->layer;
+  // A frame emptied before a choice says nothing: what it said last stands.
   for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
-    if (frame >= 0 ? it->layer == frame : !it->button) return &*it;
+    if (!it->characters.empty() && (frame >= 0 ? it->layer == frame : !it->button)) return &*it;
   return nullptr;
 }
 

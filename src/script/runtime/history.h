@@ -44,10 +44,8 @@ class History {
 
   // The oldest entry goes when a 201st comes; characters past kMaxCharacters are not kept.
   void add(HistoryEntry entry);
-  // The player went on from an input wait: the latest entry was what they read there.
-  void markRead() {
-    if (!entries_.empty()) entries_.back().read = true;
-  }
+  // The player went on from an input wait: the latest entry not on a choice button was what they read.
+  void markRead();
   // What was said last: the latest entry of the layer the player last read at an input wait (the text
   // frame, not a name plate nor a choice's caption shown after it); before any wait, the latest entry
   // not on a choice button. Nothing when there is none.

@@ -64,6 +64,29 @@ TEST(History, AnEntryKeepsWhatCanBeReadBackAndALongerOneIsCut) {
   EXPECT_EQ(read->entries().back().characters.back().code, 0x61);
 }
 
+TEST(History, WhatWasSaidIsTheTextFramesLatestNotANamePlateACaptionOrAnEmptiedFrame) {
+  auto on = [](std::string_view text, std::int32_t layer, bool button = false) {
+    HistoryEntry entry = entryOf(text);
+    entry.layer = layer;
+    entry.button = button;
+    return entry;
+  };
+  History history;
+  EXPECT_EQ(history.lastSaid(), nullptr);
+  history.add(on("Mio", 0));
+  history.add(on("hello", 1));
+  // Before any wait: the latest that is not a button's.
+  history.add(on("yes", 2, true));
+  EXPECT_EQ(history.lastSaid()->text(), "hello");
+  // After one, the latest of the frame read there.
+  history.markRead();
+  history.add(on("Mio", 0));
+  history.add(on("where to?", 1));
+  history.add(on("the hill", 3));
+  history.add(on("", 1));
+  EXPECT_EQ(history.lastSaid()->text(), "where to?");
+}
+
 TEST(History, AColourIsWhereTheActionLeavesRedGreenAndBlue) {
   EXPECT_EQ(settledColour(nullptr), 0xFFFFFFu);
   Action action;
