@@ -319,8 +319,18 @@ std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
   draw(true);
   warnOfLinesTheBoxHolds();
   std::optional<BoxAnswer> answer;
-  for (const WindowEvent& e : settings_.events.eventsAt(framesRun_)) {
-    if (answer) break;
+  const std::vector<WindowEvent> events = settings_.events.eventsAt(framesRun_);
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    if (answer) {
+      // The rest of the frame was meant for what came after the box; no frame of the game has them.
+      std::fprintf(
+          stderr,
+          "tavrik: warning: frame %lld: %zu more event(s) came after the box was answered in the same "
+          "frame; they were not done\n",
+          static_cast<long long>(framesRun_), events.size() - i);
+      break;
+    }
+    const WindowEvent& e = events[i];
     switch (e.type) {
       case WindowEvent::Type::KeyDown:
         answer = box.key(e.key);

@@ -239,6 +239,11 @@ TEST(Saves, AHeadlessBoxKeepsTheKeyThatAnswersItAndSaysWhatItHeldBack) {
       {script.string(), "--headless", "--events", held.string(), "--saves", saves.string(), "--frames", "8"});
   EXPECT_TRUE(contains(offered.err, "frame 1: \"save 2\" came while a box was open; it was not done"))
       << offered.err;
+  // An event of the frame after the one that answers it is not done either, and is told.
+  const ProcessResult same = player.run({script.string(), "--new", "--headless", "--events",
+                                         dir.write("same", "0 load 5\n3 key Return\n3 key Escape\n").string(),
+                                         "--saves", saves.string(), "--frames", "8"});
+  EXPECT_TRUE(contains(same.err, "frame 3: 1 more event(s) came after the box was answered")) << same.err;
   EXPECT_FALSE(fs::exists(saves / "slot02.sav"));
 }
 
