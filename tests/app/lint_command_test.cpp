@@ -72,7 +72,7 @@ TEST(LintCommand, FindingsAreLinesEditorsReadAndErrorsGiveStatusOne) {
   EXPECT_NE(w.out.find(":1:7: warning: "), std::string::npos) << w.out;
   const ProcessResult json = player.run({"--lint", "--format", "json", warned.string()});
   EXPECT_EQ(json.exitCode, 0);
-  EXPECT_EQ(json.out.substr(0, 2), "[\n");
+  EXPECT_EQ(json.out.substr(0, 2), "[{");
   EXPECT_NE(json.out.find("\"line\": 1, \"column\": 7, \"severity\": \"warning\""), std::string::npos)
       << json.out;
 

@@ -1074,15 +1074,17 @@ std::string lintText(const std::vector<LintFinding>& findings) {
 
 std::string lintJson(const std::vector<LintFinding>& findings) {
   if (findings.empty()) return "[]\n";
-  std::string out = "[\n";
+  // One finding a line, the brackets on the first and the last, as the text form has one a line.
+  std::string out;
   for (std::size_t i = 0; i < findings.size(); ++i) {
     const LintFinding& f = findings[i];
-    out += "  {\"file\": " + jsonString(f.file) + ", \"line\": " + std::to_string(f.line) +
+    out += i == 0 ? "[" : " ";
+    out += "{\"file\": " + jsonString(f.file) + ", \"line\": " + std::to_string(f.line) +
            ", \"column\": " + std::to_string(f.column) + ", \"severity\": \"" + severityName(f.severity) +
            "\", \"check\": " + jsonString(f.check) + ", \"message\": " + jsonString(f.message) + "}";
-    out += i + 1 < findings.size() ? ",\n" : "\n";
+    out += i + 1 < findings.size() ? ",\n" : "]\n";
   }
-  return out + "]\n";
+  return out;
 }
 
 }  // namespace tavrik
