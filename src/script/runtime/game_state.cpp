@@ -142,7 +142,10 @@ constexpr std::size_t kObjectSize = 8;
 class StateContents {
  public:
   explicit StateContents(const Program& program)
-      : pictures_(program.layers.size()), texts_(program.layers.size()), sounds_(program.channels.size()) {
+      : pictures_(program.layers.size()),
+        texts_(program.layers.size()),
+        sounds_(program.channels.size()),
+        most_(program.layers.size(), 0) {
     for (const Command& command : program.commands) {
       if (const auto* load = std::get_if<LoadImageCommand>(&command))
         add(pictures_, load->layer, program.text(load->path));
@@ -201,7 +204,6 @@ class StateContents {
     add(texts_, layer, text);
     std::size_t characters = 0;
     for (std::size_t i = 0; i < text.size(); i += sjis::charLength(text, i)) ++characters;
-    most_.resize(texts_.size(), 0);
     std::size_t& most = most_[static_cast<std::size_t>(layer)];
     most = std::max(most, characters);
   }
