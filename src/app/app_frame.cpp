@@ -5,7 +5,7 @@
 #include "base/terminal_text.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
-#include "platform/message_box.h"
+#include "ui/message_box.h"
 #include "platform/session.h"
 #include "platform/window_events.h"
 

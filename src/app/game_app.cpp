@@ -13,10 +13,10 @@
 #include "base/text_encoding.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
-#include "platform/message_box.h"
 #include "platform/overlay.h"
 #include "script/compiler/lint.h"
 #include "script/compiler/script_compiler.h"
+#include "ui/message_box.h"
 
 namespace tavrik {
 

@@ -14,11 +14,14 @@
 #include "app/version.h"
 #include "base/script_error.h"
 #include "platform/audio_output.h"
-#include "platform/debug_view.h"
 #include "platform/file_watch.h"
 #include "platform/glyph_font.h"
-#include "platform/player_screens.h"
 #include "script/runtime/script_engine.h"
+#include "ui/debug_view.h"
+#include "ui/history_screen.h"
+#include "ui/notice.h"
+#include "ui/settings_screen.h"
+#include "ui/slot_screen.h"
 
 namespace tavrik {
 

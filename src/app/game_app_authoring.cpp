@@ -9,11 +9,11 @@
 #include "base/sjis_text.h"
 #include "base/text_encoding.h"
 #include "platform/clock.h"
-#include "platform/debug_view.h"
-#include "platform/message_box.h"
 #include "platform/overlay.h"
 #include "scene/text_layer.h"
 #include "script/compiler/script_compiler.h"
+#include "ui/debug_view.h"
+#include "ui/message_box.h"
 
 namespace tavrik {
 
@@ -204,56 +204,10 @@ void GameApp::buildNotice() {
 // ---- The debug view ----
 
 DebugSnapshot GameApp::debugSnapshot() {
-  const Program& program = engine_->program();
-  DebugSnapshot snapshot;
-  if (!engine_->isFinished()) {
-    const SourceLine site = program.siteAt(static_cast<std::size_t>(std::max(0, engine_->programCounter())));
-    const std::string file = site.file >= 0 && static_cast<std::size_t>(site.file) < program.files.size()
-                                 ? paths::toDisplay(program.files[static_cast<std::size_t>(site.file)].path)
-                                 : std::string("?");
-    snapshot.placeUtf8 = file + ":" + std::to_string(site.line + 1);
-  } else {
-    snapshot.placeUtf8 = "-";
-  }
+  DebugSnapshot snapshot = debugSnapshotOf(*engine_);
   snapshot.frame = gameFrames_;
   snapshot.frameMilliseconds = frameMilliseconds_;
   snapshot.paused = debugPaused_;
-  for (std::size_t i = 0; i < program.variables.size(); ++i)
-    snapshot.variables.emplace_back(sjisToUtf8(program.variables[i]), engine_->variables()[i]);
-  auto actionName = [&](const Action* action) {
-    for (const ActionDeclaration& declared : program.actions)
-      if (&declared.action == action) return sjisToUtf8(declared.name);
-    return std::string();
-  };
-  // A layer or a channel: its name, the file it shows or plays, and its animation.
-  auto row = [&](const std::string& name, const std::string& file, const AnimatedObject& object) {
-    DebugObject o;
-    o.nameUtf8 = sjisToUtf8(name);
-    o.fileUtf8 = paths::toDisplay(file);
-    o.actionUtf8 = actionName(object.action());
-    o.step = object.step;
-    o.finished = object.finished;
-    o.x = object.x;
-    o.y = object.y;
-    o.z = object.z;
-    o.w = object.w;
-    o.h = object.h;
-    o.t = object.t;
-    o.a = object.a;
-    o.r = object.r;
-    o.g = object.g;
-    o.b = object.b;
-    o.vol = object.vol;
-    return o;
-  };
-  for (std::size_t i = 0; i < program.layers.size(); ++i) {
-    SimpleLayer& layer = engine_->layer(static_cast<std::int32_t>(i));
-    snapshot.layers.push_back(row(program.layers[i].name, layer.state().picture, layer));
-  }
-  for (std::size_t i = 0; i < program.channels.size(); ++i) {
-    Channel& channel = engine_->channel(static_cast<std::int32_t>(i));
-    snapshot.channels.push_back(row(program.channels[i].name, channel.state().sound, channel));
-  }
   return snapshot;
 }
 

@@ -4,7 +4,7 @@
 
 #include "app/game_app.h"
 #include "app/options.h"
-#include "platform/message_box.h"
+#include "ui/message_box.h"
 #include "platform/session.h"
 
 int main(int argc, char** argv) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/player_screens.h"
+#include "ui/player_settings.h"
 
 namespace tavrik {
 

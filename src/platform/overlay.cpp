@@ -183,8 +183,66 @@ ImFont* Overlay::textFont() const {
   return impl_->textFont;
 }
 
-SDL_Renderer* Overlay::renderer() const {
-  return impl_->device.overlayRenderer();
+OverlayImage Overlay::createImage(const std::uint32_t* argb, int width, int height) {
+  SDL_Renderer* renderer = impl_->device.overlayRenderer();
+  if (!renderer) return nullptr;
+  SDL_Texture* texture =
+      SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, width, height);
+  if (texture) SDL_UpdateTexture(texture, nullptr, argb, width * 4);
+  return texture;
+}
+
+void Overlay::destroyImage(OverlayImage image) {
+  if (image) SDL_DestroyTexture(static_cast<SDL_Texture*>(image));
+}
+
+OverlayEvent describeOverlayEvent(const void* sdlEvent) {
+  const auto& e = *static_cast<const SDL_Event*>(sdlEvent);
+  OverlayEvent out;
+  switch (e.type) {
+    case SDL_MOUSEMOTION:
+      out.kind = OverlayEvent::Kind::Motion;
+      out.x = e.motion.x;
+      out.y = e.motion.y;
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      out.kind =
+          e.type == SDL_MOUSEBUTTONDOWN ? OverlayEvent::Kind::ButtonDown : OverlayEvent::Kind::ButtonUp;
+      out.x = e.button.x;
+      out.y = e.button.y;
+      break;
+    case SDL_MOUSEWHEEL:
+      out.kind = OverlayEvent::Kind::Wheel;
+      out.x = e.wheel.mouseX;
+      out.y = e.wheel.mouseY;
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      out.kind = e.type == SDL_KEYDOWN ? OverlayEvent::Kind::KeyDown : OverlayEvent::Kind::KeyUp;
+      out.scancode = e.key.keysym.scancode;
+      const SDL_Scancode code = e.key.keysym.scancode;
+      if (code == SDL_SCANCODE_ESCAPE)
+        out.key = OverlayEvent::Key::Escape;
+      else if (code == SDL_SCANCODE_DOWN)
+        out.key = OverlayEvent::Key::Down;
+      else if (code == SDL_SCANCODE_RETURN || code == SDL_SCANCODE_KP_ENTER)
+        out.key = OverlayEvent::Key::Return;
+      else if (e.key.keysym.sym == SDLK_LALT || e.key.keysym.sym == SDLK_RALT)
+        out.key = OverlayEvent::Key::Alt;
+      break;
+    }
+    case SDL_TEXTINPUT:
+      out.kind = OverlayEvent::Kind::Text;
+      break;
+    default:
+      break;
+  }
+  return out;
+}
+
+void Overlay::setSpace(bool down) {
+  setKey(SDL_SCANCODE_SPACE, down);
 }
 
 void Overlay::processEvent(const void* sdlEvent) {

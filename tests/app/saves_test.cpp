@@ -17,10 +17,13 @@
 #include "platform/glyph_font.h"
 #include "platform/image_decoder.h"
 #include "platform/overlay.h"
-#include "platform/player_screens.h"
 #include "script/compiler/script_compiler.h"
 #include "support/process.h"
 #include "support/test_support.h"
+#include "ui/history_screen.h"
+#include "ui/notice.h"
+#include "ui/settings_screen.h"
+#include "ui/slot_screen.h"
 
 namespace tavrik {
 namespace {

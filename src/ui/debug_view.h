@@ -1,7 +1,8 @@
 // The author's debug view, drawn by the overlay over the running game: where the script is, the frame,
 // every variable (editable), every layer and channel with its picture or sound, attributes, action and
 // step, and the frame time; the game can be paused and stepped a frame at a time. It is built from a
-// snapshot the application takes every frame, and answers with what the author asked.
+// snapshot the application takes every frame, and answers with what the author asked, which the
+// application does between frames.
 #pragma once
 
 #include <array>
@@ -11,26 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "script/runtime/debug_snapshot.h"
+
 namespace tavrik {
-
-struct DebugObject {
-  std::string nameUtf8;
-  std::string fileUtf8;    // the picture or sound; empty when none
-  std::string actionUtf8;  // empty when none
-  std::int32_t step = 0;
-  bool finished = true;
-  float x = 0, y = 0, z = 0, w = 1, h = 1, t = 0, a = 0, r = 1, g = 1, b = 1, vol = 1;
-};
-
-struct DebugSnapshot {
-  std::string placeUtf8;   // "start.tvk:12", the line 1-based
-  std::int64_t frame = 0;  // the game's frames: updates of the script, which stop while it is paused
-  double frameMilliseconds = 0;
-  bool paused = false;
-  std::vector<std::pair<std::string, float>> variables;  // UTF-8 names
-  std::vector<DebugObject> layers;
-  std::vector<DebugObject> channels;
-};
 
 struct DebugRequest {
   std::optional<std::pair<int, float>> setVariable;  // index, value

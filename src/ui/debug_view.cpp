@@ -1,4 +1,4 @@
-#include "platform/debug_view.h"
+#include "ui/debug_view.h"
 
 #include <imgui.h>
 
@@ -14,6 +14,7 @@ constexpr const char* kResume = "再開";
 constexpr const char* kStep = "1フレーム進める";
 
 void objectRow(const DebugObject& o, bool sound) {
+  const AnimationState& s = o.state;
   ImGui::TableNextRow();
   ImGui::TableNextColumn();
   ImGui::TextUnformatted(o.nameUtf8.c_str());
@@ -21,17 +22,17 @@ void objectRow(const DebugObject& o, bool sound) {
   ImGui::TextUnformatted(o.fileUtf8.empty() ? "-" : o.fileUtf8.c_str());
   ImGui::TableNextColumn();
   if (sound)
-    ImGui::Text("VOL %.2f", static_cast<double>(o.vol));
+    ImGui::Text("VOL %.2f", static_cast<double>(s.vol));
   else
-    ImGui::Text("X %.1f Y %.1f W %.2f H %.2f T %.2f A %.2f RGB %.2f %.2f %.2f", static_cast<double>(o.x),
-                static_cast<double>(o.y), static_cast<double>(o.w), static_cast<double>(o.h),
-                static_cast<double>(o.t), static_cast<double>(o.a), static_cast<double>(o.r),
-                static_cast<double>(o.g), static_cast<double>(o.b));
+    ImGui::Text("X %.1f Y %.1f W %.2f H %.2f T %.2f A %.2f RGB %.2f %.2f %.2f", static_cast<double>(s.x),
+                static_cast<double>(s.y), static_cast<double>(s.w), static_cast<double>(s.h),
+                static_cast<double>(s.t), static_cast<double>(s.a), static_cast<double>(s.r),
+                static_cast<double>(s.g), static_cast<double>(s.b));
   ImGui::TableNextColumn();
   if (o.actionUtf8.empty())
     ImGui::TextUnformatted("-");
   else
-    ImGui::Text("%s %d%s", o.actionUtf8.c_str(), o.step, o.finished ? " END" : "");
+    ImGui::Text("%s %d%s", o.actionUtf8.c_str(), s.step, s.finished ? " END" : "");
 }
 
 void objectTable(const char* id, const std::vector<DebugObject>& objects, bool sound) {

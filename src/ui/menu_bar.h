@@ -72,13 +72,13 @@ class MenuBar {
   bool engaged_ = false;
   bool screenOpen_ = false;
   bool menuOpen_ = false;
-  int spaceFrom_ = 0;  // the key whose press stands for Space (an SDL scancode), 0 for none
+  int spaceFrom_ = 0;           // the key whose press stands for Space (its scancode), 0 for none
+  bool spaceFromDown_ = false;  // and that key is Down
   int repaintFrames_ = 2;
   bool focusPending_ = false;
-  int focusSettling_ = 0;
-  int focusMenu_ = -1;  // the menu whose title takes the keyboard, -1 for the first
-  int openMenu_ =
-      -1;  // the menu last open  // frames left before the navigation the bar was given shows as active
+  int focusSettling_ = 0;  // frames left before the navigation the bar was given shows as active
+  int focusMenu_ = -1;     // the menu whose title takes the keyboard, -1 for the first
+  int openMenu_ = -1;      // the menu last open
 };
 
 // The label as the menu shows it: "(&S)" becomes "(S)".

@@ -1,16 +1,14 @@
-#include "platform/message_box.h"
+#include "ui/message_box.h"
 
-#include <SDL.h>
 #include <imgui.h>
 
 #include <algorithm>
 #include <cstdio>
 
 #include "base/terminal_text.h"
-#include "platform/display_window.h"
 #include "platform/graphics_device.h"
 #include "platform/overlay.h"
-#include "platform/software_device.h"
+#include "platform/overlay_window.h"
 
 namespace tavrik {
 
@@ -129,51 +127,24 @@ void printBox(std::string_view caption, std::string_view text) {
 
 bool showBoxInOwnWindow(std::string_view caption, std::string_view text, const std::string& fontFile,
                         int fontIndex) {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  DeviceOptions options;
-  options.titleUtf8 = std::string(caption);
-  // Drawn in memory: the report may well be that the GPU's renderer could not be had.
-  options.drawInMemory = true;
-  options.hidden = true;
-  std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, nullptr);
-  std::unique_ptr<Overlay> overlay = device ? Overlay::create(*device, fontFile, fontIndex) : nullptr;
-  if (!overlay) {
-    device.reset();
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return false;
-  }
+  std::unique_ptr<OverlayWindow> window = OverlayWindow::open(std::string(caption), fontFile, fontIndex);
+  if (!window) return false;
   ModalBox box{std::string(caption), std::string(text), BoxButtons::Ok};
   box.setFillsWindow(true);
-  overlay->addCharacters(box.characters());
-  overlay->setContent([&box] { box.build(); });
-  auto frame = [&] {
-    device->beginScene();
-    device->clear(0xFF000000u);
-    device->endScene();
-    device->present();
-  };
+  window->overlay().addCharacters(box.characters());
+  window->overlay().setContent([&box] { box.build(); });
   // Laid out unseen (a new box takes a frame to know its size), then the window is made its size and
   // shown.
-  SDL_Window* window = device->window()->sdlWindow();
-  for (int i = 0; i < 3; ++i) frame();
-  SDL_SetWindowSize(window, std::max(box.width(), 1), std::max(box.height(), 1));
-  SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-  SDL_ShowWindow(window);
-  bool answered = false;
-  while (!answered) {
-    frame();
-    SDL_Event e;
-    if (!SDL_WaitEventTimeout(&e, 100)) continue;
-    overlay->processEvent(&e);
-    if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)) break;
-    if (const std::optional<WindowEvent> event = translateEvent(&e)) {
+  for (int i = 0; i < 3; ++i) window->frame();
+  window->show(box.width(), box.height());
+  bool answered = false, closed = false;
+  while (!answered && !closed) {
+    window->frame();
+    if (const std::optional<WindowEvent> event = window->waitEvent(100, &closed)) {
       if (event->type == WindowEvent::Type::KeyDown) answered = box.key(event->key).has_value();
       if (event->type == WindowEvent::Type::ButtonUp) answered = box.click(event->x, event->y).has_value();
     }
   }
-  overlay.reset();
-  device.reset();
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return true;
 }
 

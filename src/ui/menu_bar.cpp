@@ -1,6 +1,5 @@
-#include "platform/menu_bar.h"
+#include "ui/menu_bar.h"
 
-#include <SDL.h>
 #include <imgui.h>
 #include <imgui_internal.h>
 
@@ -42,19 +41,21 @@ void MenuBar::setMenus(const std::vector<MenuPopup>& menus) {
 }
 
 bool MenuBar::processEvent(const void* sdlEvent) {
-  const auto& e = *static_cast<const SDL_Event*>(sdlEvent);
+  using Kind = OverlayEvent::Kind;
+  using OKey = OverlayEvent::Key;
+  const OverlayEvent e = describeOverlayEvent(sdlEvent);
   // On the bar itself Down opens the menu, as on the desktop the games were made for: Dear ImGui would
   // move its navigation instead, so it hears Space, which opens the menu, rather than Down.
-  const bool isKey = e.type == SDL_KEYDOWN || e.type == SDL_KEYUP;
+  const bool isKey = e.kind == Kind::KeyDown || e.kind == Kind::KeyUp;
   // Esc closes the open menu and leaves the keyboard on its title in the bar; a second Esc leaves the
   // bar.
-  if (e.type == SDL_KEYDOWN && e.key.keysym.scancode == SDL_SCANCODE_ESCAPE && menuOpen_) {
+  if (e.kind == Kind::KeyDown && e.key == OKey::Escape && menuOpen_) {
     focusPending_ = true;
     focusMenu_ = openMenu_;
   }
-  const bool downOpens = isKey && e.key.keysym.scancode == SDL_SCANCODE_DOWN &&
-                         ((engaged_ && !menuOpen_ && e.type == SDL_KEYDOWN) ||
-                          (e.type == SDL_KEYUP && spaceFrom_ == SDL_SCANCODE_DOWN));
+  const bool downOpens = isKey && e.key == OKey::Down &&
+                         ((engaged_ && !menuOpen_ && e.kind == Kind::KeyDown) ||
+                          (e.kind == Kind::KeyUp && spaceFromDown_ && spaceFrom_ == e.scancode));
   if (!downOpens) overlay_.processEvent(sdlEvent);
   ImGuiIO& io = ImGui::GetIO();
   // A click over a window of the interface as it was last drawn (a menu, the debug view) is the
@@ -62,41 +63,40 @@ bool MenuBar::processEvent(const void* sdlEvent) {
   // for a window closed since. Over a screen of the application's own, the screen takes it.
   auto overInterface = [&](int x, int y) { return !screenOpen_ && overlay_.windowAt(x, y); };
   bool taken = false;
-  switch (e.type) {
-    case SDL_MOUSEMOTION:
+  switch (e.kind) {
+    case Kind::Motion:
       repaintFrames_ = kRepaintFrames;
-      cursorInBand_ = e.motion.y < kHeight;
+      cursorInBand_ = e.y < kHeight;
       taken = cursorInBand_ && shown_;
       break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
+    case Kind::ButtonDown:
+    case Kind::ButtonUp:
       repaintFrames_ = kRepaintFrames;
-      taken =
-          (shown_ && e.button.y < kHeight) || engaged_ || (shown_ && overInterface(e.button.x, e.button.y));
+      taken = (shown_ && e.y < kHeight) || engaged_ || (shown_ && overInterface(e.x, e.y));
       break;
-    case SDL_MOUSEWHEEL:
+    case Kind::Wheel:
       repaintFrames_ = kRepaintFrames;
-      taken = engaged_ || (shown_ && overInterface(e.wheel.mouseX, e.wheel.mouseY));
+      taken = engaged_ || (shown_ && overInterface(e.x, e.y));
       break;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-    case SDL_TEXTINPUT:
-      if (e.type != SDL_TEXTINPUT && (e.key.keysym.sym == SDLK_LALT || e.key.keysym.sym == SDLK_RALT))
-        repaintFrames_ = kRepaintFrames;
+    case Kind::KeyDown:
+    case Kind::KeyUp:
+    case Kind::Text:
+      if (e.kind != Kind::Text && e.key == OKey::Alt) repaintFrames_ = kRepaintFrames;
       // Keys typed into a field of the interface (the debug view's) are the field's.
       taken = engaged_ || io.WantTextInput;
       if (taken) repaintFrames_ = kRepaintFrames;
       // Return picks what the keyboard is on, as Space does for Dear ImGui's navigation. Space is let
       // go with the key that pressed it.
-      if (e.type != SDL_TEXTINPUT) {
-        const int key = e.key.keysym.scancode;
-        const bool picks = downOpens || key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER;
-        if (picks && e.type == SDL_KEYDOWN && engaged_) {
-          overlay_.setKey(SDL_SCANCODE_SPACE, true);
-          spaceFrom_ = key;
-        } else if (e.type == SDL_KEYUP && key == spaceFrom_) {
-          overlay_.setKey(SDL_SCANCODE_SPACE, false);
+      if (e.kind != Kind::Text) {
+        const bool picks = downOpens || e.key == OKey::Return;
+        if (picks && e.kind == Kind::KeyDown && engaged_) {
+          overlay_.setSpace(true);
+          spaceFrom_ = e.scancode;
+          spaceFromDown_ = e.key == OKey::Down;
+        } else if (e.kind == Kind::KeyUp && spaceFrom_ != 0 && e.scancode == spaceFrom_) {
+          overlay_.setSpace(false);
           spaceFrom_ = 0;
+          spaceFromDown_ = false;
         }
       }
       break;

@@ -1,5 +1,8 @@
 // The player's own screens as drawn headless: what a player sees of a slot.
-#include "platform/player_screens.h"
+#include "ui/history_screen.h"
+#include "ui/notice.h"
+#include "ui/settings_screen.h"
+#include "ui/slot_screen.h"
 
 #include <gtest/gtest.h>
 

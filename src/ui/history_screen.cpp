@@ -1,0 +1,135 @@
+#include "ui/history_screen.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "platform/graphics_device.h"
+#include "platform/overlay.h"
+#include "ui/screen_parts.h"
+
+namespace tavrik {
+
+using namespace screen_parts;
+
+namespace {
+
+constexpr float kHistoryWidth = 760, kHistoryHeight = 570;
+constexpr float kLineGap = 4, kEntryGap = 10;
+
+}  // namespace
+
+HistoryScreen::HistoryScreen(Overlay& overlay, std::vector<HistoryLine> lines)
+    : overlay_(overlay), lines_(std::move(lines)) {
+  top_ = lastTop();
+}
+
+int HistoryScreen::visibleLines() const {
+  const ImFont* font = overlay_.textFont();
+  const float lineHeight = (font ? Overlay::kTextFontSize : Overlay::kFontSize) + kLineGap + kEntryGap / 2;
+  return std::max(1, static_cast<int>((kHistoryHeight - 90) / lineHeight));
+}
+
+int HistoryScreen::lastTop() const {
+  return std::max(0, static_cast<int>(lines_.size()) - visibleLines());
+}
+
+void HistoryScreen::scrollTo(int top) {
+  top_ = std::clamp(top, 0, lastTop());
+}
+
+ScreenAction HistoryScreen::key(Key key) {
+  const int page = std::max(1, visibleLines() - 1);
+  switch (key) {
+    case Key::Escape:
+      return ScreenAction::close();
+    case Key::Up:
+      scrollTo(top_ - 1);
+      return {};
+    case Key::Down:
+      scrollTo(top_ + 1);
+      return {};
+    case Key::PageUp:
+      scrollTo(top_ - page);
+      return {};
+    case Key::PageDown:
+      if (top_ >= lastTop()) return ScreenAction::close();
+      scrollTo(top_ + page);
+      return {};
+    case Key::Home:
+      scrollTo(0);
+      return {};
+    case Key::End:
+      scrollTo(lastTop());
+      return {};
+    default:
+      return {};
+  }
+}
+
+ScreenAction HistoryScreen::click(int x, int y) {
+  if (closeRect_.contains(x, y)) return ScreenAction::close();
+  return {};
+}
+
+ScreenAction HistoryScreen::wheel(int notches) {
+  if (notches < 0 && top_ >= lastTop()) return ScreenAction::close();
+  scrollTo(top_ - 3 * notches);
+  return {};
+}
+
+std::string HistoryScreen::characters() const {
+  std::string out = "履歴はありません ↑↓ PageUp PageDown ホイールでスクロール";
+  out += kClose;
+  for (const HistoryLine& line : lines_)
+    for (const HistoryRun& run : line.runs) out += run.utf8;
+  return out;
+}
+
+void HistoryScreen::build() {
+  ImGui::PushStyleColor(ImGuiCol_WindowBg, IM_COL32(16, 20, 36, 240));
+  ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(230, 230, 230, 255));
+  ImGui::PushStyleColor(ImGuiCol_TitleBgActive, IM_COL32(40, 50, 90, 255));
+  if (beginScreen("履歴###history", kHistoryWidth, kHistoryHeight)) {
+    ImFont* font = overlay_.textFont();
+    const float size = font ? Overlay::kTextFontSize : Overlay::kFontSize;
+    if (!font) font = ImGui::GetFont();
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const ImVec2 origin = ImGui::GetCursorScreenPos();
+    const float bottom = origin.y + kHistoryHeight - 90;
+    if (lines_.empty()) ImGui::TextUnformatted("履歴はありません");
+    float y = origin.y;
+    const int last = std::min(static_cast<int>(lines_.size()), top_ + visibleLines());
+    for (int i = top_; i < last && y + size <= bottom; ++i) {
+      const HistoryLine& line = lines_[static_cast<std::size_t>(i)];
+      if (line.entryStart && i != top_) y += kEntryGap / 2;
+      float x = origin.x + 8;
+      for (const HistoryRun& run : line.runs) {
+        draw->AddText(font, size, ImVec2(x, y), colourOf(run.rgb), run.utf8.c_str());
+        x += font->CalcTextSizeA(size, 10000.0f, 0.0f, run.utf8.c_str()).x;
+      }
+      y += size + kLineGap;
+    }
+    // Where the view stands in the whole.
+    if (!lines_.empty()) {
+      const float trackTop = origin.y, trackBottom = bottom;
+      const float total = static_cast<float>(lines_.size());
+      const float from = trackTop + (trackBottom - trackTop) * static_cast<float>(top_) / total;
+      const float to = trackTop + (trackBottom - trackTop) * static_cast<float>(last) / total;
+      const float x = origin.x + kHistoryWidth - 30;
+      draw->AddRectFilled(ImVec2(x, trackTop), ImVec2(x + 6, trackBottom), IM_COL32(60, 60, 80, 255));
+      draw->AddRectFilled(ImVec2(x, from), ImVec2(x + 6, std::max(to, from + 4)),
+                          IM_COL32(180, 180, 200, 255));
+    }
+    ImGui::SetCursorScreenPos(ImVec2(origin.x, bottom + 8));
+    ImGui::TextUnformatted("↑↓ PageUp PageDown ホイールでスクロール");
+    ImGui::Button(kClose, ImVec2(120, 0));
+    closeRect_ = lastItemRect();
+  }
+  ImGui::End();
+  ImGui::PopStyleColor(3);
+}
+
+}  // namespace tavrik

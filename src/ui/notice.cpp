@@ -1,0 +1,51 @@
+#include "ui/notice.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "platform/graphics_device.h"
+#include "platform/overlay.h"
+#include "ui/screen_parts.h"
+
+namespace tavrik {
+
+using namespace screen_parts;
+
+ScreenRect buildNoticePanel(const std::string& caption, const std::string& text) {
+  const ImGuiIO& io = ImGui::GetIO();
+  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y - 12), ImGuiCond_Always,
+                          ImVec2(0.5f, 1.0f));
+  ImGui::SetNextWindowSizeConstraints(ImVec2(300, 0), ImVec2(io.DisplaySize.x - 40, io.DisplaySize.y / 2));
+  const ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                                 ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_AlwaysAutoResize |
+                                 ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav |
+                                 ImGuiWindowFlags_NoFocusOnAppearing;
+  ScreenRect close;
+  if (ImGui::Begin((caption + "###notice").c_str(), nullptr, flags)) {
+    ImGui::TextUnformatted(text.c_str());
+    ImGui::Button("閉じる", ImVec2(96, 0));
+    close = lastItemRect();
+  }
+  ImGui::End();
+  return close;
+}
+
+void buildCornerWord(const std::string& text, Corner corner) {
+  const ImGuiIO& io = ImGui::GetIO();
+  // The game's top edge, under a window's menu strip.
+  const float top = io.DisplaySize.y - GraphicsDevice::kHeight + 12;
+  const bool left = corner == Corner::TopLeft;
+  ImGui::SetNextWindowPos(ImVec2(left ? 12 : io.DisplaySize.x - 12, top), ImGuiCond_Always,
+                          ImVec2(left ? 0 : 1, 0));
+  ImGui::SetNextWindowBgAlpha(0.8f);
+  const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
+                                 ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav |
+                                 ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoFocusOnAppearing;
+  if (ImGui::Begin(left ? "###toast" : "###indicator", nullptr, flags)) ImGui::TextUnformatted(text.c_str());
+  ImGui::End();
+}
+
+}  // namespace tavrik

@@ -1,0 +1,191 @@
+#include "ui/settings_screen.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "platform/graphics_device.h"
+#include "platform/overlay.h"
+#include "ui/screen_parts.h"
+
+namespace tavrik {
+
+using namespace screen_parts;
+
+namespace {
+
+constexpr const char* kSettingsHint = "↑↓で選択、←→で変更、Enterでミュート";
+constexpr const char* kRowLabels[SettingsScreen::kRows] = {"全体の音量", "音楽の音量", "効果音の音量",
+                                                           "オートの待ち時間", "1文字ごとの追加"};
+
+int percentGainStep(int value, int direction) {
+  return std::clamp(value + direction * 10, 0, 100);
+}
+
+}  // namespace
+
+float PlayerSettings::musicGain() const {
+  if (masterMuted || musicMuted) return 0.0f;
+  return static_cast<float>(masterVolume) / 100.0f * static_cast<float>(musicVolume) / 100.0f;
+}
+
+float PlayerSettings::effectGain() const {
+  if (masterMuted || effectMuted) return 0.0f;
+  return static_cast<float>(masterVolume) / 100.0f * static_cast<float>(effectVolume) / 100.0f;
+}
+
+PlayerSettings PlayerSettings::clamped() const {
+  PlayerSettings s = *this;
+  s.masterVolume = std::clamp(s.masterVolume, 0, 100);
+  s.musicVolume = std::clamp(s.musicVolume, 0, 100);
+  s.effectVolume = std::clamp(s.effectVolume, 0, 100);
+  s.autoPauseMs = std::clamp(s.autoPauseMs, 0, 10000);
+  s.autoPausePerCharacterMs = std::clamp(s.autoPausePerCharacterMs, 0, 500);
+  return s;
+}
+
+void SettingsScreen::adjust(int row, int direction) {
+  switch (row) {
+    case 0:
+      settings_.masterVolume = percentGainStep(settings_.masterVolume, direction);
+      break;
+    case 1:
+      settings_.musicVolume = percentGainStep(settings_.musicVolume, direction);
+      break;
+    case 2:
+      settings_.effectVolume = percentGainStep(settings_.effectVolume, direction);
+      break;
+    case 3:
+      settings_.autoPauseMs = std::clamp(settings_.autoPauseMs + direction * 250, 0, 10000);
+      break;
+    case 4:
+      settings_.autoPausePerCharacterMs =
+          std::clamp(settings_.autoPausePerCharacterMs + direction * 10, 0, 500);
+      break;
+    default:
+      break;
+  }
+}
+
+void SettingsScreen::toggleMute(int row) {
+  if (row == 0) settings_.masterMuted = !settings_.masterMuted;
+  if (row == 1) settings_.musicMuted = !settings_.musicMuted;
+  if (row == 2) settings_.effectMuted = !settings_.effectMuted;
+}
+
+ScreenAction SettingsScreen::key(Key key) {
+  switch (key) {
+    case Key::Escape:
+      return ScreenAction::close();
+    case Key::Up:
+      row_ = (row_ + kRows - 1) % kRows;
+      return {};
+    case Key::Down:
+    case Key::Tab:
+      row_ = (row_ + 1) % kRows;
+      return {};
+    case Key::Left:
+    case Key::Right:
+      adjust(row_, key == Key::Left ? -1 : 1);
+      return ScreenAction::changed();
+    case Key::Return:
+    case Key::Space:
+      if (row_ > 2) return {};
+      toggleMute(row_);
+      return ScreenAction::changed();
+    default:
+      return {};
+  }
+}
+
+void SettingsScreen::pointer(int x, int y) {
+  for (int row = 0; row < kRows; ++row)
+    if (rects_[row].row.contains(x, y)) row_ = row;
+}
+
+ScreenAction SettingsScreen::click(int x, int y) {
+  if (closeRect_.contains(x, y)) return ScreenAction::close();
+  for (int row = 0; row < kRows; ++row) {
+    const RowRects& r = rects_[row];
+    if (r.lower.contains(x, y) || r.raise.contains(x, y)) {
+      row_ = row;
+      adjust(row, r.lower.contains(x, y) ? -1 : 1);
+      return ScreenAction::changed();
+    }
+    if (row <= 2 && r.mute.contains(x, y)) {
+      row_ = row;
+      toggleMute(row);
+      return ScreenAction::changed();
+    }
+  }
+  return {};
+}
+
+std::string SettingsScreen::characters() const {
+  std::string out = std::string("設定音量ミュート中秒0123456789.%－＋+") + kSettingsHint;
+  for (const char* label : kRowLabels) out += label;
+  return out + kClose;
+}
+
+void SettingsScreen::build() {
+  if (beginScreen("設定###settings", 540, 250)) {
+    const bool muted[3] = {settings_.masterMuted, settings_.musicMuted, settings_.effectMuted};
+    const int volumes[3] = {settings_.masterVolume, settings_.musicVolume, settings_.effectVolume};
+    for (int row = 0; row < kRows; ++row) {
+      ImGui::PushID(row);
+      const float rowTop = ImGui::GetCursorScreenPos().y;
+      ImGui::AlignTextToFramePadding();
+      ImGui::TextUnformatted(kRowLabels[row]);
+      ImGui::SameLine(170);
+      ImGui::Button("－", ImVec2(32, 0));
+      rects_[row].lower = lastItemRect();
+      focusFrame(row == row_);
+      ImGui::SameLine();
+      // A muted volume is heard as nothing, and its bar shows nothing; the level comes back with it.
+      const bool silent = row <= 2 && (muted[row] || (row > 0 && muted[0]));
+      std::string value;
+      if (row <= 2) {
+        // The level stays in sight, and changes, while it is muted.
+        value = silent ? "ミュート中 " + percent(volumes[row]) : percent(volumes[row]);
+      } else {
+        const int ms = row == 3 ? settings_.autoPauseMs : settings_.autoPausePerCharacterMs;
+        char text[32];
+        // The pause per character adds to the pause after the text.
+        std::snprintf(text, sizeof text, row == 3 ? "%.2f秒" : "+%.2f秒", static_cast<double>(ms) / 1000.0);
+        value = text;
+      }
+      ImGui::SetNextItemWidth(100);
+      const float fraction = silent     ? 0.0f
+                             : row <= 2 ? static_cast<float>(volumes[row]) / 100.0f
+                                        : static_cast<float>(row == 3 ? settings_.autoPauseMs
+                                                                      : settings_.autoPausePerCharacterMs) /
+                                              (row == 3 ? 10000.0f : 500.0f);
+      ImGui::ProgressBar(fraction, ImVec2(140, 0), value.c_str());
+      ImGui::SameLine();
+      ImGui::Button("＋", ImVec2(32, 0));
+      rects_[row].raise = lastItemRect();
+      rects_[row].row = {ImGui::GetWindowPos().x, rowTop, ImGui::GetWindowPos().x + ImGui::GetWindowWidth(),
+                         rowTop + ImGui::GetFrameHeightWithSpacing()};
+      if (row <= 2) {
+        ImGui::SameLine();
+        ImGui::Button(muted[row] ? "ミュート中" : "ミュート", ImVec2(96, 0));
+        rects_[row].mute = lastItemRect();
+        if (muted[row]) {
+          const ScreenRect& r = rects_[row].mute;
+          ImGui::GetWindowDrawList()->AddRect(ImVec2(r.left, r.top), ImVec2(r.right, r.bottom),
+                                              IM_COL32(200, 40, 40, 255), 0.0f, 0, 2.0f);
+        }
+      }
+      ImGui::PopID();
+    }
+    ImGui::Spacing();
+    ImGui::TextUnformatted(kSettingsHint);
+    ImGui::Button(kClose, ImVec2(120, 0));
+    closeRect_ = lastItemRect();
+  }
+  ImGui::End();
+}
+
+}  // namespace tavrik

@@ -1,0 +1,222 @@
+#include "ui/slot_screen.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "platform/graphics_device.h"
+#include "platform/overlay.h"
+#include "ui/screen_parts.h"
+
+namespace tavrik {
+
+using namespace screen_parts;
+
+namespace {
+
+constexpr float kCellGap = 6;
+constexpr float kCellHeight = SlotScreen::kThumbnailHeight + 44;
+constexpr ImU32 kHighlight = IM_COL32(40, 90, 200, 255);
+
+// A text cut to what fits a width, with an ellipsis when it was longer.
+std::string fitted(const std::string& utf8, float width) {
+  const ImFont* font = ImGui::GetFont();
+  const float size = ImGui::GetFontSize();
+  if (font->CalcTextSizeA(size, FLT_MAX, 0.0f, utf8.c_str()).x <= width) return utf8;
+  const float room = width - font->CalcTextSizeA(size, FLT_MAX, 0.0f, "…").x;
+  const char* end = font->CalcWordWrapPositionA(1.0f, utf8.c_str(), utf8.c_str() + utf8.size(), room);
+  // The wrap position may stop at a word; no line is cut inside a character.
+  std::string out(utf8.c_str(), end);
+  while (!out.empty() && font->CalcTextSizeA(size, FLT_MAX, 0.0f, out.c_str()).x > room) {
+    // One whole character off the end: its continuation bytes, then its first.
+    while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) out.pop_back();
+    if (!out.empty()) out.pop_back();
+  }
+  return out + "…";
+}
+
+}  // namespace
+
+SlotScreen::SlotScreen(Overlay& overlay, Mode mode, std::vector<SlotView> slots)
+    : overlay_(overlay), mode_(mode), slots_(std::move(slots)) {
+  if (slots_.empty()) slots_.push_back(SlotView{});
+  if (slots_.size() > static_cast<std::size_t>(kMaxSlots)) slots_.resize(kMaxSlots);
+  textures_.assign(slots_.size(), nullptr);
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    const std::vector<std::uint32_t>& pixels = slots_[i].thumbnail;
+    if (pixels.size() != static_cast<std::size_t>(kThumbnailWidth) * kThumbnailHeight) continue;
+    textures_[i] = overlay_.createImage(pixels.data(), kThumbnailWidth, kThumbnailHeight);
+  }
+  // Loading starts on the latest save; saving on the first slot.
+  if (mode_ == Mode::Load) {
+    std::string latest;
+    for (int i = 0; i < count(); ++i) {
+      if (pickable(i) && slots_[static_cast<std::size_t>(i)].dateUtf8 > latest) {
+        latest = slots_[static_cast<std::size_t>(i)].dateUtf8;
+        focused_ = i;
+      }
+    }
+  }
+}
+
+SlotScreen::~SlotScreen() {
+  for (OverlayImage texture : textures_) overlay_.destroyImage(texture);
+}
+
+bool SlotScreen::pickable(int index) const {
+  if (index < 0 || index >= count()) return false;
+  return mode_ == Mode::Save || slots_[static_cast<std::size_t>(index)].used;
+}
+
+ScreenAction SlotScreen::pickIndex(int index) const {
+  if (!pickable(index)) return {};
+  return ScreenAction::pick(slots_[static_cast<std::size_t>(index)].slot);
+}
+
+void SlotScreen::focus(int slot) {
+  for (int i = 0; i < count(); ++i)
+    if (slots_[static_cast<std::size_t>(i)].slot == slot) focused_ = i;
+}
+
+const SlotView* SlotScreen::view(int slot) const {
+  for (const SlotView& v : slots_)
+    if (v.slot == slot) return &v;
+  return nullptr;
+}
+
+ScreenRect SlotScreen::slotRect(int slot) const {
+  for (int i = 0; i < count(); ++i)
+    if (slots_[static_cast<std::size_t>(i)].slot == slot) return slotRects_[i];
+  return {};
+}
+
+int SlotScreen::indexAt(int x, int y) const {
+  for (int i = 0; i < count(); ++i)
+    if (slotRects_[i].contains(x, y)) return i;
+  return -1;
+}
+
+ScreenAction SlotScreen::key(Key key) {
+  const int n = count();
+  switch (key) {
+    case Key::Escape:
+      return ScreenAction::close();
+    case Key::Return:
+    case Key::Space:
+      return pickIndex(focused_);
+    case Key::Delete:
+      if (!slots_[static_cast<std::size_t>(focused_)].used) return {};
+      return ScreenAction::remove(slots_[static_cast<std::size_t>(focused_)].slot);
+    case Key::Left:
+      focused_ = (focused_ + n - 1) % n;
+      return {};
+    case Key::Right:
+    case Key::Tab:
+      focused_ = (focused_ + 1) % n;
+      return {};
+    case Key::Up:
+      if (focused_ >= kColumns) focused_ -= kColumns;
+      return {};
+    case Key::Down:
+      // Straight down, where the row below has a slot there.
+      if (focused_ + kColumns < n) focused_ += kColumns;
+      return {};
+    default:
+      return {};
+  }
+}
+
+ScreenAction SlotScreen::click(int x, int y) {
+  if (closeRect_.contains(x, y)) return ScreenAction::close();
+  const int index = indexAt(x, y);
+  if (!pickable(index)) return {};
+  focused_ = index;
+  return pickIndex(index);
+}
+
+void SlotScreen::pointer(int x, int y) {
+  // An empty slot cannot be loaded: the highlight stays where Return would still do something.
+  const int index = indexAt(x, y);
+  if (pickable(index)) focused_ = index;
+}
+
+std::string SlotScreen::characters() const {
+  std::string out =
+      "セーブロードする場所を選んでください（空き）読み込めません0123456789/: "
+      "…←→↑↓で選択Enterで決定Deleteで削除";
+  out += kClose;
+  for (const SlotView& slot : slots_)
+    out += slot.labelUtf8 + slot.dateUtf8 + slot.textUtf8 + slot.problemUtf8;
+  return out;
+}
+
+void SlotScreen::build() {
+  const bool saving = mode_ == Mode::Save;
+  const float rows = static_cast<float>((count() + kColumns - 1) / kColumns);
+  const float height = 8 + 24 + rows * kCellHeight + (rows - 1) * kCellGap + 8 + 30 + 8;
+  if (beginScreen(saving ? "セーブ###slots" : "ロード###slots", 792, height, false)) {
+    ImGui::TextUnformatted(saving ? "セーブする場所を選んでください" : "ロードするセーブを選んでください");
+    const ImVec2 origin = ImGui::GetCursorScreenPos();
+    const float cellWidth = (ImGui::GetContentRegionAvail().x - (kColumns - 1) * kCellGap) / kColumns;
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const ImU32 ink = ImGui::GetColorU32(ImGuiCol_Text);
+    const ImU32 faint = ImGui::GetColorU32(ImGuiCol_TextDisabled);
+    const float lineHeight = ImGui::GetTextLineHeight();
+    for (int i = 0; i < count(); ++i) {
+      const SlotView& slot = slots_[static_cast<std::size_t>(i)];
+      const int column = i % kColumns, row = i / kColumns;
+      const ImVec2 at(origin.x + static_cast<float>(column) * (cellWidth + kCellGap),
+                      origin.y + static_cast<float>(row) * (kCellHeight + kCellGap));
+      const ImVec2 end(at.x + cellWidth, at.y + kCellHeight);
+      slotRects_[i] = {at.x, at.y, end.x, end.y};
+      // One highlight: the slot Return would take.
+      const bool focused = i == focused_;
+      draw->AddRectFilled(at, end, focused ? kHighlight : ImGui::GetColorU32(ImGuiCol_FrameBg), 4.0f);
+      if (!pickable(i)) draw->AddRectFilled(at, end, IM_COL32(0, 0, 0, 40), 4.0f);
+      const ImU32 cellInk = focused ? IM_COL32(255, 255, 255, 255) : ink;
+      // The thumbnail at its own size; an empty slot is an empty frame with its word in it.
+      const ImVec2 thumbAt(at.x + std::floor((cellWidth - kThumbnailWidth) / 2), at.y + 4);
+      const ImVec2 thumbEnd(thumbAt.x + kThumbnailWidth, thumbAt.y + kThumbnailHeight);
+      if (OverlayImage texture = textures_[static_cast<std::size_t>(i)]) {
+        draw->AddImage(static_cast<ImTextureID>(texture), thumbAt, thumbEnd);
+      } else {
+        draw->AddRect(thumbAt, thumbEnd, focused ? cellInk : faint, 0.0f, 0, 1.0f);
+        if (!slot.used) {
+          const char* empty = "（空き）";
+          const ImVec2 size = ImGui::CalcTextSize(empty);
+          draw->AddText(
+              ImVec2(thumbAt.x + (kThumbnailWidth - size.x) / 2, thumbAt.y + (kThumbnailHeight - size.y) / 2),
+              focused ? cellInk : faint, empty);
+        }
+      }
+      // The slot's name over the thumbnail's corner: the quick and automatic saves stand out.
+      const ImVec2 label = ImGui::CalcTextSize(slot.labelUtf8.c_str());
+      draw->AddRectFilled(thumbAt, ImVec2(thumbAt.x + label.x + 8, thumbAt.y + label.y + 4),
+                          slot.marked ? IM_COL32(200, 120, 20, 230) : IM_COL32(0, 0, 0, 170));
+      draw->AddText(ImVec2(thumbAt.x + 4, thumbAt.y + 2), IM_COL32(255, 255, 255, 255),
+                    slot.labelUtf8.c_str());
+      if (slot.used) {
+        const float textX = at.x + 6, width = cellWidth - 12;
+        const float lineY = thumbEnd.y + 2;
+        draw->AddText(ImVec2(textX, lineY), cellInk, slot.dateUtf8.c_str());
+        const bool problem = !slot.problemUtf8.empty();
+        const std::string line = fitted(problem ? slot.problemUtf8 : slot.textUtf8, width);
+        draw->AddText(
+            ImVec2(textX, lineY + lineHeight + 2),
+            problem ? (focused ? IM_COL32(255, 200, 200, 255) : IM_COL32(180, 30, 30, 255)) : cellInk,
+            line.c_str());
+      }
+    }
+    ImGui::SetCursorScreenPos(ImVec2(origin.x, origin.y + rows * kCellHeight + (rows - 1) * kCellGap + 8));
+    ImGui::Button(kClose, ImVec2(120, 0));
+    closeRect_ = lastItemRect();
+    ImGui::SameLine();
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextDisabled("←→↑↓で選択  Enterで決定  Deleteで削除");
+  }
+  ImGui::End();
+}
+
+}  // namespace tavrik
