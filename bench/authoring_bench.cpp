@@ -34,15 +34,17 @@ void BM_ReloadTheDemoToTheSameWait(benchmark::State& state) {
     std::unique_ptr<tavrik::GameApp> app = tavrik::GameApp::start(commandLine, &exitCode);
     if (!app) return state.SkipWithError("the demo did not start");
     // Headless frames back to back in a window too: the events' clicks land where they do headless.
-    app->run([&] {
-      return app->framesRun() > 470 && app->engine().waiting() == tavrik::ScriptEngine::Waiting::Input;
+    app->frame().run([&] {
+      return app->frame().framesRun() > 470 &&
+             app->engine().waiting() == tavrik::ScriptEngine::Waiting::Input;
     });
     const std::int32_t at = app->engine().programCounter();
     for (auto _ : state) {
-      if (!app->reload() || app->fastForwarding() || app->engine().programCounter() != at)
+      if (!app->authoring().reload() || app->authoring().fastForwarding() ||
+          app->engine().programCounter() != at)
         state.SkipWithError("the reload did not reach the same wait");
     }
-    state.counters["frame"] = static_cast<double>(app->framesRun());
+    state.counters["frame"] = static_cast<double>(app->frame().framesRun());
     state.counters["window"] = window ? 1 : 0;
   }
 }

@@ -47,7 +47,7 @@ std::unique_ptr<tavrik::GameApp> startDemo(const fs::path& saves, const fs::path
 std::unique_ptr<tavrik::GameApp> atTheBusiestFrame(const Folders& folders) {
   std::unique_ptr<tavrik::GameApp> app =
       startDemo(folders.home / "saves", kDemo / "demo.events", windowed(), kBusiestFrame + 100);
-  if (app) app->run([&] { return app->framesRun() >= kBusiestFrame; });
+  if (app) app->frame().run([&] { return app->frame().framesRun() >= kBusiestFrame; });
   return app;
 }
 
@@ -59,7 +59,8 @@ void BM_QuickSave(benchmark::State& state) {
     if (!app->saveSlot(tavrik::kQuickSlot)) state.SkipWithError("the save failed");
   }
   state.counters["window"] = windowed() ? 1 : 0;
-  state.counters["bytes"] = static_cast<double>(fs::file_size(app->saves().slotFile(tavrik::kQuickSlot)));
+  state.counters["bytes"] =
+      static_cast<double>(fs::file_size(app->saves().store().slotFile(tavrik::kQuickSlot)));
 }
 BENCHMARK(BM_QuickSave)->Unit(benchmark::kMillisecond);
 
@@ -93,8 +94,8 @@ void BM_SkipToTheFirstChoice(benchmark::State& state) {
   {
     std::unique_ptr<tavrik::GameApp> app = startDemo(folders.home / "played", kDemo / "demo.events", false);
     if (!app) return state.SkipWithError("the demo did not start");
-    app->run([&] { return app->engine().waiting() == Waiting::Choice; });
-    played = app->framesRun();
+    app->frame().run([&] { return app->engine().waiting() == Waiting::Choice; });
+    played = app->frame().framesRun();
   }
   const fs::path skipOn = folders.home / "skip.events";
   std::ofstream(skipOn) << "0 skip on\n";
@@ -106,9 +107,9 @@ void BM_SkipToTheFirstChoice(benchmark::State& state) {
     std::unique_ptr<tavrik::GameApp> app = startDemo(folders.home / "skipped", skipOn, windowed());
     state.ResumeTiming();
     const auto start = std::chrono::steady_clock::now();
-    app->run([&] { return app->engine().waiting() == Waiting::Choice; });
+    app->frame().run([&] { return app->engine().waiting() == Waiting::Choice; });
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    shown = app->framesRun();
+    shown = app->frame().framesRun();
     state.PauseTiming();
     app.reset();
     state.ResumeTiming();

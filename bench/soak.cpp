@@ -56,9 +56,9 @@ int main(int argc, char** argv) {
     int exitCode = 1;
     std::unique_ptr<tavrik::GameApp> app = tavrik::GameApp::start(commandLine, &exitCode);
     if (!app) return 1;
-    app->run();
+    app->frame().run();
     const long long before = played;
-    played += app->framesRun();
+    played += app->frame().framesRun();
     app.reset();
     ++rounds;
     if (before < 30000 && played >= 30000) atMark = residentKb();

@@ -38,7 +38,7 @@ void BM_StartupToFirstFrame(benchmark::State& state) {
       state.SkipWithError("the player did not start");
       break;
     }
-    app->run();
+    app->frame().run();
     state.PauseTiming();
     app.reset();
     session.reset();

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   int exitCode = 1;
   std::unique_ptr<GameApp> app = session ? GameApp::start(*commandLine, &exitCode) : nullptr;
   if (!app) return 1;
-  app->run();
+  app->frame().run();
   const double now =
       std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
   std::printf("%.1f\n", (now - std::strtod(launched, nullptr)) * 1000.0);

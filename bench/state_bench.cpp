@@ -11,8 +11,8 @@
 #include <string>
 
 #include "app/game_app.h"
-#include "bench_home.h"
 #include "base/script_path.h"
+#include "bench_home.h"
 #include "platform/audio_output.h"
 #include "platform/glyph_font.h"
 #include "platform/session.h"
@@ -50,7 +50,7 @@ Busiest busiestFrame(const fs::path& work) {
     const fs::path eventsFile = work / "busiest.events";
     std::ofstream(eventsFile) << events.str();
     std::unique_ptr<tavrik::GameApp> app = startDemo(kFrames, eventsFile);
-    if (app) app->run();
+    if (app) app->frame().run();
     Busiest best;
     for (long long frame = 0; frame < kFrames; ++frame) {
       const fs::path file = work / ("state" + std::to_string(frame));
@@ -69,7 +69,7 @@ using Environment = tavrik::bench::TemporaryHome;
 // The demo played up to its busiest frame.
 std::unique_ptr<tavrik::GameApp> playedToTheBusiestFrame(const Environment& environment) {
   std::unique_ptr<tavrik::GameApp> app = startDemo(busiestFrame(environment.home).frame);
-  app->run();
+  app->frame().run();
   return app;
 }
 

@@ -5,9 +5,9 @@
 #include "base/terminal_text.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
-#include "ui/message_box.h"
 #include "platform/session.h"
 #include "platform/window_events.h"
+#include "ui/message_box.h"
 
 namespace tavrik {
 
@@ -124,11 +124,8 @@ void AppFrame::warnOfUnplayedEvents() const {
 }
 
 bool AppFrame::knowsCommand(int id) const {
-  return id == kCommandExit || id == kCommandToggleFullscreen || id == kCommandHelp || id == kCommandVersion;
-}
-
-void AppFrame::afterFirstFrame() {
-  if (!settings_.headless) input_.openControllers();
+  return id == kCommandExit || id == kCommandToggleFullscreen || id == kCommandHelp ||
+         id == kCommandVersion || (client_ && client_->knowsCommand(id));
 }
 
 bool AppFrame::menuHoldsGame() {
@@ -154,9 +151,10 @@ void AppFrame::runFrameWithin() {
   // other lines are still this frame's, handled once it is answered.
   const std::int64_t frame = framesRun_;
   lastFramePlayed_ = frame;
-  for (const std::filesystem::path& file : settings_.events.statesToSaveAt(frame)) saveState(file);
+  for (const std::filesystem::path& file : settings_.events.statesToSaveAt(frame))
+    if (client_) client_->saveState(file);
   for (const PlayerAction& action : settings_.events.playerActionsAt(frame)) {
-    runPlayerAction(action);
+    if (client_) client_->runPlayerAction(action);
     if (closing_) return;
   }
   for (const WindowEvent& e : settings_.events.eventsAt(frame)) {
@@ -167,7 +165,7 @@ void AppFrame::runFrameWithin() {
     handleEvent(e);
     if (closing_) return;
   }
-  update();
+  if (client_) client_->update();
   // Presses are seen now; releases held back for them take effect.
   bool* states[3] = {&mouse_.left, &mouse_.middle, &mouse_.right};
   for (std::size_t b = 0; b < 3; ++b) {
@@ -180,7 +178,9 @@ void AppFrame::runFrameWithin() {
   // (A box before the first frame counts frames of its own: the first frame drawn is told apart.)
   if (!firstFrameDrawn_) {
     firstFrameDrawn_ = true;
-    afterFirstFrame();
+    // The game controllers are opened once the first picture is up.
+    if (!settings_.headless) input_.openControllers();
+    if (client_) client_->afterFirstFrame();
   }
   if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = frameLimitReached_ = true;
 }
@@ -190,13 +190,14 @@ void AppFrame::setOverlay(std::unique_ptr<Overlay> overlay) {
   if (overlay_) {
     overlay_->setContent([this] {
       if (menu_) menu_->build();
-      buildScreens();
+      if (client_) client_->buildScreens();
       if (box_) box_->build();
     });
   }
 }
 
 void AppFrame::draw(bool force) {
+  if (client_ && client_->draw(force)) return;
   // A frame without a game: black, with the player's interface over it.
   if (!force) return;
   graphics_->beginScene();
@@ -214,6 +215,7 @@ void AppFrame::requestClose() {
 }
 
 void AppFrame::runCommand(int id) {
+  if (client_ && client_->runCommand(id)) return;
   switch (id) {
     case kCommandExit:
       requestClose();
@@ -391,6 +393,7 @@ std::string AppFrame::versionText() const {
 
 void AppFrame::handleEvent(const WindowEvent& event) {
   using T = WindowEvent::Type;
+  if (client_ && client_->handleEvent(event)) return;
   WindowEvent e = event;
   const DisplayWindow* window = graphics_->window();
   if (window && e.windowPixels &&
@@ -448,13 +451,13 @@ void AppFrame::handleEvent(const WindowEvent& event) {
       if (altKey && !down && altAlone_ && menu_) menu_->focusWithKeyboard();
       if (down && !e.repeat) altAlone_ = altKey;
       if (e.key == Key::LeftShift || e.key == Key::RightShift) shiftHeld_ = down;
+      if ((e.key == Key::LeftCtrl || e.key == Key::RightCtrl) && (!down || !e.repeat)) ctrlHeld_ = down;
       if (std::optional<PadKey> pad = padKeyOf(e.key)) input_.setKeyHeld(*pad, down);
       if (!down || e.repeat) break;
-      const bool alt = e.alt || altHeld_;
-      const bool shift = e.shift || shiftHeld_;
-      if (e.key == Key::Escape) runCommand(kCommandExit);
-      if (e.key == Key::Return && alt) runCommand(kCommandToggleFullscreen);
-      if (e.key == Key::F1) runCommand(shift ? kCommandVersion : kCommandHelp);
+      const unsigned held =
+          (e.alt || altHeld_ ? kAlt : 0u) | (e.shift || shiftHeld_ ? kShift : 0u) | (ctrlHeld_ ? kCtrl : 0u);
+      if (const PlayerCommand* command = commandForKey(e.key, held); command && knowsCommand(command->id))
+        runCommand(command->id);
       if (e.key == Key::F10 && menu_) menu_->focusWithKeyboard();
       break;
     }
@@ -465,7 +468,7 @@ void AppFrame::handleEvent(const WindowEvent& event) {
     case T::FocusLost:
       focused_ = false;
       input_.setFocused(false);
-      altHeld_ = shiftHeld_ = false;
+      altHeld_ = shiftHeld_ = ctrlHeld_ = false;
       break;
     case T::Exposed:
       draw(true);

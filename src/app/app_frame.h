@@ -1,6 +1,6 @@
 // The player's frame: the window (or the headless buffer), the graphics device, the input devices and
 // the mouse state, and the loop that handles window events before frames and runs at most 60 frames
-// a second. It knows nothing of scripts; GameApp adds them.
+// a second. It knows nothing of scripts: its client (the game player) updates and draws each frame.
 #pragma once
 
 #include <array>
@@ -13,35 +13,17 @@
 
 #include "app/event_script.h"
 #include "app/frame_clock.h"
+#include "app/player_commands.h"
 #include "platform/display_window.h"
 #include "platform/graphics_device.h"
 #include "platform/input_devices.h"
-#include "ui/menu_bar.h"
-#include "ui/message_box.h"
 #include "platform/mouse_state.h"
 #include "platform/overlay.h"
 #include "platform/window_events.h"
+#include "ui/menu_bar.h"
+#include "ui/message_box.h"
 
 namespace tavrik {
-
-// Menu command ids, shared by the menus, the keyboard shortcuts and the events file.
-enum CommandId : int {
-  kCommandExit = 0,
-  kCommandToggleFullscreen = 1,
-  kCommandHelp = 2,
-  kCommandVersion = 3,
-  kCommandFontBase = 1000,
-  // The player's own functions, after the font menu's range.
-  kCommandSave = 5001,
-  kCommandLoad = 5002,
-  kCommandQuickSave = 5003,
-  kCommandQuickLoad = 5004,
-  kCommandSettings = 5005,
-  kCommandHistory = 5006,
-  kCommandAutoMode = 5007,
-  kCommandReadSkip = 5008,
-  kCommandDebugView = 5009,
-};
 
 struct FrameSettings {
   std::string titleUtf8;
@@ -58,9 +40,36 @@ struct FrameSettings {
   EventScript events;
 };
 
+// What runs in the frame. Every hook has a default that does nothing.
+class FrameClient {
+ public:
+  virtual ~FrameClient() = default;
+  // One frame of logic.
+  virtual void update() {}
+  // Draws and presents the frame (when something changed, or when forced); false when there is nothing
+  // to draw yet and the frame should show black.
+  virtual bool draw(bool /*force*/) { return false; }
+  // Sees a window event (also those of the events file) before the frame does; true when it took it.
+  virtual bool handleEvent(const WindowEvent& /*event*/) { return false; }
+  // Runs a command that is the client's; false for one that is not.
+  virtual bool runCommand(int /*id*/) { return false; }
+  virtual bool knowsCommand(int /*id*/) const { return false; }
+  // The events file asks for the game's state, as it stands before this frame's events and update, in
+  // a file.
+  virtual void saveState(const std::filesystem::path& /*file*/) {}
+  // The events file asks for a save, a load, skipping or auto mode, before the frame's other events.
+  virtual void runPlayerAction(const PlayerAction& /*action*/) {}
+  // Builds the client's own screens in a frame of the overlay, over the menu bar and under a box.
+  virtual void buildScreens() {}
+  // After the first frame has been drawn: start-up work the first picture need not wait for.
+  virtual void afterFirstFrame() {}
+};
+
 class AppFrame {
  public:
-  virtual ~AppFrame();
+  // Fails (nothing, with a reason) when no graphics device can be had.
+  AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
+  ~AppFrame();
   AppFrame(const AppFrame&) = delete;
   AppFrame& operator=(const AppFrame&) = delete;
 
@@ -74,12 +83,17 @@ class AppFrame {
   void close() { closing_ = true; }
   bool closing() const { return closing_; }
 
-  // Handles one window event (also those of the events file).
-  virtual void handleEvent(const WindowEvent& event);
-  // Runs one menu command.
-  virtual void runCommand(int id);
-  // Whether a menu command has that id (the events file's "command" is told of one that does not).
-  virtual bool knowsCommand(int id) const;
+  // The client runs in the frame from here on; it outlives the loop.
+  void setClient(FrameClient* client) { client_ = client; }
+  // Handles one window event (also those of the events file): the client's first, then the frame's
+  // own, and the keys of the command table.
+  void handleEvent(const WindowEvent& event);
+  // Runs one command: the client's, or the frame's own (exit, fullscreen, help, version).
+  void runCommand(int id);
+  // Whether a command has that id (the events file's "command" is told of one that does not).
+  bool knowsCommand(int id) const;
+  // Draws the frame: the client's, or black with the player's interface over it.
+  void draw(bool force);
 
   bool haveDisplay() const { return !settings_.headless; }
   // The player's own interface over the game (boxes, and in a window the menu bar); the frame owns it
@@ -102,26 +116,8 @@ class AppFrame {
   InputDevices& input() { return input_; }
   const MouseState& mouse() const { return mouse_; }
 
- protected:
-  // Fails (nothing, with a reason) when no graphics device can be had.
-  AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
-
-  // One frame of logic, then drawing and presenting it (when something changed, or when forced).
-  virtual void update() {}
-  virtual void draw(bool force);
-  // The events file asks for the game's state, as it stands before this frame's events and update, in
-  // a file.
-  virtual void saveState(const std::filesystem::path& /*file*/) {}
-  // The events file asks for a save, a load, skipping or auto mode, before the frame's other events.
-  virtual void runPlayerAction(const PlayerAction& /*action*/) {}
-  // Builds the application's own screens in a frame of the overlay, over the menu bar and under a box.
-  virtual void buildScreens() {}
-  // After the first frame has been drawn: start-up work the first picture need not wait for. The
-  // frame opens the game controllers here.
-  virtual void afterFirstFrame();
   // The run ended because it reached --frames, not because the player was closed.
   bool frameLimitReached() const { return frameLimitReached_; }
-
   const FrameSettings& settings() const { return settings_; }
   // The mouse as the engine holds it: a restored game puts its position back.
   MouseState& mouseState() { return mouse_; }
@@ -146,6 +142,7 @@ class AppFrame {
   void runMenuCommands();
 
   FrameSettings settings_;
+  FrameClient* client_ = nullptr;
   std::unique_ptr<GraphicsDevice> graphics_;
   // After the device, which they draw with; the bar draws with the overlay.
   std::unique_ptr<Overlay> overlay_;
@@ -167,6 +164,7 @@ class AppFrame {
   std::int32_t boxPointerX_ = 0;          // where the events file last put the pointer, for a box
   std::int32_t boxPointerY_ = 0;
   bool shiftHeld_ = false;
+  bool ctrlHeld_ = false;
   std::int64_t framesRun_ = 0;
   std::int64_t lastFramePlayed_ = -1;  // the frame whose events were handled last
 };

@@ -4,8 +4,9 @@
 
 #include "app/game_app.h"
 #include "app/options.h"
-#include "ui/message_box.h"
+#include "app/startup.h"
 #include "platform/session.h"
+#include "ui/message_box.h"
 
 int main(int argc, char** argv) {
   using namespace tavrik;
@@ -44,9 +45,8 @@ int main(int argc, char** argv) {
   int exitCode = 1;
   std::unique_ptr<GameApp> app = GameApp::start(*commandLine, &exitCode);
   if (!app) return exitCode;
-  app->run();
-  const bool written = app->writeExitOutputs(commandLine->automation);
-  app->shutdown();
+  app->frame().run();
+  const bool written = app->finish(commandLine->automation);
   // Ended by a signal: the settings are saved as at any end, and the status says why it ended.
   if (const int signal = terminationSignal()) return 128 + signal;
   return written ? 0 : 1;

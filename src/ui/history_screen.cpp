@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "platform/graphics_device.h"
+#include "base/text_encoding.h"
 #include "platform/overlay.h"
 #include "ui/screen_parts.h"
 
@@ -130,6 +131,38 @@ void HistoryScreen::build() {
   }
   ImGui::End();
   ImGui::PopStyleColor(3);
+}
+
+std::vector<HistoryLine> historyLinesOf(const History& history) {
+  std::vector<HistoryLine> lines;
+  for (const HistoryEntry& entry : history.entries()) {
+    HistoryLine line;
+    line.entryStart = true;
+    std::string run;
+    std::uint32_t colour = 0xFFFFFF;
+    auto endRun = [&] {
+      if (!run.empty()) line.runs.push_back({sjisToUtf8(run), colour});
+      run.clear();
+    };
+    for (const HistoryCharacter& c : entry.characters) {
+      if (c.code == 0x0A) {
+        endRun();
+        lines.push_back(std::move(line));
+        line = HistoryLine{};
+        continue;
+      }
+      if (c.code < 0x20) continue;
+      if (c.rgb != colour) {
+        endRun();
+        colour = c.rgb;
+      }
+      if (c.code > 0xFF) run.push_back(static_cast<char>(c.code >> 8));
+      run.push_back(static_cast<char>(c.code & 0xFF));
+    }
+    endRun();
+    if (!line.runs.empty() || line.entryStart) lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 }  // namespace tavrik

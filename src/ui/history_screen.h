@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "script/runtime/history.h"
 #include "ui/screen.h"
 
 namespace tavrik {
@@ -20,6 +21,9 @@ struct HistoryLine {
   std::vector<HistoryRun> runs;
   bool entryStart = false;  // the first line of an entry: a gap above it
 };
+
+// The history as the screen shows it: lines of runs of one colour.
+std::vector<HistoryLine> historyLinesOf(const History& history);
 
 class HistoryScreen : public PlayerScreen {
  public:

@@ -70,9 +70,9 @@ TEST(Goto, FastForwardsToTheFirstInputWaitAtOrAfterTheLine) {
   // Line 40 of the demo's start is in the second scene of talk; its wait (a macro's) is on line 47.
   std::unique_ptr<GameApp> app = start(kDemo / "start.tvk", dir.path() / "saves", {"--goto", "start.tvk:40"});
   ASSERT_TRUE(app);
-  EXPECT_TRUE(app->fastForwarding());
-  app->run([&] { return !app->fastForwarding(); });
-  EXPECT_LT(app->framesRun(), 5);
+  EXPECT_TRUE(app->authoring().fastForwarding());
+  app->frame().run([&] { return !app->authoring().fastForwarding(); });
+  EXPECT_LT(app->frame().framesRun(), 5);
   ASSERT_EQ(app->engine().waiting(), W::Input);
   const SourceLine site =
       app->engine().program().siteAt(static_cast<std::size_t>(app->engine().programCounter()));
@@ -80,14 +80,14 @@ TEST(Goto, FastForwardsToTheFirstInputWaitAtOrAfterTheLine) {
   EXPECT_EQ(site.line + 1, 47);
   EXPECT_TRUE(lastText(*app).starts_with("遅くなってごめん。")) << lastText(*app);
   // Then the game plays on as ever: the wait waits.
-  app->run([&] { return app->framesRun() >= 60; });
+  app->frame().run([&] { return app->frame().framesRun() >= 60; });
   EXPECT_EQ(app->engine().waiting(), W::Input);
 
   // A file of the game given by its path, with a line in an inserted file.
   std::unique_ptr<GameApp> inserted = start(kDemo / "start.tvk", dir.path() / "saves2",
                                             {"--goto", (kDemo / "scenes" / "ending.tvk").string() + ":1"});
   ASSERT_TRUE(inserted);
-  EXPECT_TRUE(inserted->fastForwarding());
+  EXPECT_TRUE(inserted->authoring().fastForwarding());
 }
 
 TEST(Goto, AFileThatIsNotTheGamesIsAStartUpError) {
@@ -110,9 +110,9 @@ TEST(Reload, AnEditShowsAtTheSameWaitAndAnErrorLeavesTheGameGoing) {
   std::unique_ptr<GameApp> app = start(game / "start.tvk", dir.path() / "saves", {}, kDemo / "demo.events");
   ASSERT_TRUE(app);
   // Played past the first choice and into the talk after it.
-  app->run([&] {
+  app->frame().run([&] {
     return app->engine().waiting() == W::Input && lastText(*app).starts_with("町は") &&
-           app->framesRun() > 470;
+           app->frame().framesRun() > 470;
   });
   ASSERT_EQ(app->engine().waiting(), W::Input);
   const std::vector<float> variables = app->engine().variables();
@@ -121,26 +121,26 @@ TEST(Reload, AnEditShowsAtTheSameWaitAndAnErrorLeavesTheGameGoing) {
   ASSERT_TRUE(shown.starts_with("町は明るいよ。")) << shown;
 
   edit(game / "scenes" / "choice.tvk", "町は明るいよ。", "町はにぎやかだよ。");
-  ASSERT_TRUE(app->reload());
-  EXPECT_FALSE(app->fastForwarding()) << "the replay reached the wait in the reload itself";
+  ASSERT_TRUE(app->authoring().reload());
+  EXPECT_FALSE(app->authoring().fastForwarding()) << "the replay reached the wait in the reload itself";
   EXPECT_EQ(app->engine().waiting(), W::Input);
   EXPECT_EQ(app->engine().programCounter(), at);
   EXPECT_EQ(app->engine().variables(), variables) << "the same choices were made on the way";
   EXPECT_TRUE(lastText(*app).starts_with("町はにぎやかだよ。")) << lastText(*app);
-  EXPECT_TRUE(app->notice().empty());
+  EXPECT_TRUE(app->authoring().notice().empty());
 
   // A mistake: the report is shown, and the game goes on as it was.
   edit(game / "scenes" / "choice.tvk", "＃選択待機", "＃選択待った");
-  EXPECT_FALSE(app->reload());
-  EXPECT_NE(app->notice().find("choice.tvk"), std::string::npos) << app->notice();
+  EXPECT_FALSE(app->authoring().reload());
+  EXPECT_NE(app->authoring().notice().find("choice.tvk"), std::string::npos) << app->authoring().notice();
   EXPECT_EQ(app->engine().programCounter(), at);
-  app->run([&] { return app->framesRun() >= 560; });
+  app->frame().run([&] { return app->frame().framesRun() >= 560; });
   EXPECT_NE(app->engine().programCounter(), at) << "the game's clicks still play it";
 
   // Fixed again: the notice goes.
   edit(game / "scenes" / "choice.tvk", "＃選択待った", "＃選択待機");
-  EXPECT_TRUE(app->reload());
-  EXPECT_TRUE(app->notice().empty());
+  EXPECT_TRUE(app->authoring().reload());
+  EXPECT_TRUE(app->authoring().notice().empty());
 }
 
 TEST(Reload, AScriptGoneOrWithoutCommandsIsToldPlainlyAndTheGameGoesOn) {
@@ -148,15 +148,17 @@ TEST(Reload, AScriptGoneOrWithoutCommandsIsToldPlainlyAndTheGameGoesOn) {
   const fs::path script = dir.write("game.tvk", test::sjisScript("＃入力待機\n＃入力待機\n"));
   std::unique_ptr<GameApp> app = start(script, dir.path() / "saves");
   ASSERT_TRUE(app);
-  app->run([&] { return app->framesRun() >= 3; });
+  app->frame().run([&] { return app->frame().framesRun() >= 3; });
   // Gone: the report names the file and no line of it.
   fs::remove(script);
-  EXPECT_FALSE(app->reload());
-  EXPECT_EQ(app->notice(), "スクリプト「" + script.string() + "」が見つかりません。") << app->notice();
+  EXPECT_FALSE(app->authoring().reload());
+  EXPECT_EQ(app->authoring().notice(), "スクリプト「" + script.string() + "」が見つかりません。")
+      << app->authoring().notice();
   // Comments alone: nothing to play, and it says so rather than that the file is empty.
   dir.write("game.tvk", test::sjisScript("＃＃ only a comment\n"));
-  EXPECT_FALSE(app->reload());
-  EXPECT_NE(app->notice().find("」には命令がありません。"), std::string::npos) << app->notice();
+  EXPECT_FALSE(app->authoring().reload());
+  EXPECT_NE(app->authoring().notice().find("」には命令がありません。"), std::string::npos)
+      << app->authoring().notice();
   EXPECT_EQ(app->engine().waiting(), W::Input) << "the game goes on";
 }
 
@@ -166,15 +168,15 @@ TEST(Reload, AtAChoiceComesBackToThatChoice) {
   std::unique_ptr<GameApp> app = start(game / "start.tvk", dir.path() / "saves", {}, kDemo / "demo.events");
   ASSERT_TRUE(app);
   // The second time the demo asks: one choice made before it.
-  app->run([&] {
+  app->frame().run([&] {
     return app->engine().waiting() == W::Choice && app->engine().variable(test::sjis("周回")) == 1.0f;
   });
   ASSERT_EQ(app->engine().waiting(), W::Choice);
   const std::int32_t at = app->engine().programCounter();
   const std::vector<float> variables = app->engine().variables();
   edit(game / "scenes" / "choice.tvk", "どちらへ行こうか。", "さて、どちらへ行こうか。");
-  ASSERT_TRUE(app->reload());
-  EXPECT_FALSE(app->fastForwarding());
+  ASSERT_TRUE(app->authoring().reload());
+  EXPECT_FALSE(app->authoring().fastForwarding());
   EXPECT_EQ(app->engine().waiting(), W::Choice);
   EXPECT_EQ(app->engine().programCounter(), at);
   EXPECT_EQ(app->engine().variables(), variables);
@@ -186,17 +188,17 @@ TEST(Reload, BeforeTheFirstWaitStartsAgainAndAfterALoadGoesToTheWaitsLine) {
   const fs::path saves = dir.path() / "saves";
   std::unique_ptr<GameApp> app = start(game / "start.tvk", saves, {}, kDemo / "demo.events");
   ASSERT_TRUE(app);
-  app->run([&] { return app->framesRun() >= 5; });
-  ASSERT_TRUE(app->reload());
-  EXPECT_FALSE(app->fastForwarding());
+  app->frame().run([&] { return app->frame().framesRun() >= 5; });
+  ASSERT_TRUE(app->authoring().reload());
+  EXPECT_FALSE(app->authoring().fastForwarding());
   EXPECT_TRUE(app->engine().history().empty()) << "from the start";
 
-  app->run([&] { return app->engine().waiting() == W::Input && app->framesRun() > 250; });
+  app->frame().run([&] { return app->engine().waiting() == W::Input && app->frame().framesRun() > 250; });
   const std::int32_t at = app->engine().programCounter();
   ASSERT_TRUE(app->saveSlot(4));
   ASSERT_TRUE(app->loadSlot(4));
-  ASSERT_TRUE(app->reload());
-  app->run([&] { return !app->fastForwarding(); });
+  ASSERT_TRUE(app->authoring().reload());
+  app->frame().run([&] { return !app->authoring().fastForwarding(); });
   EXPECT_EQ(app->engine().programCounter(), at);
 }
 
@@ -209,7 +211,7 @@ TEST(Reload, CtrlAndRReloadByHand) {
   auto counted = [&](const std::string& events) {
     std::unique_ptr<GameApp> app = start(script, dir.path() / "saves", {}, dir.write("e", events));
     if (!app) return -1.0f;
-    app->run([&] { return app->framesRun() >= 40; });
+    app->frame().run([&] { return app->frame().framesRun() >= 40; });
     return app->engine().variables()[1];
   };
   const float plain = counted("10 keydown Left_Ctrl\n30 keyup Left_Ctrl\n");
@@ -224,7 +226,7 @@ TEST(DebugView, ShowsOverTheGameWhenOfferedAndEditsAVariable) {
   std::unique_ptr<GameApp> own = start(kDemo / "start.tvk", dir.path() / "a");
   ASSERT_TRUE(own);
   // The demo is outside the player's folder (the test binary's): offered without asking.
-  EXPECT_TRUE(own->debugOffered());
+  EXPECT_TRUE(own->debug().offered());
 
   test::PlayerCopy player;
   const fs::path credit = player.binDir() / "credit" / "credit.tvk";

@@ -20,9 +20,13 @@ using test::ProcessResult;
 // Counts its frames; the box and its answer are the frame's own.
 struct CountingFrame : AppFrame {
   CountingFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> device)
-      : AppFrame(std::move(settings), std::move(device)) {}
-  void update() override { ++updates; }
-  int updates = 0;
+      : AppFrame(std::move(settings), std::move(device)) {
+    setClient(&counter);
+  }
+  struct : FrameClient {
+    void update() override { ++updates; }
+    int updates = 0;
+  } counter;
 };
 
 // A script that sets x after twenty frames and then waits for ever.
@@ -87,7 +91,7 @@ TEST(Boxes, WhileABoxIsOpenFramesCountButTheGameStandsStill) {
   // Tab moved the keyboard to Cancel, and Return took it: the game went on to the frame limit, but did
   // not update in the nine frames the box was open (frames 4 to 12).
   EXPECT_EQ(frame.framesRun(), 30);
-  EXPECT_EQ(frame.updates, 30 - 9);
+  EXPECT_EQ(frame.counter.updates, 30 - 9);
 }
 
 TEST(Boxes, ABoxThatCannotBeShownIsNeverTakenAsYes) {

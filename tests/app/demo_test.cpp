@@ -68,8 +68,8 @@ TEST(Demo, PlaysToItsEndWithItsEvents) {
   int exitCode = -1;
   std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
   ASSERT_TRUE(app);
-  app->run();
-  EXPECT_LT(app->framesRun(), 1000);
+  app->frame().run();
+  EXPECT_LT(app->frame().framesRun(), 1000);
   EXPECT_TRUE(app->engine().isFinished());
 }
 

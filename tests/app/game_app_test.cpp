@@ -18,18 +18,18 @@ TEST(GameApp, ChoosesArgumentOneThenTheModuleDirectoryThenTheDefault) {
   dir.write("here.tvk", "");
   const std::string module = test::scriptPath(dir.path() / "module") + "\\";
 
-  EXPECT_EQ(chooseScriptPath({"tavrik"}, module).path, module + "credit\\credit.tvk");
+  EXPECT_EQ(locateScript({"tavrik"}, module).path, module + "credit\\credit.tvk");
   const std::string here = (dir.path() / "here.tvk").string();
-  EXPECT_EQ(chooseScriptPath({"tavrik", here}, module).path, test::scriptPath(here));
-  EXPECT_EQ(chooseScriptPath({"tavrik", "games/a.tvk"}, module).path, module + "games\\a.tvk");
+  EXPECT_EQ(locateScript({"tavrik", here}, module).path, test::scriptPath(here));
+  EXPECT_EQ(locateScript({"tavrik", "games/a.tvk"}, module).path, module + "games\\a.tvk");
 
-  const ScriptChoice missing = chooseScriptPath({"tavrik", "games/b.tvk"}, module);
+  const ScriptLocation missing = locateScript({"tavrik", "games/b.tvk"}, module);
   EXPECT_FALSE(missing.path.has_value());
   EXPECT_EQ(missing.error,
             (dir.path() / "module/games/b.tvk").string() + "というスクリプトファイルは見つかりません。");
 
   const std::string emptyModule = test::scriptPath(dir.path() / "games") + "\\";
-  const ScriptChoice noDefault = chooseScriptPath({"tavrik"}, emptyModule);
+  const ScriptLocation noDefault = locateScript({"tavrik"}, emptyModule);
   EXPECT_FALSE(noDefault.path.has_value());
   EXPECT_EQ(noDefault.error, "スクリプトファイルを指定してください。");
 }
@@ -49,8 +49,8 @@ std::int64_t framesPlayed(const std::string& utf8Script, const std::string& even
   std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
   EXPECT_EQ(exitCode, 0);
   if (!app) return -1;
-  app->run();
-  return app->framesRun();
+  app->frame().run();
+  return app->frame().framesRun();
 }
 
 TEST(GameApp, EventsOfAFrameArriveBeforeItsUpdate) {
@@ -118,13 +118,13 @@ TEST(GameApp, AFontCommandMovesTheCheckAndLaysTheTextOutAgain) {
   EXPECT_EQ(menus[1].items[0].label, "フルスクリーン/ウィンドウ切り替え(&F)");
   EXPECT_EQ(menus[3].items[1].label, "バージョン情報(&V)");
   EXPECT_LT(selected(), static_cast<int>(faces.size())) << "one face is checked";
-  app->run();
+  app->frame().run();
   auto& layer = static_cast<TextLayer&>(app->engine().layer(0));
-  app->runCommand(kCommandFontBase + fixed);
+  app->frame().runCommand(kCommandFontBase + fixed);
   const int cellBefore = layer.characters()[1].cellX;
 
   const int other = proportional;
-  app->runCommand(kCommandFontBase + other);
+  app->frame().runCommand(kCommandFontBase + other);
   EXPECT_EQ(selected(), other);
   int checks = 0;
   for (const MenuItem& item : app->menus()[2].items) checks += item.checked ? 1 : 0;
@@ -133,7 +133,7 @@ TEST(GameApp, AFontCommandMovesTheCheckAndLaysTheTextOutAgain) {
   EXPECT_LT(layer.characters()[1].cellX, cellBefore) << "a proportional i is narrower";
   EXPECT_EQ(app->engine().fontFace(), test::sjis("IPA Pゴシック"));
   // An id past the list is no font command and changes nothing.
-  app->runCommand(kCommandFontBase + static_cast<int>(faces.size()));
+  app->frame().runCommand(kCommandFontBase + static_cast<int>(faces.size()));
   EXPECT_EQ(selected(), other);
 }
 

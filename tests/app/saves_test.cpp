@@ -102,12 +102,12 @@ TEST(Saves, ALoadInAFreshProcessPlaysOnAsTheUninterruptedRun) {
     std::unique_ptr<GameApp> app = startInProcess(script, dir.path() / "probe", demoEvents);
     ASSERT_TRUE(app);
     using W = ScriptEngine::Waiting;
-    app->run([&] { return app->engine().waiting() == W::Action; });
-    frames.push_back(app->framesRun());
-    app->run([&] { return !app->engine().textTyped(); });
-    frames.push_back(app->framesRun());
-    app->run([&] { return app->engine().waiting() == W::Choice; });
-    frames.push_back(app->framesRun() + 3);
+    app->frame().run([&] { return app->engine().waiting() == W::Action; });
+    frames.push_back(app->frame().framesRun());
+    app->frame().run([&] { return !app->engine().textTyped(); });
+    frames.push_back(app->frame().framesRun());
+    app->frame().run([&] { return app->engine().waiting() == W::Choice; });
+    frames.push_back(app->frame().framesRun() + 3);
     ASSERT_EQ(app->engine().waiting(), W::Choice);
   }
   ASSERT_LT(frames[0], frames[2]);
@@ -417,24 +417,26 @@ TEST(Skip, CtrlReachesTheDemosFirstChoiceInATenthOfTheFrames) {
   using W = ScriptEngine::Waiting;
   std::unique_ptr<GameApp> played = startInProcess(script, dir.path() / "a", kDemo / "demo.events");
   ASSERT_TRUE(played);
-  played->run([&] { return played->engine().waiting() == W::Choice; });
-  const std::int64_t unskipped = played->framesRun();
+  played->frame().run([&] { return played->engine().waiting() == W::Choice; });
+  const std::int64_t unskipped = played->frame().framesRun();
 
   std::unique_ptr<GameApp> skipped = startInProcess(script, dir.path() / "b");
   ASSERT_TRUE(skipped);
   WindowEvent ctrl;
   ctrl.type = WindowEvent::Type::KeyDown;
   ctrl.key = Key::LeftCtrl;
-  static_cast<AppFrame&>(*skipped).handleEvent(ctrl);
-  EXPECT_FALSE(skipped->skipping()) << "a brush of Ctrl skips nothing";
-  skipped->run([&] { return skipped->framesRun() > GameApp::kSkipDelayFrames; });
-  EXPECT_TRUE(skipped->skipping()) << "Ctrl held skips";
-  skipped->run([&] { return skipped->engine().waiting() == W::Choice || skipped->framesRun() > unskipped; });
+  skipped->frame().handleEvent(ctrl);
+  EXPECT_FALSE(skipped->playback().skipping()) << "a brush of Ctrl skips nothing";
+  skipped->frame().run([&] { return skipped->frame().framesRun() > Playback::kSkipDelayFrames; });
+  EXPECT_TRUE(skipped->playback().skipping()) << "Ctrl held skips";
+  skipped->frame().run(
+      [&] { return skipped->engine().waiting() == W::Choice || skipped->frame().framesRun() > unskipped; });
   ASSERT_EQ(skipped->engine().waiting(), W::Choice);
-  EXPECT_LE(skipped->framesRun() * 10, unskipped) << skipped->framesRun() << " of " << unskipped;
-  EXPECT_FALSE(skipped->skipping()) << "skipping stops at a choice";
+  EXPECT_LE(skipped->frame().framesRun() * 10, unskipped)
+      << skipped->frame().framesRun() << " of " << unskipped;
+  EXPECT_FALSE(skipped->playback().skipping()) << "skipping stops at a choice";
   // The choice is not taken for the player.
-  skipped->run([&] { return skipped->framesRun() >= 100; });
+  skipped->frame().run([&] { return skipped->frame().framesRun() >= 100; });
   EXPECT_EQ(skipped->engine().waiting(), W::Choice);
   // A save made there is summed up by what was said, not by the caption of a button shown after it.
   ASSERT_TRUE(skipped->saveSlot(1));
@@ -454,29 +456,29 @@ TEST(Skip, SkippingOnlyWhatWasReadStopsAtTheFirstUnreadWait) {
   {
     std::unique_ptr<GameApp> app = startInProcess(script, saves, skipOn);
     ASSERT_TRUE(app);
-    if (!app->readOnlySkip()) app->runCommand(kCommandReadSkip);
-    app->run([&] { return app->framesRun() >= 200; });
+    if (!app->playback().readOnlySkip()) app->frame().runCommand(kCommandReadSkip);
+    app->frame().run([&] { return app->frame().framesRun() >= 200; });
     EXPECT_EQ(app->engine().waiting(), W::Input) << "a fresh record: the first wait is unread";
-    EXPECT_FALSE(app->skipping());
+    EXPECT_FALSE(app->playback().skipping());
     firstWait = app->engine().programCounter();
-    app->shutdown();
+    app->finish({});
   }
   // Played through with clicks: the waits passed are recorded beside the saves.
   {
     std::unique_ptr<GameApp> app = startInProcess(script, saves, kDemo / "demo.events");
     ASSERT_TRUE(app);
-    app->run();
-    app->shutdown();
+    app->frame().run();
+    app->finish({});
   }
   std::unique_ptr<GameApp> app = startInProcess(script, saves, skipOn);
   ASSERT_TRUE(app);
-  EXPECT_TRUE(app->readOnlySkip()) << "the choice is remembered";
-  app->run([&] { return !app->skipping() || app->framesRun() >= 200; });
+  EXPECT_TRUE(app->playback().readOnlySkip()) << "the choice is remembered";
+  app->frame().run([&] { return !app->playback().skipping() || app->frame().framesRun() >= 200; });
   EXPECT_NE(app->engine().programCounter(), firstWait) << "the read wait was skipped";
-  EXPECT_LT(app->framesRun(), 100);
+  EXPECT_LT(app->frame().framesRun(), 100);
   // The other tests of this process play with every wait skipped.
-  app->runCommand(kCommandReadSkip);
-  EXPECT_FALSE(app->readOnlySkip());
+  app->frame().runCommand(kCommandReadSkip);
+  EXPECT_FALSE(app->playback().readOnlySkip());
 }
 
 TEST(Auto, AnswersAWaitOnlyAfterTheTypingAndThePause) {
@@ -491,8 +493,8 @@ TEST(Auto, AnswersAWaitOnlyAfterTheTypingAndThePause) {
   auto framesUntilAnswered = [&](const std::string& events) {
     std::unique_ptr<GameApp> app = startInProcess(script, dir.path() / "saves", dir.write("e", events), 600);
     if (!app) return std::int64_t{-1};
-    app->run([&] { return app->engine().variables()[1] == 1.0f; });
-    return app->engine().variables()[1] == 1.0f ? app->framesRun() : std::int64_t{-1};
+    app->frame().run([&] { return app->engine().variables()[1] == 1.0f; });
+    return app->engine().variables()[1] == 1.0f ? app->frame().framesRun() : std::int64_t{-1};
   };
   const std::int64_t answered = framesUntilAnswered("0 auto on\n");
   EXPECT_GE(answered, 27 + 120);
@@ -507,7 +509,7 @@ TEST(History, AfterTheDemosFirstSceneHoldsItsLinesInOrderAndShowsThem) {
   const fs::path script = kDemo / "start.tvk";
   std::unique_ptr<GameApp> app = startInProcess(script, dir.path() / "saves", kDemo / "demo.events", 185);
   ASSERT_TRUE(app);
-  app->run();
+  app->frame().run();
   const auto& entries = app->engine().history().entries();
   ASSERT_GE(entries.size(), 2u);
   // In the order the program shows them: its text commands from the start.
@@ -559,9 +561,9 @@ TEST(KillWhileSavingGames, EverySlotHoldsTheOldSaveOrTheNewOne) {
     std::unique_ptr<GameApp> app =
         startInProcess(script, dir.path() / "x", dir.write("e", "2 click 10 10\n"), 100);
     ASSERT_TRUE(app);
-    app->run([&] { return app->framesRun() >= 1; });
+    app->frame().run([&] { return app->frame().framesRun() >= 1; });
     states.push_back(app->engine().saveState());
-    app->run([&] { return app->framesRun() >= 6; });
+    app->frame().run([&] { return app->frame().framesRun() >= 6; });
     states.push_back(app->engine().saveState());
   }
   ASSERT_NE(states[0], states[1]);

@@ -16,14 +16,14 @@
 #include <unistd.h>
 
 #include "app/save_store.h"
-#include "ui/debug_view.h"
 #include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
-#include "ui/message_box.h"
 #include "platform/overlay.h"
 #include "support/process.h"
 #include "support/test_support.h"
+#include "ui/debug_view.h"
+#include "ui/message_box.h"
 
 namespace tavrik {
 namespace {

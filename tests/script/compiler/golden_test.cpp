@@ -209,12 +209,12 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   int exitCode = -1;
   std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
   ASSERT_TRUE(app);
-  app->run();
+  app->frame().run();
   if (expected.frames) {
-    EXPECT_EQ(app->framesRun(), *expected.frames);
+    EXPECT_EQ(app->frame().framesRun(), *expected.frames);
   }
   if (expected.title) {
-    EXPECT_EQ(sjisToUtf8(app->graphics().title()), *expected.title);
+    EXPECT_EQ(sjisToUtf8(app->frame().graphics().title()), *expected.title);
   }
   for (const auto& [name, value] : expected.variables) {
     const std::optional<float> v = app->engine().variable(test::sjis(name));
@@ -222,12 +222,12 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
     EXPECT_TRUE(sameValue(*v, value)) << name << " is " << *v << ", expected " << value;
   }
   for (const auto& [x, y, colour] : expected.pixels) {
-    EXPECT_TRUE(test::nearColour(app->graphics().pixelAt(x, y), colour)) << "pixel " << x << "," << y;
+    EXPECT_TRUE(test::nearColour(app->frame().graphics().pixelAt(x, y), colour)) << "pixel " << x << "," << y;
   }
   for (const auto& [x0, y0, x1, y1, colour] : expected.absent) {
     for (int y = y0; y <= y1; ++y) {
       for (int x = x0; x <= x1; ++x)
-        ASSERT_NE(app->graphics().pixelAt(x, y), colour) << "pixel " << x << "," << y;
+        ASSERT_NE(app->frame().graphics().pixelAt(x, y), colour) << "pixel " << x << "," << y;
     }
   }
   ScriptEngine& engine = app->engine();

@@ -1,19 +1,15 @@
-// What the player does for the people who write games: playing the script again when it changes, going
-// straight to a line, and the debug view.
-#include <algorithm>
-#include <cstdio>
+#include "app/authoring.h"
 
-#include "app/game_app.h"
+#include <algorithm>
+
 #include "base/files.h"
 #include "base/script_path.h"
-#include "base/sjis_text.h"
 #include "base/text_encoding.h"
 #include "platform/clock.h"
-#include "platform/overlay.h"
-#include "scene/text_layer.h"
 #include "script/compiler/script_compiler.h"
-#include "ui/debug_view.h"
+#include "script/runtime/script_engine.h"
 #include "ui/message_box.h"
+#include "ui/notice.h"
 
 namespace tavrik {
 
@@ -44,26 +40,43 @@ std::string lowered(std::string text) {
 
 }  // namespace
 
+std::string scriptErrorText(const ScriptError& error) {
+  // A script that cannot be read has no line to show: its message names it.
+  if (error.wholeFile) return sjisToUtf8(error.message);
+  // The path as the compile was handed it, with this system's separators; the line as the author wrote
+  // it: converted from Shift-JIS, or as it was in a UTF-8 file.
+  std::string text = paths::toDisplay(error.path) + "の" + std::to_string(error.index) + "行目：\n";
+  text += error.utf8Line ? error.line : sjisToUtf8(error.line);
+  text += "\n" + sjisToUtf8(error.message);
+  return text;
+}
+
 // ---- Fast-forwarding ----
 
-bool GameApp::isForwardTarget(std::int32_t position) const {
+bool Authoring::isTarget(std::int32_t position) const {
   if (forward_.from) {
-    const SourceLine site = engine_->program().siteAt(static_cast<std::size_t>(position));
+    const SourceLine site = hooks_.engine().program().siteAt(static_cast<std::size_t>(position));
     return site.file == forward_.from->file && site.line >= forward_.from->line;
   }
   return waitsPassed_ >= forward_.waits;
 }
 
-void GameApp::runForward(double seconds) {
+void Authoring::runFrame() {
+  runForward(0.25);
+  if (forward_.active && hooks_.engine().waiting() == ScriptEngine::Waiting::Choice) hooks_.step();
+}
+
+void Authoring::runForward(double seconds) {
   const std::int64_t start = performanceCounter();
   const auto limit = static_cast<std::int64_t>(seconds * static_cast<double>(performanceFrequency()));
   while (forward_.active) {
-    if (engine_->isFinished()) {
+    ScriptEngine& engine = hooks_.engine();
+    if (engine.isFinished()) {
       forward_.active = false;
       break;
     }
-    const ScriptEngine::Waiting waiting = engine_->waiting();
-    if (waiting == ScriptEngine::Waiting::Input && isForwardTarget(engine_->programCounter())) {
+    const ScriptEngine::Waiting waiting = engine.waiting();
+    if (waiting == ScriptEngine::Waiting::Input && isTarget(engine.programCounter())) {
       forward_.active = false;
       break;
     }
@@ -73,16 +86,15 @@ void GameApp::runForward(double seconds) {
         if (forward_.toChoice) forward_.active = false;
         break;
       }
-      engine_->scene().chosen = true;
-      engine_->scene().chosenValue = forward_.choices[forward_.nextChoice++];
+      engine.scene().chosen = true;
+      engine.scene().chosenValue = forward_.choices[forward_.nextChoice++];
     }
-    stepEngine();
+    hooks_.step();
     if (performanceCounter() - start >= limit) break;
   }
 }
 
-std::string GameApp::startAtLine(const std::string& file, int line) {
-  const Program& program = engine_->program();
+std::string Authoring::startAtLine(const Program& program, const std::string& file, int line) {
   const fs::path given(file);
   std::optional<std::int32_t> found;
   for (std::size_t i = 0; i < program.files.size() && !found; ++i) {
@@ -115,28 +127,31 @@ std::string GameApp::startAtLine(const std::string& file, int line) {
   return {};
 }
 
-// ---- Reloading ----
-
-void GameApp::setUpAuthoring(const AutomationOptions& automation) {
-  // Offered to whoever asks, and to a game that is not the player's own.
-  std::error_code ec;
-  const std::optional<fs::path> script = paths::resolve(scriptPath_);
-  const fs::path own = fs::weakly_canonical(moduleDir_, ec);
-  const fs::path played = script ? fs::weakly_canonical(*script, ec) : fs::path();
-  const bool inOwnFolder =
-      std::mismatch(own.begin(), own.end(), played.begin(), played.end()).first == own.end();
-  debugOffered_ = automation.debug || !inOwnFolder;
-  buildMenus();
-  if (MenuBar* bar = menuBar()) bar->setMenus(menus_);
-  if (haveDisplay() && !automation.noReload) watchScriptFiles();
+void Authoring::forgetPlay() {
+  playReplayable_ = false;
+  waitsPassed_ = 0;
+  choicesMade_.clear();
+  forward_ = FastForward{};
 }
 
-void GameApp::watchScriptFiles() {
-  watch_ = std::make_unique<FileWatch>(nativeFiles(engine_->program()));
+// ---- Reloading ----
+
+void Authoring::watch(const Program& program) {
+  watch_ = std::make_unique<FileWatch>(nativeFiles(program));
   if (!watch_->watching()) watch_.reset();
 }
 
-bool GameApp::reload() {
+void Authoring::poll() {
+  const std::int64_t now = performanceCounter();
+  // A script file written: the reload waits a moment for an editor's writes to settle.
+  if (watch_ && watch_->changed()) reloadDue_ = now + performanceFrequency() / 8;
+  if (reloadDue_ != 0 && now >= reloadDue_) {
+    reloadDue_ = 0;
+    reload();
+  }
+}
+
+bool Authoring::reload() {
   CompileResult compiled = compileScript(scriptPath_);
   if (compiled.error) {
     // The report as ever, and where an editor, which counts from 1, shows the line.
@@ -148,9 +163,10 @@ bool GameApp::reload() {
             (error.wholeFile ? "" : "\n（エディターでは" + line + "行目 / line " + line + " in an editor）"));
     return false;
   }
+  ScriptEngine& engine = hooks_.engine();
   // An editor may empty a file a moment before writing it again; played, the empty script would end
   // the game at once and take its automatic save with it.
-  if (compiled.program->code.empty() && !engine_->program().code.empty()) {
+  if (compiled.program->code.empty() && !engine.program().code.empty()) {
     showNotice(kScriptErrorCaption, "スクリプト「" + paths::toDisplay(scriptPath_) +
                                         "」には命令がありません。ゲームはそのまま続きます。\n(the script has "
                                         "no commands; the game goes on)");
@@ -160,8 +176,8 @@ bool GameApp::reload() {
   // Where the player is: the waits passed and the choices made, or after a load the line of the wait.
   FastForward target;
   target.active = true;
-  const bool atInputWait = engine_->waiting() == ScriptEngine::Waiting::Input;
-  const bool atChoice = engine_->waiting() == ScriptEngine::Waiting::Choice;
+  const bool atInputWait = engine.waiting() == ScriptEngine::Waiting::Input;
+  const bool atChoice = engine.waiting() == ScriptEngine::Waiting::Choice;
   if (playReplayable_ && atChoice) {
     // At a choice, that choice: the waits and choices before it, then the player chooses again.
     target.waits = waitsPassed_ + 1;
@@ -173,50 +189,44 @@ bool GameApp::reload() {
     target.active = target.waits >= 0;
     target.choices = choicesMade_;
   } else {
-    target.from = engine_->program().siteAt(static_cast<std::size_t>(std::max(0, engine_->programCounter())));
+    target.from = engine.program().siteAt(static_cast<std::size_t>(std::max(0, engine.programCounter())));
   }
-  makeEngine(std::move(compiled.program));
-  seen_.load(saves_->seenFile(), engine_->program().identity);
+  hooks_.replaceEngine(std::move(compiled.program));
   waitsPassed_ = 0;
   choicesMade_.clear();
   playReplayable_ = true;
-  skipOn_ = false;
   forward_ = target;
   runForward(2.0);
-  if (watch_) watchScriptFiles();
-  draw(true);
+  if (watch_) watch(hooks_.engine().program());
+  hooks_.redraw();
   return true;
 }
 
-void GameApp::showNotice(const std::string& caption, const std::string& text) {
+// ---- The notice ----
+
+void Authoring::showNotice(const std::string& caption, const std::string& text) {
   noticeCaption_ = caption;
   noticeText_ = text;
   // Also where a terminal sees it, as every report is.
   printBox(caption, text);
-  if (overlay()) overlay()->addCharacters(caption + text + "閉じる");
-  draw(true);
+  hooks_.addCharacters(caption + text + "閉じる");
+  hooks_.redraw();
 }
 
-void GameApp::buildNotice() {
+void Authoring::buildNotice() {
   if (!noticeText_.empty()) noticeClose_ = buildNoticePanel(noticeCaption_, noticeText_);
 }
 
-// ---- The debug view ----
-
-DebugSnapshot GameApp::debugSnapshot() {
-  DebugSnapshot snapshot = debugSnapshotOf(*engine_);
-  snapshot.frame = gameFrames_;
-  snapshot.frameMilliseconds = frameMilliseconds_;
-  snapshot.paused = debugPaused_;
-  return snapshot;
-}
-
-void GameApp::buildDebugView() {
-  if (!debugShown_ || !engine_ || !debugSnapshot_) return;
-  const DebugRequest request = DebugView().build(*debugSnapshot_);
-  if (request.setVariable) engine_->setVariable(request.setVariable->first, request.setVariable->second);
-  if (request.togglePause) debugPaused_ = !debugPaused_;
-  if (request.step) debugStep_ = true;
+bool Authoring::clickNotice(const WindowEvent& event) {
+  using T = WindowEvent::Type;
+  if (noticeText_.empty() || (event.type != T::ButtonDown && event.type != T::ButtonUp) ||
+      event.button != MouseButton::Left || !noticeClose_.contains(event.x, event.y))
+    return false;
+  if (event.type == T::ButtonUp) {
+    noticeText_.clear();
+    hooks_.redraw();
+  }
+  return true;
 }
 
 }  // namespace tavrik

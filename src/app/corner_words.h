@@ -1,0 +1,35 @@
+// The short words over the game's corners: a save's or a load's at the top left for a second and a
+// half, and at the top right the mode that runs the game ("スキップ ▶▶") while it does.
+#pragma once
+
+#include <string>
+
+namespace tavrik {
+
+class Overlay;
+
+class CornerWords {
+ public:
+  void say(const std::string& text, Overlay* overlay);
+  // A frame passed; whether the word went and the frame must be drawn again.
+  bool tick() { return frames_ > 0 && --frames_ == 0; }
+  bool saying() const { return frames_ > 0; }
+  // Whether the mode's word comes or goes with this frame (the frame must be drawn again).
+  bool modeChanged(bool running) {
+    const bool changed = running != modeShown_;
+    modeShown_ = running;
+    return changed;
+  }
+  // Builds the words in a frame of the overlay; the mode's word is empty when none runs the game.
+  void build(const std::string& modeWord) const;
+
+  // How long the word after a save or a load stays: a second and a half.
+  static constexpr int kFrames = 90;
+
+ private:
+  std::string text_;
+  int frames_ = 0;
+  bool modeShown_ = false;  // the last frame drawn showed that skipping or auto mode runs the game
+};
+
+}  // namespace tavrik

@@ -1,0 +1,116 @@
+#include "app/playback.h"
+
+#include "app/save_store.h"
+#include "platform/clock.h"
+#include "script/runtime/script_engine.h"
+
+namespace tavrik {
+
+namespace {
+
+// A frame of skipping in a window stops adding updates after this long, leaving the rest of the
+// sixtieth of a second for drawing.
+constexpr double kSkipFrameSeconds = 0.012;
+
+bool isCtrl(const WindowEvent& event) {
+  using T = WindowEvent::Type;
+  return (event.type == T::KeyDown || event.type == T::KeyUp) &&
+         (event.key == Key::LeftCtrl || event.key == Key::RightCtrl);
+}
+
+}  // namespace
+
+void Playback::setAutoMode(bool on) {
+  autoMode_ = on;
+  autoFrames_ = 0;
+  autoAnswerDue_ = false;
+}
+
+void Playback::setSkip(bool on) {
+  skipOn_ = on;
+  skipStopped_ = false;
+}
+
+void Playback::stopForLoad() {
+  skipOn_ = false;
+  skipStopped_ = ctrlHeld_;
+  autoFrames_ = 0;
+  autoAnswerDue_ = false;
+  autoMode_ = false;
+}
+
+std::string Playback::modeWord() const {
+  if (skipping()) return "スキップ";
+  if (autoMode_) return "オート";
+  return {};
+}
+
+void Playback::see(const WindowEvent& event) {
+  using T = WindowEvent::Type;
+  const bool ctrl = isCtrl(event);
+  if (event.type == T::KeyDown && ctrl && !event.repeat) {
+    ctrlHeld_ = true;
+    ctrlFrames_ = 0;
+    skipStopped_ = false;
+  }
+  if ((event.type == T::KeyUp && ctrl) || event.type == T::FocusLost) ctrlHeld_ = false;
+  // Ctrl with another key is a shortcut, not a skip.
+  if (event.type == T::KeyDown && !ctrl && ctrlHeld_ && !skipOn_) skipStopped_ = true;
+}
+
+bool Playback::leavesAutoMode(const WindowEvent& event) const {
+  using T = WindowEvent::Type;
+  return autoMode_ && ((event.type == T::KeyDown && event.key != Key::A && !isCtrl(event) && !event.repeat) ||
+                       event.type == T::ButtonDown);
+}
+
+bool Playback::answers(std::int32_t position, const SeenWaits& seen) const {
+  if (skipping()) return !readSkip_ || seen.contains(position);
+  return autoAnswerDue_;
+}
+
+void Playback::countAutoPause(const ScriptEngine& engine, const PlayerSettings& settings) {
+  // The pause starts when the text has been typed out; each character shown adds to it.
+  if (!autoMode_ || engine.waiting() != ScriptEngine::Waiting::Input || !engine.textTyped()) {
+    autoFrames_ = 0;
+    autoAnswerDue_ = false;
+    return;
+  }
+  ++autoFrames_;
+  const double pauseMs = settings.autoPauseMs + static_cast<double>(settings.autoPausePerCharacterMs) *
+                                                    static_cast<double>(engine.shownCharacters());
+  autoAnswerDue_ = static_cast<double>(autoFrames_) * 1000.0 / 60.0 >= pauseMs;
+}
+
+void Playback::waitPassed() {
+  autoFrames_ = 0;
+  autoAnswerDue_ = false;
+}
+
+void Playback::runUpdates(ScriptEngine& engine, const SeenWaits& seen, bool timeBound,
+                          const std::function<bool()>& step) {
+  const bool skippingAtStart = skipping();
+  const std::int64_t start = performanceCounter();
+  for (int done = 0;;) {
+    const bool passedAWait = step();
+    ++done;
+    if (!skippingAtStart || engine.isFinished()) break;
+    // Skipping stops at every choice, and skipping only what was read stops at a wait not passed before.
+    const ScriptEngine::Waiting waiting = engine.waiting();
+    if (waiting == ScriptEngine::Waiting::Choice ||
+        (readSkip_ && waiting == ScriptEngine::Waiting::Input && !seen.contains(engine.programCounter()))) {
+      skipOn_ = false;
+      skipStopped_ = true;
+      break;
+    }
+    // Each text skipped shows for a frame: letting go of Ctrl stops where the eye is.
+    if (passedAWait) break;
+    if (done < kSkipUpdates) continue;
+    // A window runs as many updates as the frame has time for; a headless run always the same number.
+    const double elapsed =
+        static_cast<double>(performanceCounter() - start) / static_cast<double>(performanceFrequency());
+    if (!timeBound || elapsed >= kSkipFrameSeconds) break;
+  }
+}
+
+}  // namespace tavrik

@@ -1,0 +1,56 @@
+// The player's saves of the game it plays: writing and reading slots (with the boxes that say why one
+// could not be), the record of the input waits passed, continuing an interrupted play, and what the
+// slot screens list.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/save_store.h"
+#include "ui/slot_screen.h"
+
+namespace tavrik {
+
+class AppFrame;
+class ScriptEngine;
+class StateReader;
+
+// "クイックセーブ", "前回の続き", "スロット3".
+std::string slotName(int slot);
+
+class PlayerSaves {
+ public:
+  // The saves in folder, the record of waits passed for the program.
+  PlayerSaves(const std::filesystem::path& folder, std::uint64_t program);
+
+  const SaveStore& store() const { return store_; }
+  SeenWaits& seen() { return seen_; }
+  // The record of another program (a reload): read afresh.
+  void readSeen(std::uint64_t program) { seen_.load(store_.seenFile(), program); }
+  void writeSeen();
+
+  // Writes a slot; a save that cannot be written is told in a box, and the slot keeps what it held.
+  bool save(int slot, ScriptEngine& engine, AppFrame& frame);
+  // Restores a slot into the engine; a missing, damaged or refused save is told in a box, and the game
+  // goes on untouched.
+  bool load(int slot, ScriptEngine& engine, AppFrame& frame);
+  void remove(int slot) { store_.remove(slot); }
+  // Whether a play closed midway is there, and the player wants to go on with it.
+  bool wantsToContinue(AppFrame& frame);
+
+  // The game as it stands under the save screen: the thumbnail of a save made from it.
+  void keepScreenThumbnail(AppFrame& frame);
+  void dropScreenThumbnail() { screenThumbnail_.clear(); }
+  // The slots a slot screen lists: the ten slots, and for loading the quick and automatic saves.
+  std::vector<SlotView> slotViews(SlotScreen::Mode mode, const StateReader& reader) const;
+
+ private:
+  SaveStore store_;
+  SeenWaits seen_;
+  std::vector<std::uint32_t> screenThumbnail_;  // the game as it was when the save screen opened
+};
+
+}  // namespace tavrik

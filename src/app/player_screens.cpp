@@ -1,0 +1,127 @@
+#include "app/player_screens.h"
+
+#include "app/app_frame.h"
+#include "app/player_saves.h"
+#include "app/settings.h"
+#include "platform/audio_output.h"
+#include "platform/glyph_font.h"
+#include "script/runtime/script_engine.h"
+
+namespace tavrik {
+
+PlayerScreens::PlayerScreens(Hooks hooks) : hooks_(std::move(hooks)) {}
+
+void PlayerScreens::readSettings(std::filesystem::path file) {
+  settingsFile_ = std::move(file);
+  settings_ = readPlayerSettings(settingsFile_);
+  if (hooks_.audio) hooks_.audio->setPlayerGains(settings_.musicGain(), settings_.effectGain());
+}
+
+void PlayerScreens::setReadOnlySkip(bool on) {
+  settings_.readOnlySkip = on;
+  writePlayerSettings(settingsFile_, settings_);
+}
+
+void PlayerScreens::openSlots(SlotScreen::Mode mode, int focus) {
+  AppFrame& frame = hooks_.frame;
+  PlayerSaves& saves = hooks_.saves();
+  // The thumbnail of a save made from the screen is the game as it was before the screen covered it.
+  if (mode == SlotScreen::Mode::Save) saves.keepScreenThumbnail(frame);
+  std::vector<SlotView> views = saves.slotViews(mode, hooks_.engine().stateReader());
+  if (!frame.overlay()) return;
+  auto screen = std::make_unique<SlotScreen>(*frame.overlay(), mode, std::move(views));
+  if (focus != kNoFocus) screen->focus(focus);
+  host_.open(*frame.overlay(), std::move(screen));
+  if (MenuBar* bar = frame.menuBar()) bar->setScreenOpen(true);
+  frame.draw(true);
+}
+
+void PlayerScreens::openSettings() {
+  AppFrame& frame = hooks_.frame;
+  if (!frame.overlay()) return;
+  host_.open(*frame.overlay(), std::make_unique<SettingsScreen>(settings_));
+  if (MenuBar* bar = frame.menuBar()) bar->setScreenOpen(true);
+  frame.draw(true);
+}
+
+void PlayerScreens::openHistory() {
+  AppFrame& frame = hooks_.frame;
+  if (!frame.overlay()) return;
+  ScriptEngine& engine = hooks_.engine();
+  if (hooks_.fonts) {
+    int index = 0;
+    const std::string file = hooks_.fonts->faceFile(engine.fontFace(), index);
+    if (!file.empty()) frame.overlay()->setTextFace(file, index);
+  }
+  host_.open(*frame.overlay(),
+             std::make_unique<HistoryScreen>(*frame.overlay(), historyLinesOf(engine.history())));
+  if (MenuBar* bar = frame.menuBar()) bar->setScreenOpen(true);
+  frame.draw(true);
+}
+
+void PlayerScreens::close() {
+  host_.close();
+  hooks_.saves().dropScreenThumbnail();
+  if (MenuBar* bar = hooks_.frame.menuBar()) bar->setScreenOpen(false);
+  hooks_.frame.draw(true);
+}
+
+bool PlayerScreens::handle(const WindowEvent& event) {
+  bool handled = false;
+  const ScreenAction action = host_.handle(event, &handled);
+  if (handled) take(action);
+  return handled;
+}
+
+void PlayerScreens::take(ScreenAction action) {
+  AppFrame& frame = hooks_.frame;
+  switch (action.kind) {
+    case ScreenAction::Kind::None:
+      return;
+    case ScreenAction::Kind::Changed:
+      if (const SettingsScreen* screen = host_.settings()) {
+        settings_ = screen->settings();
+        if (hooks_.audio) hooks_.audio->setPlayerGains(settings_.musicGain(), settings_.effectGain());
+      }
+      return;
+    case ScreenAction::Kind::Pick: {
+      const SlotScreen* slots = host_.slots();
+      if (!slots) return;
+      const SlotScreen::Mode mode = slots->mode();
+      // A save is not written over another without asking; answered No, the screen stays.
+      const SlotView* view = slots->view(action.slot);
+      if (mode == SlotScreen::Mode::Save && view && view->used &&
+          frame.ask("セーブ",
+                    slotName(action.slot) + "のセーブに上書きしますか？\n(overwrite the save in this slot?)",
+                    BoxButtons::OkCancel) != BoxAnswer::Ok)
+        return;
+      host_.close();
+      if (mode == SlotScreen::Mode::Save)
+        hooks_.saveSlot(action.slot);
+      else
+        hooks_.loadSlot(action.slot);
+      close();
+      return;
+    }
+    case ScreenAction::Kind::Remove: {
+      const SlotScreen* slots = host_.slots();
+      if (!slots) return;
+      const SlotScreen::Mode mode = slots->mode();
+      // A save deleted is gone: the box starts on Cancel.
+      if (frame.ask("削除",
+                    slotName(action.slot) + "のセーブを削除しますか？\n(delete the save in this slot?)",
+                    BoxButtons::OkCancel, false, BoxAnswer::Cancel) != BoxAnswer::Ok)
+        return;
+      hooks_.saves().remove(action.slot);
+      // The screen shows the slot empty, the highlight where it was.
+      openSlots(mode, action.slot);
+      return;
+    }
+    case ScreenAction::Kind::Close:
+      if (host_.settings()) writePlayerSettings(settingsFile_, settings_);
+      close();
+      return;
+  }
+}
+
+}  // namespace tavrik

@@ -1,0 +1,61 @@
+// The player's own screens over the game (save, load, settings, history) as the player runs them: what
+// each is given to show, and what is done with what it answers. The player's settings the settings
+// screen changes live here too, with their file.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+
+#include "app/screen_host.h"
+#include "ui/player_settings.h"
+
+namespace tavrik {
+
+class AppFrame;
+class AudioOutput;
+class FontLibrary;
+class PlayerSaves;
+class ScriptEngine;
+
+class PlayerScreens {
+ public:
+  // What the screens need of the player: the frame they are drawn in and ask with, the saves, the
+  // engine playing now, the sound and the fonts (either may be missing), and saving and loading a slot.
+  struct Hooks {
+    AppFrame& frame;
+    std::function<PlayerSaves&()> saves;
+    std::function<ScriptEngine&()> engine;
+    AudioOutput* audio = nullptr;
+    FontLibrary* fonts = nullptr;
+    std::function<bool(int)> saveSlot;
+    std::function<bool(int)> loadSlot;
+  };
+  explicit PlayerScreens(Hooks hooks);
+
+  // The settings file is read, and the volumes applied.
+  void readSettings(std::filesystem::path file);
+  const PlayerSettings& settings() const { return settings_; }
+  // The menu's "skip only what was read" is kept with the settings.
+  void setReadOnlySkip(bool on);
+
+  bool isOpen() const { return host_.isOpen(); }
+  static constexpr int kNoFocus = -100;
+  // focus: the slot the highlight starts on, when not the screen's own choice.
+  void openSlots(SlotScreen::Mode mode, int focus = kNoFocus);
+  void openSettings();
+  void openHistory();
+  // An event while a screen is open; false for one that is not the screens' (the frame handles it).
+  bool handle(const WindowEvent& event);
+  void build() { host_.build(); }
+
+ private:
+  void take(ScreenAction action);
+  void close();
+
+  Hooks hooks_;
+  ScreenHost host_;
+  PlayerSettings settings_;
+  std::filesystem::path settingsFile_;
+};
+
+}  // namespace tavrik

@@ -1,0 +1,44 @@
+// The player's screen that is open over the game, if any: it has the keyboard and the mouse, and the
+// game stands still meanwhile. The host knows which screen it holds, so that what a screen answers is
+// taken with the screen's own model.
+#pragma once
+
+#include <memory>
+
+#include "platform/window_events.h"
+#include "ui/history_screen.h"
+#include "ui/settings_screen.h"
+#include "ui/slot_screen.h"
+
+namespace tavrik {
+
+class Overlay;
+
+class ScreenHost {
+ public:
+  bool isOpen() const { return screen_ != nullptr; }
+  // Opens a screen in place of the one open; its characters join the overlay's atlas.
+  void open(Overlay& overlay, std::unique_ptr<SlotScreen> screen);
+  void open(Overlay& overlay, std::unique_ptr<SettingsScreen> screen);
+  void open(Overlay& overlay, std::unique_ptr<HistoryScreen> screen);
+  void close();
+  // The open screen when it is of that kind; nothing otherwise.
+  SlotScreen* slots() { return slots_; }
+  SettingsScreen* settings() { return settings_; }
+
+  void build() {
+    if (screen_) screen_->build();
+  }
+  // An event for the open screen: what it asks. handled is false for an event that is not the screen's
+  // (the frame's own: focus, close, exposure...).
+  ScreenAction handle(const WindowEvent& event, bool* handled);
+
+ private:
+  void show(Overlay& overlay, std::unique_ptr<PlayerScreen> screen);
+
+  std::unique_ptr<PlayerScreen> screen_;
+  SlotScreen* slots_ = nullptr;
+  SettingsScreen* settings_ = nullptr;
+};
+
+}  // namespace tavrik

@@ -1,0 +1,214 @@
+#include "app/startup.h"
+
+#include <cstdio>
+#include <future>
+
+#include "app/authoring.h"
+#include "app/player_commands.h"
+#include "app/settings.h"
+#include "base/files.h"
+#include "base/script_path.h"
+#include "base/terminal_text.h"
+#include "platform/desktop.h"
+#include "platform/overlay.h"
+#include "script/compiler/lint.h"
+#include "script/compiler/script_compiler.h"
+#include "ui/message_box.h"
+
+namespace tavrik {
+
+namespace {
+
+constexpr const char* kStartupErrorCaption = "起動エラー";
+constexpr const char* kScriptErrorCaption = "スクリプトエラー";
+
+std::string eventsFileProblem(const std::string& path, ReadStatus status) {
+  switch (status) {
+    case ReadStatus::Missing:
+      return "イベントファイル" + path + "が見つかりません。";
+    case ReadStatus::NotRegular:
+      return "イベントファイル" + path + "は通常のファイルではありません。";
+    case ReadStatus::TooLarge:
+      return "イベントファイル" + path + "は大きすぎます（16 MBまで）。";
+    default:
+      return "イベントファイル" + path + "を読めません。";
+  }
+}
+
+// The frame's settings from the command line, and the events file read into them. False when the
+// events file cannot be parsed (said on standard error); one that cannot be read leaves its problem,
+// told once a box can be shown.
+bool frameSettings(const CommandLine& commandLine, FrameSettings* settings, std::string* eventsProblem) {
+  const AutomationOptions& automation = commandLine.automation;
+  const PlayerOptions player = scanPlayerOptions(commandLine.arguments);
+  settings->titleUtf8 = kAppTitle;
+  settings->headless = automation.headless;
+  settings->fullscreen = player.fullscreen;
+  settings->confirmExit = player.confirmExit;
+  settings->frameLimit = automation.frames;
+  settings->keepLastFrame = automation.screenshot.has_value();
+  if (!automation.events) return true;
+  ReadStatus status = ReadStatus::Ok;
+  const std::optional<std::string> text =
+      readRegularFile(*automation.events, EventScript::kMaxFileSize, false, &status);
+  if (!text) {
+    *eventsProblem = eventsFileProblem(automation.events->string(), status);
+    return true;
+  }
+  std::string error;
+  std::optional<EventScript> events = EventScript::parse(*text, &error);
+  if (!events) {
+    std::fprintf(stderr, "tavrik: %s: %s\n", terminalText(automation.events->string()).c_str(),
+                 terminalText(error).c_str());
+    return false;
+  }
+  settings->events = std::move(*events);
+  return true;
+}
+
+struct Fonts {
+  std::unique_ptr<FontLibrary> library;
+  std::vector<std::string> japaneseFaces;
+};
+
+// Without a graphics device there is no window of the player's for the box: it gets a small one of its
+// own, where one can be had.
+void reportNoDevice(bool headless, const std::string& deviceError, std::future<Fonts>& fonts) {
+  const std::string text =
+      "Direct3Dの初期化に失敗しました。\n（DirectX "
+      "9.0以上と対応ビデオカードおよびドライバが必要です。）\n" +
+      deviceError;
+  printBox(kStartupErrorCaption, text);
+  if (headless) return;
+  const Fonts found = fonts.get();
+  int faceIndex = 0;
+  const std::string fontFile = found.library ? found.library->defaultFaceFile(faceIndex) : std::string();
+  showBoxInOwnWindow(kStartupErrorCaption, text, fontFile, faceIndex);
+}
+
+}  // namespace
+
+void reportStartupProblem(AppFrame& frame, const AutomationOptions& automation, const std::string& caption,
+                          const std::string& text) {
+  // A window's box is also on standard error, for whoever started the player from a terminal or a
+  // script (without a display the box itself is).
+  if (frame.haveDisplay()) printBox(caption, text);
+  frame.ask(caption, text, BoxButtons::Ok, true);
+  if (automation.screenshot && !frame.graphics().saveLastFrame(*automation.screenshot))
+    std::fprintf(stderr, "tavrik: cannot write the screenshot %s\n",
+                 terminalText(automation.screenshot->string()).c_str());
+}
+
+std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* exitCode) {
+  *exitCode = 1;
+  const AutomationOptions& automation = commandLine.automation;
+  const bool headless = automation.headless;
+  FrameSettings settings;
+  std::string eventsProblem;
+  if (!frameSettings(commandLine, &settings, &eventsProblem)) return std::nullopt;
+
+  // A window's sound opens on a thread of its own while the window, the fonts and the script are got
+  // ready: the sound system can take a tenth of a second to find its device, or to find there is none.
+  PlayerServices services;
+  services.audio =
+      AudioOutput::open(headless, headless ? AudioOutput::Opening::Now : AudioOutput::Opening::InBackground);
+  // So do the fonts: reading the font configuration takes as long as making the window.
+  std::future<Fonts> fonts = std::async(std::launch::async, [] {
+    Fonts found{FontLibrary::create(), {}};
+    if (found.library) found.japaneseFaces = found.library->japaneseFaces();
+    return found;
+  });
+
+  services.moduleDirectory = paths::moduleDirectoryNative();
+  settings.helpPath = (services.moduleDirectory / "help" / "index.html").string();
+  settings.supportUrl = "file://" + settings.helpPath + "#support";
+  DeviceOptions deviceOptions;
+  deviceOptions.headless = headless;
+  deviceOptions.fullscreen = settings.fullscreen;
+  deviceOptions.titleUtf8 = kAppTitle;
+  if (!headless) deviceOptions.topMargin = MenuBar::kHeight;
+  std::string deviceError;
+  std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(deviceOptions, &deviceError);
+  if (!device) {
+    reportNoDevice(headless, deviceError, fonts);
+    return std::nullopt;
+  }
+  services.frame = std::make_unique<AppFrame>(std::move(settings), std::move(device));
+  AppFrame& frame = *services.frame;
+  if (DisplayWindow* window = frame.graphics().window())
+    setWindowIcon(*window, (services.moduleDirectory / "game.ico").string());
+
+  // The font menu lists the Japanese faces; the saved one is selected, else the first.
+  Fonts found = fonts.get();
+  services.fonts = std::move(found.library);
+  services.fontChoice = FontChoice(std::move(found.japaneseFaces), settingsFile(services.moduleDirectory));
+  // The player's own interface, in its Japanese font: the boxes, and in a window the menu bar (with the
+  // menus as they stand before a game is loaded).
+  if (services.fonts) {
+    int faceIndex = 0;
+    const std::string fontFile = services.fonts->defaultFaceFile(faceIndex);
+    frame.setOverlay(Overlay::create(frame.graphics(), fontFile, faceIndex));
+  }
+  if (DisplayWindow* window = frame.graphics().window(); window && frame.overlay()) {
+    const auto plain = [](int id) { return id != kCommandDebugView; };
+    const auto menus = buildMenus(
+        plain, [](int) { return false; }, services.fontChoice.menuItems(kCommandFontBase));
+    frame.setMenuBar(std::make_unique<MenuBar>(*window, *frame.overlay(), menus));
+  }
+
+  if (!eventsProblem.empty()) {
+    reportStartupProblem(frame, automation, kStartupErrorCaption, eventsProblem);
+    return std::nullopt;
+  }
+  services.script = locateScript(commandLine.arguments, paths::moduleDirectory());
+  if (!services.script.path) {
+    reportStartupProblem(frame, automation, kStartupErrorCaption, services.script.error);
+    return std::nullopt;
+  }
+  CompileResult compiled = compileScript(*services.script.path);
+  if (compiled.error) {
+    reportStartupProblem(frame, automation, kScriptErrorCaption, scriptErrorText(*compiled.error));
+    return std::nullopt;
+  }
+  services.program = std::move(compiled.program);
+  *exitCode = 0;
+  return services;
+}
+
+int checkScript(const CommandLine& commandLine) {
+  const ScriptLocation script = locateScript(commandLine.arguments, paths::moduleDirectory());
+  if (!script.path) {
+    printBox(kStartupErrorCaption, script.error);
+    return 1;
+  }
+  const CompileResult compiled = compileScript(*script.path);
+  if (compiled.error) {
+    printBox(kScriptErrorCaption, scriptErrorText(*compiled.error));
+    return 1;
+  }
+  return 0;
+}
+
+int runLint(const CommandLine& commandLine) {
+  std::string path;
+  if (commandLine.arguments.size() < 2) {
+    const ScriptLocation script = locateScript(commandLine.arguments, paths::moduleDirectory());
+    if (!script.path) {
+      printBox(kStartupErrorCaption, script.error);
+      return 1;
+    }
+    path = *script.path;
+  } else {
+    // The lint tells of a script that is missing or no file itself.
+    const std::string& argument = commandLine.arguments[1];
+    path = paths::fromNative(argument).value_or(argument);
+  }
+  const std::vector<LintFinding> findings = lintScript(path, LintOptions{paths::moduleDirectory()});
+  if (commandLine.automation.lintJson)
+    std::fputs(lintJson(findings).c_str(), stdout);
+  else
+    writeTerminalText(stdout, lintText(findings));
+  return hasErrors(findings) ? 1 : 0;
+}
+
+}  // namespace tavrik
