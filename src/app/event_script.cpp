@@ -4,6 +4,8 @@
 #include <charconv>
 #include <sstream>
 
+#include "app/player_commands.h"
+
 namespace tavrik {
 
 namespace {
@@ -107,8 +109,10 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
         add(*frame + 1, e);
       }
     } else if (kind == "command" && argCount(1)) {
-      const std::optional<int> id = number<int>(w[2]);
-      if (!id) return bad("expected a command id");
+      // A command by its id or by its word in the command table ("command save").
+      std::optional<int> id = number<int>(w[2]);
+      if (!id) id = commandIdNamed(w[2]);
+      if (!id) return bad("expected a command id or name");
       WindowEvent e;
       e.type = T::Command;
       e.command = *id;

@@ -1,7 +1,8 @@
 // Input by frame number, read from an events file: the headless player's hands.
 //
 //   F move X Y | F down BUTTON | F up BUTTON | F click X Y | F keydown KEY | F keyup KEY | F key KEY
-//   F command ID | F close | F save-state PATH | F save SLOT | F load SLOT | F skip on|off | F auto on|off
+//   F command ID|NAME | F close | F save-state PATH | F save SLOT | F load SLOT | F skip on|off | F auto
+//   on|off
 //
 // BUTTON is left, middle or right; KEY an SDL key name. "click" moves at F, presses at F+1 and releases
 // at F+2; "key" presses at F and releases at F+1. "save-state" writes the game's state, as it stands

@@ -1,7 +1,5 @@
 #include "app/game_app.h"
 
-#include <algorithm>
-
 #include "app/file_association.h"
 #include "app/settings.h"
 #include "base/script_path.h"
@@ -13,18 +11,6 @@ namespace tavrik {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Whether the script lies in the player's own folder (the default game, a demo beside it).
-bool inFolder(const fs::path& folder, const std::optional<fs::path>& script) {
-  std::error_code ec;
-  const fs::path own = fs::weakly_canonical(folder, ec);
-  const fs::path played = script ? fs::weakly_canonical(*script, ec) : fs::path();
-  return std::mismatch(own.begin(), own.end(), played.begin(), played.end()).first == own.end();
-}
-
-}  // namespace
-
 std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exitCode) {
   std::optional<PlayerServices> services = startPlayer(commandLine, exitCode);
   if (!services) return nullptr;
@@ -33,13 +19,8 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   std::shared_ptr<const Program> program = std::move(services->program);
   std::unique_ptr<GameApp> app(new GameApp(std::move(*services)));
   AppFrame& frame = app->frame();
-  const ScriptLocation& script = app->services_.script;
   app->makeEngine(program);
-  const fs::path saves =
-      automation.saves
-          ? *automation.saves
-          : SaveStore::defaultRoot() / SaveStore::gameFolderName(script.native.value_or(*script.path));
-  app->saves_ = std::make_unique<PlayerSaves>(saves, program->identity);
+  app->saves_ = std::make_unique<PlayerSaves>(app->services_.savesFolder, program->identity);
   app->screens_->readSettings(playerSettingsFile());
   app->playback_.setReadOnlySkip(app->screens_->settings().readOnlySkip);
   app->rebuildMenus();
@@ -60,8 +41,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
     app->loadSlot(kAutoSlot);
   }
   if (frame.closing()) return nullptr;
-  // The authors' tools are offered to whoever asks, and to a game that is not the player's own.
-  app->debug_.offer(automation.debug || !inFolder(app->services_.moduleDirectory, script.native));
+  app->debug_.offer(app->services_.authoringOffered);
   app->rebuildMenus();
   if (frame.haveDisplay() && !automation.noReload) app->authoring_->watch(*program);
   *exitCode = 0;

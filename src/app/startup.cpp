@@ -1,10 +1,12 @@
 #include "app/startup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <future>
 
 #include "app/authoring.h"
 #include "app/player_commands.h"
+#include "app/save_store.h"
 #include "app/settings.h"
 #include "base/files.h"
 #include "base/script_path.h"
@@ -21,6 +23,15 @@ namespace {
 
 constexpr const char* kStartupErrorCaption = "起動エラー";
 constexpr const char* kScriptErrorCaption = "スクリプトエラー";
+
+// Whether the script lies in the player's own folder (the default game, a demo beside it).
+bool inFolder(const std::filesystem::path& folder, const std::optional<std::filesystem::path>& script) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path own = fs::weakly_canonical(folder, ec);
+  const fs::path played = script ? fs::weakly_canonical(*script, ec) : fs::path();
+  return std::mismatch(own.begin(), own.end(), played.begin(), played.end()).first == own.end();
+}
 
 std::string eventsFileProblem(const std::string& path, ReadStatus status) {
   switch (status) {
@@ -171,6 +182,12 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
     return std::nullopt;
   }
   services.program = std::move(compiled.program);
+  const ScriptLocation& script = services.script;
+  services.savesFolder =
+      automation.saves
+          ? *automation.saves
+          : SaveStore::defaultRoot() / SaveStore::gameFolderName(script.native.value_or(*script.path));
+  services.authoringOffered = automation.debug || !inFolder(services.moduleDirectory, script.native);
   *exitCode = 0;
   return services;
 }

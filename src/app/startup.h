@@ -33,6 +33,9 @@ struct PlayerServices {
   ScriptLocation script;
   std::shared_ptr<const Program> program;
   std::filesystem::path moduleDirectory;  // the executable's folder
+  std::filesystem::path savesFolder;      // where the game's saves are kept
+  // The authors' tools are offered to whoever asks, and to a game that is not the player's own.
+  bool authoringOffered = false;
 };
 
 // Nothing when the start stopped; the reason has been shown, and exitCode says how the process ends.

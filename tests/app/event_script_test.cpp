@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/player_commands.h"
+
 namespace tavrik {
 namespace {
 
@@ -20,6 +22,7 @@ TEST(EventScript, ReadsEveryKindOfEvent) {
       "4 keyup Escape\n"
       "7 key F1\n"
       "9 command 1000\n"
+      "9 command quick-save\n"
       "10 close\n",
       &error);
   ASSERT_TRUE(script.has_value()) << error;
@@ -44,6 +47,7 @@ TEST(EventScript, ReadsEveryKindOfEvent) {
   EXPECT_EQ(at(8)[0].type, T::KeyUp);
   EXPECT_EQ(at(8)[0].key, Key::F1);
   EXPECT_EQ(at(9)[0].command, 1000);
+  EXPECT_EQ(at(9)[1].command, kCommandQuickSave) << "a command named by its word";
   EXPECT_EQ(at(10)[0].type, T::Close);
   EXPECT_TRUE(at(6).empty());
 }
