@@ -33,8 +33,8 @@ using AudioPlayerFactory = std::function<std::unique_ptr<AudioChannelPlayer>(boo
 
 // What an engine borrows from the player around it.
 struct EngineServices {
-  EngineServices(GraphicsDevice& device, InputDevices& input, MouseState& mouse)
-      : device(device), input(input), mouse(mouse) {}
+  EngineServices(GraphicsDevice& graphics, InputDevices& inputDevices, MouseState& mouseState)
+      : device(graphics), input(inputDevices), mouse(mouseState) {}
 
   GraphicsDevice& device;
   InputDevices& input;
