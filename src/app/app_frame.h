@@ -13,12 +13,12 @@
 
 #include "app/event_script.h"
 #include "app/frame_clock.h"
+#include "base/input_state.h"
 #include "platform/display_window.h"
 #include "platform/graphics_device.h"
 #include "platform/input_devices.h"
 #include "platform/menu_bar.h"
 #include "platform/message_box.h"
-#include "platform/mouse_state.h"
 #include "platform/overlay.h"
 #include "platform/window_events.h"
 

@@ -26,7 +26,6 @@ class FontLibrary;
 class GlyphFont;
 class GraphicsDevice;
 class InputDevices;
-struct MouseState;
 
 // Makes the player of a declared channel: positional for sound effects, with its performance-channel count.
 using AudioPlayerFactory = std::function<std::unique_ptr<AudioChannelPlayer>(bool positional, int channels)>;
