@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/input_state.h"
 #include "base/script_path.h"
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
-#include "platform/mouse_state.h"
 #include "scene/layer.h"
 #include "scene/scene.h"
 #include "scene/tiled_image.h"

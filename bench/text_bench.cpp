@@ -3,10 +3,10 @@
 
 #include <memory>
 
+#include "base/input_state.h"
 #include "base/text_encoding.h"
 #include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
-#include "platform/mouse_state.h"
 #include "scene/scene.h"
 #include "scene/text_layer.h"
 

@@ -1,11 +1,11 @@
 #include <fstream>
 #include <memory>
 
+#include "base/input_state.h"
 #include "base/script_path.h"
 #include "compile_harness.h"
 #include "platform/graphics_device.h"
 #include "platform/input_devices.h"
-#include "platform/mouse_state.h"
 #include "script/compiler/script_compiler.h"
 #include "script/runtime/script_engine.h"
 

@@ -81,8 +81,9 @@ class JobThread {
 // with the number of the load it was opened for, and is taken only if no other load came since.
 struct Command {
   enum Kind { Load, Stream, Play, Stop, Gains };
-  Command(Kind kind, int channel, std::uint64_t load = 0, std::unique_ptr<SoundStream> stream = nullptr)
-      : kind(kind), channel(channel), load(load), stream(std::move(stream)) {}
+  Command(Kind commandKind, int channelIndex, std::uint64_t loadNumber = 0,
+          std::unique_ptr<SoundStream> openedStream = nullptr)
+      : kind(commandKind), channel(channelIndex), load(loadNumber), stream(std::move(openedStream)) {}
   Kind kind;
   int channel;
   std::uint64_t load = 0;

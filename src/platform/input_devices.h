@@ -4,6 +4,8 @@
 #include <array>
 #include <vector>
 
+#include "base/input_state.h"
+
 namespace tavrik {
 
 struct PadState {
@@ -27,9 +29,6 @@ float stickContribution(int value);
 // Merges one controller into a pad: directions and buttons by OR, stick values added (not clamped).
 void addController(PadState& pad, const ControllerReading& reading);
 
-// The keys the pad reads. Return, Space and Z are all the decide button.
-enum class PadKey { Return, Space, Z, X, C, V, Up, Down, Left, Right, E, D, S, F, Count };
-
 class InputDevices {
  public:
   static constexpr int kPadCount = 16;
@@ -46,7 +45,6 @@ class InputDevices {
   void setFocused(bool focused);
 
   // The keys held, as the key events left them (stored with a game and restored).
-  using HeldKeys = std::array<bool, static_cast<std::size_t>(PadKey::Count)>;
   const HeldKeys& heldKeys() const { return keys_; }
   void setHeldKeys(const HeldKeys& keys);
 

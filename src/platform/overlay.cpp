@@ -47,7 +47,7 @@ struct Overlay::Impl {
   std::set<int> pressedUnseen;  // keys pressed since the last frame
   std::vector<int> releases;    // keys let go before a frame saw them pressed
 
-  explicit Impl(GraphicsDevice& device) : device(device) {}
+  explicit Impl(GraphicsDevice& target) : device(target) {}
 
   // The face the game's text is shown in, for the history: a second font of the atlas.
   std::string textFontFile;

@@ -1,7 +1,7 @@
 #include "scene/layer.h"
 
+#include "base/input_state.h"
 #include "base/keywords.h"
-#include "platform/mouse_state.h"
 #include "scene/scene.h"
 #include "scene/tiled_image.h"
 

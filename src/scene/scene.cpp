@@ -1,7 +1,7 @@
 #include "scene/scene.h"
 
+#include "base/input_state.h"
 #include "platform/graphics_device.h"
-#include "platform/mouse_state.h"
 #include "scene/tiled_image.h"
 
 namespace tavrik {

@@ -14,7 +14,8 @@ class GlyphFont;
 
 class TextCharacter : public AnimatedObject {
  public:
-  TextCharacter(ScriptRandom& random, std::uint16_t code) : AnimatedObject(random), code(code) {}
+  TextCharacter(ScriptRandom& random, std::uint16_t characterCode)
+      : AnimatedObject(random), code(characterCode) {}
 
   // The character's byte, or lead * 256 + trail for a two-byte character.
   std::uint16_t code;

@@ -12,8 +12,8 @@ class DisplayWindow;
 class Overlay;
 
 struct MenuItem {
-  MenuItem(std::string label, int command, bool checked = false, std::string shortcut = {})
-      : label(std::move(label)), command(command), checked(checked), shortcut(std::move(shortcut)) {}
+  MenuItem(std::string itemLabel, int itemCommand, bool isChecked = false, std::string keyShown = {})
+      : label(std::move(itemLabel)), command(itemCommand), checked(isChecked), shortcut(std::move(keyShown)) {}
 
   std::string label;  // UTF-8, "(&X)" marks the access key
   int command = 0;

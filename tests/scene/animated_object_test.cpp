@@ -219,7 +219,7 @@ struct FakePlayer : AudioChannelPlayer {
     std::string loaded;
     int loads = 0;
   };
-  explicit FakePlayer(Log& log) : log(log) {}
+  explicit FakePlayer(Log& into) : log(into) {}
   void load(std::string_view p) override {
     log.loaded = std::string(p);
     ++log.loads;

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/input_state.h"
 #include "platform/image_decoder.h"
-#include "platform/mouse_state.h"
 #include "scene/layer.h"
 #include "scene/tiled_image.h"
 #include "support/test_support.h"

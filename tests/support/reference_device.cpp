@@ -13,10 +13,10 @@ namespace {
 // The texels as they were given: straight alpha.
 class ReferenceTexture : public DeviceTexture {
  public:
-  ReferenceTexture(int width, int height)
-      : width(width),
-        height(height),
-        texels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {}
+  ReferenceTexture(int columns, int rows)
+      : width(columns),
+        height(rows),
+        texels(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows)) {}
   bool valid() const override { return true; }
   void upload(const std::uint32_t* argb, int pitch) override {
     for (int y = 0; y < height; ++y)

@@ -11,11 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "base/input_state.h"
 #include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
 #include "platform/input_devices.h"
-#include "platform/mouse_state.h"
 #include "platform/overlay.h"
 #include "scene/scene.h"
 #include "script/compiler/script_compiler.h"

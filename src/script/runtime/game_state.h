@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/input_devices.h"
-#include "platform/mouse_state.h"
+#include "base/input_state.h"
 #include "scene/channel.h"
 #include "scene/layer.h"
 
@@ -32,7 +31,7 @@ struct CommandProgress {
 // What of the mouse and keys the script can see.
 struct InputState {
   MouseState mouse;
-  InputDevices::HeldKeys keys{};
+  HeldKeys keys{};
 };
 
 struct GameState {

@@ -6,7 +6,6 @@
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
 #include "platform/input_devices.h"
-#include "platform/mouse_state.h"
 #include "scene/text_layer.h"
 
 namespace tavrik {

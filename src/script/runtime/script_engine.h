@@ -26,15 +26,14 @@ class FontLibrary;
 class GlyphFont;
 class GraphicsDevice;
 class InputDevices;
-struct MouseState;
 
 // Makes the player of a declared channel: positional for sound effects, with its performance-channel count.
 using AudioPlayerFactory = std::function<std::unique_ptr<AudioChannelPlayer>(bool positional, int channels)>;
 
 // What an engine borrows from the player around it.
 struct EngineServices {
-  EngineServices(GraphicsDevice& device, InputDevices& input, MouseState& mouse)
-      : device(device), input(input), mouse(mouse) {}
+  EngineServices(GraphicsDevice& graphics, InputDevices& inputDevices, MouseState& mouseState)
+      : device(graphics), input(inputDevices), mouse(mouseState) {}
 
   GraphicsDevice& device;
   InputDevices& input;

@@ -278,8 +278,8 @@ std::vector<fs::path> goldenCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenScript, ::testing::ValuesIn(goldenCases()),
-                         [](const ::testing::TestParamInfo<fs::path>& info) {
-                           std::string name = info.param.stem().string();
+                         [](const ::testing::TestParamInfo<fs::path>& testCase) {
+                           std::string name = testCase.param.stem().string();
                            for (char& c : name) {
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            }

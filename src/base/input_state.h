@@ -1,5 +1,10 @@
+// The mouse and the keys as plain values. The platform fills them from the window's events, the scene
+// and the engine read them, and a stored game keeps them: they live below all three so that the
+// engine's state needs nothing of the devices behind them.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace tavrik {
@@ -19,5 +24,11 @@ struct MouseState {
   std::int32_t pressX = 0;
   std::int32_t pressY = 0;
 };
+
+// The keys the pad reads. Return, Space and Z are all the decide button.
+enum class PadKey { Return, Space, Z, X, C, V, Up, Down, Left, Right, E, D, S, F, Count };
+
+// The keys held, as the key events left them (stored with a game and restored).
+using HeldKeys = std::array<bool, static_cast<std::size_t>(PadKey::Count)>;
 
 }  // namespace tavrik
