@@ -11,6 +11,7 @@
 
 #include "base/action.h"
 #include "base/keywords.h"
+#include "base/messages.h"
 #include "base/script_path.h"
 #include "base/sjis_text.h"
 #include "base/terminal_text.h"
@@ -31,14 +32,13 @@ struct Said {
   std::string en;
 };
 
+// A message whose arguments are the same in both languages.
+Said say(MessageId id, std::initializer_list<std::string_view> args = {}) {
+  return {ja(id, args), en(id, args)};
+}
+
 std::string utf8(std::string_view sjis) {
   return sjisToUtf8(sjis);
-}
-std::string quotedJa(std::string_view sjis) {
-  return "「" + utf8(sjis) + "」";
-}
-std::string quotedEn(std::string_view sjis) {
-  return "'" + utf8(sjis) + "'";
 }
 
 std::vector<unsigned> charactersOf(std::string_view s) {
@@ -91,17 +91,17 @@ std::vector<std::string> closest(std::string_view name, const std::vector<std::s
   return out;
 }
 
-// "（近い名前：「A」「B」）" and " (closest: A, B)", or nothing.
+// "（近い名前：「A」「B」）" and " (closest: A, B)", or nothing. English lists the names with commas,
+// Japanese puts each in its own brackets.
 Said closestSaid(const std::vector<std::string>& names) {
   if (names.empty()) return {};
-  Said said{"（近い名前：", " (closest: "};
+  Said list;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    said.ja += quotedJa(names[i]);
-    said.en += (i ? ", " : "") + utf8(names[i]);
+    const std::string name = utf8(names[i]);
+    list.ja += ja(MessageId::LintClosestName, {name});
+    list.en += (i ? ", " : "") + en(MessageId::LintClosestName, {name});
   }
-  said.ja += "）";
-  said.en += ")";
-  return said;
+  return {ja(MessageId::LintClosest, {list.ja}), en(MessageId::LintClosest, {list.en})};
 }
 
 std::string numberText(float value) {
@@ -270,8 +270,8 @@ class Linter {
   // Where a declaration stands, for "declare it before its use".
   Said declaredAt(const NoteSite& at, const NoteSite& use) const {
     const std::string line = std::to_string(at.line + 1);
-    if (at.file == use.file) return {line + "行目", "line " + line};
-    return {fileName(at.file) + "の" + line + "行目", fileName(at.file) + " line " + line};
+    if (at.file == use.file) return say(MessageId::LintLineHere, {line});
+    return say(MessageId::LintLineThere, {fileName(at.file), line});
   }
 
   static std::optional<NoteSite> siteOf(const std::vector<NoteSite>& sites, std::int32_t index) {
@@ -279,18 +279,22 @@ class Linter {
     return sites[static_cast<std::size_t>(index)];
   }
 
-  Said declaredLater(const char* whatJa, const char* whatEn, std::string_view name, const NoteSite& at,
-                     const NoteSite& use) const {
+  Said declaredLater(MessageId kind, std::string_view name, const NoteSite& at, const NoteSite& use) const {
     const Said where = declaredAt(at, use);
-    return {std::string(whatJa) + quotedJa(name) + "は" + where.ja +
-                "で宣言されています。使う前に宣言してください。",
-            std::string(whatEn) + " " + quotedEn(name) + " is declared at " + where.en +
-                ": declare it before its use"};
+    const std::string shown = utf8(name);
+    return {ja(MessageId::LintDeclaredLater, {ja(kind), shown, where.ja}),
+            en(MessageId::LintDeclaredLater, {en(kind), shown, where.en})};
+  }
+
+  static Said unusedSaid(MessageId kind, std::string_view name) {
+    const std::string shown = utf8(name);
+    return {ja(MessageId::LintUnusedDeclaration, {ja(kind), shown}),
+            en(MessageId::LintUnusedDeclaration, {en(kind), shown})};
   }
 
   // A head that matched nothing: which part of it names nothing, and what was meant.
   Said explainHead(std::string_view head, const NoteSite& use) const {
-    if (head.empty()) return {"見出しがありません。", "the directive has no head"};
+    if (head.empty()) return say(MessageId::LintNoHead);
     // A declared layer or channel the head starts with: the rest names no action.
     std::string_view object;
     bool layer = false;
@@ -306,23 +310,18 @@ class Linter {
         layer = false;
       }
     }
-    const char* kindJa = layer ? "レイヤー" : "チャネル";
-    const char* kindEn = layer ? "layer" : "channel";
+    const MessageId kind = layer ? MessageId::LintKindLayer : MessageId::LintKindChannel;
     if (!object.empty()) {
       const std::int32_t index = layer ? program_.findLayer(object) : program_.findChannel(object);
       if (const std::optional<NoteSite> at = siteOf(layer ? notes_.layers : notes_.channels, index);
           at && at->file == use.file && at->line > use.line)
-        return declaredLater(kindJa, kindEn, object, *at, use);
+        return declaredLater(kind, object, *at, use);
       const std::string_view rest = head.substr(object.size());
-      if (rest.empty()) {
-        return {quotedJa(object) + "は" + kindJa + "です。後に動作の名前か" +
-                    (layer ? "「画像」" : "「ロード」") + "が要ります。",
-                utf8(object) + " is a " + kindEn + ": an action name or " + (layer ? "画像" : "ロード") +
-                    " must follow it"};
-      }
+      if (rest.empty())
+        return say(layer ? MessageId::LintLayerWantsMore : MessageId::LintChannelWantsMore, {utf8(object)});
       const std::int32_t action = program_.findAction(rest);
       if (const std::optional<NoteSite> at = siteOf(notes_.actions, action))
-        return declaredLater("動作", "action", rest, *at, use);
+        return declaredLater(MessageId::LintKindAction, rest, *at, use);
       std::vector<std::string_view> candidates = namesOf(program_.actions);
       if (layer) {
         candidates.push_back(kw::kImageSuffix);
@@ -331,8 +330,9 @@ class Linter {
         candidates.push_back(kw::kLoadSuffix);
       }
       const Said near = closestSaid(closest(rest, candidates));
-      return {kindJa + quotedJa(object) + "に続く" + quotedJa(rest) + "という動作はありません。" + near.ja,
-              std::string(kindEn) + " " + quotedEn(object) + " has no action " + quotedEn(rest) + near.en};
+      const std::string objectShown = utf8(object), restShown = utf8(rest);
+      return {ja(MessageId::LintNoActionAfter, {ja(kind), objectShown, restShown, near.ja}),
+              en(MessageId::LintNoActionAfter, {en(kind), objectShown, restShown, near.en})};
     }
     // The head ends with an action's name or a suffix: what stands before it names no layer or channel.
     std::string_view suffix;
@@ -345,99 +345,92 @@ class Linter {
     if (!suffix.empty()) {
       const std::string_view name = head.substr(0, head.size() - suffix.size());
       if (const std::optional<NoteSite> at = siteOf(notes_.layers, program_.findLayer(name)))
-        return declaredLater("レイヤー", "layer", name, *at, use);
+        return declaredLater(MessageId::LintKindLayer, name, *at, use);
       if (const std::optional<NoteSite> at = siteOf(notes_.channels, program_.findChannel(name)))
-        return declaredLater("チャネル", "channel", name, *at, use);
+        return declaredLater(MessageId::LintKindChannel, name, *at, use);
       std::vector<std::string_view> objects = namesOf(program_.layers);
       const std::vector<std::string_view> channels = namesOf(program_.channels);
       objects.insert(objects.end(), channels.begin(), channels.end());
-      const Said near = closestSaid(closest(name, objects));
-      return {quotedJa(name) + "というレイヤーやチャネルはありません。" + near.ja,
-              "no layer or channel named " + quotedEn(name) + near.en};
+      return withClosest(MessageId::LintNoLayerOrChannelNamed, name, closest(name, objects));
     }
     std::vector<std::string_view> words = ScriptCompiler::keywordHeads();
     for (const CompileNotes::Macro& macro : notes_.macros) {
-      if (macro.name == head) return declaredLater("マクロ", "macro", head, macro.site, use);
+      if (macro.name == head) return declaredLater(MessageId::LintKindMacro, head, macro.site, use);
       words.push_back(macro.name);
     }
-    const Said near = closestSaid(closest(head, words));
-    return {quotedJa(head) + "という命令、マクロ、レイヤーやチャネルはありません。" + near.ja,
-            "no keyword, macro, layer or channel named " + quotedEn(head) + near.en};
+    return withClosest(MessageId::LintNoHeadNamed, head, closest(head, words));
   }
 
   // What a number that reads as something else than written says.
   static Said misreadNumber(std::string_view text, bool integer) {
     const std::string read =
         integer ? std::to_string(sjis::parseInt(text)) : numberText(sjis::parseFloat(text));
-    if (hasFullWidthPoint(text)) {
-      return {quotedJa(text) + "の全角の「．」や「、」は小数点になりません（" + read + "と読まれます）。",
-              quotedEn(text) + ": a full-width point is no decimal point (reads as " + read + ")"};
-    }
-    if (integer && readsAsNumber(text, false)) {
-      return {quotedJa(text) + "は整数ではありません（" + read + "と読まれます）。",
-              quotedEn(text) + " is not a whole number (reads as " + read + ")"};
-    }
-    return {quotedJa(text) + "は数値ではありません（" + read + "と読まれます）。",
-            quotedEn(text) + " is not a number (reads as " + read + ")"};
+    const std::string shown = utf8(text);
+    if (hasFullWidthPoint(text)) return say(MessageId::LintFullWidthPoint, {shown, read});
+    if (integer && readsAsNumber(text, false)) return say(MessageId::LintNotWholeNumber, {shown, read});
+    return say(MessageId::LintNotANumber, {shown, read});
   }
 
-  // A compile error's own message, and its English.
+  // A compile error's own message, and its English: the compile makes its messages from the table's
+  // rows, so a row's Shift-JIS text, split at its one placeholder, tells the message and its name.
   static Said compileMessage(const std::string& message) {
-    struct Known {
-      std::string_view open;
-      std::string_view close;  // empty: the message is open itself
-      const char* en;          // "{}" stands for the name between open and close
+    static constexpr MessageId kKnown[] = {
+        MessageId::CompileNeedHash,
+        MessageId::CompileDeclarationInMacro,
+        MessageId::CompileDeclarationInBlock,
+        MessageId::CompileNoLayerName,
+        MessageId::CompileNoChannelName,
+        MessageId::CompileEmptyVariableName,
+        MessageId::CompileVariableDeclared,
+        MessageId::CompileBadOperator,
+        MessageId::CompileNeedCondition,
+        MessageId::CompileUnmatchedConditionEnd,
+        MessageId::CompileUnmatchedLoopEnd,
+        MessageId::CompileConditionOnBothEnds,
+        MessageId::CompileMacroExists,
+        MessageId::CompileUnmatchedMacroEnd,
+        MessageId::CompileBlockAcrossMacro,
+        MessageId::CompileInsertInMacro,
+        MessageId::CompileInsertInBlock,
+        MessageId::CompileScriptNotFound,
+        MessageId::CompileScriptInsertsItself,
+        MessageId::CompileScriptUnreadable,
+        MessageId::CompileScriptNotAFile,
+        MessageId::CompileScriptTooLarge,
+        MessageId::CompileInsertTooDeep,
+        MessageId::CompileTooManyCommands,
+        MessageId::CompileTooManyInserts,
+        MessageId::CompileEyeNotPerson,
+        MessageId::CompileMouthNotPerson,
+        MessageId::CompileTextNotFrame,
+        MessageId::CompileTagNotClosed,
+        // The usage lines of declarations without a name: "＃変数宣言：[名前]".
+        MessageId::CompileUsageWithName,
     };
-    static const Known kKnown[] = {
-        {kw::kMsgNeedHash, {}, "a line must start with ＃"},
-        {kw::kMsgDeclInMacro, {}, "declarations are not allowed inside a macro"},
-        {kw::kMsgDeclInBlock, {}, "declarations are not allowed inside a condition or loop block"},
-        {kw::kMsgNoLayerName, {}, "the layer has no name"},
-        {kw::kMsgNoChannelName, {}, "the channel has no name"},
-        {kw::kMsgEmptyVariableName, {}, "a variable name cannot be empty"},
-        {kw::kMsgVariableOpen, kw::kMsgAlreadyDeclared, "variable '{}' is already declared"},
-        {kw::kMsgBadOperator, {}, "an operator that cannot be used here"},
-        {kw::kMsgNeedCondition, {}, "a condition is needed"},
-        {kw::kMsgUnmatchedConditionEnd, {}, "no ＃条件 matches this ＃条件終了"},
-        {kw::kMsgUnmatchedLoopEnd, {}, "no ＃ループ matches this ＃ループ終了"},
-        {kw::kMsgConditionOnBothEnds, {}, "a loop cannot have a condition on both ＃ループ and ＃ループ終了"},
-        {kw::kMsgMacroOpen, kw::kMsgMacroExists, "macro '{}' is already declared"},
-        {kw::kMsgUnmatchedMacroEnd, {}, "no ＃マクロ宣言 matches this end"},
-        {kw::kMsgBlockAcrossMacro, {}, "a condition or loop block crosses the edge of the macro declaration"},
-        {kw::kMsgInsertInMacro, {}, "files cannot be inserted inside a macro"},
-        {kw::kMsgInsertInBlock, {}, "files cannot be inserted inside a condition or loop block"},
-        {kw::kMsgScriptOpen, kw::kMsgNotFound, "script '{}' not found"},
-        {kw::kMsgScriptOpen, kw::kMsgInsertsItself, "script '{}' inserts itself"},
-        {kw::kMsgScriptOpen, kw::kMsgCannotRead, "script '{}' cannot be read"},
-        {kw::kMsgScriptOpen, kw::kMsgNotAFile, "script '{}' is not a regular file, so it cannot be read"},
-        {kw::kMsgScriptOpen, kw::kMsgScriptTooLarge, "script '{}' is too large to read (64 MB at most)"},
-        {kw::kMsgInsertTooDeep, {}, "file insertions nest too deep"},
-        {kw::kMsgTooManyCommands,
-         {},
-         "too many commands (10 million at most, macros expanded and files inserted)"},
-        {kw::kMsgTooManyInserts, {}, "too many file insertions (100,000 and 4 million lines at most)"},
-        {kw::kMsgNotPerson, {}, "an eye action can only be set on a person layer"},
-        {kw::kMsgMouthNotPerson, {}, "a mouth action can only be set on a person layer"},
-        {kw::kMsgTextNotFrame, {}, "a text action can only be set on a text layer"},
-        {kw::kMsgTagNotClosed, {}, "the tag is not closed"},
-    };
-    for (const Known& known : kKnown) {
-      if (known.close.empty()) {
-        if (message == known.open) return {utf8(message), known.en};
+    for (const MessageId id : kKnown) {
+      const std::string_view text = jaSjisText(id);
+      const long placeholder = sjis::findText(text, "{1}");
+      if (placeholder < 0) {
+        if (message == text) return {utf8(message), en(id)};
         continue;
       }
-      if (sjis::startsWith(message, known.open) && sjis::endsWith(message, known.close) &&
-          message.size() >= known.open.size() + known.close.size()) {
-        const std::string_view name = std::string_view(message).substr(
-            known.open.size(), message.size() - known.open.size() - known.close.size());
-        std::string en = known.en;
-        en.replace(en.find("{}"), 2, utf8(name));
-        return {utf8(message), en};
+      const std::string_view open = text.substr(0, static_cast<std::size_t>(placeholder));
+      const std::string_view close = text.substr(static_cast<std::size_t>(placeholder) + 3);
+      if (sjis::startsWith(message, open) && sjis::endsWith(message, close) &&
+          message.size() >= open.size() + close.size()) {
+        const std::string_view name =
+            std::string_view(message).substr(open.size(), message.size() - open.size() - close.size());
+        return {utf8(message), en(id, {utf8(name)})};
       }
     }
-    // The usage lines of declarations without a name: "＃変数宣言：[名前]".
-    if (sjis::startsWith(message, kw::kFullWidthHash)) return {utf8(message), "usage: " + utf8(message)};
-    return {utf8(message), "compile error"};
+    return {utf8(message), en(MessageId::LintCompileError)};
+  }
+
+  // A name that names nothing, said with the names closest to it.
+  static Said withClosest(MessageId id, std::string_view name, const std::vector<std::string>& near) {
+    const std::string shown = utf8(name);
+    const Said closestNames = closestSaid(near);
+    return {ja(id, {shown, closestNames.ja}), en(id, {shown, closestNames.en})};
   }
 
   void fromNote(const CompileNotes::Note& n) {
@@ -449,42 +442,36 @@ class Linter {
         return add(Severity::Error, at, subject, false, "compile-error", compileMessage(n.message));
       case Problem::MissingTextColon:
         return add(Severity::Error, at, {}, false, "missing-text-colon",
-                   {"見出しの後の「：」を忘れていませんか。次の行からの文章が表示されません。",
-                    "missing '：' after the layer head? the text on the next lines is not shown"});
+                   say(MessageId::LintMissingTextColon));
       case Problem::UndeclaredHead:
         return add(Severity::Error, at, subject, false, "undeclared-name", explainHead(subject, at));
       case Problem::UndeclaredTarget: {
         if (const std::optional<NoteSite> where = siteOf(notes_.layers, program_.findLayer(subject)))
           return add(Severity::Error, at, subject, true, "undeclared-name",
-                     declaredLater("レイヤー", "layer", subject, *where, at));
+                     declaredLater(MessageId::LintKindLayer, subject, *where, at));
         if (const std::optional<NoteSite> where = siteOf(notes_.channels, program_.findChannel(subject)))
           return add(Severity::Error, at, subject, true, "undeclared-name",
-                     declaredLater("チャネル", "channel", subject, *where, at));
+                     declaredLater(MessageId::LintKindChannel, subject, *where, at));
         std::vector<std::string_view> objects = namesOf(program_.layers);
         const std::vector<std::string_view> channels = namesOf(program_.channels);
         objects.insert(objects.end(), channels.begin(), channels.end());
-        const Said near = closestSaid(closest(subject, objects));
         return add(Severity::Error, at, subject, true, "undeclared-name",
-                   {"レイヤーまたはチャネル" + quotedJa(subject) + "は未宣言です。" + near.ja,
-                    "no layer or channel named " + quotedEn(subject) + near.en});
+                   withClosest(MessageId::LintUndeclaredTarget, subject, closest(subject, objects)));
       }
       case Problem::UndefinedVariable: {
         if (const std::optional<NoteSite> where = siteOf(notes_.variables, program_.findVariable(subject)))
           return add(Severity::Error, at, subject, true, "undeclared-name",
-                     declaredLater("変数", "variable", subject, *where, at));
-        const Said near = closestSaid(closest(subject, variableNames()));
+                     declaredLater(MessageId::LintKindVariable, subject, *where, at));
         return add(Severity::Error, at, subject, true, "undeclared-name",
-                   {"変数" + quotedJa(subject) + "は未定義です。" + near.ja,
-                    "variable " + quotedEn(subject) + " is not declared" + near.en});
+                   withClosest(MessageId::LintUndefinedVariable, subject, closest(subject, variableNames())));
       }
       case Problem::UnknownBaseAction: {
         if (const std::optional<NoteSite> where = siteOf(notes_.actions, program_.findAction(subject)))
           return add(Severity::Error, at, subject, true, "undeclared-name",
-                     declaredLater("動作", "action", subject, *where, at));
-        const Said near = closestSaid(closest(subject, namesOf(program_.actions)));
+                     declaredLater(MessageId::LintKindAction, subject, *where, at));
         return add(Severity::Error, at, subject, true, "undeclared-name",
-                   {quotedJa(subject) + "は未知の動作です。" + near.ja,
-                    quotedEn(subject) + " is not a declared action" + near.en});
+                   withClosest(MessageId::LintUnknownBaseAction, subject,
+                               closest(subject, namesOf(program_.actions))));
       }
       case Problem::UnknownAttribute:
         return unknownAttribute(n);
@@ -493,70 +480,36 @@ class Linter {
       case Problem::NotANumber:
         return add(Severity::Error, at, subject, false, "not-a-number", misreadNumber(subject, n.integer));
       case Problem::ExtraFields:
-        return add(
-            Severity::Error, at, subject, false, "extra-values",
-            {quotedJa(subject) +
-                 "：値が多すぎます。小数点をカンマで書いていませんか（「，」の後は読まれません）。",
-             quotedEn(subject) +
-                 ": more values than the line takes; a decimal point written as a comma? (what follows "
-                 "the comma is not read)"});
+        return add(Severity::Error, at, subject, false, "extra-values",
+                   say(MessageId::LintExtraValues, {utf8(subject)}));
       case Problem::NeitherVariableNorNumber: {
         if (hasFullWidthPoint(subject))
           return add(Severity::Error, at, subject, false, "not-a-number", misreadNumber(subject, false));
-        const Said near = closestSaid(closest(subject, variableNames()));
-        return add(Severity::Error, at, subject, false, "not-a-number",
-                   {quotedJa(subject) + "は変数でも数値でもありません（0と読まれます）。" + near.ja,
-                    quotedEn(subject) + " is neither a variable nor a number (reads as 0)" + near.en});
+        return add(
+            Severity::Error, at, subject, false, "not-a-number",
+            withClosest(MessageId::LintNeitherVariableNorNumber, subject, closest(subject, variableNames())));
       }
       case Problem::OpenBlock:
-        if (subject == kw::kCondition) {
-          return add(
-              Severity::Error, at, {}, false, "open-block",
-              {"「＃条件」が「＃条件終了」で閉じられないままファイルが終わります（中身は条件にかかわらず実行"
-               "されます）。",
-               "this ＃条件 is never closed by ＃条件終了: the file ends first (its body runs whatever "
-               "the condition)"});
-        }
-        return add(
-            Severity::Error, at, {}, false, "open-block",
-            {"「＃ループ」が「＃ループ終了」で閉じられないままファイルが終わります（中身は一度だけ実行されま"
-             "す）。",
-             "this ＃ループ is never closed by ＃ループ終了: the file ends first (its body runs once)"});
-      case Problem::OpenBlockInside:
-        if (subject == kw::kCondition) {
-          return add(Severity::Error, at, {}, false, "open-block",
-                     {"この「＃条件」は「＃条件終了」で閉じられていません（先に「＃ループ終了」が来ます）。",
-                      "this ＃条件 is never closed by ＃条件終了 (＃ループ終了 comes first)"});
-        }
         return add(Severity::Error, at, {}, false, "open-block",
-                   {"この「＃ループ」は「＃ループ終了」で閉じられていません（先に「＃条件終了」が来ます）。",
-                    "this ＃ループ is never closed by ＃ループ終了 (＃条件終了 comes first)"});
+                   say(subject == kw::kCondition ? MessageId::LintOpenCondition : MessageId::LintOpenLoop));
+      case Problem::OpenBlockInside:
+        return add(Severity::Error, at, {}, false, "open-block",
+                   say(subject == kw::kCondition ? MessageId::LintConditionClosedByLoopEnd
+                                                 : MessageId::LintLoopClosedByConditionEnd));
       case Problem::MissingKeyframeValue:
-        return add(Severity::Error, at, {}, false, "missing-value",
-                   {"キーフレーム行に値がありません（0と読まれます）。「段階，種別，値」の順に書きます。",
-                    "the keyframe line has no value (it reads as 0): write step, attribute, value"});
+        return add(Severity::Error, at, {}, false, "missing-value", say(MessageId::LintMissingKeyframeValue));
       case Problem::MissingWaitTime:
-        return add(Severity::Error, at, {}, false, "missing-value",
-                   {"「＃時間待機」に待つフレーム数がありません（0と読まれ、待ちません）。",
-                    "＃時間待機 without the number of frames to wait (it reads as 0: no wait)"});
+        return add(Severity::Error, at, {}, false, "missing-value", say(MessageId::LintMissingWaitTime));
       case Problem::MissingChoiceValues:
-        return add(
-            Severity::Error, at, {}, false, "missing-value",
-            {"選択宣言の値が足りません。「値，最大倍率，倍率の変化」の順に書きます（ない値は0と読まれます）"
-             "。",
-             "the choice declaration lacks values: write value, largest zoom, zoom step (a missing one "
-             "reads as 0)"});
+        return add(Severity::Error, at, {}, false, "missing-value", say(MessageId::LintMissingChoiceValues));
       case Problem::UnusedArgument: {
         const std::string head = directiveHead(at);
         return add(Severity::Error, at, subject, false, "unused-argument",
-                   {"「＃" + utf8(head) + "」は引数をとりません（" + quotedJa(subject) + "は読まれません）。",
-                    "＃" + utf8(head) + " takes no argument (" + quotedEn(subject) + " is not read)"});
+                   say(MessageId::LintUnusedArgument, {utf8(head), utf8(subject)}));
       }
       case Problem::OpenMacro:
-        return add(
-            Severity::Error, at, {}, false, "open-macro",
-            {"マクロ" + quotedJa(subject) + "が「＃マクロ宣言終了」で閉じられないままファイルが終わります。",
-             "macro " + quotedEn(subject) + " is never ended by ＃マクロ宣言終了: the file ends first"});
+        return add(Severity::Error, at, {}, false, "open-macro",
+                   say(MessageId::LintOpenMacro, {utf8(subject)}));
     }
   }
 
@@ -576,33 +529,26 @@ class Linter {
         NoteSite line = n.site;
         line.offset = -1;
         return add(Severity::Error, line, {}, false, "keyframe-without-step",
-                   {"キーフレーム行に段階がありません。「段階，種別，値」の順に書きます。",
-                    "the keyframe line has no step: write step, attribute, value"});
+                   say(MessageId::LintKeyframeWithoutStep));
       }
     }
     std::vector<std::string_view> names(std::begin(kActionAttributeNames), std::end(kActionAttributeNames));
-    const Said near = closestSaid(closest(n.subject, names));
     add(Severity::Error, n.site, n.subject, false, "unknown-attribute",
-        {quotedJa(n.subject) + "は未知の動作種別です。" + near.ja,
-         quotedEn(n.subject) + " is not an action attribute" + near.en});
+        withClosest(MessageId::LintUnknownAttribute, n.subject, closest(n.subject, names)));
   }
 
   void unknownTag(const CompileNotes::Note& n) {
     const std::string_view name = n.subject;
     if (const std::int32_t action = program_.findAction(name); action >= 0) {
       return add(Severity::Error, n.site, name, false, "unknown-tag",
-                 {"タグ" + quotedJa(name) +
-                      "は文字動作ではありません（文字動作宣言で宣言した動作だけがタグになります）。",
-                  "tag " + quotedEn(name) + " names an action that is not a text action"});
+                 say(MessageId::LintTagNotTextAction, {utf8(name)}));
     }
     std::vector<std::string_view> texts;
     for (const ActionDeclaration& a : program_.actions) {
       if (a.kind == ActionKind::Text) texts.push_back(a.name);
     }
-    const Said near = closestSaid(closest(name, texts));
     add(Severity::Error, n.site, name, false, "unknown-tag",
-        {"タグ" + quotedJa(name) + "は未宣言です。" + near.ja,
-         "no text action named " + quotedEn(name) + " for the tag" + near.en});
+        withClosest(MessageId::LintTagUndeclared, name, closest(name, texts)));
   }
 
   std::vector<std::string_view> variableNames() const {
@@ -638,10 +584,7 @@ class Linter {
     if (!found) return;
     const std::string disk = onDisk(*found, written);
     add(Severity::Warning, at, written, true, "letter-case",
-        {quotedJa(written) + "はファイル「" + disk +
-             "」と大文字小文字が違います（大文字小文字を区別するファイルシステムでは見つかりません）。",
-         quotedEn(written) + " differs in letter case from the file '" + disk +
-             "' (it is not found where case matters)"});
+        say(MessageId::LintLetterCase, {utf8(written), disk}));
   }
 
   NoteSite commandSite(std::size_t command) const {
@@ -664,8 +607,7 @@ class Linter {
         if (added) it->second = paths::findPicture(path, options_.moduleDirectory);
         if (it->second.empty()) {
           add(Severity::Error, at, written, true, "missing-picture",
-              {"画像" + quotedJa(written) + "が見つかりません（.png .jpg .jpeg .bmp .gif も探しました）。",
-               "no picture file " + quotedEn(written) + " (.png, .jpg, .jpeg, .bmp and .gif tried too)"});
+              say(MessageId::LintMissingPicture, {utf8(written)}));
         } else {
           caseDiffers(at, it->second, written);
         }
@@ -678,7 +620,7 @@ class Linter {
         if (added) it->second = paths::resolve(path).has_value();
         if (!it->second) {
           add(Severity::Error, at, written, true, "missing-sound",
-              {"音" + quotedJa(written) + "が見つかりません。", "no sound file " + quotedEn(written)});
+              say(MessageId::LintMissingSound, {utf8(written)}));
         } else {
           caseDiffers(at, path, written);
         }
@@ -756,32 +698,28 @@ class Linter {
     if (!variables.empty()) variables[0] = true;
 
     auto report = [&](const std::vector<bool>& used, const std::vector<NoteSite>& sites,
-                      const std::vector<std::string_view>& names, const char* whatJa, const char* whatEn) {
+                      const std::vector<std::string_view>& names, MessageId kind) {
       for (std::size_t i = 0; i < used.size() && i < sites.size(); ++i) {
         if (used[i] || sites[i].line < 0) continue;
-        add(Severity::Warning, sites[i], names[i], true, "unused-declaration",
-            {std::string(whatJa) + quotedJa(names[i]) + "は宣言されていますが、使われていません。",
-             std::string(whatEn) + " " + quotedEn(names[i]) + " is declared but never used"});
+        add(Severity::Warning, sites[i], names[i], true, "unused-declaration", unusedSaid(kind, names[i]));
       }
     };
-    report(layers, notes_.layers, namesOf(program_.layers), "レイヤー", "layer");
-    report(channels, notes_.channels, namesOf(program_.channels), "チャネル", "channel");
-    report(actions, notes_.actions, namesOf(program_.actions), "動作", "action");
-    report(variables, notes_.variables, variableNames(), "変数", "variable");
+    report(layers, notes_.layers, namesOf(program_.layers), MessageId::LintKindLayer);
+    report(channels, notes_.channels, namesOf(program_.channels), MessageId::LintKindChannel);
+    report(actions, notes_.actions, namesOf(program_.actions), MessageId::LintKindAction);
+    report(variables, notes_.variables, variableNames(), MessageId::LintKindVariable);
     // A variable read and never set is always 0: its assignment was forgotten, or made to another name.
     // The choice result is set by every choice wait.
     const std::vector<std::string_view> names = variableNames();
     for (std::size_t i = 1; i < read.size() && i < notes_.variables.size(); ++i) {
       if (!read[i] || set[i] || notes_.variables[i].line < 0) continue;
       add(Severity::Warning, notes_.variables[i], names[i], true, "never-set",
-          {"変数" + quotedJa(names[i]) + "は読まれますが、どこでも値を入れていません（いつも0です）。",
-           "variable " + quotedEn(names[i]) + " is read but never set anywhere (it is always 0)"});
+          say(MessageId::LintNeverSet, {utf8(names[i])}));
     }
     for (const CompileNotes::Macro& macro : notes_.macros) {
       if (macro.used) continue;
       add(Severity::Warning, macro.site, macro.name, true, "unused-declaration",
-          {"マクロ" + quotedJa(macro.name) + "は宣言されていますが、使われていません。",
-           "macro " + quotedEn(macro.name) + " is declared but never used"});
+          unusedSaid(MessageId::LintKindMacro, macro.name));
     }
   }
 
@@ -796,8 +734,7 @@ class Linter {
       if (pictured[static_cast<std::size_t>(layer)]) continue;
       const std::string& name = program_.layers[static_cast<std::size_t>(layer)].name;
       add(Severity::Warning, at, name, false, "choice-without-picture",
-          {"選択レイヤー" + quotedJa(name) + "に画像が読み込まれないので、クリックできません。",
-           "choice layer " + quotedEn(name) + " never gets a picture, so it cannot be clicked"});
+          say(MessageId::LintChoiceWithoutPicture, {utf8(name)}));
     }
   }
 
@@ -853,11 +790,7 @@ class Linter {
           const std::string& name = isLayer ? program_.layers[index].name : program_.channels[index].name;
           const std::string& actionName = program_.actions[static_cast<std::size_t>(action)].name;
           add(Severity::Error, commandSite(static_cast<std::size_t>(program_.code[position])), name, true,
-              "wait-never-ends",
-              {quotedJa(name) + "の動作" + quotedJa(actionName) +
-                   "にはENDがないので、この待機は終わりません。",
-               "action " + quotedEn(actionName) + " on " + quotedEn(name) +
-                   " has no END, so this wait never ends"});
+              "wait-never-ends", say(MessageId::LintWaitNeverEnds, {utf8(name), utf8(actionName)}));
           break;
         }
       }
@@ -907,11 +840,10 @@ class Linter {
       const NoteSite at = commandSite(after);
       const std::string& variable = program_.variables[static_cast<std::size_t>(jump->left)];
       const Said where = declaredAt(loop, at);
+      const std::string shown = utf8(variable);
       add(Severity::Warning, at, {}, false, "unreachable",
-          {"この行には来ません。" + where.ja + "のループは終わりません（ループの中で" + quotedJa(variable) +
-               "が変わりません）。",
-           "never reached: the loop at " + where.en + " never ends (nothing in it changes " +
-               quotedEn(variable) + ")"});
+          {ja(MessageId::LintUnreachable, {where.ja, shown}),
+           en(MessageId::LintUnreachable, {where.en, shown})});
     }
   }
 
@@ -954,16 +886,8 @@ class Linter {
     LintFinding f = std::move(first->finding);
     const std::string count = std::to_string(leftOut);
     const std::string cap = std::to_string(kMaxFindings);
-    const Said said =
-        notes_.stoppedShort
-            ? Said{"指摘が多すぎるので、ここで点検をやめました（ここから後の" + count +
-                       "件と、この後の行の指摘は示しません）。",
-                   "too many findings: the check stopped here (" + count +
-                       " more from here on, and whatever the lines after would give, are not told)"}
-            : Said{"指摘が多すぎるので、ここから後の" + count + "件は示しません（示すのは" + cap +
-                       "件までです）。",
-                   "too many findings: " + count + " more from here on are not told (at most " + cap +
-                       " are)"};
+    const Said said = notes_.stoppedShort ? say(MessageId::LintTooManyFindingsStopped, {count})
+                                          : say(MessageId::LintTooManyFindings, {count, cap});
     // The compile's problems are all errors.
     f.severity = leftOutError_ || notes_.leftOut > 0 ? Severity::Error : Severity::Warning;
     f.check = "too-many-findings";
@@ -1030,17 +954,13 @@ std::vector<LintFinding> lintScript(const std::string& scriptPath, const LintOpt
   };
   const std::string shown = paths::toDisplay(scriptPath);
   if (!paths::exists(scriptPath))
-    return alone("script-not-found",
-                 {"スクリプト「" + shown + "」が見つかりません。", "script '" + shown + "' not found"});
+    return alone("script-not-found", say(MessageId::LintScriptNotFound, {shown}));
   std::error_code ec;
   const std::optional<std::filesystem::path> native = paths::resolve(scriptPath);
   if (!native || std::filesystem::is_directory(*native, ec))
-    return alone("script-is-folder",
-                 {"「" + shown + "」はフォルダーです。スクリプトファイルを指定してください。",
-                  "'" + shown + "' is a folder: give a script file"});
+    return alone("script-is-folder", say(MessageId::LintScriptIsFolder, {shown}));
   if (!std::filesystem::is_regular_file(*native, ec))
-    return alone("script-is-folder", {"「" + shown + "」は通常のファイルではありません。",
-                                      "'" + shown + "' is not a regular file"});
+    return alone("script-is-folder", say(MessageId::LintScriptNotRegular, {shown}));
 
   CompileNotes notes;
   const CompileResult compiled = compileScript(scriptPath, notes);
