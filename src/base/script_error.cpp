@@ -1,14 +1,11 @@
 #include "base/script_error.h"
 
-#include "base/keywords.h"
+#include "base/messages.h"
 
 namespace tavrik {
 
 std::string ScriptError::reportText(std::string_view shownPath) const {
-  std::string text(shownPath);
-  text += kw::kReportOf;
-  text += std::to_string(index);
-  text += kw::kReportLine;
+  std::string text = jaSjis(MessageId::ScriptErrorWhere, {shownPath, std::to_string(index)});
   text += '\n';
   text += line;
   text += '\n';

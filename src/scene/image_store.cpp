@@ -6,9 +6,10 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
-#include <unordered_set>
 #include <thread>
+#include <unordered_set>
 
+#include "base/messages.h"
 #include "base/script_path.h"
 #include "base/terminal_text.h"
 #include "platform/image_decoder.h"
@@ -77,9 +78,8 @@ bool ImageStore::loadFile(TiledImage& image, std::string_view name, const std::s
 }
 
 void ImageStore::refuse(std::string_view name) {
-  const std::string message = "画像「" + paths::toDisplay(name) + "」を読み込めません：画像が合わせて " +
-                              std::to_string(memory_.limit / (1024 * 1024)) +
-                              " MB を超えます（TAVRIK_PICTURE_MEMORY_MB で変えられます）。";
+  const std::string message = ja(MessageId::PictureOverBudget,
+                                 {paths::toDisplay(name), std::to_string(memory_.limit / (1024 * 1024))});
   if (reporter_)
     reporter_(message);
   else
@@ -108,7 +108,8 @@ void ImageStore::loadAll(const std::vector<Request>& requests) {
     auto work = [&] {
       for (std::size_t i = next++; i < count; i = next++) job(i);
     };
-    const std::size_t workers = std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
+    const std::size_t workers =
+        std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
     std::vector<std::thread> threads;
     for (std::size_t w = 1; w < workers; ++w) threads.emplace_back(work);
     work();

@@ -1,5 +1,6 @@
 // Conditions, loops, macros and file insertion, and the conditions and assignments they are built from.
 #include "base/keywords.h"
+#include "base/messages.h"
 #include "base/script_path.h"
 #include "base/sjis_text.h"
 #include "script/compiler/script_compiler.h"
@@ -15,7 +16,7 @@ int size(const std::vector<std::int32_t>& list) {
 }  // namespace
 
 void ScriptCompiler::condition(const DirectiveFields& f) {
-  if (f.firstArg.empty()) fail(std::string(kw::kMsgNeedCondition));
+  if (f.firstArg.empty()) fail(jaSjis(MessageId::CompileNeedCondition));
   const std::int32_t jump = compileCondition(f.firstArg, false);
   context_->blocks.push_back({BlockKind::Condition, jump, size(*context_->currentList), context_->index});
   append(jump);
@@ -25,10 +26,10 @@ void ScriptCompiler::conditionEnd(const DirectiveFields& f) {
   noteUnusedArgument(f);
   closeInnerBlocks(false);
   std::vector<BlockEntry>& blocks = context_->blocks;
-  if (blocks.empty()) fail(std::string(kw::kMsgUnmatchedConditionEnd));
+  if (blocks.empty()) fail(jaSjis(MessageId::CompileUnmatchedConditionEnd));
   const BlockEntry block = blocks.back();
   blocks.pop_back();
-  if (block.kind != BlockKind::Condition) fail(std::string(kw::kMsgUnmatchedConditionEnd));
+  if (block.kind != BlockKind::Condition) fail(jaSjis(MessageId::CompileUnmatchedConditionEnd));
   // When the condition fails the program goes on after the block.
   setJumpTarget(block.jump, block.start, size(*context_->currentList));
 }
@@ -47,20 +48,20 @@ void ScriptCompiler::loop(const DirectiveFields& f) {
 void ScriptCompiler::loopEnd(const DirectiveFields& f) {
   closeInnerBlocks(true);
   std::vector<BlockEntry>& blocks = context_->blocks;
-  if (blocks.empty()) fail(std::string(kw::kMsgUnmatchedLoopEnd));
+  if (blocks.empty()) fail(jaSjis(MessageId::CompileUnmatchedLoopEnd));
   const BlockEntry block = blocks.back();
   blocks.pop_back();
   CommandList& list = *context_->currentList;
   switch (block.kind) {
     case BlockKind::LoopBottomCondition: {
-      if (f.firstArg.empty()) fail(std::string(kw::kMsgNeedCondition));
+      if (f.firstArg.empty()) fail(jaSjis(MessageId::CompileNeedCondition));
       const std::int32_t test = compileCondition(f.firstArg, true);
       setJumpTarget(test, size(list), block.start);
       append(test);
       return;
     }
     case BlockKind::LoopTopCondition: {
-      if (!f.firstArg.empty()) fail(std::string(kw::kMsgConditionOnBothEnds));
+      if (!f.firstArg.empty()) fail(jaSjis(MessageId::CompileConditionOnBothEnds));
       // Tested at the top, compiled as tested at the bottom: the first command jumps to the test, and
       // the test jumps back into the body while the condition holds.
       // The jump to the test stands where the test stood, and comes from the loop's own line.
@@ -73,7 +74,7 @@ void ScriptCompiler::loopEnd(const DirectiveFields& f) {
       return;
     }
     case BlockKind::Condition:
-      fail(std::string(kw::kMsgUnmatchedLoopEnd));
+      fail(jaSjis(MessageId::CompileUnmatchedLoopEnd));
   }
 }
 
@@ -101,9 +102,7 @@ void ScriptCompiler::closeInnerBlocks(bool loopEnd) {
 void ScriptCompiler::macroDeclaration(const DirectiveFields& f) {
   declarationChecks();
   if (findMacro(f.firstArg)) {
-    std::string message(kw::kMsgMacroOpen);
-    message.append(f.firstArg).append(kw::kMsgMacroExists);
-    fail(std::move(message));
+    fail(jaSjis(MessageId::CompileMacroExists, {f.firstArg}));
   }
   macroIndex_.emplace(std::string(f.firstArg), static_cast<std::int32_t>(macros_.size()));
   macros_.push_back(Macro{std::string(f.firstArg), {}, site(f.firstArg)});
@@ -114,15 +113,15 @@ void ScriptCompiler::macroDeclaration(const DirectiveFields& f) {
 
 void ScriptCompiler::macroDeclarationEnd(const DirectiveFields& f) {
   noteUnusedArgument(f);
-  if (!inMacro()) fail(std::string(kw::kMsgUnmatchedMacroEnd));
+  if (!inMacro()) fail(jaSjis(MessageId::CompileUnmatchedMacroEnd));
   // A block opened in the body and left open would be closed in another list with a wrong jump.
-  if (context_->blocks.size() != context_->macroBlockDepth) fail(std::string(kw::kMsgBlockAcrossMacro));
+  if (context_->blocks.size() != context_->macroBlockDepth) fail(jaSjis(MessageId::CompileBlockAcrossMacro));
   context_->currentList = &program_->code;
 }
 
 void ScriptCompiler::insertFile(const DirectiveFields& f) {
-  if (inMacro()) fail(std::string(kw::kMsgInsertInMacro));
-  if (!context_->blocks.empty()) fail(std::string(kw::kMsgInsertInBlock));
+  if (inMacro()) fail(jaSjis(MessageId::CompileInsertInMacro));
+  if (!context_->blocks.empty()) fail(jaSjis(MessageId::CompileInsertInBlock));
   std::string path = context_->directory;
   path += f.firstArg;
   // An empty name leaves the path at the script's own folder, which the search finds: it names no
@@ -142,22 +141,18 @@ void ScriptCompiler::insertFile(const DirectiveFields& f) {
   if (!named || !exists(path)) {
     path += ".tvk";
     if (!named || !exists(path)) {
-      std::string message(kw::kMsgScriptOpen);
-      message.append(paths::forMessage(path)).append(kw::kMsgNotFound);
-      fail(std::move(message));
+      fail(jaSjis(MessageId::CompileScriptNotFound, {paths::forMessage(path)}));
     }
   }
   // A file that inserts itself, directly or through others, would never end.
   if (const std::filesystem::path& canonical = source(path).native; !canonical.empty()) {
     for (const Context* open : insertStack_) {
       if (!open->native.empty() && open->native == canonical) {
-        std::string message(kw::kMsgScriptOpen);
-        message.append(paths::forMessage(path)).append(kw::kMsgInsertsItself);
-        fail(std::move(message));
+        fail(jaSjis(MessageId::CompileScriptInsertsItself, {paths::forMessage(path)}));
       }
     }
   }
-  if (static_cast<int>(insertStack_.size()) > kMaxInsertDepth) fail(std::string(kw::kMsgInsertTooDeep));
+  if (static_cast<int>(insertStack_.size()) > kMaxInsertDepth) fail(jaSjis(MessageId::CompileInsertTooDeep));
   if (notes_) notes_->inserts.emplace_back(path, site(f.firstArg));
   compileFile(path);
 }
@@ -191,16 +186,14 @@ std::int32_t ScriptCompiler::compileCondition(std::string_view text, bool jumpWh
   // so that the block's end finds it.
   const Operator op = findOperator(text, kComparisons);
   if (op.code < 0) {
-    problem(std::string(kw::kMsgBadOperator), Problem::Error, text);
+    problem(jaSjis(MessageId::CompileBadOperator), Problem::Error, text);
     return makeCommand(JumpCommand{0, -1, -1, 0.0f, Comparison::Equal, jumpWhen});
   }
   const std::string_view left = sjis::field(text, op.text, 0);
   const std::string_view right = sjis::field(text, op.text, 1);
   const std::int32_t target = program_->findVariable(left);
   if (target < 0) {
-    std::string message(kw::kMsgVariableOpen);
-    message.append(left).append(kw::kMsgUndefined);
-    problem(std::move(message), Problem::UndefinedVariable, left);
+    problem(jaSjis(MessageId::CompileVariableUndefined, {left}), Problem::UndefinedVariable, left);
     return makeCommand(JumpCommand{0, -1, -1, 0.0f, Comparison::Equal, jumpWhen});
   }
   const std::int32_t source = program_->findVariable(right);
@@ -214,14 +207,12 @@ std::int32_t ScriptCompiler::compileAssignment(std::string_view text) {
   static constexpr std::pair<std::string_view, int> kAssignments[] = {
       {"+=", 6}, {"-=", 7}, {"*=", 8}, {"/=", 9}, {"=", 10}};
   const Operator op = findOperator(text, kAssignments);
-  if (op.code < 0) fail(std::string(kw::kMsgBadOperator), Problem::Error, text);
+  if (op.code < 0) fail(jaSjis(MessageId::CompileBadOperator), Problem::Error, text);
   const std::string_view left = sjis::field(text, op.text, 0);
   const std::string_view right = sjis::field(text, op.text, 1);
   const std::int32_t target = program_->findVariable(left);
   if (target < 0) {
-    std::string message(kw::kMsgVariableOpen);
-    message.append(left).append(kw::kMsgUndefined);
-    fail(std::move(message), Problem::UndefinedVariable, left);
+    fail(jaSjis(MessageId::CompileVariableUndefined, {left}), Problem::UndefinedVariable, left);
   }
   const std::int32_t source = program_->findVariable(right);
   if (source < 0 && notes_) checkOperand(right);

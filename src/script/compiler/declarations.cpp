@@ -1,20 +1,11 @@
 // Declarations: layers, channels, variables, actions with their keyframe lines, and choice buttons.
 // They take effect while the script compiles and emit no command.
 #include "base/keywords.h"
+#include "base/messages.h"
 #include "base/sjis_text.h"
 #include "script/compiler/script_compiler.h"
 
 namespace tavrik {
-
-namespace {
-
-std::string quoted(std::string_view open, std::string_view name, std::string_view close) {
-  std::string message(open);
-  message.append(name).append(close);
-  return message;
-}
-
-}  // namespace
 
 void ScriptCompiler::declareSimpleLayer(const DirectiveFields& f) {
   declarePictureLayer(f, false);
@@ -31,7 +22,7 @@ void ScriptCompiler::addLayer(LayerDeclaration layer) {
 
 void ScriptCompiler::declarePictureLayer(const DirectiveFields& f, bool person) {
   declarationChecks();
-  if (f.firstArg.empty()) fail(std::string(kw::kMsgNoLayerName));
+  if (f.firstArg.empty()) fail(jaSjis(MessageId::CompileNoLayerName));
   checkFieldCount(f.firstArg, 3);
   const std::string_view name = sjis::field(f.firstArg, ",", 0);
   LayerDeclaration layer;
@@ -45,7 +36,7 @@ void ScriptCompiler::declarePictureLayer(const DirectiveFields& f, bool person) 
 
 void ScriptCompiler::declareTextLayer(const DirectiveFields& f) {
   declarationChecks();
-  if (f.firstArg.empty()) fail(std::string(kw::kMsgNoLayerName));
+  if (f.firstArg.empty()) fail(jaSjis(MessageId::CompileNoLayerName));
   checkFieldCount(f.firstArg, 5);
   const std::string_view name = sjis::field(f.firstArg, ",", 0);
   LayerDeclaration layer;
@@ -68,7 +59,7 @@ void ScriptCompiler::declareSoundChannel(const DirectiveFields& f) {
 
 void ScriptCompiler::declareChannel(const DirectiveFields& f, bool positional) {
   declarationChecks();
-  if (f.firstArg.empty()) fail(std::string(kw::kMsgNoChannelName));
+  if (f.firstArg.empty()) fail(jaSjis(MessageId::CompileNoChannelName));
   checkFieldCount(f.firstArg, 2);
   std::int32_t count = intField(f.firstArg, 1);
   if (count <= 0) count = positional ? 1 : 64;
@@ -90,13 +81,10 @@ void ScriptCompiler::addVariable(std::string_view name) {
 
 void ScriptCompiler::declareVariables(const DirectiveFields& f) {
   declarationChecks();
-  if (f.firstArg.empty()) {
-    fail(std::string(kw::kFullWidthHash) + std::string(kw::kVariableDecl) +
-         std::string(kw::kUsageNameSuffix));
-  }
+  if (f.firstArg.empty()) fail(jaSjis(MessageId::CompileUsageWithName, {kw::kVariableDecl}));
   for (const std::string_view name : sjis::fields(f.firstArg, ",")) {
-    if (name.empty()) fail(std::string(kw::kMsgEmptyVariableName));
-    if (program_->findVariable(name) >= 0) fail(quoted(kw::kMsgVariableOpen, name, kw::kMsgAlreadyDeclared));
+    if (name.empty()) fail(jaSjis(MessageId::CompileEmptyVariableName));
+    if (program_->findVariable(name) >= 0) fail(jaSjis(MessageId::CompileVariableDeclared, {name}));
     addVariable(name);
   }
 }
@@ -116,8 +104,7 @@ void ScriptCompiler::declareAction(const DirectiveFields& f) {
   if (f.head == kw::kTextActionDecl) kind = ActionKind::Text;
   if (f.head == kw::kEyeActionDecl) kind = ActionKind::Eye;
   if (f.head == kw::kMouthActionDecl) kind = ActionKind::Mouth;
-  if (f.firstArg.empty())
-    fail(std::string(kw::kFullWidthHash) + std::string(f.head) + std::string(kw::kUsageNameSuffix));
+  if (f.firstArg.empty()) fail(jaSjis(MessageId::CompileUsageWithName, {f.head}));
 
   // A plain action's name is the whole argument, commas and all; the others take parameters after it.
   ActionDeclaration declaration;
@@ -140,8 +127,7 @@ void ScriptCompiler::declareAction(const DirectiveFields& f) {
     for (const std::string_view baseName : sjis::fields(f.secondArg, ",")) {
       const std::int32_t base = program_->findAction(baseName);
       if (base < 0) {
-        problem(quoted(kw::kQuoteOpen, baseName, kw::kMsgUnknownAction), Problem::UnknownBaseAction,
-                baseName);
+        problem(jaSjis(MessageId::CompileUnknownAction, {baseName}), Problem::UnknownBaseAction, baseName);
         continue;
       }
       if (notes_) notes_->baseActions.push_back(base);
@@ -176,7 +162,7 @@ void ScriptCompiler::readKeyframes(Action& action) {
     const int attribute = actionAttributeIndex(attributeName);
     if (attribute < 0) {
       // A line in error adds no entry; the lines after it are still keyframes.
-      problem(quoted(kw::kQuoteOpen, attributeName, kw::kMsgUnknownAttribute), Problem::UnknownAttribute,
+      problem(jaSjis(MessageId::CompileUnknownAttribute, {attributeName}), Problem::UnknownAttribute,
               attributeName);
       continue;
     }

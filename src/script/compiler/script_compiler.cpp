@@ -4,6 +4,7 @@
 
 #include "base/files.h"
 #include "base/keywords.h"
+#include "base/messages.h"
 #include "base/script_path.h"
 #include "base/sjis_text.h"
 #include "base/text_encoding.h"
@@ -150,23 +151,22 @@ const ScriptCompiler::Source& ScriptCompiler::source(const std::string& path) {
 }
 
 void ScriptCompiler::unreadable(const std::string& path, const Source& from) const {
-  std::string message(kw::kMsgScriptOpen);
-  message.append(paths::forMessage(path));
+  MessageId id = MessageId::CompileScriptUnreadable;
   switch (from.status) {
     case ReadStatus::Missing:
-      message.append(kw::kMsgNotFound);
+      id = MessageId::CompileScriptNotFound;
       break;
     case ReadStatus::NotRegular:
-      message.append(kw::kMsgNotAFile);
+      id = MessageId::CompileScriptNotAFile;
       break;
     case ReadStatus::TooLarge:
-      message.append(kw::kMsgScriptTooLarge);
+      id = MessageId::CompileScriptTooLarge;
       break;
     case ReadStatus::Ok:
     case ReadStatus::Failed:
-      message.append(kw::kMsgCannotRead);
       break;
   }
+  std::string message = jaSjis(id, {paths::forMessage(path)});
   if (context_) fail(std::move(message));
   // The main script: the report names it, with no line to show.
   CompileFailure failure;
@@ -184,7 +184,7 @@ void ScriptCompiler::compileFile(const std::string& path) {
   if (context_) {
     insertedLines_ += from.lines.size();
     if (++inserts_ > kMaxInserts || insertedLines_ > kMaxInsertedLines)
-      fail(std::string(kw::kMsgTooManyInserts));
+      fail(jaSjis(MessageId::CompileTooManyInserts));
   }
   Context context;
   context.path = path;
@@ -246,7 +246,7 @@ void ScriptCompiler::compileLine(const std::string& normalized) {
   lineIndex_ = context_->index;
   if (normalized[0] != '#') {
     if (restartLine_ >= 0) return textColonForgotten();
-    fail(std::string(kw::kMsgNeedHash), Problem::NeedHash);
+    fail(jaSjis(MessageId::CompileNeedHash), Problem::NeedHash);
   }
   restartLine_ = -1;
   // Every "#" goes, not only the first: one inside a title or a name disappears too.
@@ -263,7 +263,7 @@ void ScriptCompiler::compileLine(const std::string& normalized) {
   if (Macro* macro = findMacro(fields.head)) {
     macro->used = true;
     // The macro's commands as they are now, the same commands, not copies.
-    if (macro->commands.size() > kMaxCommands - listed_) fail(std::string(kw::kMsgTooManyCommands));
+    if (macro->commands.size() > kMaxCommands - listed_) fail(jaSjis(MessageId::CompileTooManyCommands));
     const CommandList commands = macro->commands;
     for (std::int32_t command : commands) append(command);
     return;
@@ -273,7 +273,7 @@ void ScriptCompiler::compileLine(const std::string& normalized) {
     return;
   }
   if (matchDeclaredObject(fields)) return;
-  fail(std::string(kw::kMsgUndeclaredHead), Problem::UndeclaredHead, fields.head);
+  fail(jaSjis(MessageId::CompileUndeclaredHead), Problem::UndeclaredHead, fields.head);
 }
 
 // Heads built from a declared name and a suffix: for each layer in declaration order its image head,
@@ -412,7 +412,7 @@ std::int32_t ScriptCompiler::addText(std::string text) {
 }
 
 void ScriptCompiler::append(std::int32_t command) {
-  if (++listed_ > kMaxCommands) fail(std::string(kw::kMsgTooManyCommands));
+  if (++listed_ > kMaxCommands) fail(jaSjis(MessageId::CompileTooManyCommands));
   context_->currentList->push_back(command);
   if (context_->currentList == &program_->code)
     program_->sites.push_back(SourceLine{context_->file, lineIndex_});
@@ -423,8 +423,8 @@ bool ScriptCompiler::inMacro() const {
 }
 
 void ScriptCompiler::declarationChecks() const {
-  if (inMacro()) fail(std::string(kw::kMsgDeclInMacro));
-  if (!context_->blocks.empty()) fail(std::string(kw::kMsgDeclInBlock));
+  if (inMacro()) fail(jaSjis(MessageId::CompileDeclarationInMacro));
+  if (!context_->blocks.empty()) fail(jaSjis(MessageId::CompileDeclarationInBlock));
 }
 
 ScriptCompiler::Macro* ScriptCompiler::findMacro(std::string_view name) {

@@ -1,6 +1,7 @@
 // Statements: each appends one command to the current list. Text blocks gather the text lines under a
 // text directive into one command.
 #include "base/keywords.h"
+#include "base/messages.h"
 #include "base/sjis_text.h"
 #include "script/compiler/script_compiler.h"
 
@@ -24,9 +25,7 @@ void ScriptCompiler::waitAction(const DirectiveFields& f) {
     appendNew(WaitActionCommand{Target{Target::Kind::Channel, channel}});
     return;
   }
-  std::string message(kw::kMsgUndeclaredTargetOpen);
-  message.append(f.firstArg).append(kw::kMsgIsUndeclared);
-  fail(std::move(message), Problem::UndeclaredTarget, f.firstArg);
+  fail(jaSjis(MessageId::CompileUndeclaredTarget, {f.firstArg}), Problem::UndeclaredTarget, f.firstArg);
 }
 
 void ScriptCompiler::waitTime(const DirectiveFields& f) {
@@ -65,15 +64,15 @@ void ScriptCompiler::layerAction(std::int32_t layer, std::int32_t action) {
       appendNew(StartActionCommand{Target{Target::Kind::Layer, layer}, action});
       return;
     case ActionKind::Eye:
-      if (kind != LayerKind::Person) fail(std::string(kw::kMsgNotPerson));
+      if (kind != LayerKind::Person) fail(jaSjis(MessageId::CompileEyeNotPerson));
       appendNew(SetEyeActionCommand{layer, action});
       return;
     case ActionKind::Mouth:
-      if (kind != LayerKind::Person) fail(std::string(kw::kMsgMouthNotPerson));
+      if (kind != LayerKind::Person) fail(jaSjis(MessageId::CompileMouthNotPerson));
       appendNew(SetMouthActionCommand{layer, action});
       return;
     case ActionKind::Text:
-      if (kind != LayerKind::Text) fail(std::string(kw::kMsgTextNotFrame));
+      if (kind != LayerKind::Text) fail(jaSjis(MessageId::CompileTextNotFrame));
       // A line ending in ":" opens a block of text lines; without it the action restarts the characters.
       if (sjis::endsWith(line_, ":")) {
         textBlock(layer, action);
@@ -132,7 +131,7 @@ void ScriptCompiler::textBlock(std::int32_t layer, std::int32_t action) {
         rest.remove_prefix(1);
         const long close = sjis::findText(rest, "$");
         if (close < 0) {
-          problem(std::string(kw::kMsgTagNotClosed), Problem::Error, {});
+          problem(jaSjis(MessageId::CompileTagNotClosed), Problem::Error, {});
           break;
         }
         const std::string_view name = rest.substr(0, static_cast<std::size_t>(close));
@@ -140,9 +139,7 @@ void ScriptCompiler::textBlock(std::int32_t layer, std::int32_t action) {
         if (const std::int32_t tag = program_->findTextAction(name); tag >= 0) {
           current = tag;
         } else {
-          std::string message(kw::kMsgTagOpen);
-          message.append(name).append(kw::kMsgIsUndeclared);
-          problem(std::move(message), Problem::UnknownTag, name);
+          problem(jaSjis(MessageId::CompileTagUndeclared, {name}), Problem::UnknownTag, name);
         }
         rest.remove_prefix(static_cast<std::size_t>(close) + 1);
         // The character right after a tag is taken as it is, even a "$".
