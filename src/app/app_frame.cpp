@@ -51,7 +51,48 @@ std::optional<PadKey> padKeyOf(Key key) {
   }
 }
 
+// Says on standard error which of a frame's lines for the game a headless box keeps from being done.
+void warnOfLinesTheBoxHolds(const EventScript& events, std::int64_t frame) {
+  // The player's hands are on the box: what the file asks of the game in these frames is not done, as
+  // a key pressed for the game while a box is open is the box's.
+  auto warn = [&](const std::string& line) {
+    std::fprintf(stderr, "tavrik: warning: frame %lld: \"%s\" came while a box was open; it was not done\n",
+                 static_cast<long long>(frame), line.c_str());
+  };
+  for (const std::filesystem::path& file : events.statesToSaveAt(frame))
+    warn("save-state " + terminalText(file.string()));
+  for (const PlayerAction& action : events.playerActionsAt(frame)) {
+    switch (action.kind) {
+      case PlayerAction::Kind::Save:
+        warn("save " + std::to_string(action.value));
+        break;
+      case PlayerAction::Kind::Load:
+        warn("load " + std::to_string(action.value));
+        break;
+      case PlayerAction::Kind::Skip:
+        warn(action.value ? "skip on" : "skip off");
+        break;
+      case PlayerAction::Kind::Auto:
+        warn(action.value ? "auto on" : "auto off");
+        break;
+    }
+  }
+}
+
+// Opens a page with the desktop's program; a box says so when it cannot.
+void openOrSay(AppFrame& frame, const std::string& url) {
+  // Opening is left to the desktop: when it has no program for it, the user is told where the page is.
+  if (!openUrl(url, frame.haveDisplay()))
+    frame.ask("ヘルプ", "ページを開けません（xdg-openが見つかりません）。\n" + url, BoxButtons::Ok);
+}
+
 }  // namespace
+
+std::string versionText(const FrameSettings& settings) {
+  // The frame's own title, not one a script set.
+  return "「" + settings.titleUtf8 + "」\n\n" + "Copyright (C) 2026 The Tavrik developers\n" +
+         "[OK]を押すと下記のサポートWebサイトが開きます。\n" + "（" + settings.supportUrl + "）";
+}
 
 AppFrame::AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics)
     : settings_(std::move(settings)), graphics_(std::move(graphics)), clock_(performanceFrequency()) {
@@ -60,8 +101,6 @@ AppFrame::AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graph
   graphics_->clear(0xFF000000u);
   graphics_->present();
 }
-
-AppFrame::~AppFrame() = default;
 
 void AppFrame::run(const std::function<bool()>& until) {
   // On a 60 Hz display with vertical sync a presenting frame waits for the retrace; the timer still
@@ -83,7 +122,7 @@ void AppFrame::run(const std::function<bool()>& until) {
       if (until && until()) return;
       continue;
     }
-    if (!focused()) {
+    if (!focused_) {
       // In the background no frame runs and the loop sleeps until something happens, waking now and
       // then to see whether a signal asked it to end.
       if (std::optional<WindowEvent> e = nextWindowEvent(kSignalCheckMs, menuFilter)) handleEvent(*e);
@@ -95,14 +134,22 @@ void AppFrame::run(const std::function<bool()>& until) {
     }
     const bool due = clock_.frameDue(performanceCounter());
     if (due) {
-      if (!menuHoldsGame()) {
+      // While a menu is open, or the bar shows over the fullscreen game, the game stands still.
+      bool menuHoldsGame = false;
+      if (menu_) {
+        const bool fullscreen = window && window->fullscreen();
+        menu_->setShown(!fullscreen || menu_->cursorInBand() || menu_->engaged());
+        menuHoldsGame = menu_->engaged() || (fullscreen && menu_->shown());
+      }
+      if (!menuHoldsGame) {
         runFrame();
         if (until && until()) return;
         if (menu_ && menu_->needsRepaint()) graphics_->present();
       } else if (menu_->needsRepaint() || menu_->engaged()) {
         graphics_->present();
       }
-      runMenuCommands();
+      if (menu_)
+        for (int id : menu_->takeCommands()) runCommand(id);
       if (closing_) break;
     }
     // Sleep until the next frame is due, straight after the frame: the events that arrive meanwhile
@@ -110,10 +157,6 @@ void AppFrame::run(const std::function<bool()>& until) {
     // rather than for each event.
     sleepMicroseconds(std::max<std::int64_t>(100, clock_.microsecondsUntilDue(performanceCounter())));
   }
-  warnOfUnplayedEvents();
-}
-
-void AppFrame::warnOfUnplayedEvents() const {
   const std::int64_t last = settings_.events.lastFrame();
   if (last > lastFramePlayed_) {
     std::fprintf(stderr,
@@ -128,25 +171,13 @@ bool AppFrame::knowsCommand(int id) const {
          id == kCommandVersion || (client_ && client_->knowsCommand(id));
 }
 
-bool AppFrame::menuHoldsGame() {
-  if (!menu_) return false;
-  const bool fullscreen = this->fullscreen();
-  menu_->setShown(!fullscreen || menu_->cursorInBand() || menu_->engaged());
-  return menu_->engaged() || (fullscreen && menu_->shown());
-}
-
-void AppFrame::runMenuCommands() {
-  if (!menu_) return;
-  for (int id : menu_->takeCommands()) runCommand(id);
-}
-
 void AppFrame::runFrame() {
+  // A frame's events and update are handled from here to the end, however it ends.
   inFrame_ = true;
-  runFrameWithin();
-  inFrame_ = false;
-}
-
-void AppFrame::runFrameWithin() {
+  struct InFrame {
+    bool& flag;
+    ~InFrame() { flag = false; }
+  } inFrame{inFrame_};
   // A box opened by one of this frame's lines counts the frames it is open (headless); this frame's
   // other lines are still this frame's, handled once it is answered.
   const std::int64_t frame = framesRun_;
@@ -226,23 +257,17 @@ void AppFrame::runCommand(int id) {
       break;
     case kCommandHelp:
       if (!settings_.helpPath.empty()) {
-        openOrSay("file://" + settings_.helpPath);
+        openOrSay(*this, "file://" + settings_.helpPath);
         break;
       }
       [[fallthrough]];
     case kCommandVersion:
-      if (ask("バージョン情報", versionText(), BoxButtons::OkCancel) == BoxAnswer::Ok)
-        openOrSay(settings_.supportUrl);
+      if (ask("バージョン情報", versionText(settings_), BoxButtons::OkCancel) == BoxAnswer::Ok)
+        openOrSay(*this, settings_.supportUrl);
       break;
     default:
       break;
   }
-}
-
-void AppFrame::openOrSay(const std::string& url) {
-  // Opening is left to the desktop: when it has no program for it, the user is told where the page is.
-  if (!openUrl(url, haveDisplay()))
-    ask("ヘルプ", "ページを開けません（xdg-openが見つかりません）。\n" + url, BoxButtons::Ok);
 }
 
 BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, BoxButtons buttons,
@@ -319,7 +344,7 @@ std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
   boxReadFrame_ = true;
   lastFramePlayed_ = framesRun_;
   draw(true);
-  warnOfLinesTheBoxHolds();
+  warnOfLinesTheBoxHolds(settings_.events, framesRun_);
   std::optional<BoxAnswer> answer;
   const std::vector<WindowEvent> events = settings_.events.eventsAt(framesRun_);
   for (std::size_t i = 0; i < events.size(); ++i) {
@@ -356,39 +381,6 @@ std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
   if (!answer && settings_.frameLimit && framesRun_ + 1 >= *settings_.frameLimit)
     answer = box.defaultAnswer();
   return answer;
-}
-
-void AppFrame::warnOfLinesTheBoxHolds() const {
-  // The player's hands are on the box: what the file asks of the game in these frames is not done, as
-  // a key pressed for the game while a box is open is the box's.
-  auto warn = [&](const std::string& line) {
-    std::fprintf(stderr, "tavrik: warning: frame %lld: \"%s\" came while a box was open; it was not done\n",
-                 static_cast<long long>(framesRun_), line.c_str());
-  };
-  for (const std::filesystem::path& file : settings_.events.statesToSaveAt(framesRun_))
-    warn("save-state " + terminalText(file.string()));
-  for (const PlayerAction& action : settings_.events.playerActionsAt(framesRun_)) {
-    switch (action.kind) {
-      case PlayerAction::Kind::Save:
-        warn("save " + std::to_string(action.value));
-        break;
-      case PlayerAction::Kind::Load:
-        warn("load " + std::to_string(action.value));
-        break;
-      case PlayerAction::Kind::Skip:
-        warn(action.value ? "skip on" : "skip off");
-        break;
-      case PlayerAction::Kind::Auto:
-        warn(action.value ? "auto on" : "auto off");
-        break;
-    }
-  }
-}
-
-std::string AppFrame::versionText() const {
-  // The frame's own title, not one a script set.
-  return "「" + settings_.titleUtf8 + "」\n\n" + "Copyright (C) 2026 The Tavrik developers\n" +
-         "[OK]を押すと下記のサポートWebサイトが開きます。\n" + "（" + settings_.supportUrl + "）";
 }
 
 void AppFrame::handleEvent(const WindowEvent& event) {

@@ -65,13 +65,13 @@ class FrameClient {
   virtual void afterFirstFrame() {}
 };
 
+// What the version box says of a frame: its own title (not one a script set) and the support page.
+std::string versionText(const FrameSettings& settings);
+
 class AppFrame {
  public:
   // Fails (nothing, with a reason) when no graphics device can be had.
   AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics);
-  ~AppFrame();
-  AppFrame(const AppFrame&) = delete;
-  AppFrame& operator=(const AppFrame&) = delete;
 
   // Handles events and runs frames until the window is closed, the frame limit is reached or a
   // termination signal arrives; then warns on standard error of events the file held for later frames.
@@ -109,37 +109,20 @@ class AppFrame {
   // is never taken as "yes": OK/Cancel then answers Cancel.
   BoxAnswer ask(const std::string& caption, const std::string& text, BoxButtons buttons,
                 bool keepShown = false, BoxAnswer defaultAnswer = BoxAnswer::Ok);
-  // What the version box says.
-  std::string versionText() const;
   std::int64_t framesRun() const { return framesRun_; }
   GraphicsDevice& graphics() { return *graphics_; }
   InputDevices& input() { return input_; }
-  const MouseState& mouse() const { return mouse_; }
-
+  // The mouse as the engine holds it: a restored game puts its position back.
+  MouseState& mouse() { return mouse_; }
   // The run ended because it reached --frames, not because the player was closed.
   bool frameLimitReached() const { return frameLimitReached_; }
-  const FrameSettings& settings() const { return settings_; }
-  // The mouse as the engine holds it: a restored game puts its position back.
-  MouseState& mouseState() { return mouse_; }
 
  private:
   void runFrame();
-  void runFrameWithin();
-  void warnOfUnplayedEvents() const;
-  // Says on standard error which of the frame's lines for the game a headless box keeps from being done.
-  void warnOfLinesTheBoxHolds() const;
-  // Opens a page with the desktop's program; a box says so when it cannot.
-  void openOrSay(const std::string& url);
   void requestClose();
-  bool focused() const { return focused_ || settings_.headless; }
-  bool fullscreen() const { return graphics_->window() && graphics_->window()->fullscreen(); }
-
   // The answer to a box, read from the window or the events file.
   std::optional<BoxAnswer> answerFromWindow(ModalBox& box);
   std::optional<BoxAnswer> answerFromEvents(ModalBox& box);
-  // While a menu is open, or the bar shows over the fullscreen game, the game stands still.
-  bool menuHoldsGame();
-  void runMenuCommands();
 
   FrameSettings settings_;
   FrameClient* client_ = nullptr;

@@ -70,14 +70,8 @@ GameApp::GameApp(PlayerServices services) : services_(std::move(services)) {
   bindCommands();
 }
 
-GameApp::~GameApp() {
-  // The engine goes first: it borrows the frame's device, input and mouse.
-  engine_.reset();
-  frame().setClient(nullptr);
-}
-
 void GameApp::makeEngine(std::shared_ptr<const Program> program) {
-  EngineServices services{frame().graphics(), frame().input(), frame().mouseState()};
+  EngineServices services{frame().graphics(), frame().input(), frame().mouse()};
   services.fonts = services_.fonts.get();
   if (AudioOutput* audio = services_.audio.get()) {
     services.players = [audio](bool positional, int channels) {

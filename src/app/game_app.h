@@ -28,7 +28,6 @@ class GameApp : public FrameClient {
   // The whole start-up. Nothing when it stopped; the reason has been shown and exitCode says how the
   // process ends.
   static std::unique_ptr<GameApp> start(const CommandLine& commandLine, int* exitCode);
-  ~GameApp() override;
 
   AppFrame& frame() { return *services_.frame; }
   ScriptEngine& engine() { return *engine_; }
@@ -72,6 +71,8 @@ class GameApp : public FrameClient {
   void bindCommands();
   void rebuildMenus();
 
+  // The services outlive the engine, which borrows the frame's device, input and mouse, and the
+  // components, which hold the frame.
   PlayerServices services_;
   std::unique_ptr<ScriptEngine> engine_;
   std::unique_ptr<PlayerSaves> saves_;
