@@ -189,7 +189,7 @@ void AppFrame::runFrame() {
     if (closing_) return;
   }
   for (const WindowEvent& e : settings_.events.eventsAt(frame)) {
-    if (e.type == WindowEvent::Type::Command && !knowsCommand(e.command)) {
+    if (e.type == WindowEvent::Type::MenuCommand && !knowsCommand(e.command)) {
       std::fprintf(stderr, "tavrik: warning: frame %lld: no menu command has the id %d; it does nothing\n",
                    static_cast<long long>(frame), e.command);
     }
@@ -477,7 +477,7 @@ void AppFrame::handleEvent(const WindowEvent& event) {
       graphics_->notifyDeviceReset();
       draw(true);
       break;
-    case T::Command:
+    case T::MenuCommand:
       runCommand(e.command);
       break;
     case T::Wheel:

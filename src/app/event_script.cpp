@@ -114,7 +114,7 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
       if (!id) id = commandIdNamed(w[2]);
       if (!id) return bad("expected a command id or name");
       WindowEvent e;
-      e.type = T::Command;
+      e.type = T::MenuCommand;
       e.command = *id;
       add(*frame, e);
     } else if (kind == "save-state" && w.size() >= 3) {

@@ -64,7 +64,7 @@ struct WindowEvent {
     FocusGained,
     FocusLost,
     Exposed,             // the window needs drawing
-    Command,             // a menu command id
+    MenuCommand,         // a menu command id
     DeviceReset,         // the renderer lost its textures
     ControllersChanged,  // a game controller was plugged in or out
     MaximizeRequest,     // the window was maximised (which switches fullscreen instead)
