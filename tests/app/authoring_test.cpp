@@ -10,8 +10,7 @@
 #include "base/text_encoding.h"
 #include "platform/file_watch.h"
 #include "platform/image_decoder.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "base/script_path.h"
 #include "scene/text_layer.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

@@ -19,8 +19,7 @@
 #include "platform/overlay.h"
 #include "platform/player_screens.h"
 #include "script/compiler/script_compiler.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

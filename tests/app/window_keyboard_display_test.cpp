@@ -22,8 +22,7 @@
 #include "platform/image_decoder.h"
 #include "platform/message_box.h"
 #include "platform/overlay.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

@@ -8,8 +8,8 @@
 #include <random>
 
 #include "scene/tiled_image.h"
+#include "support/platform_support.h"
 #include "support/reference_device.h"
-#include "support/test_support.h"
 
 namespace tavrik {
 namespace {

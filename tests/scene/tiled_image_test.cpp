@@ -8,7 +8,7 @@
 #include "scene/image_store.h"
 #include "scene/layer.h"
 #include "scene/scene.h"
-#include "support/test_support.h"
+#include "support/scene_support.h"
 
 namespace tavrik {
 namespace {

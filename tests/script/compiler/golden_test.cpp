@@ -29,7 +29,7 @@
 #include "base/text_encoding.h"
 #include "platform/image_decoder.h"
 #include "scene/text_layer.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "base/text_encoding.h"
+#include "script/compiler/script_compiler.h"
 #include "support/test_support.h"
 
 namespace tavrik {

@@ -9,7 +9,7 @@
 #include "base/keywords.h"
 #include "base/script_path.h"
 #include "base/text_encoding.h"
-#include "support/test_support.h"
+#include "support/runtime_support.h"
 
 namespace tavrik {
 namespace {
