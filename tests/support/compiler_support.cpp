@@ -2,11 +2,21 @@
 
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
+#include "base/text_encoding.h"
+
 namespace tavrik::test {
 
 CompileResult compileSource(const TempDir& dir, std::string_view utf8Source, std::string_view name) {
   const std::filesystem::path file = dir.write(std::string(name), sjisScript(utf8Source));
   return compileScript(scriptPath(file));
+}
+
+std::shared_ptr<const Program> compiled(const TempDir& dir, std::string_view utf8Source) {
+  CompileResult result = compileSource(dir, utf8Source);
+  EXPECT_FALSE(result.error.has_value()) << (result.error ? sjisToUtf8(result.error->reportText()) : "");
+  return result.program ? result.program : std::make_shared<const Program>();
 }
 
 std::shared_ptr<const Program> programOf(std::vector<Command> commands, std::vector<std::string> variables,

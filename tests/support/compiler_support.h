@@ -17,6 +17,10 @@ namespace tavrik::test {
 CompileResult compileSource(const TempDir& dir, std::string_view utf8Source,
                             std::string_view name = "main.tvk");
 
+// Writes the script (UTF-8 lines) into dir as main.tvk and compiles it, expecting it to compile; an
+// empty program when it does not.
+std::shared_ptr<const Program> compiled(const TempDir& dir, std::string_view utf8Source);
+
 // A program of hand-made commands, for the engine's own tests: variables after the choice result, code
 // runs the commands in order unless given, and every text a command names is "title".
 std::shared_ptr<const Program> programOf(std::vector<Command> commands,

@@ -1,4 +1,5 @@
-// Runs every golden script. A case is a script (golden/NAME.tvk) or a folder with main.tvk and the
+// Runs every golden script, each in the whole player started in this process (so this is one of the
+// application's tests). A case is a script (golden/NAME.tvk) or a folder with main.tvk and the
 // files it inserts (golden/NAME/); scripts are UTF-8 here and Shift-JIS when they run. Comment lines
 // say what the case needs and what it must give:
 //   ## picture NAME W H AARRGGBB     make a picture file of one colour before the run
