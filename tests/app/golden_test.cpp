@@ -202,13 +202,9 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   }
   ASSERT_FALSE(error.has_value()) << sjisToUtf8(error->reportText());
 
-  CommandLine cl;
-  cl.arguments = {"tavrik", script.string(), "-nce"};
-  cl.automation.headless = true;
-  cl.automation.frames = expected.run.value_or(10000);
+  CommandLine cl = test::headlessCommandLine(script, expected.run.value_or(10000));
   cl.automation.events = dir.write("events.txt", expected.events);
-  int exitCode = -1;
-  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
+  std::unique_ptr<GameApp> app = test::startHeadless(cl);
   ASSERT_TRUE(app);
   app->run();
   if (expected.frames) {

@@ -38,17 +38,11 @@ bool contains(const std::string& text, const std::string& part) {
 std::unique_ptr<GameApp> startInProcess(const fs::path& script, const fs::path& saves,
                                         const std::optional<fs::path>& events = std::nullopt,
                                         long long frames = 100000) {
-  CommandLine cl;
-  cl.arguments = {"tavrik", script.string(), "-nce"};
-  cl.automation.headless = true;
-  cl.automation.frames = frames;
+  CommandLine cl = test::headlessCommandLine(script, frames);
   cl.automation.events = events;
   cl.automation.saves = saves;
   cl.automation.startAfresh = true;
-  int exitCode = -1;
-  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
-  EXPECT_EQ(exitCode, 0);
-  return app;
+  return test::startHeadless(cl);
 }
 
 // An events file's lines moved earlier by shift frames, clicks spelt out so that a click cut by the

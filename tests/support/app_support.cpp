@@ -3,7 +3,31 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <optional>
+
 namespace tavrik::test {
+
+CommandLine headlessCommandLine(const std::filesystem::path& script, long long frames,
+                                const std::vector<std::string>& arguments) {
+  const std::string scriptArgument = script.string();
+  std::vector<const char*> argv = {"tavrik", scriptArgument.c_str(), "-nce"};
+  for (const std::string& a : arguments) argv.push_back(a.c_str());
+  std::string error;
+  std::optional<CommandLine> commandLine =
+      parseCommandLine(static_cast<int>(argv.size()), argv.data(), &error);
+  EXPECT_TRUE(commandLine.has_value()) << error;
+  CommandLine out = commandLine.value_or(CommandLine{{}, {"tavrik", scriptArgument, "-nce"}});
+  out.automation.headless = true;
+  out.automation.frames = frames;
+  return out;
+}
+
+std::unique_ptr<GameApp> startHeadless(const CommandLine& commandLine) {
+  int exitCode = -1;
+  std::unique_ptr<GameApp> app = GameApp::start(commandLine, &exitCode);
+  EXPECT_EQ(exitCode, 0) << "the player did not start";
+  return app;
+}
 
 PlayerCopy::PlayerCopy() {
   std::string pattern = (std::filesystem::temp_directory_path() / "tavrik-player-XXXXXX").string();
