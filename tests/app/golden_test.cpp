@@ -22,8 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "app/game_app.h"
@@ -53,11 +51,6 @@ struct Case {
   std::vector<std::pair<std::string, std::string>> texts;
   std::vector<std::pair<std::string, int>> shown;
 };
-
-std::string readFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 Case readCase(const std::string& source) {
   Case c;
@@ -151,7 +144,7 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   const fs::path source = GetParam();
   const bool folder = fs::is_directory(source);
   const fs::path mainFile = folder ? source / "main.tvk" : source;
-  const Case expected = readCase(readFile(mainFile));
+  const Case expected = readCase(test::readBytes(mainFile));
   ASSERT_TRUE(expected.error || expected.frames || expected.title || !expected.variables.empty() ||
               !expected.pixels.empty() || !expected.attributes.empty() || !expected.texts.empty() ||
               !expected.shown.empty() || !expected.absent.empty())
@@ -165,7 +158,7 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   for (const fs::path& file : files) {
     if (fs::is_directory(file)) continue;
     const fs::path relative = folder ? fs::relative(file, source) : fs::path("main.tvk");
-    const std::string bytes = readFile(file);
+    const std::string bytes = test::readBytes(file);
     dir.write(relative, file.extension() == ".tvk" ? test::sjisScript(bytes) : bytes);
   }
   for (const std::string& picture : expected.pictures) {

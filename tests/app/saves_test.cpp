@@ -73,10 +73,7 @@ std::string shiftedEvents(const fs::path& file, std::int64_t shift) {
 }
 
 std::string withLine(const fs::path& events, const std::string& line) {
-  std::ifstream in(events);
-  std::ostringstream out;
-  out << in.rdbuf() << "\n" << line << "\n";
-  return out.str();
+  return test::readBytes(events) + "\n" + line + "\n";
 }
 
 TEST(Saves, ALoadInAFreshProcessPlaysOnAsTheUninterruptedRun) {
