@@ -309,7 +309,8 @@ TEST(Player, HelpAndVersion) {
   EXPECT_NE(help.out.find("--headless"), std::string::npos);
   const ProcessResult version = player.run({"--version"});
   EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, "tavrik 1.03\n");
+  // The version is the one project() sets in CMakeLists.txt, not one the test would have to follow.
+  EXPECT_EQ(version.out, "tavrik " TAVRIK_PROJECT_VERSION "\n");
   EXPECT_EQ(player.run({"--frames", "x"}).exitCode, 2);
 }
 
