@@ -10,8 +10,7 @@
 #include "base/text_encoding.h"
 #include "platform/file_watch.h"
 #include "platform/image_decoder.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {
@@ -31,23 +30,11 @@ fs::path demoCopy(const test::TempDir& dir) {
 std::unique_ptr<GameApp> start(const fs::path& script, const fs::path& saves,
                                std::vector<std::string> extra = {},
                                const std::optional<fs::path>& events = std::nullopt) {
-  std::vector<std::string> arguments = {"tavrik", script.string(), "-nce"};
-  std::vector<const char*> argv;
-  for (const std::string& a : arguments) argv.push_back(a.c_str());
-  for (const std::string& a : extra) argv.push_back(a.c_str());
-  std::string error;
-  std::optional<CommandLine> cl = parseCommandLine(static_cast<int>(argv.size()), argv.data(), &error);
-  EXPECT_TRUE(cl.has_value()) << error;
-  if (!cl) return nullptr;
-  cl->automation.headless = true;
-  cl->automation.frames = 100000;
-  cl->automation.saves = saves;
-  cl->automation.startAfresh = true;
-  cl->automation.events = events;
-  int exitCode = -1;
-  std::unique_ptr<GameApp> app = GameApp::start(*cl, &exitCode);
-  EXPECT_EQ(exitCode, 0);
-  return app;
+  CommandLine cl = test::headlessCommandLine(script, 100000, extra);
+  cl.automation.saves = saves;
+  cl.automation.startAfresh = true;
+  cl.automation.events = events;
+  return test::startHeadless(cl);
 }
 
 // Replaces the first occurrence of a line's text (UTF-8) in a Shift-JIS script.

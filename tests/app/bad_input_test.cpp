@@ -8,8 +8,7 @@
 #include <fstream>
 
 #include "base/text_encoding.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

@@ -8,8 +8,7 @@
 #include "base/text_encoding.h"
 #include "platform/glyph_font.h"
 #include "platform/image_decoder.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

@@ -9,8 +9,7 @@
 
 #include "app/game_app.h"
 #include "platform/image_decoder.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {
@@ -60,13 +59,9 @@ TEST(Demo, PlaysToItsEndWithItsEvents) {
   EXPECT_EQ(r.out, "選択結果=2\n選んだ=2\nきらめき=3\n周回=2\n");
 
   // In this process too, to see that the script ran out of commands rather than out of frames.
-  CommandLine cl;
-  cl.arguments = {"tavrik", (kDemo / "start.tvk").string(), "-nce"};
-  cl.automation.headless = true;
-  cl.automation.frames = 3000;
+  CommandLine cl = test::headlessCommandLine(kDemo / "start.tvk", 3000);
   cl.automation.events = kDemo / "demo.events";
-  int exitCode = -1;
-  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
+  std::unique_ptr<GameApp> app = test::startHeadless(cl);
   ASSERT_TRUE(app);
   app->frame().run();
   EXPECT_LT(app->frame().framesRun(), 1000);

@@ -13,8 +13,7 @@
 #include "platform/image_decoder.h"
 #include "script/compiler/script_compiler.h"
 #include "script/runtime/game_state.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

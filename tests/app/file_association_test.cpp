@@ -5,17 +5,11 @@
 
 #include <chrono>
 #include <fstream>
-#include <iterator>
 
 #include "support/test_support.h"
 
 namespace tavrik {
 namespace {
-
-std::string readText(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 TEST(FileAssociation, WritesTheTypeAndTheDesktopEntryAndEveryStartMendsThem) {
   test::TempDir home;
@@ -23,12 +17,12 @@ TEST(FileAssociation, WritesTheTypeAndTheDesktopEntryAndEveryStartMendsThem) {
   ASSERT_TRUE(registerAssociation(home.path(), first));
   const auto desktop = home.path() / "applications" / "tavrik.desktop";
   const auto mime = home.path() / "mime" / "packages" / "tavrik.xml";
-  const std::string entry = readText(desktop);
+  const std::string entry = test::readBytes(desktop);
   EXPECT_NE(entry.find("Exec=\"/opt/one/tavrik\" %f\n"), std::string::npos) << entry;
   EXPECT_NE(entry.find("MimeType=application/x-tavrik-script;\n"), std::string::npos);
   EXPECT_NE(entry.find("Icon=/opt/one/game.png\n"), std::string::npos);
   EXPECT_NE(entry.find("Comment=Tavrikアドベンチャースクリプト\n"), std::string::npos);
-  const std::string type = readText(mime);
+  const std::string type = test::readBytes(mime);
   EXPECT_NE(type.find("<glob pattern=\"*.tvk\"/>"), std::string::npos);
   EXPECT_NE(type.find("type=\"application/x-tavrik-script\""), std::string::npos);
 
@@ -43,9 +37,9 @@ TEST(FileAssociation, WritesTheTypeAndTheDesktopEntryAndEveryStartMendsThem) {
   // A damaged entry is repaired at the next start; another copy takes the association over.
   std::ofstream(desktop) << "broken";
   ASSERT_TRUE(registerAssociation(home.path(), first));
-  EXPECT_EQ(readText(desktop), entry);
+  EXPECT_EQ(test::readBytes(desktop), entry);
   ASSERT_TRUE(registerAssociation(home.path(), {"/home/me/My Games/tavrik", "/x.png", "d"}));
-  EXPECT_NE(readText(desktop).find("Exec=\"/home/me/My Games/tavrik\" %f\n"), std::string::npos);
+  EXPECT_NE(test::readBytes(desktop).find("Exec=\"/home/me/My Games/tavrik\" %f\n"), std::string::npos);
 }
 
 TEST(FileAssociation, FailuresAreReportedOnlyAsAResult) {
@@ -58,7 +52,7 @@ TEST(FileAssociation, PathsAreQuotedForTheEntryAndControlCharactersRefuseIt) {
   test::TempDir home;
   const auto desktop = home.path() / "applications" / "tavrik.desktop";
   ASSERT_TRUE(registerAssociation(home.path(), {"/g/a\"b`c$d\\e%f/tavrik", "/g/x\\y.png", "d"}));
-  const std::string entry = readText(desktop);
+  const std::string entry = test::readBytes(desktop);
   // Quoted as an argument ("\\" before " ` $ \\, % doubled), then each backslash written twice.
   EXPECT_NE(entry.find("Exec=\"/g/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e%%f/tavrik\" %f\n"), std::string::npos)
       << entry;
@@ -72,7 +66,7 @@ TEST(FileAssociation, PathsAreQuotedForTheEntryAndControlCharactersRefuseIt) {
     EXPECT_NE(said.find("the desktop registration is skipped"), std::string::npos) << said;
     EXPECT_EQ(said.find('\x1b'), std::string::npos) << "the path is shown escaped";
   }
-  EXPECT_EQ(readText(desktop), entry);
+  EXPECT_EQ(test::readBytes(desktop), entry);
 }
 
 TEST(FileAssociation, WhatIsNotARegularFileIsLeftAloneWithAWord) {
@@ -100,7 +94,7 @@ TEST(FileAssociation, WhatIsNotARegularFileIsLeftAloneWithAWord) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(registerAssociation(home.path(), a));
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(readText(secret), "keep");
+    EXPECT_EQ(test::readBytes(secret), "keep");
     EXPECT_TRUE(std::filesystem::is_symlink(place));
     std::filesystem::remove(place);
 

@@ -4,7 +4,7 @@
 
 #include "base/script_path.h"
 #include "scene/text_layer.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {
@@ -40,14 +40,9 @@ std::int64_t framesPlayed(const std::string& utf8Script, const std::string& even
   test::TempDir dir;
   const auto script = dir.write("s.tvk", test::sjisScript(utf8Script));
   const auto eventsFile = dir.write("events.txt", events);
-  CommandLine cl;
-  cl.arguments = {"tavrik", script.string(), "-nce"};
-  cl.automation.headless = true;
-  cl.automation.frames = frameLimit;
+  CommandLine cl = test::headlessCommandLine(script, frameLimit);
   cl.automation.events = eventsFile;
-  int exitCode = -1;
-  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
-  EXPECT_EQ(exitCode, 0);
+  std::unique_ptr<GameApp> app = test::startHeadless(cl);
   if (!app) return -1;
   app->frame().run();
   return app->frame().framesRun();
@@ -86,12 +81,7 @@ TEST(GameApp, AFontCommandMovesTheCheckAndLaysTheTextOutAgain) {
   const auto script =
       dir.write("s.tvk", test::sjisScript("＃文字レイヤー宣言：枠\n＃文字動作宣言：標準，０，２４\n"
                                           "０，Ａ，１\n＃枠標準：\niiii\n＃入力待機\n"));
-  CommandLine cl;
-  cl.arguments = {"tavrik", script.string(), "-nce"};
-  cl.automation.headless = true;
-  cl.automation.frames = 5;
-  int exitCode = -1;
-  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
+  std::unique_ptr<GameApp> app = test::startHeadless(test::headlessCommandLine(script, 5));
   ASSERT_TRUE(app);
   // A fixed-pitch face and a proportional one, wherever the menu lists them.
   const std::vector<MenuItem>& faces = app->menus()[2].items;

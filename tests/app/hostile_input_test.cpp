@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "platform/image_decoder.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

@@ -14,8 +14,7 @@
 #include "script/compiler/script_compiler.h"
 #include "script/runtime/game_state.h"
 #include "script/runtime/history.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

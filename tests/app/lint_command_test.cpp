@@ -5,8 +5,7 @@
 #include <sstream>
 
 #include "app/options.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {

@@ -9,8 +9,7 @@
 #include "base/text_encoding.h"
 #include "platform/glyph_font.h"
 #include "platform/image_decoder.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {
@@ -272,21 +271,16 @@ TEST(Player, TheChosenFontIsSavedAsOneLineAtANormalExit) {
   const auto events =
       dir.write("e.txt", "1 command " + std::to_string(1000 + (proportional - faces.begin())) + "\n");
   ASSERT_EQ(player.run({script.string(), "--headless", "--frames", "3"}).exitCode, 0);
-  std::ifstream in(ini, std::ios::binary);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
-            "Font=" + ipaGothic + "\r\n");
+  EXPECT_EQ(test::readBytes(ini), "Font=" + ipaGothic + "\r\n");
   ASSERT_EQ(
       player.run({script.string(), "--headless", "--frames", "3", "--events", events.string()}).exitCode, 0);
-  std::ifstream again(ini, std::ios::binary);
-  const std::string saved((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+  const std::string saved = test::readBytes(ini);
   EXPECT_EQ(saved, "Font=" + test::sjis("IPA Pゴシック") + "\r\n");
 
   // A start-up error leaves the file as it is.
   std::ofstream(ini, std::ios::binary) << "Font=kept\r\nOther=2\r\n";
   EXPECT_EQ(player.run({"missing.tvk", "--headless"}).exitCode, 1);
-  std::ifstream untouched(ini, std::ios::binary);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(untouched)), std::istreambuf_iterator<char>()),
-            "Font=kept\r\nOther=2\r\n");
+  EXPECT_EQ(test::readBytes(ini), "Font=kept\r\nOther=2\r\n");
 }
 
 TEST(Player, EveryStartRegistersTheScriptTypeWithTheDesktopAndWritesNothingElse) {
@@ -294,8 +288,7 @@ TEST(Player, EveryStartRegistersTheScriptTypeWithTheDesktopAndWritesNothingElse)
   ASSERT_EQ(player.run({"--headless", "--frames", "1"}).exitCode, 0);
   const auto home = player.root() / "home";
   const auto data = home / ".local" / "share";
-  std::ifstream entry(data / "applications" / "tavrik.desktop");
-  const std::string text((std::istreambuf_iterator<char>(entry)), std::istreambuf_iterator<char>());
+  const std::string text = test::readBytes(data / "applications" / "tavrik.desktop");
   EXPECT_NE(text.find("Exec=\"" + (player.binDir() / "tavrik").string() + "\" %f"), std::string::npos)
       << text;
   EXPECT_TRUE(std::filesystem::exists(data / "mime" / "packages" / "tavrik.xml"));
@@ -316,7 +309,8 @@ TEST(Player, HelpAndVersion) {
   EXPECT_NE(help.out.find("--headless"), std::string::npos);
   const ProcessResult version = player.run({"--version"});
   EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, "tavrik 1.03\n");
+  // The version is the one project() sets in CMakeLists.txt, not one the test would have to follow.
+  EXPECT_EQ(version.out, "tavrik " TAVRIK_PROJECT_VERSION "\n");
   EXPECT_EQ(player.run({"--frames", "x"}).exitCode, 2);
 }
 

@@ -18,8 +18,7 @@
 #include "platform/image_decoder.h"
 #include "platform/overlay.h"
 #include "script/compiler/script_compiler.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 #include "ui/history_screen.h"
 #include "ui/notice.h"
 #include "ui/settings_screen.h"
@@ -42,17 +41,11 @@ bool contains(const std::string& text, const std::string& part) {
 std::unique_ptr<GameApp> startInProcess(const fs::path& script, const fs::path& saves,
                                         const std::optional<fs::path>& events = std::nullopt,
                                         long long frames = 100000) {
-  CommandLine cl;
-  cl.arguments = {"tavrik", script.string(), "-nce"};
-  cl.automation.headless = true;
-  cl.automation.frames = frames;
+  CommandLine cl = test::headlessCommandLine(script, frames);
   cl.automation.events = events;
   cl.automation.saves = saves;
   cl.automation.startAfresh = true;
-  int exitCode = -1;
-  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
-  EXPECT_EQ(exitCode, 0);
-  return app;
+  return test::startHeadless(cl);
 }
 
 // An events file's lines moved earlier by shift frames, clicks spelt out so that a click cut by the
@@ -83,10 +76,7 @@ std::string shiftedEvents(const fs::path& file, std::int64_t shift) {
 }
 
 std::string withLine(const fs::path& events, const std::string& line) {
-  std::ifstream in(events);
-  std::ostringstream out;
-  out << in.rdbuf() << "\n" << line << "\n";
-  return out.str();
+  return test::readBytes(events) + "\n" + line + "\n";
 }
 
 TEST(Saves, ALoadInAFreshProcessPlaysOnAsTheUninterruptedRun) {

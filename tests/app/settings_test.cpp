@@ -2,20 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "support/test_support.h"
 
 namespace tavrik {
 namespace {
 
+using test::readBytes;
 using test::sjis;
-
-std::string readBytes(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 TEST(Settings, TheFirstFontLineCountsAndAnUnknownFaceSelectsTheFirst) {
   test::TempDir dir;

@@ -20,8 +20,7 @@
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
 #include "platform/overlay.h"
-#include "support/process.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 #include "ui/debug_view.h"
 #include "ui/message_box.h"
 
@@ -131,9 +130,7 @@ class WindowKeyboard : public ::testing::Test {
   std::optional<Screen> screenshot() {
     const auto file = dir_.path() / "screen.xwd";
     tool("xwd", {"-root", "-silent", "-out", file.string()});
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return readXwd(bytes);
+    return readXwd(test::readBytes(file));
   }
   std::string geometry(const std::string& id) { return tool("xdotool", {"getwindowgeometry", id}).out; }
 

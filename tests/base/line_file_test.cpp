@@ -2,18 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "support/test_support.h"
 
 namespace tavrik {
 namespace {
 
-std::string readBytes(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using test::readBytes;
 
 std::vector<std::string> linesOf(const LineFile& file) {
   std::vector<std::string> lines;

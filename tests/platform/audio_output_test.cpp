@@ -8,8 +8,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "platform/sound_files.h"
@@ -81,8 +79,7 @@ class AudioTest : public ::testing::Test {
   // Closes the output and reads what it played.
   std::vector<Frame> played() {
     output.reset();
-    std::ifstream in(dir.path() / "out.raw", std::ios::binary);
-    const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string raw = test::readBytes(dir.path() / "out.raw");
     std::vector<Frame> frames;
     for (std::size_t i = 0; i + 3 < raw.size(); i += 4) {
       auto sample = [&](std::size_t at) {

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -105,11 +103,6 @@ inline bool soxOgg(const std::filesystem::path& file, int seconds, int rate, int
                               " -C -1 '" + file.string() + "' synth " + std::to_string(seconds) +
                               " sine 440 vol 0.3 2>/dev/null";
   return std::system(command.c_str()) == 0 && std::filesystem::exists(file);
-}
-
-inline std::string readBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 }  // namespace tavrik::test

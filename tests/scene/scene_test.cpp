@@ -7,7 +7,7 @@
 #include "platform/image_decoder.h"
 #include "scene/layer.h"
 #include "scene/tiled_image.h"
-#include "support/test_support.h"
+#include "support/scene_support.h"
 
 namespace tavrik {
 namespace {

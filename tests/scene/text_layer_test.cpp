@@ -7,7 +7,7 @@
 #include "platform/glyph_font.h"
 #include "scene/scene.h"
 #include "scene/tiled_image.h"
-#include "support/test_support.h"
+#include "support/scene_support.h"
 
 namespace tavrik {
 namespace {

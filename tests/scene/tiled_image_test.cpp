@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "platform/image_decoder.h"
 #include "scene/image_store.h"
 #include "scene/layer.h"
 #include "scene/scene.h"
-#include "support/test_support.h"
+#include "support/scene_support.h"
 
 namespace tavrik {
 namespace {
@@ -91,8 +89,7 @@ TEST_F(ImageFiles, APictureOnlyBesideTheExecutableIsFoundThere) {
 
 TEST_F(ImageFiles, BrokenTruncatedOrHugeFilesChangeNothing) {
   png("good.png", 0xFF123456u, 8, 8);
-  std::ifstream in(dir.path() / "good.png", std::ios::binary);
-  const std::string goodBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string goodBytes = test::readBytes(dir.path() / "good.png");
   dir.write("garbage.png", "this is not a picture at all");
   dir.write("truncated.png", goodBytes.substr(0, goodBytes.size() / 2));
   dir.write("empty.png", "");

@@ -1,4 +1,5 @@
-// Runs the player as a separate process, the way a user or a script author does.
+// Runs a program as a separate process, the way a user or a script author runs the player (the private
+// copy of the built player to run is in support/app_support.h).
 #pragma once
 
 #include <filesystem>
@@ -26,25 +27,5 @@ ProcessResult runProcess(const std::filesystem::path& program, const std::vector
                          const std::filesystem::path& workingDirectory,
                          const std::vector<std::string>& extraEnv = {}, int timeoutSeconds = 60,
                          const SignalWhen& signalWhen = {});
-
-// A private copy of the built player with its own files beside it, in a temporary folder, so that a
-// test never writes into the build tree or the home directory.
-class PlayerCopy {
- public:
-  PlayerCopy();
-  ~PlayerCopy();
-  const std::filesystem::path& root() const { return root_; }
-  std::filesystem::path executable() const { return root_ / "bin" / "tavrik"; }
-  std::filesystem::path binDir() const { return root_ / "bin"; }
-  // Runs the copy in root() with HOME and the XDG folders pointed inside it.
-  ProcessResult run(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnv = {},
-                    const SignalWhen& signalWhen = {}) const;
-  // The folders the copy's runs are given as XDG_CONFIG_HOME and XDG_DATA_HOME.
-  std::filesystem::path configHome() const { return root_ / "home/.config"; }
-  std::filesystem::path dataHome() const { return root_ / "home/.local/share"; }
-
- private:
-  std::filesystem::path root_;
-};
 
 }  // namespace tavrik::test

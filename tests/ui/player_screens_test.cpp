@@ -8,7 +8,7 @@
 
 #include "platform/glyph_font.h"
 #include "platform/overlay.h"
-#include "support/test_support.h"
+#include "support/platform_support.h"
 
 namespace tavrik {
 namespace {

@@ -8,12 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 
 #include "base/text_encoding.h"
+#include "script/compiler/script_compiler.h"
 #include "support/test_support.h"
 
 namespace tavrik {
@@ -56,18 +55,13 @@ void expectFindings(const std::vector<LintFinding>& findings, const std::vector<
   }
 }
 
-std::string readText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 TEST(Lint, EveryCaseGivesExactlyTheFindingsItExpects) {
   const fs::path cases = fs::path(TAVRIK_SOURCE_DIR) / "tests/script/lint";
   int count = 0;
   for (const auto& entry : fs::directory_iterator(cases)) {
     if (entry.path().extension() != ".tvk") continue;
     ++count;
-    const std::string source = readText(entry.path());
+    const std::string source = test::readBytes(entry.path());
     test::TempDir dir;
     std::vector<Expected> expected;
     std::istringstream lines(source);

@@ -9,7 +9,7 @@
 #include "base/keywords.h"
 #include "base/script_path.h"
 #include "base/text_encoding.h"
-#include "support/test_support.h"
+#include "support/compiler_support.h"
 
 namespace tavrik {
 namespace {
@@ -118,15 +118,6 @@ TEST(ScriptCompiler, AnInsertedFileThatCannotBeReadIsAnErrorAtItsInsertion) {
     EXPECT_EQ(error->line, sjis("＃ファイル挿入：") + name) << name;
     EXPECT_EQ(error->message.rfind(sjis("スクリプト「"), 0), 0u) << name;
   }
-}
-
-TEST(ScriptCompiler, ALineOfAnyLengthIsCompiled) {
-  test::EngineRig rig;
-  const std::string longTitle(5000, 'x');
-  ASSERT_FALSE(rig.compile("＃タイトル：" + longTitle + "\n＃タイトル：after").has_value());
-  EXPECT_EQ(rig.program->code.size(), 2u);
-  rig.engine->update();
-  EXPECT_EQ(rig.device->title(), "after");
 }
 
 TEST(ScriptCompiler, MacrosThatMultiplyStopAtTheCommandBoundOnTheLineThatCrossesIt) {

@@ -9,7 +9,7 @@
 #include "platform/image_decoder.h"
 
 #include "script/runtime/script_engine.h"
-#include "support/test_support.h"
+#include "support/runtime_support.h"
 
 namespace tavrik {
 namespace {
@@ -123,7 +123,8 @@ TEST(GameState, AStateHoldsOnlyWhatItsProgramCouldHaveMade) {
   for (const char* name : {"face.png", "face目0.png", "face目1.png"})
     ASSERT_TRUE(savePng(test::solidPicture(8, 8, 0xFF808080u), rig.dir.path() / name));
   ASSERT_FALSE(rig.compile("＃人物レイヤー宣言：人\n＃文字レイヤー宣言：枠\n＃単純レイヤー宣言：板\n"
-                           "＃音楽チャネル宣言：曲\n＃文字動作宣言：文字，２，２４\n０，Ａ，１\n＃人画像：face\n＃曲ロード：tune.mid\n"
+                           "＃音楽チャネル宣言：曲\n＃文字動作宣言：文字，２，２４\n０，Ａ，１\n＃人画像：fac"
+                           "e\n＃曲ロード：tune.mid\n"
                            "＃枠文字：\nこんにちは\n＃タイトル：題\n＃入力待機\n")
                    .has_value());
   for (int i = 0; i < 3; ++i) rig.engine->update();

@@ -5,7 +5,7 @@
 #include "base/action.h"
 #include "scene/text_layer.h"
 #include "script/runtime/script_engine.h"
-#include "support/test_support.h"
+#include "support/runtime_support.h"
 
 namespace tavrik {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "platform/glyph_font.h"
 #include "scene/text_layer.h"
-#include "support/test_support.h"
+#include "support/runtime_support.h"
 
 namespace tavrik {
 namespace {

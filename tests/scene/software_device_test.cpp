@@ -1,6 +1,7 @@
 // The software driver against the drawing rule: random pictures under random turns, mirrors, scales,
 // positions and colours give, pixel for pixel, what the reference device draws, apart from points that
-// lie on an edge (where either neighbour is right) and the rounding of blending.
+// lie on an edge (where either neighbour is right) and the rounding of blending. The pictures are the
+// scene's tiled images, so this is one of the scene's tests.
 #include "platform/software_device.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,8 @@
 #include <random>
 
 #include "scene/tiled_image.h"
+#include "support/platform_support.h"
 #include "support/reference_device.h"
-#include "support/test_support.h"
 
 namespace tavrik {
 namespace {

@@ -1,4 +1,5 @@
-// Runs every golden script. A case is a script (golden/NAME.tvk) or a folder with main.tvk and the
+// Runs every golden script, each in the whole player started in this process (so this is one of the
+// application's tests). A case is a script (golden/NAME.tvk) or a folder with main.tvk and the
 // files it inserts (golden/NAME/); scripts are UTF-8 here and Shift-JIS when they run. Comment lines
 // say what the case needs and what it must give:
 //   ## picture NAME W H AARRGGBB     make a picture file of one colour before the run
@@ -21,15 +22,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "app/game_app.h"
 #include "base/text_encoding.h"
 #include "platform/image_decoder.h"
 #include "scene/text_layer.h"
-#include "support/test_support.h"
+#include "support/app_support.h"
 
 namespace tavrik {
 namespace {
@@ -52,11 +51,6 @@ struct Case {
   std::vector<std::pair<std::string, std::string>> texts;
   std::vector<std::pair<std::string, int>> shown;
 };
-
-std::string readFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 Case readCase(const std::string& source) {
   Case c;
@@ -150,7 +144,7 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   const fs::path source = GetParam();
   const bool folder = fs::is_directory(source);
   const fs::path mainFile = folder ? source / "main.tvk" : source;
-  const Case expected = readCase(readFile(mainFile));
+  const Case expected = readCase(test::readBytes(mainFile));
   ASSERT_TRUE(expected.error || expected.frames || expected.title || !expected.variables.empty() ||
               !expected.pixels.empty() || !expected.attributes.empty() || !expected.texts.empty() ||
               !expected.shown.empty() || !expected.absent.empty())
@@ -164,7 +158,7 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   for (const fs::path& file : files) {
     if (fs::is_directory(file)) continue;
     const fs::path relative = folder ? fs::relative(file, source) : fs::path("main.tvk");
-    const std::string bytes = readFile(file);
+    const std::string bytes = test::readBytes(file);
     dir.write(relative, file.extension() == ".tvk" ? test::sjisScript(bytes) : bytes);
   }
   for (const std::string& picture : expected.pictures) {
@@ -201,13 +195,9 @@ TEST_P(GoldenScript, GivesWhatItExpects) {
   }
   ASSERT_FALSE(error.has_value()) << sjisToUtf8(error->reportText());
 
-  CommandLine cl;
-  cl.arguments = {"tavrik", script.string(), "-nce"};
-  cl.automation.headless = true;
-  cl.automation.frames = expected.run.value_or(10000);
+  CommandLine cl = test::headlessCommandLine(script, expected.run.value_or(10000));
   cl.automation.events = dir.write("events.txt", expected.events);
-  int exitCode = -1;
-  std::unique_ptr<GameApp> app = GameApp::start(cl, &exitCode);
+  std::unique_ptr<GameApp> app = test::startHeadless(cl);
   ASSERT_TRUE(app);
   app->frame().run();
   if (expected.frames) {

@@ -1,5 +1,5 @@
 // Every seed of the fuzzers and every input they ever found that broke something: scripts compiled and
-// played, files loaded as pictures and sounds.
+// played, files loaded as pictures and sounds. Playing needs the engine, so these are the runtime's tests.
 #include <gtest/gtest.h>
 
 #include <filesystem>
