@@ -55,7 +55,8 @@ std::string DebugView::characters(const DebugSnapshot& snapshot) {
         MessageId::DebugName, MessageId::DebugPicture, MessageId::DebugSound, MessageId::DebugAttributes,
         MessageId::DebugActionStep, MessageId::DebugPause, MessageId::DebugResume, MessageId::DebugStep})
     out += ja(id);
-  // The status line's words; its numbers and the variables' steppers bring digits and "+-".
+  // The status line's words without its values (placeholders left in would ask for braces), and the
+  // variables' steppers.
   out += ja(MessageId::DebugStatus, {"", "", ""}) + "+-";
   out += snapshot.placeUtf8;
   for (const auto& [name, value] : snapshot.variables) out += name;

@@ -125,7 +125,8 @@ ScreenAction SettingsScreen::click(int x, int y) {
 }
 
 std::string SettingsScreen::characters() const {
-  // The seconds' unit without a number; the digits and signs the values are written with.
+  // The seconds' unit without its number (a placeholder left in would ask for braces), and what the
+  // values and the buttons are written with.
   std::string out = ja(MessageId::SettingsTitle) + ja(MessageId::SettingsMuted) +
                     ja(MessageId::SettingsSeconds, {""}) + "0123456789.%－＋+" + ja(MessageId::SettingsHint);
   for (const MessageId label : kRowLabels) out += ja(label);
