@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/messages.h"
 #include "base/terminal_text.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
@@ -56,8 +57,8 @@ void warnOfLinesTheBoxHolds(const EventScript& events, std::int64_t frame) {
   // The player's hands are on the box: what the file asks of the game in these frames is not done, as
   // a key pressed for the game while a box is open is the box's.
   auto warn = [&](const std::string& line) {
-    std::fprintf(stderr, "tavrik: warning: frame %lld: \"%s\" came while a box was open; it was not done\n",
-                 static_cast<long long>(frame), line.c_str());
+    std::fprintf(stderr, "tavrik: %s\n",
+                 en(MessageId::WarnLineHeldByBox, {std::to_string(frame), line}).c_str());
   };
   for (const std::filesystem::path& file : events.statesToSaveAt(frame))
     warn("save-state " + terminalText(file.string()));
@@ -83,15 +84,14 @@ void warnOfLinesTheBoxHolds(const EventScript& events, std::int64_t frame) {
 void openOrSay(AppFrame& frame, const std::string& url) {
   // Opening is left to the desktop: when it has no program for it, the user is told where the page is.
   if (!openUrl(url, frame.haveDisplay()))
-    frame.ask("ヘルプ", "ページを開けません（xdg-openが見つかりません）。\n" + url, BoxButtons::Ok);
+    frame.ask(ja(MessageId::HelpCaption), ja(MessageId::HelpCannotOpen, {url}), BoxButtons::Ok);
 }
 
 }  // namespace
 
 std::string versionText(const FrameSettings& settings) {
   // The frame's own title, not one a script set.
-  return "「" + settings.titleUtf8 + "」\n\n" + "Copyright (C) 2026 The Tavrik developers\n" +
-         "[OK]を押すと下記のサポートWebサイトが開きます。\n" + "（" + settings.supportUrl + "）";
+  return ja(MessageId::VersionText, {settings.titleUtf8, settings.supportUrl});
 }
 
 AppFrame::AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics)
@@ -159,10 +159,9 @@ void AppFrame::run(const std::function<bool()>& until) {
   }
   const std::int64_t last = settings_.events.lastFrame();
   if (last > lastFramePlayed_) {
-    std::fprintf(stderr,
-                 "tavrik: warning: the events file goes on to frame %lld, but the run ended at frame %lld; "
-                 "the events after it were not played\n",
-                 static_cast<long long>(last), static_cast<long long>(lastFramePlayed_));
+    std::fprintf(
+        stderr, "tavrik: %s\n",
+        en(MessageId::WarnEventsAfterEnd, {std::to_string(last), std::to_string(lastFramePlayed_)}).c_str());
   }
 }
 
@@ -190,8 +189,9 @@ void AppFrame::runFrame() {
   }
   for (const WindowEvent& e : settings_.events.eventsAt(frame)) {
     if (e.type == WindowEvent::Type::MenuCommand && !knowsCommand(e.command)) {
-      std::fprintf(stderr, "tavrik: warning: frame %lld: no menu command has the id %d; it does nothing\n",
-                   static_cast<long long>(frame), e.command);
+      std::fprintf(
+          stderr, "tavrik: %s\n",
+          en(MessageId::WarnNoSuchCommand, {std::to_string(frame), std::to_string(e.command)}).c_str());
     }
     handleEvent(e);
     if (closing_) return;
@@ -239,7 +239,8 @@ void AppFrame::draw(bool force) {
 
 void AppFrame::requestClose() {
   if (settings_.confirmExit) {
-    const BoxAnswer answer = ask("終了確認", "終了してもよろしいですか？", BoxButtons::OkCancel);
+    const BoxAnswer answer =
+        ask(ja(MessageId::ExitCaption), ja(MessageId::ExitQuestion), BoxButtons::OkCancel);
     if (answer != BoxAnswer::Ok) return;
   }
   closing_ = true;
@@ -262,7 +263,7 @@ void AppFrame::runCommand(int id) {
       }
       [[fallthrough]];
     case kCommandVersion:
-      if (ask("バージョン情報", versionText(settings_), BoxButtons::OkCancel) == BoxAnswer::Ok)
+      if (ask(ja(MessageId::VersionCaption), versionText(settings_), BoxButtons::OkCancel) == BoxAnswer::Ok)
         openOrSay(*this, settings_.supportUrl);
       break;
     default:
@@ -351,10 +352,9 @@ std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
     if (answer) {
       // The rest of the frame was meant for what came after the box; no frame of the game has them.
       std::fprintf(
-          stderr,
-          "tavrik: warning: frame %lld: %zu more event(s) came after the box was answered in the same "
-          "frame; they were not done\n",
-          static_cast<long long>(framesRun_), events.size() - i);
+          stderr, "tavrik: %s\n",
+          en(MessageId::WarnEventsAfterBox, {std::to_string(framesRun_), std::to_string(events.size() - i)})
+              .c_str());
       break;
     }
     const WindowEvent& e = events[i];

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/files.h"
+#include "base/messages.h"
 #include "base/script_path.h"
 #include "base/text_encoding.h"
 #include "platform/clock.h"
@@ -16,8 +17,6 @@ namespace tavrik {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* kScriptErrorCaption = "スクリプトエラー";
 
 // The native paths of a program's files.
 std::vector<fs::path> nativeFiles(const Program& program) {
@@ -45,7 +44,9 @@ std::string scriptErrorText(const ScriptError& error) {
   if (error.wholeFile) return sjisToUtf8(error.message);
   // The path as the compile was handed it, with this system's separators; the line as the author wrote
   // it: converted from Shift-JIS, or as it was in a UTF-8 file.
-  std::string text = paths::toDisplay(error.path) + "の" + std::to_string(error.index) + "行目：\n";
+  std::string text =
+      ja(MessageId::ScriptErrorWhere, {paths::toDisplay(error.path), std::to_string(error.index)});
+  text += "\n";
   text += error.utf8Line ? error.line : sjisToUtf8(error.line);
   text += "\n" + sjisToUtf8(error.message);
   return text;
@@ -109,17 +110,13 @@ std::string Authoring::startAtLine(const Program& program, const std::string& fi
         found = static_cast<std::int32_t>(i);
     }
   }
-  if (!found)
-    return "--goto：" + file + "はこのゲームのスクリプトファイルではありません。\n(" + file +
-           " is none of the game's script files)";
+  if (!found) return ja(MessageId::GotoNotAScript, {file});
   // A line past the end of the file is a mistake, not a wish to play the game through.
   const std::optional<fs::path> native = paths::resolve(program.files[static_cast<std::size_t>(*found)].path);
   if (const std::optional<std::string> text = native ? readFile(*native) : std::nullopt) {
     const auto lines = static_cast<int>(std::count(text->begin(), text->end(), '\n') +
                                         (!text->empty() && text->back() != '\n' ? 1 : 0));
-    if (line > lines)
-      return "--goto：" + file + "は" + std::to_string(lines) + "行までです。\n(" + file + " has " +
-             std::to_string(lines) + " lines)";
+    if (line > lines) return ja(MessageId::GotoPastEnd, {file, std::to_string(lines)});
   }
   forward_ = FastForward{};
   forward_.active = true;
@@ -158,18 +155,16 @@ bool Authoring::reload() {
     const ScriptError& error = *compiled.error;
     const std::string line = std::to_string(error.index + 1);
     showNotice(
-        kScriptErrorCaption,
-        scriptErrorText(error) +
-            (error.wholeFile ? "" : "\n（エディターでは" + line + "行目 / line " + line + " in an editor）"));
+        ja(MessageId::ScriptErrorCaption),
+        scriptErrorText(error) + (error.wholeFile ? "" : "\n" + ja(MessageId::ReloadEditorLine, {line})));
     return false;
   }
   ScriptEngine& engine = hooks_.engine();
   // An editor may empty a file a moment before writing it again; played, the empty script would end
   // the game at once and take its automatic save with it.
   if (compiled.program->code.empty() && !engine.program().code.empty()) {
-    showNotice(kScriptErrorCaption, "スクリプト「" + paths::toDisplay(scriptPath_) +
-                                        "」には命令がありません。ゲームはそのまま続きます。\n(the script has "
-                                        "no commands; the game goes on)");
+    showNotice(ja(MessageId::ScriptErrorCaption),
+               ja(MessageId::ReloadNoCommands, {paths::toDisplay(scriptPath_)}));
     return false;
   }
   noticeText_.clear();
@@ -209,7 +204,7 @@ void Authoring::showNotice(const std::string& caption, const std::string& text) 
   noticeText_ = text;
   // Also where a terminal sees it, as every report is.
   printBox(caption, text);
-  hooks_.addCharacters(caption + text + "閉じる");
+  hooks_.addCharacters(caption + text + ja(MessageId::NoticeClose));
   hooks_.redraw();
 }
 

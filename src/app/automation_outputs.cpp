@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/files.h"
+#include "base/messages.h"
 #include "base/terminal_text.h"
 #include "base/text_encoding.h"
 #include "platform/graphics_device.h"
@@ -13,7 +14,8 @@ namespace tavrik {
 bool AutomationOutputs::restoreStateFile(ScriptEngine& engine, const std::filesystem::path& file) {
   const std::optional<std::string> bytes = readFile(file);
   if (!bytes) {
-    std::fprintf(stderr, "tavrik: cannot read the state file %s\n", terminalText(file.string()).c_str());
+    std::fprintf(stderr, "tavrik: %s\n",
+                 en(MessageId::StateFileUnreadable, {terminalText(file.string())}).c_str());
     return false;
   }
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
@@ -27,7 +29,8 @@ bool AutomationOutputs::restoreStateFile(ScriptEngine& engine, const std::filesy
 void AutomationOutputs::saveStateFile(ScriptEngine& engine, const std::filesystem::path& file) {
   const std::vector<std::uint8_t> bytes = engine.saveState();
   if (!writeFileAtomically(file, {reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
-    std::fprintf(stderr, "tavrik: cannot write the state file %s\n", terminalText(file.string()).c_str());
+    std::fprintf(stderr, "tavrik: %s\n",
+                 en(MessageId::StateFileUnwritable, {terminalText(file.string())}).c_str());
     failed_ = true;
   }
 }
@@ -35,8 +38,9 @@ void AutomationOutputs::saveStateFile(ScriptEngine& engine, const std::filesyste
 bool AutomationOutputs::writeAtEnd(ScriptEngine& engine, GraphicsDevice& graphics,
                                    const AutomationOptions& automation) {
   if (automation.screenshot && !graphics.saveLastFrame(*automation.screenshot)) {
-    std::fprintf(stderr, "tavrik: cannot write the screenshot %s\n",
-                 terminalText(automation.screenshot->string()).c_str());
+    std::fprintf(
+        stderr, "tavrik: %s\n",
+        en(MessageId::ScreenshotUnwritable, {terminalText(automation.screenshot->string())}).c_str());
     failed_ = true;
   }
   if (automation.dumpVariables) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <sstream>
 
 #include "app/player_commands.h"
+#include "base/messages.h"
 
 namespace tavrik {
 
@@ -56,18 +56,13 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
     if (w.empty()) continue;
 
     auto bad = [&](const std::string& what) {
-      if (error) {
-        std::ostringstream out;
-        out << "line " << lineNumber << ": " << what;
-        *error = out.str();
-      }
+      if (error) *error = en(MessageId::EventsLine, {std::to_string(lineNumber), what});
       return std::nullopt;
     };
     const std::optional<std::int64_t> frame = number<std::int64_t>(w[0]);
-    if (!frame || *frame < 0) return bad("expected a frame number, got \"" + std::string(w[0]) + "\"");
-    if (*frame > kMaxFrame)
-      return bad("frame " + std::string(w[0]) + " is past the last, " + std::to_string(kMaxFrame));
-    if (w.size() < 2) return bad("expected an event after the frame number");
+    if (!frame || *frame < 0) return bad(en(MessageId::EventsNoFrame, {w[0]}));
+    if (*frame > kMaxFrame) return bad(en(MessageId::EventsFramePastLast, {w[0], std::to_string(kMaxFrame)}));
+    if (w.size() < 2) return bad(en(MessageId::EventsNoEvent));
     script.lastFrame_ = std::max(script.lastFrame_, *frame);
     const std::string_view kind = w[1];
     auto add = [&](std::int64_t at, WindowEvent e) { script.events_.emplace(at, e); };
@@ -76,7 +71,7 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
     if ((kind == "move" || kind == "click") && argCount(2)) {
       const std::optional<int> x = number<int>(w[2]);
       const std::optional<int> y = number<int>(w[3]);
-      if (!x || !y) return bad("expected X and Y in pixels");
+      if (!x || !y) return bad(en(MessageId::EventsNoPosition));
       WindowEvent move;
       move.type = T::MouseMove;
       move.x = *x;
@@ -92,14 +87,14 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
       }
     } else if ((kind == "down" || kind == "up") && argCount(1)) {
       const std::optional<MouseButton> button = buttonNamed(w[2]);
-      if (!button) return bad("expected left, middle or right");
+      if (!button) return bad(en(MessageId::EventsNoButton));
       WindowEvent e;
       e.type = kind == "down" ? T::ButtonDown : T::ButtonUp;
       e.button = *button;
       add(*frame, e);
     } else if ((kind == "keydown" || kind == "keyup" || kind == "key") && argCount(1)) {
       const std::optional<Key> key = keyFromName(w[2]);
-      if (!key) return bad("unknown key name \"" + std::string(w[2]) + "\"");
+      if (!key) return bad(en(MessageId::EventsUnknownKey, {w[2]}));
       WindowEvent e;
       e.key = *key;
       e.type = kind == "keyup" ? T::KeyUp : T::KeyDown;
@@ -112,7 +107,7 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
       // A command by its id or by its word in the command table ("command save").
       std::optional<int> id = number<int>(w[2]);
       if (!id) id = commandIdNamed(w[2]);
-      if (!id) return bad("expected a command id or name");
+      if (!id) return bad(en(MessageId::EventsNoCommand));
       WindowEvent e;
       e.type = T::MenuCommand;
       e.command = *id;
@@ -126,11 +121,11 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
       script.saves_.emplace(*frame, std::filesystem::path(std::string(path)));
     } else if ((kind == "save" || kind == "load") && argCount(1)) {
       const std::optional<int> slot = number<int>(w[2]);
-      if (!slot || *slot < 0 || *slot > kLastSlot) return bad("expected a slot from 0 (quick) to 10");
+      if (!slot || *slot < 0 || *slot > kLastSlot) return bad(en(MessageId::EventsNoSlot));
       script.actions_.emplace(
           *frame, PlayerAction{kind == "save" ? PlayerAction::Kind::Save : PlayerAction::Kind::Load, *slot});
     } else if ((kind == "skip" || kind == "auto") && argCount(1)) {
-      if (w[2] != "on" && w[2] != "off") return bad("expected on or off");
+      if (w[2] != "on" && w[2] != "off") return bad(en(MessageId::EventsNoSwitch));
       script.actions_.emplace(
           *frame, PlayerAction{kind == "skip" ? PlayerAction::Kind::Skip : PlayerAction::Kind::Auto,
                                w[2] == "on" ? 1 : 0});
@@ -139,8 +134,7 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
       e.type = T::Close;
       add(*frame, e);
     } else {
-      return bad("cannot read \"" + std::string(kind) + "\" with " + std::to_string(w.size() - 2) +
-                 " argument(s)");
+      return bad(en(MessageId::EventsCannotRead, {kind, std::to_string(w.size() - 2)}));
     }
   }
   return script;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/files.h"
+#include "base/messages.h"
 #include "base/terminal_text.h"
 #include "base/text_encoding.h"
 
@@ -37,8 +38,8 @@ bool writeFile(const fs::path& p, const std::string& text, bool& changed) {
   const std::optional<std::string> old = readRegularFile(p, kMaxAssociationFileSize, true, &status);
   if (old == text) return true;
   if (status == ReadStatus::NotRegular) {
-    std::fprintf(stderr, "tavrik: %s is not a regular file; the desktop registration leaves it alone\n",
-                 terminalText(p.string()).c_str());
+    std::fprintf(stderr, "tavrik: %s\n",
+                 en(MessageId::AssociationNotRegular, {terminalText(p.string())}).c_str());
     return false;
   }
   changed = true;
@@ -128,10 +129,8 @@ bool registerAssociation(const fs::path& home, const Association& a) {
                            "</mime-info>\n";
   for (const fs::path* path : {&a.executable, &a.icon}) {
     if (!fitsDesktopEntry(path->string())) {
-      std::fprintf(stderr,
-                   "tavrik: the desktop registration is skipped: %s holds a line break, a control "
-                   "character or bytes that are not UTF-8\n",
-                   terminalText(path->string()).c_str());
+      std::fprintf(stderr, "tavrik: %s\n",
+                   en(MessageId::AssociationSkipped, {terminalText(path->string())}).c_str());
       return false;
     }
   }

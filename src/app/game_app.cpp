@@ -2,6 +2,7 @@
 
 #include "app/file_association.h"
 #include "app/settings.h"
+#include "base/messages.h"
 #include "base/script_path.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
@@ -24,7 +25,9 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   app->screens_->readSettings(playerSettingsFile());
   app->playback_.setReadOnlySkip(app->screens_->settings().readOnlySkip);
   app->rebuildMenus();
-  if (frame.overlay()) frame.overlay()->addCharacters("早送りスキップオート ▶");
+  if (frame.overlay())
+    frame.overlay()->addCharacters(ja(MessageId::ModeFastForward) + ja(MessageId::ModeSkip) +
+                                   ja(MessageId::ModeAuto) + " ▶");
 
   if (automation.restoreState &&
       !AutomationOutputs::restoreStateFile(app->engine(), *automation.restoreState))
@@ -32,7 +35,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   if (automation.gotoLine) {
     const auto& [file, line] = *automation.gotoLine;
     if (const std::string problem = app->authoring_->startAtLine(*program, file, line); !problem.empty()) {
-      reportStartupProblem(frame, automation, "起動エラー", problem);
+      reportStartupProblem(frame, automation, ja(MessageId::StartupErrorCaption), problem);
       return nullptr;
     }
   } else if (!automation.restoreState && !automation.startAfresh && app->saves_->wantsToContinue(frame)) {
@@ -168,7 +171,7 @@ bool GameApp::knowsCommand(int id) const {
 
 bool GameApp::saveSlot(int slot) {
   if (!engine_ || !saves_ || !saves_->save(slot, *engine_, frame())) return false;
-  if (slot != kAutoSlot) words_.say(slotName(slot) + "にセーブしました", frame().overlay());
+  if (slot != kAutoSlot) words_.say(ja(MessageId::SavedToast, {slotName(slot)}), frame().overlay());
   return true;
 }
 
@@ -178,7 +181,7 @@ bool GameApp::loadSlot(int slot) {
   authoring_->forgetPlay();
   playback_.stopForLoad();
   rebuildMenus();
-  if (slot != kAutoSlot) words_.say(slotName(slot) + "をロードしました", frame().overlay());
+  if (slot != kAutoSlot) words_.say(ja(MessageId::LoadedToast, {slotName(slot)}), frame().overlay());
   frame().draw(true);
   return true;
 }
@@ -233,7 +236,7 @@ bool GameApp::draw(bool force) {
 
 void GameApp::buildScreens() {
   if (!screens_->isOpen())
-    words_.build(authoring_->fastForwarding() ? std::string("早送り") : playback_.modeWord());
+    words_.build(authoring_->fastForwarding() ? ja(MessageId::ModeFastForward) : playback_.modeWord());
   authoring_->buildNotice();
   debug_.build();
   screens_->build();
@@ -291,7 +294,7 @@ void GameApp::afterFirstFrame() {
   const fs::path& folder = services_.moduleDirectory;
   if (installedWithDesktopFiles(folder)) return;
   registerAssociation(dataHome(),
-                      Association{folder / "tavrik", folder / "game.png", "Tavrikアドベンチャースクリプト"});
+                      Association{folder / "tavrik", folder / "game.png", ja(MessageId::ScriptFileType)});
 }
 
 }  // namespace tavrik

@@ -5,6 +5,7 @@
 #include "app/game_app.h"
 #include "app/options.h"
 #include "app/startup.h"
+#include "base/messages.h"
 #include "platform/session.h"
 #include "ui/message_box.h"
 
@@ -34,12 +35,9 @@ int main(int argc, char** argv) {
   std::unique_ptr<PlatformSession> session = PlatformSession::start(headless, &error, &failure);
   if (!session) {
     if (failure == PlatformSession::Failure::NoDisplay)
-      printBox("起動エラー",
-               "ディスプレイがありません（DISPLAYもWAYLAND_DISPLAYも設定されていません）。\n"
-               "画面なしで動かすには --headless を付けてください。\n"
-               "(no display: neither DISPLAY nor WAYLAND_DISPLAY is set; --headless runs without one)");
+      printBox(ja(MessageId::StartupErrorCaption), ja(MessageId::StartupNoDisplay));
     else
-      printBox("起動エラー", "Direct3Dの初期化に失敗しました。\n（" + error + "）");
+      printBox(ja(MessageId::StartupErrorCaption), ja(MessageId::StartupNoVideo, {error}));
     return 1;
   }
   int exitCode = 1;

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "base/messages.h"
+
 namespace tavrik {
 
 std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, std::string* error) {
@@ -24,29 +26,29 @@ std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, s
       const std::string_view text = v ? v : "";
       const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
       if (!v || ec != std::errc{} || end != text.data() + text.size() || n < 1)
-        return fail("--frames needs a number of frames (1 or more)");
+        return fail(en(MessageId::OptionFramesNeedsNumber));
       out.automation.frames = n;
     } else if (arg == "--screenshot") {
       const char* v = value();
-      if (!v) return fail("--screenshot needs a file name");
+      if (!v) return fail(en(MessageId::OptionNeedsFileName, {arg}));
       // The picture is always a PNG: a name that says otherwise is a mistake, not a wish for another format.
       std::string extension = std::filesystem::path(v).extension().string();
       for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (extension != ".png") return fail("--screenshot needs a file name ending in .png");
+      if (extension != ".png") return fail(en(MessageId::OptionScreenshotNeedsPng));
       out.automation.screenshot = v;
     } else if (arg == "--events") {
       const char* v = value();
-      if (!v) return fail("--events needs a file name");
+      if (!v) return fail(en(MessageId::OptionNeedsFileName, {arg}));
       out.automation.events = v;
     } else if (arg == "--restore-state") {
       const char* v = value();
-      if (!v) return fail("--restore-state needs a file name");
+      if (!v) return fail(en(MessageId::OptionNeedsFileName, {arg}));
       out.automation.restoreState = v;
     } else if (arg == "--new" || arg == "-n") {
       out.automation.startAfresh = true;
     } else if (arg == "--saves") {
       const char* v = value();
-      if (!v || !*v) return fail("--saves needs a folder");
+      if (!v || !*v) return fail(en(MessageId::OptionSavesNeedsFolder));
       out.automation.saves = v;
     } else if (arg == "--no-reload") {
       out.automation.noReload = true;
@@ -62,7 +64,7 @@ std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, s
                                     : std::from_chars_result{text.data(), std::errc::invalid_argument};
       if (!v || colon == 0 || colon == std::string_view::npos || ec != std::errc{} ||
           end != text.data() + text.size() || line < 1)
-        return fail("--goto needs FILE:LINE, the line 1 or more");
+        return fail(en(MessageId::OptionGotoNeedsLine));
       out.automation.gotoLine = std::pair{std::string(text.substr(0, colon)), line};
     } else if (arg == "--dump-variables") {
       out.automation.dumpVariables = true;
@@ -73,7 +75,7 @@ std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, s
     } else if (arg == "--format") {
       const char* v = value();
       const std::string_view format = v ? v : "";
-      if (format != "text" && format != "json") return fail("--format needs text or json");
+      if (format != "text" && format != "json") return fail(en(MessageId::OptionFormatNeedsName));
       out.automation.lintJson = format == "json";
     } else if (arg == "--help") {
       out.automation.help = true;
@@ -106,40 +108,7 @@ PlayerOptions scanPlayerOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText() {
-  return "Usage: tavrik [SCRIPT.tvk [-f] [-nce|-noconfirmexit]] [-n|--new] [--saves DIR] [automation "
-         "options]\n"
-         "\n"
-         "Plays a Tavrik adventure game script. Without a script it plays credit/credit.tvk beside the\n"
-         "executable. The script must be the first argument: the player options follow it, as a first\n"
-         "argument is always taken for the script.\n"
-         "\n"
-         "Player options:\n"
-         "  -f                   start in fullscreen\n"
-         "  -nce, -noconfirmexit close without asking for confirmation\n"
-         "\n"
-         "Saves (may stand anywhere):\n"
-         "  -n, --new            start from the beginning without offering to continue the last play\n"
-         "  --saves DIR          keep the saves and the record of what was read in DIR\n"
-         "\n"
-         "For authors (may stand anywhere):\n"
-         "  --no-reload          do not play the script again when its files change\n"
-         "  --goto FILE:LINE     fast-forward to the first input wait at or after LINE of FILE\n"
-         "  --debug              offer the debug view (F12) in the menu\n"
-         "\n"
-         "Automation options (may stand anywhere):\n"
-         "  --headless           no window and no sound; software rendering, frames back to back\n"
-         "  --frames N           end normally after N frames (1 or more)\n"
-         "  --screenshot FILE    at exit, write the last frame as a PNG picture (FILE.png)\n"
-         "  --events FILE        input by frame number (move, down, up, click, keydown, keyup, key,\n"
-         "                       command, close, save-state, save, load, skip, auto), one event a line\n"
-         "  --restore-state FILE start from a state written by save-state; frames count from 0\n"
-         "  --dump-variables     at exit, print every variable as name=value\n"
-         "  --check              only compile the script; report the first error and exit 1\n"
-         "  --lint               check the script for mistakes, going on past errors: one finding a\n"
-         "                       line (FILE:LINE:COLUMN: error or warning: message); exit 1 on errors\n"
-         "  --format FORMAT      how --lint writes its findings: text (the default) or json\n"
-         "  --help               show this help\n"
-         "  --version            show the version\n";
+  return en(MessageId::Usage);
 }
 
 }  // namespace tavrik

@@ -1,6 +1,7 @@
 #include "app/playback.h"
 
 #include "app/save_store.h"
+#include "base/messages.h"
 #include "platform/clock.h"
 #include "script/runtime/script_engine.h"
 
@@ -40,8 +41,8 @@ void Playback::stopForLoad() {
 }
 
 std::string Playback::modeWord() const {
-  if (skipping()) return "スキップ";
-  if (autoMode_) return "オート";
+  if (skipping()) return ja(MessageId::ModeSkip);
+  if (autoMode_) return ja(MessageId::ModeAuto);
   return {};
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/app_frame.h"
 #include "base/files.h"
+#include "base/messages.h"
 #include "base/text_encoding.h"
 #include "script/runtime/script_engine.h"
 
@@ -11,27 +12,21 @@ namespace tavrik {
 
 namespace {
 
-constexpr const char* kSaveCaption = "セーブ";
-constexpr const char* kLoadCaption = "ロード";
-
 std::string problemText(SaveProblem problem) {
   switch (problem) {
     case SaveProblem::Missing:
-      return "セーブがありません。\n(there is no save in this slot)";
+      return ja(MessageId::LoadMissing);
     case SaveProblem::NewerVersion:
-      return "新しい版のプレーヤーで作られたセーブなので、ロードできません。\n"
-             "(the save was made by a newer version of the player)";
+      return ja(MessageId::LoadNewerVersion);
     case SaveProblem::Unreadable:
-      return "セーブのファイルを読めません。\n(the save file cannot be read)";
+      return ja(MessageId::LoadUnreadable);
     default:
-      return "セーブが壊れているので、ロードできません。\n(the save is damaged or cut short)";
+      return ja(MessageId::LoadDamaged);
   }
 }
 
 std::string refusalText(StateError error) {
-  if (error == StateError::OtherProgram)
-    return "スクリプトが変更される前のセーブなので、ロードできません。\n"
-           "(the save was made with another version of the script)";
+  if (error == StateError::OtherProgram) return ja(MessageId::LoadOtherScript);
   if (error == StateError::NewerVersion) return problemText(SaveProblem::NewerVersion);
   return problemText(SaveProblem::Damaged);
 }
@@ -60,9 +55,9 @@ std::vector<std::uint32_t> thumbnailOf(GraphicsDevice& graphics) {
 }  // namespace
 
 std::string slotName(int slot) {
-  if (slot == kQuickSlot) return "クイックセーブ";
-  if (slot == kAutoSlot) return "前回の続き";
-  return "スロット" + std::to_string(slot);
+  if (slot == kQuickSlot) return ja(MessageId::SlotQuick);
+  if (slot == kAutoSlot) return ja(MessageId::SlotAuto);
+  return ja(MessageId::SlotNumbered, {std::to_string(slot)});
 }
 
 PlayerSaves::PlayerSaves(const std::filesystem::path& folder, std::uint64_t program) : store_(folder) {
@@ -86,11 +81,8 @@ bool PlayerSaves::save(int slot, ScriptEngine& engine, AppFrame& frame) {
   save.history = engine.history().encode();
   save.state = engine.saveState();
   if (!store_.write(slot, save)) {
-    frame.ask(kSaveCaption,
-              slotName(slot) + "にセーブできませんでした。前のセーブはそのまま残っています。\n" +
-                  store_.slotFile(slot).string() +
-                  "\n(the save could not be written; the earlier one is kept)",
-              BoxButtons::Ok);
+    frame.ask(ja(MessageId::SaveCaption),
+              ja(MessageId::SaveFailed, {slotName(slot), store_.slotFile(slot).string()}), BoxButtons::Ok);
     return false;
   }
   writeSeen();
@@ -106,11 +98,13 @@ bool PlayerSaves::load(int slot, ScriptEngine& engine, AppFrame& frame) {
     if (!history) problem = SaveProblem::Damaged;
   }
   if (!save || !history) {
-    frame.ask(kLoadCaption, slotName(slot) + "：" + problemText(problem), BoxButtons::Ok);
+    frame.ask(ja(MessageId::LoadCaption), ja(MessageId::LoadProblem, {slotName(slot), problemText(problem)}),
+              BoxButtons::Ok);
     return false;
   }
   if (const std::optional<StateError> refused = engine.restoreState(save->state)) {
-    frame.ask(kLoadCaption, slotName(slot) + "：" + refusalText(*refused), BoxButtons::Ok);
+    frame.ask(ja(MessageId::LoadCaption), ja(MessageId::LoadProblem, {slotName(slot), refusalText(*refused)}),
+              BoxButtons::Ok);
     return false;
   }
   engine.setHistory(std::move(*history));
@@ -119,11 +113,8 @@ bool PlayerSaves::load(int slot, ScriptEngine& engine, AppFrame& frame) {
 
 bool PlayerSaves::wantsToContinue(AppFrame& frame) {
   if (!store_.exists(kAutoSlot)) return false;
-  const BoxAnswer answer = frame.ask("再開",
-                                     "前回の続きから再開しますか？\n"
-                                     "（キャンセルを選ぶと最初から始めます）\n"
-                                     "(continue where you left off? Cancel starts from the beginning)",
-                                     BoxButtons::OkCancel);
+  const BoxAnswer answer =
+      frame.ask(ja(MessageId::ContinueCaption), ja(MessageId::ContinueQuestion), BoxButtons::OkCancel);
   return !frame.closing() && answer == BoxAnswer::Ok;
 }
 
@@ -139,7 +130,7 @@ std::vector<SlotView> PlayerSaves::slotViews(SlotScreen::Mode mode, const StateR
   for (int slot : slots) {
     SlotView view;
     view.slot = slot;
-    view.labelUtf8 = slot > 0 ? "スロット " + std::to_string(slot) : slotName(slot);
+    view.labelUtf8 = slot > 0 ? ja(MessageId::SlotLabel, {std::to_string(slot)}) : slotName(slot);
     view.marked = slot <= 0;
     SaveProblem problem = SaveProblem::None;
     if (std::optional<SaveData> save = store_.read(slot, &problem)) {
@@ -149,11 +140,11 @@ std::vector<SlotView> PlayerSaves::slotViews(SlotScreen::Mode mode, const StateR
       view.thumbnail = std::move(save->thumbnail);
       const DecodedState state = reader.decode(save->state);
       if (!state.state)
-        view.problemUtf8 = state.error == StateError::OtherProgram ? "スクリプトが変更される前のセーブです"
-                                                                   : "壊れたセーブです";
+        view.problemUtf8 = ja(state.error == StateError::OtherProgram ? MessageId::SlotsOtherScript
+                                                                      : MessageId::SlotsDamaged);
     } else if (problem != SaveProblem::Missing) {
       view.used = true;
-      view.problemUtf8 = "壊れたセーブです";
+      view.problemUtf8 = ja(MessageId::SlotsDamaged);
     }
     views.push_back(std::move(view));
   }

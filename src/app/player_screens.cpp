@@ -3,6 +3,7 @@
 #include "app/app_frame.h"
 #include "app/player_saves.h"
 #include "app/settings.h"
+#include "base/messages.h"
 #include "platform/audio_output.h"
 #include "platform/glyph_font.h"
 #include "script/runtime/script_engine.h"
@@ -91,8 +92,7 @@ void PlayerScreens::take(ScreenAction action) {
       // A save is not written over another without asking; answered No, the screen stays.
       const SlotView* view = slots->view(action.slot);
       if (mode == SlotScreen::Mode::Save && view && view->used &&
-          frame.ask("セーブ",
-                    slotName(action.slot) + "のセーブに上書きしますか？\n(overwrite the save in this slot?)",
+          frame.ask(ja(MessageId::SaveCaption), ja(MessageId::SaveOverwrite, {slotName(action.slot)}),
                     BoxButtons::OkCancel) != BoxAnswer::Ok)
         return;
       host_.close();
@@ -108,8 +108,7 @@ void PlayerScreens::take(ScreenAction action) {
       if (!slots) return;
       const SlotScreen::Mode mode = slots->mode();
       // A save deleted is gone: the box starts on Cancel.
-      if (frame.ask("削除",
-                    slotName(action.slot) + "のセーブを削除しますか？\n(delete the save in this slot?)",
+      if (frame.ask(ja(MessageId::DeleteCaption), ja(MessageId::SaveDelete, {slotName(action.slot)}),
                     BoxButtons::OkCancel, false, BoxAnswer::Cancel) != BoxAnswer::Ok)
         return;
       hooks_.saves().remove(action.slot);

@@ -1,5 +1,6 @@
 #include "app/script_location.h"
 
+#include "base/messages.h"
 #include "base/script_path.h"
 
 namespace tavrik {
@@ -12,7 +13,7 @@ ScriptLocation locateScript(const std::vector<std::string>& arguments, const std
     if (location.native)
       location.path = defaultScript;
     else
-      location.error = "スクリプトファイルを指定してください。";
+      location.error = ja(MessageId::ScriptNotGiven);
     return location;
   }
   // The argument arrives in the terminal's UTF-8; scripts and their paths live in Shift-JIS.
@@ -28,7 +29,7 @@ ScriptLocation locateScript(const std::vector<std::string>& arguments, const std
     location.native = paths::resolve(candidate);  // none for a folder
     if (!wildcard && (!location.native || !std::filesystem::is_regular_file(*location.native, ec))) {
       location.native.reset();
-      location.error = paths::toDisplay(candidate) + "はスクリプトとして読めるファイルではありません。";
+      location.error = ja(MessageId::ScriptNotReadable, {paths::toDisplay(candidate)});
       return location;
     }
     location.path = candidate;
@@ -36,7 +37,7 @@ ScriptLocation locateScript(const std::vector<std::string>& arguments, const std
                                                   : ScriptLocation::Found::BesideExecutable;
     return location;
   }
-  location.error = paths::toDisplay(moduleDirectory + script) + "というスクリプトファイルは見つかりません。";
+  location.error = ja(MessageId::ScriptFileMissing, {paths::toDisplay(moduleDirectory + script)});
   return location;
 }
 

@@ -8,6 +8,7 @@
 
 #include "base/files.h"
 #include "base/line_file.h"
+#include "base/messages.h"
 #include "base/terminal_text.h"
 
 namespace tavrik {
@@ -52,9 +53,10 @@ bool loadSettings(const fs::path& file, LineFile& lines) {
   if (cut) {
     const std::size_t lastBreak = data->rfind('\n');
     data->resize(lastBreak == std::string::npos ? 0 : lastBreak + 1);
-    std::fprintf(stderr, "tavrik: 設定ファイル「%s」は%zuKBを超えているので、初めの%zuKBだけを読みます。\n",
-                 terminalText(file.string()).c_str(), kMaxSettingsFileSize / 1024,
-                 kMaxSettingsFileSize / 1024);
+    std::fprintf(stderr, "tavrik: %s\n",
+                 ja(MessageId::SettingsFileCut,
+                    {terminalText(file.string()), std::to_string(kMaxSettingsFileSize / 1024)})
+                     .c_str());
   }
   lines.assign(std::move(*data));
   return true;

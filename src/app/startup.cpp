@@ -9,6 +9,7 @@
 #include "app/save_store.h"
 #include "app/settings.h"
 #include "base/files.h"
+#include "base/messages.h"
 #include "base/script_path.h"
 #include "base/terminal_text.h"
 #include "platform/desktop.h"
@@ -20,9 +21,6 @@
 namespace tavrik {
 
 namespace {
-
-constexpr const char* kStartupErrorCaption = "起動エラー";
-constexpr const char* kScriptErrorCaption = "スクリプトエラー";
 
 // Whether the script lies in the player's own folder (the default game, a demo beside it).
 bool inFolder(const std::filesystem::path& folder, const std::optional<std::filesystem::path>& script) {
@@ -36,13 +34,13 @@ bool inFolder(const std::filesystem::path& folder, const std::optional<std::file
 std::string eventsFileProblem(const std::string& path, ReadStatus status) {
   switch (status) {
     case ReadStatus::Missing:
-      return "イベントファイル" + path + "が見つかりません。";
+      return ja(MessageId::EventsFileMissing, {path});
     case ReadStatus::NotRegular:
-      return "イベントファイル" + path + "は通常のファイルではありません。";
+      return ja(MessageId::EventsFileNotRegular, {path});
     case ReadStatus::TooLarge:
-      return "イベントファイル" + path + "は大きすぎます（16 MBまで）。";
+      return ja(MessageId::EventsFileTooLarge, {path});
     default:
-      return "イベントファイル" + path + "を読めません。";
+      return ja(MessageId::EventsFileUnreadable, {path});
   }
 }
 
@@ -85,16 +83,14 @@ struct Fonts {
 // Without a graphics device there is no window of the player's for the box: it gets a small one of its
 // own, where one can be had.
 void reportNoDevice(bool headless, const std::string& deviceError, std::future<Fonts>& fonts) {
-  const std::string text =
-      "Direct3Dの初期化に失敗しました。\n（DirectX "
-      "9.0以上と対応ビデオカードおよびドライバが必要です。）\n" +
-      deviceError;
-  printBox(kStartupErrorCaption, text);
+  const std::string caption = ja(MessageId::StartupErrorCaption);
+  const std::string text = ja(MessageId::StartupNoDevice, {deviceError});
+  printBox(caption, text);
   if (headless) return;
   const Fonts found = fonts.get();
   int faceIndex = 0;
   const std::string fontFile = found.library ? found.library->defaultFaceFile(faceIndex) : std::string();
-  showBoxInOwnWindow(kStartupErrorCaption, text, fontFile, faceIndex);
+  showBoxInOwnWindow(caption, text, fontFile, faceIndex);
 }
 
 }  // namespace
@@ -106,8 +102,9 @@ void reportStartupProblem(AppFrame& frame, const AutomationOptions& automation, 
   if (frame.haveDisplay()) printBox(caption, text);
   frame.ask(caption, text, BoxButtons::Ok, true);
   if (automation.screenshot && !frame.graphics().saveLastFrame(*automation.screenshot))
-    std::fprintf(stderr, "tavrik: cannot write the screenshot %s\n",
-                 terminalText(automation.screenshot->string()).c_str());
+    std::fprintf(
+        stderr, "tavrik: %s\n",
+        en(MessageId::ScreenshotUnwritable, {terminalText(automation.screenshot->string())}).c_str());
 }
 
 std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* exitCode) {
@@ -168,17 +165,18 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
   }
 
   if (!eventsProblem.empty()) {
-    reportStartupProblem(frame, automation, kStartupErrorCaption, eventsProblem);
+    reportStartupProblem(frame, automation, ja(MessageId::StartupErrorCaption), eventsProblem);
     return std::nullopt;
   }
   services.script = locateScript(commandLine.arguments, paths::moduleDirectory());
   if (!services.script.path) {
-    reportStartupProblem(frame, automation, kStartupErrorCaption, services.script.error);
+    reportStartupProblem(frame, automation, ja(MessageId::StartupErrorCaption), services.script.error);
     return std::nullopt;
   }
   CompileResult compiled = compileScript(*services.script.path);
   if (compiled.error) {
-    reportStartupProblem(frame, automation, kScriptErrorCaption, scriptErrorText(*compiled.error));
+    reportStartupProblem(frame, automation, ja(MessageId::ScriptErrorCaption),
+                         scriptErrorText(*compiled.error));
     return std::nullopt;
   }
   services.program = std::move(compiled.program);
@@ -195,12 +193,12 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
 int checkScript(const CommandLine& commandLine) {
   const ScriptLocation script = locateScript(commandLine.arguments, paths::moduleDirectory());
   if (!script.path) {
-    printBox(kStartupErrorCaption, script.error);
+    printBox(ja(MessageId::StartupErrorCaption), script.error);
     return 1;
   }
   const CompileResult compiled = compileScript(*script.path);
   if (compiled.error) {
-    printBox(kScriptErrorCaption, scriptErrorText(*compiled.error));
+    printBox(ja(MessageId::ScriptErrorCaption), scriptErrorText(*compiled.error));
     return 1;
   }
   return 0;
@@ -211,7 +209,7 @@ int runLint(const CommandLine& commandLine) {
   if (commandLine.arguments.size() < 2) {
     const ScriptLocation script = locateScript(commandLine.arguments, paths::moduleDirectory());
     if (!script.path) {
-      printBox(kStartupErrorCaption, script.error);
+      printBox(ja(MessageId::StartupErrorCaption), script.error);
       return 1;
     }
     path = *script.path;

@@ -15,13 +15,14 @@
 #include "app/options.h"
 #include "app/script_location.h"
 #include "app/version.h"
+#include "base/messages.h"
 #include "platform/audio_output.h"
 #include "platform/glyph_font.h"
 #include "script/compiler/program.h"
 
 namespace tavrik {
 
-inline const std::string kAppTitle = std::string("Tavrikアドベンチャーゲームシステム Ver.") + kAppVersion;
+inline const std::string kAppTitle = ja(MessageId::AppTitle, {kAppVersion});
 
 // What a started player is made of. The sound output and the fonts outlive the engine, whose channels
 // and fonts come from them.

@@ -3,13 +3,252 @@
 // wants them. messages.h makes the ids and reads the texts; include that, not this.
 //
 // A row whose text is only shown in one language today still has the other written, so that a choice of
-// language needs no new rows. Compile errors are shown in Shift-JIS with the script's own line: their
-// Japanese must stay within code page 932.
+// language needs no new rows. A text shown today in Japanese with its English beside it is one row: the
+// Japanese column holds it as it is shown, the English column the English alone, with every argument.
+// Compile errors are shown in Shift-JIS with the script's own line: their Japanese must stay within code
+// page 932.
 #pragma once
 
 // clang-format off
 #define TAVRIK_MESSAGES(X) \
-  /* The player: start-up, boxes, screens, notices, automation */ \
+  /* The player: start-up and the command line */ \
+  X(AppTitle, "Tavrikアドベンチャーゲームシステム Ver.{1}", "Tavrik adventure game system Ver.{1}") \
+  X(StartupErrorCaption, "起動エラー", "Start-up error") \
+  X(ScriptErrorCaption, "スクリプトエラー", "Script error") \
+  X(StartupNoDisplay, \
+    "ディスプレイがありません（DISPLAYもWAYLAND_DISPLAYも設定されていません）。\n" \
+    "画面なしで動かすには --headless を付けてください。\n" \
+    "(no display: neither DISPLAY nor WAYLAND_DISPLAY is set; --headless runs without one)", \
+    "no display: neither DISPLAY nor WAYLAND_DISPLAY is set; --headless runs without one") \
+  X(StartupNoVideo, "Direct3Dの初期化に失敗しました。\n（{1}）", "the graphics could not be started\n({1})") \
+  X(StartupNoDevice, \
+    "Direct3Dの初期化に失敗しました。\n（DirectX 9.0以上と対応ビデオカードおよびドライバが必要です。）\n{1}", \
+    "the graphics could not be started\n(DirectX 9.0 or later and a video card and driver for it are " \
+    "needed)\n{1}") \
+  X(SessionNoDisplay, "DISPLAYもWAYLAND_DISPLAYも設定されていません", "neither DISPLAY nor WAYLAND_DISPLAY is set") \
+  X(DeviceNoFrameMemory, "画面を描くためのメモリーがありません", "no memory for the frame") \
+  X(EventsFileMissing, "イベントファイル{1}が見つかりません。", "events file {1} not found") \
+  X(EventsFileNotRegular, "イベントファイル{1}は通常のファイルではありません。", "events file {1} is not a regular file") \
+  X(EventsFileTooLarge, "イベントファイル{1}は大きすぎます（16 MBまで）。", "events file {1} is too large (16 MB at most)") \
+  X(EventsFileUnreadable, "イベントファイル{1}を読めません。", "events file {1} cannot be read") \
+  X(ScriptNotGiven, "スクリプトファイルを指定してください。", "give a script file") \
+  X(ScriptNotReadable, "{1}はスクリプトとして読めるファイルではありません。", "{1} is not a file a script can be read from") \
+  X(ScriptFileMissing, "{1}というスクリプトファイルは見つかりません。", "no script file {1}") \
+  X(OptionFramesNeedsNumber, "--framesにはフレーム数（1以上）が要ります", "--frames needs a number of frames (1 or more)") \
+  X(OptionNeedsFileName, "{1}にはファイル名が要ります", "{1} needs a file name") \
+  X(OptionScreenshotNeedsPng, "--screenshotには.pngで終わるファイル名が要ります", \
+    "--screenshot needs a file name ending in .png") \
+  X(OptionSavesNeedsFolder, "--savesにはフォルダーが要ります", "--saves needs a folder") \
+  X(OptionGotoNeedsLine, "--gotoにはFILE:LINEが要ります（LINEは1以上）", "--goto needs FILE:LINE, the line 1 or more") \
+  X(OptionFormatNeedsName, "--formatにはtextかjsonが要ります", "--format needs text or json") \
+  X(Usage, \
+    "使い方: tavrik [SCRIPT.tvk [-f] [-nce|-noconfirmexit]] [-n|--new] [--saves DIR] [自動化のオプション]\n" \
+    "\n" \
+    "Tavrikのアドベンチャーゲームのスクリプトを再生します。スクリプトがなければ、実行ファイルの横の\n" \
+    "credit/credit.tvkを再生します。スクリプトは最初の引数に書きます。最初の引数はいつもスクリプトと\n" \
+    "みなされるので、プレーヤーのオプションはその後に書きます。\n" \
+    "\n" \
+    "プレーヤーのオプション:\n" \
+    "  -f                   全画面で始める\n" \
+    "  -nce, -noconfirmexit 確認せずに閉じる\n" \
+    "\n" \
+    "セーブ（どこに書いてもかまいません）:\n" \
+    "  -n, --new            前回の続きから再開するかを尋ねずに最初から始める\n" \
+    "  --saves DIR          セーブと既読の記録をDIRに置く\n" \
+    "\n" \
+    "作者向け（どこに書いてもかまいません）:\n" \
+    "  --no-reload          スクリプトのファイルが変わっても再生し直さない\n" \
+    "  --goto FILE:LINE     FILEのLINE行目以降で最初の入力待ちまで早送りする\n" \
+    "  --debug              メニューにデバッグ表示（F12）を加える\n" \
+    "\n" \
+    "自動化のオプション（どこに書いてもかまいません）:\n" \
+    "  --headless           ウィンドウも音もなし。ソフトウェアで描き、フレームを続けざまに進める\n" \
+    "  --frames N           Nフレームの後に普通に終わる（1以上）\n" \
+    "  --screenshot FILE    終わるときに最後のフレームをPNG画像で書く（FILE.png）\n" \
+    "  --events FILE        フレーム番号ごとの入力（move, down, up, click, keydown, keyup, key,\n" \
+    "                       command, close, save-state, save, load, skip, auto）、1行に1つ\n" \
+    "  --restore-state FILE save-stateで書いた状態から始める。フレームは0から数える\n" \
+    "  --dump-variables     終わるときにすべての変数をname=valueの形で書く\n" \
+    "  --check              スクリプトをコンパイルするだけ。最初のエラーを示し、1で終わる\n" \
+    "  --lint               スクリプトの誤りを点検する。エラーの後も続け、1行に1つ示す\n" \
+    "                       （FILE:LINE:COLUMN: error または warning: メッセージ）。エラーがあれば1で終わる\n" \
+    "  --format FORMAT      --lintの出力の形式：text（既定）またはjson\n" \
+    "  --help               このヘルプを示す\n" \
+    "  --version            版を示す\n", \
+    "Usage: tavrik [SCRIPT.tvk [-f] [-nce|-noconfirmexit]] [-n|--new] [--saves DIR] [automation options]\n" \
+    "\n" \
+    "Plays a Tavrik adventure game script. Without a script it plays credit/credit.tvk beside the\n" \
+    "executable. The script must be the first argument: the player options follow it, as a first\n" \
+    "argument is always taken for the script.\n" \
+    "\n" \
+    "Player options:\n" \
+    "  -f                   start in fullscreen\n" \
+    "  -nce, -noconfirmexit close without asking for confirmation\n" \
+    "\n" \
+    "Saves (may stand anywhere):\n" \
+    "  -n, --new            start from the beginning without offering to continue the last play\n" \
+    "  --saves DIR          keep the saves and the record of what was read in DIR\n" \
+    "\n" \
+    "For authors (may stand anywhere):\n" \
+    "  --no-reload          do not play the script again when its files change\n" \
+    "  --goto FILE:LINE     fast-forward to the first input wait at or after LINE of FILE\n" \
+    "  --debug              offer the debug view (F12) in the menu\n" \
+    "\n" \
+    "Automation options (may stand anywhere):\n" \
+    "  --headless           no window and no sound; software rendering, frames back to back\n" \
+    "  --frames N           end normally after N frames (1 or more)\n" \
+    "  --screenshot FILE    at exit, write the last frame as a PNG picture (FILE.png)\n" \
+    "  --events FILE        input by frame number (move, down, up, click, keydown, keyup, key,\n" \
+    "                       command, close, save-state, save, load, skip, auto), one event a line\n" \
+    "  --restore-state FILE start from a state written by save-state; frames count from 0\n" \
+    "  --dump-variables     at exit, print every variable as name=value\n" \
+    "  --check              only compile the script; report the first error and exit 1\n" \
+    "  --lint               check the script for mistakes, going on past errors: one finding a\n" \
+    "                       line (FILE:LINE:COLUMN: error or warning: message); exit 1 on errors\n" \
+    "  --format FORMAT      how --lint writes its findings: text (the default) or json\n" \
+    "  --help               show this help\n" \
+    "  --version            show the version\n") \
+  \
+  /* The player: boxes and the frame */ \
+  X(BoxOk, "OK", "OK") \
+  X(BoxCancel, "キャンセル", "Cancel") \
+  X(ExitCaption, "終了確認", "Quit") \
+  X(ExitQuestion, "終了してもよろしいですか？", "quit the game?") \
+  X(HelpCaption, "ヘルプ", "Help") \
+  X(HelpCannotOpen, "ページを開けません（xdg-openが見つかりません）。\n{1}", \
+    "the page cannot be opened (xdg-open is not found)\n{1}") \
+  X(VersionCaption, "バージョン情報", "Version") \
+  X(VersionText, \
+    "「{1}」\n\nCopyright (C) 2026 The Tavrik developers\n[OK]を押すと下記のサポートWebサイトが開きます。\n（{2}）", \
+    "\"{1}\"\n\nCopyright (C) 2026 The Tavrik developers\n[OK] opens the support website below.\n({2})") \
+  X(NoticeClose, "閉じる", "Close") \
+  X(ScreenClose, "閉じる (Esc)", "Close (Esc)") \
+  X(ModeSkip, "スキップ", "Skip") \
+  X(ModeAuto, "オート", "Auto") \
+  X(ModeFastForward, "早送り", "Fast-forward") \
+  X(ScriptFileType, "Tavrikアドベンチャースクリプト", "Tavrik adventure script") \
+  \
+  /* The player: saves and the screens (a box's text that shows its English too holds it in Japanese) */ \
+  X(SaveCaption, "セーブ", "Save") \
+  X(LoadCaption, "ロード", "Load") \
+  X(DeleteCaption, "削除", "Delete") \
+  X(ContinueCaption, "再開", "Continue") \
+  X(ContinueQuestion, \
+    "前回の続きから再開しますか？\n（キャンセルを選ぶと最初から始めます）\n" \
+    "(continue where you left off? Cancel starts from the beginning)", \
+    "continue where you left off? Cancel starts from the beginning") \
+  X(SlotQuick, "クイックセーブ", "quick save") \
+  X(SlotAuto, "前回の続き", "last play") \
+  X(SlotNumbered, "スロット{1}", "slot {1}") \
+  X(SlotLabel, "スロット {1}", "Slot {1}") \
+  X(SavedToast, "{1}にセーブしました", "saved to {1}") \
+  X(LoadedToast, "{1}をロードしました", "{1} loaded") \
+  X(SaveFailed, \
+    "{1}にセーブできませんでした。前のセーブはそのまま残っています。\n{2}\n" \
+    "(the save could not be written; the earlier one is kept)", \
+    "{1} could not be saved; the earlier save is kept\n{2}") \
+  X(SaveOverwrite, "{1}のセーブに上書きしますか？\n(overwrite the save in this slot?)", \
+    "overwrite the save in {1}?") \
+  X(SaveDelete, "{1}のセーブを削除しますか？\n(delete the save in this slot?)", "delete the save in {1}?") \
+  X(LoadProblem, "{1}：{2}", "{1}: {2}") \
+  X(LoadMissing, "セーブがありません。\n(there is no save in this slot)", "there is no save in this slot") \
+  X(LoadNewerVersion, \
+    "新しい版のプレーヤーで作られたセーブなので、ロードできません。\n" \
+    "(the save was made by a newer version of the player)", \
+    "the save was made by a newer version of the player") \
+  X(LoadUnreadable, "セーブのファイルを読めません。\n(the save file cannot be read)", "the save file cannot be read") \
+  X(LoadDamaged, "セーブが壊れているので、ロードできません。\n(the save is damaged or cut short)", \
+    "the save is damaged or cut short") \
+  X(LoadOtherScript, \
+    "スクリプトが変更される前のセーブなので、ロードできません。\n" \
+    "(the save was made with another version of the script)", \
+    "the save was made with another version of the script") \
+  X(SlotsChooseSave, "セーブする場所を選んでください", "choose where to save") \
+  X(SlotsChooseLoad, "ロードするセーブを選んでください", "choose the save to load") \
+  X(SlotsEmpty, "（空き）", "(empty)") \
+  X(SlotsOtherScript, "スクリプトが変更される前のセーブです", "saved before the script changed") \
+  X(SlotsDamaged, "壊れたセーブです", "a damaged save") \
+  X(SlotsHint, "←→↑↓で選択  Enterで決定  Deleteで削除", "←→↑↓ choose  Enter pick  Delete remove") \
+  X(SettingsTitle, "設定", "Settings") \
+  X(SettingsMasterVolume, "全体の音量", "All sound") \
+  X(SettingsMusicVolume, "音楽の音量", "Music") \
+  X(SettingsEffectVolume, "効果音の音量", "Sound effects") \
+  X(SettingsAutoPause, "オートの待ち時間", "Auto mode's pause") \
+  X(SettingsPausePerCharacter, "1文字ごとの追加", "Added a character") \
+  X(SettingsMute, "ミュート", "Mute") \
+  X(SettingsMuted, "ミュート中", "Muted") \
+  X(SettingsMutedLevel, "ミュート中 {1}", "Muted {1}") \
+  X(SettingsSeconds, "{1}秒", "{1} s") \
+  X(SettingsHint, "↑↓で選択、←→で変更、Enterでミュート", "↑↓ choose, ←→ change, Enter mutes") \
+  X(HistoryTitle, "履歴", "History") \
+  X(HistoryEmpty, "履歴はありません", "nothing has been said yet") \
+  X(HistoryHint, "↑↓ PageUp PageDown ホイールでスクロール", "↑↓ PageUp PageDown and the wheel scroll") \
+  \
+  /* The player: the authors' tools */ \
+  X(GotoNotAScript, \
+    "--goto：{1}はこのゲームのスクリプトファイルではありません。\n({1} is none of the game's script files)", \
+    "--goto: {1} is none of the game's script files") \
+  X(GotoPastEnd, "--goto：{1}は{2}行までです。\n({1} has {2} lines)", "--goto: {1} has {2} lines") \
+  X(ReloadEditorLine, "（エディターでは{1}行目 / line {1} in an editor）", "(line {1} in an editor)") \
+  X(ReloadNoCommands, \
+    "スクリプト「{1}」には命令がありません。ゲームはそのまま続きます。\n(the script has no commands; the game goes on)", \
+    "script '{1}' has no commands; the game goes on") \
+  \
+  /* The player: automation, and what standard error tells after "tavrik: " */ \
+  X(StateFileUnreadable, "状態ファイル{1}を読めません", "cannot read the state file {1}") \
+  X(StateFileUnwritable, "状態ファイル{1}を書けません", "cannot write the state file {1}") \
+  X(ScreenshotUnwritable, "スクリーンショット{1}を書けません", "cannot write the screenshot {1}") \
+  X(SettingsFileCut, "設定ファイル「{1}」は{2}KBを超えているので、初めの{2}KBだけを読みます。", \
+    "the settings file '{1}' is over {2} KB: only its first {2} KB are read") \
+  X(AssociationNotRegular, "{1}は通常のファイルではないので、デスクトップへの登録ではそのままにします", \
+    "{1} is not a regular file; the desktop registration leaves it alone") \
+  X(AssociationSkipped, "デスクトップへの登録をしません：{1}に改行、制御文字、またはUTF-8でないバイトがあります", \
+    "the desktop registration is skipped: {1} holds a line break, a control character or bytes that are " \
+    "not UTF-8") \
+  X(UrlShown, "{1}を開きます", "open {1}") \
+  X(UrlNoOpener, "{1}を開けません：xdg-openがPATHにありません", "cannot open {1}: xdg-open is not on the PATH") \
+  X(UrlNotOpened, "{1}を開けません：{2}", "cannot open {1}: {2}") \
+  X(SoundLibraryIncomplete, "{1}にはプレーヤーが使う関数がそろっていません", "{1} lacks functions the player uses") \
+  X(WarnLineHeldByBox, "警告：フレーム{1}：「{2}」はボックスが開いている間に来たので、行いませんでした", \
+    "warning: frame {1}: \"{2}\" came while a box was open; it was not done") \
+  X(WarnEventsAfterBox, \
+    "警告：フレーム{1}：同じフレームでボックスに答えた後にイベントがあと{2}個来たので、行いませんでした", \
+    "warning: frame {1}: {2} more event(s) came after the box was answered in the same frame; they were " \
+    "not done") \
+  X(WarnNoSuchCommand, "警告：フレーム{1}：IDが{2}のメニューコマンドはないので、何もしません", \
+    "warning: frame {1}: no menu command has the id {2}; it does nothing") \
+  X(WarnEventsAfterEnd, \
+    "警告：イベントファイルはフレーム{1}まで続きますが、実行はフレーム{2}で終わったので、その後のイベントは再生していません", \
+    "warning: the events file goes on to frame {1}, but the run ended at frame {2}; the events after it " \
+    "were not played") \
+  \
+  /* The player: the events file's mistakes, each after "line N: " */ \
+  X(EventsLine, "{1}行目：{2}", "line {1}: {2}") \
+  X(EventsNoFrame, "フレーム番号が要りますが、「{1}」でした", "expected a frame number, got \"{1}\"") \
+  X(EventsFramePastLast, "フレーム{1}は最後のフレーム{2}より後です", "frame {1} is past the last, {2}") \
+  X(EventsNoEvent, "フレーム番号の後にイベントが要ります", "expected an event after the frame number") \
+  X(EventsNoPosition, "XとYがピクセルで要ります", "expected X and Y in pixels") \
+  X(EventsNoButton, "left、middle、rightのどれかが要ります", "expected left, middle or right") \
+  X(EventsUnknownKey, "「{1}」というキーの名前はありません", "unknown key name \"{1}\"") \
+  X(EventsNoCommand, "コマンドのIDか名前が要ります", "expected a command id or name") \
+  X(EventsNoSlot, "0（クイック）から10までのスロットが要ります", "expected a slot from 0 (quick) to 10") \
+  X(EventsNoSwitch, "onかoffが要ります", "expected on or off") \
+  X(EventsCannotRead, "「{1}」は引数{2}個では読めません", "cannot read \"{1}\" with {2} argument(s)") \
+  \
+  /* The player: the debug view */ \
+  X(DebugTitle, "デバッグ", "Debug") \
+  X(DebugStatus, "場所 {1}   フレーム {2}   {3} ミリ秒", "at {1}   frame {2}   {3} ms") \
+  X(DebugPause, "一時停止", "Pause") \
+  X(DebugResume, "再開", "Resume") \
+  X(DebugStep, "1フレーム進める", "One frame") \
+  X(DebugVariables, "変数", "Variables") \
+  X(DebugLayers, "レイヤー", "Layers") \
+  X(DebugChannels, "チャネル", "Channels") \
+  X(DebugName, "名前", "Name") \
+  X(DebugPicture, "画像", "Picture") \
+  X(DebugSound, "音", "Sound") \
+  X(DebugAttributes, "属性", "Attributes") \
+  X(DebugActionStep, "動作・段階", "Action, step") \
   \
   /* The compiler's errors: the first ends a normal compile, and the lint tells each in its place */ \
   X(CompileNeedHash, "行頭に＃が必要です。", "a line must start with ＃") \

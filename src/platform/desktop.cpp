@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "base/messages.h"
 #include "base/terminal_text.h"
 
 #include "platform/display_window.h"
@@ -36,16 +37,17 @@ bool programOnPath(const std::string& name) {
 
 bool openUrl(const std::string& url, bool haveDisplay) {
   if (!haveDisplay) {
-    std::fprintf(stderr, "tavrik: open %s\n", terminalText(url).c_str());
+    std::fprintf(stderr, "tavrik: %s\n", en(MessageId::UrlShown, {terminalText(url)}).c_str());
     return true;
   }
   // SDL starts the desktop's program in a child and reports success whether or not it could run.
   if (!programOnPath("xdg-open")) {
-    std::fprintf(stderr, "tavrik: cannot open %s: xdg-open is not on the PATH\n", terminalText(url).c_str());
+    std::fprintf(stderr, "tavrik: %s\n", en(MessageId::UrlNoOpener, {terminalText(url)}).c_str());
     return false;
   }
   if (SDL_OpenURL(url.c_str()) != 0) {
-    std::fprintf(stderr, "tavrik: cannot open %s: %s\n", terminalText(url).c_str(), SDL_GetError());
+    std::fprintf(stderr, "tavrik: %s\n",
+                 en(MessageId::UrlNotOpened, {terminalText(url), SDL_GetError()}).c_str());
     return false;
   }
   return true;

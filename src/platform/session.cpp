@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "base/messages.h"
+
 namespace tavrik {
 
 namespace {
@@ -39,7 +41,7 @@ bool set(const char* name) {
 std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::string* error, Failure* failure) {
   if (failure) *failure = Failure::None;
   if (!headless && !set("SDL_VIDEODRIVER") && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) {
-    if (error) *error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    if (error) *error = en(MessageId::SessionNoDisplay);
     if (failure) *failure = Failure::NoDisplay;
     return nullptr;
   }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/messages.h"
 #include "platform/display_window.h"
 
 namespace tavrik {
@@ -128,7 +129,7 @@ std::unique_ptr<GraphicsDevice> SoftwareDevice::create(std::unique_ptr<DisplayWi
   std::unique_ptr<SoftwareDevice> device(new SoftwareDevice(std::move(window)));
   Impl& impl = *device->impl_;
   if (!impl.target) {
-    if (error) *error = "no memory for the frame";
+    if (error) *error = en(MessageId::DeviceNoFrameMemory);
     return nullptr;
   }
   if (device->window_) {

@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/messages.h"
 #include "platform/midi_song.h"
 
 namespace tavrik {
@@ -44,7 +45,7 @@ std::optional<Table> loadLibrary(const char* soname, Table table, auto&& findAll
   };
   findAll(table, find);
   if (!complete) {
-    std::fprintf(stderr, "tavrik: %s lacks functions the player uses\n", soname);
+    std::fprintf(stderr, "tavrik: %s\n", en(MessageId::SoundLibraryIncomplete, {soname}).c_str());
     return std::nullopt;
   }
   return table;

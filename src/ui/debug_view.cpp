@@ -5,13 +5,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/messages.h"
+
 namespace tavrik {
 
 namespace {
-
-constexpr const char* kPause = "一時停止";
-constexpr const char* kResume = "再開";
-constexpr const char* kStep = "1フレーム進める";
 
 void objectRow(const DebugObject& o, bool sound) {
   const AnimationState& s = o.state;
@@ -39,10 +37,10 @@ void objectTable(const char* id, const std::vector<DebugObject>& objects, bool s
   const ImGuiTableFlags flags =
       ImGuiTableFlags_Borders | ImGuiTableFlags_RowBg | ImGuiTableFlags_SizingFixedFit;
   if (!ImGui::BeginTable(id, 4, flags)) return;
-  ImGui::TableSetupColumn("名前");
-  ImGui::TableSetupColumn(sound ? "音" : "画像");
-  ImGui::TableSetupColumn("属性");
-  ImGui::TableSetupColumn("動作・段階");
+  ImGui::TableSetupColumn(ja(MessageId::DebugName).c_str());
+  ImGui::TableSetupColumn(ja(sound ? MessageId::DebugSound : MessageId::DebugPicture).c_str());
+  ImGui::TableSetupColumn(ja(MessageId::DebugAttributes).c_str());
+  ImGui::TableSetupColumn(ja(MessageId::DebugActionStep).c_str());
   ImGui::TableHeadersRow();
   for (const DebugObject& o : objects) objectRow(o, sound);
   ImGui::EndTable();
@@ -51,10 +49,15 @@ void objectTable(const char* id, const std::vector<DebugObject>& objects, bool s
 }  // namespace
 
 std::string DebugView::characters(const DebugSnapshot& snapshot) {
-  std::string out = "デバッグ場所フレーム変数レイヤーチャネル名前画像音属性動作・段階ミリ秒+-";
-  out += kPause;
-  out += kResume;
-  out += kStep;
+  std::string out;
+  for (const MessageId id :
+       {MessageId::DebugTitle, MessageId::DebugVariables, MessageId::DebugLayers, MessageId::DebugChannels,
+        MessageId::DebugName, MessageId::DebugPicture, MessageId::DebugSound, MessageId::DebugAttributes,
+        MessageId::DebugActionStep, MessageId::DebugPause, MessageId::DebugResume, MessageId::DebugStep})
+    out += ja(id);
+  // The status line's words without its values (placeholders left in would ask for braces), and the
+  // variables' steppers.
+  out += ja(MessageId::DebugStatus, {"", "", ""}) + "+-";
   out += snapshot.placeUtf8;
   for (const auto& [name, value] : snapshot.variables) out += name;
   for (const auto* list : {&snapshot.layers, &snapshot.channels}) {
@@ -70,14 +73,18 @@ DebugRequest DebugView::build(const DebugSnapshot& snapshot) {
   ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - kMargin, kTop), ImGuiCond_FirstUseEver, ImVec2(1, 0));
   ImGui::SetNextWindowSize(ImVec2(kWidth, 460), ImGuiCond_FirstUseEver);
   ImGui::SetNextWindowBgAlpha(0.92f);
-  if (ImGui::Begin("デバッグ###debug", nullptr,
+  if (ImGui::Begin((ja(MessageId::DebugTitle) + "###debug").c_str(), nullptr,
                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {
-    ImGui::Text("場所 %s   フレーム %lld   %.1f ミリ秒", snapshot.placeUtf8.c_str(),
-                static_cast<long long>(snapshot.frame), snapshot.frameMilliseconds);
-    if (ImGui::Button(snapshot.paused ? kResume : kPause)) request.togglePause = true;
+    char milliseconds[32];
+    std::snprintf(milliseconds, sizeof milliseconds, "%.1f", snapshot.frameMilliseconds);
+    ImGui::Text("%s",
+                ja(MessageId::DebugStatus, {snapshot.placeUtf8, std::to_string(snapshot.frame), milliseconds})
+                    .c_str());
+    if (ImGui::Button(ja(snapshot.paused ? MessageId::DebugResume : MessageId::DebugPause).c_str()))
+      request.togglePause = true;
     ImGui::SameLine();
-    if (ImGui::Button(kStep)) request.step = true;
-    if (ImGui::CollapsingHeader("変数", ImGuiTreeNodeFlags_DefaultOpen)) {
+    if (ImGui::Button(ja(MessageId::DebugStep).c_str())) request.step = true;
+    if (ImGui::CollapsingHeader(ja(MessageId::DebugVariables).c_str(), ImGuiTreeNodeFlags_DefaultOpen)) {
       for (std::size_t i = 0; i < snapshot.variables.size(); ++i) {
         float value = snapshot.variables[i].second;
         ImGui::PushID(static_cast<int>(i));
@@ -90,9 +97,10 @@ DebugRequest DebugView::build(const DebugSnapshot& snapshot) {
         ImGui::PopID();
       }
     }
-    if (ImGui::CollapsingHeader("レイヤー", ImGuiTreeNodeFlags_DefaultOpen))
+    if (ImGui::CollapsingHeader(ja(MessageId::DebugLayers).c_str(), ImGuiTreeNodeFlags_DefaultOpen))
       objectTable("layers", snapshot.layers, false);
-    if (ImGui::CollapsingHeader("チャネル")) objectTable("channels", snapshot.channels, true);
+    if (ImGui::CollapsingHeader(ja(MessageId::DebugChannels).c_str()))
+      objectTable("channels", snapshot.channels, true);
   }
   ImGui::End();
   return request;

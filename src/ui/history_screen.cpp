@@ -6,8 +6,9 @@
 #include <cfloat>
 #include <cmath>
 
-#include "platform/graphics_device.h"
+#include "base/messages.h"
 #include "base/text_encoding.h"
+#include "platform/graphics_device.h"
 #include "platform/overlay.h"
 #include "ui/screen_parts.h"
 
@@ -82,7 +83,7 @@ ScreenAction HistoryScreen::wheel(int notches) {
 }
 
 std::string HistoryScreen::characters() const {
-  std::string out = "履歴はありません ↑↓ PageUp PageDown ホイールでスクロール";
+  std::string out = ja(MessageId::HistoryTitle) + ja(MessageId::HistoryEmpty) + ja(MessageId::HistoryHint);
   out += kClose;
   for (const HistoryLine& line : lines_)
     for (const HistoryRun& run : line.runs) out += run.utf8;
@@ -93,14 +94,14 @@ void HistoryScreen::build() {
   ImGui::PushStyleColor(ImGuiCol_WindowBg, IM_COL32(16, 20, 36, 240));
   ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(230, 230, 230, 255));
   ImGui::PushStyleColor(ImGuiCol_TitleBgActive, IM_COL32(40, 50, 90, 255));
-  if (beginScreen("履歴###history", kHistoryWidth, kHistoryHeight)) {
+  if (beginScreen((ja(MessageId::HistoryTitle) + "###history").c_str(), kHistoryWidth, kHistoryHeight)) {
     ImFont* font = overlay_.textFont();
     const float size = font ? Overlay::kTextFontSize : Overlay::kFontSize;
     if (!font) font = ImGui::GetFont();
     ImDrawList* draw = ImGui::GetWindowDrawList();
     const ImVec2 origin = ImGui::GetCursorScreenPos();
     const float bottom = origin.y + kHistoryHeight - 90;
-    if (lines_.empty()) ImGui::TextUnformatted("履歴はありません");
+    if (lines_.empty()) ImGui::TextUnformatted(ja(MessageId::HistoryEmpty).c_str());
     float y = origin.y;
     const int last = std::min(static_cast<int>(lines_.size()), top_ + visibleLines());
     for (int i = top_; i < last && y + size <= bottom; ++i) {
@@ -125,8 +126,8 @@ void HistoryScreen::build() {
                           IM_COL32(180, 180, 200, 255));
     }
     ImGui::SetCursorScreenPos(ImVec2(origin.x, bottom + 8));
-    ImGui::TextUnformatted("↑↓ PageUp PageDown ホイールでスクロール");
-    ImGui::Button(kClose, ImVec2(120, 0));
+    ImGui::TextUnformatted(ja(MessageId::HistoryHint).c_str());
+    ImGui::Button(kClose.c_str(), ImVec2(120, 0));
     closeRect_ = lastItemRect();
   }
   ImGui::End();

@@ -5,19 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/messages.h"
 #include "base/terminal_text.h"
 #include "platform/graphics_device.h"
 #include "platform/overlay.h"
 #include "platform/overlay_window.h"
 
 namespace tavrik {
-
-namespace {
-
-constexpr const char* kOk = "OK";
-constexpr const char* kCancel = "キャンセル";
-
-}  // namespace
 
 ModalBox::ModalBox(std::string caption, std::string text, BoxButtons buttons, BoxAnswer defaultAnswer)
     : caption_(std::move(caption)),
@@ -54,7 +48,7 @@ std::optional<BoxAnswer> ModalBox::click(int x, int y) const {
 }
 
 std::string ModalBox::characters() const {
-  return caption_ + text_ + kOk + kCancel;
+  return caption_ + text_ + ja(MessageId::BoxOk) + ja(MessageId::BoxCancel);
 }
 
 void ModalBox::build() {
@@ -91,6 +85,7 @@ void ModalBox::build() {
   const float all =
       width * static_cast<float>(buttonCount()) + style.ItemSpacing.x * static_cast<float>(buttonCount() - 1);
   ImGui::SetCursorPosX(ImGui::GetWindowContentRegionMax().x - all);
+  const std::string labels[2] = {ja(MessageId::BoxOk), ja(MessageId::BoxCancel)};
   for (int b = 0; b < buttonCount(); ++b) {
     if (b > 0) ImGui::SameLine();
     // The button the keyboard is on stands out, as a default button does.
@@ -99,7 +94,7 @@ void ModalBox::build() {
       ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 2.0f);
       ImGui::PushStyleColor(ImGuiCol_Border, ImVec4(0.15f, 0.35f, 0.8f, 1.0f));
     }
-    ImGui::Button(b == 0 ? kOk : kCancel, ImVec2(width, 0));
+    ImGui::Button(labels[b].c_str(), ImVec2(width, 0));
     if (focused) {
       ImGui::PopStyleColor();
       ImGui::PopStyleVar();

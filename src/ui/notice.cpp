@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "base/messages.h"
 #include "platform/graphics_device.h"
 #include "platform/overlay.h"
 #include "ui/screen_parts.h"
@@ -26,7 +27,7 @@ ScreenRect buildNoticePanel(const std::string& caption, const std::string& text)
   ScreenRect close;
   if (ImGui::Begin((caption + "###notice").c_str(), nullptr, flags)) {
     ImGui::TextUnformatted(text.c_str());
-    ImGui::Button("閉じる", ImVec2(96, 0));
+    ImGui::Button(ja(MessageId::NoticeClose).c_str(), ImVec2(96, 0));
     close = lastItemRect();
   }
   ImGui::End();

@@ -8,11 +8,12 @@
 #include <cstdint>
 #include <string>
 
+#include "base/messages.h"
 #include "ui/screen.h"
 
 namespace tavrik::screen_parts {
 
-inline constexpr const char* kClose = "閉じる (Esc)";
+inline const std::string kClose = ja(MessageId::ScreenClose);
 
 inline ScreenRect lastItemRect() {
   const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();

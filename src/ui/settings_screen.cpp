@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "base/messages.h"
 #include "platform/graphics_device.h"
 #include "platform/overlay.h"
 #include "ui/screen_parts.h"
@@ -16,9 +17,9 @@ using namespace screen_parts;
 
 namespace {
 
-constexpr const char* kSettingsHint = "↑↓で選択、←→で変更、Enterでミュート";
-constexpr const char* kRowLabels[SettingsScreen::kRows] = {"全体の音量", "音楽の音量", "効果音の音量",
-                                                           "オートの待ち時間", "1文字ごとの追加"};
+constexpr MessageId kRowLabels[SettingsScreen::kRows] = {
+    MessageId::SettingsMasterVolume, MessageId::SettingsMusicVolume, MessageId::SettingsEffectVolume,
+    MessageId::SettingsAutoPause, MessageId::SettingsPausePerCharacter};
 
 int percentGainStep(int value, int direction) {
   return std::clamp(value + direction * 10, 0, 100);
@@ -124,20 +125,23 @@ ScreenAction SettingsScreen::click(int x, int y) {
 }
 
 std::string SettingsScreen::characters() const {
-  std::string out = std::string("設定音量ミュート中秒0123456789.%－＋+") + kSettingsHint;
-  for (const char* label : kRowLabels) out += label;
+  // The seconds' unit without its number (a placeholder left in would ask for braces), and what the
+  // values and the buttons are written with.
+  std::string out = ja(MessageId::SettingsTitle) + ja(MessageId::SettingsMuted) +
+                    ja(MessageId::SettingsSeconds, {""}) + "0123456789.%－＋+" + ja(MessageId::SettingsHint);
+  for (const MessageId label : kRowLabels) out += ja(label);
   return out + kClose;
 }
 
 void SettingsScreen::build() {
-  if (beginScreen("設定###settings", 540, 250)) {
+  if (beginScreen((ja(MessageId::SettingsTitle) + "###settings").c_str(), 540, 250)) {
     const bool muted[3] = {settings_.masterMuted, settings_.musicMuted, settings_.effectMuted};
     const int volumes[3] = {settings_.masterVolume, settings_.musicVolume, settings_.effectVolume};
     for (int row = 0; row < kRows; ++row) {
       ImGui::PushID(row);
       const float rowTop = ImGui::GetCursorScreenPos().y;
       ImGui::AlignTextToFramePadding();
-      ImGui::TextUnformatted(kRowLabels[row]);
+      ImGui::TextUnformatted(ja(kRowLabels[row]).c_str());
       ImGui::SameLine(170);
       ImGui::Button("－", ImVec2(32, 0));
       rects_[row].lower = lastItemRect();
@@ -148,13 +152,13 @@ void SettingsScreen::build() {
       std::string value;
       if (row <= 2) {
         // The level stays in sight, and changes, while it is muted.
-        value = silent ? "ミュート中 " + percent(volumes[row]) : percent(volumes[row]);
+        value = silent ? ja(MessageId::SettingsMutedLevel, {percent(volumes[row])}) : percent(volumes[row]);
       } else {
         const int ms = row == 3 ? settings_.autoPauseMs : settings_.autoPausePerCharacterMs;
-        char text[32];
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.2f", static_cast<double>(ms) / 1000.0);
         // The pause per character adds to the pause after the text.
-        std::snprintf(text, sizeof text, row == 3 ? "%.2f秒" : "+%.2f秒", static_cast<double>(ms) / 1000.0);
-        value = text;
+        value = (row == 3 ? "" : "+") + ja(MessageId::SettingsSeconds, {seconds});
       }
       ImGui::SetNextItemWidth(100);
       const float fraction = silent     ? 0.0f
@@ -170,7 +174,8 @@ void SettingsScreen::build() {
                          rowTop + ImGui::GetFrameHeightWithSpacing()};
       if (row <= 2) {
         ImGui::SameLine();
-        ImGui::Button(muted[row] ? "ミュート中" : "ミュート", ImVec2(96, 0));
+        ImGui::Button(ja(muted[row] ? MessageId::SettingsMuted : MessageId::SettingsMute).c_str(),
+                      ImVec2(96, 0));
         rects_[row].mute = lastItemRect();
         if (muted[row]) {
           const ScreenRect& r = rects_[row].mute;
@@ -181,8 +186,8 @@ void SettingsScreen::build() {
       ImGui::PopID();
     }
     ImGui::Spacing();
-    ImGui::TextUnformatted(kSettingsHint);
-    ImGui::Button(kClose, ImVec2(120, 0));
+    ImGui::TextUnformatted(ja(MessageId::SettingsHint).c_str());
+    ImGui::Button(kClose.c_str(), ImVec2(120, 0));
     closeRect_ = lastItemRect();
   }
   ImGui::End();

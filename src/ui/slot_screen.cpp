@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "base/messages.h"
 #include "platform/graphics_device.h"
 #include "platform/overlay.h"
 #include "ui/screen_parts.h"
@@ -143,9 +144,10 @@ void SlotScreen::pointer(int x, int y) {
 }
 
 std::string SlotScreen::characters() const {
-  std::string out =
-      "セーブロードする場所を選んでください（空き）読み込めません0123456789/: "
-      "…←→↑↓で選択Enterで決定Deleteで削除";
+  // Besides the words, what dates are written with and the ellipsis of a text cut short.
+  std::string out = ja(MessageId::SaveCaption) + ja(MessageId::LoadCaption) + ja(MessageId::SlotsChooseSave) +
+                    ja(MessageId::SlotsChooseLoad) + ja(MessageId::SlotsEmpty) + ja(MessageId::SlotsHint) +
+                    "0123456789/: …";
   out += kClose;
   for (const SlotView& slot : slots_)
     out += slot.labelUtf8 + slot.dateUtf8 + slot.textUtf8 + slot.problemUtf8;
@@ -156,8 +158,9 @@ void SlotScreen::build() {
   const bool saving = mode_ == Mode::Save;
   const float rows = static_cast<float>((count() + kColumns - 1) / kColumns);
   const float height = 8 + 24 + rows * kCellHeight + (rows - 1) * kCellGap + 8 + 30 + 8;
-  if (beginScreen(saving ? "セーブ###slots" : "ロード###slots", 792, height, false)) {
-    ImGui::TextUnformatted(saving ? "セーブする場所を選んでください" : "ロードするセーブを選んでください");
+  if (beginScreen((ja(saving ? MessageId::SaveCaption : MessageId::LoadCaption) + "###slots").c_str(), 792,
+                  height, false)) {
+    ImGui::TextUnformatted(ja(saving ? MessageId::SlotsChooseSave : MessageId::SlotsChooseLoad).c_str());
     const ImVec2 origin = ImGui::GetCursorScreenPos();
     const float cellWidth = (ImGui::GetContentRegionAvail().x - (kColumns - 1) * kCellGap) / kColumns;
     ImDrawList* draw = ImGui::GetWindowDrawList();
@@ -184,7 +187,8 @@ void SlotScreen::build() {
       } else {
         draw->AddRect(thumbAt, thumbEnd, focused ? cellInk : faint, 0.0f, 0, 1.0f);
         if (!slot.used) {
-          const char* empty = "（空き）";
+          const std::string emptyWord = ja(MessageId::SlotsEmpty);
+          const char* empty = emptyWord.c_str();
           const ImVec2 size = ImGui::CalcTextSize(empty);
           draw->AddText(
               ImVec2(thumbAt.x + (kThumbnailWidth - size.x) / 2, thumbAt.y + (kThumbnailHeight - size.y) / 2),
@@ -210,11 +214,11 @@ void SlotScreen::build() {
       }
     }
     ImGui::SetCursorScreenPos(ImVec2(origin.x, origin.y + rows * kCellHeight + (rows - 1) * kCellGap + 8));
-    ImGui::Button(kClose, ImVec2(120, 0));
+    ImGui::Button(kClose.c_str(), ImVec2(120, 0));
     closeRect_ = lastItemRect();
     ImGui::SameLine();
     ImGui::AlignTextToFramePadding();
-    ImGui::TextDisabled("←→↑↓で選択  Enterで決定  Deleteで削除");
+    ImGui::TextDisabled("%s", ja(MessageId::SlotsHint).c_str());
   }
   ImGui::End();
 }
