@@ -149,7 +149,7 @@ Said Linter::explainHead(std::string_view head, const NoteSite& use) const {
     objects.insert(objects.end(), channels.begin(), channels.end());
     return withClosest(MessageId::LintNoLayerOrChannelNamed, name, closest(name, objects));
   }
-  std::vector<std::string_view> words = ScriptCompiler::keywordHeads();
+  std::vector<std::string_view> words = keywordHeads();
   for (const CompileNotes::Macro& macro : notes_.macros) {
     if (macro.name == head) return declaredLater(MessageId::LintKindMacro, head, macro.site, use);
     words.push_back(macro.name);
