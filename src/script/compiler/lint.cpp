@@ -15,16 +15,16 @@ namespace tavrik {
 namespace lint_detail {
 
 std::vector<LintFinding> Linter::run() {
-  for (const CompileNotes::Note& note : notes_.notes) fromNote(note);
-  checkFiles();
+  checkNotes(*this);
+  checkFiles(*this);
   // What only the whole program tells (a name never used, a choice never given a picture) is not
   // known of a program the compile stopped short of.
   if (!notes_.stoppedShort) {
-    checkUnused();
-    checkChoices();
+    checkUnused(*this);
+    checkChoices(*this);
   }
-  checkWaits();
-  checkEndlessLoops();
+  checkWaits(*this);
+  checkEndlessLoops(*this);
   return sorted();
 }
 

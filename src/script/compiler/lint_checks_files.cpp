@@ -1,5 +1,7 @@
 // The checks of the files a script names: pictures and sounds that are not there, and names that
 // find their file only by ignoring letter case.
+#include <filesystem>
+#include <optional>
 #include <unordered_map>
 
 #include "base/messages.h"
@@ -25,61 +27,70 @@ std::string onDisk(const std::filesystem::path& found, std::string_view written)
   return out;
 }
 
-}  // namespace
+// What each path found by ignoring letter case, or nothing.
+using LookedUp = std::unordered_map<std::string, std::optional<std::filesystem::path>>;
 
 // The written name of a file a command names: its text without the folder of the file it is in.
-std::string_view Linter::writtenName(std::string_view path, std::int32_t file) const {
-  if (file < 0 || static_cast<std::size_t>(file) >= program_.files.size()) return path;
-  const std::string_view folder = sjis::directoryOf(program_.files[static_cast<std::size_t>(file)].path);
+std::string_view writtenName(const Program& program, std::string_view path, std::int32_t file) {
+  if (file < 0 || static_cast<std::size_t>(file) >= program.files.size()) return path;
+  const std::string_view folder = sjis::directoryOf(program.files[static_cast<std::size_t>(file)].path);
   return sjis::startsWith(path, folder) ? path.substr(folder.size()) : path;
 }
 
-void Linter::caseDiffers(const NoteSite& at, const std::string& path, std::string_view written) {
-  // A game loads the same few files again and again: each is looked for once.
-  auto [known, added] = foundIgnoringCase_.try_emplace(path);
+// A name that finds its file only by ignoring letter case is told with the file's own spelling. A game
+// loads the same few files again and again: each is looked for once.
+void caseDiffers(Linter& l, LookedUp& lookedUp, const NoteSite& at, const std::string& path,
+                 std::string_view written) {
+  auto [known, added] = lookedUp.try_emplace(path);
   if (added) known->second = paths::foundIgnoringCase(path);
   const std::optional<std::filesystem::path>& found = known->second;
   if (!found) return;
   const std::string disk = onDisk(*found, written);
-  add(Severity::Warning, at, written, true, "letter-case",
-      say(MessageId::LintLetterCase, {utf8(written), disk}));
+  l.add(Severity::Warning, at, written, true, "letter-case",
+        say(MessageId::LintLetterCase, {utf8(written), disk}));
 }
 
+}  // namespace
+
 // Pictures and sounds the commands name, and inserted files, as the player looks for them.
-void Linter::checkFiles() {
+void checkFiles(Linter& l) {
+  const Program& program = l.program();
+  const CompileNotes& notes = l.notes();
+  LookedUp lookedUp;
   std::unordered_map<std::string, std::string> pictures;  // name: the file found, or empty
   std::unordered_map<std::string, bool> sounds;
-  for (std::size_t i = 0; i < program_.commands.size(); ++i) {
-    const Command& command = program_.commands[i];
+  for (std::size_t i = 0; i < program.commands.size(); ++i) {
+    const Command& command = program.commands[i];
     if (const auto* load = std::get_if<LoadImageCommand>(&command)) {
-      const std::string& path = program_.text(load->path);
-      const NoteSite at = commandSite(i);
-      const std::string_view written = writtenName(path, at.file);
+      const std::string& path = program.text(load->path);
+      const NoteSite at = l.commandSite(i);
+      const std::string_view written = writtenName(program, path, at.file);
       if (written.empty()) continue;  // an empty name takes the picture away
       auto [it, added] = pictures.try_emplace(path);
-      if (added) it->second = paths::findPicture(path, options_.moduleDirectory);
+      if (added) it->second = paths::findPicture(path, l.options().moduleDirectory);
       if (it->second.empty()) {
-        add(Severity::Error, at, written, true, "missing-picture",
-            say(MessageId::LintMissingPicture, {utf8(written)}));
+        l.add(Severity::Error, at, written, true, "missing-picture",
+              say(MessageId::LintMissingPicture, {utf8(written)}));
       } else {
-        caseDiffers(at, it->second, written);
+        caseDiffers(l, lookedUp, at, it->second, written);
       }
     } else if (const auto* sound = std::get_if<LoadSoundCommand>(&command)) {
-      const std::string& path = program_.text(sound->path);
-      const NoteSite at = commandSite(i);
-      const std::string_view written = writtenName(path, at.file);
+      const std::string& path = program.text(sound->path);
+      const NoteSite at = l.commandSite(i);
+      const std::string_view written = writtenName(program, path, at.file);
       if (written.empty()) continue;
       auto [it, added] = sounds.try_emplace(path);
       if (added) it->second = paths::resolve(path).has_value();
       if (!it->second) {
-        add(Severity::Error, at, written, true, "missing-sound",
-            say(MessageId::LintMissingSound, {utf8(written)}));
+        l.add(Severity::Error, at, written, true, "missing-sound",
+              say(MessageId::LintMissingSound, {utf8(written)}));
       } else {
-        caseDiffers(at, path, written);
+        caseDiffers(l, lookedUp, at, path, written);
       }
     }
   }
-  for (const auto& [path, at] : notes_.inserts) caseDiffers(at, path, writtenName(path, at.file));
+  for (const auto& [path, at] : notes.inserts)
+    caseDiffers(l, lookedUp, at, path, writtenName(program, path, at.file));
 }
 
 }  // namespace tavrik::lint_detail

@@ -55,12 +55,4 @@ int Linter::columnOf(const NoteSite& at, std::string_view subject, bool afterHea
   return firstColumn(*raw);
 }
 
-// The head of the directive at a site, as the compile matched it.
-std::string Linter::directiveHead(const NoteSite& at) const {
-  const std::optional<std::string_view> raw = lineAt(at);
-  if (!raw) return {};
-  const std::string line = sjis::replaceAll(normalizeLine(*raw), "#", "");
-  return std::string(splitDirective(line).head);
-}
-
 }  // namespace tavrik::lint_detail

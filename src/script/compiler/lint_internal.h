@@ -1,5 +1,5 @@
 // The lint's parts, shared by its files and by nothing else: the Linter, which gathers the findings of
-// every check, sorts them and keeps the first kMaxFindings, and what its checks say with.
+// every check, sorts them and keeps the first kMaxFindings, the checks, and what they say with.
 //
 // lint.cpp runs the checks and keeps the findings; lint_checks_*.cpp hold the checks, a family each;
 // lint_messages.cpp builds what they say, lint_names.cpp finds the names closest to a misspelt one, and
@@ -7,12 +7,10 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "base/messages.h"
@@ -64,6 +62,8 @@ std::vector<std::string_view> namesOf(const Table& table) {
   return names;
 }
 
+// The findings of one lint: what every check reads, and where its findings go. The checks are free
+// functions over it, a family a file, so that a family reads without the others.
 class Linter {
  public:
   Linter(const Program& program, const CompileNotes& notes, const LintOptions& options)
@@ -71,6 +71,23 @@ class Linter {
 
   // Every check, then the findings sorted, repeats dropped, the first kMaxFindings.
   std::vector<LintFinding> run();
+
+  const Program& program() const { return program_; }
+  const CompileNotes& notes() const { return notes_; }
+  const LintOptions& options() const { return options_; }
+
+  // A finding about subject, at the column where it stands on the site's line (after the head's "："
+  // when afterHead); check is its stable short name.
+  void add(Severity severity, const NoteSite& at, std::string_view subject, bool afterHead, const char* check,
+           const Said& said);
+  // A file of the program for display.
+  std::string fileName(std::int32_t file) const;
+  // The line of a site as the compile read it, when the site has one.
+  std::optional<std::string_view> lineAt(const NoteSite& at) const;
+  NoteSite commandSite(std::size_t command) const {
+    const SourceLine& source = program_.sources[command];
+    return NoteSite{source.file, source.line, -1, true};
+  }
 
  private:
   struct Located {
@@ -92,56 +109,13 @@ class Linter {
   // lint.cpp: the findings kept.
   static bool before(const Located& a, const Located& b);
   static std::uint64_t identity(const Located& located);
-  std::string fileName(std::int32_t file) const;
-  void add(Severity severity, const NoteSite& at, std::string_view subject, bool afterHead, const char* check,
-           const Said& said);
   void keepFirst();
   std::vector<LintFinding> sorted();
   LintFinding tooMany(std::size_t leftOut);
 
   // lint_columns.cpp
-  std::optional<std::string_view> lineAt(const NoteSite& at) const;
   LineColumns& columnsOf(const NoteSite& at, std::string_view raw, bool hashesRemoved);
   int columnOf(const NoteSite& at, std::string_view subject, bool afterHead);
-  std::string directiveHead(const NoteSite& at) const;
-
-  // lint_messages.cpp
-  Said declaredAt(const NoteSite& at, const NoteSite& use) const;
-  Said declaredLater(MessageId kind, std::string_view name, const NoteSite& at, const NoteSite& use) const;
-
-  // lint_checks_notes.cpp
-  void fromNote(const CompileNotes::Note& n);
-  Said explainHead(std::string_view head, const NoteSite& use) const;
-  void unknownAttribute(const CompileNotes::Note& n);
-  void unknownTag(const CompileNotes::Note& n);
-
-  // lint_checks_files.cpp
-  std::string_view writtenName(std::string_view path, std::int32_t file) const;
-  void caseDiffers(const NoteSite& at, const std::string& path, std::string_view written);
-  void checkFiles();
-
-  // lint_checks_unused.cpp
-  void checkUnused();
-  void checkChoices();
-
-  // lint_checks_flow.cpp
-  bool hasEnd(std::int32_t action) const;
-  void checkWaits();
-  void checkEndlessLoops();
-
-  static std::optional<NoteSite> siteOf(const std::vector<NoteSite>& sites, std::int32_t index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= sites.size()) return std::nullopt;
-    return sites[static_cast<std::size_t>(index)];
-  }
-
-  NoteSite commandSite(std::size_t command) const {
-    const SourceLine& source = program_.sources[command];
-    return NoteSite{source.file, source.line, -1, true};
-  }
-
-  std::vector<std::string_view> variableNames() const {
-    return std::vector<std::string_view>(program_.variables.begin(), program_.variables.end());
-  }
 
   const Program& program_;
   const CompileNotes& notes_;
@@ -152,7 +126,33 @@ class Linter {
   std::optional<Located> firstLeftOut_;
   bool leftOutError_ = false;
   LineColumns lineColumns_;
-  std::unordered_map<std::string, std::optional<std::filesystem::path>> foundIgnoringCase_;
 };
+
+// The checks, in the order Linter::run runs them.
+// lint_checks_notes.cpp: what the compile noted, each in the order noted.
+void checkNotes(Linter& l);
+// lint_checks_files.cpp: pictures and sounds that are not there, names found only by ignoring case.
+void checkFiles(Linter& l);
+// lint_checks_unused.cpp: what only the whole program answers.
+void checkUnused(Linter& l);
+void checkChoices(Linter& l);
+// lint_checks_flow.cpp: waits and loops that never end.
+void checkWaits(Linter& l);
+void checkEndlessLoops(Linter& l);
+
+// lint_messages.cpp: where a declaration stands, for "declare it before its use".
+Said declaredAt(const Linter& l, const NoteSite& at, const NoteSite& use);
+Said declaredLater(const Linter& l, MessageId kind, std::string_view name, const NoteSite& at,
+                   const NoteSite& use);
+
+// Where entry index of a table was declared; nothing for what no line declared.
+inline std::optional<NoteSite> siteOf(const std::vector<NoteSite>& sites, std::int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= sites.size()) return std::nullopt;
+  return sites[static_cast<std::size_t>(index)];
+}
+
+inline std::vector<std::string_view> variableNames(const Program& program) {
+  return std::vector<std::string_view>(program.variables.begin(), program.variables.end());
+}
 
 }  // namespace tavrik::lint_detail

@@ -126,15 +126,15 @@ Said compileMessage(const std::string& message) {
 }
 
 // Where a declaration stands, for "declare it before its use".
-Said Linter::declaredAt(const NoteSite& at, const NoteSite& use) const {
+Said declaredAt(const Linter& l, const NoteSite& at, const NoteSite& use) {
   const std::string line = std::to_string(at.line + 1);
   if (at.file == use.file) return say(MessageId::LintLineHere, {line});
-  return say(MessageId::LintLineThere, {fileName(at.file), line});
+  return say(MessageId::LintLineThere, {l.fileName(at.file), line});
 }
 
-Said Linter::declaredLater(MessageId kind, std::string_view name, const NoteSite& at,
-                           const NoteSite& use) const {
-  const Said where = declaredAt(at, use);
+Said declaredLater(const Linter& l, MessageId kind, std::string_view name, const NoteSite& at,
+                   const NoteSite& use) {
+  const Said where = declaredAt(l, at, use);
   const std::string shown = utf8(name);
   return {ja(MessageId::LintDeclaredLater, {ja(kind), shown, where.ja}),
           en(MessageId::LintDeclaredLater, {en(kind), shown, where.en})};

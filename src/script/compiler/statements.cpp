@@ -3,88 +3,79 @@
 #include "base/keywords.h"
 #include "base/messages.h"
 #include "base/sjis_text.h"
-#include "script/compiler/script_compiler.h"
+#include "script/compiler/compiler_internal.h"
 
-namespace tavrik {
+namespace tavrik::compile_detail {
 
-void ScriptCompiler::title(const DirectiveFields& f) {
-  appendNew(SetTitleCommand{addText(std::string(f.firstArg))});
+void title(ScriptCompiler& c, const DirectiveFields& f) {
+  c.appendNew(SetTitleCommand{c.addText(std::string(f.firstArg))});
 }
 
-void ScriptCompiler::waitAction(const DirectiveFields& f) {
+void waitAction(ScriptCompiler& c, const DirectiveFields& f) {
   if (f.firstArg.empty()) {
-    appendNew(WaitActionCommand{});
+    c.appendNew(WaitActionCommand{});
     return;
   }
   // A layer wins over a channel of the same name.
-  if (const std::int32_t layer = program_->findLayer(f.firstArg); layer >= 0) {
-    appendNew(WaitActionCommand{Target{Target::Kind::Layer, layer}});
+  if (const std::int32_t layer = c.program->findLayer(f.firstArg); layer >= 0) {
+    c.appendNew(WaitActionCommand{Target{Target::Kind::Layer, layer}});
     return;
   }
-  if (const std::int32_t channel = program_->findChannel(f.firstArg); channel >= 0) {
-    appendNew(WaitActionCommand{Target{Target::Kind::Channel, channel}});
+  if (const std::int32_t channel = c.program->findChannel(f.firstArg); channel >= 0) {
+    c.appendNew(WaitActionCommand{Target{Target::Kind::Channel, channel}});
     return;
   }
-  fail(jaSjis(MessageId::CompileUndeclaredTarget, {f.firstArg}), Problem::UndeclaredTarget, f.firstArg);
+  c.fail(jaSjis(MessageId::CompileUndeclaredTarget, {f.firstArg}), Problem::UndeclaredTarget, f.firstArg);
 }
 
-void ScriptCompiler::waitTime(const DirectiveFields& f) {
-  if (notes_) {
+void waitTime(ScriptCompiler& c, const DirectiveFields& f) {
+  if (c.notes) {
     // Without its frames the wait reads 0 and waits for nothing.
     if (f.firstArg.empty())
-      note(Problem::MissingWaitTime, lineEnd());
+      c.note(Problem::MissingWaitTime, c.lineEnd());
     else
-      checkNumber(f.firstArg, true);
+      c.checkNumber(f.firstArg, true);
   }
-  appendNew(WaitTimeCommand{sjis::parseInt(f.firstArg)});
+  c.appendNew(WaitTimeCommand{sjis::parseInt(f.firstArg)});
 }
 
-void ScriptCompiler::waitInput(const DirectiveFields& f) {
-  noteUnusedArgument(f);
-  appendNew(WaitInputCommand{});
+void waitInput(ScriptCompiler& c, const DirectiveFields& f) {
+  c.noteUnusedArgument(f);
+  c.appendNew(WaitInputCommand{});
 }
 
-void ScriptCompiler::waitChoice(const DirectiveFields& f) {
-  noteUnusedArgument(f);
-  appendNew(WaitChoiceCommand{});
+void waitChoice(ScriptCompiler& c, const DirectiveFields& f) {
+  c.noteUnusedArgument(f);
+  c.appendNew(WaitChoiceCommand{});
 }
 
-void ScriptCompiler::noteUnusedArgument(const DirectiveFields& f) {
-  if (notes_ && !f.firstArg.empty()) note(Problem::UnusedArgument, f.firstArg);
+void expression(ScriptCompiler& c, const DirectiveFields& f) {
+  c.append(compileAssignment(c, f.firstArg));
 }
 
-void ScriptCompiler::expression(const DirectiveFields& f) {
-  append(compileAssignment(f.firstArg));
-}
-
-void ScriptCompiler::layerAction(std::int32_t layer, std::int32_t action) {
-  const LayerKind kind = program_->layers[static_cast<std::size_t>(layer)].kind;
-  switch (program_->actions[static_cast<std::size_t>(action)].kind) {
+void layerAction(ScriptCompiler& c, std::int32_t layer, std::int32_t action) {
+  const LayerKind kind = c.program->layers[static_cast<std::size_t>(layer)].kind;
+  switch (c.program->actions[static_cast<std::size_t>(action)].kind) {
     case ActionKind::Plain:
-      appendNew(StartActionCommand{Target{Target::Kind::Layer, layer}, action});
+      c.appendNew(StartActionCommand{Target{Target::Kind::Layer, layer}, action});
       return;
     case ActionKind::Eye:
-      if (kind != LayerKind::Person) fail(jaSjis(MessageId::CompileEyeNotPerson));
-      appendNew(SetEyeActionCommand{layer, action});
+      if (kind != LayerKind::Person) c.fail(jaSjis(MessageId::CompileEyeNotPerson));
+      c.appendNew(SetEyeActionCommand{layer, action});
       return;
     case ActionKind::Mouth:
-      if (kind != LayerKind::Person) fail(jaSjis(MessageId::CompileMouthNotPerson));
-      appendNew(SetMouthActionCommand{layer, action});
+      if (kind != LayerKind::Person) c.fail(jaSjis(MessageId::CompileMouthNotPerson));
+      c.appendNew(SetMouthActionCommand{layer, action});
       return;
     case ActionKind::Text:
-      if (kind != LayerKind::Text) fail(jaSjis(MessageId::CompileTextNotFrame));
+      if (kind != LayerKind::Text) c.fail(jaSjis(MessageId::CompileTextNotFrame));
       // A line ending in ":" opens a block of text lines; without it the action restarts the characters.
-      if (sjis::endsWith(line_, ":")) {
-        textBlock(layer, action);
+      if (sjis::endsWith(c.line, ":")) {
+        textBlock(c, layer, action);
       } else {
-        appendNew(RestartTextCommand{layer, action});
+        c.appendNew(RestartTextCommand{layer, action});
         // Text lines after it would mean the "：" was forgotten.
-        if (notes_) {
-          restartLine_ = context_->index;
-          restartLayer_ = layer;
-          restartAction_ = action;
-          restartOffset_ = static_cast<std::int32_t>(line_.size());
-        }
+        if (c.notes) c.restart = {c.context->index, layer, action, static_cast<std::int32_t>(c.line.size())};
       }
       return;
   }
@@ -93,16 +84,16 @@ void ScriptCompiler::layerAction(std::int32_t layer, std::int32_t action) {
 // The lines after a text directive, up to the next line that starts with "#" or "＃" once its tabs are
 // gone, joined by line feeds. "$name$" switches to the text action of that name; "$$$", "$$", "$##" and
 // "$#" write "＄", "$", "＃" and "#". Every character remembers the text action it is shown with.
-void ScriptCompiler::textBlock(std::int32_t layer, std::int32_t action) {
-  Context& c = *context_;
+void textBlock(ScriptCompiler& c, std::int32_t layer, std::int32_t action) {
+  Context& context = *c.context;
   std::string text;
   std::vector<std::int32_t> characterActions;
   std::int32_t current = action;
-  for (int next = nextLine(c, c.index + 1); static_cast<std::size_t>(next) < c.lines.size();
-       next = nextLine(c, c.index + 1)) {
-    std::string line = sjis::replaceAll(c.lines[static_cast<std::size_t>(next)], "\t", "");
+  for (int next = context.nextLine(context.index + 1); static_cast<std::size_t>(next) < context.lines.size();
+       next = context.nextLine(context.index + 1)) {
+    std::string line = sjis::replaceAll(context.lines[static_cast<std::size_t>(next)], "\t", "");
     if (!line.empty() && (line[0] == '#' || sjis::startsWith(line, kw::kFullWidthHash))) break;
-    c.index = next;
+    context.index = next;
     if (line.empty()) continue;
     line = sjis::replaceAll(line, kw::kFullWidthDollar, "$");
     if (!text.empty()) {
@@ -131,15 +122,15 @@ void ScriptCompiler::textBlock(std::int32_t layer, std::int32_t action) {
         rest.remove_prefix(1);
         const long close = sjis::findText(rest, "$");
         if (close < 0) {
-          problem(jaSjis(MessageId::CompileTagNotClosed), Problem::Error, {});
+          c.problem(jaSjis(MessageId::CompileTagNotClosed), Problem::Error, {});
           break;
         }
         const std::string_view name = rest.substr(0, static_cast<std::size_t>(close));
         // A tag in error leaves the text action as it was.
-        if (const std::int32_t tag = program_->findTextAction(name); tag >= 0) {
+        if (const std::int32_t tag = c.program->findTextAction(name); tag >= 0) {
           current = tag;
         } else {
-          problem(jaSjis(MessageId::CompileTagUndeclared, {name}), Problem::UnknownTag, name);
+          c.problem(jaSjis(MessageId::CompileTagUndeclared, {name}), Problem::UnknownTag, name);
         }
         rest.remove_prefix(static_cast<std::size_t>(close) + 1);
         // The character right after a tag is taken as it is, even a "$".
@@ -149,9 +140,9 @@ void ScriptCompiler::textBlock(std::int32_t layer, std::int32_t action) {
       plainCharacter();
     }
   }
-  program_->characterActions.push_back(std::move(characterActions));
-  appendNew(ShowTextCommand{layer, addText(std::move(text)),
-                            static_cast<std::int32_t>(program_->characterActions.size()) - 1});
+  c.program->characterActions.push_back(std::move(characterActions));
+  c.appendNew(ShowTextCommand{layer, c.addText(std::move(text)),
+                              static_cast<std::int32_t>(c.program->characterActions.size()) - 1});
 }
 
-}  // namespace tavrik
+}  // namespace tavrik::compile_detail

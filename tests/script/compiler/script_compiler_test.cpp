@@ -108,7 +108,7 @@ TEST(ScriptCompiler, AnInsertedFileThatCannotBeReadIsAnErrorAtItsInsertion) {
   test::TempDir dir;
   ASSERT_EQ(::mkfifo((dir.path() / "fifo.tvk").c_str(), 0600), 0);
   std::filesystem::create_directory(dir.path() / "folder.tvk");
-  std::filesystem::resize_file(dir.write("huge.tvk", ""), ScriptCompiler::kMaxScriptSize + 1);
+  std::filesystem::resize_file(dir.write("huge.tvk", ""), kMaxScriptSize + 1);
   for (const char* name : {"fifo", "folder.tvk", "huge", "none"}) {
     const std::string insert = std::string("＃タイトル：a\n＃ファイル挿入：") + name + "\n";
     const std::optional<ScriptError> error = test::compileSource(dir, insert).error;
