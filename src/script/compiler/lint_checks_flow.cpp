@@ -37,22 +37,24 @@ void checkWaits(Linter& l) {
   std::set<std::tuple<std::int32_t, std::size_t, std::int32_t>> told;
   for (std::size_t position = 0; position < program.code.size(); ++position) {
     const Command& command = program.commandAt(position);
-    if (const auto* c = std::get_if<StartActionCommand>(&command)) {
-      if (c->target.kind == Target::Kind::Channel) {
-        channels[static_cast<std::size_t>(c->target.index)] = {c->action};
-      } else if (program.layers[static_cast<std::size_t>(c->target.index)].kind != LayerKind::Text) {
-        layers[static_cast<std::size_t>(c->target.index)] = {c->action};
+    if (const auto* startAction = std::get_if<StartActionCommand>(&command)) {
+      if (startAction->target.kind == Target::Kind::Channel) {
+        channels[static_cast<std::size_t>(startAction->target.index)] = {startAction->action};
+      } else if (program.layers[static_cast<std::size_t>(startAction->target.index)].kind !=
+                 LayerKind::Text) {
+        layers[static_cast<std::size_t>(startAction->target.index)] = {startAction->action};
       }
-    } else if (const auto* c = std::get_if<ShowTextCommand>(&command)) {
-      std::vector<std::int32_t> actions = program.characterActions[static_cast<std::size_t>(c->actions)];
+    } else if (const auto* showText = std::get_if<ShowTextCommand>(&command)) {
+      std::vector<std::int32_t> actions =
+          program.characterActions[static_cast<std::size_t>(showText->actions)];
       std::sort(actions.begin(), actions.end());
       actions.erase(std::unique(actions.begin(), actions.end()), actions.end());
-      layers[static_cast<std::size_t>(c->layer)] = std::move(actions);
-    } else if (const auto* c = std::get_if<RestartTextCommand>(&command)) {
-      if (!layers[static_cast<std::size_t>(c->layer)].empty())
-        layers[static_cast<std::size_t>(c->layer)] = {c->action};
-    } else if (const auto* c = std::get_if<WaitActionCommand>(&command)) {
-      const Target& t = c->target;
+      layers[static_cast<std::size_t>(showText->layer)] = std::move(actions);
+    } else if (const auto* restartText = std::get_if<RestartTextCommand>(&command)) {
+      if (!layers[static_cast<std::size_t>(restartText->layer)].empty())
+        layers[static_cast<std::size_t>(restartText->layer)] = {restartText->action};
+    } else if (const auto* waitAction = std::get_if<WaitActionCommand>(&command)) {
+      const Target& t = waitAction->target;
       for (std::size_t i = 0; i < layers.size() + channels.size(); ++i) {
         const bool isLayer = i < layers.size();
         const std::size_t index = isLayer ? i : i - layers.size();

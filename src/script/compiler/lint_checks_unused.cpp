@@ -21,38 +21,38 @@ void checkUnused(Linter& l) {
     if (target.kind == Target::Kind::Channel) mark(channels, target.index);
   };
   for (const Command& command : program.commands) {
-    if (const auto* c = std::get_if<JumpCommand>(&command)) {
-      mark(variables, c->left);
-      mark(variables, c->right);
-      mark(read, c->left);
-      mark(read, c->right);
-    } else if (const auto* c = std::get_if<AssignCommand>(&command)) {
-      mark(variables, c->target);
-      mark(variables, c->source);
-      mark(set, c->target);
-      mark(read, c->source);
-    } else if (const auto* c = std::get_if<WaitActionCommand>(&command)) {
-      markTarget(c->target);
-    } else if (const auto* c = std::get_if<LoadImageCommand>(&command)) {
-      mark(layers, c->layer);
-    } else if (const auto* c = std::get_if<LoadSoundCommand>(&command)) {
-      mark(channels, c->channel);
-    } else if (const auto* c = std::get_if<StartActionCommand>(&command)) {
-      markTarget(c->target);
-      mark(actions, c->action);
-    } else if (const auto* c = std::get_if<SetEyeActionCommand>(&command)) {
-      mark(layers, c->layer);
-      mark(actions, c->action);
-    } else if (const auto* c = std::get_if<SetMouthActionCommand>(&command)) {
-      mark(layers, c->layer);
-      mark(actions, c->action);
-    } else if (const auto* c = std::get_if<ShowTextCommand>(&command)) {
-      mark(layers, c->layer);
-      for (const std::int32_t a : program.characterActions[static_cast<std::size_t>(c->actions)])
+    if (const auto* jumpCommand = std::get_if<JumpCommand>(&command)) {
+      mark(variables, jumpCommand->left);
+      mark(variables, jumpCommand->right);
+      mark(read, jumpCommand->left);
+      mark(read, jumpCommand->right);
+    } else if (const auto* assign = std::get_if<AssignCommand>(&command)) {
+      mark(variables, assign->target);
+      mark(variables, assign->source);
+      mark(set, assign->target);
+      mark(read, assign->source);
+    } else if (const auto* waitAction = std::get_if<WaitActionCommand>(&command)) {
+      markTarget(waitAction->target);
+    } else if (const auto* loadImage = std::get_if<LoadImageCommand>(&command)) {
+      mark(layers, loadImage->layer);
+    } else if (const auto* loadSound = std::get_if<LoadSoundCommand>(&command)) {
+      mark(channels, loadSound->channel);
+    } else if (const auto* startAction = std::get_if<StartActionCommand>(&command)) {
+      markTarget(startAction->target);
+      mark(actions, startAction->action);
+    } else if (const auto* setEyeAction = std::get_if<SetEyeActionCommand>(&command)) {
+      mark(layers, setEyeAction->layer);
+      mark(actions, setEyeAction->action);
+    } else if (const auto* setMouthAction = std::get_if<SetMouthActionCommand>(&command)) {
+      mark(layers, setMouthAction->layer);
+      mark(actions, setMouthAction->action);
+    } else if (const auto* showText = std::get_if<ShowTextCommand>(&command)) {
+      mark(layers, showText->layer);
+      for (const std::int32_t a : program.characterActions[static_cast<std::size_t>(showText->actions)])
         mark(actions, a);
-    } else if (const auto* c = std::get_if<RestartTextCommand>(&command)) {
-      mark(layers, c->layer);
-      mark(actions, c->action);
+    } else if (const auto* restartText = std::get_if<RestartTextCommand>(&command)) {
+      mark(layers, restartText->layer);
+      mark(actions, restartText->action);
     }
   }
   // An action named as another's base is used by it. A choice layer without a picture is told as such.
