@@ -104,7 +104,7 @@ TEST(Saves, ALoadInAFreshProcessPlaysOnAsTheUninterruptedRun) {
     using W = ScriptEngine::Waiting;
     app->frame().run([&] { return app->engine().waiting() == W::Action; });
     frames.push_back(app->frame().framesRun());
-    app->frame().run([&] { return !app->engine().textTyped(); });
+    app->frame().run([&] { return !app->engine().text().typed(); });
     frames.push_back(app->frame().framesRun());
     app->frame().run([&] { return app->engine().waiting() == W::Choice; });
     frames.push_back(app->frame().framesRun() + 3);

@@ -19,6 +19,7 @@ ScriptEngine::ScriptEngine(std::shared_ptr<const Program> program, EngineService
       sharedFontLibrary_(services.fonts),
       scene_(std::make_unique<Scene>(services.device, services.mouse, random_,
                                      std::move(services.moduleDirectory))),
+      text_(*program_, *scene_),
       fontFace_(std::move(fontFace)),
       variables_(program_->variables.size(), 0.0f) {
   for (const LayerDeclaration& declared : program_->layers) {
@@ -269,13 +270,6 @@ bool ScriptEngine::draw(bool force) {
   return true;
 }
 
-void ScriptEngine::renderAllText() {
-  for (std::size_t i = 0; i < program_->layers.size(); ++i) {
-    if (program_->layers[i].kind == LayerKind::Text)
-      static_cast<TextLayer&>(layer(static_cast<std::int32_t>(i))).renderGlyphs();
-  }
-}
-
 void ScriptEngine::setFontFace(const std::string& face) {
   if (face == fontFace_) return;
   fontFace_ = face;
@@ -288,7 +282,7 @@ void ScriptEngine::setFontFace(const std::string& face) {
   }
   scene_->setFonts(std::move(fonts));
   // Characters keep their actions, steps and attributes: only the atlas and the cells change.
-  renderAllText();
+  text_.renderGlyphs();
 }
 
 std::optional<float> ScriptEngine::variable(std::string_view name) const {
@@ -309,26 +303,6 @@ ScriptEngine::Waiting ScriptEngine::waiting() const {
   if (std::holds_alternative<WaitActionCommand>(command)) return Waiting::Action;
   if (std::holds_alternative<WaitChoiceCommand>(command)) return Waiting::Choice;
   return Waiting::None;
-}
-
-bool ScriptEngine::textTyped() const {
-  for (std::size_t i = 0; i < program_->layers.size(); ++i) {
-    if (program_->layers[i].kind != LayerKind::Text) continue;
-    const auto& text = static_cast<const TextLayer&>(*scene_->layers()[i]);
-    for (const TextCharacter& c : text.characters())
-      if (c.step < 0) return false;
-  }
-  return true;
-}
-
-std::size_t ScriptEngine::shownCharacters() const {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < program_->layers.size(); ++i) {
-    if (program_->layers[i].kind != LayerKind::Text) continue;
-    const auto& text = static_cast<const TextLayer&>(*scene_->layers()[i]);
-    for (const TextCharacter& c : text.characters()) count += c.drawn() ? 1 : 0;
-  }
-  return count;
 }
 
 GameState ScriptEngine::state() const {

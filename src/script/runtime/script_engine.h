@@ -18,6 +18,7 @@
 #include "script/compiler/program.h"
 #include "script/runtime/game_state.h"
 #include "script/runtime/history.h"
+#include "script/runtime/text_layers.h"
 
 namespace tavrik {
 
@@ -97,10 +98,9 @@ class ScriptEngine {
   void setInputWaitAnswer(InputWaitAnswer answer) { inputWaitAnswer_ = std::move(answer); }
   // The program positions of the input waits passed since the last call, in order.
   std::vector<std::int32_t> takePassedInputWaits() { return std::exchange(passedInputWaits_, {}); }
-  // Every text layer has begun its last character: the typing is over.
-  bool textTyped() const;
-  // The characters the text layers hold, line feeds not counted.
-  std::size_t shownCharacters() const;
+  // The program's text layers: how far their typing has got.
+  TextLayers& text() { return text_; }
+  const TextLayers& text() const { return text_; }
   // What the text layers showed in this play; a loaded game puts back the history it was saved with.
   const History& history() const { return history_; }
   void setHistory(History history) { history_ = std::move(history); }
@@ -119,7 +119,6 @@ class ScriptEngine {
   struct Execution;
   bool execute(const Command& command);
   FontLibrary* fontLibrary();
-  void renderAllText();
 
   std::shared_ptr<const Program> program_;
   GraphicsDevice& device_;
@@ -130,6 +129,7 @@ class ScriptEngine {
   ScriptRandom random_;
   std::unique_ptr<Scene> scene_;
   ChannelList channels_;
+  TextLayers text_;
   std::vector<std::unique_ptr<GlyphFont>> fonts_;
   std::string fontFace_;
   std::int32_t programCounter_ = 0;
