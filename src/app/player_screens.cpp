@@ -50,7 +50,7 @@ void PlayerScreens::openHistory() {
   ScriptEngine& engine = hooks_.engine();
   if (hooks_.fonts) {
     int index = 0;
-    const std::string file = hooks_.fonts->faceFile(engine.fontFace(), index);
+    const std::string file = hooks_.fonts->faceFile(engine.fonts().face(), index);
     if (!file.empty()) frame.overlay()->setTextFace(file, index);
   }
   host_.open(*frame.overlay(),

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
 #include "platform/input_devices.h"
@@ -16,11 +15,10 @@ ScriptEngine::ScriptEngine(std::shared_ptr<const Program> program, EngineService
       device_(services.device),
       input_(services.input),
       mouse_(services.mouse),
-      sharedFontLibrary_(services.fonts),
       scene_(std::make_unique<Scene>(services.device, services.mouse, random_,
                                      std::move(services.moduleDirectory))),
       text_(*program_, *scene_),
-      fontFace_(std::move(fontFace)),
+      fonts_(program_->fontHeights, services.fonts, std::move(fontFace), *scene_, text_),
       variables_(program_->variables.size(), 0.0f) {
   for (const LayerDeclaration& declared : program_->layers) {
     SimpleLayer* layer = nullptr;
@@ -44,27 +42,12 @@ ScriptEngine::ScriptEngine(std::shared_ptr<const Program> program, EngineService
         services.players ? services.players(declared.positional, declared.performanceChannels) : nullptr;
     channels_.add(std::make_unique<Channel>(random_, declared.positional, std::move(player)));
   }
-  fonts_.resize(program_->fontHeights.size());
-  if (!fonts_.empty()) {
-    FontLibrary* library = fontLibrary();
-    for (std::size_t i = 0; i < fonts_.size(); ++i)
-      fonts_[i] = library ? library->openFont(fontFace_, program_->fontHeights[i]) : nullptr;
-  }
-  std::vector<const GlyphFont*> fonts;
-  for (const auto& font : fonts_) fonts.push_back(font.get());
-  scene_->setFonts(std::move(fonts));
 }
 
 ScriptEngine::~ScriptEngine() {
   // Layers and channels refer to the fonts and the program's actions: they go first.
   scene_.reset();
   channels_ = ChannelList();
-}
-
-FontLibrary* ScriptEngine::fontLibrary() {
-  if (sharedFontLibrary_) return sharedFontLibrary_;
-  if (!ownFontLibrary_) ownFontLibrary_ = FontLibrary::create();
-  return ownFontLibrary_.get();
 }
 
 // One handler per command kind: each answers whether the command has finished, so that the next one
@@ -268,21 +251,6 @@ bool ScriptEngine::draw(bool force) {
   device_.endScene();
   device_.present();
   return true;
-}
-
-void ScriptEngine::setFontFace(const std::string& face) {
-  if (face == fontFace_) return;
-  fontFace_ = face;
-  if (fonts_.empty()) return;
-  FontLibrary* library = fontLibrary();
-  std::vector<const GlyphFont*> fonts;
-  for (std::size_t i = 0; i < fonts_.size(); ++i) {
-    fonts_[i] = library ? library->openFont(fontFace_, program_->fontHeights[i]) : nullptr;
-    fonts.push_back(fonts_[i].get());
-  }
-  scene_->setFonts(std::move(fonts));
-  // Characters keep their actions, steps and attributes: only the atlas and the cells change.
-  text_.renderGlyphs();
 }
 
 std::optional<float> ScriptEngine::variable(std::string_view name) const {

@@ -16,6 +16,7 @@
 #include "scene/channel.h"
 #include "scene/scene.h"
 #include "script/compiler/program.h"
+#include "script/runtime/engine_fonts.h"
 #include "script/runtime/game_state.h"
 #include "script/runtime/history.h"
 #include "script/runtime/text_layers.h"
@@ -24,7 +25,6 @@ namespace tavrik {
 
 class AudioChannelPlayer;
 class FontLibrary;
-class GlyphFont;
 class GraphicsDevice;
 class InputDevices;
 
@@ -64,8 +64,6 @@ class ScriptEngine {
   // Draws and presents the frame, unless nothing on screen changed since the last one and force is
   // not set. Whether it drew.
   bool draw(bool force = false);
-  void setFontFace(const std::string& face);
-  const std::string& fontFace() const { return fontFace_; }
 
   const Program& program() const { return *program_; }
   std::int32_t programCounter() const { return programCounter_; }
@@ -85,8 +83,9 @@ class ScriptEngine {
   Channel& channel(std::int32_t index) { return *channels_.channels()[static_cast<std::size_t>(index)]; }
   Scene& scene() { return *scene_; }
   ChannelList& channels() { return channels_; }
-  // The fonts of the program's font heights, with the current face.
-  const std::vector<std::unique_ptr<GlyphFont>>& fonts() const { return fonts_; }
+  // The fonts of the program's font heights, and the face they are in.
+  EngineFonts& fonts() { return fonts_; }
+  const EngineFonts& fonts() const { return fonts_; }
   bool allActionsFinished() const;
 
   // What the command at the program counter waits for: nothing when it is no wait or the script ended.
@@ -118,20 +117,16 @@ class ScriptEngine {
  private:
   struct Execution;
   bool execute(const Command& command);
-  FontLibrary* fontLibrary();
 
   std::shared_ptr<const Program> program_;
   GraphicsDevice& device_;
   InputDevices& input_;
   MouseState& mouse_;
-  FontLibrary* sharedFontLibrary_;
-  std::unique_ptr<FontLibrary> ownFontLibrary_;  // opened with the first font when none is shared
   ScriptRandom random_;
   std::unique_ptr<Scene> scene_;
   ChannelList channels_;
   TextLayers text_;
-  std::vector<std::unique_ptr<GlyphFont>> fonts_;
-  std::string fontFace_;
+  EngineFonts fonts_;
   std::int32_t programCounter_ = 0;
   CommandProgress progress_;
   std::vector<float> variables_;
