@@ -84,7 +84,7 @@ bool PlayerSaves::save(int slot, ScriptEngine& engine, AppFrame& frame) {
   const bool fromScreen = !screenThumbnail_.empty() && slot != kAutoSlot;
   save.thumbnail = fromScreen ? screenThumbnail_ : thumbnailOf(frame.graphics());
   save.history = engine.history().encode();
-  save.state = engine.saveState();
+  save.state = engine.states().save();
   if (!store_.write(slot, save)) {
     frame.ask(kSaveCaption,
               slotName(slot) + "にセーブできませんでした。前のセーブはそのまま残っています。\n" +
@@ -109,7 +109,7 @@ bool PlayerSaves::load(int slot, ScriptEngine& engine, AppFrame& frame) {
     frame.ask(kLoadCaption, slotName(slot) + "：" + problemText(problem), BoxButtons::Ok);
     return false;
   }
-  if (const std::optional<StateError> refused = engine.restoreState(save->state)) {
+  if (const std::optional<StateError> refused = engine.states().restore(save->state)) {
     frame.ask(kLoadCaption, slotName(slot) + "：" + refusalText(*refused), BoxButtons::Ok);
     return false;
   }

@@ -562,9 +562,9 @@ TEST(KillWhileSavingGames, EverySlotHoldsTheOldSaveOrTheNewOne) {
         startInProcess(script, dir.path() / "x", dir.write("e", "2 click 10 10\n"), 100);
     ASSERT_TRUE(app);
     app->frame().run([&] { return app->frame().framesRun() >= 1; });
-    states.push_back(app->engine().saveState());
+    states.push_back(app->engine().states().save());
     app->frame().run([&] { return app->frame().framesRun() >= 6; });
-    states.push_back(app->engine().saveState());
+    states.push_back(app->engine().states().save());
   }
   ASSERT_NE(states[0], states[1]);
   std::vector<SaveData> saves(2);

@@ -1,7 +1,5 @@
 #include "script/runtime/script_engine.h"
 
-#include <algorithm>
-
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
 #include "platform/input_devices.h"
@@ -271,57 +269,6 @@ ScriptEngine::Waiting ScriptEngine::waiting() const {
   if (std::holds_alternative<WaitActionCommand>(command)) return Waiting::Action;
   if (std::holds_alternative<WaitChoiceCommand>(command)) return Waiting::Choice;
   return Waiting::None;
-}
-
-GameState ScriptEngine::state() const {
-  GameState s;
-  s.programCounter = programCounter_;
-  s.progress = progress_;
-  s.variables = variables_;
-  s.random = random_.state();
-  s.chosen = scene_->chosen;
-  s.chosenValue = scene_->chosenValue;
-  s.title = device_.title();
-  s.input = InputState{mouse_, input_.heldKeys()};
-  for (const auto& layer : scene_->layers()) s.layers.push_back(layer->state());
-  for (const auto& channel : channels_.channels()) s.channels.push_back(channel->state());
-  return s;
-}
-
-void ScriptEngine::restore(const GameState& s) {
-  programCounter_ = s.programCounter;
-  progress_ = s.progress;
-  variables_ = s.variables;
-  variables_.resize(program_->variables.size(), 0.0f);
-  random_.setState(s.random);
-  scene_->chosen = s.chosen;
-  scene_->chosenValue = s.chosenValue;
-  device_.setTitle(s.title);
-  mouse_ = s.input.mouse;
-  input_.setHeldKeys(s.input.keys);
-  const std::size_t layers = std::min(s.layers.size(), scene_->layers().size());
-  std::vector<ImageStore::Request> pictures;
-  for (std::size_t i = 0; i < layers; ++i) scene_->layers()[i]->restore(s.layers[i], pictures);
-  scene_->images().loadAll(pictures);
-  const std::size_t channels = std::min(s.channels.size(), channels_.channels().size());
-  for (std::size_t i = 0; i < channels; ++i) channels_.channels()[i]->restore(s.channels[i]);
-  releaseFreedMemory();
-}
-
-std::vector<std::uint8_t> ScriptEngine::saveState() const {
-  return encodeState(state(), *program_);
-}
-
-const StateReader& ScriptEngine::stateReader() const {
-  if (!stateReader_) stateReader_ = std::make_unique<StateReader>(*program_);
-  return *stateReader_;
-}
-
-std::optional<StateError> ScriptEngine::restoreState(std::span<const std::uint8_t> bytes) {
-  DecodedState decoded = stateReader().decode(bytes);
-  if (!decoded.state) return decoded.error;
-  restore(*decoded.state);
-  return std::nullopt;
 }
 
 }  // namespace tavrik

@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +16,7 @@
 #include "scene/scene.h"
 #include "script/compiler/program.h"
 #include "script/runtime/engine_fonts.h"
+#include "script/runtime/engine_states.h"
 #include "script/runtime/game_state.h"
 #include "script/runtime/history.h"
 #include "script/runtime/text_layers.h"
@@ -104,17 +104,12 @@ class ScriptEngine {
   const History& history() const { return history_; }
   void setHistory(History history) { history_ = std::move(history); }
 
-  // The running game as data, and back: restoring and running on gives the frames and variables of a
-  // run that never stopped. A state must come from this program (decodeState checks that for bytes).
-  GameState state() const;
-  void restore(const GameState& state);
-  std::vector<std::uint8_t> saveState() const;
-  // Restores stored bytes; the reason when they are refused, and then nothing has changed.
-  std::optional<StateError> restoreState(std::span<const std::uint8_t> bytes);
-  // Reads stored states of this engine's program (made at the first use).
-  const StateReader& stateReader() const;
+  // Saving and restoring the running game.
+  EngineStates& states() { return states_; }
+  const EngineStates& states() const { return states_; }
 
  private:
+  friend class EngineStates;
   struct Execution;
   bool execute(const Command& command);
 
@@ -134,7 +129,7 @@ class ScriptEngine {
   InputWaitAnswer inputWaitAnswer_;
   std::vector<std::int32_t> passedInputWaits_;
   History history_;
-  mutable std::unique_ptr<StateReader> stateReader_;
+  EngineStates states_{*this};
 };
 
 }  // namespace tavrik
