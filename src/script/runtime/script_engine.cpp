@@ -119,7 +119,8 @@ struct ScriptEngine::Execution {
     return false;
   }
   bool operator()(const WaitActionCommand& c) const {
-    if (c.target.kind == Target::Kind::Everything) return e.allActionsFinished();
+    if (c.target.kind == Target::Kind::Everything)
+      return e.scene_->allLayersFinished() && e.channels_.allFinished();
     return object(c.target).isFinished();
   }
   bool operator()(const LoadImageCommand& c) const {
@@ -212,17 +213,13 @@ struct ScriptEngine::Execution {
   }
 };
 
-bool ScriptEngine::execute(const Command& command) {
-  return std::visit(Execution{*this}, command);
-}
-
 void ScriptEngine::update() {
   input_.poll();
   const std::vector<std::int32_t>& code = program_->code;
   const std::int64_t budget = static_cast<std::int64_t>(code.size()) + kExtraCommandsPerFrame;
   for (std::int64_t executed = 0; executed < budget; ++executed) {
     if (programCounter_ < 0 || static_cast<std::size_t>(programCounter_) >= code.size()) break;
-    if (!execute(program_->commandAt(static_cast<std::size_t>(programCounter_)))) break;
+    if (!std::visit(Execution{*this}, program_->commandAt(static_cast<std::size_t>(programCounter_)))) break;
     // The next command starts afresh; a command that finished has nothing left under way.
     progress_ = CommandProgress{};
     ++programCounter_;
@@ -255,10 +252,6 @@ std::optional<float> ScriptEngine::variable(std::string_view name) const {
   const std::int32_t index = program_->findVariable(name);
   if (index < 0) return std::nullopt;
   return variables_[static_cast<std::size_t>(index)];
-}
-
-bool ScriptEngine::allActionsFinished() const {
-  return scene_->allLayersFinished() && channels_.allFinished();
 }
 
 ScriptEngine::Waiting ScriptEngine::waiting() const {

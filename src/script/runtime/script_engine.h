@@ -54,8 +54,6 @@ class ScriptEngine {
   // Sets up what the program declares: layers, channels, fonts of the face, variables at zero.
   ScriptEngine(std::shared_ptr<const Program> program, EngineServices services, std::string fontFace);
   ~ScriptEngine();
-  ScriptEngine(const ScriptEngine&) = delete;
-  ScriptEngine& operator=(const ScriptEngine&) = delete;
 
   // One frame: poll input, run the commands due, advance the scene and the channels.
   void update();
@@ -86,7 +84,6 @@ class ScriptEngine {
   // The fonts of the program's font heights, and the face they are in.
   EngineFonts& fonts() { return fonts_; }
   const EngineFonts& fonts() const { return fonts_; }
-  bool allActionsFinished() const;
 
   // What the command at the program counter waits for: nothing when it is no wait or the script ended.
   enum class Waiting { None, Time, Input, Action, Choice };
@@ -111,7 +108,6 @@ class ScriptEngine {
  private:
   friend class EngineStates;
   struct Execution;
-  bool execute(const Command& command);
 
   std::shared_ptr<const Program> program_;
   GraphicsDevice& device_;
