@@ -78,7 +78,7 @@ void BM_WriteStateAtTheBusiestFrame(benchmark::State& state) {
   std::unique_ptr<tavrik::GameApp> app = playedToTheBusiestFrame(environment);
   std::size_t size = 0;
   for (auto _ : state) {
-    const std::vector<std::uint8_t> bytes = app->engine().saveState();
+    const std::vector<std::uint8_t> bytes = app->engine().states().save();
     size = bytes.size();
     benchmark::DoNotOptimize(bytes.data());
   }
@@ -117,7 +117,7 @@ struct FreshEngine {
 
 void BM_RestoreStateOfTheBusiestFrame(benchmark::State& state) {
   Environment environment;
-  const std::vector<std::uint8_t> bytes = playedToTheBusiestFrame(environment)->engine().saveState();
+  const std::vector<std::uint8_t> bytes = playedToTheBusiestFrame(environment)->engine().states().save();
   const tavrik::CompileResult compiled =
       tavrik::compileScript(*tavrik::paths::fromNative((kDemo / "start.tvk").string()));
   std::unique_ptr<tavrik::FontLibrary> fonts = tavrik::FontLibrary::create();
@@ -125,7 +125,7 @@ void BM_RestoreStateOfTheBusiestFrame(benchmark::State& state) {
     state.PauseTiming();
     auto fresh = std::make_unique<FreshEngine>(compiled.program, *fonts);
     state.ResumeTiming();
-    if (fresh->engine->restoreState(bytes)) state.SkipWithError("the state was refused");
+    if (fresh->engine->states().restore(bytes)) state.SkipWithError("the state was refused");
     state.PauseTiming();
     fresh.reset();
     state.ResumeTiming();
@@ -137,12 +137,12 @@ BENCHMARK(BM_RestoreStateOfTheBusiestFrame)->Unit(benchmark::kMillisecond);
 // file rendered whole by the synthesiser.
 void BM_RestoreStateOfTheBusiestFrameDecodingSound(benchmark::State& state) {
   Environment environment;
-  const std::vector<std::uint8_t> bytes = playedToTheBusiestFrame(environment)->engine().saveState();
+  const std::vector<std::uint8_t> bytes = playedToTheBusiestFrame(environment)->engine().states().save();
   for (auto _ : state) {
     state.PauseTiming();
     std::unique_ptr<tavrik::GameApp> fresh = startDemo(1);
     state.ResumeTiming();
-    if (fresh->engine().restoreState(bytes)) state.SkipWithError("the state was refused");
+    if (fresh->engine().states().restore(bytes)) state.SkipWithError("the state was refused");
     state.PauseTiming();
     fresh.reset();
     state.ResumeTiming();

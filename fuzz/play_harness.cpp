@@ -34,8 +34,8 @@ void compileAndPlay(const std::uint8_t* data, std::size_t size, const std::files
     engine.draw();
   }
   // What was played can be stored and taken back.
-  const std::vector<std::uint8_t> state = engine.saveState();
-  engine.restoreState(state);
+  const std::vector<std::uint8_t> state = engine.states().save();
+  engine.states().restore(state);
 }
 
 }  // namespace tavrik

@@ -19,7 +19,7 @@ bool AutomationOutputs::restoreStateFile(ScriptEngine& engine, const std::filesy
     return false;
   }
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
-  if (const std::optional<StateError> refused = engine.restoreState({data, bytes->size()})) {
+  if (const std::optional<StateError> refused = engine.states().restore({data, bytes->size()})) {
     std::fprintf(stderr, "tavrik: %s: %s\n", terminalText(file.string()).c_str(), describe(*refused).c_str());
     return false;
   }
@@ -27,7 +27,7 @@ bool AutomationOutputs::restoreStateFile(ScriptEngine& engine, const std::filesy
 }
 
 void AutomationOutputs::saveStateFile(ScriptEngine& engine, const std::filesystem::path& file) {
-  const std::vector<std::uint8_t> bytes = engine.saveState();
+  const std::vector<std::uint8_t> bytes = engine.states().save();
   if (!writeFileAtomically(file, {reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
     std::fprintf(stderr, "tavrik: %s\n",
                  en(MessageId::StateFileUnwritable, {terminalText(file.string())}).c_str());

@@ -154,7 +154,7 @@ bool GameApp::runCommand(int id) {
   if (services_.fontChoice.choose(id - kCommandFontBase)) {
     rebuildMenus();
     // The text on screen changes at once: every text layer is laid out again with the new face.
-    if (engine_) engine_->setFontFace(services_.fontChoice.face());
+    if (engine_) engine_->fonts().setFace(services_.fontChoice.face());
     frame().draw(true);
     return true;
   }

@@ -72,14 +72,14 @@ bool Playback::answers(std::int32_t position, const SeenWaits& seen) const {
 
 void Playback::countAutoPause(const ScriptEngine& engine, const PlayerSettings& settings) {
   // The pause starts when the text has been typed out; each character shown adds to it.
-  if (!autoMode_ || engine.waiting() != ScriptEngine::Waiting::Input || !engine.textTyped()) {
+  if (!autoMode_ || engine.waiting() != ScriptEngine::Waiting::Input || !engine.text().typed()) {
     autoFrames_ = 0;
     autoAnswerDue_ = false;
     return;
   }
   ++autoFrames_;
   const double pauseMs = settings.autoPauseMs + static_cast<double>(settings.autoPausePerCharacterMs) *
-                                                    static_cast<double>(engine.shownCharacters());
+                                                    static_cast<double>(engine.text().shownCharacters());
   autoAnswerDue_ = static_cast<double>(autoFrames_) * 1000.0 / 60.0 >= pauseMs;
 }
 

@@ -79,7 +79,7 @@ bool PlayerSaves::save(int slot, ScriptEngine& engine, AppFrame& frame) {
   const bool fromScreen = !screenThumbnail_.empty() && slot != kAutoSlot;
   save.thumbnail = fromScreen ? screenThumbnail_ : thumbnailOf(frame.graphics());
   save.history = engine.history().encode();
-  save.state = engine.saveState();
+  save.state = engine.states().save();
   if (!store_.write(slot, save)) {
     frame.ask(ja(MessageId::SaveCaption),
               ja(MessageId::SaveFailed, {slotName(slot), store_.slotFile(slot).string()}), BoxButtons::Ok);
@@ -102,7 +102,7 @@ bool PlayerSaves::load(int slot, ScriptEngine& engine, AppFrame& frame) {
               BoxButtons::Ok);
     return false;
   }
-  if (const std::optional<StateError> refused = engine.restoreState(save->state)) {
+  if (const std::optional<StateError> refused = engine.states().restore(save->state)) {
     frame.ask(ja(MessageId::LoadCaption), ja(MessageId::LoadProblem, {slotName(slot), refusalText(*refused)}),
               BoxButtons::Ok);
     return false;

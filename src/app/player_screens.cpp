@@ -28,7 +28,7 @@ void PlayerScreens::openSlots(SlotScreen::Mode mode, int focus) {
   PlayerSaves& saves = hooks_.saves();
   // The thumbnail of a save made from the screen is the game as it was before the screen covered it.
   if (mode == SlotScreen::Mode::Save) saves.keepScreenThumbnail(frame);
-  std::vector<SlotView> views = saves.slotViews(mode, hooks_.engine().stateReader());
+  std::vector<SlotView> views = saves.slotViews(mode, hooks_.engine().states().reader());
   if (!frame.overlay()) return;
   auto screen = std::make_unique<SlotScreen>(*frame.overlay(), mode, std::move(views));
   if (focus != kNoFocus) screen->focus(focus);
@@ -51,7 +51,7 @@ void PlayerScreens::openHistory() {
   ScriptEngine& engine = hooks_.engine();
   if (hooks_.fonts) {
     int index = 0;
-    const std::string file = hooks_.fonts->faceFile(engine.fontFace(), index);
+    const std::string file = hooks_.fonts->faceFile(engine.fonts().face(), index);
     if (!file.empty()) frame.overlay()->setTextFace(file, index);
   }
   host_.open(*frame.overlay(),

@@ -121,7 +121,7 @@ TEST(GameApp, AFontCommandMovesTheCheckAndLaysTheTextOutAgain) {
   EXPECT_EQ(checks, 1);
   EXPECT_TRUE(app->menus()[2].items[static_cast<std::size_t>(other)].checked);
   EXPECT_LT(layer.characters()[1].cellX, cellBefore) << "a proportional i is narrower";
-  EXPECT_EQ(app->engine().fontFace(), test::sjis("IPA Pゴシック"));
+  EXPECT_EQ(app->engine().fonts().face(), test::sjis("IPA Pゴシック"));
   // An id past the list is no font command and changes nothing.
   app->frame().runCommand(kCommandFontBase + static_cast<int>(faces.size()));
   EXPECT_EQ(selected(), other);

@@ -94,7 +94,7 @@ TEST(Saves, ALoadInAFreshProcessPlaysOnAsTheUninterruptedRun) {
     using W = ScriptEngine::Waiting;
     app->frame().run([&] { return app->engine().waiting() == W::Action; });
     frames.push_back(app->frame().framesRun());
-    app->frame().run([&] { return !app->engine().textTyped(); });
+    app->frame().run([&] { return !app->engine().text().typed(); });
     frames.push_back(app->frame().framesRun());
     app->frame().run([&] { return app->engine().waiting() == W::Choice; });
     frames.push_back(app->frame().framesRun() + 3);
@@ -552,9 +552,9 @@ TEST(KillWhileSavingGames, EverySlotHoldsTheOldSaveOrTheNewOne) {
         startInProcess(script, dir.path() / "x", dir.write("e", "2 click 10 10\n"), 100);
     ASSERT_TRUE(app);
     app->frame().run([&] { return app->frame().framesRun() >= 1; });
-    states.push_back(app->engine().saveState());
+    states.push_back(app->engine().states().save());
     app->frame().run([&] { return app->frame().framesRun() >= 6; });
-    states.push_back(app->engine().saveState());
+    states.push_back(app->engine().states().save());
   }
   ASSERT_NE(states[0], states[1]);
   std::vector<SaveData> saves(2);

@@ -1,8 +1,5 @@
 #include "script/runtime/script_engine.h"
 
-#include <algorithm>
-
-#include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
 #include "platform/input_devices.h"
@@ -16,10 +13,10 @@ ScriptEngine::ScriptEngine(std::shared_ptr<const Program> program, EngineService
       device_(services.device),
       input_(services.input),
       mouse_(services.mouse),
-      sharedFontLibrary_(services.fonts),
       scene_(std::make_unique<Scene>(services.device, services.mouse, random_,
                                      std::move(services.moduleDirectory))),
-      fontFace_(std::move(fontFace)),
+      text_(*program_, *scene_),
+      fonts_(program_->fontHeights, services.fonts, std::move(fontFace), *scene_, text_),
       variables_(program_->variables.size(), 0.0f) {
   for (const LayerDeclaration& declared : program_->layers) {
     SimpleLayer* layer = nullptr;
@@ -43,27 +40,12 @@ ScriptEngine::ScriptEngine(std::shared_ptr<const Program> program, EngineService
         services.players ? services.players(declared.positional, declared.performanceChannels) : nullptr;
     channels_.add(std::make_unique<Channel>(random_, declared.positional, std::move(player)));
   }
-  fonts_.resize(program_->fontHeights.size());
-  if (!fonts_.empty()) {
-    FontLibrary* library = fontLibrary();
-    for (std::size_t i = 0; i < fonts_.size(); ++i)
-      fonts_[i] = library ? library->openFont(fontFace_, program_->fontHeights[i]) : nullptr;
-  }
-  std::vector<const GlyphFont*> fonts;
-  for (const auto& font : fonts_) fonts.push_back(font.get());
-  scene_->setFonts(std::move(fonts));
 }
 
 ScriptEngine::~ScriptEngine() {
   // Layers and channels refer to the fonts and the program's actions: they go first.
   scene_.reset();
   channels_ = ChannelList();
-}
-
-FontLibrary* ScriptEngine::fontLibrary() {
-  if (sharedFontLibrary_) return sharedFontLibrary_;
-  if (!ownFontLibrary_) ownFontLibrary_ = FontLibrary::create();
-  return ownFontLibrary_.get();
 }
 
 // One handler per command kind: each answers whether the command has finished, so that the next one
@@ -137,7 +119,8 @@ struct ScriptEngine::Execution {
     return false;
   }
   bool operator()(const WaitActionCommand& c) const {
-    if (c.target.kind == Target::Kind::Everything) return e.allActionsFinished();
+    if (c.target.kind == Target::Kind::Everything)
+      return e.scene_->allLayersFinished() && e.channels_.allFinished();
     return object(c.target).isFinished();
   }
   bool operator()(const LoadImageCommand& c) const {
@@ -230,17 +213,13 @@ struct ScriptEngine::Execution {
   }
 };
 
-bool ScriptEngine::execute(const Command& command) {
-  return std::visit(Execution{*this}, command);
-}
-
 void ScriptEngine::update() {
   input_.poll();
   const std::vector<std::int32_t>& code = program_->code;
   const std::int64_t budget = static_cast<std::int64_t>(code.size()) + kExtraCommandsPerFrame;
   for (std::int64_t executed = 0; executed < budget; ++executed) {
     if (programCounter_ < 0 || static_cast<std::size_t>(programCounter_) >= code.size()) break;
-    if (!execute(program_->commandAt(static_cast<std::size_t>(programCounter_)))) break;
+    if (!std::visit(Execution{*this}, program_->commandAt(static_cast<std::size_t>(programCounter_)))) break;
     // The next command starts afresh; a command that finished has nothing left under way.
     progress_ = CommandProgress{};
     ++programCounter_;
@@ -269,36 +248,10 @@ bool ScriptEngine::draw(bool force) {
   return true;
 }
 
-void ScriptEngine::renderAllText() {
-  for (std::size_t i = 0; i < program_->layers.size(); ++i) {
-    if (program_->layers[i].kind == LayerKind::Text)
-      static_cast<TextLayer&>(layer(static_cast<std::int32_t>(i))).renderGlyphs();
-  }
-}
-
-void ScriptEngine::setFontFace(const std::string& face) {
-  if (face == fontFace_) return;
-  fontFace_ = face;
-  if (fonts_.empty()) return;
-  FontLibrary* library = fontLibrary();
-  std::vector<const GlyphFont*> fonts;
-  for (std::size_t i = 0; i < fonts_.size(); ++i) {
-    fonts_[i] = library ? library->openFont(fontFace_, program_->fontHeights[i]) : nullptr;
-    fonts.push_back(fonts_[i].get());
-  }
-  scene_->setFonts(std::move(fonts));
-  // Characters keep their actions, steps and attributes: only the atlas and the cells change.
-  renderAllText();
-}
-
 std::optional<float> ScriptEngine::variable(std::string_view name) const {
   const std::int32_t index = program_->findVariable(name);
   if (index < 0) return std::nullopt;
   return variables_[static_cast<std::size_t>(index)];
-}
-
-bool ScriptEngine::allActionsFinished() const {
-  return scene_->allLayersFinished() && channels_.allFinished();
 }
 
 ScriptEngine::Waiting ScriptEngine::waiting() const {
@@ -309,77 +262,6 @@ ScriptEngine::Waiting ScriptEngine::waiting() const {
   if (std::holds_alternative<WaitActionCommand>(command)) return Waiting::Action;
   if (std::holds_alternative<WaitChoiceCommand>(command)) return Waiting::Choice;
   return Waiting::None;
-}
-
-bool ScriptEngine::textTyped() const {
-  for (std::size_t i = 0; i < program_->layers.size(); ++i) {
-    if (program_->layers[i].kind != LayerKind::Text) continue;
-    const auto& text = static_cast<const TextLayer&>(*scene_->layers()[i]);
-    for (const TextCharacter& c : text.characters())
-      if (c.step < 0) return false;
-  }
-  return true;
-}
-
-std::size_t ScriptEngine::shownCharacters() const {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < program_->layers.size(); ++i) {
-    if (program_->layers[i].kind != LayerKind::Text) continue;
-    const auto& text = static_cast<const TextLayer&>(*scene_->layers()[i]);
-    for (const TextCharacter& c : text.characters()) count += c.drawn() ? 1 : 0;
-  }
-  return count;
-}
-
-GameState ScriptEngine::state() const {
-  GameState s;
-  s.programCounter = programCounter_;
-  s.progress = progress_;
-  s.variables = variables_;
-  s.random = random_.state();
-  s.chosen = scene_->chosen;
-  s.chosenValue = scene_->chosenValue;
-  s.title = device_.title();
-  s.input = InputState{mouse_, input_.heldKeys()};
-  for (const auto& layer : scene_->layers()) s.layers.push_back(layer->state());
-  for (const auto& channel : channels_.channels()) s.channels.push_back(channel->state());
-  return s;
-}
-
-void ScriptEngine::restore(const GameState& s) {
-  programCounter_ = s.programCounter;
-  progress_ = s.progress;
-  variables_ = s.variables;
-  variables_.resize(program_->variables.size(), 0.0f);
-  random_.setState(s.random);
-  scene_->chosen = s.chosen;
-  scene_->chosenValue = s.chosenValue;
-  device_.setTitle(s.title);
-  mouse_ = s.input.mouse;
-  input_.setHeldKeys(s.input.keys);
-  const std::size_t layers = std::min(s.layers.size(), scene_->layers().size());
-  std::vector<ImageStore::Request> pictures;
-  for (std::size_t i = 0; i < layers; ++i) scene_->layers()[i]->restore(s.layers[i], pictures);
-  scene_->images().loadAll(pictures);
-  const std::size_t channels = std::min(s.channels.size(), channels_.channels().size());
-  for (std::size_t i = 0; i < channels; ++i) channels_.channels()[i]->restore(s.channels[i]);
-  releaseFreedMemory();
-}
-
-std::vector<std::uint8_t> ScriptEngine::saveState() const {
-  return encodeState(state(), *program_);
-}
-
-const StateReader& ScriptEngine::stateReader() const {
-  if (!stateReader_) stateReader_ = std::make_unique<StateReader>(*program_);
-  return *stateReader_;
-}
-
-std::optional<StateError> ScriptEngine::restoreState(std::span<const std::uint8_t> bytes) {
-  DecodedState decoded = stateReader().decode(bytes);
-  if (!decoded.state) return decoded.error;
-  restore(*decoded.state);
-  return std::nullopt;
 }
 
 }  // namespace tavrik

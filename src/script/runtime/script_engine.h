@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,14 +15,16 @@
 #include "scene/channel.h"
 #include "scene/scene.h"
 #include "script/compiler/program.h"
+#include "script/runtime/engine_fonts.h"
+#include "script/runtime/engine_states.h"
 #include "script/runtime/game_state.h"
 #include "script/runtime/history.h"
+#include "script/runtime/text_layers.h"
 
 namespace tavrik {
 
 class AudioChannelPlayer;
 class FontLibrary;
-class GlyphFont;
 class GraphicsDevice;
 class InputDevices;
 
@@ -53,8 +54,6 @@ class ScriptEngine {
   // Sets up what the program declares: layers, channels, fonts of the face, variables at zero.
   ScriptEngine(std::shared_ptr<const Program> program, EngineServices services, std::string fontFace);
   ~ScriptEngine();
-  ScriptEngine(const ScriptEngine&) = delete;
-  ScriptEngine& operator=(const ScriptEngine&) = delete;
 
   // One frame: poll input, run the commands due, advance the scene and the channels.
   void update();
@@ -63,8 +62,6 @@ class ScriptEngine {
   // Draws and presents the frame, unless nothing on screen changed since the last one and force is
   // not set. Whether it drew.
   bool draw(bool force = false);
-  void setFontFace(const std::string& face);
-  const std::string& fontFace() const { return fontFace_; }
 
   const Program& program() const { return *program_; }
   std::int32_t programCounter() const { return programCounter_; }
@@ -84,9 +81,9 @@ class ScriptEngine {
   Channel& channel(std::int32_t index) { return *channels_.channels()[static_cast<std::size_t>(index)]; }
   Scene& scene() { return *scene_; }
   ChannelList& channels() { return channels_; }
-  // The fonts of the program's font heights, with the current face.
-  const std::vector<std::unique_ptr<GlyphFont>>& fonts() const { return fonts_; }
-  bool allActionsFinished() const;
+  // The fonts of the program's font heights, and the face they are in.
+  EngineFonts& fonts() { return fonts_; }
+  const EngineFonts& fonts() const { return fonts_; }
 
   // What the command at the program counter waits for: nothing when it is no wait or the script ended.
   enum class Waiting { None, Time, Input, Action, Choice };
@@ -97,41 +94,30 @@ class ScriptEngine {
   void setInputWaitAnswer(InputWaitAnswer answer) { inputWaitAnswer_ = std::move(answer); }
   // The program positions of the input waits passed since the last call, in order.
   std::vector<std::int32_t> takePassedInputWaits() { return std::exchange(passedInputWaits_, {}); }
-  // Every text layer has begun its last character: the typing is over.
-  bool textTyped() const;
-  // The characters the text layers hold, line feeds not counted.
-  std::size_t shownCharacters() const;
+  // The program's text layers: how far their typing has got.
+  TextLayers& text() { return text_; }
+  const TextLayers& text() const { return text_; }
   // What the text layers showed in this play; a loaded game puts back the history it was saved with.
   const History& history() const { return history_; }
   void setHistory(History history) { history_ = std::move(history); }
 
-  // The running game as data, and back: restoring and running on gives the frames and variables of a
-  // run that never stopped. A state must come from this program (decodeState checks that for bytes).
-  GameState state() const;
-  void restore(const GameState& state);
-  std::vector<std::uint8_t> saveState() const;
-  // Restores stored bytes; the reason when they are refused, and then nothing has changed.
-  std::optional<StateError> restoreState(std::span<const std::uint8_t> bytes);
-  // Reads stored states of this engine's program (made at the first use).
-  const StateReader& stateReader() const;
+  // Saving and restoring the running game.
+  EngineStates& states() { return states_; }
+  const EngineStates& states() const { return states_; }
 
  private:
+  friend class EngineStates;
   struct Execution;
-  bool execute(const Command& command);
-  FontLibrary* fontLibrary();
-  void renderAllText();
 
   std::shared_ptr<const Program> program_;
   GraphicsDevice& device_;
   InputDevices& input_;
   MouseState& mouse_;
-  FontLibrary* sharedFontLibrary_;
-  std::unique_ptr<FontLibrary> ownFontLibrary_;  // opened with the first font when none is shared
   ScriptRandom random_;
   std::unique_ptr<Scene> scene_;
   ChannelList channels_;
-  std::vector<std::unique_ptr<GlyphFont>> fonts_;
-  std::string fontFace_;
+  TextLayers text_;
+  EngineFonts fonts_;
   std::int32_t programCounter_ = 0;
   CommandProgress progress_;
   std::vector<float> variables_;
@@ -139,7 +125,7 @@ class ScriptEngine {
   InputWaitAnswer inputWaitAnswer_;
   std::vector<std::int32_t> passedInputWaits_;
   History history_;
-  mutable std::unique_ptr<StateReader> stateReader_;
+  EngineStates states_{*this};
 };
 
 }  // namespace tavrik

@@ -127,7 +127,7 @@ TEST(Declarations, ActionKindsNamesAndFonts) {
   ASSERT_EQ(rig.engine->fonts().size(), 2u);
   ASSERT_NE(rig.engine->fonts()[0], nullptr);
   EXPECT_EQ(rig.engine->fonts()[0]->cellHeight(), 36);
-  EXPECT_EQ(rig.engine->scene().font(0), rig.engine->fonts()[0].get());
+  EXPECT_EQ(rig.engine->scene().font(0), rig.engine->fonts()[0]);
 }
 
 TEST(Declarations, ChoiceButtonsAreClickableFromTheStart) {

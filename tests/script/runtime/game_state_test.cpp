@@ -32,8 +32,8 @@ TEST(GameState, BytesComeBackAsTheSameState) {
   rig.mouse.y = 45;
   rig.input.setKeyHeld(PadKey::X, true);
   for (int i = 0; i < 17; ++i) rig.engine->update();
-  const GameState before = rig.engine->state();
-  const std::vector<std::uint8_t> bytes = rig.engine->saveState();
+  const GameState before = rig.engine->states().current();
+  const std::vector<std::uint8_t> bytes = rig.engine->states().save();
   const DecodedState decoded = decodeState(bytes, *rig.program);
   ASSERT_TRUE(decoded.state.has_value()) << describe(decoded.error);
   const GameState& after = *decoded.state;
@@ -59,15 +59,15 @@ TEST(GameState, ARestoredEngineGoesOnExactlyAsTheOneThatNeverStopped) {
   test::EngineRig original;
   ASSERT_FALSE(original.compile(kGame).has_value());
   for (int i = 0; i < 23; ++i) original.engine->update();
-  const std::vector<std::uint8_t> bytes = original.engine->saveState();
+  const std::vector<std::uint8_t> bytes = original.engine->states().save();
 
   test::EngineRig restored;
   restored.play(original.program);
-  ASSERT_FALSE(restored.engine->restoreState(bytes).has_value());
+  ASSERT_FALSE(restored.engine->states().restore(bytes).has_value());
   for (int frame = 0; frame < 200; ++frame) {
     original.engine->update();
     restored.engine->update();
-    ASSERT_EQ(original.engine->saveState(), restored.engine->saveState()) << "frame " << frame;
+    ASSERT_EQ(original.engine->states().save(), restored.engine->states().save()) << "frame " << frame;
   }
   original.engine->draw(true);
   restored.engine->draw(true);
@@ -81,13 +81,13 @@ TEST(GameState, BytesOfAnotherProgramOrDamagedOnesAreRefusedAndChangeNothing) {
   test::EngineRig rig;
   ASSERT_FALSE(rig.compile(kGame).has_value());
   for (int i = 0; i < 30; ++i) rig.engine->update();
-  const std::vector<std::uint8_t> good = rig.engine->saveState();
+  const std::vector<std::uint8_t> good = rig.engine->states().save();
   for (int i = 0; i < 5; ++i) rig.engine->update();
-  const std::vector<std::uint8_t> now = rig.engine->saveState();
+  const std::vector<std::uint8_t> now = rig.engine->states().save();
 
   auto refused = [&](std::vector<std::uint8_t> bytes) {
-    const std::optional<StateError> error = rig.engine->restoreState(bytes);
-    EXPECT_EQ(rig.engine->saveState(), now) << "the running game is untouched";
+    const std::optional<StateError> error = rig.engine->states().restore(bytes);
+    EXPECT_EQ(rig.engine->states().save(), now) << "the running game is untouched";
     return error;
   };
   EXPECT_EQ(refused({}), StateError::NotAState);
@@ -111,9 +111,9 @@ TEST(GameState, BytesOfAnotherProgramOrDamagedOnesAreRefusedAndChangeNothing) {
 
   test::EngineRig other;
   ASSERT_FALSE(other.compile(std::string(kGame) + "＃＃ one line more\n").has_value());
-  EXPECT_EQ(other.engine->restoreState(good), StateError::OtherProgram);
+  EXPECT_EQ(other.engine->states().restore(good), StateError::OtherProgram);
 
-  EXPECT_FALSE(rig.engine->restoreState(good).has_value()) << "the good bytes still restore";
+  EXPECT_FALSE(rig.engine->states().restore(good).has_value()) << "the good bytes still restore";
 }
 
 TEST(GameState, AStateHoldsOnlyWhatItsProgramCouldHaveMade) {
@@ -128,7 +128,7 @@ TEST(GameState, AStateHoldsOnlyWhatItsProgramCouldHaveMade) {
                            "＃枠文字：\nこんにちは\n＃タイトル：題\n＃入力待機\n")
                    .has_value());
   for (int i = 0; i < 3; ++i) rig.engine->update();
-  const DecodedState decoded = decodeState(rig.engine->saveState(), *rig.program);
+  const DecodedState decoded = decodeState(rig.engine->states().save(), *rig.program);
   ASSERT_TRUE(decoded.state.has_value());
   const GameState good = *decoded.state;
   ASSERT_EQ(good.layers[0].eyePictures.size(), 2u);
@@ -175,7 +175,7 @@ TEST(GameState, ObjectsNearTheirResetStateTakeLittleRoom) {
     for (int i = 0; i < layers; ++i) script += "＃単純レイヤー宣言：l" + std::to_string(i) + "\n";
     EXPECT_FALSE(rig.compile(script + "＃入力待機\n").has_value());
     rig.engine->update();
-    return static_cast<int>(rig.engine->saveState().size());
+    return static_cast<int>(rig.engine->states().save().size());
   };
   EXPECT_LT(size(13) - size(3), 10 * 60);
 }

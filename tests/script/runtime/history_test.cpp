@@ -125,10 +125,10 @@ TEST(ScriptEngineWaits, TellsWhatItWaitsForAndWhichInputWaitsWerePassed) {
   using W = ScriptEngine::Waiting;
   rig.engine->update();
   EXPECT_EQ(rig.engine->waiting(), W::Input);
-  EXPECT_FALSE(rig.engine->textTyped()) << "the third character starts ten frames later";
-  EXPECT_EQ(rig.engine->shownCharacters(), 3u);
+  EXPECT_FALSE(rig.engine->text().typed()) << "the third character starts ten frames later";
+  EXPECT_EQ(rig.engine->text().shownCharacters(), 3u);
   for (int i = 0; i < 10; ++i) rig.engine->update();
-  EXPECT_TRUE(rig.engine->textTyped());
+  EXPECT_TRUE(rig.engine->text().typed());
   EXPECT_TRUE(rig.engine->takePassedInputWaits().empty());
 
   // Asked with the wait's position at every frame; answering passes it as a click would.

@@ -185,18 +185,18 @@ constexpr const char* kTextScript =
 TEST(ScriptEngine, ChangingTheFaceWhileTypingKeepsTheActionsGoing) {
   test::EngineRig rig;
   ASSERT_FALSE(rig.compile(kTextScript).has_value());
-  rig.engine->setFontFace("IPAGothic");
+  rig.engine->fonts().setFace("IPAGothic");
   auto& layer = static_cast<TextLayer&>(rig.engine->layer(0));
   rig.engine->update();
   rig.engine->update();
   const std::int32_t stepBefore = layer.characters()[3].step;
   const std::int32_t cellBefore = layer.characters()[1].cellX;
-  rig.engine->setFontFace("IPAPGothic");
+  rig.engine->fonts().setFace("IPAPGothic");
   EXPECT_NE(layer.characters()[1].cellX, cellBefore) << "a proportional i is narrower";
   EXPECT_EQ(layer.characters()[3].step, stepBefore);
   ASSERT_EQ(rig.engine->fonts().size(), 1u);
   EXPECT_EQ(rig.engine->fonts()[0]->family(), "IPAPGothic");
-  EXPECT_EQ(rig.engine->scene().font(0), rig.engine->fonts()[0].get());
+  EXPECT_EQ(rig.engine->scene().font(0), rig.engine->fonts()[0]);
 }
 
 TEST(ScriptEngine, TheTextCommandShowsTextAndTheActionFormRestartsTheCharacters) {
