@@ -305,6 +305,14 @@
     "cannot load picture '{1}': the pictures together would pass {2} MB (TAVRIK_PICTURE_MEMORY_MB sets it)") \
   X(ScriptErrorWhere, "{1}の{2}行目：", "{1} line {2}:") \
   \
+  /* The runtime: why a saved state is refused */ \
+  X(StateNotAState, "保存された状態ではありません", "not a saved game state") \
+  X(StateNewerVersion, "新しい版のプレーヤーで保存された状態です", "saved by a newer version of the player") \
+  X(StateOtherProgram, "別のスクリプトか、変更される前のこのスクリプトで保存された状態です", \
+    "saved from another script, or from this one before it was changed") \
+  X(StateTruncated, "状態が途中で切れています", "the state is cut short") \
+  X(StateDamaged, "状態が壊れています", "the state is damaged") \
+  \
   /* The lint: what a name is, where it was declared, and what was meant instead */ \
   X(LintKindLayer, "レイヤー", "layer") \
   X(LintKindChannel, "チャネル", "channel") \

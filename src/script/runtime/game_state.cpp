@@ -11,6 +11,7 @@
 #include "base/byte_io.h"
 #include "base/hash.h"
 #include "base/keywords.h"
+#include "base/messages.h"
 #include "base/sjis_text.h"
 #include "script/compiler/program.h"
 
@@ -389,17 +390,17 @@ DecodedState StateReader::decode(std::span<const std::uint8_t> bytes) const {
 std::string describe(StateError error) {
   switch (error) {
     case StateError::NotAState:
-      return "not a saved game state";
+      return en(MessageId::StateNotAState);
     case StateError::NewerVersion:
-      return "saved by a newer version of the player";
+      return en(MessageId::StateNewerVersion);
     case StateError::OtherProgram:
-      return "saved from another script, or from this one before it was changed";
+      return en(MessageId::StateOtherProgram);
     case StateError::Truncated:
-      return "the state is cut short";
+      return en(MessageId::StateTruncated);
     case StateError::Damaged:
-      return "the state is damaged";
+      break;
   }
-  return "the state is damaged";
+  return en(MessageId::StateDamaged);
 }
 
 }  // namespace tavrik
