@@ -1,5 +1,7 @@
 #include "app/game_app.h"
 
+#include <algorithm>
+
 #include "app/file_association.h"
 #include "app/settings.h"
 #include "base/messages.h"
@@ -144,9 +146,14 @@ void GameApp::rebuildMenus() {
     const auto it = bindings_.find(id);
     return it == bindings_.end() ? nullptr : &it->second;
   };
-  menus_ = buildMenus([&](int id) { return !binding(id) || binding(id)->offered(); },
-                      [&](int id) { return binding(id) && binding(id)->checked(); },
-                      services_.fontChoice.menuItems(kCommandFontBase));
+  std::vector<MenuPopup> menus = buildMenus([&](int id) { return !binding(id) || binding(id)->offered(); },
+                                            [&](int id) { return binding(id) && binding(id)->checked(); },
+                                            services_.fontChoice.menuItems(kCommandFontBase));
+  // The same menus are changed in place: whoever holds one sees it change rather than go.
+  if (menus.size() == menus_.size())
+    std::move(menus.begin(), menus.end(), menus_.begin());
+  else
+    menus_ = std::move(menus);
   if (MenuBar* bar = frame().menuBar()) bar->setMenus(menus_);
 }
 
