@@ -33,16 +33,14 @@ void PlayerScreens::openSlots(SlotScreen::Mode mode, int focus) {
   auto screen = std::make_unique<SlotScreen>(*frame.overlay(), mode, std::move(views));
   if (focus != kNoFocus) screen->focus(focus);
   host_.open(*frame.overlay(), std::move(screen));
-  if (MenuBar* bar = frame.menuBar()) bar->setScreenOpen(true);
-  frame.draw(true);
+  shown(true);
 }
 
 void PlayerScreens::openSettings() {
   AppFrame& frame = hooks_.frame;
   if (!frame.overlay()) return;
   host_.open(*frame.overlay(), std::make_unique<SettingsScreen>(settings_));
-  if (MenuBar* bar = frame.menuBar()) bar->setScreenOpen(true);
-  frame.draw(true);
+  shown(true);
 }
 
 void PlayerScreens::openHistory() {
@@ -56,14 +54,18 @@ void PlayerScreens::openHistory() {
   }
   host_.open(*frame.overlay(),
              std::make_unique<HistoryScreen>(*frame.overlay(), historyLinesOf(engine.history())));
-  if (MenuBar* bar = frame.menuBar()) bar->setScreenOpen(true);
-  frame.draw(true);
+  shown(true);
 }
 
 void PlayerScreens::close() {
   host_.close();
   hooks_.saves().dropScreenThumbnail();
-  if (MenuBar* bar = hooks_.frame.menuBar()) bar->setScreenOpen(false);
+  shown(false);
+}
+
+void PlayerScreens::shown(bool open) {
+  // Over a screen the mouse is the screen's, not the bar's; the game is drawn again with it or without.
+  if (MenuBar* bar = hooks_.frame.menuBar()) bar->setScreenOpen(open);
   hooks_.frame.draw(true);
 }
 

@@ -51,6 +51,8 @@ class PlayerScreens {
  private:
   void take(ScreenAction action);
   void close();
+  // A screen was opened or closed.
+  void shown(bool open);
 
   Hooks hooks_;
   ScreenHost host_;
