@@ -137,11 +137,13 @@
     "前回の続きから再開しますか？\n（キャンセルを選ぶと最初から始めます）\n" \
     "(continue where you left off? Cancel starts from the beginning)", \
     "continue where you left off? Cancel starts from the beginning") \
+  X(ContinueFrom, "続き：「{1}」", "from: \"{1}\"") \
   X(SlotQuick, "クイックセーブ", "quick save") \
   X(SlotAuto, "前回の続き", "last play") \
   X(SlotNumbered, "スロット{1}", "slot {1}") \
   X(SlotLabel, "スロット {1}", "Slot {1}") \
   X(SavedToast, "{1}にセーブしました", "saved to {1}") \
+  X(RollbackRefused, "これより前には戻れません", "cannot go back further") \
   X(LoadedToast, "{1}をロードしました", "{1} loaded") \
   X(SaveFailed, \
     "{1}にセーブできませんでした。前のセーブはそのまま残っています。\n{2}\n" \
@@ -160,13 +162,18 @@
   X(LoadDamaged, "セーブが壊れているので、ロードできません。\n(the save is damaged or cut short)", \
     "the save is damaged or cut short") \
   X(LoadOtherScript, \
-    "スクリプトが変更される前のセーブなので、ロードできません。\n" \
-    "(the save was made with another version of the script)", \
-    "the save was made with another version of the script") \
+    "古い形式のセーブで、その後スクリプトが変更されたので、ロードできません。\n" \
+    "(the save is in the old format and the script has changed since)", \
+    "the save is in the old format and the script has changed since") \
+  X(LoadUnplaced, \
+    "スクリプトが更新され、セーブした場面（{1}の{2}行目）がなくなったので、ロードできません。\n" \
+    "(the script was updated and the saved moment is no longer in it)", \
+    "the script was updated and the saved moment ({1} line {2}) is no longer in it") \
   X(SlotsChooseSave, "セーブする場所を選んでください", "choose where to save") \
   X(SlotsChooseLoad, "ロードするセーブを選んでください", "choose the save to load") \
   X(SlotsEmpty, "（空き）", "(empty)") \
-  X(SlotsOtherScript, "スクリプトが変更される前のセーブです", "saved before the script changed") \
+  X(SlotsOtherScript, "古い形式のセーブで、スクリプトが変更されています", "old format, and the script has changed") \
+  X(SlotsUnplaced, "更新で場面がなくなったセーブです", "its moment is gone from the updated script") \
   X(SlotsDamaged, "壊れたセーブです", "a damaged save") \
   X(SlotsHint, "←→↑↓で選択  Enterで決定  Deleteで削除", "←→↑↓ choose  Enter pick  Delete remove") \
   X(SettingsTitle, "設定", "Settings") \
@@ -233,6 +240,8 @@
   X(EventsNoCommand, "コマンドのIDか名前が要ります", "expected a command id or name") \
   X(EventsNoSlot, "0（クイック）から10までのスロットが要ります", "expected a slot from 0 (quick) to 10") \
   X(EventsNoSwitch, "onかoffが要ります", "expected on or off") \
+  X(EventsNoSteps, "1以上の待ちの数が要ります", "expected a number of waits, 1 or more") \
+  X(EventsNoEntry, "0以上の履歴の番号が要ります", "expected a history entry number, 0 or more") \
   X(EventsCannotRead, "「{1}」は引数{2}個では読めません", "cannot read \"{1}\" with {2} argument(s)") \
   \
   /* The player: the debug view */ \
@@ -308,8 +317,10 @@
   /* The runtime: why a saved state is refused */ \
   X(StateNotAState, "保存された状態ではありません", "not a saved game state") \
   X(StateNewerVersion, "新しい版のプレーヤーで保存された状態です", "saved by a newer version of the player") \
-  X(StateOtherProgram, "別のスクリプトか、変更される前のこのスクリプトで保存された状態です", \
-    "saved from another script, or from this one before it was changed") \
+  X(StateOtherProgram, "古い形式の状態で、別のスクリプトか、変更される前のこのスクリプトで保存されています", \
+    "saved in the old format from another script, or from this one before it was changed") \
+  X(StateUnplaced, "保存された場面が、変更されたスクリプトにありません", \
+    "the saved moment is no longer in the changed script") \
   X(StateTruncated, "状態が途中で切れています", "the state is cut short") \
   X(StateDamaged, "状態が壊れています", "the state is damaged") \
   \

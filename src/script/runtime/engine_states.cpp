@@ -47,7 +47,7 @@ void EngineStates::restore(const GameState& s) {
 }
 
 std::vector<std::uint8_t> EngineStates::save() const {
-  return encodeState(current(), engine_.program());
+  return reader().encode(current());
 }
 
 const StateReader& EngineStates::reader() const {

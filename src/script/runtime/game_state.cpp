@@ -14,14 +14,18 @@
 #include "base/messages.h"
 #include "base/sjis_text.h"
 #include "script/compiler/program.h"
+#include "script/runtime/program_places.h"
+#include "script/runtime/state_contents.h"
 
 namespace tavrik {
 
 namespace {
 
 constexpr std::string_view kMagic = "TVKSTATE";
-// Raised whenever what the payload holds changes; older states are then refused, not misread.
-constexpr std::uint32_t kFormatVersion = 1;
+// Raised whenever what the payload holds changes. The first format kept only indices into the
+// program's tables; the second names what it holds and where it stands, for a program edited since.
+constexpr std::uint32_t kFirstFormat = 1;
+constexpr std::uint32_t kFormatVersion = 2;
 // Magic, version, program identity, payload size, payload check.
 constexpr std::size_t kHeaderSize = 8 + 4 + 8 + 4 + 8;
 
@@ -78,16 +82,21 @@ AnimationState readFields(ByteReader& r) {
   return state;
 }
 
-// Actions are kept as their index in the program's table.
-class ActionIndex {
+// Actions are kept as their index in the program's table, and since the second format by name too: a
+// state of the same program takes the index, one of an edited program the name.
+class ActionTable {
  public:
-  explicit ActionIndex(const Program& program) : program_(program) {
+  explicit ActionTable(const Program& program) : program_(program) {
     for (std::size_t i = 0; i < program.actions.size(); ++i)
       index_.emplace(&program.actions[i].action, static_cast<std::int32_t>(i));
   }
-  std::int32_t of(const Action* action) const {
+  std::int32_t indexOf(const Action* action) const {
     const auto it = index_.find(action);
     return it == index_.end() ? -1 : it->second;
+  }
+  std::string_view nameOf(std::int32_t index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= program_.actions.size()) return {};
+    return program_.actions[static_cast<std::size_t>(index)].name;
   }
   // The action of an index; false for an index outside the table.
   bool at(std::int32_t index, const Action*& action) const {
@@ -99,23 +108,17 @@ class ActionIndex {
     action = &program_.actions[static_cast<std::size_t>(index)].action;
     return true;
   }
+  // The first action of a name and kind; null when the program declares none.
+  const Action* named(std::string_view name, ActionKind kind) const {
+    for (const ActionDeclaration& declared : program_.actions)
+      if (declared.kind == kind && declared.name == name) return &declared.action;
+    return nullptr;
+  }
 
  private:
   const Program& program_;
   std::unordered_map<const Action*, std::int32_t> index_;
 };
-
-void writeObject(ByteWriter& w, const ObjectState& object, const ActionIndex& actions) {
-  w.i32(actions.of(object.action));
-  writeFields(w, object.fields);
-}
-
-ObjectState readObject(ByteReader& r, const ActionIndex& actions) {
-  ObjectState object;
-  if (!actions.at(r.i32(), object.action)) r.fail();
-  object.fields = readFields(r);
-  return object;
-}
 
 // Names of pictures and sounds are script paths that begin with the folder of the main script: they are
 // kept relative to it, so that a state still loads when the game is started from another folder.
@@ -131,114 +134,115 @@ std::string readName(ByteReader& r, const std::string& directory) {
   return relative ? directory + name : name;
 }
 
-// The smallest an object can be stored in: its action and an empty mask.
+// The smallest an object can be stored in: its action and an empty mask (and in the second format the
+// action's name, empty).
 constexpr std::size_t kObjectSize = 8;
+// A text layer of an edited program holds at most this many characters when read: what its version of
+// the script shows there replaces an unknown text in any case.
+constexpr std::size_t kMostCharacters = 1 << 16;
 
-}  // namespace
-
-// What a program can leave in a state: the pictures its commands load on each layer, the texts they
-// show on each text layer, the sounds they load on each channel and the titles they set. A state that
-// holds anything else was not written by this player for this program, and a crafted one could
-// otherwise ask for any file, or for millions of characters.
-class StateContents {
+class Writing {
  public:
-  explicit StateContents(const Program& program)
-      : pictures_(program.layers.size()),
-        texts_(program.layers.size()),
-        sounds_(program.channels.size()),
-        most_(program.layers.size(), 0) {
-    for (const Command& command : program.commands) {
-      if (const auto* load = std::get_if<LoadImageCommand>(&command))
-        add(pictures_, load->layer, program.text(load->path));
-      else if (const auto* text = std::get_if<ShowTextCommand>(&command))
-        addText(text->layer, program.text(text->text));
-      else if (const auto* sound = std::get_if<LoadSoundCommand>(&command))
-        add(sounds_, sound->channel, program.text(sound->path));
-      else if (const auto* title = std::get_if<SetTitleCommand>(&command))
-        titles_.insert(program.text(title->title));
+  Writing(const Program& program, ByteWriter& w) : actions_(program), dir_(program.directory), w_(w) {}
+
+  void object(const ObjectState& object) {
+    const std::int32_t index = actions_.indexOf(object.action);
+    w_.i32(index);
+    if (index >= 0) w_.string(actions_.nameOf(index));
+    writeFields(w_, object.fields);
+  }
+  void layer(const LayerState& layer) {
+    object(layer.object);
+    writeName(w_, layer.picture, dir_);
+    w_.f32(layer.zoom);
+    w_.flag(layer.pressHeld);
+    w_.flag(layer.clicked);
+    object(layer.eyes);
+    object(layer.mouth);
+    for (const std::vector<std::string>* names : {&layer.eyePictures, &layer.mouthPictures}) {
+      w_.u32(static_cast<std::uint32_t>(names->size()));
+      for (const std::string& name : *names) writeName(w_, name, dir_);
+    }
+    w_.u32(static_cast<std::uint32_t>(layer.characters.size()));
+    for (const CharacterState& c : layer.characters) {
+      w_.u16(c.code);
+      object(c.object);
     }
   }
-
-  // The most characters a text shown on the layer has: a stored count past it is refused before
-  // anything is made of it.
-  std::size_t maxCharacters(std::size_t layer) const { return layer < most_.size() ? most_[layer] : 0; }
-
-  bool holds(const GameState& s, const Program& program) const {
-    const std::size_t positions = program.code.size();
-    // The counter stands on a command: past the end the game has ended, and a finished game is no state.
-    if (s.programCounter < 0 ||
-        (static_cast<std::size_t>(s.programCounter) >= positions && s.programCounter != 0))
-      return false;
-    if (!s.title.empty() && !titles_.contains(s.title)) return false;
-    for (std::size_t i = 0; i < s.layers.size(); ++i) {
-      const LayerState& layer = s.layers[i];
-      const LayerKind kind = program.layers[i].kind;
-      if (!known(pictures_[i], layer.picture)) return false;
-      if (kind != LayerKind::Person && (!layer.eyePictures.empty() || !layer.mouthPictures.empty()))
-        return false;
-      if (!series(i, layer.eyePictures, kw::kEyePart) || !series(i, layer.mouthPictures, kw::kMouthPart))
-        return false;
-      if (kind != LayerKind::Text && !layer.characters.empty()) return false;
-      if (!layer.characters.empty()) {
-        std::string shown;
-        for (const CharacterState& c : layer.characters) {
-          if (c.code > 0xFF) shown.push_back(static_cast<char>(c.code >> 8));
-          shown.push_back(static_cast<char>(c.code & 0xFF));
-        }
-        if (!texts_[i].contains(shown)) return false;
-      }
-    }
-    for (std::size_t i = 0; i < s.channels.size(); ++i)
-      if (!known(sounds_[i], s.channels[i].sound)) return false;
-    return true;
+  void channel(const ChannelState& channel) {
+    object(channel.object);
+    writeName(w_, channel.sound, dir_);
+    w_.flag(channel.playing);
+    w_.u32(channel.repeats);
   }
 
  private:
-  using Names = std::unordered_set<std::string_view>;
-
-  static void add(std::vector<Names>& table, std::int32_t index, std::string_view name) {
-    if (index < 0 || static_cast<std::size_t>(index) >= table.size()) return;
-    table[static_cast<std::size_t>(index)].insert(name);
-  }
-  void addText(std::int32_t layer, std::string_view text) {
-    if (layer < 0 || static_cast<std::size_t>(layer) >= texts_.size()) return;
-    add(texts_, layer, text);
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); i += sjis::charLength(text, i)) ++characters;
-    std::size_t& most = most_[static_cast<std::size_t>(layer)];
-    most = std::max(most, characters);
-  }
-  static bool known(const Names& names, const std::string& name) {
-    return name.empty() || names.contains(name);
-  }
-  // A person's numbered pictures: a picture loaded on the layer, the part and the number, from 0 on.
-  bool series(std::size_t layer, const std::vector<std::string>& names, std::string_view part) const {
-    if (names.size() > PersonLayer::kMaxSeries) return false;
-    for (std::size_t k = 0; k < names.size(); ++k) {
-      const std::string& name = names[k];
-      if (name.empty()) continue;
-      const std::string suffix = std::string(part) + std::to_string(k);
-      if (name.size() <= suffix.size() || !name.ends_with(suffix) ||
-          !pictures_[layer].contains(std::string_view(name).substr(0, name.size() - suffix.size())))
-        return false;
-    }
-    return true;
-  }
-
-  std::vector<Names> pictures_, texts_, sounds_;
-  Names titles_;
-  std::vector<std::size_t> most_;  // per layer
+  ActionTable actions_;
+  const std::string& dir_;
+  ByteWriter& w_;
 };
 
-StateReader::StateReader(const Program& program)
-    : program_(program), contents_(std::make_unique<StateContents>(program)) {}
+// Reads the parts of a state. exact: the state is of this very program, and indices hold; otherwise
+// actions are found by name, and one the program no longer declares ends where it stood.
+class Reading {
+ public:
+  Reading(const Program& program, ByteReader& r, bool named, bool exact)
+      : actions_(program), dir_(program.directory), r_(r), named_(named), exact_(exact) {}
 
-StateReader::~StateReader() = default;
+  ObjectState object(ActionKind kind) {
+    ObjectState object;
+    const std::int32_t index = r_.i32();
+    const std::string name = named_ && index != -1 ? r_.string() : std::string();
+    if (exact_ && !actions_.at(index, object.action)) r_.fail();
+    object.fields = readFields(r_);
+    if (!exact_ && index != -1) {
+      object.action = actions_.named(name, kind);
+      if (!object.action) object.fields.finished = true;
+    }
+    return object;
+  }
+  // most: the most characters the layer may hold.
+  LayerState layer(std::size_t most) {
+    LayerState layer;
+    layer.object = object(ActionKind::Plain);
+    layer.picture = readName(r_, dir_);
+    layer.zoom = r_.f32();
+    layer.pressHeld = r_.flag();
+    layer.clicked = r_.flag();
+    layer.eyes = object(ActionKind::Eye);
+    layer.mouth = object(ActionKind::Mouth);
+    for (std::vector<std::string>* names : {&layer.eyePictures, &layer.mouthPictures}) {
+      const std::size_t count = r_.count(5);
+      if (count > PersonLayer::kMaxSeries) r_.fail();
+      names->resize(r_.failed() ? 0 : count);
+      for (std::string& name : *names) name = readName(r_, dir_);
+    }
+    const std::size_t characters = r_.count(2 + kObjectSize);
+    if (characters > most) r_.fail();
+    layer.characters.resize(r_.failed() ? 0 : characters);
+    for (CharacterState& c : layer.characters) {
+      c.code = r_.u16();
+      c.object = object(ActionKind::Text);
+    }
+    return layer;
+  }
+  ChannelState channel() {
+    ChannelState channel;
+    channel.object = object(ActionKind::Plain);
+    channel.sound = readName(r_, dir_);
+    channel.playing = r_.flag();
+    channel.repeats = r_.u32();
+    return channel;
+  }
 
-std::vector<std::uint8_t> encodeState(const GameState& s, const Program& program) {
-  const ActionIndex actions(program);
-  const std::string& dir = program.directory;
-  ByteWriter w;
+ private:
+  ActionTable actions_;
+  const std::string& dir_;
+  ByteReader& r_;
+  bool named_, exact_;
+};
+
+void writeScalars(ByteWriter& w, const GameState& s) {
   w.i32(s.programCounter);
   w.flag(s.progress.begun);
   w.i32(s.progress.remaining);
@@ -254,79 +258,9 @@ std::vector<std::uint8_t> encodeState(const GameState& s, const Program& program
   std::uint32_t keys = 0;
   for (std::size_t k = 0; k < s.input.keys.size(); ++k) keys |= s.input.keys[k] ? 1u << k : 0u;
   w.u32(keys);
-  w.u32(static_cast<std::uint32_t>(s.variables.size()));
-  for (float v : s.variables) w.f32(v);
-  w.u32(static_cast<std::uint32_t>(s.layers.size()));
-  for (const LayerState& layer : s.layers) {
-    writeObject(w, layer.object, actions);
-    writeName(w, layer.picture, dir);
-    w.f32(layer.zoom);
-    w.flag(layer.pressHeld);
-    w.flag(layer.clicked);
-    writeObject(w, layer.eyes, actions);
-    writeObject(w, layer.mouth, actions);
-    for (const std::vector<std::string>* names : {&layer.eyePictures, &layer.mouthPictures}) {
-      w.u32(static_cast<std::uint32_t>(names->size()));
-      for (const std::string& name : *names) writeName(w, name, dir);
-    }
-    w.u32(static_cast<std::uint32_t>(layer.characters.size()));
-    for (const CharacterState& c : layer.characters) {
-      w.u16(c.code);
-      writeObject(w, c.object, actions);
-    }
-  }
-  w.u32(static_cast<std::uint32_t>(s.channels.size()));
-  for (const ChannelState& channel : s.channels) {
-    writeObject(w, channel.object, actions);
-    writeName(w, channel.sound, dir);
-    w.flag(channel.playing);
-    w.u32(channel.repeats);
-  }
-
-  const std::vector<std::uint8_t>& payload = w.out();
-  ContentHash check;
-  check.add(payload.data(), payload.size());
-  ByteWriter header;
-  for (char c : kMagic) header.u8(static_cast<std::uint8_t>(c));
-  header.u32(kFormatVersion);
-  header.u64(program.identity);
-  header.u32(static_cast<std::uint32_t>(payload.size()));
-  header.u64(check.value());
-  std::vector<std::uint8_t> out = std::move(header.out());
-  out.insert(out.end(), payload.begin(), payload.end());
-  return out;
 }
 
-DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& program) {
-  return StateReader(program).decode(bytes);
-}
-
-DecodedState StateReader::decode(std::span<const std::uint8_t> bytes) const {
-  const Program& program = program_;
-  const StateContents& contents = *contents_;
-  auto refused = [](StateError error) { return DecodedState{std::nullopt, error}; };
-  if (bytes.size() < kMagic.size() || std::memcmp(bytes.data(), kMagic.data(), kMagic.size()) != 0)
-    return refused(StateError::NotAState);
-  if (bytes.size() < kHeaderSize) return refused(StateError::Truncated);
-  ByteReader header(bytes.subspan(kMagic.size(), kHeaderSize - kMagic.size()));
-  const std::uint32_t version = header.u32();
-  const std::uint64_t identity = header.u64();
-  const std::uint32_t size = header.u32();
-  const std::uint64_t expectedCheck = header.u64();
-  if (version > kFormatVersion) return refused(StateError::NewerVersion);
-  if (version != kFormatVersion) return refused(StateError::Damaged);
-  if (identity != program.identity) return refused(StateError::OtherProgram);
-  const std::span<const std::uint8_t> payload = bytes.subspan(kHeaderSize);
-  if (payload.size() < size) return refused(StateError::Truncated);
-  if (payload.size() > size) return refused(StateError::Damaged);
-  ContentHash check;
-  check.add(payload.data(), payload.size());
-  if (check.value() != expectedCheck) return refused(StateError::Damaged);
-
-  const ActionIndex actions(program);
-  const std::string& dir = program.directory;
-  ByteReader r(payload);
-  GameState s;
+void readScalars(ByteReader& r, GameState& s) {
   s.programCounter = r.i32();
   s.progress.begun = r.flag();
   s.progress.remaining = r.i32();
@@ -344,47 +278,221 @@ DecodedState StateReader::decode(std::span<const std::uint8_t> bytes) const {
   mouse.right = buttons & 4;
   const std::uint32_t keys = r.u32();
   for (std::size_t k = 0; k < s.input.keys.size(); ++k) s.input.keys[k] = (keys >> k) & 1u;
+}
+
+// Declarations of a table by name, the first of a name first: the k-th stored entry of a name goes to
+// the k-th declaration of it, so that a state of the same program maps each entry to its own place.
+class NameSlots {
+ public:
+  template <class Names>
+  explicit NameSlots(const Names& names) {
+    for (std::size_t i = 0; i < names.size(); ++i) slots_[std::string(names[i])].push_back(i);
+  }
+  std::optional<std::size_t> take(const std::string& name) {
+    const auto it = slots_.find(name);
+    if (it == slots_.end() || it->second.empty()) return std::nullopt;
+    const std::size_t index = it->second.front();
+    it->second.erase(it->second.begin());
+    return index;
+  }
+
+ private:
+  std::unordered_map<std::string, std::vector<std::size_t>> slots_;
+};
+
+template <class T>
+std::vector<std::string_view> namesOf(const std::vector<T>& table) {
+  std::vector<std::string_view> names;
+  for (const T& entry : table) names.push_back(entry.name);
+  return names;
+}
+
+void writePlace(ByteWriter& w, const ProgramPlace& place) {
+  w.string(place.file);
+  w.i32(place.line);
+  w.u64(place.fingerprint);
+  w.u64(place.shape);
+  w.string(place.text);
+}
+
+ProgramPlace readPlace(ByteReader& r) {
+  ProgramPlace place;
+  place.file = r.string();
+  place.line = r.i32();
+  place.fingerprint = r.u64();
+  place.shape = r.u64();
+  place.text = r.string();
+  return place;
+}
+
+std::vector<std::uint8_t> sealed(const std::vector<std::uint8_t>& payload, std::uint64_t identity) {
+  ContentHash check;
+  check.add(payload.data(), payload.size());
+  ByteWriter header;
+  for (char c : kMagic) header.u8(static_cast<std::uint8_t>(c));
+  header.u32(kFormatVersion);
+  header.u64(identity);
+  header.u32(static_cast<std::uint32_t>(payload.size()));
+  header.u64(check.value());
+  std::vector<std::uint8_t> out = std::move(header.out());
+  out.insert(out.end(), payload.begin(), payload.end());
+  return out;
+}
+
+DecodedState refused(StateError error) {
+  DecodedState out;
+  out.error = error;
+  return out;
+}
+
+}  // namespace
+
+StateReader::StateReader(const Program& program)
+    : program_(program),
+      contents_(std::make_unique<StateContents>(program)),
+      places_(std::make_unique<ProgramPlaces>(program)) {}
+
+StateReader::~StateReader() = default;
+
+std::vector<std::uint8_t> StateReader::encode(const GameState& s) const {
+  const Program& program = program_;
+  ByteWriter w;
+  writePlace(w, places_->placeOf(s.programCounter));
+  writeScalars(w, s);
+  w.u32(static_cast<std::uint32_t>(s.variables.size()));
+  for (std::size_t i = 0; i < s.variables.size(); ++i) {
+    w.string(i < program.variables.size() ? std::string_view(program.variables[i]) : std::string_view());
+    w.f32(s.variables[i]);
+  }
+  Writing parts(program, w);
+  w.u32(static_cast<std::uint32_t>(s.layers.size()));
+  for (std::size_t i = 0; i < s.layers.size(); ++i) {
+    w.string(i < program.layers.size() ? std::string_view(program.layers[i].name) : std::string_view());
+    parts.layer(s.layers[i]);
+  }
+  w.u32(static_cast<std::uint32_t>(s.channels.size()));
+  for (std::size_t i = 0; i < s.channels.size(); ++i) {
+    w.string(i < program.channels.size() ? std::string_view(program.channels[i].name) : std::string_view());
+    parts.channel(s.channels[i]);
+  }
+  return sealed(w.out(), program.identity);
+}
+
+std::vector<std::uint8_t> encodeState(const GameState& s, const Program& program) {
+  return StateReader(program).encode(s);
+}
+
+DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& program) {
+  return StateReader(program).decode(bytes);
+}
+
+DecodedState StateReader::decode(std::span<const std::uint8_t> bytes) const {
+  if (bytes.size() < kMagic.size() || std::memcmp(bytes.data(), kMagic.data(), kMagic.size()) != 0)
+    return refused(StateError::NotAState);
+  if (bytes.size() < kHeaderSize) return refused(StateError::Truncated);
+  ByteReader header(bytes.subspan(kMagic.size(), kHeaderSize - kMagic.size()));
+  const std::uint32_t version = header.u32();
+  const std::uint64_t identity = header.u64();
+  const std::uint32_t size = header.u32();
+  const std::uint64_t expectedCheck = header.u64();
+  if (version > kFormatVersion) return refused(StateError::NewerVersion);
+  if (version < kFirstFormat) return refused(StateError::Damaged);
+  const std::span<const std::uint8_t> payload = bytes.subspan(kHeaderSize);
+  if (payload.size() < size) return refused(StateError::Truncated);
+  if (payload.size() > size) return refused(StateError::Damaged);
+  ContentHash check;
+  check.add(payload.data(), payload.size());
+  if (check.value() != expectedCheck) return refused(StateError::Damaged);
+  const bool exact = identity == program_.identity;
+  // The first format kept indices alone: it can only be read into the program it was made from.
+  if (version == kFirstFormat && !exact) return refused(StateError::OtherProgram);
+  return version == kFirstFormat ? decodeFirst(payload) : decodeNamed(payload, exact);
+}
+
+DecodedState StateReader::decodeFirst(std::span<const std::uint8_t> payload) const {
+  const Program& program = program_;
+  ByteReader r(payload);
+  Reading parts(program, r, false, true);
+  GameState s;
+  readScalars(r, s);
   s.variables.resize(r.count(4));
   for (float& v : s.variables) v = r.f32();
   const std::size_t layers = r.count(3 * kObjectSize);
   if (layers != program.layers.size()) return refused(StateError::Damaged);
-  s.layers.resize(layers);
-  for (std::size_t i = 0; i < layers && !r.failed(); ++i) {
-    LayerState& layer = s.layers[i];
-    layer.object = readObject(r, actions);
-    layer.picture = readName(r, dir);
-    layer.zoom = r.f32();
-    layer.pressHeld = r.flag();
-    layer.clicked = r.flag();
-    layer.eyes = readObject(r, actions);
-    layer.mouth = readObject(r, actions);
-    for (std::vector<std::string>* names : {&layer.eyePictures, &layer.mouthPictures}) {
-      const std::size_t count = r.count(5);
-      if (count > PersonLayer::kMaxSeries) return refused(StateError::Damaged);
-      names->resize(count);
-      for (std::string& name : *names) name = readName(r, dir);
-    }
-    const std::size_t characters = r.count(2 + kObjectSize);
-    if (characters > contents.maxCharacters(i)) return refused(StateError::Damaged);
-    layer.characters.resize(characters);
-    for (CharacterState& c : layer.characters) {
-      c.code = r.u16();
-      c.object = readObject(r, actions);
-    }
-  }
+  for (std::size_t i = 0; i < layers && !r.failed(); ++i)
+    s.layers.push_back(parts.layer(contents_->maxCharacters(i)));
   s.channels.resize(r.count(kObjectSize));
-  for (ChannelState& channel : s.channels) {
-    channel.object = readObject(r, actions);
-    channel.sound = readName(r, dir);
-    channel.playing = r.flag();
-    channel.repeats = r.u32();
-  }
-  // The tables must be the program's own, whole, and hold only what the program could have put there.
+  for (ChannelState& channel : s.channels) channel = parts.channel();
   if (r.failed() || r.remaining() != 0 || s.variables.size() != program.variables.size() ||
-      s.layers.size() != program.layers.size() || s.channels.size() != program.channels.size() ||
-      !contents.holds(s, program))
+      !contents_->holds(s))
     return refused(StateError::Damaged);
-  return {std::move(s), StateError::Damaged};
+  DecodedState out = refused(StateError::Damaged);
+  out.state = std::move(s);
+  return out;
+}
+
+DecodedState StateReader::decodeNamed(std::span<const std::uint8_t> payload, bool exact) const {
+  const Program& program = program_;
+  ByteReader r(payload);
+  Reading parts(program, r, true, exact);
+  const ProgramPlace place = readPlace(r);
+  GameState stored;
+  readScalars(r, stored);
+  std::vector<std::pair<std::string, float>> variables(r.count(8));
+  for (auto& [name, value] : variables) {
+    name = r.string();
+    value = r.f32();
+  }
+  std::vector<std::pair<std::string, LayerState>> layers(r.count(4 + 3 * kObjectSize));
+  for (std::size_t i = 0; i < layers.size() && !r.failed(); ++i) {
+    layers[i].first = r.string();
+    layers[i].second = parts.layer(exact ? contents_->maxCharacters(i) : kMostCharacters);
+  }
+  std::vector<std::pair<std::string, ChannelState>> channels(r.count(4 + kObjectSize));
+  for (std::size_t i = 0; i < channels.size() && !r.failed(); ++i) {
+    channels[i].first = r.string();
+    channels[i].second = parts.channel();
+  }
+  if (r.failed() || r.remaining() != 0) return refused(StateError::Damaged);
+
+  DecodedState out = refused(StateError::Damaged);
+  GameState s = stored;
+  if (exact) {
+    // The same program: every table whole and in its order.
+    if (variables.size() != program.variables.size() || layers.size() != program.layers.size() ||
+        channels.size() != program.channels.size())
+      return out;
+    for (auto& [name, value] : variables) s.variables.push_back(value);
+    for (auto& [name, layer] : layers) s.layers.push_back(std::move(layer));
+    for (auto& [name, channel] : channels) s.channels.push_back(std::move(channel));
+  } else {
+    // An edited program: the wait is looked for, and what the state holds goes where its name is now.
+    const std::optional<std::int32_t> position = places_->find(place);
+    if (!position) {
+      out.error = StateError::Unplaced;
+      out.lost = place;
+      return out;
+    }
+    s.programCounter = *position;
+    s.progress = CommandProgress{};
+    s.variables.assign(program.variables.size(), 0.0f);
+    NameSlots variableSlots(program.variables);
+    for (auto& [name, value] : variables)
+      if (const auto at = variableSlots.take(name)) s.variables[*at] = value;
+    s.layers.assign(program.layers.size(), LayerState{});
+    NameSlots layerSlots(namesOf(program.layers));
+    for (auto& [name, layer] : layers)
+      if (const auto at = layerSlots.take(name)) s.layers[*at] = std::move(layer);
+    s.channels.assign(program.channels.size(), ChannelState{});
+    NameSlots channelSlots(namesOf(program.channels));
+    for (auto& [name, channel] : channels)
+      if (const auto at = channelSlots.take(name)) s.channels[*at] = std::move(channel);
+    contents_->mend(s);
+    out.updated = true;
+  }
+  if (!contents_->holds(s)) return out;
+  out.state = std::move(s);
+  return out;
 }
 
 std::string describe(StateError error) {
@@ -395,6 +503,8 @@ std::string describe(StateError error) {
       return en(MessageId::StateNewerVersion);
     case StateError::OtherProgram:
       return en(MessageId::StateOtherProgram);
+    case StateError::Unplaced:
+      return en(MessageId::StateUnplaced);
     case StateError::Truncated:
       return en(MessageId::StateTruncated);
     case StateError::Damaged:

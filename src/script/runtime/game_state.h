@@ -14,6 +14,7 @@
 #include "base/input_state.h"
 #include "scene/channel.h"
 #include "scene/layer.h"
+#include "script/runtime/program_places.h"
 
 namespace tavrik {
 
@@ -47,30 +48,41 @@ struct GameState {
   std::vector<ChannelState> channels;
 };
 
-// Why stored bytes were refused.
-enum class StateError { NotAState, NewerVersion, OtherProgram, Truncated, Damaged };
+// Why stored bytes were refused. OtherProgram: a state of the first format (which kept indices alone)
+// from another program or an earlier version of this one. Unplaced: the wait the state stood at is no
+// longer in the edited program.
+enum class StateError { NotAState, NewerVersion, OtherProgram, Unplaced, Truncated, Damaged };
 
 // The message for a refusal, in English for the terminal.
 std::string describe(StateError error);
 
-// The state as bytes: versioned, carrying the program's identity and a check of their own. Actions are
-// kept as their index in the program, names of pictures and sounds relative to the program's folder.
+// The state as bytes: versioned, carrying the program's identity and a check of their own. The
+// position is kept with its place (file, line, fingerprint, text shown), variables, layers, channels and
+// actions with their names beside their indices, names of pictures and sounds relative to the program's
+// folder.
 std::vector<std::uint8_t> encodeState(const GameState& state, const Program& program);
 
 struct DecodedState {
   std::optional<GameState> state;
   StateError error = StateError::Damaged;
+  // The state was of an earlier version of the program, and was placed in this one.
+  bool updated = false;
+  // Unplaced: where the state stood in the version it was saved from.
+  std::optional<ProgramPlace> lost;
 };
-// Reads bytes written by encodeState for the same program; anything else is refused, and nothing that
-// is accepted can make a restore index outside the program's tables. A state holds only what the
-// program could have made: see StateReader.
+// Reads bytes written by encodeState. A state of the same program comes back exactly; one of an edited
+// program is placed at the same wait (ProgramPlaces::find) with its variables, layers and channels by
+// name, or refused as Unplaced. Anything else is refused, and nothing that is accepted can make a
+// restore index outside the program's tables. A state holds only what the program could have made: see
+// StateReader.
 DecodedState decodeState(std::span<const std::uint8_t> bytes, const Program& program);
 
 class StateContents;
 
-// Reads the states of one program as decodeState does, working out once what the program can put in a
-// state (the pictures and sounds its commands load on each layer and channel, the texts they show, the
-// titles they set): a slot screen reads a dozen states of a program that may hold a million commands.
+// Reads and writes the states of one program as decodeState does, working out once what the program
+// can put in a state and where each position is (the pictures and sounds its commands load on each layer and
+// channel, the texts they show, the titles they set): a slot screen reads a dozen states of a program that
+// may hold a million commands.
 class StateReader {
  public:
   explicit StateReader(const Program& program);
@@ -79,10 +91,16 @@ class StateReader {
   StateReader& operator=(const StateReader&) = delete;
 
   DecodedState decode(std::span<const std::uint8_t> bytes) const;
+  std::vector<std::uint8_t> encode(const GameState& state) const;
+  const ProgramPlaces& places() const { return *places_; }
 
  private:
+  DecodedState decodeFirst(std::span<const std::uint8_t> payload) const;
+  DecodedState decodeNamed(std::span<const std::uint8_t> payload, bool exact) const;
+
   const Program& program_;
   std::unique_ptr<StateContents> contents_;
+  std::unique_ptr<ProgramPlaces> places_;
 };
 
 }  // namespace tavrik

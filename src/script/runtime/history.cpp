@@ -48,6 +48,7 @@ std::uint32_t settledColour(const Action* action) {
 void History::add(HistoryEntry entry) {
   if (entry.characters.size() > kMaxCharacters) entry.characters.resize(kMaxCharacters);
   entries_.push_back(std::move(entry));
+  ++added_;
   while (entries_.size() > kMaxEntries) entries_.pop_front();
 }
 
@@ -85,6 +86,11 @@ std::vector<std::uint8_t> History::encode() const {
   return std::move(w.out());
 }
 
+void History::dropNewest(std::uint64_t count) {
+  for (std::uint64_t n = 0; n < count && !entries_.empty(); ++n) entries_.pop_back();
+  added_ = count < added_ ? added_ - count : 0;
+}
+
 std::optional<History> History::decode(std::span<const std::uint8_t> bytes) {
   ByteReader r(bytes);
   const std::uint32_t magic = r.u32();
@@ -114,6 +120,7 @@ std::optional<History> History::decode(std::span<const std::uint8_t> bytes) {
     history.entries_.push_back(std::move(entry));
   }
   if (r.failed() || r.remaining() != 0) return std::nullopt;
+  history.added_ = history.entries_.size();
   return history;
 }
 

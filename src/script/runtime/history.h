@@ -52,17 +52,26 @@ class History {
   const HistoryEntry* lastSaid() const;
   const std::deque<HistoryEntry>& entries() const { return entries_; }
   bool empty() const { return entries_.empty(); }
-  void clear() { entries_.clear(); }
+  void clear() {
+    entries_.clear();
+    added_ = 0;
+  }
+  // How many entries were ever added (those dropped off the front too): a moment of the play is
+  // known by this count, whatever has gone since.
+  std::uint64_t added() const { return added_; }
+  // Takes back the newest count entries, as if they had never been added (a return to an earlier wait).
+  void dropNewest(std::uint64_t count);
 
   std::vector<std::uint8_t> encode() const;
   // Nothing for bytes encode did not write (cut, damaged, too many entries); an entry longer than
   // kMaxCharacters is cut.
   static std::optional<History> decode(std::span<const std::uint8_t> bytes);
 
-  bool operator==(const History&) const = default;
+  bool operator==(const History& other) const { return entries_ == other.entries_; }
 
  private:
   std::deque<HistoryEntry> entries_;
+  std::uint64_t added_ = 0;
 };
 
 }  // namespace tavrik

@@ -108,6 +108,7 @@ struct ScriptEngine::Execution {
   }
   // A button already held when the wait is reached must be released first.
   bool operator()(const WaitInputCommand&) const {
+    e.progress_.begun = true;
     const bool pressed = e.mouse_.left || e.input_.pad(0).buttons[0];
     const bool answered = e.inputWaitAnswer_ && e.inputWaitAnswer_(e.programCounter_);
     if (answered || (!e.progress_.pressedBefore && pressed)) {
@@ -219,7 +220,12 @@ void ScriptEngine::update() {
   const std::int64_t budget = static_cast<std::int64_t>(code.size()) + kExtraCommandsPerFrame;
   for (std::int64_t executed = 0; executed < budget; ++executed) {
     if (programCounter_ < 0 || static_cast<std::size_t>(programCounter_) >= code.size()) break;
-    if (!std::visit(Execution{*this}, program_->commandAt(static_cast<std::size_t>(programCounter_)))) break;
+    const Command& command = program_->commandAt(static_cast<std::size_t>(programCounter_));
+    // The game as it stands when a wait for the player begins, skipped or not, is kept to step back to.
+    if (!progress_.begun && (std::holds_alternative<WaitInputCommand>(command) ||
+                             std::holds_alternative<WaitChoiceCommand>(command)))
+      rollback_.keep(*this);
+    if (!std::visit(Execution{*this}, command)) break;
     // The next command starts afresh; a command that finished has nothing left under way.
     progress_ = CommandProgress{};
     ++programCounter_;

@@ -19,6 +19,7 @@
 #include "script/runtime/engine_states.h"
 #include "script/runtime/game_state.h"
 #include "script/runtime/history.h"
+#include "script/runtime/rollback.h"
 #include "script/runtime/text_layers.h"
 
 namespace tavrik {
@@ -104,6 +105,9 @@ class ScriptEngine {
   // Saving and restoring the running game.
   EngineStates& states() { return states_; }
   const EngineStates& states() const { return states_; }
+  // The game at the last waits for the player, to step back to.
+  Rollback& rollback() { return rollback_; }
+  const Rollback& rollback() const { return rollback_; }
 
  private:
   friend class EngineStates;
@@ -126,6 +130,7 @@ class ScriptEngine {
   std::vector<std::int32_t> passedInputWaits_;
   History history_;
   EngineStates states_{*this};
+  Rollback rollback_;
 };
 
 }  // namespace tavrik

@@ -1,0 +1,281 @@
+#include "script/runtime/program_places.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <string_view>
+#include <variant>
+
+#include "base/hash.h"
+#include "base/sjis_text.h"
+#include "script/compiler/program.h"
+
+namespace tavrik {
+
+namespace {
+
+// Commands on either side of a position that its fingerprint takes in.
+constexpr std::int32_t kNeighbours = 2;
+// How far back the text shown before a wait is looked for, in commands.
+constexpr std::int32_t kTextReach = 64;
+// A fixed typo changes a text a little: at most a third of its characters, of the first this many.
+constexpr std::size_t kComparedCharacters = 256;
+
+template <class T>
+std::string_view nameIn(const std::vector<T>& table, std::int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= table.size()) return {};
+  return table[static_cast<std::size_t>(index)].name;
+}
+
+// A command in words that do not depend on the order of the program's tables: what it acts on by name.
+// texts: the texts it shows and the titles it sets are part of it.
+class Describer {
+ public:
+  Describer(const Program& program, bool texts, std::string& out) : p_(program), texts_(texts), out_(out) {}
+
+  void operator()(const JumpCommand& c) {
+    put("jump");
+    variable(c.left);
+    if (c.left >= 0) {
+      variable(c.right);
+      number(c.right >= 0 ? 0.0f : c.constant);
+      out_.push_back(static_cast<char>('0' + static_cast<int>(c.comparison)));
+      out_.push_back(c.jumpWhen ? '+' : '-');
+    }
+  }
+  void operator()(const WaitTimeCommand& c) {
+    put("time");
+    put(std::to_string(c.frames));
+  }
+  void operator()(const WaitInputCommand&) { put("input"); }
+  void operator()(const WaitActionCommand& c) {
+    put("action-wait");
+    target(c.target);
+  }
+  void operator()(const LoadImageCommand& c) {
+    put("picture");
+    put(nameIn(p_.layers, c.layer));
+    put(p_.text(c.path));
+  }
+  void operator()(const LoadSoundCommand& c) {
+    put("sound");
+    put(nameIn(p_.channels, c.channel));
+    put(p_.text(c.path));
+  }
+  void operator()(const StartActionCommand& c) {
+    put("start");
+    target(c.target);
+    put(nameIn(p_.actions, c.action));
+  }
+  void operator()(const SetEyeActionCommand& c) {
+    put("eyes");
+    put(nameIn(p_.layers, c.layer));
+    put(nameIn(p_.actions, c.action));
+  }
+  void operator()(const SetMouthActionCommand& c) {
+    put("mouth");
+    put(nameIn(p_.layers, c.layer));
+    put(nameIn(p_.actions, c.action));
+  }
+  void operator()(const ShowTextCommand& c) {
+    put("text");
+    put(nameIn(p_.layers, c.layer));
+    if (texts_) put(p_.text(c.text));
+  }
+  void operator()(const RestartTextCommand& c) {
+    put("restart");
+    put(nameIn(p_.layers, c.layer));
+    put(nameIn(p_.actions, c.action));
+  }
+  void operator()(const AssignCommand& c) {
+    put("assign");
+    variable(c.target);
+    variable(c.source);
+    number(c.source >= 0 ? 0.0f : c.constant);
+    out_.push_back(static_cast<char>('0' + static_cast<int>(c.operation)));
+  }
+  void operator()(const WaitChoiceCommand&) { put("choice"); }
+  void operator()(const SetTitleCommand& c) {
+    put("title");
+    if (texts_) put(p_.text(c.title));
+  }
+
+ private:
+  void put(std::string_view s) {
+    out_.append(s);
+    out_.push_back('\0');
+  }
+  void variable(std::int32_t index) {
+    if (index >= 0 && static_cast<std::size_t>(index) < p_.variables.size())
+      put(p_.variables[static_cast<std::size_t>(index)]);
+    else
+      put("-");
+  }
+  void number(float v) { put(std::to_string(v)); }
+  void target(const Target& t) {
+    if (t.kind == Target::Kind::Layer) put(nameIn(p_.layers, t.index));
+    if (t.kind == Target::Kind::Channel) put(nameIn(p_.channels, t.index));
+    if (t.kind == Target::Kind::Everything) put("*");
+  }
+
+  const Program& p_;
+  bool texts_;
+  std::string& out_;
+};
+
+std::uint64_t hashOf(const Program& program, const Command& command, bool texts) {
+  std::string words;
+  std::visit(Describer(program, texts, words), command);
+  ContentHash hash;
+  hash.addSized(words);
+  return hash.value();
+}
+
+bool isWaitForPlayer(const Command& command) {
+  return std::holds_alternative<WaitInputCommand>(command) ||
+         std::holds_alternative<WaitChoiceCommand>(command);
+}
+
+// The characters of Shift-JIS text as codes, the first kComparedCharacters of them.
+std::vector<std::uint16_t> codesOf(std::string_view text) {
+  std::vector<std::uint16_t> codes;
+  for (std::size_t i = 0; i < text.size() && codes.size() < kComparedCharacters;) {
+    const std::size_t n = sjis::charLength(text, i);
+    std::uint16_t code = static_cast<unsigned char>(text[i]);
+    if (n == 2 && i + 1 < text.size())
+      code = static_cast<std::uint16_t>(code << 8 | static_cast<unsigned char>(text[i + 1]));
+    codes.push_back(code);
+    i += n;
+  }
+  return codes;
+}
+
+// Whether two texts differ in at most a third of their characters (edit distance).
+bool nearlySame(std::string_view a, std::string_view b) {
+  const std::vector<std::uint16_t> x = codesOf(a), y = codesOf(b);
+  const std::size_t longest = std::max(x.size(), y.size());
+  if (longest == 0) return true;
+  std::vector<std::size_t> row(y.size() + 1);
+  for (std::size_t j = 0; j <= y.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= x.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= y.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (x[i - 1] == y[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[y.size()] * 3 <= longest;
+}
+
+}  // namespace
+
+ProgramPlaces::ProgramPlaces(const Program& program) : program_(program) {
+  for (const SourceFile& file : program.files) {
+    const bool relative = !program.directory.empty() && sjis::startsWith(file.path, program.directory);
+    files_.push_back(relative ? file.path.substr(program.directory.size()) : file.path);
+  }
+  std::vector<std::uint64_t> full(program.commands.size()), bare(program.commands.size());
+  for (std::size_t c = 0; c < program.commands.size(); ++c) {
+    full[c] = hashOf(program, program.commands[c], true);
+    bare[c] = hashOf(program, program.commands[c], false);
+  }
+  const std::int32_t size = static_cast<std::int32_t>(program.code.size());
+  fingerprints_.resize(program.code.size());
+  shapes_.resize(program.code.size());
+  for (std::int32_t p = 0; p < size; ++p) {
+    ContentHash withTexts, withoutTexts;
+    for (std::int32_t k = p - kNeighbours; k <= p + kNeighbours; ++k) {
+      const bool inside = k >= 0 && k < size;
+      const std::size_t command =
+          inside ? static_cast<std::size_t>(program.code[static_cast<std::size_t>(k)]) : 0;
+      withTexts.add(std::to_string(inside ? full[command] : 0));
+      withoutTexts.add(std::to_string(inside ? bare[command] : 0));
+    }
+    const auto at = static_cast<std::size_t>(p);
+    fingerprints_[at] = withTexts.value();
+    shapes_[at] = withoutTexts.value();
+  }
+}
+
+std::uint64_t ProgramPlaces::fingerprint(std::int32_t position) const {
+  if (position < 0 || static_cast<std::size_t>(position) >= fingerprints_.size()) return 0;
+  return fingerprints_[static_cast<std::size_t>(position)];
+}
+
+ProgramPlace ProgramPlaces::placeOf(std::int32_t position) const {
+  ProgramPlace place;
+  if (position < 0 || static_cast<std::size_t>(position) >= fingerprints_.size()) return place;
+  const SourceLine& site = program_.siteAt(static_cast<std::size_t>(position));
+  if (site.file >= 0 && static_cast<std::size_t>(site.file) < files_.size())
+    place.file = files_[static_cast<std::size_t>(site.file)];
+  place.line = site.line;
+  place.fingerprint = fingerprints_[static_cast<std::size_t>(position)];
+  place.shape = shapes_[static_cast<std::size_t>(position)];
+  place.text = textBefore(position);
+  return place;
+}
+
+std::string ProgramPlaces::textBefore(std::int32_t position) const {
+  std::vector<std::int32_t> shown;
+  for (std::int32_t p = position, reach = 0; p >= 0 && reach < kTextReach; --p, ++reach) {
+    const Command& command = program_.commandAt(static_cast<std::size_t>(p));
+    if (p != position && isWaitForPlayer(command)) break;
+    if (std::holds_alternative<ShowTextCommand>(command)) shown.push_back(p);
+  }
+  std::string text;
+  for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+    const auto& show = std::get<ShowTextCommand>(program_.commandAt(static_cast<std::size_t>(*it)));
+    text.append(nameIn(program_.layers, show.layer));
+    text.push_back('\0');
+    text.append(program_.text(show.text));
+    text.push_back('\0');
+  }
+  return text;
+}
+
+std::int32_t ProgramPlaces::fileOf(const std::string& relative) const {
+  for (std::size_t f = 0; f < files_.size(); ++f)
+    if (files_[f] == relative) return static_cast<std::int32_t>(f);
+  return -1;
+}
+
+std::optional<std::int32_t> ProgramPlaces::find(const ProgramPlace& place) const {
+  const std::int32_t file = fileOf(place.file);
+  const std::int32_t size = static_cast<std::int32_t>(fingerprints_.size());
+  // The candidate nearest the old line, in the same file first (any file when sameFile is off).
+  auto nearest = [&](auto&& accepts, bool sameFile) -> std::optional<std::int32_t> {
+    std::optional<std::int32_t> best;
+    std::int64_t bestScore = std::numeric_limits<std::int64_t>::max();
+    for (std::int32_t p = 0; p < size; ++p) {
+      const SourceLine& site = program_.siteAt(static_cast<std::size_t>(p));
+      if (sameFile && site.file != file) continue;
+      const std::int64_t score = (site.file == file ? 0 : std::int64_t{1} << 40) +
+                                 std::abs(static_cast<std::int64_t>(site.line) - place.line);
+      if (score >= bestScore || !accepts(static_cast<std::size_t>(p))) continue;
+      best = p;
+      bestScore = score;
+    }
+    return best;
+  };
+  if (file >= 0) {
+    if (auto p = nearest([&](std::size_t at) { return fingerprints_[at] == place.fingerprint; }, true))
+      return p;
+  }
+  // A wait for the player that showed the same text before it.
+  auto sameKindAndText = [&](std::size_t at) {
+    return !place.text.empty() && isWaitForPlayer(program_.commandAt(at)) &&
+           textBefore(static_cast<std::int32_t>(at)) == place.text;
+  };
+  if (auto p = nearest(sameKindAndText, false)) return p;
+  if (file >= 0) {
+    auto similar = [&](std::size_t at) {
+      return shapes_[at] == place.shape && nearlySame(textBefore(static_cast<std::int32_t>(at)), place.text);
+    };
+    if (auto p = nearest(similar, true)) return p;
+  }
+  return std::nullopt;
+}
+
+}  // namespace tavrik
