@@ -184,18 +184,29 @@ ProgramPlaces::ProgramPlaces(const Program& program) : program_(program) {
   const std::int32_t size = static_cast<std::int32_t>(program.code.size());
   fingerprints_.resize(program.code.size());
   shapes_.resize(program.code.size());
+  // The texts shown since the last wait for the player, in the order of the code: a wait whose text was
+  // rewritten is another wait, unread again.
+  std::uint64_t shown = 0;
   for (std::int32_t p = 0; p < size; ++p) {
+    const auto at = static_cast<std::size_t>(p);
+    const Command& command = program.commandAt(at);
+    if (std::holds_alternative<ShowTextCommand>(command)) {
+      ContentHash text;
+      text.add(std::to_string(shown));
+      text.add(std::to_string(full[static_cast<std::size_t>(program.code[at])]));
+      shown = text.value();
+    }
     ContentHash withTexts, withoutTexts;
+    withTexts.add(std::to_string(shown));
     for (std::int32_t k = p - kNeighbours; k <= p + kNeighbours; ++k) {
       const bool inside = k >= 0 && k < size;
-      const std::size_t command =
-          inside ? static_cast<std::size_t>(program.code[static_cast<std::size_t>(k)]) : 0;
-      withTexts.add(std::to_string(inside ? full[command] : 0));
-      withoutTexts.add(std::to_string(inside ? bare[command] : 0));
+      const std::size_t c = inside ? static_cast<std::size_t>(program.code[static_cast<std::size_t>(k)]) : 0;
+      withTexts.add(std::to_string(inside ? full[c] : 0));
+      withoutTexts.add(std::to_string(inside ? bare[c] : 0));
     }
-    const auto at = static_cast<std::size_t>(p);
     fingerprints_[at] = withTexts.value();
     shapes_[at] = withoutTexts.value();
+    if (isWaitForPlayer(command)) shown = 0;
   }
 }
 

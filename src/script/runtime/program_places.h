@@ -15,7 +15,7 @@ struct Program;
 struct ProgramPlace {
   std::string file;               // the script path relative to the program's folder (Shift-JIS)
   std::int32_t line = 0;          // zero-based, where the author wrote the position
-  std::uint64_t fingerprint = 0;  // the command and its neighbours, texts and names included
+  std::uint64_t fingerprint = 0;  // the command, its neighbours and the texts shown since the wait before
   std::uint64_t shape = 0;        // the same without the texts shown and the titles set
   std::string text;               // the texts shown since the wait before (Shift-JIS, layer names too)
 
