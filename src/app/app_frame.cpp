@@ -406,6 +406,11 @@ void AppFrame::handleEvent(const WindowEvent& event) {
       break;
     case T::ButtonDown:
     case T::ButtonUp: {
+      // The back button is the player's (its client's) alone: a script never sees it.
+      if (e.button == MouseButton::Back) {
+        if (e.type == T::ButtonDown) altAlone_ = false;
+        break;
+      }
       if (e.windowPixels) {
         mouse_.x = e.x;
         mouse_.y = e.y;
@@ -481,6 +486,7 @@ void AppFrame::handleEvent(const WindowEvent& event) {
       runCommand(e.command);
       break;
     case T::Wheel:
+    case T::PadButtonDown:
       break;
   }
 }

@@ -228,7 +228,7 @@
   X(EventsFramePastLast, "フレーム{1}は最後のフレーム{2}より後です", "frame {1} is past the last, {2}") \
   X(EventsNoEvent, "フレーム番号の後にイベントが要ります", "expected an event after the frame number") \
   X(EventsNoPosition, "XとYがピクセルで要ります", "expected X and Y in pixels") \
-  X(EventsNoButton, "left、middle、rightのどれかが要ります", "expected left, middle or right") \
+  X(EventsNoButton, "left、middle、right、backのどれかが要ります", "expected left, middle, right or back") \
   X(EventsUnknownKey, "「{1}」というキーの名前はありません", "unknown key name \"{1}\"") \
   X(EventsNoCommand, "コマンドのIDか名前が要ります", "expected a command id or name") \
   X(EventsNoSlot, "0（クイック）から10までのスロットが要ります", "expected a slot from 0 (quick) to 10") \

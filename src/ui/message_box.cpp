@@ -137,7 +137,9 @@ bool showBoxInOwnWindow(std::string_view caption, std::string_view text, const s
     window->frame();
     if (const std::optional<WindowEvent> event = window->waitEvent(100, &closed)) {
       if (event->type == WindowEvent::Type::KeyDown) answered = box.key(event->key).has_value();
-      if (event->type == WindowEvent::Type::ButtonUp) answered = box.click(event->x, event->y).has_value();
+      // The back button is not a click (it would answer the box by where the pointer happens to be).
+      if (event->type == WindowEvent::Type::ButtonUp && event->button != MouseButton::Back)
+        answered = box.click(event->x, event->y).has_value();
     }
   }
   return true;
