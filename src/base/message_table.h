@@ -183,6 +183,7 @@
   X(HistoryTitle, "履歴", "History") \
   X(HistoryEmpty, "履歴はありません", "nothing has been said yet") \
   X(HistoryHint, "↑↓ PageUp PageDown ホイールでスクロール", "↑↓ PageUp PageDown and the wheel scroll") \
+  X(HistoryReturn, "ここに戻る", "Return here") \
   \
   /* The player: the authors' tools */ \
   X(GotoNotAScript, \
