@@ -168,6 +168,7 @@
   X(SlotsEmpty, "（空き）", "(empty)") \
   X(SlotsOtherScript, "スクリプトが変更される前のセーブです", "saved before the script changed") \
   X(SlotsDamaged, "壊れたセーブです", "a damaged save") \
+  X(SlotsBeforeUpdate, "更新前のセーブ", "Saved before an update") \
   X(SlotsHint, "←→↑↓で選択  Enterで決定  Deleteで削除", "←→↑↓ choose  Enter pick  Delete remove") \
   X(SettingsTitle, "設定", "Settings") \
   X(SettingsMasterVolume, "全体の音量", "All sound") \
