@@ -272,7 +272,7 @@ void AppFrame::runCommand(int id) {
 }
 
 BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, BoxButtons buttons,
-                        bool keepShown, BoxAnswer defaultAnswer) {
+                        const BoxPicture& picture, bool keepShown, BoxAnswer defaultAnswer) {
   if (settings_.answerBox) return settings_.answerBox(caption, text);
   ModalBox box{caption, text, buttons, defaultAnswer};
   if (!haveDisplay()) printBox(caption, text);
@@ -281,6 +281,7 @@ BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, Box
     if (haveDisplay()) printBox(caption, text);
     return haveDisplay() ? box.cancelAnswer() : box.defaultAnswer();
   }
+  if (!picture.argb.empty()) box.setPicture(*overlay_, picture.argb, picture.width, picture.height);
   overlay_->addCharacters(box.characters());
   box_ = &box;
   std::optional<BoxAnswer> answer;
@@ -406,6 +407,11 @@ void AppFrame::handleEvent(const WindowEvent& event) {
       break;
     case T::ButtonDown:
     case T::ButtonUp: {
+      // The back button is the player's (its client's) alone: a script never sees it.
+      if (e.button == MouseButton::Back) {
+        if (e.type == T::ButtonDown) altAlone_ = false;
+        break;
+      }
       if (e.windowPixels) {
         mouse_.x = e.x;
         mouse_.y = e.y;
@@ -481,6 +487,7 @@ void AppFrame::handleEvent(const WindowEvent& event) {
       runCommand(e.command);
       break;
     case T::Wheel:
+    case T::PadButtonDown:
       break;
   }
 }

@@ -108,7 +108,13 @@ class AppFrame {
   // last frame (an error report that ends the player, for its screenshot). A box that cannot be shown
   // is never taken as "yes": OK/Cancel then answers Cancel.
   BoxAnswer ask(const std::string& caption, const std::string& text, BoxButtons buttons,
-                bool keepShown = false, BoxAnswer defaultAnswer = BoxAnswer::Ok);
+                bool keepShown = false, BoxAnswer defaultAnswer = BoxAnswer::Ok) {
+    return ask(caption, text, buttons, BoxPicture{}, keepShown, defaultAnswer);
+  }
+  // The same, with a picture above the text (none when it is empty). Where the box is printed, the
+  // picture is left out.
+  BoxAnswer ask(const std::string& caption, const std::string& text, BoxButtons buttons,
+                const BoxPicture& picture, bool keepShown = false, BoxAnswer defaultAnswer = BoxAnswer::Ok);
   std::int64_t framesRun() const { return framesRun_; }
   GraphicsDevice& graphics() { return *graphics_; }
   InputDevices& input() { return input_; }

@@ -37,6 +37,7 @@ std::optional<MouseButton> buttonNamed(std::string_view s) {
   if (s == "left") return MouseButton::Left;
   if (s == "middle") return MouseButton::Middle;
   if (s == "right") return MouseButton::Right;
+  if (s == "back") return MouseButton::Back;
   return std::nullopt;
 }
 

@@ -118,6 +118,9 @@ void PlayerScreens::take(ScreenAction action) {
       openSlots(mode, action.slot);
       return;
     }
+    case ScreenAction::Kind::Return:
+      // Going back in the play is not wired up yet: the history stays open.
+      return;
     case ScreenAction::Kind::Close:
       if (host_.settings()) writePlayerSettings(settingsFile_, settings_);
       close();

@@ -175,6 +175,7 @@
   X(SlotsOtherScript, "古い形式のセーブで、スクリプトが変更されています", "old format, and the script has changed") \
   X(SlotsUnplaced, "更新で場面がなくなったセーブです", "its moment is gone from the updated script") \
   X(SlotsDamaged, "壊れたセーブです", "a damaged save") \
+  X(SlotsBeforeUpdate, "更新前のセーブ", "Saved before an update") \
   X(SlotsHint, "←→↑↓で選択  Enterで決定  Deleteで削除", "←→↑↓ choose  Enter pick  Delete remove") \
   X(SettingsTitle, "設定", "Settings") \
   X(SettingsMasterVolume, "全体の音量", "All sound") \
@@ -190,6 +191,7 @@
   X(HistoryTitle, "履歴", "History") \
   X(HistoryEmpty, "履歴はありません", "nothing has been said yet") \
   X(HistoryHint, "↑↓ PageUp PageDown ホイールでスクロール", "↑↓ PageUp PageDown and the wheel scroll") \
+  X(HistoryReturn, "ここに戻る", "Return here") \
   \
   /* The player: the authors' tools */ \
   X(GotoNotAScript, \
@@ -235,7 +237,7 @@
   X(EventsFramePastLast, "フレーム{1}は最後のフレーム{2}より後です", "frame {1} is past the last, {2}") \
   X(EventsNoEvent, "フレーム番号の後にイベントが要ります", "expected an event after the frame number") \
   X(EventsNoPosition, "XとYがピクセルで要ります", "expected X and Y in pixels") \
-  X(EventsNoButton, "left、middle、rightのどれかが要ります", "expected left, middle or right") \
+  X(EventsNoButton, "left、middle、right、backのどれかが要ります", "expected left, middle, right or back") \
   X(EventsUnknownKey, "「{1}」というキーの名前はありません", "unknown key name \"{1}\"") \
   X(EventsNoCommand, "コマンドのIDか名前が要ります", "expected a command id or name") \
   X(EventsNoSlot, "0（クイック）から10までのスロットが要ります", "expected a slot from 0 (quick) to 10") \

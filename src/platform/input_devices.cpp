@@ -35,6 +35,9 @@ void InputDevices::openControllers() {
   for (void* c : controllers_) SDL_GameControllerClose(static_cast<SDL_GameController*>(c));
   controllers_.clear();
   if (!SDL_WasInit(SDL_INIT_GAMECONTROLLER)) return;
+  // Presses also arrive as events, for the player's own use of the buttons (the pads go on reading the
+  // state at each poll); SDL sends them only for the controllers opened here.
+  SDL_GameControllerEventState(SDL_ENABLE);
   for (int i = 0; i < SDL_NumJoysticks(); ++i) {
     if (!SDL_IsGameController(i)) continue;
     if (SDL_GameController* c = SDL_GameControllerOpen(i)) controllers_.push_back(c);

@@ -85,6 +85,8 @@ Key translateKey(SDL_Keycode code) {
       return Key::R;
     case SDLK_DELETE:
       return Key::Delete;
+    case SDLK_BACKSPACE:
+      return Key::Backspace;
     default:
       return Key::Unknown;
   }
@@ -98,6 +100,41 @@ std::optional<MouseButton> translateButton(Uint8 button) {
       return MouseButton::Middle;
     case SDL_BUTTON_RIGHT:
       return MouseButton::Right;
+    case SDL_BUTTON_X1:
+      return MouseButton::Back;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<PadButton> translatePadButton(Uint8 button) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_A:
+      return PadButton::A;
+    case SDL_CONTROLLER_BUTTON_B:
+      return PadButton::B;
+    case SDL_CONTROLLER_BUTTON_X:
+      return PadButton::X;
+    case SDL_CONTROLLER_BUTTON_Y:
+      return PadButton::Y;
+    case SDL_CONTROLLER_BUTTON_BACK:
+      return PadButton::Back;
+    case SDL_CONTROLLER_BUTTON_GUIDE:
+      return PadButton::Guide;
+    case SDL_CONTROLLER_BUTTON_START:
+      return PadButton::Start;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+      return PadButton::LeftShoulder;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
+      return PadButton::RightShoulder;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+      return PadButton::Up;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+      return PadButton::Down;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+      return PadButton::Left;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+      return PadButton::Right;
     default:
       return std::nullopt;
   }
@@ -159,6 +196,13 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
         default:
           return std::nullopt;
       }
+    case SDL_CONTROLLERBUTTONDOWN: {
+      const std::optional<PadButton> button = translatePadButton(e.cbutton.button);
+      if (!button) return std::nullopt;
+      out.type = T::PadButtonDown;
+      out.padButton = *button;
+      return out;
+    }
     case SDL_CONTROLLERDEVICEADDED:
     case SDL_CONTROLLERDEVICEREMOVED:
       out.type = T::ControllersChanged;

@@ -49,9 +49,14 @@ enum class Key {
   RightCtrl,
   R,
   Delete,
+  Backspace,
 };
 
-enum class MouseButton { Left, Middle, Right };
+// Back: the first of a mouse's thumb buttons, the one desktops take for "go back".
+enum class MouseButton { Left, Middle, Right, Back };
+
+// A game controller's buttons, named by where they sit on a common controller.
+enum class PadButton { A, B, X, Y, Back, Guide, Start, LeftShoulder, RightShoulder, Up, Down, Left, Right };
 
 struct WindowEvent {
   enum class Type {
@@ -69,11 +74,13 @@ struct WindowEvent {
     ControllersChanged,  // a game controller was plugged in or out
     MaximizeRequest,     // the window was maximised (which switches fullscreen instead)
     Wheel,               // the mouse wheel turned: y notches, positive away from the user
+    PadButtonDown,       // padButton, on any game controller
   };
   Type type = Type::Close;
   int x = 0;
   int y = 0;
   MouseButton button = MouseButton::Left;
+  PadButton padButton = PadButton::A;
   Key key = Key::Unknown;
   bool alt = false;
   bool shift = false;

@@ -66,13 +66,55 @@ ScreenAction HistoryScreen::key(Key key) {
     case Key::End:
       scrollTo(lastTop());
       return {};
+    case Key::Tab:
+      chooseOlder();
+      return {};
+    case Key::Return:
+    case Key::Space:
+      if (chosen_ < 0) return {};
+      return ScreenAction::returnTo(chosen_);
     default:
       return {};
   }
 }
 
+void HistoryScreen::chooseOlder() {
+  // From the latest back, round again after the oldest: the place wanted is most often a few waits ago.
+  int line = -1, latest = -1;
+  for (int i = static_cast<int>(lines_.size()) - 1; i >= 0; --i) {
+    const HistoryLine& l = lines_[static_cast<std::size_t>(i)];
+    if (!l.returnable) continue;
+    if (latest < 0) latest = i;
+    if (chosen_ < 0 || l.entry < chosen_) {
+      line = i;
+      break;
+    }
+  }
+  if (line < 0) line = latest;
+  if (line < 0) return;
+  chosen_ = lines_[static_cast<std::size_t>(line)].entry;
+  if (line < top_) scrollTo(line);
+  if (line >= top_ + visibleLines()) scrollTo(line - visibleLines() + 1);
+}
+
 ScreenAction HistoryScreen::click(int x, int y) {
   if (closeRect_.contains(x, y)) return ScreenAction::close();
+  for (const ReturnButton& button : returnButtons_) {
+    if (!button.rect.contains(x, y)) continue;
+    chosen_ = button.entry;
+    return ScreenAction::returnTo(button.entry);
+  }
+  return {};
+}
+
+void HistoryScreen::pointer(int x, int y) {
+  for (const ReturnButton& button : returnButtons_)
+    if (button.rect.contains(x, y)) chosen_ = button.entry;
+}
+
+ScreenRect HistoryScreen::returnRect(int entry) const {
+  for (const ReturnButton& button : returnButtons_)
+    if (button.entry == entry) return button.rect;
   return {};
 }
 
@@ -84,7 +126,7 @@ ScreenAction HistoryScreen::wheel(int notches) {
 
 std::string HistoryScreen::characters() const {
   std::string out = ja(MessageId::HistoryTitle) + ja(MessageId::HistoryEmpty) + ja(MessageId::HistoryHint);
-  out += kClose;
+  out += kClose + ja(MessageId::HistoryReturn);
   for (const HistoryLine& line : lines_)
     for (const HistoryRun& run : line.runs) out += run.utf8;
   return out;
@@ -104,14 +146,32 @@ void HistoryScreen::build() {
     if (lines_.empty()) ImGui::TextUnformatted(ja(MessageId::HistoryEmpty).c_str());
     float y = origin.y;
     const int last = std::min(static_cast<int>(lines_.size()), top_ + visibleLines());
+    const float trackX = origin.x + kHistoryWidth - 30;
+    const std::string returnLabel = ja(MessageId::HistoryReturn);
+    const float returnWidth =
+        ImGui::CalcTextSize(returnLabel.c_str()).x + 2 * ImGui::GetStyle().FramePadding.x;
+    returnButtons_.clear();
     for (int i = top_; i < last && y + size <= bottom; ++i) {
       const HistoryLine& line = lines_[static_cast<std::size_t>(i)];
       if (line.entryStart && i != top_) y += kEntryGap / 2;
+      // The button stands at the line's right end, over nothing of the text: the text is cut short
+      // before it.
+      if (line.returnable) {
+        ImGui::SetCursorScreenPos(ImVec2(trackX - 8 - returnWidth, y + (size - ImGui::GetFontSize()) / 2));
+        ImGui::PushID(line.entry);
+        ImGui::SmallButton(returnLabel.c_str());
+        ImGui::PopID();
+        returnButtons_.push_back({line.entry, lastItemRect()});
+        focusFrame(line.entry == chosen_);
+        draw->PushClipRect(ImVec2(origin.x, y), ImVec2(trackX - 8 - returnWidth - 8, y + size + kLineGap),
+                           true);
+      }
       float x = origin.x + 8;
       for (const HistoryRun& run : line.runs) {
         draw->AddText(font, size, ImVec2(x, y), colourOf(run.rgb), run.utf8.c_str());
         x += font->CalcTextSizeA(size, 10000.0f, 0.0f, run.utf8.c_str()).x;
       }
+      if (line.returnable) draw->PopClipRect();
       y += size + kLineGap;
     }
     // Where the view stands in the whole.
@@ -120,7 +180,7 @@ void HistoryScreen::build() {
       const float total = static_cast<float>(lines_.size());
       const float from = trackTop + (trackBottom - trackTop) * static_cast<float>(top_) / total;
       const float to = trackTop + (trackBottom - trackTop) * static_cast<float>(last) / total;
-      const float x = origin.x + kHistoryWidth - 30;
+      const float x = trackX;
       draw->AddRectFilled(ImVec2(x, trackTop), ImVec2(x + 6, trackBottom), IM_COL32(60, 60, 80, 255));
       draw->AddRectFilled(ImVec2(x, from), ImVec2(x + 6, std::max(to, from + 4)),
                           IM_COL32(180, 180, 200, 255));
@@ -134,11 +194,15 @@ void HistoryScreen::build() {
   ImGui::PopStyleColor(3);
 }
 
-std::vector<HistoryLine> historyLinesOf(const History& history) {
+std::vector<HistoryLine> historyLinesOf(const History& history, std::size_t firstReturnable) {
   std::vector<HistoryLine> lines;
+  std::size_t index = 0;
   for (const HistoryEntry& entry : history.entries()) {
     HistoryLine line;
     line.entryStart = true;
+    line.entry = static_cast<int>(index);
+    line.returnable = index >= firstReturnable;
+    ++index;
     std::string run;
     std::uint32_t colour = 0xFFFFFF;
     auto endRun = [&] {
@@ -150,6 +214,7 @@ std::vector<HistoryLine> historyLinesOf(const History& history) {
         endRun();
         lines.push_back(std::move(line));
         line = HistoryLine{};
+        line.entry = lines.back().entry;
         continue;
       }
       if (c.code < 0x20) continue;

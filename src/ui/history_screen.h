@@ -20,10 +20,13 @@ struct HistoryRun {
 struct HistoryLine {
   std::vector<HistoryRun> runs;
   bool entryStart = false;  // the first line of an entry: a gap above it
+  int entry = -1;           // the entry the line belongs to, 0 the oldest
+  bool returnable = false;  // the first line of an entry the player can go back to: it has a button
 };
 
-// The history as the screen shows it: lines of runs of one colour.
-std::vector<HistoryLine> historyLinesOf(const History& history);
+// The history as the screen shows it: lines of runs of one colour. The entries from firstReturnable on
+// are the ones the player can go back to.
+std::vector<HistoryLine> historyLinesOf(const History& history, std::size_t firstReturnable = SIZE_MAX);
 
 class HistoryScreen : public PlayerScreen {
  public:
@@ -31,9 +34,12 @@ class HistoryScreen : public PlayerScreen {
   HistoryScreen(Overlay& overlay, std::vector<HistoryLine> lines);
 
   void build() override;
-  // Up, Down, Page Up, Page Down, Home and End scroll; Escape closes.
+  // Up, Down, Page Up, Page Down, Home and End scroll; Escape closes. Tab goes to the next entry back
+  // that the player can return to, and Return or Space then returns there; none is chosen at first.
   ScreenAction key(Key key) override;
+  // The close button closes; an entry's button returns there.
   ScreenAction click(int x, int y) override;
+  void pointer(int x, int y) override;
   // Up scrolls back; down past the end closes.
   ScreenAction wheel(int notches) override;
   std::string characters() const override;
@@ -41,15 +47,26 @@ class HistoryScreen : public PlayerScreen {
   // The first line shown, and how many lines fit.
   int top() const { return top_; }
   int visibleLines() const;
+  // The entry Return would go back to; -1 for none.
+  int chosen() const { return chosen_; }
+  // Where an entry's button was last drawn; empty when it was not.
+  ScreenRect returnRect(int entry) const;
 
  private:
+  struct ReturnButton {
+    int entry;
+    ScreenRect rect;
+  };
   int lastTop() const;
   void scrollTo(int top);
+  void chooseOlder();
 
   Overlay& overlay_;
   std::vector<HistoryLine> lines_;
   int top_ = 0;
+  int chosen_ = -1;
   ScreenRect closeRect_;
+  std::vector<ReturnButton> returnButtons_;  // those drawn last
 };
 
 }  // namespace tavrik

@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "base/messages.h"
@@ -19,6 +20,22 @@ ModalBox::ModalBox(std::string caption, std::string text, BoxButtons buttons, Bo
       buttons_(buttons),
       default_(defaultAnswer == BoxAnswer::Cancel && buttons == BoxButtons::OkCancel ? 1 : 0),
       focused_(default_) {}
+
+ModalBox::~ModalBox() {
+  if (pictureOverlay_) pictureOverlay_->destroyImage(picture_);
+}
+
+void ModalBox::setPicture(Overlay& overlay, const std::vector<std::uint32_t>& argb, int width, int height) {
+  if (pictureOverlay_) pictureOverlay_->destroyImage(picture_);
+  pictureOverlay_ = nullptr;
+  picture_ = nullptr;
+  if (width <= 0 || height <= 0 || argb.size() != static_cast<std::size_t>(width) * height) return;
+  picture_ = overlay.createImage(argb.data(), width, height);
+  if (!picture_) return;
+  pictureOverlay_ = &overlay;
+  pictureWidth_ = width;
+  pictureHeight_ = height;
+}
 
 std::optional<BoxAnswer> ModalBox::key(Key key) {
   switch (key) {
@@ -74,6 +91,17 @@ void ModalBox::build() {
   ImGui::SetNextWindowFocus();
   // The caption is the title; "###box" keeps one window whatever the caption says.
   ImGui::Begin((caption_ + "###box").c_str(), nullptr, flags);
+  if (picture_) {
+    // At its own size, centred, unless that would leave the text and buttons no room.
+    const float scale = std::min({1.0f, (largest.x - 40) / static_cast<float>(pictureWidth_),
+                                  (largest.y / 2) / static_cast<float>(pictureHeight_)});
+    const ImVec2 size(std::floor(static_cast<float>(pictureWidth_) * scale),
+                      std::floor(static_cast<float>(pictureHeight_) * scale));
+    const float room = ImGui::GetContentRegionAvail().x;
+    if (room > size.x) ImGui::SetCursorPosX(ImGui::GetCursorPosX() + std::floor((room - size.x) / 2));
+    ImGui::Image(static_cast<ImTextureID>(picture_), size);
+    ImGui::Spacing();
+  }
   ImGui::PushTextWrapPos(largest.x - 40);
   ImGui::TextUnformatted(text_.c_str());
   ImGui::PopTextWrapPos();
@@ -137,7 +165,9 @@ bool showBoxInOwnWindow(std::string_view caption, std::string_view text, const s
     window->frame();
     if (const std::optional<WindowEvent> event = window->waitEvent(100, &closed)) {
       if (event->type == WindowEvent::Type::KeyDown) answered = box.key(event->key).has_value();
-      if (event->type == WindowEvent::Type::ButtonUp) answered = box.click(event->x, event->y).has_value();
+      // The back button is not a click (it would answer the box by where the pointer happens to be).
+      if (event->type == WindowEvent::Type::ButtonUp && event->button != MouseButton::Back)
+        answered = box.click(event->x, event->y).has_value();
     }
   }
   return true;

@@ -3,10 +3,13 @@
 // and print their caption and text on standard error where there is no display.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/overlay.h"
 #include "platform/window_events.h"
 
 namespace tavrik {
@@ -14,12 +17,26 @@ namespace tavrik {
 enum class BoxButtons { Ok, OkCancel };
 enum class BoxAnswer { Ok, Cancel };
 
+// A picture a box shows above its text: width x height pixels, 0xFFRRGGBB; empty for none.
+struct BoxPicture {
+  std::vector<std::uint32_t> argb;
+  int width = 0;
+  int height = 0;
+};
+
 class ModalBox {
  public:
   // UTF-8 caption and text. The keyboard starts on the default answer's button: Cancel for a question
   // whose OK cannot be undone.
   ModalBox(std::string caption, std::string text, BoxButtons buttons,
            BoxAnswer defaultAnswer = BoxAnswer::Ok);
+  ~ModalBox();
+  ModalBox(const ModalBox&) = delete;
+  ModalBox& operator=(const ModalBox&) = delete;
+
+  // Shows the picture above the text, made an image of the overlay that draws the box (which must
+  // outlive it). A picture whose size does not match its pixels is not shown.
+  void setPicture(Overlay& overlay, const std::vector<std::uint32_t>& argb, int width, int height);
 
   // Return takes the button the keyboard is on (OK at first), Escape the cancelling one (OK in a box
   // with OK alone); Tab and the arrows move between the buttons.
@@ -56,6 +73,10 @@ class ModalBox {
   int width_ = 0;
   int height_ = 0;
   bool fillsWindow_ = false;
+  Overlay* pictureOverlay_ = nullptr;
+  OverlayImage picture_ = nullptr;
+  int pictureWidth_ = 0;
+  int pictureHeight_ = 0;
 };
 
 // Without a display: the caption and the text on standard error.

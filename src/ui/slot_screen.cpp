@@ -150,7 +150,7 @@ std::string SlotScreen::characters() const {
                     "0123456789/: …";
   out += kClose;
   for (const SlotView& slot : slots_)
-    out += slot.labelUtf8 + slot.dateUtf8 + slot.textUtf8 + slot.problemUtf8;
+    out += slot.labelUtf8 + slot.dateUtf8 + slot.textUtf8 + slot.problemUtf8 + slot.noteUtf8;
   return out;
 }
 
@@ -205,12 +205,16 @@ void SlotScreen::build() {
         const float textX = at.x + 6, width = cellWidth - 12;
         const float lineY = thumbEnd.y + 2;
         draw->AddText(ImVec2(textX, lineY), cellInk, slot.dateUtf8.c_str());
+        // The line under the date says what is particular to the save, when something is; it has room
+        // for one line only.
         const bool problem = !slot.problemUtf8.empty();
-        const std::string line = fitted(problem ? slot.problemUtf8 : slot.textUtf8, width);
-        draw->AddText(
-            ImVec2(textX, lineY + lineHeight + 2),
-            problem ? (focused ? IM_COL32(255, 200, 200, 255) : IM_COL32(180, 30, 30, 255)) : cellInk,
-            line.c_str());
+        const bool note = !problem && !slot.noteUtf8.empty();
+        const std::string line =
+            fitted(problem ? slot.problemUtf8 : (note ? slot.noteUtf8 : slot.textUtf8), width);
+        ImU32 lineInk = cellInk;
+        if (problem) lineInk = focused ? IM_COL32(255, 200, 200, 255) : IM_COL32(180, 30, 30, 255);
+        if (note) lineInk = focused ? IM_COL32(255, 215, 140, 255) : IM_COL32(160, 100, 20, 255);
+        draw->AddText(ImVec2(textX, lineY + lineHeight + 2), lineInk, line.c_str());
       }
     }
     ImGui::SetCursorScreenPos(ImVec2(origin.x, origin.y + rows * kCellHeight + (rows - 1) * kCellGap + 8));

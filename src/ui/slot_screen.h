@@ -19,6 +19,7 @@ struct SlotView {
   std::string dateUtf8;     // "2026/12/08 19:37"
   std::string textUtf8;     // the first line of the text last shown
   std::string problemUtf8;  // why the save cannot be loaded (another script, damaged); empty when it can
+  std::string noteUtf8;     // a word on a save that can be loaded ("saved before an update"); may be empty
   std::vector<std::uint32_t> thumbnail;  // kThumbnailWidth x kThumbnailHeight, 0xFFRRGGBB; empty for none
 };
 

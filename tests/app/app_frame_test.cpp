@@ -114,6 +114,14 @@ TEST(AppFrame, MouseAndKeysReachTheGameState) {
   frame->handleEvent(down);
   EXPECT_TRUE(frame->mouse().right);
   EXPECT_FALSE(frame->mouse().left);
+  // The back button is none of the buttons a script reads.
+  WindowEvent back = down;
+  back.button = MouseButton::Back;
+  frame->handleEvent(back);
+  back.type = WindowEvent::Type::ButtonUp;
+  frame->handleEvent(back);
+  EXPECT_TRUE(frame->mouse().right);
+  EXPECT_FALSE(frame->mouse().left || frame->mouse().middle || frame->mouse().leftPressed);
   frame->handleEvent(key(Key::Space));
   frame->input().poll();
   EXPECT_TRUE(frame->input().pad(0).buttons[0]);

@@ -23,7 +23,8 @@ TEST(EventScript, ReadsEveryKindOfEvent) {
       "7 key F1\n"
       "9 command 1000\n"
       "9 command quick-save\n"
-      "10 close\n",
+      "10 close\n"
+      "11 up back\n",
       &error);
   ASSERT_TRUE(script.has_value()) << error;
   auto at = [&](int f) { return script->eventsAt(f); };
@@ -49,6 +50,7 @@ TEST(EventScript, ReadsEveryKindOfEvent) {
   EXPECT_EQ(at(9)[0].command, 1000);
   EXPECT_EQ(at(9)[1].command, kCommandQuickSave) << "a command named by its word";
   EXPECT_EQ(at(10)[0].type, T::Close);
+  EXPECT_EQ(at(11)[0].button, MouseButton::Back);
   EXPECT_TRUE(at(6).empty());
 }
 

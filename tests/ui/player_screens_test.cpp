@@ -71,6 +71,37 @@ TEST(SlotScreen, TheHighlightGoesOnlyWhereReturnWouldDoSomething) {
   EXPECT_EQ(screen.focused(), 3);
 }
 
+TEST(HistoryScreen, OnlyAnEntryThePlayerCanGoBackToHasTheButtonThatGoesThere) {
+  test::OverlayRig rig;
+  ASSERT_TRUE(rig.overlay);
+  History history;
+  for (const char* text : {"A", "B\nC", "D"}) {
+    HistoryEntry entry;
+    for (const char* c = text; *c; ++c) entry.characters.push_back({static_cast<std::uint16_t>(*c)});
+    history.add(entry);
+  }
+  HistoryScreen screen(*rig.overlay, historyLinesOf(history, 1));
+  rig.overlay->addCharacters(screen.characters());
+  rig.overlay->setContent([&] { screen.build(); });
+  rig.device->present();
+  // Return, which goes on in the game, does not send a player who just opened the history back.
+  EXPECT_EQ(screen.key(Key::Return).kind, ScreenAction::Kind::None);
+  screen.key(Key::Tab);
+  EXPECT_EQ(screen.chosen(), 2) << "the latest first";
+  screen.key(Key::Tab);
+  const ScreenAction byKey = screen.key(Key::Return);
+  EXPECT_EQ(byKey.kind, ScreenAction::Kind::Return);
+  EXPECT_EQ(byKey.entry, 1);
+
+  EXPECT_EQ(screen.returnRect(0).right, 0) << "no button on an entry before the first one to go back to";
+  const ScreenRect button = screen.returnRect(1);
+  ASSERT_GT(button.right, button.left);
+  const ScreenAction byClick = screen.click(static_cast<int>((button.left + button.right) / 2),
+                                            static_cast<int>((button.top + button.bottom) / 2));
+  EXPECT_EQ(byClick.kind, ScreenAction::Kind::Return);
+  EXPECT_EQ(byClick.entry, 1);
+}
+
 // The colour of a bar's filled part.
 bool nearBarColour(std::uint32_t argb) {
   const int r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
