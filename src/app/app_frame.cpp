@@ -76,6 +76,12 @@ void warnOfLinesTheBoxHolds(const EventScript& events, std::int64_t frame) {
       case PlayerAction::Kind::Auto:
         warn(action.value ? "auto on" : "auto off");
         break;
+      case PlayerAction::Kind::Rollback:
+        warn("rollback " + std::to_string(action.value));
+        break;
+      case PlayerAction::Kind::HistoryReturn:
+        warn("history-return " + std::to_string(action.value));
+        break;
     }
   }
 }

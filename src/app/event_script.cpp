@@ -130,6 +130,13 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
       script.actions_.emplace(
           *frame, PlayerAction{kind == "skip" ? PlayerAction::Kind::Skip : PlayerAction::Kind::Auto,
                                w[2] == "on" ? 1 : 0});
+    } else if ((kind == "rollback" || kind == "history-return") && argCount(1)) {
+      const bool back = kind == "rollback";
+      const std::optional<int> n = number<int>(w[2]);
+      if (!n || *n < (back ? 1 : 0))
+        return bad(en(back ? MessageId::EventsNoSteps : MessageId::EventsNoEntry));
+      script.actions_.emplace(
+          *frame, PlayerAction{back ? PlayerAction::Kind::Rollback : PlayerAction::Kind::HistoryReturn, *n});
     } else if (kind == "close" && argCount(0)) {
       WindowEvent e;
       e.type = T::Close;

@@ -23,7 +23,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   std::unique_ptr<GameApp> app(new GameApp(std::move(*services)));
   AppFrame& frame = app->frame();
   app->makeEngine(program);
-  app->saves_ = std::make_unique<PlayerSaves>(app->services_.savesFolder, program->identity);
+  app->saves_ = std::make_unique<PlayerSaves>(app->services_.savesFolder, app->engine());
   app->screens_->readSettings(playerSettingsFile());
   app->playback_.setReadOnlySkip(app->screens_->settings().readOnlySkip);
   app->rebuildMenus();
@@ -40,7 +40,8 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
       reportStartupProblem(frame, automation, ja(MessageId::StartupErrorCaption), problem);
       return nullptr;
     }
-  } else if (!automation.restoreState && !automation.startAfresh && app->saves_->wantsToContinue(frame)) {
+  } else if (!automation.restoreState && !automation.startAfresh &&
+             app->saves_->wantsToContinue(frame, app->engine().states().reader())) {
     // A play the player closed midway is offered to be continued; automation that sets the state, and
     // --new, start as asked.
     app->loadSlot(kAutoSlot);
@@ -53,17 +54,29 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   return app;
 }
 
-GameApp::GameApp(PlayerServices services) : services_(std::move(services)) {
+GameApp::GameApp(PlayerServices services)
+    : services_(std::move(services)),
+      rollback_({[this]() -> ScriptEngine& { return *engine_; },
+                 [this] {
+                   // As after a load: what led here is not known, and the game starts still.
+                   authoring_->forgetPlay();
+                   playback_.stopForLoad();
+                   rebuildMenus();
+                   frame().draw(true);
+                 },
+                 [this](const std::string& word) { words_.say(word, frame().overlay()); }}) {
   frame().setClient(this);
   screens_ = std::make_unique<PlayerScreens>(PlayerScreens::Hooks{
       frame(), [this]() -> PlayerSaves& { return *saves_; }, [this]() -> ScriptEngine& { return *engine_; },
       services_.audio.get(), services_.fonts.get(), [this](int slot) { return saveSlot(slot); },
-      [this](int slot) { return loadSlot(slot); }});
+      [this](int slot) { return loadSlot(slot); },
+      [this](int entry) { return rollback_.returnTo(static_cast<std::size_t>(entry)); }});
   authoring_ = std::make_unique<Authoring>(*services_.script.path,
                                            Authoring::Hooks{[this]() -> ScriptEngine& { return *engine_; },
                                                             [this](std::shared_ptr<const Program> program) {
+                                                              saves_->writeSeen();
                                                               makeEngine(std::move(program));
-                                                              saves_->readSeen(engine_->program().identity);
+                                                              saves_->readSeen(*engine_);
                                                               playback_.endEventSkip();
                                                             },
                                                             [this] { return stepEngine(); },
@@ -139,6 +152,7 @@ void GameApp::bindCommands() {
                                   },
                                   [this] { return debug_.shown(); }, [this] { return debug_.offered(); }};
   bindings_[kCommandReload] = {[this] { authoring_->reload(); }};
+  bindings_[kCommandRollback] = {[this] { rollback_.stepBack(1); }};
 }
 
 void GameApp::rebuildMenus() {
@@ -260,6 +274,7 @@ bool GameApp::handleEvent(const WindowEvent& event) {
     playback_.setAutoMode(false);
     rebuildMenus();
   }
+  if (rollback_.handle(event)) return true;
   if (event.type == T::Wheel && event.y > 0) {
     screens_->openHistory();
     return true;
@@ -290,6 +305,12 @@ void GameApp::runPlayerAction(const PlayerAction& action) {
     case PlayerAction::Kind::Auto:
       playback_.setAutoMode(action.value != 0);
       rebuildMenus();
+      break;
+    case PlayerAction::Kind::Rollback:
+      rollback_.stepBack(static_cast<std::size_t>(action.value));
+      break;
+    case PlayerAction::Kind::HistoryReturn:
+      rollback_.returnTo(static_cast<std::size_t>(action.value));
       break;
   }
 }

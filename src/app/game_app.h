@@ -16,6 +16,7 @@
 #include "app/corner_words.h"
 #include "app/debug_control.h"
 #include "app/playback.h"
+#include "app/player_rollback.h"
 #include "app/player_saves.h"
 #include "app/player_screens.h"
 #include "app/startup.h"
@@ -82,6 +83,7 @@ class GameApp : public FrameClient {
   DebugControl debug_;
   CornerWords words_;
   AutomationOutputs outputs_;
+  PlayerRollback rollback_;
   std::map<int, Binding> bindings_;
   std::vector<MenuPopup> menus_;
   std::int64_t gameFrames_ = 0;  // updates of the engine since it started

@@ -18,6 +18,7 @@ constexpr PlayerCommand kCommands[] = {
     {kCommandAutoMode, MenuId::System, "オートモード(&A)", {{Key::A}, kNone}, "A", true, "auto", true},
     {kCommandReadSkip, MenuId::System, "既読スキップ(&K)", {kNone, kNone}, "", false, "read-skip", true},
     {kCommandSettings, MenuId::System, "音量と設定(&O)", {{Key::F4}, kNone}, "F4", true, "settings", true},
+    {kCommandRollback, MenuId::System, "ひとつ戻る(&B)", {{Key::Backspace}, kNone}, "Backspace", true, "rollback", true},
     {kCommandToggleFullscreen, MenuId::View, "フルスクリーン/ウィンドウ切り替え(&F)", {{Key::Return, kAlt}, kNone}, "Alt+Return", false, "fullscreen", false},
     {kCommandDebugView, MenuId::View, "デバッグ表示(&D)", {{Key::F12}, kNone}, "F12", true, "debug", true},
     {kCommandHelp, MenuId::Help, "ヘルプ(&H)", {{Key::F1}, kNone}, "F1", false, "help", false},

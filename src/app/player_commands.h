@@ -34,6 +34,7 @@ enum CommandId : int {
   kCommandReadSkip = 5008,
   kCommandDebugView = 5009,
   kCommandReload = 5010,
+  kCommandRollback = 5011,
 };
 
 // The menus of the menu bar, in their order; the font menu's items are the faces installed.

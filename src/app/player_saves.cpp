@@ -60,9 +60,16 @@ std::string slotName(int slot) {
   return ja(MessageId::SlotNumbered, {std::to_string(slot)});
 }
 
-PlayerSaves::PlayerSaves(const std::filesystem::path& folder, std::uint64_t program) : store_(folder) {
+PlayerSaves::PlayerSaves(const std::filesystem::path& folder, const ScriptEngine& engine) : store_(folder) {
   for (int slot = kAutoSlot; slot <= kSlotCount; ++slot) removeStaleTemporaryFiles(store_.slotFile(slot));
-  seen_.load(store_.seenFile(), program);
+  readSeen(engine);
+}
+
+void PlayerSaves::readSeen(const ScriptEngine& engine) {
+  // The program's places are worked out when a wait is first passed, not before the first frame.
+  seen_.load(store_.seenFile(), engine.program().identity, [&engine](std::int32_t position) {
+    return engine.states().reader().places().fingerprint(position);
+  });
 }
 
 void PlayerSaves::writeSeen() {
@@ -80,6 +87,7 @@ bool PlayerSaves::save(int slot, ScriptEngine& engine, AppFrame& frame) {
   save.thumbnail = fromScreen ? screenThumbnail_ : thumbnailOf(frame.graphics());
   save.history = engine.history().encode();
   save.state = engine.states().save();
+  save.rollback = engine.rollback().encode(engine.history());
   if (!store_.write(slot, save)) {
     frame.ask(ja(MessageId::SaveCaption),
               ja(MessageId::SaveFailed, {slotName(slot), store_.slotFile(slot).string()}), BoxButtons::Ok);
@@ -102,19 +110,29 @@ bool PlayerSaves::load(int slot, ScriptEngine& engine, AppFrame& frame) {
               BoxButtons::Ok);
     return false;
   }
-  if (const std::optional<StateError> refused = engine.states().restore(save->state)) {
-    frame.ask(ja(MessageId::LoadCaption), ja(MessageId::LoadProblem, {slotName(slot), refusalText(*refused)}),
-              BoxButtons::Ok);
+  const DecodedState decoded = engine.states().reader().decode(save->state);
+  if (!decoded.state) {
+    const std::string why = decoded.lost
+                                ? ja(MessageId::LoadUnplaced,
+                                     {sjisToUtf8(decoded.lost->file), std::to_string(decoded.lost->line + 1)})
+                                : refusalText(decoded.error);
+    frame.ask(ja(MessageId::LoadCaption), ja(MessageId::LoadProblem, {slotName(slot), why}), BoxButtons::Ok);
     return false;
   }
+  engine.states().restore(*decoded.state);
   engine.setHistory(std::move(*history));
+  engine.rollback().decode(save->rollback, engine.states().reader(), engine.history());
   return true;
 }
 
-bool PlayerSaves::wantsToContinue(AppFrame& frame) {
-  if (!store_.exists(kAutoSlot)) return false;
-  const BoxAnswer answer =
-      frame.ask(ja(MessageId::ContinueCaption), ja(MessageId::ContinueQuestion), BoxButtons::OkCancel);
+bool PlayerSaves::wantsToContinue(AppFrame& frame, const StateReader& reader) {
+  // Only a play that loads is offered: one the script's update left no place for is not.
+  const std::optional<SaveData> save = store_.read(kAutoSlot, nullptr);
+  if (!save || !History::decode(save->history) || !reader.decode(save->state).state) return false;
+  std::string question = ja(MessageId::ContinueQuestion);
+  if (!save->text.empty()) question += "\n\n" + ja(MessageId::ContinueFrom, {firstLine(save->text)});
+  const BoxAnswer answer = frame.ask(ja(MessageId::ContinueCaption), question, BoxButtons::OkCancel,
+                                     BoxPicture{save->thumbnail, kThumbnailWidth, kThumbnailHeight});
   return !frame.closing() && answer == BoxAnswer::Ok;
 }
 
@@ -139,8 +157,10 @@ std::vector<SlotView> PlayerSaves::slotViews(SlotScreen::Mode mode, const StateR
       view.textUtf8 = firstLine(save->text);
       view.thumbnail = std::move(save->thumbnail);
       const DecodedState state = reader.decode(save->state);
+      if (state.updated) view.noteUtf8 = ja(MessageId::SlotsBeforeUpdate);
       if (!state.state)
         view.problemUtf8 = ja(state.error == StateError::OtherProgram ? MessageId::SlotsOtherScript
+                              : state.error == StateError::Unplaced   ? MessageId::SlotsUnplaced
                                                                       : MessageId::SlotsDamaged);
     } else if (problem != SaveProblem::Missing) {
       view.used = true;

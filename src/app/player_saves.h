@@ -23,13 +23,13 @@ std::string slotName(int slot);
 
 class PlayerSaves {
  public:
-  // The saves in folder, the record of waits passed for the program.
-  PlayerSaves(const std::filesystem::path& folder, std::uint64_t program);
+  // The saves in folder, the record of waits passed for the engine's program.
+  PlayerSaves(const std::filesystem::path& folder, const ScriptEngine& engine);
 
   const SaveStore& store() const { return store_; }
   SeenWaits& seen() { return seen_; }
-  // The record of another program (a reload): read afresh.
-  void readSeen(std::uint64_t program) { seen_.load(store_.seenFile(), program); }
+  // The record for the engine's program (after a reload, which writes it first).
+  void readSeen(const ScriptEngine& engine);
   void writeSeen();
 
   // Writes a slot; a save that cannot be written is told in a box, and the slot keeps what it held.
@@ -38,8 +38,9 @@ class PlayerSaves {
   // goes on untouched.
   bool load(int slot, ScriptEngine& engine, AppFrame& frame);
   void remove(int slot) { store_.remove(slot); }
-  // Whether a play closed midway is there, and the player wants to go on with it.
-  bool wantsToContinue(AppFrame& frame);
+  // Whether a play closed midway is there and loads, and the player wants to go on with it (the box
+  // shows where it would go on).
+  bool wantsToContinue(AppFrame& frame, const StateReader& reader);
 
   // The game as it stands under the save screen: the thumbnail of a save made from it.
   void keepScreenThumbnail(AppFrame& frame);

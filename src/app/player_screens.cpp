@@ -53,7 +53,9 @@ void PlayerScreens::openHistory() {
     if (!file.empty()) frame.overlay()->setTextFace(file, index);
   }
   host_.open(*frame.overlay(),
-             std::make_unique<HistoryScreen>(*frame.overlay(), historyLinesOf(engine.history())));
+             std::make_unique<HistoryScreen>(
+                 *frame.overlay(),
+                 historyLinesOf(engine.history(), engine.rollback().firstReturnable(engine.history()))));
   shown(true);
 }
 
@@ -119,7 +121,9 @@ void PlayerScreens::take(ScreenAction action) {
       return;
     }
     case ScreenAction::Kind::Return:
-      // Going back in the play is not wired up yet: the history stays open.
+      // The history closes first: the game it showed is about to go back.
+      close();
+      hooks_.returnTo(action.entry);
       return;
     case ScreenAction::Kind::Close:
       if (host_.settings()) writePlayerSettings(settingsFile_, settings_);

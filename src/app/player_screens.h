@@ -20,7 +20,8 @@ class ScriptEngine;
 class PlayerScreens {
  public:
   // What the screens need of the player: the frame they are drawn in and ask with, the saves, the
-  // engine playing now, the sound and the fonts (either may be missing), and saving and loading a slot.
+  // engine playing now, the sound and the fonts (either may be missing), saving and loading a slot, and
+  // going back to a history entry's wait.
   struct Hooks {
     AppFrame& frame;
     std::function<PlayerSaves&()> saves;
@@ -29,6 +30,8 @@ class PlayerScreens {
     FontLibrary* fonts = nullptr;
     std::function<bool(int)> saveSlot;
     std::function<bool(int)> loadSlot;
+    // Back to the wait after a history entry was shown.
+    std::function<bool(int)> returnTo;
   };
   explicit PlayerScreens(Hooks hooks);
 

@@ -15,8 +15,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kSaveMagic = "TVKSAVE1";
-constexpr std::uint32_t kSaveVersion = 1;
-constexpr std::string_view kSeenMagic = "TVKSEEN1";
+// The second version adds the states to step back to.
+constexpr std::uint32_t kSaveVersion = 2;
+constexpr std::string_view kSeenMagic = "TVKSEEN1";  // program positions of one program
+constexpr std::string_view kSeenByFingerprint = "TVKSEEN2";
 // A save is a few hundred kilobytes at most; a record of waits a few.
 constexpr std::uintmax_t kMaxSaveSize = 64u * 1024 * 1024;
 constexpr std::size_t kMaxSeen = 10'000'000;
@@ -85,6 +87,7 @@ std::vector<std::uint8_t> encodeSave(const SaveData& save) {
   }
   putBytes(w, save.history);
   putBytes(w, save.state);
+  putBytes(w, save.rollback);
   return sealed(std::move(w.out()));
 }
 
@@ -119,6 +122,7 @@ std::optional<SaveData> decodeSave(std::span<const std::uint8_t> bytes, SaveProb
   }
   save.history = getBytes(r);
   save.state = getBytes(r);
+  if (made >= 2) save.rollback = getBytes(r);
   if (r.failed() || r.remaining() != 0) return fail(SaveProblem::Damaged);
   if (problem) *problem = SaveProblem::None;
   return save;
@@ -220,32 +224,38 @@ void SaveStore::remove(int slot) const {
   fs::remove(slotFile(slot), ec);
 }
 
-void SeenWaits::load(const fs::path& file, std::uint64_t program) {
-  reset(program);
+void SeenWaits::load(const fs::path& file, std::uint64_t program, Fingerprints fingerprints) {
+  reset(program, std::move(fingerprints));
   const std::optional<std::string> bytes = readFile(file, kMaxSaveSize);
   if (!bytes) return;
   const std::span<const std::uint8_t> all(reinterpret_cast<const std::uint8_t*>(bytes->data()),
                                           bytes->size());
   const std::optional<std::span<const std::uint8_t>> body = unsealed(all);
-  if (!body || body->size() < kSeenMagic.size() ||
-      std::string_view(reinterpret_cast<const char*>(body->data()), kSeenMagic.size()) != kSeenMagic)
-    return;
+  if (!body || body->size() < kSeenMagic.size()) return;
+  const std::string_view magic(reinterpret_cast<const char*>(body->data()), kSeenMagic.size());
   ByteReader r(body->subspan(kSeenMagic.size()));
-  if (r.u64() != program) return;
-  const std::size_t count = r.count(4);
-  if (count > kMaxSeen) return;
-  std::set<std::int32_t> positions;
-  for (std::size_t i = 0; i < count; ++i) positions.insert(r.i32());
+  std::set<std::uint64_t> seen;
+  if (magic == kSeenByFingerprint) {
+    const std::size_t count = r.count(8);
+    if (count > kMaxSeen) return;
+    for (std::size_t i = 0; i < count; ++i) seen.insert(r.u64());
+  } else if (magic == kSeenMagic) {
+    if (r.u64() != program) return;
+    const std::size_t count = r.count(4);
+    if (count > kMaxSeen) return;
+    for (std::size_t i = 0; i < count; ++i) seen.insert(fingerprints_(r.i32()));
+  } else {
+    return;
+  }
   if (r.failed() || r.remaining() != 0) return;
-  positions_ = std::move(positions);
+  seen_ = std::move(seen);
 }
 
 bool SeenWaits::save(const fs::path& file) {
   ByteWriter w;
-  w.out().insert(w.out().end(), kSeenMagic.begin(), kSeenMagic.end());
-  w.u64(program_);
-  w.u32(static_cast<std::uint32_t>(positions_.size()));
-  for (std::int32_t p : positions_) w.i32(p);
+  w.out().insert(w.out().end(), kSeenByFingerprint.begin(), kSeenByFingerprint.end());
+  w.u32(static_cast<std::uint32_t>(seen_.size()));
+  for (std::uint64_t fingerprint : seen_) w.u64(fingerprint);
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
   const std::vector<std::uint8_t> bytes = sealed(std::move(w.out()));

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <span>
@@ -25,6 +26,7 @@ struct SaveData {
   std::vector<std::uint32_t> thumbnail;  // kThumbnailWidth x kThumbnailHeight, 0xFFRRGGBB; may be empty
   std::vector<std::uint8_t> history;     // the history's bytes
   std::vector<std::uint8_t> state;       // the running game's bytes, which name their program
+  std::vector<std::uint8_t> rollback;    // the game at the waits before, to step back to (may be empty)
 };
 
 // A save names its moment in a few words for the slot list: the title and the text are cut to 400
@@ -71,27 +73,35 @@ class SaveStore {
   std::filesystem::path folder_;
 };
 
-// The input waits (by program position) this player has passed in a game, for skipping only what was
-// read. Kept for one program: a changed script starts a fresh record.
+// The input waits this player has passed in a game, for skipping only what was read. A wait is known by
+// its fingerprint (ProgramPlaces): an edit of the script leaves the waits it does not touch read.
 class SeenWaits {
  public:
-  void reset(std::uint64_t program) {
+  // The fingerprint of each program position of the program played.
+  using Fingerprints = std::function<std::uint64_t(std::int32_t position)>;
+
+  // Starts an empty record for a program (its identity, and the fingerprints of its positions).
+  void reset(std::uint64_t program, Fingerprints fingerprints) {
     program_ = program;
-    positions_.clear();
+    fingerprints_ = std::move(fingerprints);
+    seen_.clear();
     changed_ = false;
   }
-  bool contains(std::int32_t position) const { return positions_.count(position) != 0; }
-  void add(std::int32_t position) { changed_ |= positions_.insert(position).second; }
-  std::size_t size() const { return positions_.size(); }
+  bool contains(std::int32_t position) const { return seen_.count(fingerprints_(position)) != 0; }
+  void add(std::int32_t position) { changed_ |= seen_.insert(fingerprints_(position)).second; }
+  std::size_t size() const { return seen_.size(); }
   bool changed() const { return changed_; }
 
-  // Reads the record of the program; a missing, damaged or other program's record gives an empty one.
-  void load(const std::filesystem::path& file, std::uint64_t program);
+  // Reads the record for the program; a missing or damaged record gives an empty one. A record of the
+  // first format (positions of one program) is taken when it is of this very program.
+  void load(const std::filesystem::path& file, std::uint64_t program, Fingerprints fingerprints);
   bool save(const std::filesystem::path& file);
 
  private:
   std::uint64_t program_ = 0;
-  std::set<std::int32_t> positions_;
+  // Until a program's are given, a position is its own fingerprint.
+  Fingerprints fingerprints_ = [](std::int32_t position) { return static_cast<std::uint64_t>(position); };
+  std::set<std::uint64_t> seen_;
   bool changed_ = false;
 };
 

@@ -52,7 +52,7 @@ TEST(SaveFile, ComesBackWholeAndRefusesEveryCutAndFlippedByte) {
   }
   // A save of a later format is told apart from a damaged one.
   std::vector<std::uint8_t> newer = bytes;
-  newer[8] = 2;
+  newer[8] = 3;
   EXPECT_FALSE(decodeSave(newer, &problem).has_value());
   EXPECT_EQ(problem, SaveProblem::NewerVersion);
 
@@ -116,11 +116,14 @@ TEST(SaveStore, AGamesFolderNameIsReadableAndUniquePerScript) {
   EXPECT_EQ(odd.find_first_of("\n:\\/"), std::string::npos) << odd;
 }
 
-TEST(SeenWaits, AreKeptPerProgramAndADamagedRecordIsAFreshOne) {
+TEST(SeenWaits, AreKeptByFingerprintAcrossAnEditAndADamagedRecordIsAFreshOne) {
   test::TempDir dir;
   const fs::path file = dir.path() / "saves" / "seen.dat";
+  auto fingerprints = [](std::int32_t shift) {
+    return [shift](std::int32_t position) { return static_cast<std::uint64_t>(position + shift) * 977; };
+  };
   SeenWaits seen;
-  seen.reset(42);
+  seen.reset(42, fingerprints(0));
   seen.add(7);
   seen.add(3);
   seen.add(7);
@@ -129,16 +132,17 @@ TEST(SeenWaits, AreKeptPerProgramAndADamagedRecordIsAFreshOne) {
   EXPECT_FALSE(seen.changed());
 
   SeenWaits back;
-  back.load(file, 42);
+  back.load(file, 42, fingerprints(0));
   EXPECT_EQ(back.size(), 2u);
   EXPECT_TRUE(back.contains(3) && back.contains(7));
-  back.load(file, 43);
-  EXPECT_EQ(back.size(), 0u) << "a changed script starts a fresh record";
+  // An edit put a command before both waits: they stand one position later with the same fingerprints.
+  back.load(file, 43, fingerprints(-1));
+  EXPECT_TRUE(back.contains(4) && back.contains(8) && !back.contains(3)) << "an edit keeps the waits read";
 
   std::string bytes = test::readBytes(file);
   bytes[bytes.size() / 2] ^= 1;
   dir.write("saves/seen.dat", bytes);
-  back.load(file, 42);
+  back.load(file, 42, fingerprints(0));
   EXPECT_EQ(back.size(), 0u);
 }
 

@@ -153,7 +153,7 @@ TEST(Saves, ALoadInsideATimeWaitWaitsWhatWasLeftOfIt) {
 
 constexpr const char* kCounting = "＃変数宣言：x\n＃式：x=1\n＃入力待機\n＃式：x=2\n＃入力待機\n＃式：x=3\n";
 
-TEST(Saves, AnEditedCutOrFlippedSaveIsRefusedInABoxAndTheGameGoesOn) {
+TEST(Saves, AnUpdatedGameLoadsItsSavesAndALostWaitCutOrFlippedSaveIsRefusedInABox) {
   PlayerCopy player;
   test::TempDir dir;
   const fs::path script = dir.write("game/s.tvk", test::sjisScript(kCounting));
@@ -177,13 +177,31 @@ TEST(Saves, AnEditedCutOrFlippedSaveIsRefusedInABoxAndTheGameGoesOn) {
   EXPECT_EQ(loaded.out, "選択結果=0\nx=3\n") << "the save was at the second wait";
 
   const fs::path edited =
-      dir.write("game/s.tvk", test::sjisScript(std::string(kCounting) + "＃＃ an edit\n"));
+      dir.write("game/s.tvk", test::sjisScript("＃＃ an edit\n" + std::string(kCounting)));
+  const ProcessResult updated = play(edited, dir.path() / "good.events");
+  EXPECT_EQ(updated.err, "");
+  EXPECT_EQ(updated.out, "選択結果=0\nx=3\n") << "a line added before it leaves the wait where it was";
+  {
+    // The load screen tells such a save apart.
+    CommandLine line = test::headlessCommandLine(edited, 1);
+    line.automation.saves = saves;
+    line.automation.startAfresh = true;
+    const std::unique_ptr<GameApp> app = test::startHeadless(line);
+    ASSERT_TRUE(app);
+    const std::vector<SlotView> views =
+        app->saves().slotViews(SlotScreen::Mode::Load, app->engine().states().reader());
+    EXPECT_EQ(views.front().noteUtf8, "更新前のセーブ");
+    EXPECT_EQ(views.front().problemUtf8, "");
+  }
+
+  // The wait the save stood at is gone from the script: the box says where it was.
+  dir.write("game/s.tvk", test::sjisScript("＃変数宣言：x\n＃式：x=1\n＃入力待機\n＃式：x=2\n＃式：x=3\n"));
   const ProcessResult other = play(edited, load);
   EXPECT_EQ(other.exitCode, 0);
   EXPECT_TRUE(
-      contains(other.err, "ロード\nスロット1：スクリプトが変更される前のセーブなので、ロードできません。"))
+      contains(other.err, "ロード\nスロット1：スクリプトが更新され、セーブした場面（s.tvkの5行目）がなく"))
       << other.err;
-  EXPECT_EQ(other.out, "選択結果=0\nx=2\n") << "the game went on from its start";
+  EXPECT_EQ(other.out, "選択結果=0\nx=3\n") << "the game went on from its start, and no wait stops it now";
 
   dir.write("game/s.tvk", test::sjisScript(kCounting));
   dir.write("saves/slot01.sav", good.substr(0, good.size() / 2));
@@ -293,6 +311,30 @@ TEST(Saves, ClosingMidwayOffersToContinueAndTheEndForgetsIt) {
   const ProcessResult ended = run({"--new"}, "2 click 10 10\n6 click 10 10\n");
   EXPECT_EQ(ended.out, "選択結果=0\nx=3\n");
   EXPECT_FALSE(fs::exists(saves / "auto.sav")) << "the script's end leaves nothing to continue";
+}
+
+TEST(Rollback, TheEventsFileStepsBackAndReturnsToAHistoryEntryAlsoAfterALoad) {
+  PlayerCopy player;
+  test::TempDir dir;
+  const fs::path script = dir.write(
+      "s.tvk",
+      test::sjisScript("＃文字レイヤー宣言：枠\n＃文字動作宣言：文字，２，２４\n０，Ａ，１\n＃変数宣言：x\n"
+                       "＃枠文字：\n一つ目\n＃式：x=1\n＃入力待機\n"
+                       "＃枠文字：\n二つ目\n＃式：x=2\n＃入力待機\n＃式：x=3\n"));
+  const fs::path saves = dir.path() / "saves";
+  auto run = [&](const std::string& events) {
+    return player.run({script.string(), "-nce", "--headless", "--saves", saves.string(), "--dump-variables",
+                       "--frames", "10", "--events", dir.write("events", events).string()});
+  };
+  EXPECT_EQ(run("2 click 10 10\n6 rollback 1\n").out, "選択結果=0\nx=1\n");
+  EXPECT_EQ(run("2 click 10 10\n6 history-return 0\n").out, "選択結果=0\nx=1\n") << "the wait after 一つ目";
+  const ProcessResult first = run("5 rollback 1\n");
+  EXPECT_EQ(first.out, "選択結果=0\nx=1\n") << "nothing before the first wait";
+  EXPECT_EQ(first.err, "");
+  // The waits kept go with a save.
+  run("2 click 10 10\n6 save 1\n");
+  EXPECT_EQ(run("0 load 1\n2 rollback 1\n").out, "選択結果=0\nx=1\n");
+  EXPECT_NE(run("0 rollback 0\n").exitCode, 0) << "a step back of no waits is a mistake in the file";
 }
 
 TEST(Saves, TheSaveScreenSavesWithAThumbnailAndTheLoadScreenRestores) {

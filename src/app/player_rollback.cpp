@@ -1,0 +1,34 @@
+#include "app/player_rollback.h"
+
+#include "base/messages.h"
+#include "script/runtime/script_engine.h"
+
+namespace tavrik {
+
+bool PlayerRollback::stepBack(std::size_t waits) {
+  ScriptEngine& engine = hooks_.engine();
+  return done(engine.rollback().stepBack(engine, waits));
+}
+
+bool PlayerRollback::returnTo(std::size_t historyEntry) {
+  ScriptEngine& engine = hooks_.engine();
+  return done(engine.rollback().returnTo(engine, historyEntry));
+}
+
+bool PlayerRollback::handle(const WindowEvent& event) {
+  using T = WindowEvent::Type;
+  const bool back = (event.type == T::ButtonDown && event.button == MouseButton::Back) ||
+                    (event.type == T::PadButtonDown && event.padButton == PadButton::LeftShoulder);
+  if (back) stepBack(1);
+  return back;
+}
+
+bool PlayerRollback::done(bool returned) {
+  if (returned)
+    hooks_.returned();
+  else
+    hooks_.refused(ja(MessageId::RollbackRefused));
+  return returned;
+}
+
+}  // namespace tavrik
