@@ -1,5 +1,7 @@
 #include "app/debug_control.h"
 
+#include "platform/clock.h"
+
 #include "script/runtime/script_engine.h"
 
 namespace tavrik {
@@ -17,13 +19,20 @@ bool DebugControl::holdsGame() {
   return false;
 }
 
-std::string DebugControl::takeSnapshot(ScriptEngine& engine, std::int64_t gameFrames,
-                                       double frameMilliseconds) {
+void DebugControl::frameStarted() {
+  const std::int64_t now = performanceCounter();
+  if (lastFrameCounter_ != 0)
+    frameMilliseconds_ =
+        static_cast<double>(now - lastFrameCounter_) * 1000.0 / static_cast<double>(performanceFrequency());
+  lastFrameCounter_ = now;
+}
+
+std::string DebugControl::takeSnapshot(ScriptEngine& engine, std::int64_t gameFrames) {
   snapshot_.reset();
   if (!shown_) return {};
   snapshot_ = debugSnapshotOf(engine);
   snapshot_->frame = gameFrames;
-  snapshot_->frameMilliseconds = frameMilliseconds;
+  snapshot_->frameMilliseconds = frameMilliseconds_;
   snapshot_->paused = paused_;
   return DebugView::characters(*snapshot_);
 }

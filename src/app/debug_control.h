@@ -23,8 +23,10 @@ class DebugControl {
   bool toggle();
   // Whether the view keeps the game from updating this frame (paused, and no single step asked for).
   bool holdsGame();
+  // A frame begins: the time since the last one is what the view shows as the frame time.
+  void frameStarted();
   // Before the frame's interface: the engine as it stands; the characters it shows, for the atlas.
-  std::string takeSnapshot(ScriptEngine& engine, std::int64_t gameFrames, double frameMilliseconds);
+  std::string takeSnapshot(ScriptEngine& engine, std::int64_t gameFrames);
   // Builds the view in a frame of the overlay; what the author did waits for applyRequests.
   void build();
   // Between frames: a variable set in the view, pause and step.
@@ -38,6 +40,8 @@ class DebugControl {
   DebugView view_;
   std::optional<DebugSnapshot> snapshot_;  // taken before the frame's interface is built
   DebugRequest request_;
+  double frameMilliseconds_ = 0;
+  std::int64_t lastFrameCounter_ = 0;
 };
 
 }  // namespace tavrik

@@ -175,4 +175,10 @@ bool installedWithDesktopFiles(const std::filesystem::path& moduleDirectory) {
   return false;
 }
 
+void registerForUser(const std::filesystem::path& folder) {
+  if (installedWithDesktopFiles(folder)) return;
+  registerAssociation(dataHome(),
+                      Association{folder / "tavrik", folder / "game.png", ja(MessageId::ScriptFileType)});
+}
+
 }  // namespace tavrik

@@ -29,4 +29,9 @@ bool registerAssociation(const std::filesystem::path& dataHome, const Associatio
 // reads ($XDG_DATA_DIRS, by default /usr/local/share and /usr/share).
 bool installedWithDesktopFiles(const std::filesystem::path& moduleDirectory);
 
+// Registers the player in moduleDirectory for the user, unless it was installed with its desktop files
+// (then it is registered for every user already). The result is of no interest: a desktop without the
+// association still plays.
+void registerForUser(const std::filesystem::path& moduleDirectory);
+
 }  // namespace tavrik

@@ -6,13 +6,10 @@
 #include "app/settings.h"
 #include "base/messages.h"
 #include "base/script_path.h"
-#include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/overlay.h"
 
 namespace tavrik {
-
-namespace fs = std::filesystem;
 
 std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exitCode) {
   std::optional<PlayerServices> services = startPlayer(commandLine, exitCode);
@@ -66,25 +63,24 @@ GameApp::GameApp(PlayerServices services)
                  },
                  [this](const std::string& word) { words_.say(word, frame().overlay()); }}) {
   frame().setClient(this);
+  const auto engine = [this]() -> ScriptEngine& { return *engine_; };
   screens_ = std::make_unique<PlayerScreens>(PlayerScreens::Hooks{
-      frame(), [this]() -> PlayerSaves& { return *saves_; }, [this]() -> ScriptEngine& { return *engine_; },
-      services_.audio.get(), services_.fonts.get(), [this](int slot) { return saveSlot(slot); },
+      frame(), [this]() -> PlayerSaves& { return *saves_; }, engine, services_.audio.get(),
+      services_.fonts.get(), [this](int slot) { return saveSlot(slot); },
       [this](int slot) { return loadSlot(slot); },
       [this](int entry) { return rollback_.returnTo(static_cast<std::size_t>(entry)); }});
-  authoring_ = std::make_unique<Authoring>(*services_.script.path,
-                                           Authoring::Hooks{[this]() -> ScriptEngine& { return *engine_; },
-                                                            [this](std::shared_ptr<const Program> program) {
-                                                              saves_->writeSeen();
-                                                              makeEngine(std::move(program));
-                                                              saves_->readSeen(*engine_);
-                                                              playback_.endEventSkip();
-                                                            },
-                                                            [this] { return stepEngine(); },
-                                                            [this](const std::string& text) {
-                                                              if (frame().overlay())
-                                                                frame().overlay()->addCharacters(text);
-                                                            },
-                                                            [this] { frame().draw(true); }});
+  const auto reloaded = [this](std::shared_ptr<const Program> program) {
+    saves_->writeSeen();
+    makeEngine(std::move(program));
+    saves_->readSeen(*engine_);
+    playback_.endEventSkip();
+  };
+  const auto atlas = [this](const std::string& text) {
+    if (frame().overlay()) frame().overlay()->addCharacters(text);
+  };
+  authoring_ = std::make_unique<Authoring>(
+      *services_.script.path, Authoring::Hooks{engine, reloaded, [this] { return stepEngine(); }, atlas,
+                                               [this] { frame().draw(true); }});
   bindCommands();
 }
 
@@ -220,11 +216,7 @@ bool GameApp::finish(const AutomationOptions& automation) {
 
 void GameApp::update() {
   if (services_.audio) services_.audio->poll();
-  const std::int64_t now = performanceCounter();
-  if (lastFrameCounter_ != 0)
-    frameMilliseconds_ =
-        static_cast<double>(now - lastFrameCounter_) * 1000.0 / static_cast<double>(performanceFrequency());
-  lastFrameCounter_ = now;
+  debug_.frameStarted();
   playback_.frameStarted();
   debug_.applyRequests(*engine_);
   authoring_->poll();
@@ -245,7 +237,7 @@ void GameApp::update() {
 bool GameApp::draw(bool force) {
   if (!engine_) return false;
   // The debug view is taken before the interface is built: the characters it shows join the atlas first.
-  const std::string debugCharacters = debug_.takeSnapshot(*engine_, gameFrames_, frameMilliseconds_);
+  const std::string debugCharacters = debug_.takeSnapshot(*engine_, gameFrames_);
   if (!debugCharacters.empty() && frame().overlay()) frame().overlay()->addCharacters(debugCharacters);
   // What the player shows over the game is drawn at every frame, and a mode's word as it comes and goes.
   const bool modeChanged =
@@ -292,37 +284,22 @@ void GameApp::saveState(const std::filesystem::path& file) {
 }
 
 void GameApp::runPlayerAction(const PlayerAction& action) {
-  switch (action.kind) {
-    case PlayerAction::Kind::Save:
-      saveSlot(action.value);
-      break;
-    case PlayerAction::Kind::Load:
-      loadSlot(action.value);
-      break;
-    case PlayerAction::Kind::Skip:
-      playback_.setSkip(action.value != 0);
-      break;
-    case PlayerAction::Kind::Auto:
-      playback_.setAutoMode(action.value != 0);
-      rebuildMenus();
-      break;
-    case PlayerAction::Kind::Rollback:
-      rollback_.stepBack(static_cast<std::size_t>(action.value));
-      break;
-    case PlayerAction::Kind::HistoryReturn:
-      rollback_.returnTo(static_cast<std::size_t>(action.value));
-      break;
+  using K = PlayerAction::Kind;
+  const auto count = static_cast<std::size_t>(action.value);
+  if (action.kind == K::Save) saveSlot(action.value);
+  if (action.kind == K::Load) loadSlot(action.value);
+  if (action.kind == K::Skip) playback_.setSkip(action.value != 0);
+  if (action.kind == K::Auto) {
+    playback_.setAutoMode(action.value != 0);
+    rebuildMenus();
   }
+  if (action.kind == K::Rollback) rollback_.stepBack(count);
+  if (action.kind == K::HistoryReturn) rollback_.returnTo(count);
 }
 
 void GameApp::afterFirstFrame() {
-  // The association's result is of no interest: a desktop without it still plays. (A --check run ends
-  // before any frame and registers nothing.) A player installed with its desktop files (a package, or
-  // an install to a prefix) is registered for every user already.
-  const fs::path& folder = services_.moduleDirectory;
-  if (installedWithDesktopFiles(folder)) return;
-  registerAssociation(dataHome(),
-                      Association{folder / "tavrik", folder / "game.png", ja(MessageId::ScriptFileType)});
+  // (A --check run ends before any frame and registers nothing.)
+  registerForUser(services_.moduleDirectory);
 }
 
 }  // namespace tavrik

@@ -87,8 +87,6 @@ class GameApp : public FrameClient {
   std::map<int, Binding> bindings_;
   std::vector<MenuPopup> menus_;
   std::int64_t gameFrames_ = 0;  // updates of the engine since it started
-  double frameMilliseconds_ = 0;
-  std::int64_t lastFrameCounter_ = 0;
 };
 
 }  // namespace tavrik
