@@ -66,7 +66,8 @@
     "  --frames N           Nフレームの後に普通に終わる（1以上）\n" \
     "  --screenshot FILE    終わるときに最後のフレームをPNG画像で書く（FILE.png）\n" \
     "  --events FILE        フレーム番号ごとの入力（move, down, up, click, keydown, keyup, key,\n" \
-    "                       command, close, save-state, save, load, skip, auto）、1行に1つ\n" \
+    "                       command, close, save-state, save, load, skip, auto, rollback,\n" \
+    "                       history-return）、1行に1つ\n" \
     "  --restore-state FILE save-stateで書いた状態から始める。フレームは0から数える\n" \
     "  --dump-variables     終わるときにすべての変数をname=valueの形で書く\n" \
     "  --check              スクリプトをコンパイルするだけ。最初のエラーを示し、1で終わる\n" \
@@ -99,7 +100,8 @@
     "  --frames N           end normally after N frames (1 or more)\n" \
     "  --screenshot FILE    at exit, write the last frame as a PNG picture (FILE.png)\n" \
     "  --events FILE        input by frame number (move, down, up, click, keydown, keyup, key,\n" \
-    "                       command, close, save-state, save, load, skip, auto), one event a line\n" \
+    "                       command, close, save-state, save, load, skip, auto, rollback,\n" \
+    "                       history-return), one event a line\n" \
     "  --restore-state FILE start from a state written by save-state; frames count from 0\n" \
     "  --dump-variables     at exit, print every variable as name=value\n" \
     "  --check              only compile the script; report the first error and exit 1\n" \
