@@ -474,7 +474,9 @@ DecodedState StateReader::decodeNamed(std::span<const std::uint8_t> payload, boo
       return out;
     }
     s.programCounter = *position;
-    s.progress = CommandProgress{};
+    // The wait goes on as it stood (one already kept to step back to is not kept again), but a button
+    // held then must be let go first.
+    s.progress.pressedBefore = true;
     s.variables.assign(program.variables.size(), 0.0f);
     NameSlots variableSlots(program.variables);
     for (auto& [name, value] : variables)

@@ -89,7 +89,7 @@ std::vector<std::uint8_t> Rollback::encode(const History& history) const {
 
 void Rollback::decode(std::span<const std::uint8_t> bytes, const StateReader& reader,
                       const History& history) {
-  kept_.clear();
+  clear();
   ByteReader r(bytes);
   if (r.u32() != kRollbackMagic) return;
   const std::size_t count = r.count(20);

@@ -271,6 +271,7 @@ TEST(UpdatedSaves, TheDemoWithATypoFixedLoadsASaveAtThatLineShowingTheNewText) {
   demo.play(saved);
   playTo(saved, 1);  // at "遅くなってごめん。…"
   const std::vector<std::uint8_t> bytes = saved.engine->states().save();
+  const std::vector<std::uint8_t> ring = saved.engine->rollback().encode(saved.engine->history());
   demo.edit("start.tvk", "遅くなってごめん。", "遅くなって、ごめん！");
   demo.play(loaded);
   demo.play(fresh);
@@ -278,6 +279,8 @@ TEST(UpdatedSaves, TheDemoWithATypoFixedLoadsASaveAtThatLineShowingTheNewText) {
   ASSERT_TRUE(decoded.state.has_value());
   EXPECT_TRUE(decoded.updated);
   loaded.engine->states().restore(*decoded.state);
+  loaded.engine->setHistory(saved.engine->history());
+  loaded.engine->rollback().decode(ring, loaded.engine->states().reader(), loaded.engine->history());
   playTo(fresh, 1);
   for (int frame = 0; frame < 2; ++frame) loaded.engine->update();
   // The same frames as a fresh play of the edited demo: the eyes blink on the same random numbers.
@@ -297,6 +300,14 @@ TEST(UpdatedSaves, TheDemoWithATypoFixedLoadsASaveAtThatLineShowingTheNewText) {
   std::size_t kept = 0;
   for (std::uint64_t wait : before) kept += after.count(wait);
   EXPECT_EQ(kept, before.size() - 1);
+
+  // The waits kept to step back to come with it: one step goes to the first wait.
+  test::EngineRig first;
+  demo.play(first);
+  for (int frame = 0; frame < 2000 && first.engine->waiting() != ScriptEngine::Waiting::Input; ++frame)
+    first.engine->update();
+  ASSERT_TRUE(loaded.engine->rollback().stepBack(*loaded.engine, 1));
+  EXPECT_EQ(loaded.engine->programCounter(), first.engine->programCounter());
 }
 
 TEST(Rollback, AtTheDemosSecondChoiceBackToTheFirstAndTheOtherWayEndsAsAFreshPlayThatWay) {
