@@ -1,4 +1,6 @@
 #include "app/save_store.h"
+#include "base/byte_io.h"
+#include "base/hash.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,7 @@ SaveData sampleSave() {
   save.thumbnail[5] = 0xFFFFFFFFu;
   save.history = {1, 2, 3};
   save.state = {4, 5, 6, 7};
+  save.rollback = {8, 9};
   return save;
 }
 
@@ -29,6 +32,7 @@ void expectSame(const SaveData& a, const SaveData& b) {
   EXPECT_EQ(a.thumbnail, b.thumbnail);
   EXPECT_EQ(a.history, b.history);
   EXPECT_EQ(a.state, b.state);
+  EXPECT_EQ(a.rollback, b.rollback);
 }
 
 TEST(SaveFile, ComesBackWholeAndRefusesEveryCutAndFlippedByte) {
@@ -55,6 +59,19 @@ TEST(SaveFile, ComesBackWholeAndRefusesEveryCutAndFlippedByte) {
   newer[8] = 3;
   EXPECT_FALSE(decodeSave(newer, &problem).has_value());
   EXPECT_EQ(problem, SaveProblem::NewerVersion);
+
+  // A save of the first version (no states to step back to) still loads.
+  SaveData first = save;
+  first.rollback.clear();
+  std::vector<std::uint8_t> older = encodeSave(first);
+  older.resize(older.size() - 8 - 4);  // the check, and the empty list of states
+  older[8] = 1;
+  ContentHash check;
+  check.add(older.data(), older.size());
+  for (int i = 0; i < 8; ++i) older.push_back(static_cast<std::uint8_t>(check.value() >> (8 * i)));
+  const std::optional<SaveData> firstBack = decodeSave(older, &problem);
+  ASSERT_TRUE(firstBack.has_value());
+  expectSame(*firstBack, first);
 
   // No thumbnail is a save too.
   SaveData plain = save;
@@ -138,6 +155,21 @@ TEST(SeenWaits, AreKeptByFingerprintAcrossAnEditAndADamagedRecordIsAFreshOne) {
   // An edit put a command before both waits: they stand one position later with the same fingerprints.
   back.load(file, 43, fingerprints(-1));
   EXPECT_TRUE(back.contains(4) && back.contains(8) && !back.contains(3)) << "an edit keeps the waits read";
+
+  // A record of the first format (positions of one program) is taken for that program alone.
+  ByteWriter first;
+  for (char c : std::string_view("TVKSEEN1")) first.u8(static_cast<std::uint8_t>(c));
+  first.u64(42);
+  first.u32(1);
+  first.i32(5);
+  ContentHash check;
+  check.add(first.out().data(), first.out().size());
+  first.u64(check.value());
+  dir.write("saves/old.dat", std::string(first.out().begin(), first.out().end()));
+  back.load(dir.path() / "saves" / "old.dat", 42, fingerprints(0));
+  EXPECT_TRUE(back.contains(5) && back.size() == 1);
+  back.load(dir.path() / "saves" / "old.dat", 43, fingerprints(0));
+  EXPECT_EQ(back.size(), 0u);
 
   std::string bytes = test::readBytes(file);
   bytes[bytes.size() / 2] ^= 1;

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "base/byte_io.h"
+#include "base/hash.h"
 #include "platform/image_decoder.h"
 
 #include "script/runtime/script_engine.h"
@@ -115,6 +117,48 @@ TEST(GameState, BytesOfAnotherProgramOrDamagedOnesAreRefusedAndChangeNothing) {
       << "a comment added to the script leaves the state's wait where it was";
 
   EXPECT_FALSE(rig.engine->states().restore(good).has_value()) << "the good bytes still restore";
+}
+
+TEST(GameState, AStateOfTheFirstFormatLoadsIntoItsOwnProgramOnly) {
+  // The first format: the counter, the progress and the rest by index, no names and no place.
+  test::EngineRig rig, edited;
+  ASSERT_FALSE(rig.compile("＃変数宣言：x\n＃式：x=5\n＃入力待機\n＃式：x=6\n").has_value());
+  ASSERT_FALSE(edited.compile("＃＃ an edit\n＃変数宣言：x\n＃式：x=5\n＃入力待機\n＃式：x=6\n").has_value());
+  ByteWriter payload;
+  payload.i32(1);  // the counter, at the wait
+  payload.flag(true);
+  payload.i32(0);
+  payload.flag(true);
+  payload.u32(1);  // the generator
+  payload.flag(false);
+  payload.i32(0);
+  payload.string("");
+  payload.i32(0);
+  payload.i32(0);
+  payload.u8(0);
+  payload.u32(0);
+  payload.u32(2);  // the choice result and x
+  payload.f32(0);
+  payload.f32(5);
+  payload.u32(0);  // no layers
+  payload.u32(0);  // no channels
+  auto sealed = [&](std::uint64_t identity) {
+    ByteWriter w;
+    for (char c : std::string_view("TVKSTATE")) w.u8(static_cast<std::uint8_t>(c));
+    w.u32(1);
+    w.u64(identity);
+    w.u32(static_cast<std::uint32_t>(payload.out().size()));
+    ContentHash check;
+    check.add(payload.out().data(), payload.out().size());
+    w.u64(check.value());
+    w.out().insert(w.out().end(), payload.out().begin(), payload.out().end());
+    return w.out();
+  };
+  ASSERT_FALSE(rig.engine->states().restore(sealed(rig.program->identity)).has_value());
+  EXPECT_EQ(rig.variable("x"), 5.0f);
+  EXPECT_EQ(rig.engine->waiting(), ScriptEngine::Waiting::Input);
+  EXPECT_EQ(edited.engine->states().restore(sealed(rig.program->identity)), StateError::OtherProgram)
+      << "without names or a place, it cannot be placed in an edited script";
 }
 
 TEST(GameState, AStateHoldsOnlyWhatItsProgramCouldHaveMade) {
