@@ -10,8 +10,10 @@
 
 #include "app/game_app.h"
 #include "base/files.h"
+#include "base/script_path.h"
 #include "base/text_encoding.h"
 #include "bench_home.h"
+#include "script/compiler/script_compiler.h"
 
 namespace {
 
@@ -100,5 +102,27 @@ void BM_LoadASaveOfTheDemoBeforeAnUpdate(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LoadASaveOfTheDemoBeforeAnUpdate)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// What a long game costs the first time a state is kept or a save read: where every position of 200,000
+// lines of text, waits and actions stands, and what each layer can hold.
+void BM_PlacesOfALongGame(benchmark::State& state) {
+  tavrik::bench::TemporaryHome home;
+  std::string script = tavrik::utf8ToSjisLenient(
+      "＃文字レイヤー宣言：枠\r\n＃単純レイヤー宣言：絵\r\n＃文字動作宣言：文字，２，２４\r\n０，Ａ，１\r\n"
+      "＃動作宣言：出る\r\n０，Ａ，１\r\n＃変数宣言：x\r\n");
+  for (int i = 0; i < 40000; ++i)
+    script += tavrik::utf8ToSjisLenient("＃枠文字：\r\n第" + std::to_string(i) +
+                                        "の行です。\r\n＃絵出る\r\n＃式：x＋＝１\r\n＃入力待機\r\n");
+  const fs::path file = home.home / "long.tvk";
+  std::ofstream(file, std::ios::binary) << script;
+  const tavrik::CompileResult compiled = tavrik::compileScript(*tavrik::paths::fromNative(file.string()));
+  if (compiled.error) return state.SkipWithError("the long game did not compile");
+  for (auto _ : state) {
+    tavrik::StateReader reader(*compiled.program);
+    benchmark::DoNotOptimize(reader.places().fingerprint(0));
+  }
+  state.counters["positions"] = static_cast<double>(compiled.program->code.size());
+}
+BENCHMARK(BM_PlacesOfALongGame)->Unit(benchmark::kMillisecond);
 
 }  // namespace

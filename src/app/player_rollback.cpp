@@ -12,6 +12,10 @@ bool PlayerRollback::stepBack(std::size_t waits) {
 
 bool PlayerRollback::returnTo(std::size_t historyEntry) {
   ScriptEngine& engine = hooks_.engine();
+  if (historyEntry >= engine.history().entries().size()) {
+    hooks_.refused(ja(MessageId::RollbackNoEntry));
+    return false;
+  }
   return done(engine.rollback().returnTo(engine, historyEntry));
 }
 

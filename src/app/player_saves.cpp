@@ -128,9 +128,12 @@ bool PlayerSaves::load(int slot, ScriptEngine& engine, AppFrame& frame) {
 bool PlayerSaves::wantsToContinue(AppFrame& frame, const StateReader& reader) {
   // Only a play that loads is offered: one the script's update left no place for is not.
   const std::optional<SaveData> save = store_.read(kAutoSlot, nullptr);
-  if (!save || !History::decode(save->history) || !reader.decode(save->state).state) return false;
+  if (!save || !History::decode(save->history)) return false;
+  const DecodedState state = reader.decode(save->state);
+  if (!state.state) return false;
   std::string question = ja(MessageId::ContinueQuestion);
   if (!save->text.empty()) question += "\n\n" + ja(MessageId::ContinueFrom, {firstLine(save->text)});
+  if (state.updated) question += "\n" + ja(MessageId::SlotsBeforeUpdate);
   const BoxAnswer answer = frame.ask(ja(MessageId::ContinueCaption), question, BoxButtons::OkCancel,
                                      BoxPicture{save->thumbnail, kThumbnailWidth, kThumbnailHeight});
   return !frame.closing() && answer == BoxAnswer::Ok;

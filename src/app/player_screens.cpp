@@ -55,7 +55,7 @@ void PlayerScreens::openHistory() {
   host_.open(*frame.overlay(),
              std::make_unique<HistoryScreen>(
                  *frame.overlay(),
-                 historyLinesOf(engine.history(), engine.rollback().firstReturnable(engine.history()))));
+                 historyLinesOf(engine.history(), engine.rollback().returnable(engine.history()))));
   shown(true);
 }
 

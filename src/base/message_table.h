@@ -146,6 +146,7 @@
   X(SlotLabel, "スロット {1}", "Slot {1}") \
   X(SavedToast, "{1}にセーブしました", "saved to {1}") \
   X(RollbackRefused, "これより前には戻れません", "cannot go back further") \
+  X(RollbackNoEntry, "その本文は履歴にありません", "no such text in the history") \
   X(LoadedToast, "{1}をロードしました", "{1} loaded") \
   X(SaveFailed, \
     "{1}にセーブできませんでした。前のセーブはそのまま残っています。\n{2}\n" \
@@ -168,14 +169,15 @@
     "(the save is in the old format and the script has changed since)", \
     "the save is in the old format and the script has changed since") \
   X(LoadUnplaced, \
-    "スクリプトが更新され、セーブした場面（{1}の{2}行目）がなくなったので、ロードできません。\n" \
+    "スクリプトが更新され、セーブした場面がなくなったので、ロードできません。\n" \
+    "（更新前の{1}の{2}行目）\n" \
     "(the script was updated and the saved moment is no longer in it)", \
-    "the script was updated and the saved moment ({1} line {2}) is no longer in it") \
+    "the script was updated and the saved moment ({1} line {2} before the update) is no longer in it") \
   X(SlotsChooseSave, "セーブする場所を選んでください", "choose where to save") \
   X(SlotsChooseLoad, "ロードするセーブを選んでください", "choose the save to load") \
   X(SlotsEmpty, "（空き）", "(empty)") \
   X(SlotsOtherScript, "古い形式のセーブで、スクリプトが変更されています", "old format, and the script has changed") \
-  X(SlotsUnplaced, "更新で場面がなくなったセーブです", "its moment is gone from the updated script") \
+  X(SlotsUnplaced, "更新で消えた場面", "its moment is gone") \
   X(SlotsDamaged, "壊れたセーブです", "a damaged save") \
   X(SlotsBeforeUpdate, "更新前のセーブ", "Saved before an update") \
   X(SlotsHint, "←→↑↓で選択  Enterで決定  Deleteで削除", "←→↑↓ choose  Enter pick  Delete remove") \

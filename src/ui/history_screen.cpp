@@ -194,14 +194,14 @@ void HistoryScreen::build() {
   ImGui::PopStyleColor(3);
 }
 
-std::vector<HistoryLine> historyLinesOf(const History& history, std::size_t firstReturnable) {
+std::vector<HistoryLine> historyLinesOf(const History& history, const std::vector<bool>& returnable) {
   std::vector<HistoryLine> lines;
   std::size_t index = 0;
   for (const HistoryEntry& entry : history.entries()) {
     HistoryLine line;
     line.entryStart = true;
     line.entry = static_cast<int>(index);
-    line.returnable = index >= firstReturnable;
+    line.returnable = index < returnable.size() && returnable[index];
     ++index;
     std::string run;
     std::uint32_t colour = 0xFFFFFF;

@@ -24,9 +24,9 @@ struct HistoryLine {
   bool returnable = false;  // the first line of an entry the player can go back to: it has a button
 };
 
-// The history as the screen shows it: lines of runs of one colour. The entries from firstReturnable on
-// are the ones the player can go back to.
-std::vector<HistoryLine> historyLinesOf(const History& history, std::size_t firstReturnable = SIZE_MAX);
+// The history as the screen shows it: lines of runs of one colour. The entries marked in returnable (by
+// index, 0 the oldest) get the button that goes back to them.
+std::vector<HistoryLine> historyLinesOf(const History& history, const std::vector<bool>& returnable = {});
 
 class HistoryScreen : public PlayerScreen {
  public:

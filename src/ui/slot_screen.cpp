@@ -205,15 +205,21 @@ void SlotScreen::build() {
         const float textX = at.x + 6, width = cellWidth - 12;
         const float lineY = thumbEnd.y + 2;
         draw->AddText(ImVec2(textX, lineY), cellInk, slot.dateUtf8.c_str());
-        // The line under the date says what is particular to the save, when something is; it has room
-        // for one line only.
+        // A save that cannot be loaded says why in place of its text. A note (saved before an update)
+        // marks the thumbnail's lower corner, as the slot's name marks the upper one, so that the text
+        // still tells where the save stands.
         const bool problem = !slot.problemUtf8.empty();
-        const bool note = !problem && !slot.noteUtf8.empty();
-        const std::string line =
-            fitted(problem ? slot.problemUtf8 : (note ? slot.noteUtf8 : slot.textUtf8), width);
+        const std::string line = fitted(problem ? slot.problemUtf8 : slot.textUtf8, width);
         ImU32 lineInk = cellInk;
         if (problem) lineInk = focused ? IM_COL32(255, 200, 200, 255) : IM_COL32(180, 30, 30, 255);
-        if (note) lineInk = focused ? IM_COL32(255, 215, 140, 255) : IM_COL32(160, 100, 20, 255);
+        if (!problem && !slot.noteUtf8.empty()) {
+          const std::string note = fitted(slot.noteUtf8, kThumbnailWidth - 8);
+          const ImVec2 size = ImGui::CalcTextSize(note.c_str());
+          const ImVec2 corner(thumbAt.x, thumbAt.y + kThumbnailHeight - size.y - 4);
+          draw->AddRectFilled(corner, ImVec2(corner.x + size.x + 8, corner.y + size.y + 4),
+                              IM_COL32(160, 100, 20, 230));
+          draw->AddText(ImVec2(corner.x + 4, corner.y + 2), IM_COL32(255, 255, 255, 255), note.c_str());
+        }
         draw->AddText(ImVec2(textX, lineY + lineHeight + 2), lineInk, line.c_str());
       }
     }

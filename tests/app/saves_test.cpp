@@ -198,8 +198,9 @@ TEST(Saves, AnUpdatedGameLoadsItsSavesAndALostWaitCutOrFlippedSaveIsRefusedInABo
   dir.write("game/s.tvk", test::sjisScript("＃変数宣言：x\n＃式：x=1\n＃入力待機\n＃式：x=2\n＃式：x=3\n"));
   const ProcessResult other = play(edited, load);
   EXPECT_EQ(other.exitCode, 0);
-  EXPECT_TRUE(
-      contains(other.err, "ロード\nスロット1：スクリプトが更新され、セーブした場面（s.tvkの5行目）がなく"))
+  EXPECT_TRUE(contains(other.err,
+                       "スロット1：スクリプトが更新され、セーブした場面がなくなったので、ロードできません。\n"
+                       "（更新前のs.tvkの5行目）"))
       << other.err;
   EXPECT_EQ(other.out, "選択結果=0\nx=3\n") << "the game went on from its start, and no wait stops it now";
 
@@ -318,7 +319,8 @@ TEST(Rollback, TheEventsFileStepsBackAndReturnsToAHistoryEntryAlsoAfterALoad) {
   test::TempDir dir;
   const fs::path script = dir.write(
       "s.tvk",
-      test::sjisScript("＃文字レイヤー宣言：枠\n＃文字動作宣言：文字，２，２４\n０，Ａ，１\n＃変数宣言：x\n"
+      test::sjisScript("＃文字レイヤー宣言：枠\n＃文字レイヤー宣言：名札\n＃文字動作宣言：文字，２，２４\n"
+                       "０，Ａ，１\n＃変数宣言：x\n＃名札文字：\n澪\n"
                        "＃枠文字：\n一つ目\n＃式：x=1\n＃入力待機\n"
                        "＃枠文字：\n二つ目\n＃式：x=2\n＃入力待機\n＃式：x=3\n"));
   const fs::path saves = dir.path() / "saves";
@@ -327,7 +329,8 @@ TEST(Rollback, TheEventsFileStepsBackAndReturnsToAHistoryEntryAlsoAfterALoad) {
                        "--frames", "10", "--events", dir.write("events", events).string()});
   };
   EXPECT_EQ(run("2 click 10 10\n6 rollback 1\n").out, "選択結果=0\nx=1\n");
-  EXPECT_EQ(run("2 click 10 10\n6 history-return 0\n").out, "選択結果=0\nx=1\n") << "the wait after 一つ目";
+  EXPECT_EQ(run("2 click 10 10\n6 history-return 0\n").out, "選択結果=0\nx=1\n")
+      << "the wait after 澪 and 一つ目";
   const ProcessResult first = run("5 rollback 1\n");
   EXPECT_EQ(first.out, "選択結果=0\nx=1\n") << "nothing before the first wait";
   EXPECT_EQ(first.err, "");

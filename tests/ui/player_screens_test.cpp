@@ -80,7 +80,7 @@ TEST(HistoryScreen, OnlyAnEntryThePlayerCanGoBackToHasTheButtonThatGoesThere) {
     for (const char* c = text; *c; ++c) entry.characters.push_back({static_cast<std::uint16_t>(*c)});
     history.add(entry);
   }
-  HistoryScreen screen(*rig.overlay, historyLinesOf(history, 1));
+  HistoryScreen screen(*rig.overlay, historyLinesOf(history, {false, true, true}));
   rig.overlay->addCharacters(screen.characters());
   rig.overlay->setContent([&] { screen.build(); });
   rig.device->present();

@@ -16,8 +16,8 @@ namespace {
 
 // Commands on either side of a position that its fingerprint takes in.
 constexpr std::int32_t kNeighbours = 2;
-// How far back the text shown before a wait is looked for, in commands.
-constexpr std::int32_t kTextReach = 64;
+// How far back the last text shown before a wait is looked for, in commands.
+constexpr std::int32_t kTextReach = 256;
 // A fixed typo changes a text a little: at most a third of its characters, of the first this many.
 constexpr std::size_t kComparedCharacters = 256;
 
@@ -131,6 +131,13 @@ std::uint64_t hashOf(const Program& program, const Command& command, bool texts)
   return hash.value();
 }
 
+// A number into a hash as its eight bytes, low first, the same on every machine.
+void addNumber(ContentHash& hash, std::uint64_t v) {
+  char bytes[8];
+  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>(v >> (8 * i));
+  hash.add(std::string_view(bytes, 8));
+}
+
 bool isWaitForPlayer(const Command& command) {
   return std::holds_alternative<WaitInputCommand>(command) ||
          std::holds_alternative<WaitChoiceCommand>(command);
@@ -183,28 +190,34 @@ ProgramPlaces::ProgramPlaces(const Program& program) : program_(program) {
   }
   const std::int32_t size = static_cast<std::int32_t>(program.code.size());
   fingerprints_.resize(program.code.size());
+  placeKeys_.resize(program.code.size());
   shapes_.resize(program.code.size());
-  // The texts shown since the last wait for the player, in the order of the code: a wait whose text was
-  // rewritten is another wait, unread again.
-  std::uint64_t shown = 0;
+  // The texts shown since the last wait for the player, in the order of the code (a wait whose text was
+  // rewritten is another wait, unread again), and the last text shown, which a wait keeps when another
+  // wait before it is deleted.
+  std::uint64_t shown = 0, last = 0;
   for (std::int32_t p = 0; p < size; ++p) {
     const auto at = static_cast<std::size_t>(p);
     const Command& command = program.commandAt(at);
     if (std::holds_alternative<ShowTextCommand>(command)) {
+      last = full[static_cast<std::size_t>(program.code[at])];
       ContentHash text;
-      text.add(std::to_string(shown));
-      text.add(std::to_string(full[static_cast<std::size_t>(program.code[at])]));
+      addNumber(text, shown);
+      addNumber(text, last);
       shown = text.value();
     }
-    ContentHash withTexts, withoutTexts;
-    withTexts.add(std::to_string(shown));
+    ContentHash around, withoutTexts;
     for (std::int32_t k = p - kNeighbours; k <= p + kNeighbours; ++k) {
       const bool inside = k >= 0 && k < size;
       const std::size_t c = inside ? static_cast<std::size_t>(program.code[static_cast<std::size_t>(k)]) : 0;
-      withTexts.add(std::to_string(inside ? full[c] : 0));
-      withoutTexts.add(std::to_string(inside ? bare[c] : 0));
+      addNumber(around, inside ? full[c] : 0);
+      addNumber(withoutTexts, inside ? bare[c] : 0);
     }
-    fingerprints_[at] = withTexts.value();
+    ContentHash read = around, placed = around;
+    addNumber(read, shown);
+    addNumber(placed, last);
+    fingerprints_[at] = read.value();
+    placeKeys_[at] = placed.value();
     shapes_[at] = withoutTexts.value();
     if (isWaitForPlayer(command)) shown = 0;
   }
@@ -222,28 +235,22 @@ ProgramPlace ProgramPlaces::placeOf(std::int32_t position) const {
   if (site.file >= 0 && static_cast<std::size_t>(site.file) < files_.size())
     place.file = files_[static_cast<std::size_t>(site.file)];
   place.line = site.line;
-  place.fingerprint = fingerprints_[static_cast<std::size_t>(position)];
+  place.fingerprint = placeKeys_[static_cast<std::size_t>(position)];
   place.shape = shapes_[static_cast<std::size_t>(position)];
-  place.text = textBefore(position);
+  place.text = lastText(position);
   return place;
 }
 
-std::string ProgramPlaces::textBefore(std::int32_t position) const {
-  std::vector<std::int32_t> shown;
+std::string ProgramPlaces::lastText(std::int32_t position) const {
   for (std::int32_t p = position, reach = 0; p >= 0 && reach < kTextReach; --p, ++reach) {
-    const Command& command = program_.commandAt(static_cast<std::size_t>(p));
-    if (p != position && isWaitForPlayer(command)) break;
-    if (std::holds_alternative<ShowTextCommand>(command)) shown.push_back(p);
-  }
-  std::string text;
-  for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
-    const auto& show = std::get<ShowTextCommand>(program_.commandAt(static_cast<std::size_t>(*it)));
-    text.append(nameIn(program_.layers, show.layer));
+    const auto* show = std::get_if<ShowTextCommand>(&program_.commandAt(static_cast<std::size_t>(p)));
+    if (!show) continue;
+    std::string text(nameIn(program_.layers, show->layer));
     text.push_back('\0');
-    text.append(program_.text(show.text));
-    text.push_back('\0');
+    text.append(program_.text(show->text));
+    return text;
   }
-  return text;
+  return {};
 }
 
 std::int32_t ProgramPlaces::fileOf(const std::string& relative) const {
@@ -271,18 +278,17 @@ std::optional<std::int32_t> ProgramPlaces::find(const ProgramPlace& place) const
     return best;
   };
   if (file >= 0) {
-    if (auto p = nearest([&](std::size_t at) { return fingerprints_[at] == place.fingerprint; }, true))
-      return p;
+    if (auto p = nearest([&](std::size_t at) { return placeKeys_[at] == place.fingerprint; }, true)) return p;
   }
   // A wait for the player that showed the same text before it.
-  auto sameKindAndText = [&](std::size_t at) {
+  auto afterTheSameText = [&](std::size_t at) {
     return !place.text.empty() && isWaitForPlayer(program_.commandAt(at)) &&
-           textBefore(static_cast<std::int32_t>(at)) == place.text;
+           lastText(static_cast<std::int32_t>(at)) == place.text;
   };
-  if (auto p = nearest(sameKindAndText, false)) return p;
+  if (auto p = nearest(afterTheSameText, false)) return p;
   if (file >= 0) {
     auto similar = [&](std::size_t at) {
-      return shapes_[at] == place.shape && nearlySame(textBefore(static_cast<std::int32_t>(at)), place.text);
+      return shapes_[at] == place.shape && nearlySame(lastText(static_cast<std::int32_t>(at)), place.text);
     };
     if (auto p = nearest(similar, true)) return p;
   }

@@ -20,8 +20,7 @@ void Rollback::keep(const ScriptEngine& engine) {
   const std::int32_t position = engine.programCounter();
   // A state returned to begins its wait again: it is kept already.
   if (std::exchange(returned_, false) && !kept_.empty() && kept_.back().position == position) return;
-  // The first wait kept with none before it follows only from the text just shown.
-  const std::uint64_t since = kept_.empty() ? (history > 0 ? history - 1 : 0) : kept_.back().history;
+  const std::uint64_t since = kept_.empty() ? reachable_ : kept_.back().history;
   kept_.push_back({engine.states().save(), history, since, position});
   while (kept_.size() > kMostKept) kept_.pop_front();
 }
@@ -48,11 +47,20 @@ bool Rollback::returnTo(ScriptEngine& engine, std::size_t entry) {
   return false;
 }
 
-std::size_t Rollback::firstReturnable(const History& history) const {
-  const std::size_t size = history.entries().size();
-  const std::uint64_t oldest = history.added() - size;
-  if (kept_.empty() || kept_.back().history <= oldest) return size;
-  return static_cast<std::size_t>(std::max(kept_.front().since, oldest) - oldest);
+std::vector<bool> Rollback::returnable(const History& history) const {
+  const std::deque<HistoryEntry>& entries = history.entries();
+  std::vector<bool> out(entries.size(), false);
+  const std::uint64_t oldest = history.added() - entries.size();
+  for (const Kept& kept : kept_) {
+    for (std::uint64_t shown = std::min(kept.history, history.added()); shown > std::max(kept.since, oldest);
+         --shown) {
+      const HistoryEntry& entry = entries[static_cast<std::size_t>(shown - 1 - oldest)];
+      if (entry.button || entry.characters.empty()) continue;
+      out[static_cast<std::size_t>(shown - 1 - oldest)] = true;
+      break;
+    }
+  }
+  return out;
 }
 
 std::size_t Rollback::bytes() const {
@@ -90,6 +98,8 @@ std::vector<std::uint8_t> Rollback::encode(const History& history) const {
 void Rollback::decode(std::span<const std::uint8_t> bytes, const StateReader& reader,
                       const History& history) {
   clear();
+  // The play before the loaded moment is not kept: its entries lead nowhere.
+  reachable_ = history.added();
   ByteReader r(bytes);
   if (r.u32() != kRollbackMagic) return;
   const std::size_t count = r.count(20);

@@ -28,8 +28,10 @@ class Rollback {
   // Back to the wait that came next after a history entry was shown (0 the oldest entry); false when
   // that wait is not kept.
   bool returnTo(ScriptEngine& engine, std::size_t entry);
-  // The oldest history entry a return reaches; the entry count when none.
-  std::size_t firstReturnable(const History& history) const;
+  // Which history entries (0 the oldest) a player is offered to return to: for each kept wait, the last
+  // entry said before it (not a choice's caption, not an empty text). Any entry before a kept wait and
+  // after the one before it returns there.
+  std::vector<bool> returnable(const History& history) const;
 
   std::size_t size() const { return kept_.size(); }
   // The bytes the kept states take.
@@ -37,6 +39,7 @@ class Rollback {
   void clear() {
     kept_.clear();
     returned_ = false;
+    reachable_ = 0;
   }
 
   // The kept states in a save, and back: states of an edited program are placed as a save's state is,
@@ -56,6 +59,8 @@ class Rollback {
 
   std::deque<Kept> kept_;
   bool returned_ = false;  // the engine was just put back at the newest kept wait
+  // The entries before it lead nowhere kept: the next wait kept follows only from the later ones.
+  std::uint64_t reachable_ = 0;
 };
 
 }  // namespace tavrik

@@ -66,6 +66,7 @@ TEST(UpdatedSaves, ASaveOfTheGameBeforeAnEditStandsWhereAFreshPlayOfTheEditedGam
     const char* what;
     std::string before, after;
     bool keepsVariables = true;
+    int waitsBefore = 2;  // the input waits a fresh play of the edited game passes to reach it
   };
   const std::string ten = [] {
     std::string lines;
@@ -79,6 +80,8 @@ TEST(UpdatedSaves, ASaveOfTheGameBeforeAnEditStandsWhereAFreshPlayOfTheEditedGam
       {"a macro's body edited", "＃式：数＋＝１\n", "＃式：数＋＝１\n＃左出る\n"},
       {"a variable renamed", "＃変数宣言：道，数", "＃変数宣言：道，回数", false},
       {"a layer's action renamed", "＃動作宣言：出る\n", "＃動作宣言：現れる\n"},
+      {"another wait's line deleted", "関係のない場面です。\n＃入力待機\n", "関係のない場面です。\n", true,
+       1},
   };
   for (const Edit& edit : edits) {
     SCOPED_TRACE(edit.what);
@@ -113,7 +116,7 @@ TEST(UpdatedSaves, ASaveOfTheGameBeforeAnEditStandsWhereAFreshPlayOfTheEditedGam
     ASSERT_TRUE(decoded.state.has_value()) << static_cast<int>(decoded.error);
     EXPECT_TRUE(decoded.updated);
     loaded.engine->states().restore(*decoded.state);
-    playTo(fresh, edit.after == "scene:" ? 1 : 2);
+    playTo(fresh, edit.after == "scene:" ? 1 : edit.waitsBefore);
     loaded.engine->update();
     fresh.engine->update();
     EXPECT_EQ(loaded.engine->programCounter(), fresh.engine->programCounter());
@@ -322,6 +325,14 @@ TEST(Rollback, AtTheDemosSecondChoiceBackToTheFirstAndTheOtherWayEndsAsAFreshPla
     rig.mouse.left = rig.engine->waiting() == ScriptEngine::Waiting::Input && !rig.mouse.left;
   }
   rig.mouse.left = false;
+  // The history offers each kept wait once, at the text said before it, never at a choice's caption.
+  const std::vector<bool> offered = rig.engine->rollback().returnable(rig.engine->history());
+  std::size_t offers = 0;
+  for (std::size_t i = 0; i < offered.size(); ++i) {
+    offers += offered[i];
+    EXPECT_FALSE(offered[i] && rig.engine->history().entries()[i].button) << i;
+  }
+  EXPECT_EQ(offers, rig.engine->rollback().size());
   ASSERT_TRUE(rig.engine->rollback().stepBack(*rig.engine, 2));
   EXPECT_EQ(rig.engine->waiting(), ScriptEngine::Waiting::Choice);
   answer(rig, false);
