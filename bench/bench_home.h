@@ -1,5 +1,5 @@
 // The benchmarks' own home: HOME and the XDG folders in a temporary folder, silent sound, and the
-// platform session, headless or in a window.
+// platform session, headless or in a window; and the player started as the benchmarks start it.
 #pragma once
 
 #include <stdlib.h>
@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/game_app.h"
 #include "platform/session.h"
 
 namespace tavrik::bench {
@@ -39,6 +40,23 @@ struct TemporaryHome {
 inline bool haveDisplay() {
   const char* display = std::getenv("DISPLAY");
   return display && *display;
+}
+
+// The player on a script as the benchmarks start it: its saves and events given, afresh, headless unless
+// window is set.
+inline std::unique_ptr<GameApp> startPlayer(const std::filesystem::path& script,
+                                            const std::filesystem::path& saves,
+                                            const std::filesystem::path& events, bool window = false,
+                                            long long frames = 100000) {
+  CommandLine commandLine;
+  commandLine.arguments = {"tavrik", script.string(), "-nce"};
+  commandLine.automation.headless = !window;
+  commandLine.automation.frames = frames;
+  commandLine.automation.events = events;
+  commandLine.automation.saves = saves;
+  commandLine.automation.startAfresh = true;
+  int exitCode = 1;
+  return GameApp::start(commandLine, &exitCode);
 }
 
 }  // namespace tavrik::bench

@@ -25,15 +25,7 @@ constexpr long long kBusiestFrame = 325;
 
 std::unique_ptr<tavrik::GameApp> startGame(const fs::path& script, const fs::path& saves,
                                            const fs::path& events, long long frames = 100000) {
-  tavrik::CommandLine commandLine;
-  commandLine.arguments = {"tavrik", script.string(), "-nce"};
-  commandLine.automation.headless = true;
-  commandLine.automation.frames = frames;
-  commandLine.automation.events = events;
-  commandLine.automation.saves = saves;
-  commandLine.automation.startAfresh = true;
-  int exitCode = 1;
-  return tavrik::GameApp::start(commandLine, &exitCode);
+  return tavrik::bench::startPlayer(script, saves, events, false, frames);
 }
 
 void BM_StepBackOneWaitOnTheDemo(benchmark::State& state) {

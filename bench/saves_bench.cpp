@@ -32,15 +32,7 @@ struct Folders : tavrik::bench::TemporaryHome {
 
 std::unique_ptr<tavrik::GameApp> startDemo(const fs::path& saves, const fs::path& events, bool window,
                                            long long frames = 100000) {
-  tavrik::CommandLine commandLine;
-  commandLine.arguments = {"tavrik", (kDemo / "start.tvk").string(), "-nce"};
-  commandLine.automation.headless = !window;
-  commandLine.automation.frames = frames;
-  commandLine.automation.events = events;
-  commandLine.automation.saves = saves;
-  commandLine.automation.startAfresh = true;
-  int exitCode = 1;
-  return tavrik::GameApp::start(commandLine, &exitCode);
+  return tavrik::bench::startPlayer(kDemo / "start.tvk", saves, events, window, frames);
 }
 
 // The demo played with its events up to its busiest frame, headless frames back to back in a window too.

@@ -1,5 +1,7 @@
 #include "base/sjis_text.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -154,6 +156,33 @@ float parseFloat(std::string_view s) {
     return 0.0f;
   }
   return negative ? -value : value;
+}
+
+std::vector<std::uint16_t> characterCodes(std::string_view s, std::size_t most) {
+  std::vector<std::uint16_t> codes;
+  for (std::size_t i = 0; i < s.size() && codes.size() < most;) {
+    const std::size_t n = charLength(s, i);
+    std::uint16_t code = static_cast<unsigned char>(s[i]);
+    if (n == 2) code = static_cast<std::uint16_t>(code << 8 | static_cast<unsigned char>(s[i + 1]));
+    codes.push_back(code);
+    i += n;
+  }
+  return codes;
+}
+
+std::size_t editDistance(const std::vector<std::uint16_t>& a, const std::vector<std::uint16_t>& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
 }
 
 }  // namespace tavrik::sjis

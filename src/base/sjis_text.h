@@ -24,6 +24,11 @@ inline std::size_t charLength(std::string_view s, std::size_t pos) {
   return (isLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size()) ? 2 : 1;
 }
 
+// The characters of s as codes (a byte, or lead * 256 + trail), the first most of them.
+std::vector<std::uint16_t> characterCodes(std::string_view s, std::size_t most = SIZE_MAX);
+// The edit distance between two strings of characters: insertions, deletions and replacements.
+std::size_t editDistance(const std::vector<std::uint16_t>& a, const std::vector<std::uint16_t>& b);
+
 // Smallest character-aligned position of sub in s, or -1.
 long findText(std::string_view s, std::string_view sub);
 // Largest character-aligned position of sub in s, or -1.

@@ -143,37 +143,12 @@ bool isWaitForPlayer(const Command& command) {
          std::holds_alternative<WaitChoiceCommand>(command);
 }
 
-// The characters of Shift-JIS text as codes, the first kComparedCharacters of them.
-std::vector<std::uint16_t> codesOf(std::string_view text) {
-  std::vector<std::uint16_t> codes;
-  for (std::size_t i = 0; i < text.size() && codes.size() < kComparedCharacters;) {
-    const std::size_t n = sjis::charLength(text, i);
-    std::uint16_t code = static_cast<unsigned char>(text[i]);
-    if (n == 2 && i + 1 < text.size())
-      code = static_cast<std::uint16_t>(code << 8 | static_cast<unsigned char>(text[i + 1]));
-    codes.push_back(code);
-    i += n;
-  }
-  return codes;
-}
-
 // Whether two texts differ in at most a third of their characters (edit distance).
 bool nearlySame(std::string_view a, std::string_view b) {
-  const std::vector<std::uint16_t> x = codesOf(a), y = codesOf(b);
+  const std::vector<std::uint16_t> x = sjis::characterCodes(a, kComparedCharacters),
+                                   y = sjis::characterCodes(b, kComparedCharacters);
   const std::size_t longest = std::max(x.size(), y.size());
-  if (longest == 0) return true;
-  std::vector<std::size_t> row(y.size() + 1);
-  for (std::size_t j = 0; j <= y.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= x.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= y.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (x[i - 1] == y[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[y.size()] * 3 <= longest;
+  return sjis::editDistance(x, y) * 3 <= longest;
 }
 
 }  // namespace
