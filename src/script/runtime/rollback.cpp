@@ -51,14 +51,24 @@ std::vector<bool> Rollback::returnable(const History& history) const {
   const std::deque<HistoryEntry>& entries = history.entries();
   std::vector<bool> out(entries.size(), false);
   const std::uint64_t oldest = history.added() - entries.size();
+  auto at = [&](std::uint64_t shown) -> const HistoryEntry& {
+    return entries[static_cast<std::size_t>(shown - 1 - oldest)];
+  };
   for (const Kept& kept : kept_) {
-    for (std::uint64_t shown = std::min(kept.history, history.added()); shown > std::max(kept.since, oldest);
-         --shown) {
-      const HistoryEntry& entry = entries[static_cast<std::size_t>(shown - 1 - oldest)];
-      if (entry.button || entry.characters.empty()) continue;
-      out[static_cast<std::size_t>(shown - 1 - oldest)] = true;
-      break;
+    const std::uint64_t last = std::min(kept.history, history.added()), first = std::max(kept.since, oldest);
+    // What was said there is on the layer the player reads at input waits (the text frame, not a name
+    // plate or a choice's caption); before any was read, any text but a caption.
+    std::int32_t layer = -2;
+    for (std::uint64_t shown = last; shown > oldest && layer == -2; --shown)
+      if (at(shown).read) layer = at(shown).layer;
+    std::uint64_t said = 0;
+    for (std::uint64_t shown = last; shown > first && said == 0; --shown) {
+      const HistoryEntry& entry = at(shown);
+      if (!entry.button && !entry.characters.empty() && (layer == -2 || entry.layer == layer)) said = shown;
     }
+    for (std::uint64_t shown = last; shown > first && said == 0; --shown)
+      if (!at(shown).button && !at(shown).characters.empty()) said = shown;
+    if (said != 0) out[static_cast<std::size_t>(said - 1 - oldest)] = true;
   }
   return out;
 }

@@ -29,8 +29,8 @@ class Rollback {
   // that wait is not kept.
   bool returnTo(ScriptEngine& engine, std::size_t entry);
   // Which history entries (0 the oldest) a player is offered to return to: for each kept wait, the last
-  // entry said before it (not a choice's caption, not an empty text). Any entry before a kept wait and
-  // after the one before it returns there.
+  // text said before it, on the layer the player reads (not a name plate, not a choice's caption). Any
+  // entry before a kept wait and after the one before it returns there.
   std::vector<bool> returnable(const History& history) const;
 
   std::size_t size() const { return kept_.size(); }
