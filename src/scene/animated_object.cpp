@@ -24,6 +24,13 @@ void AnimatedObject::update() {
   stepAction();
 }
 
+void AnimatedObject::settle() {
+  std::int32_t last = 0;
+  if (action_)
+    for (const ActionEntry& entry : action_->entries) last = std::max(last, entry.step);
+  for (int k = 0; k < kMostSettlingSteps && !finished && step <= last; ++k) update();
+}
+
 void AnimatedObject::stepAction() {
   if (wait > 0) {
     --wait;

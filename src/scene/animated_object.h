@@ -81,6 +81,10 @@ class AnimatedObject : public AnimationState {
   // One frame: pause, or apply the entries of the current step, integrate, and move to the next step.
   virtual void update();
   virtual bool isFinished() const { return finished; }
+  // Frames on at once until the action has ended or applied its last entry (at most kMostSettlingSteps):
+  // the object as its action leaves it, for text shown whole.
+  void settle();
+  static constexpr int kMostSettlingSteps = 100000;
 
   const Action* action() const { return action_; }
 

@@ -19,6 +19,13 @@ Scene::~Scene() = default;
 
 void Scene::update() {
   images_.newFrame();
+  if (textPace_ <= 0) {
+    textSteps_ = -1;
+  } else {
+    textCredit_ += textPace_;
+    textSteps_ = textCredit_ / 2;
+    textCredit_ %= 2;
+  }
   for (const auto& layer : layers_) layer->update();
   if (chosen) return;
   for (const auto& layer : layers_) {

@@ -43,6 +43,13 @@ class Scene {
   const DrawList& frame() const { return frame_; }
   bool allLayersFinished() const;
 
+  // How fast text characters run their actions, in half steps a frame: 2 is the script's own pace, 1
+  // half of it, 8 four times it; 0 shows every text whole at once.
+  void setTextPace(int halfSteps) { textPace_ = halfSteps; }
+  int textPace() const { return textPace_; }
+  // The steps text characters take this frame (set by update); -1 for text shown whole.
+  int textSteps() const { return textSteps_; }
+
   // Set when a choice button was clicked; the choice wait clears it when it starts waiting.
   bool chosen = false;
   std::int32_t chosenValue = 0;
@@ -72,6 +79,9 @@ class Scene {
   std::vector<const GlyphFont*> fonts_;
   DrawList frame_;
   DrawList drawn_;
+  int textPace_ = 2;
+  int textCredit_ = 0;
+  int textSteps_ = 1;
   bool drawnOnce_ = false;
 };
 

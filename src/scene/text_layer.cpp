@@ -126,7 +126,15 @@ void TextLayer::renderGlyphs() {
 
 void TextLayer::update() {
   updateLayer();
-  for (TextCharacter& c : characters_) c.update();
+  // The player's text speed: the characters' actions run that many frames in one, or to their end.
+  const int steps = scene_.textSteps();
+  for (TextCharacter& c : characters_) {
+    if (steps < 0) {
+      c.update();
+      c.settle();
+    }
+    for (int k = 0; k < steps; ++k) c.update();
+  }
 }
 
 bool TextLayer::isFinished() const {

@@ -111,6 +111,12 @@ struct ScriptEngine::Execution {
     e.progress_.begun = true;
     const bool pressed = e.mouse_.left || e.input_.pad(0).buttons[0];
     const bool answered = e.inputWaitAnswer_ && e.inputWaitAnswer_(e.programCounter_);
+    // With the player's setting, a press while a text is typing shows the rest of it; the next goes on.
+    if (!answered && !e.progress_.pressedBefore && pressed && e.text_.clickCompletes() && !e.text_.typed()) {
+      e.text_.finishTyping();
+      e.progress_.pressedBefore = true;
+      return false;
+    }
     if (answered || (!e.progress_.pressedBefore && pressed)) {
       e.passedInputWaits_.push_back(e.programCounter_);
       e.history_.markRead();

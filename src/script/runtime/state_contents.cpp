@@ -14,9 +14,6 @@ namespace tavrik {
 
 namespace {
 
-// Updates a character of a freshly shown text would get before its action is done: at most this many.
-constexpr int kMostSettlingSteps = 100000;
-
 std::string shownText(const std::vector<CharacterState>& characters) {
   std::string shown;
   for (const CharacterState& c : characters) {
@@ -44,10 +41,7 @@ std::vector<CharacterState> settledCharacters(std::string_view text,
     object.start(action);
     object.step = delay;
     delay -= action ? action->charDelay : 0;
-    std::int32_t last = 0;
-    if (action)
-      for (const ActionEntry& entry : action->entries) last = std::max(last, entry.step);
-    for (int k = 0; k < kMostSettlingSteps && !object.finished && object.step <= last; ++k) object.update();
+    object.settle();
     out.push_back({code, object.objectState()});
   }
   return out;

@@ -34,4 +34,14 @@ void TextLayers::renderGlyphs() {
   forEach([](TextLayer& text) { text.renderGlyphs(); });
 }
 
+void TextLayers::finishTyping() {
+  forEach([](TextLayer& text) {
+    for (TextCharacter& c : text.characters()) c.settle();
+  });
+}
+
+void TextLayers::setSpeed(int halfSteps) {
+  scene_.setTextPace(halfSteps);
+}
+
 }  // namespace tavrik

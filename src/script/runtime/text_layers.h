@@ -22,6 +22,14 @@ class TextLayers {
   // Lays out and rasterises every text layer with the scene's current fonts; the characters keep their
   // actions, steps and attributes.
   void renderGlyphs();
+  // Shows every text whole at once: each character as its action leaves it.
+  void finishTyping();
+
+  // The player's text speed, in half steps a frame (2 the script's own pace, 0 whole at once), and
+  // whether a click or the go-on key while a text is typing shows the rest of it instead of going on.
+  void setSpeed(int halfSteps);
+  void setClickCompletes(bool on) { clickCompletes_ = on; }
+  bool clickCompletes() const { return clickCompletes_; }
 
  private:
   // Calls visit with each text layer in the program's order.
@@ -30,6 +38,7 @@ class TextLayers {
 
   const Program& program_;
   Scene& scene_;
+  bool clickCompletes_ = false;
 };
 
 }  // namespace tavrik

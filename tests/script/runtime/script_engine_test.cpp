@@ -214,5 +214,46 @@ TEST(ScriptEngine, TheTextCommandShowsTextAndTheActionFormRestartsTheCharacters)
   EXPECT_EQ(rig.framesUntilFinished(100), 100) << "the input wait holds the end";
 }
 
+TEST(TextSpeed, ScalesTheTypingAndAClickWhileTypingShowsTheRestThenGoesOn) {
+  // Twenty characters, two frames apart: the last begins 38 frames after the first.
+  const std::string script =
+      "＃文字レイヤー宣言：枠\n＃文字動作宣言：文字，２，２４\n０，Ａ，０\n０，ＶＡ，０.２\n５，ＥＮＤ，０\n"
+      "＃変数宣言：x\n＃枠文字：\nあいうえおかきくけこさしすせそたちつてと\n＃入力待機\n＃式：x="
+      "1\n＃入力待機\n";
+  auto framesToType = [&](int halfSteps) {
+    test::EngineRig rig;
+    EXPECT_FALSE(rig.compile(script).has_value());
+    rig.engine->text().setSpeed(halfSteps);
+    int frames = 0;
+    do {
+      rig.engine->update();
+      ++frames;
+    } while (!rig.engine->text().typed() && frames < 1000);
+    return frames;
+  };
+  const int normal = framesToType(2);
+  EXPECT_EQ(normal, 38);
+  EXPECT_EQ(framesToType(4), 19) << "twice as fast: half the frames";
+  EXPECT_EQ(framesToType(1), 76) << "half as fast";
+  EXPECT_EQ(framesToType(0), 1) << "whole at once";
+
+  test::EngineRig rig;
+  ASSERT_FALSE(rig.compile(script).has_value());
+  rig.engine->text().setClickCompletes(true);
+  auto click = [&] {
+    rig.mouse.left = true;
+    rig.engine->update();
+    rig.mouse.left = false;
+    rig.engine->update();
+  };
+  for (int i = 0; i < 5; ++i) rig.engine->update();
+  ASSERT_FALSE(rig.engine->text().typed());
+  click();
+  EXPECT_TRUE(rig.engine->text().typed()) << "the click showed the rest";
+  EXPECT_EQ(rig.variable("x"), 0.0f) << "and did not go on";
+  click();
+  EXPECT_EQ(rig.variable("x"), 1.0f) << "the next click goes on";
+}
+
 }  // namespace
 }  // namespace tavrik
