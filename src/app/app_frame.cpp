@@ -82,6 +82,14 @@ void warnOfLinesTheBoxHolds(const EventScript& events, std::int64_t frame) {
       case PlayerAction::Kind::HistoryReturn:
         warn("history-return " + std::to_string(action.value));
         break;
+      case PlayerAction::Kind::TextSpeed:
+        warn("text-speed " + (action.value == 0
+                                  ? std::string("instant")
+                                  : std::to_string(action.value / 2) + (action.value % 2 ? ".5" : "")));
+        break;
+      case PlayerAction::Kind::ClickCompletes:
+        warn(action.value ? "click-completes on" : "click-completes off");
+        break;
     }
   }
 }

@@ -137,6 +137,16 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
         return bad(en(back ? MessageId::EventsNoSteps : MessageId::EventsNoEntry));
       script.actions_.emplace(
           *frame, PlayerAction{back ? PlayerAction::Kind::Rollback : PlayerAction::Kind::HistoryReturn, *n});
+    } else if (kind == "text-speed" && argCount(1)) {
+      static constexpr std::pair<std::string_view, int> kSpeeds[] = {
+          {"0.5", 1}, {"1", 2}, {"1.5", 3}, {"2", 4}, {"3", 6}, {"4", 8}, {"instant", 0}};
+      const auto* speed = std::find_if(std::begin(kSpeeds), std::end(kSpeeds),
+                                       [&](const auto& entry) { return entry.first == w[2]; });
+      if (speed == std::end(kSpeeds)) return bad(en(MessageId::EventsNoSpeed));
+      script.actions_.emplace(*frame, PlayerAction{PlayerAction::Kind::TextSpeed, speed->second});
+    } else if (kind == "click-completes" && argCount(1)) {
+      if (w[2] != "on" && w[2] != "off") return bad(en(MessageId::EventsNoSwitch));
+      script.actions_.emplace(*frame, PlayerAction{PlayerAction::Kind::ClickCompletes, w[2] == "on" ? 1 : 0});
     } else if (kind == "close" && argCount(0)) {
       WindowEvent e;
       e.type = T::Close;

@@ -2,7 +2,8 @@
 //
 //   F move X Y | F down BUTTON | F up BUTTON | F click X Y | F keydown KEY | F keyup KEY | F key KEY
 //   F command ID|NAME | F close | F save-state PATH | F save SLOT | F load SLOT | F skip on|off | F auto
-//   on|off | F rollback N | F history-return K
+//   on|off | F rollback N | F history-return K | F text-speed 0.5|1|1.5|2|3|4|instant | F click-completes
+//   on|off
 //
 // BUTTON is left, middle or right; KEY an SDL key name. "click" moves at F, presses at F+1 and releases
 // at F+2; "key" presses at F and releases at F+1. "save-state" writes the game's state, as it stands
@@ -10,7 +11,9 @@
 // "save" saves the game in a slot (0 the quick slot, 1 to 10) at the same moment; "load" loads one after
 // the frame's saves, before its other events and its update; "skip" and "auto" switch skipping and auto
 // mode as Ctrl and the A key do. "rollback" steps back N waits, and "history-return" returns to the wait
-// after history entry K (0 the oldest kept), before the frame's other events.
+// after history entry K (0 the oldest kept), before the frame's other events. "text-speed" and
+// "click-completes" set what the settings screen sets in a window (a headless run types at the script's
+// own pace, and a click while typing goes on, unless they are given).
 // "#" starts a comment. F is at most kMaxFrame, and the file at most kMaxFileSize bytes.
 #pragma once
 
@@ -28,9 +31,11 @@ namespace tavrik {
 
 // What the events file asks of the player's own functions.
 struct PlayerAction {
-  enum class Kind { Save, Load, Skip, Auto, Rollback, HistoryReturn };
+  enum class Kind { Save, Load, Skip, Auto, Rollback, HistoryReturn, TextSpeed, ClickCompletes };
   Kind kind = Kind::Save;
-  int value = 0;  // the slot, 1 for on and 0 for off, the waits to step back or the history entry
+  // The slot, 1 for on and 0 for off, the waits to step back, the history entry or the text speed (half
+  // steps a frame, 0 whole at once).
+  int value = 0;
 };
 
 class EventScript {

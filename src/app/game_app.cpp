@@ -22,7 +22,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   app->makeEngine(program);
   app->saves_ = std::make_unique<PlayerSaves>(app->services_.savesFolder, app->engine());
   app->screens_->readSettings(playerSettingsFile());
-  app->playback_.setReadOnlySkip(app->screens_->settings().readOnlySkip);
+  app->playback_.takeSettings(app->screens_->settings(), frame.haveDisplay());
   app->rebuildMenus();
   if (frame.overlay())
     frame.overlay()->addCharacters(ja(MessageId::ModeFastForward) + ja(MessageId::ModeSkip) +
@@ -106,7 +106,7 @@ void GameApp::makeEngine(std::shared_ptr<const Program> program) {
 bool GameApp::stepEngine() {
   const bool atChoice = engine_->waiting() == ScriptEngine::Waiting::Choice;
   const std::int32_t before = engine_->programCounter();
-  playback_.countAutoPause(*engine_, screens_->settings());
+  playback_.beforeUpdate(*engine_, screens_->settings());
   engine_->update();
   ++gameFrames_;
   bool passed = false;
@@ -295,6 +295,8 @@ void GameApp::runPlayerAction(const PlayerAction& action) {
   }
   if (action.kind == K::Rollback) rollback_.stepBack(count);
   if (action.kind == K::HistoryReturn) rollback_.returnTo(count);
+  if (action.kind == K::TextSpeed) playback_.setTextSpeed(action.value);
+  if (action.kind == K::ClickCompletes) playback_.setClickCompletes(action.value != 0);
 }
 
 void GameApp::afterFirstFrame() {

@@ -70,7 +70,14 @@ bool Playback::answers(std::int32_t position, const SeenWaits& seen) const {
   return autoAnswerDue_;
 }
 
-void Playback::countAutoPause(const ScriptEngine& engine, const PlayerSettings& settings) {
+void Playback::takeSettings(const PlayerSettings& settings, bool window) {
+  readSkip_ = settings.readOnlySkip;
+  window_ = window;
+}
+
+void Playback::beforeUpdate(ScriptEngine& engine, const PlayerSettings& settings) {
+  engine.text().setSpeed(textSpeed_.value_or(window_ ? settings.textSpeed : 2));
+  engine.text().setClickCompletes(clickCompletes_.value_or(window_ && settings.clickCompletes));
   // The pause starts when the text has been typed out; each character shown adds to it.
   if (!autoMode_ || engine.waiting() != ScriptEngine::Waiting::Input || !engine.text().typed()) {
     autoFrames_ = 0;

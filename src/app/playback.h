@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/window_events.h"
@@ -50,8 +51,16 @@ class Playback {
 
   // Whether the modes answer the input wait at a position (skipping only what was read asks seen).
   bool answers(std::int32_t position, const SeenWaits& seen) const;
-  // Before each engine update: the pause of auto mode counts while the text stands typed out.
-  void countAutoPause(const ScriptEngine& engine, const PlayerSettings& settings);
+  // The settings this follows: read-only skip, and in a window the text speed and click-completes (a
+  // headless run keeps the script's own pace unless the events file sets them).
+  void takeSettings(const PlayerSettings& settings, bool window);
+  // The events file's "text-speed" (half steps a frame, 0 whole at once) and "click-completes".
+  void setTextSpeed(int halfSteps) { textSpeed_ = halfSteps; }
+  void setClickCompletes(bool on) { clickCompletes_ = on; }
+  // Before each engine update: the text speed and click-completes the engine types with (the settings'
+  // in a window, unless the events file set them), and the pause of auto mode, which counts while the
+  // text stands typed out.
+  void beforeUpdate(ScriptEngine& engine, const PlayerSettings& settings);
   // An input wait was passed: auto mode's pause starts again.
   void waitPassed();
   // A frame's updates: one, or while skipping as many as the frame allows (window) or exactly
@@ -68,6 +77,9 @@ class Playback {
   bool autoMode_ = false;
   bool autoAnswerDue_ = false;
   std::int64_t autoFrames_ = 0;  // frames the typed-out text has waited in auto mode
+  bool window_ = false;
+  std::optional<int> textSpeed_;        // set by the events file
+  std::optional<bool> clickCompletes_;  // set by the events file
 };
 
 }  // namespace tavrik

@@ -40,6 +40,8 @@ constexpr SettingField kSettingFields[] = {
     {"AutoPauseMs", &PlayerSettings::autoPauseMs, nullptr},
     {"AutoPausePerCharacterMs", &PlayerSettings::autoPausePerCharacterMs, nullptr},
     {"ReadOnlySkip", nullptr, &PlayerSettings::readOnlySkip},
+    {"TextSpeed", &PlayerSettings::textSpeed, nullptr},
+    {"ClickCompletesText", nullptr, &PlayerSettings::clickCompletes},
 };
 
 // The player's own settings files hold a few short lines: a larger one is read only so far (its last

@@ -67,7 +67,7 @@
     "  --screenshot FILE    終わるときに最後のフレームをPNG画像で書く（FILE.png）\n" \
     "  --events FILE        フレーム番号ごとの入力（move, down, up, click, keydown, keyup, key,\n" \
     "                       command, close, save-state, save, load, skip, auto, rollback,\n" \
-    "                       history-return）、1行に1つ\n" \
+    "                       history-return, text-speed, click-completes）、1行に1つ\n" \
     "  --restore-state FILE save-stateで書いた状態から始める。フレームは0から数える\n" \
     "  --dump-variables     終わるときにすべての変数をname=valueの形で書く\n" \
     "  --check              スクリプトをコンパイルするだけ。最初のエラーを示し、1で終わる\n" \
@@ -101,7 +101,7 @@
     "  --screenshot FILE    at exit, write the last frame as a PNG picture (FILE.png)\n" \
     "  --events FILE        input by frame number (move, down, up, click, keydown, keyup, key,\n" \
     "                       command, close, save-state, save, load, skip, auto, rollback,\n" \
-    "                       history-return), one event a line\n" \
+    "                       history-return, text-speed, click-completes), one event a line\n" \
     "  --restore-state FILE start from a state written by save-state; frames count from 0\n" \
     "  --dump-variables     at exit, print every variable as name=value\n" \
     "  --check              only compile the script; report the first error and exit 1\n" \
@@ -187,6 +187,11 @@
   X(SettingsEffectVolume, "効果音の音量", "Sound effects") \
   X(SettingsAutoPause, "オートの待ち時間", "Auto mode's pause") \
   X(SettingsPausePerCharacter, "1文字ごとの追加", "Added a character") \
+  X(SettingsTextSpeed, "文字の速さ", "Text speed") \
+  X(SettingsClickCompletes, "クリックで全文", "Click shows all") \
+  X(SettingsTextWhole, "一瞬", "At once") \
+  X(SettingsOn, "オン", "On") \
+  X(SettingsOff, "オフ", "Off") \
   X(SettingsMute, "ミュート", "Mute") \
   X(SettingsMuted, "ミュート中", "Muted") \
   X(SettingsMutedLevel, "ミュート中 {1}", "Muted {1}") \
@@ -248,6 +253,7 @@
   X(EventsNoSwitch, "onかoffが要ります", "expected on or off") \
   X(EventsNoSteps, "1以上の待ちの数が要ります", "expected a number of waits, 1 or more") \
   X(EventsNoEntry, "0以上の履歴の番号が要ります", "expected a history entry number, 0 or more") \
+  X(EventsNoSpeed, "0.5、1、1.5、2、3、4、instantのどれかが要ります", "expected 0.5, 1, 1.5, 2, 3, 4 or instant") \
   X(EventsCannotRead, "「{1}」は引数{2}個では読めません", "cannot read \"{1}\" with {2} argument(s)") \
   \
   /* The player: the debug view */ \

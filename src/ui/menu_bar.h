@@ -13,7 +13,10 @@ class Overlay;
 
 struct MenuItem {
   MenuItem(std::string itemLabel, int itemCommand, bool isChecked = false, std::string keyShown = {})
-      : label(std::move(itemLabel)), command(itemCommand), checked(isChecked), shortcut(std::move(keyShown)) {}
+      : label(std::move(itemLabel)),
+        command(itemCommand),
+        checked(isChecked),
+        shortcut(std::move(keyShown)) {}
 
   std::string label;  // UTF-8, "(&X)" marks the access key
   int command = 0;

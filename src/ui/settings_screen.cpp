@@ -18,8 +18,23 @@ using namespace screen_parts;
 namespace {
 
 constexpr MessageId kRowLabels[SettingsScreen::kRows] = {
-    MessageId::SettingsMasterVolume, MessageId::SettingsMusicVolume, MessageId::SettingsEffectVolume,
-    MessageId::SettingsAutoPause, MessageId::SettingsPausePerCharacter};
+    MessageId::SettingsMasterVolume,  MessageId::SettingsMusicVolume,       MessageId::SettingsEffectVolume,
+    MessageId::SettingsAutoPause,     MessageId::SettingsPausePerCharacter, MessageId::SettingsTextSpeed,
+    MessageId::SettingsClickCompletes};
+
+constexpr int kSpeedRow = 5, kClickRow = 6;
+
+int speedIndex(int halfSteps) {
+  for (std::size_t i = 0; i < kTextSpeeds.size(); ++i)
+    if (kTextSpeeds[i] == halfSteps) return static_cast<int>(i);
+  return 1;
+}
+
+// "×1.5", or the word for text shown whole.
+std::string speedText(int halfSteps) {
+  if (halfSteps <= 0) return ja(MessageId::SettingsTextWhole);
+  return "×" + std::to_string(halfSteps / 2) + (halfSteps % 2 ? ".5" : "");
+}
 
 int percentGainStep(int value, int direction) {
   return std::clamp(value + direction * 10, 0, 100);
@@ -44,6 +59,7 @@ PlayerSettings PlayerSettings::clamped() const {
   s.effectVolume = std::clamp(s.effectVolume, 0, 100);
   s.autoPauseMs = std::clamp(s.autoPauseMs, 0, 10000);
   s.autoPausePerCharacterMs = std::clamp(s.autoPausePerCharacterMs, 0, 500);
+  s.textSpeed = kTextSpeeds[static_cast<std::size_t>(speedIndex(s.textSpeed))];
   return s;
 }
 
@@ -64,6 +80,13 @@ void SettingsScreen::adjust(int row, int direction) {
     case 4:
       settings_.autoPausePerCharacterMs =
           std::clamp(settings_.autoPausePerCharacterMs + direction * 10, 0, 500);
+      break;
+    case kSpeedRow:
+      settings_.textSpeed = kTextSpeeds[static_cast<std::size_t>(std::clamp(
+          speedIndex(settings_.textSpeed) + direction, 0, static_cast<int>(kTextSpeeds.size()) - 1))];
+      break;
+    case kClickRow:
+      settings_.clickCompletes = direction > 0;
       break;
     default:
       break;
@@ -93,6 +116,10 @@ ScreenAction SettingsScreen::key(Key key) {
       return ScreenAction::changed();
     case Key::Return:
     case Key::Space:
+      if (row_ == kClickRow) {
+        settings_.clickCompletes = !settings_.clickCompletes;
+        return ScreenAction::changed();
+      }
       if (row_ > 2) return {};
       toggleMute(row_);
       return ScreenAction::changed();
@@ -128,13 +155,15 @@ std::string SettingsScreen::characters() const {
   // The seconds' unit without its number (a placeholder left in would ask for braces), and what the
   // values and the buttons are written with.
   std::string out = ja(MessageId::SettingsTitle) + ja(MessageId::SettingsMuted) +
-                    ja(MessageId::SettingsSeconds, {""}) + "0123456789.%－＋+" + ja(MessageId::SettingsHint);
+                    ja(MessageId::SettingsSeconds, {""}) + "0123456789.%－＋+×" +
+                    ja(MessageId::SettingsHint) + ja(MessageId::SettingsTextWhole) +
+                    ja(MessageId::SettingsOn) + ja(MessageId::SettingsOff);
   for (const MessageId label : kRowLabels) out += ja(label);
   return out + kClose;
 }
 
 void SettingsScreen::build() {
-  if (beginScreen((ja(MessageId::SettingsTitle) + "###settings").c_str(), 540, 250)) {
+  if (beginScreen((ja(MessageId::SettingsTitle) + "###settings").c_str(), 540, 310)) {
     const bool muted[3] = {settings_.masterMuted, settings_.musicMuted, settings_.effectMuted};
     const int volumes[3] = {settings_.masterVolume, settings_.musicVolume, settings_.effectVolume};
     for (int row = 0; row < kRows; ++row) {
@@ -153,6 +182,10 @@ void SettingsScreen::build() {
       if (row <= 2) {
         // The level stays in sight, and changes, while it is muted.
         value = silent ? ja(MessageId::SettingsMutedLevel, {percent(volumes[row])}) : percent(volumes[row]);
+      } else if (row == kSpeedRow) {
+        value = speedText(settings_.textSpeed);
+      } else if (row == kClickRow) {
+        value = ja(settings_.clickCompletes ? MessageId::SettingsOn : MessageId::SettingsOff);
       } else {
         const int ms = row == 3 ? settings_.autoPauseMs : settings_.autoPausePerCharacterMs;
         char seconds[32];
@@ -161,11 +194,15 @@ void SettingsScreen::build() {
         value = (row == 3 ? "" : "+") + ja(MessageId::SettingsSeconds, {seconds});
       }
       ImGui::SetNextItemWidth(100);
-      const float fraction = silent     ? 0.0f
-                             : row <= 2 ? static_cast<float>(volumes[row]) / 100.0f
-                                        : static_cast<float>(row == 3 ? settings_.autoPauseMs
-                                                                      : settings_.autoPausePerCharacterMs) /
-                                              (row == 3 ? 10000.0f : 500.0f);
+      float fraction = 0.0f;
+      if (row <= 2 && !silent) fraction = static_cast<float>(volumes[row]) / 100.0f;
+      if (row == 3 || row == 4)
+        fraction = static_cast<float>(row == 3 ? settings_.autoPauseMs : settings_.autoPausePerCharacterMs) /
+                   (row == 3 ? 10000.0f : 500.0f);
+      if (row == kSpeedRow)
+        fraction =
+            static_cast<float>(speedIndex(settings_.textSpeed)) / static_cast<float>(kTextSpeeds.size() - 1);
+      if (row == kClickRow) fraction = settings_.clickCompletes ? 1.0f : 0.0f;
       ImGui::ProgressBar(fraction, ImVec2(140, 0), value.c_str());
       ImGui::SameLine();
       ImGui::Button("＋", ImVec2(32, 0));

@@ -23,7 +23,7 @@ class SettingsScreen : public PlayerScreen {
   const PlayerSettings& settings() const { return settings_; }
   int focusedRow() const { return row_; }
 
-  static constexpr int kRows = 5;
+  static constexpr int kRows = 7;
 
  private:
   void adjust(int row, int direction);

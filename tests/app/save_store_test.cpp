@@ -186,16 +186,20 @@ TEST(PlayerSettingsFile, ComesBackAndStrangeValuesFallBack) {
   changed.masterVolume = 70;
   changed.effectMuted = true;
   changed.autoPauseMs = 750;
+  changed.textSpeed = 0;
+  changed.clickCompletes = false;
   ASSERT_TRUE(writePlayerSettings(file, changed));
   EXPECT_EQ(readPlayerSettings(file), changed);
 
-  dir.write("config/tavrik/player.ini",
-            "MasterVolume=250\nMusicVolume=abc\nEffectMuted=7\nAutoPauseMs=-5\nrubbish\n\xff\xfe=1\n");
+  dir.write(
+      "config/tavrik/player.ini",
+      "MasterVolume=250\nMusicVolume=abc\nEffectMuted=7\nAutoPauseMs=-5\nTextSpeed=5\nrubbish\n\xff\xfe=1\n");
   const PlayerSettings strange = readPlayerSettings(file);
   EXPECT_EQ(strange.masterVolume, 100);
   EXPECT_EQ(strange.musicVolume, 100);
   EXPECT_FALSE(strange.effectMuted);
   EXPECT_EQ(strange.autoPauseMs, 0);
+  EXPECT_EQ(strange.textSpeed, 2) << "a speed not offered is the script's own";
 
   PlayerSettings muted;
   muted.masterVolume = 50;
