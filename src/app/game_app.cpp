@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "app/choice_keys.h"
 #include "app/file_association.h"
 #include "app/settings.h"
 #include "base/messages.h"
 #include "base/script_path.h"
-#include "platform/desktop.h"
 #include "platform/overlay.h"
 
 namespace tavrik {
@@ -260,6 +260,7 @@ bool GameApp::handleEvent(const WindowEvent& event) {
   playback_.see(event);
   if (!engine_) return false;
   if (screens_->isOpen()) return screens_->handle(event);
+  steerChoice(event, *engine_);
   // The notice of a failed reload closes with its button, and the click is not the game's.
   if (authoring_->clickNotice(event)) return true;
   if (playback_.leavesAutoMode(event)) {
@@ -300,7 +301,6 @@ void GameApp::runPlayerAction(const PlayerAction& action) {
 }
 
 void GameApp::afterFirstFrame() {
-  // (A --check run ends before any frame and registers nothing.)
   registerForUser(services_.moduleDirectory);
 }
 

@@ -75,15 +75,22 @@ void SimpleLayer::hoverAndClick(const HitRect& before) {
   // press made for something else (the click that ended the wait before the choice) is not clicked.
   const bool pressedInside = mouse.leftPressed && now.contains(mouse.pressX, mouse.pressY) &&
                              before.contains(mouse.pressX, mouse.pressY);
-  if (inside) {
+  // The button the keyboard or a controller is on grows as under the pointer, and its press is a click
+  // inside it; the mouse clicks only where it is.
+  const bool focused = scene_.focused() == this;
+  if (inside || focused) {
     if (zoom_ < zoomMax_) zoom_ += zoomStep_;
+  } else if (zoom_ > 1.0f) {
+    zoom_ -= zoomStep_;
+  }
+  if (inside) {
     if ((!prevDown_ || pressedInside) && mouse.left) clicked_ = true;
     prevDown_ = mouse.left;
   } else {
-    if (zoom_ > 1.0f) zoom_ -= zoomStep_;
     // A press that began outside never becomes a click when the pointer moves in.
     prevDown_ = true;
   }
+  if (focused && scene_.focusPressed()) clicked_ = true;
 }
 
 void SimpleLayer::loadImage(std::string_view name) {

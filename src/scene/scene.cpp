@@ -1,5 +1,7 @@
 #include "scene/scene.h"
 
+#include <algorithm>
+
 #include "base/input_state.h"
 #include "platform/graphics_device.h"
 #include "scene/tiled_image.h"
@@ -17,6 +19,27 @@ Scene::Scene(GraphicsDevice& device, const MouseState& mouse, ScriptRandom& rand
 
 Scene::~Scene() = default;
 
+void Scene::moveFocus(int step) {
+  std::vector<const SimpleLayer*> buttons;
+  for (const auto& layer : layers_)
+    if (layer->clickable() && layer->a > 0.0f) buttons.push_back(layer.get());
+  if (buttons.empty()) {
+    clearFocus();
+    return;
+  }
+  std::stable_sort(buttons.begin(), buttons.end(), [](const SimpleLayer* p, const SimpleLayer* q) {
+    return p->y != q->y ? p->y < q->y : p->x < q->x;
+  });
+  const auto at = std::find(buttons.begin(), buttons.end(), focus_);
+  const int count = static_cast<int>(buttons.size());
+  int index = 0;
+  if (at == buttons.end())
+    index = step < 0 ? count - 1 : 0;
+  else
+    index = ((static_cast<int>(at - buttons.begin()) + step) % count + count) % count;
+  focus_ = buttons[static_cast<std::size_t>(index)];
+}
+
 void Scene::update() {
   images_.newFrame();
   if (textPace_ <= 0) {
@@ -27,6 +50,7 @@ void Scene::update() {
     textCredit_ %= 2;
   }
   for (const auto& layer : layers_) layer->update();
+  focusPressed_ = false;
   if (chosen) return;
   for (const auto& layer : layers_) {
     if (layer->clickable() && layer->clicked()) {

@@ -50,6 +50,19 @@ class Scene {
   // The steps text characters take this frame (set by update); -1 for text shown whole.
   int textSteps() const { return textSteps_; }
 
+  // The choice button the keyboard or a controller is on: it grows as under the pointer, and a press of
+  // it is a click inside it at the next update. moveFocus goes to the next visible button in reading
+  // order (top to bottom, left to right), or with a negative step the one before; from none, to the
+  // first or the last.
+  void moveFocus(int step);
+  void clearFocus() {
+    focus_ = nullptr;
+    focusPressed_ = false;
+  }
+  void pressFocused() { focusPressed_ = focus_ != nullptr; }
+  const SimpleLayer* focused() const { return focus_; }
+  bool focusPressed() const { return focusPressed_; }
+
   // Set when a choice button was clicked; the choice wait clears it when it starts waiting.
   bool chosen = false;
   std::int32_t chosenValue = 0;
@@ -79,6 +92,8 @@ class Scene {
   std::vector<const GlyphFont*> fonts_;
   DrawList frame_;
   DrawList drawn_;
+  const SimpleLayer* focus_ = nullptr;
+  bool focusPressed_ = false;
   int textPace_ = 2;
   int textCredit_ = 0;
   int textSteps_ = 1;

@@ -68,6 +68,36 @@ TEST(Demo, PlaysToItsEndWithItsEvents) {
   EXPECT_TRUE(app->engine().isFinished());
 }
 
+TEST(Demo, ItsChoicesMadeWithTheKeyboardAloneEndAsTheMouseRun) {
+  // Each click of the demo's events becomes keys: Tab (the left button, the first in reading order) or
+  // Tab and Right (the right one), then Return, which also goes on from the input waits.
+  test::PlayerCopy player;
+  pinFont(player);
+  test::TempDir dir;
+  std::ifstream clicks(kDemo / "demo.events");
+  std::string keys, line;
+  while (std::getline(clicks, line)) {
+    int frame = 0, x = 0, y = 0;
+    if (std::sscanf(line.c_str(), "%d click %d %d", &frame, &x, &y) != 3) continue;
+    const std::string at = std::to_string(frame);
+    keys += at + " key Tab\n" + (x > 400 ? at + " key Right\n" : "") + std::to_string(frame + 1) +
+            " key Return\n";
+  }
+  auto play = [&](const fs::path& events, const std::string& shot) {
+    return player.run({(kDemo / "start.tvk").string(), "--headless", "--events", events.string(), "--frames",
+                       "3000", "--dump-variables", "--screenshot", (dir.path() / shot).string()});
+  };
+  const test::ProcessResult mouse = play(kDemo / "demo.events", "mouse.png");
+  const test::ProcessResult keyboard = play(dir.write("keys.events", keys), "keys.png");
+  ASSERT_EQ(keyboard.exitCode, 0) << keyboard.err;
+  EXPECT_EQ(keyboard.out, mouse.out);
+  EXPECT_EQ(keyboard.out, "選択結果=2\n選んだ=2\nきらめき=3\n周回=2\n");
+  const std::optional<DecodedImage> a = decodeImageFile(dir.path() / "mouse.png");
+  const std::optional<DecodedImage> b = decodeImageFile(dir.path() / "keys.png");
+  ASSERT_TRUE(a && b);
+  EXPECT_TRUE(a->pixels == b->pixels) << "the same last frame";
+}
+
 TEST(Demo, FramesMatchTheReferences) {
   const bool update = std::getenv("TAVRIK_UPDATE_REFERENCES") != nullptr;
   test::PlayerCopy player;
