@@ -123,9 +123,8 @@ bool GameApp::stepEngine() {
 }
 
 void GameApp::bindCommands() {
-  using Mode = SlotScreen::Mode;
-  bindings_[kCommandSave] = {[this] { screens_->openSlots(Mode::Save); }};
-  bindings_[kCommandLoad] = {[this] { screens_->openSlots(Mode::Load); }};
+  bindings_[kCommandSave] = {[this] { screens_->openSlots(SlotScreen::Mode::Save); }};
+  bindings_[kCommandLoad] = {[this] { screens_->openSlots(SlotScreen::Mode::Load); }};
   bindings_[kCommandQuickSave] = {[this] { saveSlot(kQuickSlot); }};
   bindings_[kCommandQuickLoad] = {[this] { loadSlot(kQuickSlot); }};
   bindings_[kCommandSettings] = {[this] { screens_->openSettings(); }};
@@ -149,6 +148,7 @@ void GameApp::bindCommands() {
                                   [this] { return debug_.shown(); }, [this] { return debug_.offered(); }};
   bindings_[kCommandReload] = {[this] { authoring_->reload(); }};
   bindings_[kCommandRollback] = {[this] { rollback_.stepBack(1); }};
+  bindings_[kCommandHideText] = {[this] { playback_.hideText(*engine_); }};
 }
 
 void GameApp::rebuildMenus() {
@@ -267,7 +267,7 @@ bool GameApp::handleEvent(const WindowEvent& event) {
     playback_.setAutoMode(false);
     rebuildMenus();
   }
-  if (rollback_.handle(event)) return true;
+  if (playback_.handleHidden(event, *engine_) || rollback_.handle(event)) return true;
   if (event.type == T::Wheel && event.y > 0) {
     screens_->openHistory();
     return true;

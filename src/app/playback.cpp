@@ -70,6 +70,26 @@ bool Playback::answers(std::int32_t position, const SeenWaits& seen) const {
   return autoAnswerDue_;
 }
 
+void Playback::hideText(ScriptEngine& engine) {
+  textHidden_ = true;
+  engine.scene().setTextHidden(true);
+}
+
+bool Playback::handleHidden(const WindowEvent& event, ScriptEngine& engine) {
+  using T = WindowEvent::Type;
+  const bool press = (event.type == T::KeyDown && !event.repeat) || event.type == T::ButtonDown ||
+                     event.type == T::PadButtonDown;
+  if (!textHidden_) {
+    if (event.type == T::ButtonDown && event.button == MouseButton::Middle) hideText(engine);
+    return false;
+  }
+  // The release of what showed the text again is let through, so that nothing stays held.
+  if (!press) return false;
+  textHidden_ = false;
+  engine.scene().setTextHidden(false);
+  return true;
+}
+
 void Playback::takeSettings(const PlayerSettings& settings, bool window) {
   readSkip_ = settings.readOnlySkip;
   window_ = window;
@@ -97,6 +117,8 @@ void Playback::waitPassed() {
 
 void Playback::runUpdates(ScriptEngine& engine, const SeenWaits& seen, bool timeBound,
                           const std::function<bool()>& step) {
+  // The game waits while the player looks behind the text.
+  if (textHidden_) return;
   const bool skippingAtStart = skipping();
   const std::int64_t start = performanceCounter();
   for (int done = 0;;) {

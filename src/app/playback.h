@@ -63,6 +63,12 @@ class Playback {
   void beforeUpdate(ScriptEngine& engine, const PlayerSettings& settings);
   // An input wait was passed: auto mode's pause starts again.
   void waitPassed();
+  // Hides the text to show the picture behind it; the game waits until the next key or click, which
+  // shows it again and is spent. The middle button hides it too (the script still sees that button).
+  void hideText(ScriptEngine& engine);
+  bool textHidden() const { return textHidden_; }
+  // Whether the event was the one that shows the hidden text again (or hid it: the middle button).
+  bool handleHidden(const WindowEvent& event, ScriptEngine& engine);
   // A frame's updates: one, or while skipping as many as the frame allows (window) or exactly
   // kSkipUpdates (headless). step updates the engine once and tells whether an input wait was passed.
   void runUpdates(ScriptEngine& engine, const SeenWaits& seen, bool timeBound,
@@ -78,6 +84,7 @@ class Playback {
   bool autoAnswerDue_ = false;
   std::int64_t autoFrames_ = 0;  // frames the typed-out text has waited in auto mode
   bool window_ = false;
+  bool textHidden_ = false;
   std::optional<int> textSpeed_;        // set by the events file
   std::optional<bool> clickCompletes_;  // set by the events file
 };

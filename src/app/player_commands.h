@@ -35,6 +35,7 @@ enum CommandId : int {
   kCommandDebugView = 5009,
   kCommandReload = 5010,
   kCommandRollback = 5011,
+  kCommandHideText = 5012,
 };
 
 // The menus of the menu bar, in their order; the font menu's items are the faces installed.

@@ -87,6 +87,8 @@ Key translateKey(SDL_Keycode code) {
       return Key::Delete;
     case SDLK_BACKSPACE:
       return Key::Backspace;
+    case SDLK_h:
+      return Key::H;
     default:
       return Key::Unknown;
   }

@@ -50,6 +50,7 @@ enum class Key {
   R,
   Delete,
   Backspace,
+  H,
 };
 
 // Back: the first of a mouse's thumb buttons, the one desktops take for "go back".

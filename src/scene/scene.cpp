@@ -4,6 +4,7 @@
 
 #include "base/input_state.h"
 #include "platform/graphics_device.h"
+#include "scene/text_layer.h"
 #include "scene/tiled_image.h"
 
 namespace tavrik {
@@ -62,7 +63,8 @@ void Scene::update() {
 
 bool Scene::prepareFrame() {
   frame_.clear();
-  for (const auto& layer : layers_) layer->appendDraws(frame_);
+  for (const auto& layer : layers_)
+    if (!textHidden_ || !dynamic_cast<const TextLayer*>(layer.get())) layer->appendDraws(frame_);
   return !drawnOnce_ || frame_ != drawn_;
 }
 

@@ -50,6 +50,10 @@ class Scene {
   // The steps text characters take this frame (set by update); -1 for text shown whole.
   int textSteps() const { return textSteps_; }
 
+  // The player looks at the picture behind the text: text layers (their own pictures too) are not drawn.
+  void setTextHidden(bool hidden) { textHidden_ = hidden; }
+  bool textHidden() const { return textHidden_; }
+
   // The choice button the keyboard or a controller is on: it grows as under the pointer, and a press of
   // it is a click inside it at the next update. moveFocus goes to the next visible button in reading
   // order (top to bottom, left to right), or with a negative step the one before; from none, to the
@@ -92,6 +96,7 @@ class Scene {
   std::vector<const GlyphFont*> fonts_;
   DrawList frame_;
   DrawList drawn_;
+  bool textHidden_ = false;
   const SimpleLayer* focus_ = nullptr;
   bool focusPressed_ = false;
   int textPace_ = 2;
