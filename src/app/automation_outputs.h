@@ -1,9 +1,11 @@
 // What automation asks of a run besides its events: a state written at a frame (save-state), a state
 // restored at start (--restore-state), and at a normal end the screenshot and the variables. A file
-// that cannot be read or written is named on standard error and makes the run end with status 1.
+// that cannot be read or written is named on standard error and makes the run end with status 1. And
+// the screenshots a player keeps with the screenshot key.
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "app/options.h"
 
@@ -21,6 +23,13 @@ class AutomationOutputs {
   // The screenshot and the variables; false when the screenshot, or a state asked for earlier, could
   // not be written.
   bool writeAtEnd(ScriptEngine& engine, GraphicsDevice& graphics, const AutomationOptions& automation);
+
+  // Where a player's screenshots go: the desktop's pictures folder ($XDG_PICTURES_DIR as
+  // $XDG_CONFIG_HOME/user-dirs.dirs sets it, else ~/Pictures), in a folder "tavrik".
+  static std::filesystem::path screenshotFolder();
+  // Writes the game's last frame there as tavrik-YYYYMMDD-HHMMSS.png (with -2, -3 ... when taken in the
+  // same second); the word the player is shown, saying where or why not.
+  static std::string keepScreenshot(GraphicsDevice& graphics);
 
  private:
   bool failed_ = false;

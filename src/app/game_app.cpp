@@ -1,7 +1,5 @@
 #include "app/game_app.h"
 
-#include <algorithm>
-
 #include "app/choice_keys.h"
 #include "app/file_association.h"
 #include "app/settings.h"
@@ -149,6 +147,8 @@ void GameApp::bindCommands() {
   bindings_[kCommandReload] = {[this] { authoring_->reload(); }};
   bindings_[kCommandRollback] = {[this] { rollback_.stepBack(1); }};
   bindings_[kCommandHideText] = {[this] { playback_.hideText(*engine_); }};
+  bindings_[kCommandScreenshot] = {
+      [this] { words_.say(outputs_.keepScreenshot(frame().graphics()), frame().overlay()); }};
 }
 
 void GameApp::rebuildMenus() {
@@ -161,7 +161,7 @@ void GameApp::rebuildMenus() {
                                             services_.fontChoice.menuItems(kCommandFontBase));
   // The same menus are changed in place: whoever holds one sees it change rather than go.
   if (menus.size() == menus_.size())
-    std::move(menus.begin(), menus.end(), menus_.begin());
+    for (std::size_t i = 0; i < menus.size(); ++i) menus_[i] = std::move(menus[i]);
   else
     menus_ = std::move(menus);
   if (MenuBar* bar = frame().menuBar()) bar->setMenus(menus_);
@@ -205,8 +205,7 @@ bool GameApp::loadSlot(int slot) {
 
 bool GameApp::finish(const AutomationOptions& automation) {
   const bool written = outputs_.writeAtEnd(*engine_, frame().graphics(), automation);
-  // Closed before the script's end, the play is kept to be continued. (A run that reached --frames was
-  // not closed by anyone.)
+  // Closed before the script's end (not by reaching --frames), the play is kept to be continued.
   if (!engine_->isFinished() && !frame().frameLimitReached()) saveSlot(kAutoSlot);
   saves_->writeSeen();
   engine_.reset();

@@ -22,6 +22,7 @@ constexpr PlayerCommand kCommands[] = {
     {kCommandToggleFullscreen, MenuId::View, "フルスクリーン/ウィンドウ切り替え(&F)", {{Key::Return, kAlt}, kNone}, "Alt+Return", false, "fullscreen", false},
     {kCommandDebugView, MenuId::View, "デバッグ表示(&D)", {{Key::F12}, kNone}, "F12", true, "debug", true},
     {kCommandHideText, MenuId::View, "本文を隠す(&T)", {{Key::H}, kNone}, "H", true, "hide-text", true},
+    {kCommandScreenshot, MenuId::View, "スクリーンショット(&S)", {{Key::P}, kNone}, "P", true, "screenshot", true},
     {kCommandHelp, MenuId::Help, "ヘルプ(&H)", {{Key::F1}, kNone}, "F1", false, "help", false},
     {kCommandVersion, MenuId::Help, "バージョン情報(&V)", {{Key::F1, kShift}, kNone}, "Shift+F1", false, "version", false},
     {kCommandReload, MenuId::None, "", {{Key::R, kCtrl}, kNone}, "Ctrl+R", false, "reload", true},

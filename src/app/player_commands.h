@@ -36,6 +36,7 @@ enum CommandId : int {
   kCommandReload = 5010,
   kCommandRollback = 5011,
   kCommandHideText = 5012,
+  kCommandScreenshot = 5013,
 };
 
 // The menus of the menu bar, in their order; the font menu's items are the faces installed.

@@ -146,6 +146,8 @@
   X(SlotLabel, "スロット {1}", "Slot {1}") \
   X(SavedToast, "{1}にセーブしました", "saved to {1}") \
   X(RollbackRefused, "これより前には戻れません", "cannot go back further") \
+  X(ScreenshotKept, "スクリーンショット {1} を保存しました", "screenshot {1} kept") \
+  X(ScreenshotNotKept, "スクリーンショットを {1} に保存できませんでした", "the screenshot could not be written to {1}") \
   X(RollbackNoEntry, "その本文は履歴にありません", "no such text in the history") \
   X(LoadedToast, "{1}をロードしました", "{1} loaded") \
   X(SaveFailed, \

@@ -89,6 +89,8 @@ Key translateKey(SDL_Keycode code) {
       return Key::Backspace;
     case SDLK_h:
       return Key::H;
+    case SDLK_p:
+      return Key::P;
     default:
       return Key::Unknown;
   }

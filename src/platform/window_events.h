@@ -51,6 +51,7 @@ enum class Key {
   Delete,
   Backspace,
   H,
+  P,
 };
 
 // Back: the first of a mouse's thumb buttons, the one desktops take for "go back".

@@ -302,6 +302,34 @@ TEST(Player, EveryStartRegistersTheScriptTypeWithTheDesktopAndWritesNothingElse)
   }
 }
 
+TEST(Player, TheScreenshotKeyKeepsTheScreenInThePicturesFolder) {
+  PlayerCopy player;
+  namespace fs = std::filesystem;
+  const fs::path home = player.root() / "home";
+  auto shots = [](const fs::path& folder) {
+    std::vector<fs::path> out;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) out.push_back(e.path());
+    return out;
+  };
+  std::ofstream(player.root() / "shot.events") << "2 key P\n3 command screenshot\n";
+  ASSERT_EQ(player.run({"--headless", "--frames", "5", "--events", (player.root() / "shot.events").string()})
+                .exitCode,
+            0);
+  const std::vector<fs::path> kept = shots(home / "Pictures" / "tavrik");
+  ASSERT_EQ(kept.size(), 2u) << "two in the same second get their own names";
+  const std::optional<DecodedImage> picture = decodeImageFile(kept.front());
+  ASSERT_TRUE(picture.has_value());
+  EXPECT_EQ(picture->width, 800);
+  // The desktop's own pictures folder, where the user moved it.
+  fs::create_directories(home / ".config");
+  std::ofstream(home / ".config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
+  ASSERT_EQ(player.run({"--headless", "--frames", "5", "--events", (player.root() / "shot.events").string()})
+                .exitCode,
+            0);
+  EXPECT_EQ(shots(home / "Bilder" / "tavrik").size(), 2u);
+}
+
 TEST(Player, HelpAndVersion) {
   PlayerCopy player;
   const ProcessResult help = player.run({"--help"});
