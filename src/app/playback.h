@@ -33,8 +33,12 @@ class Playback {
   void setReadOnlySkip(bool on) { readSkip_ = on; }
   // The events file's "skip on" and "skip off".
   void setSkip(bool on);
-  // A reloaded game plays on without the events file's skipping.
-  void endEventSkip() { skipOn_ = false; }
+  // A reloaded game plays on without the events file's skipping, and with its text shown (its engine is
+  // new).
+  void endEventSkip() {
+    skipOn_ = false;
+    textHidden_ = false;
+  }
   // A loaded game starts still: no skipping or auto mode carried over into it.
   void stopForLoad();
   // The word shown while one of the modes runs the game; empty while none does.
