@@ -5,12 +5,10 @@
 #include <memory>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <variant>
 
 #include "base/byte_io.h"
 #include "base/hash.h"
-#include "base/keywords.h"
 #include "base/messages.h"
 #include "base/sjis_text.h"
 #include "script/compiler/program.h"

@@ -82,10 +82,9 @@ std::size_t Rollback::bytes() const {
 bool Rollback::returnToKept(ScriptEngine& engine, std::size_t index) {
   const Kept kept = kept_[index];
   if (engine.states().restore(kept.state)) return false;
-  ScriptEngine& e = engine;
-  History history = e.history();
+  History history = engine.history();
   history.dropNewest(history.added() - kept.history);
-  e.setHistory(std::move(history));
+  engine.setHistory(std::move(history));
   kept_.erase(kept_.begin() + static_cast<std::ptrdiff_t>(index) + 1, kept_.end());
   returned_ = true;
   return true;

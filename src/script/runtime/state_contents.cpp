@@ -30,12 +30,7 @@ std::vector<CharacterState> settledCharacters(std::string_view text,
   std::vector<CharacterState> out;
   ScriptRandom random;
   std::int32_t delay = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t n = sjis::charLength(text, i);
-    std::uint16_t code = static_cast<unsigned char>(text[i]);
-    if (n == 2 && i + 1 < text.size())
-      code = static_cast<std::uint16_t>(code << 8 | static_cast<unsigned char>(text[i + 1]));
-    i += n;
+  for (const std::uint16_t code : sjis::characterCodes(text)) {
     const Action* action = out.size() < actions.size() ? actions[out.size()] : nullptr;
     AnimatedObject object(random);
     object.start(action);
