@@ -90,6 +90,9 @@ void warnOfLinesTheBoxHolds(const EventScript& events, std::int64_t frame) {
       case PlayerAction::Kind::ClickCompletes:
         warn(action.value ? "click-completes on" : "click-completes off");
         break;
+      case PlayerAction::Kind::Speak:
+        warn(action.value ? "speak on" : "speak off");
+        break;
     }
   }
 }
@@ -329,6 +332,9 @@ std::optional<BoxAnswer> AppFrame::answerFromWindow(ModalBox& box) {
   switch (e->type) {
     case WindowEvent::Type::KeyDown:
       return box.key(e->key);
+    case WindowEvent::Type::PadButtonDown:
+      if (const std::optional<Key> key = keyForPadButton(e->padButton)) return box.key(*key);
+      return std::nullopt;
     case WindowEvent::Type::ButtonUp:
       if (e->button == MouseButton::Left) return box.click(e->x, e->y);
       return std::nullopt;
@@ -376,6 +382,9 @@ std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
     switch (e.type) {
       case WindowEvent::Type::KeyDown:
         answer = box.key(e.key);
+        break;
+      case WindowEvent::Type::PadButtonDown:
+        if (const std::optional<Key> key = keyForPadButton(e.padButton)) answer = box.key(*key);
         break;
       case WindowEvent::Type::MouseMove:
         boxPointerX_ = e.x;
@@ -500,8 +509,22 @@ void AppFrame::handleEvent(const WindowEvent& event) {
     case T::MenuCommand:
       runCommand(e.command);
       break;
-    case T::Wheel:
     case T::PadButtonDown:
+    case T::PadButtonUp: {
+      // An attached controller's buttons are read by the pads at each poll; the events file's are known
+      // only from here.
+      const bool down = e.type == T::PadButtonDown;
+      if (!e.device) input_.setPadButton(e.padButton, down);
+      if (const PlayerCommand* command = down ? commandForPad(e.padButton) : nullptr;
+          command && knowsCommand(command->id))
+        runCommand(command->id);
+      break;
+    }
+    case T::PadAxis:
+      if (!e.device) input_.setStick(e.x, e.y);
+      for (const WindowEvent& direction : stick_.move(e.x, e.y)) handleEvent(direction);
+      break;
+    case T::Wheel:
       break;
   }
 }

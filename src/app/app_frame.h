@@ -13,6 +13,7 @@
 
 #include "app/event_script.h"
 #include "app/frame_clock.h"
+#include "app/pad_input.h"
 #include "app/player_commands.h"
 #include "base/input_state.h"
 #include "platform/display_window.h"
@@ -138,6 +139,7 @@ class AppFrame {
   std::unique_ptr<MenuBar> menu_;
   ModalBox* box_ = nullptr;  // the box that is open
   InputDevices input_;
+  StickDirections stick_;  // the left stick as the pad's directions, for the player's interface
   MouseState mouse_;
   FrameClock clock_;
   bool closing_ = false;

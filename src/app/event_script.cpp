@@ -43,6 +43,27 @@ std::optional<MouseButton> buttonNamed(std::string_view s) {
 
 }  // namespace
 
+std::optional<PadButton> padButtonNumbered(std::string_view s) {
+  // As the manual counts them: 1 to 4 are the ones a game reads, then the shoulders, Back, Start and
+  // the guide button.
+  static constexpr std::pair<std::string_view, PadButton> kButtons[] = {{"1", PadButton::A},
+                                                                        {"2", PadButton::B},
+                                                                        {"3", PadButton::X},
+                                                                        {"4", PadButton::Y},
+                                                                        {"5", PadButton::LeftShoulder},
+                                                                        {"6", PadButton::RightShoulder},
+                                                                        {"7", PadButton::Back},
+                                                                        {"8", PadButton::Start},
+                                                                        {"9", PadButton::Guide},
+                                                                        {"up", PadButton::Up},
+                                                                        {"down", PadButton::Down},
+                                                                        {"left", PadButton::Left},
+                                                                        {"right", PadButton::Right}};
+  for (const auto& [name, button] : kButtons)
+    if (name == s) return button;
+  return std::nullopt;
+}
+
 std::optional<EventScript> EventScript::parse(std::string_view text, std::string* error) {
   EventScript script;
   int lineNumber = 0;
@@ -147,6 +168,26 @@ std::optional<EventScript> EventScript::parse(std::string_view text, std::string
     } else if (kind == "click-completes" && argCount(1)) {
       if (w[2] != "on" && w[2] != "off") return bad(en(MessageId::EventsNoSwitch));
       script.actions_.emplace(*frame, PlayerAction{PlayerAction::Kind::ClickCompletes, w[2] == "on" ? 1 : 0});
+    } else if (kind == "pad" && argCount(2)) {
+      const std::optional<PadButton> button = padButtonNumbered(w[2]);
+      if (!button || (w[3] != "down" && w[3] != "up")) return bad(en(MessageId::EventsNoPadButton));
+      WindowEvent e;
+      e.type = w[3] == "down" ? T::PadButtonDown : T::PadButtonUp;
+      e.padButton = *button;
+      add(*frame, e);
+    } else if (kind == "pad-axis" && argCount(2)) {
+      const std::optional<double> x = number<double>(w[2]);
+      const std::optional<double> y = number<double>(w[3]);
+      if (!x || !y || !(*x >= -1 && *x <= 1) || !(*y >= -1 && *y <= 1))
+        return bad(en(MessageId::EventsNoStick));
+      WindowEvent e;
+      e.type = T::PadAxis;
+      e.x = static_cast<int>(*x * 1000 + (*x < 0 ? -0.5 : 0.5));
+      e.y = static_cast<int>(*y * 1000 + (*y < 0 ? -0.5 : 0.5));
+      add(*frame, e);
+    } else if (kind == "speak" && argCount(1)) {
+      if (w[2] != "on" && w[2] != "off") return bad(en(MessageId::EventsNoSwitch));
+      script.actions_.emplace(*frame, PlayerAction{PlayerAction::Kind::Speak, w[2] == "on" ? 1 : 0});
     } else if (kind == "close" && argCount(0)) {
       WindowEvent e;
       e.type = T::Close;

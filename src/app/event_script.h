@@ -3,7 +3,7 @@
 //   F move X Y | F down BUTTON | F up BUTTON | F click X Y | F keydown KEY | F keyup KEY | F key KEY
 //   F command ID|NAME | F close | F save-state PATH | F save SLOT | F load SLOT | F skip on|off | F auto
 //   on|off | F rollback N | F history-return K | F text-speed 0.5|1|1.5|2|3|4|instant | F click-completes
-//   on|off
+//   on|off | F pad BUTTON down|up | F pad-axis X Y | F speak on|off
 //
 // BUTTON is left, middle or right; KEY an SDL key name. "click" moves at F, presses at F+1 and releases
 // at F+2; "key" presses at F and releases at F+1. "save-state" writes the game's state, as it stands
@@ -14,6 +14,9 @@
 // after history entry K (0 the oldest kept), before the frame's other events. "text-speed" and
 // "click-completes" set what the settings screen sets in a window (a headless run types at the script's
 // own pace, and a click while typing goes on, unless they are given).
+// "pad" presses or lets go a controller's button, numbered as the manual counts them (1 goes on, 1 to
+// 4 are the game's) or up, down, left and right for its pad; "pad-axis" holds its left stick at X, Y
+// (-1 to 1, up and left negative). "speak" switches reading the text aloud.
 // "#" starts a comment. F is at most kMaxFrame, and the file at most kMaxFileSize bytes.
 #pragma once
 
@@ -31,12 +34,15 @@ namespace tavrik {
 
 // What the events file asks of the player's own functions.
 struct PlayerAction {
-  enum class Kind { Save, Load, Skip, Auto, Rollback, HistoryReturn, TextSpeed, ClickCompletes };
+  enum class Kind { Save, Load, Skip, Auto, Rollback, HistoryReturn, TextSpeed, ClickCompletes, Speak };
   Kind kind = Kind::Save;
   // The slot, 1 for on and 0 for off, the waits to step back, the history entry or the text speed (half
   // steps a frame, 0 whole at once).
   int value = 0;
 };
+
+// A controller's button by its number in the manual ("1" to "9") or its pad direction ("up").
+std::optional<PadButton> padButtonNumbered(std::string_view name);
 
 class EventScript {
  public:

@@ -66,7 +66,8 @@ GameApp::GameApp(PlayerServices services)
       frame(), [this]() -> PlayerSaves& { return *saves_; }, engine, services_.audio.get(),
       services_.fonts.get(), [this](int slot) { return saveSlot(slot); },
       [this](int slot) { return loadSlot(slot); },
-      [this](int entry) { return rollback_.returnTo(static_cast<std::size_t>(entry)); }});
+      [this](int entry) { return rollback_.returnTo(static_cast<std::size_t>(entry)); },
+      [this](int id) { frame().runCommand(id); }});
   const auto reloaded = [this](std::shared_ptr<const Program> program) {
     saves_->writeSeen();
     makeEngine(std::move(program));
@@ -147,6 +148,7 @@ void GameApp::bindCommands() {
   bindings_[kCommandReload] = {[this] { authoring_->reload(); }};
   bindings_[kCommandRollback] = {[this] { rollback_.stepBack(1); }};
   bindings_[kCommandHideText] = {[this] { playback_.hideText(*engine_); }};
+  bindings_[kCommandSystemMenu] = {[this] { screens_->openMenu(menus_.front()); }};
   bindings_[kCommandScreenshot] = {
       [this] { words_.say(outputs_.keepScreenshot(frame().graphics()), frame().overlay()); }};
 }

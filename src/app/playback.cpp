@@ -54,15 +54,26 @@ void Playback::see(const WindowEvent& event) {
     ctrlFrames_ = 0;
     skipStopped_ = false;
   }
-  if ((event.type == T::KeyUp && ctrl) || event.type == T::FocusLost) ctrlHeld_ = false;
+  // A controller's right shoulder held skips as Ctrl does.
+  const bool shoulder = (event.type == T::PadButtonDown || event.type == T::PadButtonUp) &&
+                        event.padButton == PadButton::RightShoulder;
+  if (shoulder && event.type == T::PadButtonDown) {
+    ctrlHeld_ = true;
+    ctrlFrames_ = 0;
+    skipStopped_ = false;
+  }
+  if ((event.type == T::KeyUp && ctrl) || (shoulder && event.type == T::PadButtonUp) ||
+      event.type == T::FocusLost)
+    ctrlHeld_ = false;
   // Ctrl with another key is a shortcut, not a skip.
   if (event.type == T::KeyDown && !ctrl && ctrlHeld_ && !skipOn_) skipStopped_ = true;
 }
 
 bool Playback::leavesAutoMode(const WindowEvent& event) const {
   using T = WindowEvent::Type;
-  return autoMode_ && ((event.type == T::KeyDown && event.key != Key::A && !isCtrl(event) && !event.repeat) ||
-                       event.type == T::ButtonDown);
+  return autoMode_ &&
+         ((event.type == T::KeyDown && event.key != Key::A && !isCtrl(event) && !event.repeat) ||
+          event.type == T::ButtonDown || (event.type == T::PadButtonDown && event.padButton == PadButton::A));
 }
 
 bool Playback::answers(std::int32_t position, const SeenWaits& seen) const {

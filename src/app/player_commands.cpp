@@ -8,24 +8,25 @@ constexpr KeyChord kNone{};
 
 // clang-format off
 constexpr PlayerCommand kCommands[] = {
-    // id                      menu            label                                   keys                          key name      in menu word          needs a game
-    {kCommandExit, MenuId::System, "終了(&X)", {{Key::Escape}, kNone}, "Esc", false, "exit", false},
-    {kCommandSave, MenuId::System, "セーブ(&S)", {{Key::F2}, kNone}, "F2", true, "save", true},
-    {kCommandLoad, MenuId::System, "ロード(&L)", {{Key::F3}, kNone}, "F3", true, "load", true},
-    {kCommandQuickSave, MenuId::System, "クイックセーブ(&Q)", {{Key::F5}, kNone}, "F5", true, "quick-save", true},
-    {kCommandQuickLoad, MenuId::System, "クイックロード(&W)", {{Key::F9}, kNone}, "F9", true, "quick-load", true},
-    {kCommandHistory, MenuId::System, "履歴(&R)", {{Key::PageUp}, kNone}, "PageUp", true, "history", true},
-    {kCommandAutoMode, MenuId::System, "オートモード(&A)", {{Key::A}, kNone}, "A", true, "auto", true},
-    {kCommandReadSkip, MenuId::System, "既読スキップ(&K)", {kNone, kNone}, "", false, "read-skip", true},
-    {kCommandSettings, MenuId::System, "音量と設定(&O)", {{Key::F4}, kNone}, "F4", true, "settings", true},
-    {kCommandRollback, MenuId::System, "ひとつ戻る(&B)", {{Key::Backspace}, kNone}, "Backspace", true, "rollback", true},
-    {kCommandToggleFullscreen, MenuId::View, "フルスクリーン/ウィンドウ切り替え(&F)", {{Key::Return, kAlt}, kNone}, "Alt+Return", false, "fullscreen", false},
-    {kCommandDebugView, MenuId::View, "デバッグ表示(&D)", {{Key::F12}, kNone}, "F12", true, "debug", true},
-    {kCommandHideText, MenuId::View, "本文を隠す(&T)", {{Key::H}, kNone}, "H", true, "hide-text", true},
-    {kCommandScreenshot, MenuId::View, "スクリーンショット(&S)", {{Key::P}, kNone}, "P", true, "screenshot", true},
-    {kCommandHelp, MenuId::Help, "ヘルプ(&H)", {{Key::F1}, kNone}, "F1", false, "help", false},
-    {kCommandVersion, MenuId::Help, "バージョン情報(&V)", {{Key::F1, kShift}, kNone}, "Shift+F1", false, "version", false},
-    {kCommandReload, MenuId::None, "", {{Key::R, kCtrl}, kNone}, "Ctrl+R", false, "reload", true},
+    // id                      menu            label                                   keys                          key name      in menu word          needs a game  controller button
+    {kCommandExit, MenuId::System, "終了(&X)", {{Key::Escape}, kNone}, "Esc", false, "exit", false, PadButton::None},
+    {kCommandSave, MenuId::System, "セーブ(&S)", {{Key::F2}, kNone}, "F2", true, "save", true, PadButton::None},
+    {kCommandLoad, MenuId::System, "ロード(&L)", {{Key::F3}, kNone}, "F3", true, "load", true, PadButton::None},
+    {kCommandQuickSave, MenuId::System, "クイックセーブ(&Q)", {{Key::F5}, kNone}, "F5", true, "quick-save", true, PadButton::None},
+    {kCommandQuickLoad, MenuId::System, "クイックロード(&W)", {{Key::F9}, kNone}, "F9", true, "quick-load", true, PadButton::None},
+    {kCommandHistory, MenuId::System, "履歴(&R)", {{Key::PageUp}, kNone}, "PageUp", true, "history", true, PadButton::None},
+    {kCommandAutoMode, MenuId::System, "オートモード(&A)", {{Key::A}, kNone}, "A", true, "auto", true, PadButton::None},
+    {kCommandReadSkip, MenuId::System, "既読スキップ(&K)", {kNone, kNone}, "", false, "read-skip", true, PadButton::None},
+    {kCommandSettings, MenuId::System, "音量と設定(&O)", {{Key::F4}, kNone}, "F4", true, "settings", true, PadButton::None},
+    {kCommandRollback, MenuId::System, "ひとつ戻る(&B)", {{Key::Backspace}, kNone}, "Backspace", true, "rollback", true, PadButton::LeftShoulder},
+    {kCommandToggleFullscreen, MenuId::View, "フルスクリーン/ウィンドウ切り替え(&F)", {{Key::Return, kAlt}, kNone}, "Alt+Return", false, "fullscreen", false, PadButton::None},
+    {kCommandDebugView, MenuId::View, "デバッグ表示(&D)", {{Key::F12}, kNone}, "F12", true, "debug", true, PadButton::None},
+    {kCommandHideText, MenuId::View, "本文を隠す(&T)", {{Key::H}, kNone}, "H", true, "hide-text", true, PadButton::Back},
+    {kCommandScreenshot, MenuId::View, "スクリーンショット(&S)", {{Key::P}, kNone}, "P", true, "screenshot", true, PadButton::None},
+    {kCommandHelp, MenuId::Help, "ヘルプ(&H)", {{Key::F1}, kNone}, "F1", false, "help", false, PadButton::None},
+    {kCommandVersion, MenuId::Help, "バージョン情報(&V)", {{Key::F1, kShift}, kNone}, "Shift+F1", false, "version", false, PadButton::None},
+    {kCommandReload, MenuId::None, "", {{Key::R, kCtrl}, kNone}, "Ctrl+R", false, "reload", true, PadButton::None},
+    {kCommandSystemMenu, MenuId::None, "", {kNone, kNone}, "", false, "system-menu", true, PadButton::Start},
 };
 // clang-format on
 
@@ -56,6 +57,15 @@ const PlayerCommand* commandForKey(Key key, unsigned heldModifiers) {
     }
   }
   return best;
+}
+
+const PlayerCommand* commandForPad(PadButton button) {
+  // The guide button is a second Start, as controllers without one have only Start.
+  if (button == PadButton::Guide) button = PadButton::Start;
+  if (button == PadButton::None) return nullptr;
+  for (const PlayerCommand& command : kCommands)
+    if (command.pad == button) return &command;
+  return nullptr;
 }
 
 std::optional<int> commandIdNamed(std::string_view word) {

@@ -37,6 +37,10 @@ enum CommandId : int {
   kCommandRollback = 5011,
   kCommandHideText = 5012,
   kCommandScreenshot = 5013,
+  kCommandSpeech = 5014,
+  kCommandClipboardText = 5015,
+  // 5016 to 5020: the window's scales.
+  kCommandSystemMenu = 5021,
 };
 
 // The menus of the menu bar, in their order; the font menu's items are the faces installed.
@@ -59,6 +63,7 @@ struct PlayerCommand {
   bool keyInMenu;            // the menu shows the key beside the label (the player's own functions)
   std::string_view word;     // its name in an events file ("command save")
   bool needsGame;            // runs only while a game is loaded (the frame's own commands run without)
+  PadButton pad;             // the controller's button that runs it, PadButton::None for none
 };
 
 // Every command, in menu order within each menu.
@@ -67,6 +72,8 @@ const PlayerCommand* findCommand(int id);
 // The command a key pressed with these modifiers runs: the row asking for the most of the modifiers
 // held, so Shift+F1 is not F1.
 const PlayerCommand* commandForKey(Key key, unsigned heldModifiers);
+// The command a controller's button runs (the guide button is Start's).
+const PlayerCommand* commandForPad(PadButton button);
 // The id of the command an events file names by a word.
 std::optional<int> commandIdNamed(std::string_view word);
 // The menu's title (UTF-8, with its access key).

@@ -21,8 +21,8 @@ bool PlayerRollback::returnTo(std::size_t historyEntry) {
 
 bool PlayerRollback::handle(const WindowEvent& event) {
   using T = WindowEvent::Type;
-  const bool back = (event.type == T::ButtonDown && event.button == MouseButton::Back) ||
-                    (event.type == T::PadButtonDown && event.padButton == PadButton::LeftShoulder);
+  // The controller's left shoulder steps back through the command table.
+  const bool back = event.type == T::ButtonDown && event.button == MouseButton::Back;
   if (back) stepBack(1);
   return back;
 }

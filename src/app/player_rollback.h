@@ -23,8 +23,8 @@ class PlayerRollback {
 
   bool stepBack(std::size_t waits);
   bool returnTo(std::size_t historyEntry);
-  // The mouse's back button and the controller's left shoulder step back one wait: whether the event
-  // was one of them.
+  // The mouse's back button steps back one wait (the controller's left shoulder does so through the
+  // command table): whether the event was it.
   bool handle(const WindowEvent& event);
 
  private:

@@ -59,6 +59,13 @@ void PlayerScreens::openHistory() {
   shown(true);
 }
 
+void PlayerScreens::openMenu(const MenuPopup& menu) {
+  AppFrame& frame = hooks_.frame;
+  if (!frame.overlay()) return;
+  host_.open(*frame.overlay(), std::make_unique<MenuScreen>(menu));
+  shown(true);
+}
+
 void PlayerScreens::close() {
   host_.close();
   hooks_.saves().dropScreenThumbnail();
@@ -124,6 +131,11 @@ void PlayerScreens::take(ScreenAction action) {
       // The history closes first: the game it showed is about to go back.
       close();
       hooks_.returnTo(action.entry);
+      return;
+    case ScreenAction::Kind::Run:
+      // The menu closes first: what it runs may open a screen of its own.
+      close();
+      hooks_.runCommand(action.command);
       return;
     case ScreenAction::Kind::Close:
       if (host_.settings()) writePlayerSettings(settingsFile_, settings_);

@@ -32,6 +32,8 @@ class PlayerScreens {
     std::function<bool(int)> loadSlot;
     // Back to the wait after a history entry was shown.
     std::function<bool(int)> returnTo;
+    // Runs a command a menu screen picked.
+    std::function<void(int)> runCommand;
   };
   explicit PlayerScreens(Hooks hooks);
 
@@ -47,6 +49,8 @@ class PlayerScreens {
   void openSlots(SlotScreen::Mode mode, int focus = kNoFocus);
   void openSettings();
   void openHistory();
+  // A menu of the bar as a screen (a controller's Start opens the system menu so).
+  void openMenu(const MenuPopup& menu);
   // An event while a screen is open; false for one that is not the screens' (the frame handles it).
   bool handle(const WindowEvent& event);
   void build() { host_.build(); }

@@ -1,5 +1,6 @@
 #include "app/screen_host.h"
 
+#include "app/pad_input.h"
 #include "platform/overlay.h"
 
 namespace tavrik {
@@ -27,6 +28,10 @@ void ScreenHost::open(Overlay& overlay, std::unique_ptr<HistoryScreen> screen) {
   show(overlay, std::move(screen));
 }
 
+void ScreenHost::open(Overlay& overlay, std::unique_ptr<MenuScreen> screen) {
+  show(overlay, std::move(screen));
+}
+
 void ScreenHost::close() {
   screen_.reset();
   slots_ = nullptr;
@@ -46,6 +51,9 @@ ScreenAction ScreenHost::handle(const WindowEvent& event, bool* handled) {
       return {};
     case T::Wheel:
       return screen_->wheel(event.y);
+    case T::PadButtonDown:
+      if (const std::optional<Key> key = keyForPadButton(event.padButton)) return screen_->key(*key);
+      return {};
     case T::MouseMove:
       screen_->pointer(event.x, event.y);
       return {};

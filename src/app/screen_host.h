@@ -7,6 +7,7 @@
 
 #include "platform/window_events.h"
 #include "ui/history_screen.h"
+#include "ui/menu_screen.h"
 #include "ui/settings_screen.h"
 #include "ui/slot_screen.h"
 
@@ -21,6 +22,7 @@ class ScreenHost {
   void open(Overlay& overlay, std::unique_ptr<SlotScreen> screen);
   void open(Overlay& overlay, std::unique_ptr<SettingsScreen> screen);
   void open(Overlay& overlay, std::unique_ptr<HistoryScreen> screen);
+  void open(Overlay& overlay, std::unique_ptr<MenuScreen> screen);
   void close();
   // The open screen when it is of that kind; nothing otherwise.
   SlotScreen* slots() { return slots_; }
@@ -29,8 +31,8 @@ class ScreenHost {
   void build() {
     if (screen_) screen_->build();
   }
-  // An event for the open screen: what it asks. handled is false for an event that is not the screen's
-  // (the frame's own: focus, close, exposure...).
+  // An event for the open screen: what it asks. A controller's buttons are the keys they stand for. handled
+  // is false for an event that is not the screen's (the frame's own: focus, close, exposure...).
   ScreenAction handle(const WindowEvent& event, bool* handled);
 
  private:

@@ -256,6 +256,9 @@
   X(EventsNoSteps, "1以上の待ちの数が要ります", "expected a number of waits, 1 or more") \
   X(EventsNoEntry, "0以上の履歴の番号が要ります", "expected a history entry number, 0 or more") \
   X(EventsNoSpeed, "0.5、1、1.5、2、3、4、instantのどれかが要ります", "expected 0.5, 1, 1.5, 2, 3, 4 or instant") \
+  X(EventsNoPadButton, "1から9のボタンかup、down、left、rightと、downかupが要ります", \
+    "expected a button 1 to 9 or up, down, left or right, then down or up") \
+  X(EventsNoStick, "XとYが-1から1で要ります", "expected X and Y from -1 to 1") \
   X(EventsCannotRead, "「{1}」は引数{2}個では読めません", "cannot read \"{1}\" with {2} argument(s)") \
   \
   /* The player: the debug view */ \

@@ -44,6 +44,16 @@ void InputDevices::openControllers() {
   }
 }
 
+void InputDevices::setPadButton(PadButton button, bool held) {
+  const auto index = static_cast<std::size_t>(button);
+  if (index < played_.buttons.size()) played_.buttons[index] = held;
+}
+
+void InputDevices::setStick(int x, int y) {
+  played_.x = std::clamp(x, -1000, 1000);
+  played_.y = std::clamp(y, -1000, 1000);
+}
+
 void InputDevices::setKeyHeld(PadKey key, bool held) {
   if (key == PadKey::Count) return;
   const auto k = static_cast<std::size_t>(key);
@@ -102,6 +112,7 @@ void InputDevices::poll() {
   pad.y2 += pad.up2 ? -1.0f : (pad.down2 ? 1.0f : 0.0f);
   pad.x2 += pad.left2 ? -1.0f : (pad.right2 ? 1.0f : 0.0f);
 
+  addController(pad, played_);
   for (void* handle : controllers_) {
     auto* c = static_cast<SDL_GameController*>(handle);
     if (!SDL_GameControllerGetAttached(c)) continue;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/input_state.h"
+#include "platform/window_events.h"
 
 namespace tavrik {
 
@@ -48,6 +49,11 @@ class InputDevices {
   const HeldKeys& heldKeys() const { return keys_; }
   void setHeldKeys(const HeldKeys& keys);
 
+  // The controller an events file plays: its buttons and its left stick (-1000 to 1000), read into pad
+  // 0 as an attached controller's are. Only its first four buttons and the stick reach the pads.
+  void setPadButton(PadButton button, bool held);
+  void setStick(int x, int y);
+
   // Opens every attached game controller (again, after one was plugged in or out).
   void openControllers();
 
@@ -61,6 +67,7 @@ class InputDevices {
   HeldKeys unseen_{};          // went down since the last poll
   HeldKeys releasePending_{};  // and came up again before that poll saw it
   bool focused_ = true;
+  ControllerReading played_;        // the events file's controller
   std::vector<void*> controllers_;  // SDL_GameController handles
 };
 

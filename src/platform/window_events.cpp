@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 #include <string>
 
 namespace tavrik {
@@ -200,11 +202,28 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
         default:
           return std::nullopt;
       }
-    case SDL_CONTROLLERBUTTONDOWN: {
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP: {
       const std::optional<PadButton> button = translatePadButton(e.cbutton.button);
       if (!button) return std::nullopt;
-      out.type = T::PadButtonDown;
+      out.type = e.type == SDL_CONTROLLERBUTTONDOWN ? T::PadButtonDown : T::PadButtonUp;
       out.padButton = *button;
+      out.device = true;
+      return out;
+    }
+    case SDL_CONTROLLERAXISMOTION: {
+      // The left stick as a whole, both its axes, for the player's interface to move by.
+      if (e.caxis.axis != SDL_CONTROLLER_AXIS_LEFTX && e.caxis.axis != SDL_CONTROLLER_AXIS_LEFTY)
+        return std::nullopt;
+      SDL_GameController* c = SDL_GameControllerFromInstanceID(e.caxis.which);
+      if (!c) return std::nullopt;
+      auto scaled = [c](SDL_GameControllerAxis axis) {
+        return std::clamp(SDL_GameControllerGetAxis(c, axis) * 1000 / 32767, -1000, 1000);
+      };
+      out.type = T::PadAxis;
+      out.x = scaled(SDL_CONTROLLER_AXIS_LEFTX);
+      out.y = scaled(SDL_CONTROLLER_AXIS_LEFTY);
+      out.device = true;
       return out;
     }
     case SDL_CONTROLLERDEVICEADDED:

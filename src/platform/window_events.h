@@ -57,8 +57,8 @@ enum class Key {
 // Back: the first of a mouse's thumb buttons, the one desktops take for "go back".
 enum class MouseButton { Left, Middle, Right, Back };
 
-// A game controller's buttons, named by where they sit on a common controller.
-enum class PadButton { A, B, X, Y, Back, Guide, Start, LeftShoulder, RightShoulder, Up, Down, Left, Right };
+// A game controller's buttons, named by where they sit on a common controller; None for no button.
+enum class PadButton { A, B, X, Y, Back, Guide, Start, LeftShoulder, RightShoulder, Up, Down, Left, Right, None };
 
 struct WindowEvent {
   enum class Type {
@@ -77,6 +77,8 @@ struct WindowEvent {
     MaximizeRequest,     // the window was maximised (which switches fullscreen instead)
     Wheel,               // the mouse wheel turned: y notches, positive away from the user
     PadButtonDown,       // padButton, on any game controller
+    PadButtonUp,         // padButton
+    PadAxis,             // the left stick at x, y, in thousandths from -1000 to 1000
   };
   Type type = Type::Close;
   int x = 0;
@@ -90,6 +92,9 @@ struct WindowEvent {
   int command = 0;
   // Mouse positions from the window system are in window pixels; the events file gives game pixels.
   bool windowPixels = false;
+  // A controller's event from the window system: the pads read such a controller's state themselves.
+  // The events file's controller is known only by its events.
+  bool device = false;
 };
 
 // Sees every window-system event (an SDL_Event) first; true when it takes the event for itself.

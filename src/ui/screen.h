@@ -12,16 +12,18 @@ namespace tavrik {
 
 // What a screen asks of the player after an input.
 struct ScreenAction {
-  enum class Kind { None, Close, Pick, Changed, Remove, Return };
+  enum class Kind { None, Close, Pick, Changed, Remove, Return, Run };
   Kind kind = Kind::None;
-  int slot = 0;    // Pick and Remove: the slot (1 to 10, 0 the quick save, -1 the automatic one)
-  int entry = -1;  // Return: the history entry to go back to (0 the oldest)
+  int slot = 0;     // Pick and Remove: the slot (1 to 10, 0 the quick save, -1 the automatic one)
+  int entry = -1;   // Return: the history entry to go back to (0 the oldest)
+  int command = 0;  // Run: the command to run
 
   static ScreenAction close() { return {Kind::Close, 0}; }
   static ScreenAction pick(int slot) { return {Kind::Pick, slot}; }
   static ScreenAction changed() { return {Kind::Changed, 0}; }
   static ScreenAction remove(int slot) { return {Kind::Remove, slot}; }
   static ScreenAction returnTo(int entry) { return {Kind::Return, 0, entry}; }
+  static ScreenAction runCommand(int id) { return {Kind::Run, 0, -1, id}; }
 };
 
 // A rectangle where a screen drew a part, in the overlay's pixels.

@@ -98,6 +98,52 @@ TEST(Demo, ItsChoicesMadeWithTheKeyboardAloneEndAsTheMouseRun) {
   EXPECT_TRUE(a->pixels == b->pixels) << "the same last frame";
 }
 
+TEST(Demo, AControllerAloneChoosesSavesAndLoads) {
+  // The demo's clicks as a controller's presses: at a choice the pad moves the focus (down: the first
+  // button in reading order, then right: the second) and button 1 takes it, as it goes on from the
+  // input waits. Midway Start opens the system menu, and down and button 1 open the save screen, where
+  // button 1 saves in the first slot. A second run loads that save by the same means and plays the
+  // rest: both end as the mouse does.
+  test::PlayerCopy player;
+  pinFont(player);
+  test::TempDir dir;
+  auto press = [](int frame, const std::string& button) {
+    return std::to_string(frame) + " pad " + button + " down\n" + std::to_string(frame + 1) + " pad " +
+           button + " up\n";
+  };
+  std::vector<std::pair<int, int>> clicks;
+  std::ifstream file(kDemo / "demo.events");
+  for (std::string line; std::getline(file, line);) {
+    int frame = 0, x = 0, y = 0;
+    if (std::sscanf(line.c_str(), "%d click %d %d", &frame, &x, &y) == 3) clicks.emplace_back(frame, x);
+  }
+  auto clicksFrom = [&](int first, int shift) {
+    std::string out;
+    for (const auto& [frame, x] : clicks) {
+      if (frame < first) continue;
+      out += press(frame - shift, "down") + (x > 400 ? press(frame - shift + 2, "right") : "") +
+             press(frame - shift + 4, "1");
+    }
+    return out;
+  };
+  constexpr int kSaveAt = 280, kResumeFrom = 300, kShift = 200;
+  std::string first = clicksFrom(0, 0);
+  first +=
+      press(kSaveAt, "8") + press(kSaveAt + 3, "down") + press(kSaveAt + 6, "1") + press(kSaveAt + 9, "1");
+  const std::string second = press(20, "8") + press(23, "down") + press(26, "down") + press(29, "1") +
+                             press(32, "1") + clicksFrom(kResumeFrom, kShift);
+  auto play = [&](const std::string& name, const std::string& events) {
+    return player.run({(kDemo / "start.tvk").string(), "--headless", "--events",
+                       dir.write(name, events).string(), "--frames", "3000", "--dump-variables"});
+  };
+  const test::ProcessResult saved = play("first.events", first);
+  ASSERT_EQ(saved.exitCode, 0) << saved.err;
+  EXPECT_EQ(saved.out, "選択結果=2\n選んだ=2\nきらめき=3\n周回=2\n");
+  const test::ProcessResult loaded = play("second.events", second);
+  ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
+  EXPECT_EQ(loaded.out, saved.out);
+}
+
 TEST(Demo, FramesMatchTheReferences) {
   const bool update = std::getenv("TAVRIK_UPDATE_REFERENCES") != nullptr;
   test::PlayerCopy player;

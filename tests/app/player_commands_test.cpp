@@ -22,7 +22,8 @@ TEST(PlayerCommands, TheManualAndTheManualPageTellEveryCommandAsTheTableHasIt) {
   const std::string menus = section(manual, "<h2 id=\"menus\">", "</table>");
   const std::string names = section(manual, "<table id=\"commands\">", "</table>");
   const std::string pageKeys = section(page, ".SH KEYS", ".SH FILES");
-  ASSERT_FALSE(keys.empty() || menus.empty() || names.empty() || pageKeys.empty());
+  const std::string controller = section(manual, "<table id=\"controller\">", "</table>");
+  ASSERT_FALSE(keys.empty() || menus.empty() || names.empty() || pageKeys.empty() || controller.empty());
   for (const PlayerCommand& command : playerCommands()) {
     const std::string key(command.keyName), word(command.word);
     if (!key.empty()) {
@@ -33,6 +34,10 @@ TEST(PlayerCommands, TheManualAndTheManualPageTellEveryCommandAsTheTableHasIt) {
                          "</td><td>" + key + "</td>"),
               std::string::npos)
         << word << " is not in the manual's table of commands as the table has it";
+    if (command.pad != PadButton::None) {
+      EXPECT_NE(controller.find("<code>" + word + "</code>"), std::string::npos)
+          << word << " is missing from the manual's controller buttons";
+    }
     if (command.menu == MenuId::None) continue;
     const std::string item = displayLabel(std::string(command.label)) + (command.keyInMenu ? " " + key : "");
     EXPECT_NE(menus.find(item), std::string::npos) << item << " is missing from the manual's menus";
