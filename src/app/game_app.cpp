@@ -122,44 +122,40 @@ bool GameApp::stepEngine() {
 }
 
 void GameApp::bindCommands() {
-  bindings_[kCommandSave] = {[this] { screens_->openSlots(SlotScreen::Mode::Save); }};
-  bindings_[kCommandLoad] = {[this] { screens_->openSlots(SlotScreen::Mode::Load); }};
-  bindings_[kCommandQuickSave] = {[this] { saveSlot(kQuickSlot); }};
-  bindings_[kCommandQuickLoad] = {[this] { loadSlot(kQuickSlot); }};
-  bindings_[kCommandSettings] = {[this] { screens_->openSettings(); }};
-  bindings_[kCommandHistory] = {[this] { screens_->openHistory(); }};
-  bindings_[kCommandAutoMode] = {[this] {
-                                   playback_.setAutoMode(!playback_.autoMode());
-                                   rebuildMenus();
-                                 },
-                                 [this] { return playback_.autoMode(); }};
-  bindings_[kCommandReadSkip] = {[this] {
-                                   playback_.setReadOnlySkip(!playback_.readOnlySkip());
-                                   screens_->setReadOnlySkip(playback_.readOnlySkip());
-                                   rebuildMenus();
-                                 },
-                                 [this] { return playback_.readOnlySkip(); }};
-  bindings_[kCommandDebugView] = {[this] {
-                                    debug_.toggle();
-                                    rebuildMenus();
-                                    frame().draw(true);
-                                  },
-                                  [this] { return debug_.shown(); }, [this] { return debug_.offered(); }};
-  bindings_[kCommandReload] = {[this] { authoring_->reload(); }};
-  bindings_[kCommandRollback] = {[this] { rollback_.stepBack(1); }};
-  bindings_[kCommandHideText] = {[this] { playback_.hideText(*engine_); }};
-  bindings_[kCommandSystemMenu] = {[this] { screens_->openMenu(menus_.front()); }};
-  bindings_[kCommandScreenshot] = {
-      [this] { words_.say(outputs_.keepScreenshot(frame().graphics()), frame().overlay()); }};
+  bindings_.bind(kCommandSave, {[this] { screens_->openSlots(SlotScreen::Mode::Save); }});
+  bindings_.bind(kCommandLoad, {[this] { screens_->openSlots(SlotScreen::Mode::Load); }});
+  bindings_.bind(kCommandQuickSave, {[this] { saveSlot(kQuickSlot); }});
+  bindings_.bind(kCommandQuickLoad, {[this] { loadSlot(kQuickSlot); }});
+  bindings_.bind(kCommandSettings, {[this] { screens_->openSettings(); }});
+  bindings_.bind(kCommandHistory, {[this] { screens_->openHistory(); }});
+  bindings_.bind(kCommandAutoMode, {[this] {
+                                      playback_.setAutoMode(!playback_.autoMode());
+                                      rebuildMenus();
+                                    },
+                                    [this] { return playback_.autoMode(); }});
+  bindings_.bind(kCommandReadSkip, {[this] {
+                                      playback_.setReadOnlySkip(!playback_.readOnlySkip());
+                                      screens_->setReadOnlySkip(playback_.readOnlySkip());
+                                      rebuildMenus();
+                                    },
+                                    [this] { return playback_.readOnlySkip(); }});
+  bindings_.bind(kCommandDebugView, {[this] {
+                                       debug_.toggle();
+                                       rebuildMenus();
+                                       frame().draw(true);
+                                     },
+                                     [this] { return debug_.shown(); }, [this] { return debug_.offered(); }});
+  bindings_.bind(kCommandReload, {[this] { authoring_->reload(); }});
+  bindings_.bind(kCommandRollback, {[this] { rollback_.stepBack(1); }});
+  bindings_.bind(kCommandHideText, {[this] { playback_.hideText(*engine_); }});
+  bindings_.bind(kCommandSystemMenu, {[this] { screens_->openMenu(menus_.front()); }});
+  bindings_.bind(kCommandScreenshot,
+                 {[this] { words_.say(outputs_.keepScreenshot(frame().graphics()), frame().overlay()); }});
 }
 
 void GameApp::rebuildMenus() {
-  const auto binding = [this](int id) {
-    const auto it = bindings_.find(id);
-    return it == bindings_.end() ? nullptr : &it->second;
-  };
-  std::vector<MenuPopup> menus = buildMenus([&](int id) { return !binding(id) || binding(id)->offered(); },
-                                            [&](int id) { return binding(id) && binding(id)->checked(); },
+  std::vector<MenuPopup> menus = buildMenus([this](int id) { return bindings_.shown(id); },
+                                            [this](int id) { return bindings_.checked(id); },
                                             services_.fontChoice.menuItems(kCommandFontBase));
   // The same menus are changed in place: whoever holds one sees it change rather than go.
   if (menus.size() == menus_.size())
@@ -177,15 +173,11 @@ bool GameApp::runCommand(int id) {
     frame().draw(true);
     return true;
   }
-  const auto it = bindings_.find(id);
-  if (!engine_ || it == bindings_.end() || !it->second.offered()) return false;
-  it->second.run();
-  return true;
+  return engine_ && bindings_.run(id);
 }
 
 bool GameApp::knowsCommand(int id) const {
-  const auto it = bindings_.find(id);
-  return services_.fontChoice.has(id - kCommandFontBase) || (it != bindings_.end() && it->second.offered());
+  return services_.fontChoice.has(id - kCommandFontBase) || bindings_.offers(id);
 }
 
 bool GameApp::saveSlot(int slot) {

@@ -6,13 +6,13 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/authoring.h"
 #include "app/automation_outputs.h"
+#include "app/command_bindings.h"
 #include "app/corner_words.h"
 #include "app/debug_control.h"
 #include "app/playback.h"
@@ -62,13 +62,6 @@ class GameApp : public FrameClient {
   void makeEngine(std::shared_ptr<const Program> program);
   // One update of the engine; whether it passed an input wait.
   bool stepEngine();
-  // What each command of the table does here: the handler, whether the menu shows it checked, and
-  // whether it is offered at all.
-  struct Binding {
-    std::function<void()> run;
-    std::function<bool()> checked = [] { return false; };
-    std::function<bool()> offered = [] { return true; };
-  };
   void bindCommands();
   void rebuildMenus();
 
@@ -84,7 +77,7 @@ class GameApp : public FrameClient {
   CornerWords words_;
   AutomationOutputs outputs_;
   PlayerRollback rollback_;
-  std::map<int, Binding> bindings_;
+  CommandBindings bindings_;
   std::vector<MenuPopup> menus_;
   std::int64_t gameFrames_ = 0;  // updates of the engine since it started
 };
