@@ -5,13 +5,17 @@
 #   scripts/install-deps.sh --package  that, plus what building and checking the Debian package uses
 set -euo pipefail
 
+# The speech libraries' headers are used for their types only; the player loads them when the text is
+# first read aloud, with espeak-ng's voices from espeak-ng-data.
 packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsndfile1-dev libfluidsynth-dev libfreetype-dev
-          libfontconfig-dev libimgui-dev libpixman-1-dev libstb-dev timgm6mb-soundfont)
+          libfontconfig-dev libimgui-dev libpixman-1-dev libstb-dev timgm6mb-soundfont libspeechd-dev libespeak-ng-dev
+          espeak-ng-data)
 if [[ "${1:-}" == "--test" ]]; then
   # A known Japanese face for text layout tests, a virtual display for the windowed tests, clang with
-  # its fuzzing runtime for the fuzzer, and a JSON schema validator for the lint's JSON.
+  # its fuzzing runtime for the fuzzer, a JSON schema validator for the lint's JSON, a speech service
+  # for the speech tests to start privately, and xclip to read the clipboard.
   packages+=(libgtest-dev libbenchmark-dev fonts-ipafont-gothic xvfb xauth xdotool x11-apps openbox wmctrl sox clang libclang-rt-14-dev
-             man-db dpkg-dev file python3-jsonschema)
+             man-db dpkg-dev file python3-jsonschema speech-dispatcher speech-dispatcher-espeak-ng xclip)
   # Node.js and npm for the editor tests; a Node.js that brings its own npm is kept.
   command -v npm >/dev/null || packages+=(nodejs npm)
 fi

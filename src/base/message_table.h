@@ -229,6 +229,11 @@
   X(UrlNoOpener, "{1}を開けません：xdg-openがPATHにありません", "cannot open {1}: xdg-open is not on the PATH") \
   X(UrlNotOpened, "{1}を開けません：{2}", "cannot open {1}: {2}") \
   X(SoundLibraryIncomplete, "{1}にはプレーヤーが使う関数がそろっていません", "{1} lacks functions the player uses") \
+  X(SpeechDispatcherUnanswered, "speech-dispatcherが応答しません：{1}", "speech-dispatcher does not answer: {1}") \
+  X(SpeechEspeakNoVoice, "espeak-ngに「{1}」の声がありません", "espeak-ng has no voice for '{1}'") \
+  X(SpeechEspeakInUse, "espeak-ngはこのプロセスの別の読み上げが使っています", \
+    "espeak-ng is taken by another speech in this process") \
+  X(SpeechNothing, "文章を読み上げるものがありません", "nothing can read the text aloud") \
   X(WarnLineHeldByBox, "警告：フレーム{1}：「{2}」はボックスが開いている間に来たので、行いませんでした", \
     "warning: frame {1}: \"{2}\" came while a box was open; it was not done") \
   X(WarnEventsAfterBox, \

@@ -1,7 +1,6 @@
 #include "platform/sound_stream.h"
 
 #include <SDL.h>
-#include <dlfcn.h>
 #include <fluidsynth.h>
 #include <sndfile.h>
 
@@ -10,11 +9,10 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <vector>
 
-#include "base/messages.h"
 #include "platform/midi_song.h"
+#include "platform/shared_library.h"
 
 namespace tavrik {
 
@@ -29,26 +27,14 @@ constexpr int kMaxChannels = 64;
 // of events all at one moment cannot stall the sound thread.
 constexpr int kMaxEventsPerRead = 4096;
 
-// The decoding libraries are loaded at the first sound of their kind, not with the program: with their
-// codecs they bring dozens of libraries, which would delay every start for a sound that may never come.
+// The decoding libraries are loaded at the first sound of their kind (see shared_library.h); a library
+// that cannot be had is told once on standard error, and its sounds stay silent.
 template <class Table>
-std::optional<Table> loadLibrary(const char* soname, Table table, auto&& findAll) {
-  void* library = ::dlopen(soname, RTLD_NOW | RTLD_LOCAL);
-  if (!library) {
-    std::fprintf(stderr, "tavrik: %s\n", ::dlerror());
-    return std::nullopt;
-  }
-  bool complete = true;
-  auto find = [&](auto& function, const char* name) {
-    function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(library, name));
-    complete = complete && function;
-  };
-  findAll(table, find);
-  if (!complete) {
-    std::fprintf(stderr, "tavrik: %s\n", en(MessageId::SoundLibraryIncomplete, {soname}).c_str());
-    return std::nullopt;
-  }
-  return table;
+std::optional<Table> loadSoundLibrary(const char* soname, Table table, auto&& findAll) {
+  std::string why;
+  std::optional<Table> loaded = loadLibrary(soname, table, findAll, &why);
+  if (!loaded) std::fprintf(stderr, "tavrik: %s\n", why.c_str());
+  return loaded;
 }
 
 struct Sndfile {
@@ -60,7 +46,7 @@ struct Sndfile {
 
 const Sndfile* sndfile() {
   static const std::optional<Sndfile> loaded =
-      loadLibrary("libsndfile.so.1", Sndfile{}, [](Sndfile& t, auto& find) {
+      loadSoundLibrary("libsndfile.so.1", Sndfile{}, [](Sndfile& t, auto& find) {
         find(t.openVirtual, "sf_open_virtual");
         find(t.readFloat, "sf_readf_float");
         find(t.seek, "sf_seek");
@@ -91,7 +77,7 @@ struct Fluid {
 
 const Fluid* fluid() {
   static const std::optional<Fluid> loaded = [] {
-    std::optional<Fluid> f = loadLibrary("libfluidsynth.so.3", Fluid{}, [](Fluid& t, auto& find) {
+    std::optional<Fluid> f = loadSoundLibrary("libfluidsynth.so.3", Fluid{}, [](Fluid& t, auto& find) {
       find(t.newSettings, "new_fluid_settings");
       find(t.deleteSettings, "delete_fluid_settings");
       find(t.setInt, "fluid_settings_setint");
