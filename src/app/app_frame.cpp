@@ -301,8 +301,12 @@ BoxAnswer AppFrame::ask(const std::string& caption, const std::string& text, Box
   if (!picture.argb.empty()) box.setPicture(*overlay_, picture.argb, picture.width, picture.height);
   overlay_->addCharacters(box.characters());
   box_ = &box;
+  // A reader hears the box, then each button the keyboard moves to.
+  std::string focusSaid = box.focusWords();
+  if (say_) say_(box.spokenText() + " " + focusSaid);
   std::optional<BoxAnswer> answer;
   while (!answer) {
+    if (say_ && box.focusWords() != focusSaid) say_(focusSaid = box.focusWords());
     if (terminationSignal()) {
       // A signal does not wait for the box: the run ends, and nothing is taken as agreed.
       answer = box.cancelAnswer();

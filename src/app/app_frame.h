@@ -116,6 +116,8 @@ class AppFrame {
   // picture is left out.
   BoxAnswer ask(const std::string& caption, const std::string& text, BoxButtons buttons,
                 const BoxPicture& picture, bool keepShown = false, BoxAnswer defaultAnswer = BoxAnswer::Ok);
+  // Says what a box holds and the button its keyboard is on, for a player who cannot see it.
+  void setSpeaker(std::function<void(const std::string&)> say) { say_ = std::move(say); }
   std::int64_t framesRun() const { return framesRun_; }
   GraphicsDevice& graphics() { return *graphics_; }
   InputDevices& input() { return input_; }
@@ -138,6 +140,7 @@ class AppFrame {
   std::unique_ptr<Overlay> overlay_;
   std::unique_ptr<MenuBar> menu_;
   ModalBox* box_ = nullptr;  // the box that is open
+  std::function<void(const std::string&)> say_;
   InputDevices input_;
   StickDirections stick_;  // the left stick as the pad's directions, for the player's interface
   MouseState mouse_;

@@ -6,6 +6,7 @@
 namespace tavrik {
 
 void CornerWords::say(const std::string& text, Overlay* overlay) {
+  if (listener_) listener_(text);
   text_ = text;
   frames_ = kFrames;
   if (overlay) overlay->addCharacters(text);

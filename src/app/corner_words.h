@@ -2,6 +2,7 @@
 // half, and at the top right the mode that runs the game ("スキップ ▶▶") while it does.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace tavrik {
@@ -11,6 +12,8 @@ class Overlay;
 class CornerWords {
  public:
   void say(const std::string& text, Overlay* overlay);
+  // Hears every word said (self-voicing reads them aloud).
+  void setListener(std::function<void(const std::string&)> listener) { listener_ = std::move(listener); }
   // A frame passed; whether the word went and the frame must be drawn again.
   bool tick() { return frames_ > 0 && --frames_ == 0; }
   bool saying() const { return frames_ > 0; }
@@ -28,6 +31,7 @@ class CornerWords {
 
  private:
   std::string text_;
+  std::function<void(const std::string&)> listener_;
   int frames_ = 0;
   bool modeShown_ = false;  // the last frame drawn showed that skipping or auto mode runs the game
 };

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "base/messages.h"
 #include "base/script_path.h"
+#include "platform/desktop.h"
 #include "platform/overlay.h"
 
 namespace tavrik {
@@ -21,6 +22,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   app->saves_ = std::make_unique<PlayerSaves>(app->services_.savesFolder, app->engine());
   app->screens_->readSettings(playerSettingsFile());
   app->playback_.takeSettings(app->screens_->settings(), frame.haveDisplay());
+  app->voice_.takeSettings(app->screens_->settings().speech, app->screens_->settings().clipboardText);
   app->rebuildMenus();
   if (frame.overlay())
     frame.overlay()->addCharacters(ja(MessageId::ModeFastForward) + ja(MessageId::ModeSkip) +
@@ -59,15 +61,21 @@ GameApp::GameApp(PlayerServices services)
                    rebuildMenus();
                    frame().draw(true);
                  },
-                 [this](const std::string& word) { words_.say(word, frame().overlay()); }}) {
+                 [this](const std::string& word) { words_.say(word, frame().overlay()); }}),
+      voice_({[this] { return openVoice(frame().haveDisplay()); },
+              [](const std::string& text) { setClipboardText(text); },
+              [this](const std::string& word) { words_.say(word, frame().overlay()); }}) {
   frame().setClient(this);
+  const auto say = [this](const std::string& words) { voice_.sayNow(words); };
+  words_.setListener(say);
+  frame().setSpeaker(say);
   const auto engine = [this]() -> ScriptEngine& { return *engine_; };
   screens_ = std::make_unique<PlayerScreens>(PlayerScreens::Hooks{
       frame(), [this]() -> PlayerSaves& { return *saves_; }, engine, services_.audio.get(),
       services_.fonts.get(), [this](int slot) { return saveSlot(slot); },
       [this](int slot) { return loadSlot(slot); },
       [this](int entry) { return rollback_.returnTo(static_cast<std::size_t>(entry)); },
-      [this](int id) { frame().runCommand(id); }});
+      [this](int id) { frame().runCommand(id); }, say});
   const auto reloaded = [this](std::shared_ptr<const Program> program) {
     saves_->writeSeen();
     makeEngine(std::move(program));
@@ -148,6 +156,10 @@ void GameApp::bindCommands() {
   bindings_.bind(kCommandReload, {[this] { authoring_->reload(); }});
   bindings_.bind(kCommandRollback, {[this] { rollback_.stepBack(1); }});
   bindings_.bind(kCommandHideText, {[this] { playback_.hideText(*engine_); }});
+  voice_.bindCommands(bindings_, [this] {
+    screens_->setVoicing(voice_.reading(), voice_.copying());
+    rebuildMenus();
+  });
   bindings_.bind(kCommandSystemMenu, {[this] { screens_->openMenu(menus_.front()); }});
   bindings_.bind(kCommandScreenshot,
                  {[this] { words_.say(outputs_.keepScreenshot(frame().graphics()), frame().overlay()); }});
@@ -191,6 +203,7 @@ bool GameApp::loadSlot(int slot) {
   // What led to the loaded moment is not known: a reload goes to the line of the wait instead.
   authoring_->forgetPlay();
   playback_.stopForLoad();
+  voice_.restart(*engine_);
   rebuildMenus();
   if (slot != kAutoSlot) words_.say(ja(MessageId::LoadedToast, {slotName(slot)}), frame().overlay());
   frame().draw(true);
@@ -220,6 +233,8 @@ void GameApp::update() {
     authoring_->runFrame();
   else
     playback_.runUpdates(*engine_, saves_->seen(), frame().haveDisplay(), [this] { return stepEngine(); });
+  voice_.afterUpdate(*engine_, playback_.skipping());
+  playback_.setSpeaking(voice_.speaking());
   // The end of the script closes the window without asking, and there is nothing left to continue.
   if (engine_->isFinished()) {
     saves_->remove(kAutoSlot);
@@ -291,6 +306,8 @@ void GameApp::runPlayerAction(const PlayerAction& action) {
   if (action.kind == K::HistoryReturn) rollback_.returnTo(count);
   if (action.kind == K::TextSpeed) playback_.setTextSpeed(action.value);
   if (action.kind == K::ClickCompletes) playback_.setClickCompletes(action.value != 0);
+  if (action.kind == K::Speak && voice_.reading() != (action.value != 0))
+    voice_.setReading(action.value != 0);
 }
 
 void GameApp::afterFirstFrame() {

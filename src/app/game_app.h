@@ -19,6 +19,7 @@
 #include "app/player_rollback.h"
 #include "app/player_saves.h"
 #include "app/player_screens.h"
+#include "app/self_voicing.h"
 #include "app/startup.h"
 #include "script/runtime/script_engine.h"
 
@@ -36,6 +37,7 @@ class GameApp : public FrameClient {
   Playback& playback() { return playback_; }
   Authoring& authoring() { return *authoring_; }
   const DebugControl& debug() const { return debug_; }
+  SelfVoicing& voice() { return voice_; }
   const std::vector<MenuPopup>& menus() const { return menus_; }
 
   // Saves the game in a slot (kQuickSlot, 1 to kSlotCount, kAutoSlot), or loads one; what cannot be
@@ -77,6 +79,7 @@ class GameApp : public FrameClient {
   CornerWords words_;
   AutomationOutputs outputs_;
   PlayerRollback rollback_;
+  SelfVoicing voice_;
   CommandBindings bindings_;
   std::vector<MenuPopup> menus_;
   std::int64_t gameFrames_ = 0;  // updates of the engine since it started

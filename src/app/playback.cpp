@@ -118,7 +118,8 @@ void Playback::beforeUpdate(ScriptEngine& engine, const PlayerSettings& settings
   ++autoFrames_;
   const double pauseMs = settings.autoPauseMs + static_cast<double>(settings.autoPausePerCharacterMs) *
                                                     static_cast<double>(engine.text().shownCharacters());
-  autoAnswerDue_ = static_cast<double>(autoFrames_) * 1000.0 / 60.0 >= pauseMs;
+  // Nor does auto mode go on while the text is still being read aloud.
+  autoAnswerDue_ = static_cast<double>(autoFrames_) * 1000.0 / 60.0 >= pauseMs && !speaking_;
 }
 
 void Playback::waitPassed() {

@@ -61,6 +61,8 @@ class Playback {
   // The events file's "text-speed" (half steps a frame, 0 whole at once) and "click-completes".
   void setTextSpeed(int halfSteps) { textSpeed_ = halfSteps; }
   void setClickCompletes(bool on) { clickCompletes_ = on; }
+  // The text is still being read aloud: auto mode waits for it.
+  void setSpeaking(bool speaking) { speaking_ = speaking; }
   // Before each engine update: the text speed and click-completes the engine types with (the settings'
   // in a window, unless the events file set them), and the pause of auto mode, which counts while the
   // text stands typed out.
@@ -89,6 +91,7 @@ class Playback {
   std::int64_t autoFrames_ = 0;  // frames the typed-out text has waited in auto mode
   bool window_ = false;
   bool textHidden_ = false;
+  bool speaking_ = false;
   std::optional<int> textSpeed_;        // set by the events file
   std::optional<bool> clickCompletes_;  // set by the events file
 };

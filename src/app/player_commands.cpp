@@ -23,6 +23,8 @@ constexpr PlayerCommand kCommands[] = {
     {kCommandDebugView, MenuId::View, "デバッグ表示(&D)", {{Key::F12}, kNone}, "F12", true, "debug", true, PadButton::None},
     {kCommandHideText, MenuId::View, "本文を隠す(&T)", {{Key::H}, kNone}, "H", true, "hide-text", true, PadButton::Back},
     {kCommandScreenshot, MenuId::View, "スクリーンショット(&S)", {{Key::P}, kNone}, "P", true, "screenshot", true, PadButton::None},
+    {kCommandSpeech, MenuId::View, "読み上げ(&Y)", {{Key::V}, kNone}, "V", true, "speech", true, PadButton::None},
+    {kCommandClipboardText, MenuId::View, "本文をクリップボードへ(&C)", {{Key::C, kShift}, kNone}, "Shift+C", true, "clipboard-text", true, PadButton::None},
     {kCommandHelp, MenuId::Help, "ヘルプ(&H)", {{Key::F1}, kNone}, "F1", false, "help", false, PadButton::None},
     {kCommandVersion, MenuId::Help, "バージョン情報(&V)", {{Key::F1, kShift}, kNone}, "Shift+F1", false, "version", false, PadButton::None},
     {kCommandReload, MenuId::None, "", {{Key::R, kCtrl}, kNone}, "Ctrl+R", false, "reload", true, PadButton::None},

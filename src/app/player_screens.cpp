@@ -23,6 +23,12 @@ void PlayerScreens::setReadOnlySkip(bool on) {
   writePlayerSettings(settingsFile_, settings_);
 }
 
+void PlayerScreens::setVoicing(bool speech, bool clipboardText) {
+  settings_.speech = speech;
+  settings_.clipboardText = clipboardText;
+  writePlayerSettings(settingsFile_, settings_);
+}
+
 void PlayerScreens::openSlots(SlotScreen::Mode mode, int focus) {
   AppFrame& frame = hooks_.frame;
   PlayerSaves& saves = hooks_.saves();
@@ -72,7 +78,16 @@ void PlayerScreens::close() {
   shown(false);
 }
 
+void PlayerScreens::sayFocus() {
+  const std::string words = host_.focusWords();
+  if (words == focusSaid_) return;
+  focusSaid_ = words;
+  if (hooks_.sayFocus && !words.empty()) hooks_.sayFocus(words);
+}
+
 void PlayerScreens::shown(bool open) {
+  focusSaid_.clear();
+  if (open) sayFocus();
   // Over a screen the mouse is the screen's, not the bar's; the game is drawn again with it or without.
   if (MenuBar* bar = hooks_.frame.menuBar()) bar->setScreenOpen(open);
   hooks_.frame.draw(true);
@@ -82,6 +97,7 @@ bool PlayerScreens::handle(const WindowEvent& event) {
   bool handled = false;
   const ScreenAction action = host_.handle(event, &handled);
   if (handled) take(action);
+  if (host_.isOpen()) sayFocus();
   return handled;
 }
 

@@ -34,6 +34,8 @@ class PlayerScreens {
     std::function<bool(int)> returnTo;
     // Runs a command a menu screen picked.
     std::function<void(int)> runCommand;
+    // Says what the screen's highlight moved to (self-voicing).
+    std::function<void(const std::string&)> sayFocus;
   };
   explicit PlayerScreens(Hooks hooks);
 
@@ -42,6 +44,8 @@ class PlayerScreens {
   const PlayerSettings& settings() const { return settings_; }
   // The menu's "skip only what was read" is kept with the settings.
   void setReadOnlySkip(bool on);
+  // Reading aloud and the clipboard's text are kept with the settings too.
+  void setVoicing(bool speech, bool clipboardText);
 
   bool isOpen() const { return host_.isOpen(); }
   static constexpr int kNoFocus = -100;
@@ -60,11 +64,14 @@ class PlayerScreens {
   void close();
   // A screen was opened or closed.
   void shown(bool open);
+  // Says the item the highlight is on when it is not the one said last.
+  void sayFocus();
 
   Hooks hooks_;
   ScreenHost host_;
   PlayerSettings settings_;
   std::filesystem::path settingsFile_;
+  std::string focusSaid_;
 };
 
 }  // namespace tavrik

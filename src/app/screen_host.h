@@ -28,6 +28,7 @@ class ScreenHost {
   SlotScreen* slots() { return slots_; }
   SettingsScreen* settings() { return settings_; }
 
+  std::string focusWords() const { return screen_ ? screen_->focusWords() : std::string(); }
   void build() {
     if (screen_) screen_->build();
   }

@@ -42,6 +42,8 @@ constexpr SettingField kSettingFields[] = {
     {"ReadOnlySkip", nullptr, &PlayerSettings::readOnlySkip},
     {"TextSpeed", &PlayerSettings::textSpeed, nullptr},
     {"ClickCompletesText", nullptr, &PlayerSettings::clickCompletes},
+    {"Speech", nullptr, &PlayerSettings::speech},
+    {"ClipboardText", nullptr, &PlayerSettings::clipboardText},
 };
 
 // The player's own settings files hold a few short lines: a larger one is read only so far (its last

@@ -247,6 +247,14 @@
     "warning: the events file goes on to frame {1}, but the run ended at frame {2}; the events after it " \
     "were not played") \
   \
+  /* The player: what self-voicing says of itself and of a choice */ \
+  X(SpeechOn, "読み上げ：オン", "reading aloud: on") \
+  X(SpeechOff, "読み上げ：オフ", "reading aloud: off") \
+  X(ClipboardTextOn, "本文をクリップボードへ：オン", "text to the clipboard: on") \
+  X(ClipboardTextOff, "本文をクリップボードへ：オフ", "text to the clipboard: off") \
+  X(SpeechChoice, "選択肢 {1}／{2}：{3}", "choice {1} of {2}: {3}") \
+  X(SpeechNoVoice, "読み上げる声がありません（{1}）", "no voice to read aloud with ({1})") \
+  \
   /* The player: the events file's mistakes, each after "line N: " */ \
   X(EventsLine, "{1}行目：{2}", "line {1}: {2}") \
   X(EventsNoFrame, "フレーム番号が要りますが、「{1}」でした", "expected a frame number, got \"{1}\"") \

@@ -60,4 +60,8 @@ void setWindowIcon(DisplayWindow& window, const std::string& nativePath) {
   }
 }
 
+bool setClipboardText(const std::string& utf8) {
+  return SDL_WasInit(SDL_INIT_VIDEO) && SDL_SetClipboardText(utf8.c_str()) == 0;
+}
+
 }  // namespace tavrik

@@ -12,6 +12,9 @@ class DisplayWindow;
 // display it is only reported on standard error. False, with the reason on standard error, when the
 // desktop's program is not on the PATH or cannot be started.
 bool openUrl(const std::string& url, bool haveDisplay);
+// Puts UTF-8 text on the desktop's clipboard (a window's; there is none without one). False when it
+// could not.
+bool setClipboardText(const std::string& utf8);
 
 // Whether a program of that name is an executable file in one of the PATH's folders.
 bool programOnPath(const std::string& name);

@@ -62,6 +62,8 @@ class SimpleLayer : public AnimatedObject {
   const TiledImage& image() const { return *image_; }
 
   bool clickable() const { return clickable_; }
+  // Whether a screen pixel is on the layer's picture as a click tests it (aligned, unscaled).
+  bool covers(std::int32_t px, std::int32_t py) const { return hitRect().contains(px, py); }
   bool clicked() const { return clicked_; }
   std::int32_t value() const { return value_; }
   float zoom() const { return zoom_; }

@@ -20,17 +20,22 @@ Scene::Scene(GraphicsDevice& device, const MouseState& mouse, ScriptRandom& rand
 
 Scene::~Scene() = default;
 
-void Scene::moveFocus(int step) {
+std::vector<const SimpleLayer*> Scene::buttonsInReadingOrder() const {
   std::vector<const SimpleLayer*> buttons;
   for (const auto& layer : layers_)
     if (layer->clickable() && layer->a > 0.0f) buttons.push_back(layer.get());
+  std::stable_sort(buttons.begin(), buttons.end(), [](const SimpleLayer* p, const SimpleLayer* q) {
+    return p->y != q->y ? p->y < q->y : p->x < q->x;
+  });
+  return buttons;
+}
+
+void Scene::moveFocus(int step) {
+  const std::vector<const SimpleLayer*> buttons = buttonsInReadingOrder();
   if (buttons.empty()) {
     clearFocus();
     return;
   }
-  std::stable_sort(buttons.begin(), buttons.end(), [](const SimpleLayer* p, const SimpleLayer* q) {
-    return p->y != q->y ? p->y < q->y : p->x < q->x;
-  });
   const auto at = std::find(buttons.begin(), buttons.end(), focus_);
   const int count = static_cast<int>(buttons.size());
   int index = 0;

@@ -59,6 +59,8 @@ class Scene {
   // order (top to bottom, left to right), or with a negative step the one before; from none, to the
   // first or the last.
   void moveFocus(int step);
+  // The visible choice buttons in that reading order.
+  std::vector<const SimpleLayer*> buttonsInReadingOrder() const;
   void clearFocus() {
     focus_ = nullptr;
     focusPressed_ = false;

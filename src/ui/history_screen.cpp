@@ -97,6 +97,15 @@ void HistoryScreen::chooseOlder() {
   if (line >= top_ + visibleLines()) scrollTo(line - visibleLines() + 1);
 }
 
+std::string HistoryScreen::focusWords() const {
+  std::string out;
+  for (const HistoryLine& line : lines_) {
+    if (line.entry != chosen_) continue;
+    for (const HistoryRun& run : line.runs) out += run.utf8;
+  }
+  return out;
+}
+
 ScreenAction HistoryScreen::click(int x, int y) {
   if (closeRect_.contains(x, y)) return ScreenAction::close();
   for (const ReturnButton& button : returnButtons_) {

@@ -43,6 +43,8 @@ class HistoryScreen : public PlayerScreen {
   // Up scrolls back; down past the end closes.
   ScreenAction wheel(int notches) override;
   std::string characters() const override;
+  // The text of the entry chosen to go back to.
+  std::string focusWords() const override;
 
   // The first line shown, and how many lines fit.
   int top() const { return top_; }

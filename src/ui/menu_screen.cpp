@@ -39,7 +39,7 @@ ScreenAction MenuScreen::click(int x, int y) {
   return {};
 }
 
-std::string MenuScreen::focusedLabel() const {
+std::string MenuScreen::focusWords() const {
   if (menu_.items.empty()) return {};
   return displayLabel(menu_.items[static_cast<std::size_t>(item_)].label);
 }

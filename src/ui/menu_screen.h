@@ -25,7 +25,7 @@ class MenuScreen : public PlayerScreen {
 
   int focusedItem() const { return item_; }
   // The label of the item the highlight is on, as the menu shows it.
-  std::string focusedLabel() const;
+  std::string focusWords() const override;
 
  private:
   MenuPopup menu_;

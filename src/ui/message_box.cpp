@@ -56,6 +56,10 @@ std::optional<BoxAnswer> ModalBox::key(Key key) {
   }
 }
 
+std::string ModalBox::focusWords() const {
+  return ja(answerOf(focused_) == BoxAnswer::Ok ? MessageId::BoxOk : MessageId::BoxCancel);
+}
+
 std::optional<BoxAnswer> ModalBox::click(int x, int y) const {
   for (int b = 0; b < buttonCount(); ++b) {
     const float* r = rects_[b];

@@ -44,6 +44,10 @@ class ModalBox {
   // A click on a button, in the overlay's pixels (the window's, or the frame's when headless).
   std::optional<BoxAnswer> click(int x, int y) const;
   BoxAnswer defaultAnswer() const { return answerOf(default_); }
+  // What a reader says of the box when it opens (its caption and text), and of the button the keyboard
+  // is on.
+  std::string spokenText() const { return caption_ + "。" + text_; }
+  std::string focusWords() const;
   BoxAnswer cancelAnswer() const { return buttons_ == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Cancel; }
 
   // Builds the box in a frame of the overlay: centred, over a dimmed screen.

@@ -21,6 +21,8 @@ struct PlayerSettings {
   bool readOnlySkip = false;         // the menu's "skip only what was read"
   int textSpeed = 2;                 // half steps a frame the text types at (kTextSpeeds); 0 whole at once
   bool clickCompletes = true;        // a click while a text types shows the rest of it
+  bool speech = false;               // the text is read aloud
+  bool clipboardText = false;        // each text shown is put on the clipboard, for a screen reader
 
   bool operator==(const PlayerSettings&) const = default;
   // The gain (0 to 1) of the music channels and of the sound-effect channels.

@@ -50,6 +50,9 @@ class PlayerScreen {
     (void)notches;
     return {};
   }
+  // What a reader says of the item the highlight is on (UTF-8), for a player who cannot see it; empty
+  // for nothing.
+  virtual std::string focusWords() const { return {}; }
   // Every character the screen shows, for the overlay's atlas (UTF-8).
   virtual std::string characters() const = 0;
 };

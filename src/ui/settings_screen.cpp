@@ -162,6 +162,27 @@ std::string SettingsScreen::characters() const {
   return out + kClose;
 }
 
+std::string SettingsScreen::valueText(int row) const {
+  if (row <= 2) {
+    const bool muted[3] = {settings_.masterMuted, settings_.musicMuted, settings_.effectMuted};
+    const int volumes[3] = {settings_.masterVolume, settings_.musicVolume, settings_.effectVolume};
+    // The level stays in sight, and changes, while it is muted.
+    const bool silent = muted[row] || (row > 0 && muted[0]);
+    return silent ? ja(MessageId::SettingsMutedLevel, {percent(volumes[row])}) : percent(volumes[row]);
+  }
+  if (row == kSpeedRow) return speedText(settings_.textSpeed);
+  if (row == kClickRow) return ja(settings_.clickCompletes ? MessageId::SettingsOn : MessageId::SettingsOff);
+  const int ms = row == 3 ? settings_.autoPauseMs : settings_.autoPausePerCharacterMs;
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.2f", static_cast<double>(ms) / 1000.0);
+  // The pause per character adds to the pause after the text.
+  return (row == 3 ? "" : "+") + ja(MessageId::SettingsSeconds, {seconds});
+}
+
+std::string SettingsScreen::focusWords() const {
+  return ja(kRowLabels[row_]) + " " + valueText(row_);
+}
+
 void SettingsScreen::build() {
   if (beginScreen((ja(MessageId::SettingsTitle) + "###settings").c_str(), 540, 310)) {
     const bool muted[3] = {settings_.masterMuted, settings_.musicMuted, settings_.effectMuted};
@@ -178,21 +199,7 @@ void SettingsScreen::build() {
       ImGui::SameLine();
       // A muted volume is heard as nothing, and its bar shows nothing; the level comes back with it.
       const bool silent = row <= 2 && (muted[row] || (row > 0 && muted[0]));
-      std::string value;
-      if (row <= 2) {
-        // The level stays in sight, and changes, while it is muted.
-        value = silent ? ja(MessageId::SettingsMutedLevel, {percent(volumes[row])}) : percent(volumes[row]);
-      } else if (row == kSpeedRow) {
-        value = speedText(settings_.textSpeed);
-      } else if (row == kClickRow) {
-        value = ja(settings_.clickCompletes ? MessageId::SettingsOn : MessageId::SettingsOff);
-      } else {
-        const int ms = row == 3 ? settings_.autoPauseMs : settings_.autoPausePerCharacterMs;
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.2f", static_cast<double>(ms) / 1000.0);
-        // The pause per character adds to the pause after the text.
-        value = (row == 3 ? "" : "+") + ja(MessageId::SettingsSeconds, {seconds});
-      }
+      const std::string value = valueText(row);
       ImGui::SetNextItemWidth(100);
       float fraction = 0.0f;
       if (row <= 2 && !silent) fraction = static_cast<float>(volumes[row]) / 100.0f;

@@ -19,6 +19,8 @@ class SettingsScreen : public PlayerScreen {
   ScreenAction click(int x, int y) override;
   void pointer(int x, int y) override;
   std::string characters() const override;
+  // The row's name and its value.
+  std::string focusWords() const override;
 
   const PlayerSettings& settings() const { return settings_; }
   int focusedRow() const { return row_; }
@@ -27,6 +29,7 @@ class SettingsScreen : public PlayerScreen {
 
  private:
   void adjust(int row, int direction);
+  std::string valueText(int row) const;
   void toggleMute(int row);
 
   PlayerSettings settings_;

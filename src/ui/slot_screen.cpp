@@ -62,6 +62,12 @@ SlotScreen::SlotScreen(Overlay& overlay, Mode mode, std::vector<SlotView> slots)
   }
 }
 
+std::string SlotScreen::focusWords() const {
+  const SlotView& v = slots_[static_cast<std::size_t>(focused_)];
+  if (!v.used) return v.labelUtf8 + " " + ja(MessageId::SlotsEmpty);
+  return v.labelUtf8 + " " + v.dateUtf8 + " " + (v.problemUtf8.empty() ? v.textUtf8 : v.problemUtf8);
+}
+
 SlotScreen::~SlotScreen() {
   for (OverlayImage texture : textures_) overlay_.destroyImage(texture);
 }

@@ -44,6 +44,8 @@ class SlotScreen : public PlayerScreen {
   ScreenAction click(int x, int y) override;
   void pointer(int x, int y) override;
   std::string characters() const override;
+  // The slot's name, and its date and text or that it is empty.
+  std::string focusWords() const override;
 
   Mode mode() const { return mode_; }
   // The slot Return would take (as ScreenAction gives it).

@@ -144,6 +144,37 @@ TEST(Demo, AControllerAloneChoosesSavesAndLoads) {
   EXPECT_EQ(loaded.out, saved.out);
 }
 
+TEST(Demo, ReadAloudItSaysEachTextTheChoicesAndTheNotices) {
+  // A headless run reads to a recording voice: every text as it shows (the name plate, then the line),
+  // each choice when its buttons show, and the word after a save, in that order.
+  test::TempDir dir;
+  std::ifstream demo(kDemo / "demo.events");
+  const std::string events =
+      std::string(std::istreambuf_iterator<char>(demo), {}) + "0 speak on\n350 save 1\n";
+  CommandLine cl = test::headlessCommandLine(kDemo / "start.tvk", 3000);
+  cl.automation.events = dir.write("speak.events", events);
+  std::unique_ptr<GameApp> app = test::startHeadless(cl);
+  ASSERT_TRUE(app);
+  app->frame().run();
+  const auto* voice = dynamic_cast<const RecordingSpeech*>(app->voice().voice());
+  ASSERT_TRUE(voice);
+  std::string said;
+  for (const Utterance& u : voice->said())
+    said += (u.interrupt ? "! " : "+ ") + u.text + (u.language == "ja" ? "" : " [" + u.language + "]") + "\n";
+  EXPECT_EQ(said,
+            "! 読み上げ：オン\n"
+            "! 澪\n+ 今夜は星がよく見えるね。 三つ数えたよ。一、二、三！\n"
+            "! 蓮\n+ 遅くなってごめん。走ってきたんだ。 記号も書けるよ：$100、#1、＃2、＄3。\n"
+            "! 澪\n+ どちらへ行こうか。\n"
+            "! スロット1にセーブしました\n"
+            "+ 選択肢 1／2：丘へ\n+ 選択肢 2／2：町へ\n"
+            "! 蓮\n+ 丘なら星が近いね。もう一度考える？\n"
+            "! 澪\n+ どちらへ行こうか。\n"
+            "+ 選択肢 1／2：丘へ\n+ 選択肢 2／2：町へ\n"
+            "! 蓮\n+ 町は明るいよ。もう一度考える？\n"
+            "! 澪\n+ 町へ行こう。灯りを数えに。\n");
+}
+
 TEST(Demo, FramesMatchTheReferences) {
   const bool update = std::getenv("TAVRIK_UPDATE_REFERENCES") != nullptr;
   test::PlayerCopy player;
