@@ -6,10 +6,14 @@
 
 namespace tavrik {
 
+class DisplayWindow;
 class Overlay;
 
 class CornerWords {
  public:
+  // The mode words' characters join the overlay's atlas; the words stand over the game's picture in the
+  // window (which may be scaled, or letterboxed in fullscreen), or over the headless frame without one.
+  void start(Overlay* overlay, const DisplayWindow* window);
   void say(const std::string& text, Overlay* overlay);
   // A frame passed; whether the word went and the frame must be drawn again.
   bool tick() { return frames_ > 0 && --frames_ == 0; }
@@ -27,6 +31,7 @@ class CornerWords {
   static constexpr int kFrames = 90;
 
  private:
+  const DisplayWindow* window_ = nullptr;
   std::string text_;
   int frames_ = 0;
   bool modeShown_ = false;  // the last frame drawn showed that skipping or auto mode runs the game

@@ -22,9 +22,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   app->screens_->readSettings(playerSettingsFile());
   app->playback_.takeSettings(app->screens_->settings(), frame.haveDisplay());
   app->rebuildMenus();
-  if (frame.overlay())
-    frame.overlay()->addCharacters(ja(MessageId::ModeFastForward) + ja(MessageId::ModeSkip) +
-                                   ja(MessageId::ModeAuto) + " ▶");
+  app->words_.start(frame.overlay(), frame.graphics().window());
 
   if (automation.restoreState &&
       !AutomationOutputs::restoreStateFile(app->engine(), *automation.restoreState))
