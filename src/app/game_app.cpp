@@ -19,7 +19,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   AppFrame& frame = app->frame();
   app->makeEngine(program);
   app->saves_ = std::make_unique<PlayerSaves>(app->services_.savesFolder, app->engine());
-  app->screens_->readSettings(playerSettingsFile());
+  app->screens_->useSettings(playerSettingsFile(), app->services_.playerSettings);
   app->playback_.takeSettings(app->screens_->settings(), frame.haveDisplay());
   app->rebuildMenus();
   app->words_.start(frame.overlay(), frame.graphics().window());
@@ -65,6 +65,7 @@ GameApp::GameApp(PlayerServices services)
       services_.fonts.get(), [this](int slot) { return saveSlot(slot); },
       [this](int slot) { return loadSlot(slot); },
       [this](int entry) { return rollback_.returnTo(static_cast<std::size_t>(entry)); }});
+  view_ = std::make_unique<WindowView>(frame(), *screens_, [this] { rebuildMenus(); });
   const auto reloaded = [this](std::shared_ptr<const Program> program) {
     saves_->writeSeen();
     makeEngine(std::move(program));
@@ -147,6 +148,8 @@ void GameApp::bindCommands() {
   bindings_[kCommandHideText] = {[this] { playback_.hideText(*engine_); }};
   bindings_[kCommandScreenshot] = {
       [this] { words_.say(outputs_.keepScreenshot(frame().graphics()), frame().overlay()); }};
+  for (const int id : WindowView::kCommands)
+    bindings_[id] = {[this, id] { view_->run(id); }, [this, id] { return view_->checked(id); }};
 }
 
 void GameApp::rebuildMenus() {

@@ -37,6 +37,11 @@ enum CommandId : int {
   kCommandRollback = 5011,
   kCommandHideText = 5012,
   kCommandScreenshot = 5013,
+  kCommandWindow1x = 5016,
+  kCommandWindow1_5x = 5017,
+  kCommandWindow2x = 5018,
+  kCommandWindowFit = 5019,
+  kCommandSmoothScaling = 5020,
 };
 
 // The menus of the menu bar, in their order; the font menu's items are the faces installed.
