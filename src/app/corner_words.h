@@ -7,10 +7,14 @@
 
 namespace tavrik {
 
+class DisplayWindow;
 class Overlay;
 
 class CornerWords {
  public:
+  // The mode words' characters join the overlay's atlas; the words stand over the game's picture in the
+  // window (which may be scaled, or letterboxed in fullscreen), or over the headless frame without one.
+  void start(Overlay* overlay, const DisplayWindow* window);
   void say(const std::string& text, Overlay* overlay);
   // Hears every word said (self-voicing reads them aloud).
   void setListener(std::function<void(const std::string&)> listener) { listener_ = std::move(listener); }
@@ -30,6 +34,7 @@ class CornerWords {
   static constexpr int kFrames = 90;
 
  private:
+  const DisplayWindow* window_ = nullptr;
   std::string text_;
   std::function<void(const std::string&)> listener_;
   int frames_ = 0;

@@ -20,13 +20,11 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   AppFrame& frame = app->frame();
   app->makeEngine(program);
   app->saves_ = std::make_unique<PlayerSaves>(app->services_.savesFolder, app->engine());
-  app->screens_->readSettings(playerSettingsFile());
+  app->screens_->useSettings(playerSettingsFile(), app->services_.playerSettings);
   app->playback_.takeSettings(app->screens_->settings(), frame.haveDisplay());
   app->voice_.takeSettings(app->screens_->settings().speech, app->screens_->settings().clipboardText);
   app->rebuildMenus();
-  if (frame.overlay())
-    frame.overlay()->addCharacters(ja(MessageId::ModeFastForward) + ja(MessageId::ModeSkip) +
-                                   ja(MessageId::ModeAuto) + " ▶");
+  app->words_.start(frame.overlay(), frame.graphics().window());
 
   if (automation.restoreState &&
       !AutomationOutputs::restoreStateFile(app->engine(), *automation.restoreState))
@@ -76,6 +74,7 @@ GameApp::GameApp(PlayerServices services)
       [this](int slot) { return loadSlot(slot); },
       [this](int entry) { return rollback_.returnTo(static_cast<std::size_t>(entry)); },
       [this](int id) { frame().runCommand(id); }, say});
+  view_ = std::make_unique<WindowView>(frame(), *screens_, [this] { rebuildMenus(); });
   const auto reloaded = [this](std::shared_ptr<const Program> program) {
     saves_->writeSeen();
     makeEngine(std::move(program));
@@ -163,6 +162,8 @@ void GameApp::bindCommands() {
   bindings_.bind(kCommandSystemMenu, {[this] { screens_->openMenu(menus_.front()); }});
   bindings_.bind(kCommandScreenshot,
                  {[this] { words_.say(outputs_.keepScreenshot(frame().graphics()), frame().overlay()); }});
+  for (const int id : WindowView::kCommands)
+    bindings_.bind(id, {[this, id] { view_->run(id); }, [this, id] { return view_->checked(id); }});
 }
 
 void GameApp::rebuildMenus() {

@@ -1,6 +1,6 @@
 // The game player: the frame's client that plays a compiled script, and the player's own functions
-// around it, each a component of its own (saves, the screens, skipping and auto mode, the authoring
-// tools, the debug view, the font choice, automation's outputs). GameApp only wires them: it owns them,
+// around it, each a component of its own (saves, screens, skipping and auto mode, authoring tools,
+// debug view, font choice, automation's outputs, window size). GameApp only wires them: it owns them,
 // binds the command table's commands to them and hands each frame's events, update and drawing on.
 #pragma once
 
@@ -21,6 +21,7 @@
 #include "app/player_screens.h"
 #include "app/self_voicing.h"
 #include "app/startup.h"
+#include "app/window_view.h"
 #include "script/runtime/script_engine.h"
 
 namespace tavrik {
@@ -80,6 +81,7 @@ class GameApp : public FrameClient {
   AutomationOutputs outputs_;
   PlayerRollback rollback_;
   SelfVoicing voice_;
+  std::unique_ptr<WindowView> view_;
   CommandBindings bindings_;
   std::vector<MenuPopup> menus_;
   std::int64_t gameFrames_ = 0;  // updates of the engine since it started

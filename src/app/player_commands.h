@@ -39,7 +39,11 @@ enum CommandId : int {
   kCommandScreenshot = 5013,
   kCommandSpeech = 5014,
   kCommandClipboardText = 5015,
-  // 5016 to 5020: the window's scales.
+  kCommandWindow1x = 5016,
+  kCommandWindow1_5x = 5017,
+  kCommandWindow2x = 5018,
+  kCommandWindowFit = 5019,
+  kCommandSmoothScaling = 5020,
   kCommandSystemMenu = 5021,
 };
 

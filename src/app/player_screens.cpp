@@ -12,9 +12,9 @@ namespace tavrik {
 
 PlayerScreens::PlayerScreens(Hooks hooks) : hooks_(std::move(hooks)) {}
 
-void PlayerScreens::readSettings(std::filesystem::path file) {
+void PlayerScreens::useSettings(std::filesystem::path file, const PlayerSettings& settings) {
   settingsFile_ = std::move(file);
-  settings_ = readPlayerSettings(settingsFile_);
+  settings_ = settings;
   if (hooks_.audio) hooks_.audio->setPlayerGains(settings_.musicGain(), settings_.effectGain());
 }
 
@@ -26,6 +26,12 @@ void PlayerScreens::setReadOnlySkip(bool on) {
 void PlayerScreens::setVoicing(bool speech, bool clipboardText) {
   settings_.speech = speech;
   settings_.clipboardText = clipboardText;
+  writePlayerSettings(settingsFile_, settings_);
+}
+
+void PlayerScreens::setWindowView(WindowScale scale, bool smooth) {
+  settings_.windowScale = scale;
+  settings_.smoothScaling = smooth;
   writePlayerSettings(settingsFile_, settings_);
 }
 
@@ -108,7 +114,11 @@ void PlayerScreens::take(ScreenAction action) {
       return;
     case ScreenAction::Kind::Changed:
       if (const SettingsScreen* screen = host_.settings()) {
+        // The window's size and scaling are the menu's, which may have changed since the screen opened.
+        const PlayerSettings menus = settings_;
         settings_ = screen->settings();
+        settings_.windowScale = menus.windowScale;
+        settings_.smoothScaling = menus.smoothScaling;
         if (hooks_.audio) hooks_.audio->setPlayerGains(settings_.musicGain(), settings_.effectGain());
       }
       return;

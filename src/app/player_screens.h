@@ -39,13 +39,14 @@ class PlayerScreens {
   };
   explicit PlayerScreens(Hooks hooks);
 
-  // The settings file is read, and the volumes applied.
-  void readSettings(std::filesystem::path file);
+  // The settings as read from their file at the start; the volumes are applied.
+  void useSettings(std::filesystem::path file, const PlayerSettings& settings);
   const PlayerSettings& settings() const { return settings_; }
-  // The menu's "skip only what was read" is kept with the settings.
+  // The menu's "skip only what was read", and its window size and scaling, are kept with the settings.
   void setReadOnlySkip(bool on);
   // Reading aloud and the clipboard's text are kept with the settings too.
   void setVoicing(bool speech, bool clipboardText);
+  void setWindowView(WindowScale scale, bool smooth);
 
   bool isOpen() const { return host_.isOpen(); }
   static constexpr int kNoFocus = -100;

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <utility>
 
 #include "base/files.h"
 #include "base/line_file.h"
@@ -45,6 +47,13 @@ constexpr SettingField kSettingFields[] = {
     {"Speech", nullptr, &PlayerSettings::speech},
     {"ClipboardText", nullptr, &PlayerSettings::clipboardText},
 };
+
+// The window's size and its scaling are kept as words; any other word is the default.
+constexpr std::pair<std::string_view, WindowScale> kWindowScaleWords[] = {{"1", WindowScale::One},
+                                                                          {"1.5", WindowScale::OneAndHalf},
+                                                                          {"2", WindowScale::Two},
+                                                                          {"fit", WindowScale::Fit}};
+constexpr std::string_view kSmooth = "smooth", kSharp = "sharp";
 
 // The player's own settings files hold a few short lines: a larger one is read only so far (its last
 // line only when it ends there), so that neither memory nor the start waits on it.
@@ -90,6 +99,10 @@ PlayerSettings readPlayerSettings(const fs::path& file) {
     if (field.number) settings.*field.number = value;
     if (field.flag && (value == 0 || value == 1)) settings.*field.flag = value == 1;
   }
+  const std::string scale = lines.get("WindowScale");
+  for (const auto& [word, value] : kWindowScaleWords)
+    if (scale == word) settings.windowScale = value;
+  settings.smoothScaling = lines.get("Scaling") == kSmooth;
   return settings.clamped();
 }
 
@@ -100,6 +113,9 @@ bool writePlayerSettings(const fs::path& file, const PlayerSettings& settings) {
   for (const SettingField& field : kSettingFields)
     lines.set(field.name,
               std::to_string(field.number ? settings.*field.number : (settings.*field.flag ? 1 : 0)));
+  for (const auto& [word, value] : kWindowScaleWords)
+    if (settings.windowScale == value) lines.set("WindowScale", word);
+  lines.set("Scaling", settings.smoothScaling ? kSmooth : kSharp);
   return lines.saveAtomically(file);
 }
 

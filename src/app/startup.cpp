@@ -8,6 +8,7 @@
 #include "app/player_commands.h"
 #include "app/save_store.h"
 #include "app/settings.h"
+#include "app/window_view.h"
 #include "base/files.h"
 #include "base/messages.h"
 #include "base/script_path.h"
@@ -134,7 +135,14 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
   deviceOptions.headless = headless;
   deviceOptions.fullscreen = settings.fullscreen;
   deviceOptions.titleUtf8 = kAppTitle;
-  if (!headless) deviceOptions.topMargin = MenuBar::kHeight;
+  // The window is made at the size the player last chose, so that it does not change after the first
+  // frame; a headless run has none.
+  services.playerSettings = readPlayerSettings(playerSettingsFile());
+  if (!headless) {
+    deviceOptions.topMargin = MenuBar::kHeight;
+    deviceOptions.scale = windowScaleFactor(services.playerSettings.windowScale);
+    deviceOptions.smooth = services.playerSettings.smoothScaling;
+  }
   std::string deviceError;
   std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(deviceOptions, &deviceError);
   if (!device) {

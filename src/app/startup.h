@@ -19,6 +19,7 @@
 #include "platform/audio_output.h"
 #include "platform/glyph_font.h"
 #include "script/compiler/program.h"
+#include "ui/player_settings.h"
 
 namespace tavrik {
 
@@ -35,6 +36,7 @@ struct PlayerServices {
   std::shared_ptr<const Program> program;
   std::filesystem::path moduleDirectory;  // the executable's folder
   std::filesystem::path savesFolder;      // where the game's saves are kept
+  PlayerSettings playerSettings;          // as read from their file at the start
   // The authors' tools are offered to whoever asks, and to a game that is not the player's own.
   bool authoringOffered = false;
 };

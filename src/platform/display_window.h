@@ -1,6 +1,7 @@
 // The player's window: the SDL window and the renderer that presents to it, the menu strip above the
-// game, fullscreen on the desktop's mode with the game scaled and letterboxed, and the mapping of window
-// pixels back to game pixels. The drivers draw the game; the window shows it.
+// game, the game's size in the window, fullscreen on the desktop's mode with the game scaled and
+// letterboxed, and the mapping of window pixels back to game pixels. The drivers draw the game; the
+// window shows it.
 #pragma once
 
 #include <functional>
@@ -19,8 +20,9 @@ class DisplayWindow {
  public:
   enum class Renderer { Accelerated, Software };
 
-  // A shown window of 800 x 600 plus the top margin (or fullscreen), with a renderer of the kind asked
-  // for; an accelerated renderer that cannot be had falls back to SDL's software renderer.
+  // A shown window of the game at the options' scale plus the top margin (or fullscreen), with a
+  // renderer of the kind asked for; an accelerated renderer that cannot be had falls back to SDL's
+  // software renderer.
   static std::unique_ptr<DisplayWindow> create(const DeviceOptions& options, Renderer renderer,
                                                std::string* error);
   ~DisplayWindow();
@@ -39,9 +41,20 @@ class DisplayWindow {
   // draws the overlay and presents.
   void present(SDL_Texture* game);
 
-  // The desktop-sized fullscreen with the 800 x 600 picture scaled and letterboxed, or the window.
+  // The desktop-sized fullscreen with the 800 x 600 picture scaled and letterboxed, or the window at
+  // its scale again.
   void setFullscreen(bool fullscreen);
   bool fullscreen() const { return fullscreen_; }
+  // The game's size in the window: this many window pixels a game pixel, below the menu strip (which
+  // keeps its own height). kFitScale is the largest 4:3 size the display's work area holds, less the
+  // window's frame where the window system tells it; a scale above 1 that does not fit gives that size
+  // too (never less than 1), so that the window does not reach past the screen. A window takes its new
+  // size at once, keeping its centre where it can; fullscreen keeps it for when it is left.
+  static constexpr double kFitScale = 0;
+  void setScale(double scale);
+  // The game picture scaled smoothly (linear filtering) rather than sharply (nearest pixel), in the
+  // window and in fullscreen.
+  void setSmooth(bool smooth) { smooth_ = smooth; }
   // Undoes a maximisation (the player switches to fullscreen instead).
   void restore();
   // A strip of this many pixels above the game area in the window (the menu bar); 0 at first.
@@ -54,13 +67,23 @@ class DisplayWindow {
   bool windowToGame(int windowX, int windowY, int& gameX, int& gameY) const;
   void setTitle(const std::string& utf8);
 
- private:
-  DisplayWindow() = default;
   struct Rect {
     int x, y, w, h;
   };
-  // Where the game picture goes in the window.
+  // Where the game picture goes in the window, in window pixels: the area below the strip (the whole
+  // screen in fullscreen), letterboxed where that is not 4:3.
   Rect gameRect() const;
+
+ private:
+  DisplayWindow() = default;
+  struct Size {
+    int w, h;
+  };
+  // The window's size outside fullscreen for its scale and top margin.
+  Size windowedSize() const;
+  // Gives the window that size, centred in the work area or about its own centre, kept within the
+  // work area where it fits.
+  void sizeWindow(bool centred);
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -68,6 +91,8 @@ class DisplayWindow {
   bool vsync_ = false;
   bool fullscreen_ = false;
   int topMargin_ = 0;
+  double scale_ = 1;
+  bool smooth_ = false;
   std::function<void()> overlay_;
 };
 

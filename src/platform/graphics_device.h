@@ -36,6 +36,9 @@ struct DeviceOptions {
   bool headless = false;
   bool fullscreen = false;
   int topMargin = 0;  // a strip above the game in the window (the menu bar)
+  // The game's size in the window (DisplayWindow::setScale) and whether it is scaled smoothly.
+  double scale = 1;
+  bool smooth = false;
   std::string titleUtf8;
   bool hidden = false;        // the window shows when it is told to
   bool drawInMemory = false;  // the software driver in a window, whatever SDL_RENDER_DRIVER names

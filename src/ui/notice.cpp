@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "base/messages.h"
-#include "platform/graphics_device.h"
 #include "platform/overlay.h"
 #include "ui/screen_parts.h"
 
@@ -34,12 +33,9 @@ ScreenRect buildNoticePanel(const std::string& caption, const std::string& text)
   return close;
 }
 
-void buildCornerWord(const std::string& text, Corner corner) {
-  const ImGuiIO& io = ImGui::GetIO();
-  // The game's top edge, under a window's menu strip.
-  const float top = io.DisplaySize.y - GraphicsDevice::kHeight + 12;
+void buildCornerWord(const std::string& text, Corner corner, const ScreenRect& game) {
   const bool left = corner == Corner::TopLeft;
-  ImGui::SetNextWindowPos(ImVec2(left ? 12 : io.DisplaySize.x - 12, top), ImGuiCond_Always,
+  ImGui::SetNextWindowPos(ImVec2(left ? game.left + 12 : game.right - 12, game.top + 12), ImGuiCond_Always,
                           ImVec2(left ? 0 : 1, 0));
   ImGui::SetNextWindowBgAlpha(0.8f);
   const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |

@@ -13,8 +13,9 @@ namespace tavrik {
 ScreenRect buildNoticePanel(const std::string& caption, const std::string& text);
 
 // A word over a corner of the game that takes no input: a save's "saved" at the top left, the mode
-// that runs the game ("skip", "auto") at the top right.
+// that runs the game ("skip", "auto") at the top right. game: where the game's picture is, in the
+// overlay's pixels.
 enum class Corner { TopLeft, TopRight };
-void buildCornerWord(const std::string& text, Corner corner);
+void buildCornerWord(const std::string& text, Corner corner, const ScreenRect& game);
 
 }  // namespace tavrik

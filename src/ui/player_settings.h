@@ -9,6 +9,10 @@ namespace tavrik {
 // text shown whole at once.
 inline constexpr std::array<int, 7> kTextSpeeds = {1, 2, 3, 4, 6, 8, 0};
 
+// The window's size, chosen in the View menu: the game at its own size, one and a half or twice it, or
+// the largest the screen holds.
+enum class WindowScale { One, OneAndHalf, Two, Fit };
+
 struct PlayerSettings {
   int masterVolume = 100;
   int musicVolume = 100;
@@ -23,6 +27,9 @@ struct PlayerSettings {
   bool clickCompletes = true;        // a click while a text types shows the rest of it
   bool speech = false;               // the text is read aloud
   bool clipboardText = false;        // each text shown is put on the clipboard, for a screen reader
+  WindowScale windowScale = WindowScale::One;
+  // The game is scaled smoothly rather than sharply (in a larger window, in fullscreen).
+  bool smoothScaling = false;
 
   bool operator==(const PlayerSettings&) const = default;
   // The gain (0 to 1) of the music channels and of the sound-effect channels.

@@ -188,18 +188,23 @@ TEST(PlayerSettingsFile, ComesBackAndStrangeValuesFallBack) {
   changed.autoPauseMs = 750;
   changed.textSpeed = 0;
   changed.clickCompletes = false;
+  changed.windowScale = WindowScale::OneAndHalf;
+  changed.smoothScaling = true;
   ASSERT_TRUE(writePlayerSettings(file, changed));
   EXPECT_EQ(readPlayerSettings(file), changed);
 
   dir.write(
       "config/tavrik/player.ini",
-      "MasterVolume=250\nMusicVolume=abc\nEffectMuted=7\nAutoPauseMs=-5\nTextSpeed=5\nrubbish\n\xff\xfe=1\n");
+      "MasterVolume=250\nMusicVolume=abc\nEffectMuted=7\nAutoPauseMs=-5\nTextSpeed=5\nrubbish\n\xff\xfe=1\n"
+      "WindowScale=3\nScaling=blurry\n");
   const PlayerSettings strange = readPlayerSettings(file);
   EXPECT_EQ(strange.masterVolume, 100);
   EXPECT_EQ(strange.musicVolume, 100);
   EXPECT_FALSE(strange.effectMuted);
   EXPECT_EQ(strange.autoPauseMs, 0);
   EXPECT_EQ(strange.textSpeed, 2) << "a speed not offered is the script's own";
+  EXPECT_EQ(strange.windowScale, WindowScale::One) << "a size not offered is the game's own";
+  EXPECT_FALSE(strange.smoothScaling);
 
   PlayerSettings muted;
   muted.masterVolume = 50;
