@@ -88,7 +88,7 @@ class WindowKeyboard : public ::testing::Test {
     startWith({path.string()});
   }
   void startWith(const std::vector<std::string>& arguments) {
-    player_ = std::thread([this, arguments] { result_ = copy_.run(arguments); });
+    player_ = std::thread([this, arguments] { result_ = copy_.run(arguments, env_); });
   }
   ProcessResult finish() {
     if (player_.joinable()) player_.join();
@@ -126,6 +126,7 @@ class WindowKeyboard : public ::testing::Test {
   std::string geometry(const std::string& id) { return tool("xdotool", {"getwindowgeometry", id}).out; }
 
   PlayerCopy copy_;
+  std::vector<std::string> env_;  // more of the player's environment
   test::TempDir dir_;
   std::thread player_;
   ProcessResult result_;
