@@ -159,7 +159,7 @@ void GameApp::bindCommands() {
     screens_->setVoicing(voice_.reading(), voice_.copying());
     rebuildMenus();
   });
-  bindings_.bind(kCommandSystemMenu, {[this] { screens_->openMenu(menus_.front()); }});
+  bindings_.bind(kCommandSystemMenu, {[this] { screens_->openMenus(menus_); }});
   bindings_.bind(kCommandScreenshot,
                  {[this] { words_.say(outputs_.keepScreenshot(frame().graphics()), frame().overlay()); }});
   for (const int id : WindowView::kCommands)

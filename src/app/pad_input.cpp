@@ -36,6 +36,8 @@ std::optional<Key> keyForPadButton(PadButton button) {
       return Key::Escape;
     case PadButton::X:
       return Key::Delete;
+    case PadButton::Y:
+      return Key::Tab;
     case PadButton::LeftShoulder:
       return Key::PageUp;
     case PadButton::RightShoulder:

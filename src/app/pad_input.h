@@ -10,7 +10,8 @@
 namespace tavrik {
 
 // The pad's directions are the arrow keys, button 1 (A) is Return, button 2 (B) and Start are Escape,
-// button 3 (X) is Delete, the shoulders are PageUp and PageDown. Nothing for the others.
+// button 3 (X) is Delete, button 4 (Y) is Tab (the history's next place to go back to), the shoulders
+// are PageUp and PageDown. Nothing for the others.
 std::optional<Key> keyForPadButton(PadButton button);
 
 // The stick moves as the pad's directions do: a direction goes down when the stick leaves the centre

@@ -71,10 +71,10 @@ void PlayerScreens::openHistory() {
   shown(true);
 }
 
-void PlayerScreens::openMenu(const MenuPopup& menu) {
+void PlayerScreens::openMenus(const std::vector<MenuPopup>& menus) {
   AppFrame& frame = hooks_.frame;
-  if (!frame.overlay()) return;
-  host_.open(*frame.overlay(), std::make_unique<MenuScreen>(menu));
+  if (!frame.overlay() || menus.empty()) return;
+  host_.open(*frame.overlay(), std::make_unique<MenuScreen>(menus));
   shown(true);
 }
 

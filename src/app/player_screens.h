@@ -54,8 +54,8 @@ class PlayerScreens {
   void openSlots(SlotScreen::Mode mode, int focus = kNoFocus);
   void openSettings();
   void openHistory();
-  // A menu of the bar as a screen (a controller's Start opens the system menu so).
-  void openMenu(const MenuPopup& menu);
+  // The bar's menus as a screen, on the first (a controller's Start opens them so, on the system menu).
+  void openMenus(const std::vector<MenuPopup>& menus);
   // An event while a screen is open; false for one that is not the screens' (the frame handles it).
   bool handle(const WindowEvent& event);
   void build() { host_.build(); }

@@ -8,20 +8,34 @@ namespace tavrik {
 
 using namespace screen_parts;
 
+void MenuScreen::turn(int step) {
+  const int count = static_cast<int>(menus_.size());
+  menu_ = ((menu_ + step) % count + count) % count;
+  item_ = 0;
+  turned_ = true;
+}
+
 ScreenAction MenuScreen::key(Key key) {
-  const int count = static_cast<int>(menu_.items.size());
-  if (key == Key::Escape || count == 0) return key == Key::Escape ? ScreenAction::close() : ScreenAction{};
+  if (key == Key::Escape || menus_.empty())
+    return key == Key::Escape ? ScreenAction::close() : ScreenAction{};
+  const int count = static_cast<int>(items().size());
+  turned_ = false;
   switch (key) {
     case Key::Up:
-      item_ = (item_ + count - 1) % count;
+      if (count > 0) item_ = (item_ + count - 1) % count;
       return {};
     case Key::Down:
     case Key::Tab:
-      item_ = (item_ + 1) % count;
+      if (count > 0) item_ = (item_ + 1) % count;
+      return {};
+    case Key::Left:
+    case Key::Right:
+      turn(key == Key::Left ? -1 : 1);
       return {};
     case Key::Return:
     case Key::Space:
-      return ScreenAction::runCommand(menu_.items[static_cast<std::size_t>(item_)].command);
+      if (count == 0) return {};
+      return ScreenAction::runCommand(items()[static_cast<std::size_t>(item_)].command);
     default:
       return {};
   }
@@ -34,33 +48,46 @@ void MenuScreen::pointer(int x, int y) {
 
 ScreenAction MenuScreen::click(int x, int y) {
   if (closeRect_.contains(x, y)) return ScreenAction::close();
-  for (std::size_t i = 0; i < rects_.size(); ++i)
-    if (rects_[i].contains(x, y)) return ScreenAction::runCommand(menu_.items[i].command);
+  for (std::size_t i = 0; i < rects_.size() && i < items().size(); ++i)
+    if (rects_[i].contains(x, y)) return ScreenAction::runCommand(items()[i].command);
   return {};
 }
 
 std::string MenuScreen::focusWords() const {
-  if (menu_.items.empty()) return {};
-  return displayLabel(menu_.items[static_cast<std::size_t>(item_)].label);
+  if (menus_.empty()) return {};
+  const std::string title = turned_ ? displayLabel(menus_[static_cast<std::size_t>(menu_)].label) + " " : "";
+  if (items().empty()) return title;
+  const MenuItem& item = items()[static_cast<std::size_t>(item_)];
+  return title + displayLabel(item.label) + (item.checked ? " ●" : "");
 }
 
 std::string MenuScreen::characters() const {
-  std::string out = menu_.label + "●" + kClose;
-  for (const MenuItem& item : menu_.items) out += item.label + item.shortcut;
+  std::string out = "●◀▶" + kClose;
+  for (const MenuPopup& menu : menus_) {
+    out += menu.label;
+    for (const MenuItem& item : menu.items) out += item.label + item.shortcut;
+  }
   return out;
 }
 
 void MenuScreen::build() {
-  const float height = 90.0f + 30.0f * static_cast<float>(menu_.items.size());
-  if (beginScreen((displayLabel(menu_.label) + "###menu").c_str(), 360, height)) {
+  if (menus_.empty()) return;
+  const MenuPopup& menu = menus_[static_cast<std::size_t>(menu_)];
+  rects_.assign(menu.items.size(), ScreenRect{});
+  const float height = 90.0f + 30.0f * static_cast<float>(menu.items.size());
+  // The title names the menu and the ones to either side, which Left and Right turn to.
+  const std::string title = "◀ " + displayLabel(menu.label) + " ▶###menu";
+  if (beginScreen(title.c_str(), 400, height)) {
     ImGui::PushStyleVar(ImGuiStyleVar_ButtonTextAlign, ImVec2(0.0f, 0.5f));
-    for (std::size_t i = 0; i < menu_.items.size(); ++i) {
-      const MenuItem& item = menu_.items[i];
+    for (std::size_t i = 0; i < menu.items.size(); ++i) {
+      const MenuItem& item = menu.items[i];
       ImGui::PushID(static_cast<int>(i));
       const std::string label = (item.checked ? "● " : "   ") + displayLabel(item.label);
       ImGui::Button(label.c_str(), ImVec2(-1, 26));
       rects_[i] = lastItemRect();
       focusFrame(static_cast<int>(i) == item_);
+      // A long menu (the fonts installed) scrolls to keep the highlight in sight.
+      if (static_cast<int>(i) == item_) ImGui::SetScrollHereY(0.5f);
       if (!item.shortcut.empty()) {
         // The key that does the same, at the right of the item, as the bar's menu shows it.
         const ImVec2 size = ImGui::CalcTextSize(item.shortcut.c_str());
