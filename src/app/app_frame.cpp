@@ -333,12 +333,8 @@ std::optional<BoxAnswer> AppFrame::answerFromWindow(ModalBox& box) {
   };
   std::optional<WindowEvent> e = nextWindowEvent(1000 / 60, feed);
   if (!e) return std::nullopt;
+  if (std::optional<BoxAnswer> answer = boxInput(box, *e)) return answer;
   switch (e->type) {
-    case WindowEvent::Type::KeyDown:
-      return box.key(e->key);
-    case WindowEvent::Type::PadButtonDown:
-      if (const std::optional<Key> key = keyForPadButton(e->padButton)) return box.key(*key);
-      return std::nullopt;
     case WindowEvent::Type::ButtonUp:
       if (e->button == MouseButton::Left) return box.click(e->x, e->y);
       return std::nullopt;
@@ -355,6 +351,36 @@ std::optional<BoxAnswer> AppFrame::answerFromWindow(ModalBox& box) {
     case WindowEvent::Type::DeviceReset:
       graphics_->notifyDeviceReset();
       draw(true);
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<BoxAnswer> AppFrame::boxInput(ModalBox& box, const WindowEvent& e) {
+  using T = WindowEvent::Type;
+  switch (e.type) {
+    case T::KeyDown:
+      return box.key(e.key);
+    case T::PadButtonDown:
+      // The box has the press: the game does not see the button held afterwards.
+      if (e.device) input_.holdBack(e.padButton);
+      if (const std::optional<Key> key = keyForPadButton(e.padButton)) return box.key(*key);
+      return std::nullopt;
+    case T::PadAxis: {
+      if (!e.device) input_.setStick(e.x, e.y);
+      std::optional<BoxAnswer> answer;
+      for (const WindowEvent& direction : stick_.move(e.x, e.y))
+        if (const std::optional<Key> key = keyForPadButton(direction.padButton);
+            key && direction.type == T::PadButtonDown && !answer)
+          answer = box.key(*key);
+      return answer;
+    }
+    case T::KeyUp:
+    case T::PadButtonUp:
+      // What is let go while a box is open is let go for the game and the player too (Ctrl or the
+      // shoulder held to skip).
+      handleEvent(e);
       return std::nullopt;
     default:
       return std::nullopt;
@@ -383,13 +409,8 @@ std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
       break;
     }
     const WindowEvent& e = events[i];
+    answer = boxInput(box, e);
     switch (e.type) {
-      case WindowEvent::Type::KeyDown:
-        answer = box.key(e.key);
-        break;
-      case WindowEvent::Type::PadButtonDown:
-        if (const std::optional<Key> key = keyForPadButton(e.padButton)) answer = box.key(*key);
-        break;
       case WindowEvent::Type::MouseMove:
         boxPointerX_ = e.x;
         boxPointerY_ = e.y;
@@ -413,7 +434,11 @@ std::optional<BoxAnswer> AppFrame::answerFromEvents(ModalBox& box) {
 
 void AppFrame::handleEvent(const WindowEvent& event) {
   using T = WindowEvent::Type;
-  if (client_ && client_->handleEvent(event)) return;
+  if (client_ && client_->handleEvent(event)) {
+    // What the player's interface took of a controller, the game does not see held either.
+    if (event.type == T::PadButtonDown && event.device) input_.holdBack(event.padButton);
+    return;
+  }
   WindowEvent e = event;
   const DisplayWindow* window = graphics_->window();
   if (window && e.windowPixels &&

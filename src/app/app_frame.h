@@ -132,6 +132,8 @@ class AppFrame {
   // The answer to a box, read from the window or the events file.
   std::optional<BoxAnswer> answerFromWindow(ModalBox& box);
   std::optional<BoxAnswer> answerFromEvents(ModalBox& box);
+  // What keys, a controller and releases do to an open box, from a window or the events file.
+  std::optional<BoxAnswer> boxInput(ModalBox& box, const WindowEvent& e);
 
   FrameSettings settings_;
   FrameClient* client_ = nullptr;

@@ -36,6 +36,7 @@ void PlayerScreens::setWindowView(WindowScale scale, bool smooth) {
 }
 
 void PlayerScreens::openSlots(SlotScreen::Mode mode, int focus) {
+  keepSettings();
   AppFrame& frame = hooks_.frame;
   PlayerSaves& saves = hooks_.saves();
   // The thumbnail of a save made from the screen is the game as it was before the screen covered it.
@@ -49,6 +50,7 @@ void PlayerScreens::openSlots(SlotScreen::Mode mode, int focus) {
 }
 
 void PlayerScreens::openSettings() {
+  keepSettings();
   AppFrame& frame = hooks_.frame;
   if (!frame.overlay()) return;
   host_.open(*frame.overlay(), std::make_unique<SettingsScreen>(settings_));
@@ -56,6 +58,7 @@ void PlayerScreens::openSettings() {
 }
 
 void PlayerScreens::openHistory() {
+  keepSettings();
   AppFrame& frame = hooks_.frame;
   if (!frame.overlay()) return;
   ScriptEngine& engine = hooks_.engine();
@@ -72,6 +75,7 @@ void PlayerScreens::openHistory() {
 }
 
 void PlayerScreens::openMenus(const std::vector<MenuPopup>& menus) {
+  keepSettings();
   AppFrame& frame = hooks_.frame;
   if (!frame.overlay() || menus.empty()) return;
   host_.open(*frame.overlay(), std::make_unique<MenuScreen>(menus));
@@ -82,6 +86,11 @@ void PlayerScreens::close() {
   host_.close();
   hooks_.saves().dropScreenThumbnail();
   shown(false);
+}
+
+void PlayerScreens::keepSettings() {
+  // The settings screen, closed or replaced by another, leaves what it set in the file.
+  if (host_.settings()) writePlayerSettings(settingsFile_, settings_);
 }
 
 void PlayerScreens::sayFocus() {
@@ -164,7 +173,7 @@ void PlayerScreens::take(ScreenAction action) {
       hooks_.runCommand(action.command);
       return;
     case ScreenAction::Kind::Close:
-      if (host_.settings()) writePlayerSettings(settingsFile_, settings_);
+      keepSettings();
       close();
       return;
   }

@@ -67,6 +67,7 @@ class PlayerScreens {
   void shown(bool open);
   // Says the item the highlight is on when it is not the one said last.
   void sayFocus();
+  void keepSettings();
 
   Hooks hooks_;
   ScreenHost host_;

@@ -1,6 +1,7 @@
 #include "app/self_voicing.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "base/messages.h"
 #include "base/text_encoding.h"
@@ -35,6 +36,7 @@ void SelfVoicing::setReading(bool on) {
   if (on && !voice_ && hooks_.openVoice) voice_ = hooks_.openVoice();
   // Switched off, the voice still says so.
   if (on) reading_ = true;
+  sayCurrent_ = on;
   announce(ja(on ? MessageId::SpeechOn : MessageId::SpeechOff));
   reading_ = on;
 }
@@ -101,6 +103,13 @@ void SelfVoicing::afterUpdate(ScriptEngine& engine, bool skipping) {
   bool first = true;
   const auto& entries = history.entries();
   const std::uint64_t fresh = std::min<std::uint64_t>(added - texts_, entries.size());
+  // Switched on while a text stands, that text is said after the word that reading is on.
+  if (std::exchange(sayCurrent_, false) && fresh == 0 && reading_) {
+    if (const HistoryEntry* said = history.lastSaid()) {
+      first = false;
+      sayText(said->text(), first);
+    }
+  }
   for (std::size_t i = entries.size() - static_cast<std::size_t>(fresh); i < entries.size(); ++i) {
     const HistoryEntry& entry = entries[i];
     // A choice's captions are said with the choice.

@@ -71,8 +71,10 @@ class SelfVoicing {
   std::unique_ptr<Speech> voice_;
   bool reading_ = false;
   bool copying_ = false;
-  std::uint64_t texts_ = 0;             // the history's count of texts already said
-  bool choiceSaid_ = false;             // the choice wait under way has been announced
+  std::uint64_t texts_ = 0;  // the history's count of texts already said
+  bool choiceSaid_ = false;
+  bool sayCurrent_ = false;  // reading was just switched on: the text standing is said too             // the
+                             // choice wait under way has been announced
   const SimpleLayer* focus_ = nullptr;  // the choice button last said as focused
 };
 

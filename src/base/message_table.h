@@ -67,7 +67,8 @@
     "  --screenshot FILE    終わるときに最後のフレームをPNG画像で書く（FILE.png）\n" \
     "  --events FILE        フレーム番号ごとの入力（move, down, up, click, keydown, keyup, key,\n" \
     "                       command, close, save-state, save, load, skip, auto, rollback,\n" \
-    "                       history-return, text-speed, click-completes）、1行に1つ\n" \
+    "                       history-return, text-speed, click-completes, pad, pad-axis,\n" \
+    "                       speak）、1行に1つ\n" \
     "  --restore-state FILE save-stateで書いた状態から始める。フレームは0から数える\n" \
     "  --dump-variables     終わるときにすべての変数をname=valueの形で書く\n" \
     "  --check              スクリプトをコンパイルするだけ。最初のエラーを示し、1で終わる\n" \
@@ -101,7 +102,8 @@
     "  --screenshot FILE    at exit, write the last frame as a PNG picture (FILE.png)\n" \
     "  --events FILE        input by frame number (move, down, up, click, keydown, keyup, key,\n" \
     "                       command, close, save-state, save, load, skip, auto, rollback,\n" \
-    "                       history-return, text-speed, click-completes), one event a line\n" \
+    "                       history-return, text-speed, click-completes, pad, pad-axis,\n" \
+    "                       speak), one event a line\n" \
     "  --restore-state FILE start from a state written by save-state; frames count from 0\n" \
     "  --dump-variables     at exit, print every variable as name=value\n" \
     "  --check              only compile the script; report the first error and exit 1\n" \

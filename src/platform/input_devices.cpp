@@ -54,6 +54,11 @@ void InputDevices::setStick(int x, int y) {
   played_.y = std::clamp(y, -1000, 1000);
 }
 
+void InputDevices::holdBack(PadButton button) {
+  const auto index = static_cast<std::size_t>(button);
+  if (index < heldBack_.size()) heldBack_[index] = true;
+}
+
 void InputDevices::setKeyHeld(PadKey key, bool held) {
   if (key == PadKey::Count) return;
   const auto k = static_cast<std::size_t>(key);
@@ -113,6 +118,7 @@ void InputDevices::poll() {
   pad.x2 += pad.left2 ? -1.0f : (pad.right2 ? 1.0f : 0.0f);
 
   addController(pad, played_);
+  std::array<bool, 4> stillHeld{};
   for (void* handle : controllers_) {
     auto* c = static_cast<SDL_GameController*>(handle);
     if (!SDL_GameControllerGetAttached(c)) continue;
@@ -125,9 +131,14 @@ void InputDevices::poll() {
     reading.y = scaled(SDL_CONTROLLER_AXIS_LEFTY);
     const SDL_GameControllerButton buttons[4] = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B,
                                                  SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y};
-    for (std::size_t k = 0; k < 4; ++k) reading.buttons[k] = SDL_GameControllerGetButton(c, buttons[k]) != 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+      reading.buttons[k] = SDL_GameControllerGetButton(c, buttons[k]) != 0;
+      stillHeld[k] = stillHeld[k] || reading.buttons[k];
+      if (heldBack_[k]) reading.buttons[k] = false;
+    }
     addController(pad, reading);
   }
+  for (std::size_t k = 0; k < 4; ++k) heldBack_[k] = heldBack_[k] && stillHeld[k];
 }
 
 }  // namespace tavrik

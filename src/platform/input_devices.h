@@ -53,6 +53,9 @@ class InputDevices {
   // 0 as an attached controller's are. Only its first four buttons and the stick reach the pads.
   void setPadButton(PadButton button, bool held);
   void setStick(int x, int y);
+  // The player's interface took a press of the button (a screen, a box, the hidden text): the attached
+  // controllers' button is not read until it has been let go, so that the game does not see it too.
+  void holdBack(PadButton button);
 
   // Opens every attached game controller (again, after one was plugged in or out).
   void openControllers();
@@ -68,6 +71,7 @@ class InputDevices {
   HeldKeys releasePending_{};  // and came up again before that poll saw it
   bool focused_ = true;
   ControllerReading played_;        // the events file's controller
+  std::array<bool, 4> heldBack_{};  // the attached controllers' buttons the interface took
   std::vector<void*> controllers_;  // SDL_GameController handles
 };
 

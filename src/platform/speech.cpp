@@ -150,6 +150,9 @@ class QueuedSpeech final : public Speech {
 
   bool speaking() const override {
     std::lock_guard lock(voice_->mutex);
+    // While the voice opens nothing is being said: whoever waits for the voice (auto mode) does not
+    // wait on a service that may never answer.
+    if (voice_->opening) return false;
     return !voice_->commands.empty() || voice_->busy || (voice_->engine && voice_->engine->speaking());
   }
 

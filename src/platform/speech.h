@@ -56,7 +56,8 @@ class RecordingSpeech final : public Speech {
 // The player's voice. Returns at once; the voice opens on its own thread, because connecting may take
 // seconds (libspeechd starts the service when none runs, and waits for it): speech-dispatcher when it
 // answers, otherwise espeak-ng in this process with its Japanese voice, played through espeak-ng's own
-// sound output; otherwise nothing. While it opens, name() is "opening" and what is said waits (an
+// sound output; otherwise nothing. While it opens, name() is "opening", speaking() is false (nothing is
+// being said, and a service that never answers must not hold up auto mode) and what is said waits (an
 // interrupting utterance drops what waited before it) and is said once the voice is open; when nothing
 // opens, what waited is dropped and name() becomes "none". Why a service could not be had is told on
 // standard error, one line each, as it happens. Nothing is returned (with the reason in *why) only when

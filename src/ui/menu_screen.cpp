@@ -8,11 +8,26 @@ namespace tavrik {
 
 using namespace screen_parts;
 
+namespace {
+
+// A label as a reader says it: "セーブ(&S)" is "セーブ".
+std::string spokenLabel(const std::string& label) {
+  const std::size_t mark = label.find("(&");
+  if (mark != std::string::npos && label.size() >= mark + 4 && label[mark + 3] == ')')
+    return label.substr(0, mark) + label.substr(mark + 4);
+  return displayLabel(label);
+}
+
+}  // namespace
+
 void MenuScreen::turn(int step) {
   const int count = static_cast<int>(menus_.size());
   menu_ = ((menu_ + step) % count + count) % count;
   item_ = 0;
   turned_ = true;
+  // Where the last menu's items were drawn is no longer where this one's are: until it is drawn, the
+  // pointer finds none.
+  rects_.clear();
 }
 
 ScreenAction MenuScreen::key(Key key) {
@@ -42,7 +57,7 @@ ScreenAction MenuScreen::key(Key key) {
 }
 
 void MenuScreen::pointer(int x, int y) {
-  for (std::size_t i = 0; i < rects_.size(); ++i)
+  for (std::size_t i = 0; i < rects_.size() && i < items().size(); ++i)
     if (rects_[i].contains(x, y)) item_ = static_cast<int>(i);
 }
 
@@ -55,10 +70,11 @@ ScreenAction MenuScreen::click(int x, int y) {
 
 std::string MenuScreen::focusWords() const {
   if (menus_.empty()) return {};
-  const std::string title = turned_ ? displayLabel(menus_[static_cast<std::size_t>(menu_)].label) + " " : "";
+  // Said without the access key's letter, which only a keyboard has use for.
+  const std::string title = turned_ ? spokenLabel(menus_[static_cast<std::size_t>(menu_)].label) + " " : "";
   if (items().empty()) return title;
   const MenuItem& item = items()[static_cast<std::size_t>(item_)];
-  return title + displayLabel(item.label) + (item.checked ? " ●" : "");
+  return title + spokenLabel(item.label) + (item.checked ? " " + ja(MessageId::SettingsOn) : "");
 }
 
 std::string MenuScreen::characters() const {
