@@ -236,6 +236,8 @@
   X(SpeechEspeakInUse, "espeak-ngはこのプロセスの別の読み上げが使っています", \
     "espeak-ng is taken by another speech in this process") \
   X(SpeechNothing, "文章を読み上げるものがありません", "nothing can read the text aloud") \
+  X(SpeechServiceSilent, "speech-dispatcherが{1}ミリ秒たっても応答しません", \
+    "speech-dispatcher did not answer within {1} ms") \
   X(WarnLineHeldByBox, "警告：フレーム{1}：「{2}」はボックスが開いている間に来たので、行いませんでした", \
     "warning: frame {1}: \"{2}\" came while a box was open; it was not done") \
   X(WarnEventsAfterBox, \

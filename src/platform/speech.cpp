@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -186,12 +187,53 @@ std::unique_ptr<Speech> queuedSpeech(std::function<std::unique_ptr<SpeechEngine>
   }
 }
 
-std::unique_ptr<Speech> openSpeech(std::string* why) {
+namespace {
+
+// The speech service's engine, unless it has not answered within limit: the attempt is then left to
+// finish alone on its thread (an engine it opens after all is let go there).
+std::unique_ptr<SpeechEngine> openDispatcherWithin(std::chrono::milliseconds limit, std::string* why) {
+  struct Attempt {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    bool abandoned = false;
+    std::unique_ptr<SpeechEngine> engine;
+    std::string reason;
+  };
+  auto attempt = std::make_shared<Attempt>();
+  try {
+    std::thread([attempt] {
+      std::string reason;
+      std::unique_ptr<SpeechEngine> engine = openDispatcherEngine(&reason);
+      std::lock_guard lock(attempt->mutex);
+      attempt->finished = true;
+      if (attempt->abandoned) return;
+      attempt->engine = std::move(engine);
+      attempt->reason = std::move(reason);
+      attempt->done.notify_all();
+    }).detach();
+  } catch (const std::system_error& e) {
+    if (why) *why = e.what();
+    return nullptr;
+  }
+  std::unique_lock lock(attempt->mutex);
+  if (!attempt->done.wait_for(lock, limit, [&] { return attempt->finished; })) {
+    attempt->abandoned = true;
+    if (why) *why = en(MessageId::SpeechServiceSilent, {std::to_string(limit.count())});
+    return nullptr;
+  }
+  if (why) *why = attempt->reason;
+  return std::move(attempt->engine);
+}
+
+}  // namespace
+
+std::unique_ptr<Speech> openSpeech(std::string* why, std::chrono::milliseconds serviceWait) {
   prepareEspeakLocale();
   return queuedSpeech(
-      [] {
+      [serviceWait] {
         std::string reason;
-        if (std::unique_ptr<SpeechEngine> engine = openDispatcherEngine(&reason)) return engine;
+        if (std::unique_ptr<SpeechEngine> engine = openDispatcherWithin(serviceWait, &reason)) return engine;
         std::fprintf(stderr, "tavrik: %s\n", reason.c_str());
         if (std::unique_ptr<SpeechEngine> engine = openEspeakEngine(&reason, {})) return engine;
         std::fprintf(stderr, "tavrik: %s\ntavrik: %s\n", reason.c_str(),

@@ -6,6 +6,7 @@
 // speech's own.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -61,8 +62,11 @@ class RecordingSpeech final : public Speech {
 // interrupting utterance drops what waited before it) and is said once the voice is open; when nothing
 // opens, what waited is dropped and name() becomes "none". Why a service could not be had is told on
 // standard error, one line each, as it happens. Nothing is returned (with the reason in *why) only when
-// the opening thread cannot be started.
-std::unique_ptr<Speech> openSpeech(std::string* why);
+// the opening thread cannot be started. A service that has not answered within serviceWait (starting it
+// included) is left behind for espeak-ng: one that accepts the connection and never answers would
+// otherwise leave the player without a voice.
+std::unique_ptr<Speech> openSpeech(std::string* why,
+                                   std::chrono::milliseconds serviceWait = std::chrono::seconds(8));
 
 // speech-dispatcher alone, connected (and the service started if need be) before it returns: nothing,
 // with the reason, when it does not answer. SPEECHD_ADDRESS, as libspeechd reads it, says where it

@@ -10,12 +10,15 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -220,6 +223,30 @@ TEST(Speech, TheDesktopServiceIsChosenAndGivenTheTextInJapaneseInTurn) {
   speech->say({"二つ", "ja", false});
   EXPECT_TRUE(within(10s, [&] { return !speech->speaking(); }));
   EXPECT_EQ(dispatcher.spoken(), first + "ja 一つ\nend\nja 二つ\nend\n");
+}
+
+TEST(Speech, AServiceThatNeverAnswersIsLeftForTheVoiceInTheProcess) {
+  test::TempDir dir;
+  // A socket that takes the connection and never says a word: libspeechd waits on it for good.
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string path = (dir.path() / "silent.sock").string();
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, path.c_str());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  const SetEnvironment silent("SPEECHD_ADDRESS", "unix_socket:" + path);
+  std::string why;
+  std::unique_ptr<Speech> speech = openSpeech(&why, std::chrono::milliseconds(300));
+  ASSERT_TRUE(speech) << why;
+  speech->say({kDemoFirstLine, "ja"});
+  // The voice in the process (or none, where espeak-ng cannot be had): never a voice left opening.
+  EXPECT_TRUE(within(5s, [&] { return speech->name() != "opening"; }));
+  EXPECT_NE(speech->name(), "speech-dispatcher");
+  speech.reset();
+  ::close(listener);
 }
 
 }  // namespace
