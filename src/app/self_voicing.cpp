@@ -123,6 +123,12 @@ void SelfVoicing::afterUpdate(ScriptEngine& engine, bool skipping) {
     focus_ = nullptr;
     return;
   }
+  // The captions are looked for only while the choice waits to be said or the focus has moved, not at
+  // every frame of the wait.
+  const SimpleLayer* focused = engine.scene().focused();
+  const bool focusMoved = focused && focused != focus_;
+  focus_ = focused;
+  if (choiceSaid_ && !focusMoved) return;
   const std::vector<std::string> captions = choiceCaptions(engine);
   // The buttons are said once they show, after the texts shown with them.
   if (!choiceSaid_ && !captions.empty()) {
@@ -132,13 +138,11 @@ void SelfVoicing::afterUpdate(ScriptEngine& engine, bool skipping) {
              {std::to_string(i + 1), std::to_string(captions.size()), spoken(captions[i])}),
           false);
   }
-  const SimpleLayer* focused = engine.scene().focused();
-  if (focused && focused != focus_) {
+  if (focusMoved) {
     const auto buttons = engine.scene().buttonsInReadingOrder();
     for (std::size_t i = 0; i < buttons.size() && i < captions.size(); ++i)
       if (buttons[i] == focused) sayNow(spoken(captions[i]));
   }
-  focus_ = focused;
 }
 
 }  // namespace tavrik

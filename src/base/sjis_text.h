@@ -26,6 +26,11 @@ inline std::size_t charLength(std::string_view s, std::size_t pos) {
 
 // The characters of s as codes (a byte, or lead * 256 + trail), the first most of them.
 std::vector<std::uint16_t> characterCodes(std::string_view s, std::size_t most = SIZE_MAX);
+// Appends the character of a code (as characterCodes gives it) to out.
+inline void appendCharacter(std::string& out, std::uint16_t code) {
+  if (code > 0xFF) out.push_back(static_cast<char>(code >> 8));
+  out.push_back(static_cast<char>(code & 0xFF));
+}
 // The edit distance between two strings of characters: insertions, deletions and replacements.
 std::size_t editDistance(const std::vector<std::uint16_t>& a, const std::vector<std::uint16_t>& b);
 

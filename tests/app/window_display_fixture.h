@@ -14,7 +14,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/image_decoder.h"
 #include "support/app_support.h"
+#include "support/platform_support.h"
 
 namespace tavrik::window_test {
 
@@ -131,6 +133,17 @@ class WindowKeyboard : public ::testing::Test {
   std::thread player_;
   ProcessResult result_;
 };
+
+// A choice of one white button at (100, 100), 100 x 50, worth 2; its picture is written beside the
+// script in folder.
+inline std::filesystem::path writeButtonGame(test::TempDir& folder) {
+  EXPECT_TRUE(savePng(test::solidPicture(100, 50, 0xFFFFFFFFu), folder.path() / "button.png"));
+  return folder.write(
+      "tap.tvk",
+      test::sjisScript("＃タイトル：KeyboardGame\n＃単純レイヤー宣言：ボタン\n"
+                       "＃ボタン選択宣言：2，1.2，0.05\n＃動作宣言：表示\n０，X，１００\n"
+                       "０，Y，１００\n０，A，１\n＃ボタン画像：button\n＃ボタン表示\n＃選択待機\n"));
+}
 
 // Waits for ten minutes, whatever is pressed: keys that reach the game do not end it.
 inline constexpr const char* kGame = "＃タイトル：KeyboardGame\n＃時間待機：３６０００\n";

@@ -483,12 +483,7 @@ TEST_F(WindowManaged, EveryWayTheDesktopClosesTheWindowAsksThenKeepsThePlay) {
 
 TEST_F(WindowManaged, ATapThatArrivesAndPressesAtOnceChooses) {
   // As a touch screen, a pen or a remote desktop taps: the pointer comes and presses in one go.
-  ASSERT_TRUE(savePng(test::solidPicture(100, 50, 0xFFFFFFFFu), dir_.path() / "button.png"));
-  const std::filesystem::path game = dir_.write(
-      "tap.tvk",
-      test::sjisScript("＃タイトル：KeyboardGame\n＃単純レイヤー宣言：ボタン\n"
-                       "＃ボタン選択宣言：2，1.2，0.05\n＃動作宣言：表示\n０，X，１００\n"
-                       "０，Y，１００\n０，A，１\n＃ボタン画像：button\n＃ボタン表示\n＃選択待機\n"));
+  const std::filesystem::path game = writeButtonGame(dir_);
   startWith(
       {game.string(), "-nce", "--new", "--saves", (dir_.path() / "saves").string(), "--dump-variables"});
   const std::string id = window();

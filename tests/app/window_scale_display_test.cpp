@@ -34,12 +34,7 @@ TEST_F(WindowManaged, TwiceTheSizeIsKeptAClickFindsTheGamesPixelAndFitStaysOnThe
     return size(id);
   };
   const std::pair<int, int> twice{1600, 1200 + 24};
-  ASSERT_TRUE(savePng(test::solidPicture(100, 50, 0xFFFFFFFFu), dir_.path() / "button.png"));
-  const std::filesystem::path game = dir_.write(
-      "tap.tvk",
-      test::sjisScript("＃タイトル：KeyboardGame\n＃単純レイヤー宣言：ボタン\n"
-                       "＃ボタン選択宣言：2，1.2，0.05\n＃動作宣言：表示\n０，X，１００\n"
-                       "０，Y，１００\n０，A，１\n＃ボタン画像：button\n＃ボタン表示\n＃選択待機\n"));
+  const std::filesystem::path game = writeButtonGame(dir_);
   const std::filesystem::path events =
       dir_.write("twice.events", "10 command window-2x\n10 command smooth-scaling\n");
   const std::string saves = (dir_.path() / "saves").string();

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/sjis_text.h"
 #include "scene/text_layer.h"
 #include "script/runtime/script_engine.h"
 
@@ -15,10 +16,7 @@ bool isTextLayer(const ScriptEngine& engine, std::size_t index) {
 
 std::string textOf(const TextLayer& layer) {
   std::string out;
-  for (const TextCharacter& c : layer.characters()) {
-    if (c.code > 0xFF) out.push_back(static_cast<char>(c.code >> 8));
-    out.push_back(static_cast<char>(c.code & 0xFF));
-  }
+  for (const TextCharacter& c : layer.characters()) sjis::appendCharacter(out, c.code);
   return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include "base/action.h"
 #include "base/byte_io.h"
+#include "base/sjis_text.h"
 
 namespace tavrik {
 
@@ -26,10 +27,7 @@ std::uint32_t channelByte(float value) {
 std::string HistoryEntry::text() const {
   std::string out;
   out.reserve(characters.size() * 2);
-  for (const HistoryCharacter& c : characters) {
-    if (c.code > 0xFF) out.push_back(static_cast<char>(c.code >> 8));
-    out.push_back(static_cast<char>(c.code & 0xFF));
-  }
+  for (const HistoryCharacter& c : characters) sjis::appendCharacter(out, c.code);
   return out;
 }
 
