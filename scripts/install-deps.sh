@@ -8,7 +8,7 @@ set -euo pipefail
 # The speech libraries' headers are used for their types only; the player loads them when the text is
 # first read aloud, with espeak-ng's voices from espeak-ng-data.
 packages=(cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsndfile1-dev libfluidsynth-dev libfreetype-dev
-          libfontconfig-dev libimgui-dev libpixman-1-dev libstb-dev timgm6mb-soundfont libspeechd-dev libespeak-ng-dev
+          libfontconfig-dev libimgui-dev libstb-dev timgm6mb-soundfont libspeechd-dev libespeak-ng-dev
           espeak-ng-data)
 if [[ "${1:-}" == "--test" ]]; then
   # A known Japanese face for text layout tests, a virtual display for the windowed tests, clang with

@@ -26,7 +26,6 @@
     "the graphics could not be started\n(DirectX 9.0 or later and a video card and driver for it are " \
     "needed)\n{1}") \
   X(SessionNoDisplay, "DISPLAYもWAYLAND_DISPLAYも設定されていません", "neither DISPLAY nor WAYLAND_DISPLAY is set") \
-  X(DeviceNoFrameMemory, "画面を描くためのメモリーがありません", "no memory for the frame") \
   X(EventsFileMissing, "イベントファイル{1}が見つかりません。", "events file {1} not found") \
   X(EventsFileNotRegular, "イベントファイル{1}は通常のファイルではありません。", "events file {1} is not a regular file") \
   X(EventsFileTooLarge, "イベントファイル{1}は大きすぎます（16 MBまで）。", "events file {1} is too large (16 MB at most)") \

@@ -28,7 +28,7 @@ GraphicsDevice::GraphicsDevice(std::unique_ptr<DisplayWindow> window) : window_(
 GraphicsDevice::~GraphicsDevice() = default;
 
 std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& options, std::string* error) {
-  if (options.headless) return SoftwareDevice::create(nullptr, error);
+  if (options.headless) return SoftwareDevice::create(nullptr, options.drawThreads, error);
   // Without a GPU (no DRM render node) the accelerated renderer is a software rasteriser behind OpenGL:
   // it takes about 0.2 s to start and draws the same scene three times slower than drawing in memory
   // and showing the result on the window's plain framebuffer. SDL_RENDER_DRIVER, when set, names the
@@ -39,7 +39,7 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(const DeviceOptions& opti
   std::unique_ptr<DisplayWindow> window = DisplayWindow::create(
       options, software ? DisplayWindow::Renderer::Software : DisplayWindow::Renderer::Accelerated, error);
   if (!window) return nullptr;
-  return software ? SoftwareDevice::create(std::move(window), error)
+  return software ? SoftwareDevice::create(std::move(window), options.drawThreads, error)
                   : WindowDevice::create(std::move(window), error);
 }
 

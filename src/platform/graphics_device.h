@@ -42,6 +42,8 @@ struct DeviceOptions {
   std::string titleUtf8;
   bool hidden = false;        // the window shows when it is told to
   bool drawInMemory = false;  // the software driver in a window, whatever SDL_RENDER_DRIVER names
+  // The threads the software driver draws a busy frame on: 0 is one per core.
+  int drawThreads = 0;
 };
 
 class GraphicsDevice {
@@ -76,6 +78,8 @@ class GraphicsDevice {
   virtual bool texturesPersist() const = 0;
   // The renderer lost its textures (a render-device reset); every texture made before is invalid.
   virtual void notifyDeviceReset() {}
+  // How many threads draw a busy frame.
+  virtual int drawThreads() const { return 1; }
 
   // Keeps a copy of each frame as it is drawn, so that the last one can be saved (the software driver
   // always has it).

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
+#include <vector>
 
 #include "scene/tiled_image.h"
 #include "support/platform_support.h"
@@ -227,6 +229,63 @@ TEST(SoftwareDevice, AScaledPictureTurnedByQuartersHasStraightEdgesAcrossItsTile
       }
     }
   }
+}
+
+TEST(SoftwareDevice, ABusyFrameOnSeveralThreadsIsTheFrameOfOne) {
+  // Sixteen translucent pictures over the whole screen, some turned, scaled or faded, and one whose
+  // picture changes between two drawings in the same frame: the first drawing keeps the old picture.
+  const DecodedImage haze = test::picture(800, 600, [](int x, int y) {
+    return 0x60000000u | static_cast<std::uint32_t>((x * 7 + y * 3) & 0xFFFFFF);
+  });
+  const DecodedImage red = test::picture(64, 64, [](int, int) { return 0xFFFF0000u; });
+  const DecodedImage blue = test::picture(64, 64, [](int, int) { return 0x80000080u; });
+  std::vector<std::unique_ptr<TiledImage>> layers;
+  for (int i = 0; i < 16; ++i) {
+    layers.push_back(std::make_unique<TiledImage>(800, 600));
+    layers.back()->load(haze);
+  }
+  TiledImage changing(64, 64);
+  std::vector<std::uint32_t> frames[2];
+  int threads[2] = {0, 0};
+  for (int run = 0; run < 2; ++run) {
+    DeviceOptions options;
+    options.headless = true;
+    options.drawThreads = run == 0 ? 1 : 4;
+    std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, nullptr);
+    ASSERT_TRUE(device);
+    changing.load(red);
+    device->beginScene();
+    device->clear(0xFF102030u);
+    for (int i = 0; i < 16; ++i) {
+      PictureDraw placed;
+      placed.image = layers[static_cast<std::size_t>(i)].get();
+      placed.x = static_cast<float>(i * 3 - 20);
+      placed.y = static_cast<float>(i * 2 - 10);
+      placed.srcW = 800;
+      placed.srcH = 600;
+      placed.colour = i % 3 == 0 ? 0xA0FFC080u : 0xFFFFFFFFu;
+      placed.matrix = Matrix4::aboutPoint(400, 300, i % 4 == 1 ? 1.25f : 1, 1, i % 5 == 2 ? 0.03f : 0);
+      layers[static_cast<std::size_t>(i)]->draw(*device, placed);
+    }
+    PictureDraw small;
+    small.image = &changing;
+    small.x = 100;
+    small.y = 100;
+    small.srcW = small.srcH = 64;
+    small.colour = 0xFFFFFFFFu;
+    changing.draw(*device, small);
+    changing.load(blue);
+    small.x = 300;
+    changing.draw(*device, small);
+    device->endScene();
+    device->present();
+    threads[run] = device->drawThreads();
+    ASSERT_TRUE(device->readFrame(frames[run]));
+    EXPECT_EQ(device->pixelAt(132, 132), 0xFFFF0000u) << "run " << run;
+  }
+  EXPECT_EQ(threads[0], 1);
+  EXPECT_EQ(threads[1], 4);
+  EXPECT_TRUE(frames[0] == frames[1]);
 }
 
 }  // namespace

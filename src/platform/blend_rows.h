@@ -1,0 +1,31 @@
+// Rows of premultiplied ARGB texels put onto rows of the frame, with the compositing arithmetic of the
+// graphics world at large: x * y / 255 rounded as ((t >> 8) + t) >> 8 with t = x * y + 128, and sums
+// held at 255. Done with the widest vector instructions the processor has; every width gives the same
+// bytes.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace tavrik::blend {
+
+// dst = src + dst * (255 - src alpha) / 255, channel by channel.
+void over(std::uint32_t* dst, const std::uint32_t* src, int count);
+// The same with src first multiplied by alpha / 255 (all four channels).
+void overFaded(std::uint32_t* dst, const std::uint32_t* src, int count, std::uint32_t alpha);
+// dst = src * alpha / 255 (all four channels): src replacing dst, faded.
+void fade(std::uint32_t* dst, const std::uint32_t* src, int count, std::uint32_t alpha);
+
+// What the functions above do, one channel at a time, for the tests to hold them to.
+namespace reference {
+void over(std::uint32_t* dst, const std::uint32_t* src, int count);
+void overFaded(std::uint32_t* dst, const std::uint32_t* src, int count, std::uint32_t alpha);
+void fade(std::uint32_t* dst, const std::uint32_t* src, int count, std::uint32_t alpha);
+}  // namespace reference
+
+// The instructions in use: "avx2", "sse2" or "scalar".
+const char* instructions();
+// Uses the instructions named, for the tests; false, changing nothing, where the processor lacks them.
+bool useInstructions(std::string_view name);
+
+}  // namespace tavrik::blend
