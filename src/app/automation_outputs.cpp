@@ -9,6 +9,7 @@
 #include "base/messages.h"
 #include "base/terminal_text.h"
 #include "base/text_encoding.h"
+#include "platform/audio_output.h"
 #include "platform/graphics_device.h"
 #include "script/runtime/script_engine.h"
 
@@ -40,8 +41,13 @@ void AutomationOutputs::saveStateFile(ScriptEngine& engine, const std::filesyste
   }
 }
 
-bool AutomationOutputs::writeAtEnd(ScriptEngine& engine, GraphicsDevice& graphics,
+bool AutomationOutputs::writeAtEnd(ScriptEngine& engine, GraphicsDevice& graphics, AudioOutput* audio,
                                    const AutomationOptions& automation) {
+  if (automation.audioOut && audio && !audio->finishRecording()) {
+    std::fprintf(stderr, "tavrik: %s\n",
+                 en(MessageId::AudioOutUnwritable, {terminalText(automation.audioOut->string())}).c_str());
+    failed_ = true;
+  }
   if (automation.screenshot && !graphics.saveLastFrame(*automation.screenshot)) {
     std::fprintf(
         stderr, "tavrik: %s\n",

@@ -212,7 +212,7 @@ bool GameApp::loadSlot(int slot) {
 }
 
 bool GameApp::finish(const AutomationOptions& automation) {
-  const bool written = outputs_.writeAtEnd(*engine_, frame().graphics(), automation);
+  const bool written = outputs_.writeAtEnd(*engine_, frame().graphics(), services_.audio.get(), automation);
   // Closed before the script's end (not by reaching --frames), the play is kept to be continued.
   if (!engine_->isFinished() && !frame().frameLimitReached()) saveSlot(kAutoSlot);
   saves_->writeSeen();

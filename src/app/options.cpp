@@ -28,14 +28,17 @@ std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, s
       if (!v || ec != std::errc{} || end != text.data() + text.size() || n < 1)
         return fail(en(MessageId::OptionFramesNeedsNumber));
       out.automation.frames = n;
-    } else if (arg == "--screenshot") {
+    } else if (arg == "--screenshot" || arg == "--audio-out") {
       const char* v = value();
       if (!v) return fail(en(MessageId::OptionNeedsFileName, {arg}));
-      // The picture is always a PNG: a name that says otherwise is a mistake, not a wish for another format.
+      // The picture is always a PNG and the sound a WAV: a name that says otherwise is a mistake, not a
+      // wish for another format.
       std::string extension = std::filesystem::path(v).extension().string();
       for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (extension != ".png") return fail(en(MessageId::OptionScreenshotNeedsPng));
-      out.automation.screenshot = v;
+      const bool picture = arg == "--screenshot";
+      if (extension != (picture ? ".png" : ".wav"))
+        return fail(en(picture ? MessageId::OptionScreenshotNeedsPng : MessageId::OptionAudioOutNeedsWav));
+      (picture ? out.automation.screenshot : out.automation.audioOut) = v;
     } else if (arg == "--events") {
       const char* v = value();
       if (!v) return fail(en(MessageId::OptionNeedsFileName, {arg}));
@@ -85,6 +88,9 @@ std::optional<CommandLine> parseCommandLine(int argc, const char* const* argv, s
       out.arguments.emplace_back(arg);
     }
   }
+  // A window's sound goes to its device, in the time the desktop keeps.
+  if (out.automation.audioOut && !out.automation.headless)
+    return fail(en(MessageId::OptionAudioOutNeedsHeadless));
   return out;
 }
 

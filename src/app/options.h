@@ -13,6 +13,7 @@ struct AutomationOptions {
   bool headless = false;
   std::optional<long long> frames;  // end normally after this many frames
   std::optional<std::filesystem::path> screenshot;
+  std::optional<std::filesystem::path> audioOut;  // headless: the mix written to this WAV file
   std::optional<std::filesystem::path> events;
   std::optional<std::filesystem::path> restoreState;  // a state saved by the events file's save-state
   bool dumpVariables = false;

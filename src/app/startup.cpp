@@ -119,8 +119,19 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
   // A window's sound opens on a thread of its own while the window, the fonts and the script are got
   // ready: the sound system can take a tenth of a second to find its device, or to find there is none.
   PlayerServices services;
-  services.audio =
-      AudioOutput::open(headless, headless ? AudioOutput::Opening::Now : AudioOutput::Opening::InBackground);
+  if (automation.audioOut) {
+    std::string error;
+    services.audio = AudioOutput::record(*automation.audioOut, &error);
+    if (!services.audio) {
+      std::fprintf(stderr, "tavrik: %s: %s\n",
+                   en(MessageId::AudioOutUnwritable, {terminalText(automation.audioOut->string())}).c_str(),
+                   error.c_str());
+      return std::nullopt;
+    }
+  } else {
+    services.audio = AudioOutput::open(
+        headless, headless ? AudioOutput::Opening::Now : AudioOutput::Opening::InBackground);
+  }
   // So do the fonts: reading the font configuration takes as long as making the window.
   std::future<Fonts> fonts = std::async(std::launch::async, [] {
     Fonts found{FontLibrary::create(), {}};

@@ -37,6 +37,9 @@
   X(OptionNeedsFileName, "{1}にはファイル名が要ります", "{1} needs a file name") \
   X(OptionScreenshotNeedsPng, "--screenshotには.pngで終わるファイル名が要ります", \
     "--screenshot needs a file name ending in .png") \
+  X(OptionAudioOutNeedsWav, "--audio-outには.wavで終わるファイル名が要ります", \
+    "--audio-out needs a file name ending in .wav") \
+  X(OptionAudioOutNeedsHeadless, "--audio-outは--headlessと使います", "--audio-out works only with --headless") \
   X(OptionSavesNeedsFolder, "--savesにはフォルダーが要ります", "--saves needs a folder") \
   X(OptionGotoNeedsLine, "--gotoにはFILE:LINEが要ります（LINEは1以上）", "--goto needs FILE:LINE, the line 1 or more") \
   X(OptionFormatNeedsName, "--formatにはtextかjsonが要ります", "--format needs text or json") \
@@ -64,6 +67,8 @@
     "  --headless           ウィンドウも音もなし。ソフトウェアで描き、フレームを続けざまに進める\n" \
     "  --frames N           Nフレームの後に普通に終わる（1以上）\n" \
     "  --screenshot FILE    終わるときに最後のフレームをPNG画像で書く（FILE.png）\n" \
+    "  --audio-out FILE     --headlessで、全チャネルの音をWAVファイルに書く（1フレームに\n" \
+    "                       44100/60サンプル、毎回同じバイト列）\n" \
     "  --events FILE        フレーム番号ごとの入力（move, down, up, click, keydown, keyup, key,\n" \
     "                       command, close, save-state, save, load, skip, auto, rollback,\n" \
     "                       history-return, text-speed, click-completes, pad, pad-axis,\n" \
@@ -99,6 +104,8 @@
     "  --headless           no window and no sound; software rendering, frames back to back\n" \
     "  --frames N           end normally after N frames (1 or more)\n" \
     "  --screenshot FILE    at exit, write the last frame as a PNG picture (FILE.png)\n" \
+    "  --audio-out FILE     with --headless, write the mix of every channel to a WAV file\n" \
+    "                       (44100/60 samples a frame, the same bytes every run)\n" \
     "  --events FILE        input by frame number (move, down, up, click, keydown, keyup, key,\n" \
     "                       command, close, save-state, save, load, skip, auto, rollback,\n" \
     "                       history-return, text-speed, click-completes, pad, pad-axis,\n" \
@@ -219,6 +226,7 @@
   X(StateFileUnreadable, "状態ファイル{1}を読めません", "cannot read the state file {1}") \
   X(StateFileUnwritable, "状態ファイル{1}を書けません", "cannot write the state file {1}") \
   X(ScreenshotUnwritable, "スクリーンショット{1}を書けません", "cannot write the screenshot {1}") \
+  X(AudioOutUnwritable, "音をファイル{1}に書けません", "cannot write the sound to {1}") \
   X(SettingsFileCut, "設定ファイル「{1}」は{2}KBを超えているので、初めの{2}KBだけを読みます。", \
     "the settings file '{1}' is over {2} KB: only its first {2} KB are read") \
   X(AssociationNotRegular, "{1}は通常のファイルではないので、デスクトップへの登録ではそのままにします", \

@@ -3,11 +3,14 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -104,6 +107,46 @@ struct Voice {
   bool effect = false;  // a sound-effect channel
 };
 
+// A mix written to a file as the frames go by.
+struct Recording {
+  std::FILE* file = nullptr;
+  std::uint64_t frames = 0;   // frames whose share is written
+  std::uint64_t samples = 0;  // sample frames written
+  bool started = false;       // a frame has begun
+  bool failed = false;
+  std::vector<Sint16> mix;
+  std::vector<unsigned char> bytes;
+};
+
+// The header of a 16-bit stereo PCM WAV file with that many bytes of samples.
+std::array<unsigned char, 44> wavHeader(std::uint32_t dataBytes) {
+  std::array<unsigned char, 44> h{};
+  std::size_t at = 0;
+  auto text = [&](const char* s) {
+    for (int i = 0; i < 4; ++i) h[at++] = static_cast<unsigned char>(s[i]);
+  };
+  auto le = [&](std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) h[at++] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  text("RIFF");
+  le(36 + dataBytes, 4);
+  text("WAVE");
+  text("fmt ");
+  le(16, 4);
+  le(1, 2);  // PCM
+  le(2, 2);  // stereo
+  le(SoundStream::kRate, 4);
+  le(SoundStream::kRate * 4, 4);
+  le(4, 2);
+  le(16, 2);
+  text("data");
+  le(dataBytes, 4);
+  return h;
+}
+
+// A WAV file's size field holds 32 bits.
+constexpr std::uint64_t kMaxRecordedBytes = 0xFFFFFFFFu - 36;
+
 }  // namespace
 
 struct AudioOutput::Core {
@@ -132,6 +175,33 @@ struct AudioOutput::Core {
   std::vector<Voice> voices;
   std::vector<std::unique_ptr<SoundStream>> done;
   std::vector<float> block, mix;
+  // Set when the mix goes to a file rather than a device; then the playing thread mixes.
+  std::unique_ptr<Recording> recording;
+
+  // Mixes the share of the frame that ends and writes it.
+  void recordFrame() {
+    Recording& r = *recording;
+    constexpr std::uint64_t kFramesPerSecond = 60;
+    const std::uint64_t end = (r.frames + 1) * SoundStream::kRate / kFramesPerSecond;
+    const std::size_t count =
+        static_cast<std::size_t>(end - r.frames * SoundStream::kRate / kFramesPerSecond);
+    ++r.frames;
+    r.mix.resize(2 * count);
+    fill(r.mix.data(), count);
+    if (r.failed) return;
+    if ((r.samples + count) * 4 > kMaxRecordedBytes) {
+      r.failed = true;
+      return;
+    }
+    r.bytes.resize(4 * count);
+    for (std::size_t i = 0; i < 2 * count; ++i) {
+      const auto v = static_cast<std::uint16_t>(r.mix[i]);
+      r.bytes[2 * i] = static_cast<unsigned char>(v & 0xFF);
+      r.bytes[2 * i + 1] = static_cast<unsigned char>(v >> 8);
+    }
+    if (std::fwrite(r.bytes.data(), 1, r.bytes.size(), r.file) != r.bytes.size()) r.failed = true;
+    r.samples += count;
+  }
 
   // Sends a command, or drops it when no device will take it.
   void send(Command command) {
@@ -443,7 +513,42 @@ std::unique_ptr<AudioOutput> AudioOutput::open(bool headless, Opening opening) {
   return std::unique_ptr<AudioOutput>(new AudioOutput(std::move(core)));
 }
 
+std::unique_ptr<AudioOutput> AudioOutput::record(const std::filesystem::path& wav, std::string* error) {
+  auto core = std::make_shared<Core>();
+  auto recording = std::make_unique<Recording>();
+  recording->file = std::fopen(wav.c_str(), "wb");
+  const std::array<unsigned char, 44> header = wavHeader(0);
+  if (!recording->file || std::fwrite(header.data(), 1, header.size(), recording->file) != header.size()) {
+    if (error) *error = std::strerror(errno);
+    if (recording->file) std::fclose(recording->file);
+    return nullptr;
+  }
+  core->recording = std::move(recording);
+  core->block.resize(2 * kMixFrames);
+  core->mix.resize(2 * kMixFrames);
+  core->state = Core::Ready;
+  return std::unique_ptr<AudioOutput>(new AudioOutput(std::move(core)));
+}
+
+bool AudioOutput::finishRecording() {
+  Recording* r = core_->recording.get();
+  if (!r || !r->file) return !r || !r->failed;
+  if (r->started) core_->recordFrame();
+  const std::array<unsigned char, 44> header = wavHeader(static_cast<std::uint32_t>(r->samples * 4));
+  if (std::fseek(r->file, 0, SEEK_SET) != 0 ||
+      std::fwrite(header.data(), 1, header.size(), r->file) != header.size())
+    r->failed = true;
+  if (std::fclose(r->file) != 0) r->failed = true;
+  r->file = nullptr;
+  return !r->failed;
+}
+
 AudioOutput::~AudioOutput() {
+  if (core_->recording) {
+    finishRecording();
+    core_->closed = true;
+    return;
+  }
   // A sound being opened is finished first; nothing else waiting is started.
   core_->thread.reset();
   core_->closed = true;
@@ -462,7 +567,12 @@ std::unique_ptr<AudioChannelPlayer> AudioOutput::createPlayer(bool positional, i
 }
 
 void AudioOutput::poll() {
-  if (!core_->closed) core_->collect();
+  if (core_->closed) return;
+  core_->collect();
+  if (Recording* r = core_->recording.get(); r && r->file) {
+    if (r->started) core_->recordFrame();
+    r->started = true;
+  }
 }
 
 }  // namespace tavrik

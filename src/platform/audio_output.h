@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,12 @@ class AudioOutput {
   // game goes on. Opening::InBackground always gives an output; a window without a sound device stays
   // silent, with no stand-in output mixing for nobody.
   static std::unique_ptr<AudioOutput> open(bool headless, Opening opening = Opening::Now);
+  // A headless run's mix written to a WAV file (16-bit stereo, 44100 Hz) instead of played, with no
+  // device: exactly 44100/60 sample frames a frame, the remainder carried, so 60 frames are one second
+  // and every run writes the same bytes. A frame's share is mixed as the next frame starts (poll) and
+  // the last one's when the recording finishes. Nothing, with the reason in error, when the file cannot
+  // be made.
+  static std::unique_ptr<AudioOutput> record(const std::filesystem::path& wav, std::string* error);
   ~AudioOutput();
   AudioOutput(const AudioOutput&) = delete;
   AudioOutput& operator=(const AudioOutput&) = delete;
@@ -39,6 +46,10 @@ class AudioOutput {
   // Once a frame, on the thread that plays: closes the sounds the device's thread has done with (loads
   // do it too), and without a device drops what players were told while it was opening.
   void poll();
+
+  // Ends a recording: the last frame's share, then the file's header. False when any of it could not be
+  // written. The destructor does it too; an output that plays has nothing to do.
+  bool finishRecording();
 
   // The player's own volume, over every channel's: the gain (0 to 1) of the music channels and of the
   // sound-effect channels. Takes effect within a block of the mix.

@@ -36,6 +36,12 @@ TEST(Options, MalformedAutomationOptionsAreRefused) {
   EXPECT_FALSE(parse({"--frames", "0"}, &error).has_value()) << "a run of no frames would show nothing";
   EXPECT_NE(error.find("1 or more"), std::string::npos);
   EXPECT_TRUE(parse({"--frames", "1"}).has_value());
+  // The mix goes to a WAV file, and only from a headless run, whose frames it follows.
+  EXPECT_FALSE(parse({"--headless", "--audio-out", "mix.mp3"}, &error).has_value());
+  EXPECT_NE(error.find(".wav"), std::string::npos);
+  EXPECT_FALSE(parse({"--audio-out", "mix.wav"}, &error).has_value());
+  EXPECT_NE(error.find("--headless"), std::string::npos);
+  EXPECT_EQ(parse({"--audio-out", "mix.WAV", "--headless"})->automation.audioOut, "mix.WAV");
 }
 
 TEST(Options, PlayerOptionsAreWholeCaseSensitiveArguments) {

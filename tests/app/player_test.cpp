@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 
 #include "base/text_encoding.h"
@@ -255,6 +257,71 @@ TEST(Player, MusicAndSoundEffectsPlayOnWithoutAnAudioDevice) {
   const ProcessResult early =
       player.run({script.string(), "--headless", "--frames", "11", "--dump-variables"});
   EXPECT_EQ(early.out, "選択結果=0\n済み=0\n") << "not before the effect's action ended";
+}
+
+TEST(Player, AudioOutRecordsTheMixFrameByFrameAndTheSameEveryRun) {
+  PlayerCopy player;
+  test::TempDir dir;
+  // Two seconds of a square wave at half of full scale: every sample is +16384 or -16384, so a
+  // sample's size is the gain it was mixed with.
+  std::string data;
+  for (int i = 0; i < 88200; ++i) {
+    const std::int16_t v = (i / 50) % 2 ? -16384 : 16384;
+    for (int channel = 0; channel < 2; ++channel)
+      data += std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+  }
+  auto le = [](std::uint32_t v, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i));
+    return out;
+  };
+  const std::string header = "RIFF" + le(36 + static_cast<std::uint32_t>(data.size()), 4) + "WAVEfmt " +
+                             le(16, 4) + le(1, 2) + le(2, 2) + le(44100, 4) + le(176400, 4) + le(4, 2) +
+                             le(16, 2) + "data";
+  dir.write("tone.wav", header + le(static_cast<std::uint32_t>(data.size()), 4) + data);
+  // Music at half volume, stopped at frame 30; an effect far to the left fading out over 100 frames.
+  const auto script =
+      dir.write("sound.tvk",
+                sjisScript("＃音楽チャネル宣言：bgm\n＃効果音チャネル宣言：se\n"
+                           "＃動作宣言：half\n0,VOL,0.5\n0,PLAY,-1\n30,STOP,0\n"
+                           "＃動作宣言：fade\n0,X,-1\n0,PLAY,-1\n0,VVOL,-0.01\n"
+                           "＃bgmロード：tone.wav\n＃seロード：tone.wav\n＃bgmhalf\n＃sefade\n＃入力待機\n"));
+  const int frames = 130;
+  std::string recorded[2];
+  for (int run = 0; run < 2; ++run) {
+    const auto wav = dir.path() / ("mix" + std::to_string(run) + ".wav");
+    const ProcessResult r = player.run(
+        {script.string(), "--headless", "--frames", std::to_string(frames), "--audio-out", wav.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    recorded[run] = test::readBytes(wav);
+  }
+  EXPECT_TRUE(recorded[0] == recorded[1]) << "two runs, the same bytes";
+  const std::string& wav = recorded[0];
+  ASSERT_EQ(wav.size(), 44u + frames * 735u * 4u) << "735 sample frames a frame";
+  EXPECT_EQ(wav.substr(0, 36), header.substr(0, 4) + le(36 + frames * 735 * 4, 4) + header.substr(8, 28));
+  EXPECT_EQ(wav.substr(36, 8), "data" + le(frames * 735 * 4, 4));
+  auto sample = [&wav](std::size_t frame, int channel) {
+    const std::size_t at = 44 + frame * 4 + static_cast<std::size_t>(channel) * 2;
+    return std::abs(static_cast<int>(static_cast<std::int16_t>(
+        static_cast<unsigned char>(wav[at]) | (static_cast<unsigned char>(wav[at + 1]) << 8))));
+  };
+  // The gain of a volume as a channel sets it: a level in hundredths of a decibel, cut to a whole number.
+  auto gain = [](float volume) {
+    const auto level = static_cast<float>(2000.0 * std::log10(static_cast<double>(volume)));
+    return level >= -9600.0f ? std::pow(10.0, std::trunc(level) / 2000.0) : 0.0;
+  };
+  float fading = 1.0f;
+  for (int k = 0; k < frames; ++k) {
+    fading = std::max(0.0f, fading - 0.01f);
+    const double music = k < 30 ? 0.5 * gain(0.5f) : 0.0, effect = 0.5 * gain(fading);
+    // Each frame's 735 samples are mixed at the frame's own levels, which change at its boundaries.
+    for (std::size_t i = static_cast<std::size_t>(k) * 735; i < static_cast<std::size_t>(k + 1) * 735; ++i) {
+      ASSERT_NEAR(sample(i, 1), std::lround(music * 32768), 1) << "right, frame " << k << ", sample " << i;
+      ASSERT_NEAR(sample(i, 0), std::lround((music + effect) * 32768), 1)
+          << "left, frame " << k << ", sample " << i;
+      ASSERT_EQ(sample(i, 0), sample(static_cast<std::size_t>(k) * 735, 0)) << "frame " << k;
+    }
+  }
 }
 
 TEST(Player, TheChosenFontIsSavedAsOneLineAtANormalExit) {
