@@ -114,9 +114,8 @@ std::string versionText(const FrameSettings& settings) {
 AppFrame::AppFrame(FrameSettings settings, std::unique_ptr<GraphicsDevice> graphics)
     : settings_(std::move(settings)), graphics_(std::move(graphics)), clock_(performanceFrequency()) {
   graphics_->setKeepLastFrame(settings_.keepLastFrame);
-  // The window starts black rather than with whatever the window system leaves in it.
+  // The frame starts black; the window shows with the first frame drawn.
   graphics_->clear(0xFF000000u);
-  graphics_->present();
 }
 
 void AppFrame::run(const std::function<bool()>& until) {
@@ -174,6 +173,7 @@ void AppFrame::run(const std::function<bool()>& until) {
     // rather than for each event.
     sleepMicroseconds(std::max<std::int64_t>(100, clock_.microsecondsUntilDue(performanceCounter())));
   }
+  if (firstFrameDrawn_) settleAfterFirstFrame();
   const std::int64_t last = settings_.events.lastFrame();
   if (last > lastFramePlayed_) {
     std::fprintf(
@@ -187,7 +187,17 @@ bool AppFrame::knowsCommand(int id) const {
          id == kCommandVersion || (client_ && client_->knowsCommand(id));
 }
 
+void AppFrame::settleAfterFirstFrame() {
+  if (settledAfterFirstFrame_) return;
+  settledAfterFirstFrame_ = true;
+  // The game controllers are opened once the first picture is up, and the player made known to the
+  // desktop.
+  if (!settings_.headless) input_.openControllers();
+  if (client_) client_->afterFirstFrame();
+}
+
 void AppFrame::runFrame() {
+  if (firstFrameDrawn_) settleAfterFirstFrame();
   // A frame's events and update are handled from here to the end, however it ends.
   inFrame_ = true;
   struct InFrame {
@@ -226,9 +236,9 @@ void AppFrame::runFrame() {
   // (A box before the first frame counts frames of its own: the first frame drawn is told apart.)
   if (!firstFrameDrawn_) {
     firstFrameDrawn_ = true;
-    // The game controllers are opened once the first picture is up.
-    if (!settings_.headless) input_.openControllers();
-    if (client_) client_->afterFirstFrame();
+    // A window's first picture is up before anything else is done; a headless run, whose frames
+    // nobody sees, does it at once, so that a run of one frame does it too.
+    if (settings_.headless) settleAfterFirstFrame();
   }
   if (settings_.frameLimit && framesRun_ >= *settings_.frameLimit) closing_ = frameLimitReached_ = true;
 }

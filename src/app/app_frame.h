@@ -128,6 +128,8 @@ class AppFrame {
 
  private:
   void runFrame();
+  // What waits for the first frame to be up: the controllers and the desktop's registration.
+  void settleAfterFirstFrame();
   void requestClose();
   // The answer to a box, read from the window or the events file.
   std::optional<BoxAnswer> answerFromWindow(ModalBox& box);
@@ -150,6 +152,7 @@ class AppFrame {
   bool closing_ = false;
   bool frameLimitReached_ = false;
   bool firstFrameDrawn_ = false;
+  bool settledAfterFirstFrame_ = false;
   bool inFrame_ = false;       // a frame's events or update are being handled
   bool boxReadFrame_ = false;  // the open headless box has read a frame's events
   bool focused_ = true;

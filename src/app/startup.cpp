@@ -151,6 +151,7 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
   services.playerSettings = readPlayerSettings(playerSettingsFile());
   if (!headless) {
     deviceOptions.topMargin = MenuBar::kHeight;
+    deviceOptions.showWithFirstFrame = true;
     deviceOptions.scale = windowScaleFactor(services.playerSettings.windowScale);
     deviceOptions.smooth = services.playerSettings.smoothScaling;
   }

@@ -42,7 +42,8 @@ std::unique_ptr<DisplayWindow> DisplayWindow::create(const DeviceOptions& option
   w->topMargin_ = options.topMargin;
   w->scale_ = options.scale;
   w->smooth_ = options.smooth;
-  Uint32 flags = options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
+  w->showPending_ = options.showWithFirstFrame && !options.hidden && options.scale == 1;
+  Uint32 flags = options.hidden || w->showPending_ ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
   if (options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   const Size size = w->windowedSize();
   w->window_ = SDL_CreateWindow(options.titleUtf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
@@ -147,6 +148,11 @@ void DisplayWindow::sizeWindow(bool centred) {
 }
 
 void DisplayWindow::present(SDL_Texture* game) {
+  if (showPending_) {
+    // Mapped now, so that what is drawn next lands (SDL waits for the map).
+    showPending_ = false;
+    SDL_ShowWindow(window_);
+  }
   SDL_SetRenderTarget(renderer_, nullptr);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);

@@ -89,6 +89,7 @@ class DisplayWindow {
   SDL_Renderer* renderer_ = nullptr;
   bool software_ = false;
   bool vsync_ = false;
+  bool showPending_ = false;  // hidden until the first present
   bool fullscreen_ = false;
   int topMargin_ = 0;
   double scale_ = 1;

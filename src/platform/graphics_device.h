@@ -41,6 +41,9 @@ struct DeviceOptions {
   bool smooth = false;
   std::string titleUtf8;
   bool hidden = false;        // the window shows when it is told to
+  // The window is mapped with its first frame rather than before it (a window at another scale shows
+  // at once: its size waits for the window manager's frame).
+  bool showWithFirstFrame = false;
   bool drawInMemory = false;  // the software driver in a window, whatever SDL_RENDER_DRIVER names
   // The threads the software driver draws a busy frame on: 0 is one per core.
   int drawThreads = 0;

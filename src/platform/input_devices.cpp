@@ -34,7 +34,9 @@ InputDevices::~InputDevices() {
 void InputDevices::openControllers() {
   for (void* c : controllers_) SDL_GameControllerClose(static_cast<SDL_GameController*>(c));
   controllers_.clear();
-  if (!SDL_WasInit(SDL_INIT_GAMECONTROLLER)) return;
+  // Controllers are a bonus: without them (or without their subsystem) the keyboard and mouse still
+  // play. The subsystem leaves a message in SDL_GetError even when it works, so its result alone counts.
+  if (!SDL_WasInit(SDL_INIT_GAMECONTROLLER) && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return;
   // Presses also arrive as events, for the player's own use of the buttons (the pads go on reading the
   // state at each poll); SDL sends them only for the controllers opened here.
   SDL_GameControllerEventState(SDL_ENABLE);

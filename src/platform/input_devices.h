@@ -57,7 +57,8 @@ class InputDevices {
   // controllers' button is not read until it has been let go, so that the game does not see it too.
   void holdBack(PadButton button);
 
-  // Opens every attached game controller (again, after one was plugged in or out).
+  // Opens every attached game controller (again, after one was plugged in or out), starting SDL's
+  // controller subsystem the first time.
   void openControllers();
 
   // Clears every pad and fills pad 0 from the current key states and controllers.

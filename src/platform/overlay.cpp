@@ -53,6 +53,19 @@ struct Overlay::Impl {
   std::string textFontFile;
   int textFontIndex = 0;
   ImFont* textFont = nullptr;
+  // Characters or a face were added since the atlas was built: it is built again before it is next used,
+  // once for all that came meanwhile (the menus add theirs label by label).
+  bool atlasStale = false;
+  bool drawing = false;  // between a frame's start and its end, when the atlas must stay as it is
+
+  void refreshAtlas() {
+    if (!atlasStale || drawing) return;
+    atlasStale = false;
+    ImGui::SetCurrentContext(context);
+    ImGui_ImplSDLRenderer_DestroyFontsTexture();
+    buildAtlas();
+    ImGui_ImplSDLRenderer_CreateFontsTexture();
+  }
 
   // Builds the atlas from the characters asked for: the interface's font and, when one is set, the
   // game's text face.
@@ -162,24 +175,18 @@ Overlay::~Overlay() {
 void Overlay::addCharacters(std::string_view utf8) {
   bool missing = false;
   for (ImWchar c : codePoints(utf8)) missing |= impl_->characters.insert(c).second;
-  if (!missing) return;
-  ImGui::SetCurrentContext(impl_->context);
-  ImGui_ImplSDLRenderer_DestroyFontsTexture();
-  impl_->buildAtlas();
-  ImGui_ImplSDLRenderer_CreateFontsTexture();
+  impl_->atlasStale |= missing;
 }
 
 void Overlay::setTextFace(const std::string& fontFile, int fontIndex) {
   if (fontFile == impl_->textFontFile && fontIndex == impl_->textFontIndex) return;
   impl_->textFontFile = fontFile;
   impl_->textFontIndex = fontIndex;
-  ImGui::SetCurrentContext(impl_->context);
-  ImGui_ImplSDLRenderer_DestroyFontsTexture();
-  impl_->buildAtlas();
-  ImGui_ImplSDLRenderer_CreateFontsTexture();
+  impl_->atlasStale = true;
 }
 
 ImFont* Overlay::textFont() const {
+  impl_->refreshAtlas();
   return impl_->textFont;
 }
 
@@ -290,6 +297,7 @@ bool Overlay::windowAt(int x, int y) const {
 }
 
 void Overlay::draw() {
+  impl_->refreshAtlas();
   ImGui::SetCurrentContext(impl_->context);
   ImGui_ImplSDLRenderer_NewFrame();
   if (impl_->windowed) ImGui_ImplSDL2_NewFrame();
@@ -298,6 +306,7 @@ void Overlay::draw() {
   // order of the key events, and gives the bar the keyboard then; Alt is nothing else to the interface.
   ImGui::GetIO().KeyAlt = false;
   ImGui::NewFrame();
+  impl_->drawing = true;
   // This frame saw the keys pressed since the last: those let go meanwhile go up for the next.
   ImGuiIO& io = ImGui::GetIO();
   for (int key : impl_->releases) io.KeysDown[key] = false;
@@ -313,6 +322,7 @@ void Overlay::draw() {
     if (content_) content_();
   }
   ImGui::Render();
+  impl_->drawing = false;
   ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
 }
 

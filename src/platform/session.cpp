@@ -61,9 +61,8 @@ std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::stri
     if (failure) *failure = Failure::VideoSystem;
     return nullptr;
   }
-  // Controllers are a bonus: without them (or without their subsystem) the keyboard and mouse still
-  // play. The subsystem leaves a message in SDL_GetError even when it works, so its result alone counts.
-  if (!headless) SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+  // The controllers' subsystem starts with the first frame up (InputDevices::openControllers): looking
+  // through the system's input devices is nothing the first frame needs.
   catchTerminationSignals();
   return std::unique_ptr<PlatformSession>(new PlatformSession());
 }
