@@ -4,7 +4,9 @@
 
 #include <stdlib.h>
 
+#include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -57,6 +59,19 @@ inline std::unique_ptr<GameApp> startPlayer(const std::filesystem::path& script,
   commandLine.automation.startAfresh = true;
   int exitCode = 1;
   return GameApp::start(commandLine, &exitCode);
+}
+
+// The events of the first frames of an events file, written to file: a run that ends before its events
+// file does is told so on every run.
+inline std::filesystem::path eventsWithin(const std::filesystem::path& events, long long frames,
+                                          const std::filesystem::path& file) {
+  std::ifstream in(events);
+  std::ofstream out(file);
+  for (std::string line; std::getline(in, line);) {
+    const bool numbered = !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]));
+    if (!numbered || std::stoll(line) < frames) out << line << "\n";
+  }
+  return file;
 }
 
 }  // namespace tavrik::bench

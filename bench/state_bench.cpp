@@ -24,7 +24,10 @@ namespace fs = std::filesystem;
 
 const fs::path kDemo = fs::path(TAVRIK_SOURCE_DIR) / "examples" / "demo";
 
-std::unique_ptr<tavrik::GameApp> startDemo(long long frames, const fs::path& events = kDemo / "demo.events") {
+// The demo for that many frames, with its own events for them (kept in folder) unless given others.
+std::unique_ptr<tavrik::GameApp> startDemo(long long frames, const fs::path& folder, fs::path events = {}) {
+  if (events.empty())
+    events = tavrik::bench::eventsWithin(kDemo / "demo.events", frames, folder / "demo-within.events");
   tavrik::CommandLine commandLine;
   commandLine.arguments = {"tavrik", (kDemo / "start.tvk").string(), "-nce"};
   commandLine.automation.headless = true;
@@ -42,14 +45,19 @@ struct Busiest {
 // The demo played through once with its events, saving its state before every frame.
 Busiest busiestFrame(const fs::path& work) {
   static const Busiest found = [&work] {
-    constexpr long long kFrames = 1000;
+    // How long the demo plays with its events; then its state before each of those frames.
+    long long kFrames = 0;
+    if (std::unique_ptr<tavrik::GameApp> played = startDemo(100000, work)) {
+      played->frame().run();
+      kFrames = played->frame().framesRun();
+    }
     std::ostringstream events;
     events << std::ifstream(kDemo / "demo.events").rdbuf() << "\n";
     for (long long frame = 0; frame < kFrames; ++frame)
       events << frame << " save-state " << (work / ("state" + std::to_string(frame))).string() << "\n";
     const fs::path eventsFile = work / "busiest.events";
     std::ofstream(eventsFile) << events.str();
-    std::unique_ptr<tavrik::GameApp> app = startDemo(kFrames, eventsFile);
+    std::unique_ptr<tavrik::GameApp> app = startDemo(kFrames, work, eventsFile);
     if (app) app->frame().run();
     Busiest best;
     for (long long frame = 0; frame < kFrames; ++frame) {
@@ -68,7 +76,7 @@ using Environment = tavrik::bench::TemporaryHome;
 
 // The demo played up to its busiest frame.
 std::unique_ptr<tavrik::GameApp> playedToTheBusiestFrame(const Environment& environment) {
-  std::unique_ptr<tavrik::GameApp> app = startDemo(busiestFrame(environment.home).frame);
+  std::unique_ptr<tavrik::GameApp> app = startDemo(busiestFrame(environment.home).frame, environment.home);
   app->frame().run();
   return app;
 }
@@ -140,7 +148,7 @@ void BM_RestoreStateOfTheBusiestFrameDecodingSound(benchmark::State& state) {
   const std::vector<std::uint8_t> bytes = playedToTheBusiestFrame(environment)->engine().states().save();
   for (auto _ : state) {
     state.PauseTiming();
-    std::unique_ptr<tavrik::GameApp> fresh = startDemo(1);
+    std::unique_ptr<tavrik::GameApp> fresh = startDemo(1, environment.home);
     state.ResumeTiming();
     if (fresh->engine().states().restore(bytes)) state.SkipWithError("the state was refused");
     state.PauseTiming();
