@@ -55,7 +55,9 @@ cpuNanoseconds() {
 rss=()
 cpu=()
 for _ in 1 2 3 4 5; do
-  "$work/bin/tavrik" 2>/dev/null &
+  # Each run is ended with SIGTERM, which keeps the play to be continued: --new starts the next at the
+  # game's beginning, waiting for its click, rather than at the offer to continue.
+  "$work/bin/tavrik" --new 2>/dev/null &
   player=$!
   sleep 5
   rss+=("$(awk '/VmRSS/ {print $2}' "/proc/$player/status")")

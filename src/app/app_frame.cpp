@@ -1,5 +1,9 @@
 #include "app/app_frame.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <cstdio>
 
 #include "base/messages.h"
@@ -194,6 +198,11 @@ void AppFrame::settleAfterFirstFrame() {
   // desktop.
   if (!settings_.headless) input_.openControllers();
   if (client_) client_->afterFirstFrame();
+#if defined(__GLIBC__)
+  // Start-up leaves the heap with much freed memory in it (the font configuration's parsing, pictures
+  // decoded and put into textures): it goes back to the system rather than staying resident.
+  malloc_trim(0);
+#endif
 }
 
 void AppFrame::runFrame() {
