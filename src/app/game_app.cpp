@@ -212,6 +212,7 @@ bool GameApp::loadSlot(int slot) {
 }
 
 bool GameApp::finish(const AutomationOptions& automation) {
+  if (services_.audio) services_.audio->recordFrames(frame().framesRun());
   const bool written = outputs_.writeAtEnd(*engine_, frame().graphics(), services_.audio.get(), automation);
   // Closed before the script's end (not by reaching --frames), the play is kept to be continued.
   if (!engine_->isFinished() && !frame().frameLimitReached()) saveSlot(kAutoSlot);
@@ -222,7 +223,11 @@ bool GameApp::finish(const AutomationOptions& automation) {
 }
 
 void GameApp::update() {
-  if (services_.audio) services_.audio->poll();
+  if (services_.audio) {
+    services_.audio->poll();
+    // A recording takes the frames before this one, a box's included.
+    services_.audio->recordFrames(frame().framesRun());
+  }
   debug_.frameStarted();
   playback_.frameStarted();
   debug_.applyRequests(*engine_);

@@ -109,10 +109,11 @@ struct Voice {
 
 // A mix written to a file as the frames go by.
 struct Recording {
-  std::FILE* file = nullptr;
+  std::filesystem::path path;
+  std::FILE* file = nullptr;  // made by the first frame written, so a run that never starts leaves it be
+  bool finished = false;
   std::uint64_t frames = 0;   // frames whose share is written
   std::uint64_t samples = 0;  // sample frames written
-  bool started = false;       // a frame has begun
   bool failed = false;
   std::vector<Sint16> mix;
   std::vector<unsigned char> bytes;
@@ -178,7 +179,17 @@ struct AudioOutput::Core {
   // Set when the mix goes to a file rather than a device; then the playing thread mixes.
   std::unique_ptr<Recording> recording;
 
-  // Mixes the share of the frame that ends and writes it.
+  // Makes the file, with a header to be completed at the end; false when it cannot be.
+  bool openRecording() {
+    Recording& r = *recording;
+    if (r.file || r.failed || r.finished) return r.file != nullptr;
+    r.file = std::fopen(r.path.c_str(), "wb");
+    const std::array<unsigned char, 44> header = wavHeader(0);
+    if (!r.file || std::fwrite(header.data(), 1, header.size(), r.file) != header.size()) r.failed = true;
+    return r.file != nullptr;
+  }
+
+  // Mixes the share of the next frame and writes it.
   void recordFrame() {
     Recording& r = *recording;
     constexpr std::uint64_t kFramesPerSecond = 60;
@@ -514,26 +525,40 @@ std::unique_ptr<AudioOutput> AudioOutput::open(bool headless, Opening opening) {
 }
 
 std::unique_ptr<AudioOutput> AudioOutput::record(const std::filesystem::path& wav, std::string* error) {
-  auto core = std::make_shared<Core>();
-  auto recording = std::make_unique<Recording>();
-  recording->file = std::fopen(wav.c_str(), "wb");
-  const std::array<unsigned char, 44> header = wavHeader(0);
-  if (!recording->file || std::fwrite(header.data(), 1, header.size(), recording->file) != header.size()) {
+  // Whether the file can be written is known now; it is made with the first frame written, so that a
+  // run that never starts (a script that cannot be compiled) leaves a file of that name as it was.
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(wav, ec);
+  std::FILE* probe = std::fopen(wav.c_str(), existed ? "r+b" : "wb");
+  if (!probe) {
     if (error) *error = std::strerror(errno);
-    if (recording->file) std::fclose(recording->file);
     return nullptr;
   }
-  core->recording = std::move(recording);
+  std::fclose(probe);
+  if (!existed) std::filesystem::remove(wav, ec);
+  auto core = std::make_shared<Core>();
+  core->recording = std::make_unique<Recording>();
+  core->recording->path = wav;
   core->block.resize(2 * kMixFrames);
   core->mix.resize(2 * kMixFrames);
   core->state = Core::Ready;
   return std::unique_ptr<AudioOutput>(new AudioOutput(std::move(core)));
 }
 
+void AudioOutput::recordFrames(std::int64_t frames) {
+  Recording* r = core_->recording.get();
+  if (!r || r->finished) return;
+  core_->collect();
+  while (static_cast<std::int64_t>(r->frames) < frames && core_->openRecording()) core_->recordFrame();
+}
+
 bool AudioOutput::finishRecording() {
   Recording* r = core_->recording.get();
-  if (!r || !r->file) return !r || !r->failed;
-  if (r->started) core_->recordFrame();
+  if (!r) return true;
+  if (r->finished) return !r->failed;
+  core_->openRecording();  // a run of no frames still gets its (empty) file
+  r->finished = true;
+  if (!r->file) return false;
   const std::array<unsigned char, 44> header = wavHeader(static_cast<std::uint32_t>(r->samples * 4));
   if (std::fseek(r->file, 0, SEEK_SET) != 0 ||
       std::fwrite(header.data(), 1, header.size(), r->file) != header.size())
@@ -545,7 +570,8 @@ bool AudioOutput::finishRecording() {
 
 AudioOutput::~AudioOutput() {
   if (core_->recording) {
-    finishRecording();
+    // A recording begun is completed; one never begun leaves no file.
+    if (core_->recording->file) finishRecording();
     core_->closed = true;
     return;
   }
@@ -567,12 +593,7 @@ std::unique_ptr<AudioChannelPlayer> AudioOutput::createPlayer(bool positional, i
 }
 
 void AudioOutput::poll() {
-  if (core_->closed) return;
-  core_->collect();
-  if (Recording* r = core_->recording.get(); r && r->file) {
-    if (r->started) core_->recordFrame();
-    r->started = true;
-  }
+  if (!core_->closed) core_->collect();
 }
 
 }  // namespace tavrik

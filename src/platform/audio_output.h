@@ -31,9 +31,8 @@ class AudioOutput {
   static std::unique_ptr<AudioOutput> open(bool headless, Opening opening = Opening::Now);
   // A headless run's mix written to a WAV file (16-bit stereo, 44100 Hz) instead of played, with no
   // device: exactly 44100/60 sample frames a frame, the remainder carried, so 60 frames are one second
-  // and every run writes the same bytes. A frame's share is mixed as the next frame starts (poll) and
-  // the last one's when the recording finishes. Nothing, with the reason in error, when the file cannot
-  // be made.
+  // and every run writes the same bytes (recordFrames). Nothing, with the reason in error, when the file
+  // cannot be written; it is made when the first frame is written.
   static std::unique_ptr<AudioOutput> record(const std::filesystem::path& wav, std::string* error);
   ~AudioOutput();
   AudioOutput(const AudioOutput&) = delete;
@@ -47,8 +46,12 @@ class AudioOutput {
   // do it too), and without a device drops what players were told while it was opening.
   void poll();
 
-  // Ends a recording: the last frame's share, then the file's header. False when any of it could not be
-  // written. The destructor does it too; an output that plays has nothing to do.
+  // A recording's frames up to that many, each frame's share mixed from what its channels were told
+  // by then (a frame's commands come before its share is mixed). Frames that pass without the game
+  // (a box open) are mixed as they are caught up with. An output that plays has nothing to do.
+  void recordFrames(std::int64_t frames);
+  // Ends a recording with the file's header. False when any of it could not be written. The destructor
+  // ends one that has begun.
   bool finishRecording();
 
   // The player's own volume, over every channel's: the gain (0 to 1) of the music channels and of the

@@ -59,7 +59,11 @@ class MemoryTexture : public DeviceTexture {
   // The device and the batch of drawings that last used it (a picture may outlive the device that made
   // its textures, and be drawn by the next).
   void usedIn(const std::shared_ptr<SoftwareDevice::Impl>& owner, std::uint64_t batch) const {
-    if (owner_.lock() != owner) owner_ = owner;
+    if (std::shared_ptr<SoftwareDevice::Impl> previous = owner_.lock(); previous != owner) {
+      // Drawings of another device are done first: a texture is pending in one device at most.
+      settle();
+      owner_ = owner;
+    }
     usedIn_ = batch;
   }
 
@@ -325,6 +329,17 @@ void SoftwareDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&p
   const int v0 = static_cast<int>(std::lround(tl.v * static_cast<float>(texture.height())));
   const int v1 = static_cast<int>(std::lround(bl.v * static_cast<float>(texture.height())));
   if (u1 <= u0 || v1 <= v0) return;
+  // What lies wholly off the screen is not drawn, and what reaches past it (a script can scale a picture
+  // to any size) is bounded by it before anything is counted in whole pixels.
+  double minX = tl.x, maxX = tl.x, minY = tl.y, maxY = tl.y;
+  for (const QuadCorner& c : corners) {
+    if (!std::isfinite(c.x) || !std::isfinite(c.y)) return;
+    minX = std::min<double>(minX, c.x);
+    maxX = std::max<double>(maxX, c.x);
+    minY = std::min<double>(minY, c.y);
+    maxY = std::max<double>(maxY, c.y);
+  }
+  if (maxX < 0 || maxY < 0 || minX > kWidth || minY > kHeight) return;
   Draw draw;
   draw.texture = &texture;
   draw.colour = colour;
@@ -370,13 +385,6 @@ void SoftwareDevice::drawQuad(DeviceTexture& deviceTexture, const QuadCorner (&p
   m.sLowIn = m.isx > 0 || (m.isx == 0 && m.isy > 0);
   m.tLowIn = m.itx > 0 || (m.itx == 0 && m.ity > 0);
 
-  double minX = tl.x, maxX = tl.x, minY = tl.y, maxY = tl.y;
-  for (const QuadCorner& c : corners) {
-    minX = std::min<double>(minX, c.x);
-    maxX = std::max<double>(maxX, c.x);
-    minY = std::min<double>(minY, c.y);
-    maxY = std::max<double>(maxY, c.y);
-  }
   m.jFirst = static_cast<int>(std::max(0.0, std::ceil(minY)));
   m.jLast = static_cast<int>(std::min<double>(kHeight - 1, std::floor(maxY)));
   m.iFirst = static_cast<int>(std::max(0.0, std::ceil(minX)));

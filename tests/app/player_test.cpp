@@ -296,6 +296,19 @@ TEST(Player, AudioOutRecordsTheMixFrameByFrameAndTheSameEveryRun) {
     recorded[run] = test::readBytes(wav);
   }
   EXPECT_TRUE(recorded[0] == recorded[1]) << "two runs, the same bytes";
+  // The frames a box is open for are recorded too, as the music goes on under it in a window.
+  const auto boxEvents = dir.write("box.events", "10 close\n40 key Escape\n");
+  const auto boxWav = dir.path() / "box.wav";
+  ASSERT_EQ(player
+                .run({script.string(), "--headless", "--frames", "100", "--events", boxEvents.string(),
+                      "--audio-out", boxWav.string()})
+                .exitCode,
+            0);
+  EXPECT_EQ(std::filesystem::file_size(boxWav), 44u + 100u * 735u * 4u);
+  // A run that does not start leaves a file of that name as it was.
+  const auto broken = dir.write("broken.tvk", sjisScript("＃未知の命令\n"));
+  EXPECT_EQ(player.run({broken.string(), "--headless", "--audio-out", boxWav.string()}).exitCode, 1);
+  EXPECT_EQ(std::filesystem::file_size(boxWav), 44u + 100u * 735u * 4u);
   const std::string& wav = recorded[0];
   ASSERT_EQ(wav.size(), 44u + frames * 735u * 4u) << "735 sample frames a frame";
   EXPECT_EQ(wav.substr(0, 36), header.substr(0, 4) + le(36 + frames * 735 * 4, 4) + header.substr(8, 28));
