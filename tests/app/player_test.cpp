@@ -11,6 +11,7 @@
 #include "base/text_encoding.h"
 #include "platform/glyph_font.h"
 #include "platform/image_decoder.h"
+#include "platform/sound_files.h"
 #include "support/app_support.h"
 
 namespace tavrik {
@@ -265,20 +266,9 @@ TEST(Player, AudioOutRecordsTheMixFrameByFrameAndTheSameEveryRun) {
   // Two seconds of a square wave at half of full scale: every sample is +16384 or -16384, so a
   // sample's size is the gain it was mixed with.
   std::string data;
-  for (int i = 0; i < 88200; ++i) {
-    const std::int16_t v = (i / 50) % 2 ? -16384 : 16384;
-    for (int channel = 0; channel < 2; ++channel)
-      data += std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
-  }
-  auto le = [](std::uint32_t v, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i));
-    return out;
-  };
-  const std::string header = "RIFF" + le(36 + static_cast<std::uint32_t>(data.size()), 4) + "WAVEfmt " +
-                             le(16, 4) + le(1, 2) + le(2, 2) + le(44100, 4) + le(176400, 4) + le(4, 2) +
-                             le(16, 2) + "data";
-  dir.write("tone.wav", header + le(static_cast<std::uint32_t>(data.size()), 4) + data);
+  for (int i = 0; i < 88200; ++i)
+    data += test::constantSamples(1, 2, static_cast<std::int16_t>((i / 50) % 2 ? -16384 : 16384));
+  dir.write("tone.wav", test::wavHeader(2, 44100, static_cast<std::uint32_t>(data.size())) + data);
   // Music at half volume, stopped at frame 30; an effect far to the left fading out over 100 frames.
   const auto script =
       dir.write("sound.tvk",
@@ -311,8 +301,7 @@ TEST(Player, AudioOutRecordsTheMixFrameByFrameAndTheSameEveryRun) {
   EXPECT_EQ(std::filesystem::file_size(boxWav), 44u + 100u * 735u * 4u);
   const std::string& wav = recorded[0];
   ASSERT_EQ(wav.size(), 44u + frames * 735u * 4u) << "735 sample frames a frame";
-  EXPECT_EQ(wav.substr(0, 36), header.substr(0, 4) + le(36 + frames * 735 * 4, 4) + header.substr(8, 28));
-  EXPECT_EQ(wav.substr(36, 8), "data" + le(frames * 735 * 4, 4));
+  EXPECT_EQ(wav.substr(0, 44), test::wavHeader(2, 44100, frames * 735 * 4));
   auto sample = [&wav](std::size_t frame, int channel) {
     const std::size_t at = 44 + frame * 4 + static_cast<std::size_t>(channel) * 2;
     return std::abs(static_cast<int>(static_cast<std::int16_t>(
