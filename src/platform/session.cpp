@@ -4,6 +4,11 @@
 #include <signal.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
 
 #include "base/messages.h"
 
@@ -36,6 +41,39 @@ bool set(const char* name) {
   return value && *value;
 }
 
+// Whether a program of that name is on the search path.
+bool onPath(std::string_view program) {
+  const char* path = std::getenv("PATH");
+  if (!path) return false;
+  std::string_view rest(path);
+  while (!rest.empty()) {
+    const std::size_t colon = rest.find(':');
+    const std::string_view folder = rest.substr(0, colon);
+    std::error_code ec;
+    if (!folder.empty() && std::filesystem::is_regular_file(std::filesystem::path(folder) / program, ec))
+      return true;
+    if (colon == std::string_view::npos) break;
+    rest.remove_prefix(colon + 1);
+  }
+  return false;
+}
+
+// Variables set for the video system's start only, and put back as they were after it.
+class StartEnvironment {
+ public:
+  void set(const char* name, const char* value) {
+    if (std::getenv(name)) return;
+    ::setenv(name, value, 1);
+    names_.push_back(name);
+  }
+  ~StartEnvironment() {
+    for (const char* name : names_) ::unsetenv(name);
+  }
+
+ private:
+  std::vector<const char*> names_;
+};
+
 }  // namespace
 
 std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::string* error, Failure* failure) {
@@ -56,10 +94,28 @@ std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::stri
   // confirmation it opened would read as its Cancel.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   const Uint32 systems = headless ? SDL_INIT_EVENTS : (SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-  if (SDL_Init(systems) != 0) {
-    if (error) *error = SDL_GetError();
-    if (failure) *failure = Failure::VideoSystem;
-    return nullptr;
+  {
+    StartEnvironment environment;
+    if (!headless) {
+      // The X input method reads the locale's whole compose table when it opens (several thousand
+      // lines, a third of the video system's start). The player takes no typed text but numbers in
+      // the debug view, which compose nothing: its input method starts without one. An input method
+      // server (XMODIFIERS) is not affected, and whoever names a compose file keeps it.
+      environment.set("XCOMPOSEFILE", "/dev/null");
+      // Without a session bus in the environment or in the usual place, D-Bus would fork a launcher
+      // to start one (for the input method and the screen saver), in vain where there is no launcher.
+      const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+      std::error_code ec;
+      if (!set("DBUS_SESSION_BUS_ADDRESS") &&
+          !(runtime && *runtime && std::filesystem::exists(std::filesystem::path(runtime) / "bus", ec)) &&
+          !onPath("dbus-launch"))
+        environment.set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    }
+    if (SDL_Init(systems) != 0) {
+      if (error) *error = SDL_GetError();
+      if (failure) *failure = Failure::VideoSystem;
+      return nullptr;
+    }
   }
   // The controllers' subsystem starts with the first frame up (InputDevices::openControllers): looking
   // through the system's input devices is nothing the first frame needs.

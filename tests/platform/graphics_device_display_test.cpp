@@ -4,10 +4,14 @@
 #include "app/app_frame.h"
 #include "platform/display_window.h"
 #include "platform/image_decoder.h"
+#include "platform/session.h"
 #include "scene/tiled_image.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
 
 namespace tavrik {
 namespace {
@@ -26,6 +30,21 @@ class DisplayTest : public ::testing::Test {
     }
   }
 };
+
+// What the video system is started with stays with it: the browser the manual opens in, and every other
+// program the player starts, gets the user's own compose table and session bus.
+TEST(DisplaySession, LeavesTheEnvironmentAsItFoundIt) {
+  ::unsetenv("XCOMPOSEFILE");
+  const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  const std::string busBefore = bus ? bus : "";
+  std::string error;
+  std::unique_ptr<PlatformSession> session = PlatformSession::start(false, &error);
+  if (!session) GTEST_SKIP() << "no display: " << error;
+  EXPECT_EQ(std::getenv("XCOMPOSEFILE"), nullptr);
+  bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  EXPECT_EQ(bus != nullptr, !busBefore.empty());
+  EXPECT_EQ(bus ? bus : "", busBefore);
+}
 
 TEST_F(DisplayTest, FullscreenCoversTheDisplayAndWindowedIsEightHundredBySixHundredAgain) {
   DeviceOptions options;
