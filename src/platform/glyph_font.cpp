@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <optional>
+#include <string>
 
 #include "base/text_encoding.h"
 
@@ -61,35 +63,40 @@ std::optional<FontFile> matchFamily(FcConfig* config, const std::string& familyU
 
 }  // namespace
 
-// Shift-JIS to Unicode for single characters, built once from the code page 932 converter.
+// Shift-JIS to Unicode for single characters, from the code page 932 converter. Each code is converted
+// when first met and remembered: converting all of them at once took longer than a game's first line.
 char32_t sjisCharToUnicode(std::uint16_t code) {
-  static const std::vector<char32_t> table = [] {
-    std::vector<char32_t> t(65536, 0);
-    auto decode = [&](const std::string& bytes) -> char32_t {
-      const std::optional<std::string> utf8 = sjisToUtf8Strict(bytes);
-      if (!utf8 || utf8->empty()) return 0;
-      const auto* u = reinterpret_cast<const unsigned char*>(utf8->data());
-      if (u[0] < 0x80) return u[0];
-      if ((u[0] & 0xE0) == 0xC0 && utf8->size() >= 2) return ((u[0] & 0x1Fu) << 6) | (u[1] & 0x3Fu);
-      if ((u[0] & 0xF0) == 0xE0 && utf8->size() >= 3)
-        return ((u[0] & 0x0Fu) << 12) | ((u[1] & 0x3Fu) << 6) | (u[2] & 0x3Fu);
-      if ((u[0] & 0xF8) == 0xF0 && utf8->size() >= 4)
-        return ((u[0] & 0x07u) << 18) | ((u[1] & 0x3Fu) << 12) | ((u[2] & 0x3Fu) << 6) | (u[3] & 0x3Fu);
-      return 0;
-    };
-    for (int b = 0; b < 256; ++b)
-      t[static_cast<std::size_t>(b)] =
-          b < 0x80 ? static_cast<char32_t>(b) : decode(std::string(1, static_cast<char>(b)));
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-      if (lead > 0x9F && lead < 0xE0) continue;
-      for (int trail = 0x40; trail <= 0xFC; ++trail) {
-        const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        t[static_cast<std::size_t>(lead * 256 + trail)] = decode(std::string(bytes, 2));
-      }
-    }
-    return t;
-  }();
-  return table[code];
+  // The character plus one; 0 while not converted yet. Threads that meet a character at once convert
+  // it alike.
+  static std::atomic<char32_t> known[65536];
+  if (const char32_t remembered = known[code].load(std::memory_order_relaxed)) return remembered - 1;
+  const int lead = code >> 8, trail = code & 0xFF;
+  std::string bytes;
+  if (lead == 0)
+    bytes.assign(1, static_cast<char>(trail));
+  else if (((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && trail >= 0x40 &&
+           trail <= 0xFC)
+    bytes = {static_cast<char>(lead), static_cast<char>(trail)};
+  char32_t unicode = 0;
+  if (lead == 0 && trail < 0x80) {
+    unicode = static_cast<char32_t>(trail);
+  } else if (!bytes.empty()) {
+    const std::optional<std::string> utf8 = sjisToUtf8Strict(bytes);
+    const auto* u = utf8 ? reinterpret_cast<const unsigned char*>(utf8->data()) : nullptr;
+    const std::size_t n = utf8 ? utf8->size() : 0;
+    if (n == 0)
+      unicode = 0;
+    else if (u[0] < 0x80)
+      unicode = u[0];
+    else if ((u[0] & 0xE0) == 0xC0 && n >= 2)
+      unicode = ((u[0] & 0x1Fu) << 6) | (u[1] & 0x3Fu);
+    else if ((u[0] & 0xF0) == 0xE0 && n >= 3)
+      unicode = ((u[0] & 0x0Fu) << 12) | ((u[1] & 0x3Fu) << 6) | (u[2] & 0x3Fu);
+    else if ((u[0] & 0xF8) == 0xF0 && n >= 4)
+      unicode = ((u[0] & 0x07u) << 18) | ((u[1] & 0x3Fu) << 12) | ((u[2] & 0x3Fu) << 6) | (u[3] & 0x3Fu);
+  }
+  known[code].store(unicode + 1, std::memory_order_relaxed);
+  return unicode;
 }
 
 struct FontLibrary::Impl {
