@@ -317,6 +317,11 @@ void GameApp::runPlayerAction(const PlayerAction& action) {
 }
 
 void GameApp::afterFirstFrame() {
+  // What the first frame did not need: the sound device, the window's icon (read by the picture
+  // codecs), the desktop's knowledge of the player.
+  if (services_.audio) services_.audio->startOpening();
+  if (DisplayWindow* window = frame().graphics().window())
+    setWindowIcon(*window, (services_.moduleDirectory / "game.ico").string());
   registerForUser(services_.moduleDirectory);
 }
 

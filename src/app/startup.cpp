@@ -116,8 +116,8 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
   std::string eventsProblem;
   if (!frameSettings(commandLine, &settings, &eventsProblem)) return std::nullopt;
 
-  // A window's sound opens on a thread of its own while the window, the fonts and the script are got
-  // ready: the sound system can take a tenth of a second to find its device, or to find there is none.
+  // A window's sound opens on a thread of its own once the first frame is up: the sound system can
+  // take a tenth of a second to find its device, or to find there is none.
   PlayerServices services;
   if (automation.audioOut) {
     std::string error;
@@ -130,9 +130,10 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
     }
   } else {
     services.audio = AudioOutput::open(
-        headless, headless ? AudioOutput::Opening::Now : AudioOutput::Opening::InBackground);
+        headless, headless ? AudioOutput::Opening::Now : AudioOutput::Opening::AfterFirstFrame);
   }
-  // So do the fonts: reading the font configuration takes as long as making the window.
+  // The fonts are found on a thread of their own while the window is made: reading the font
+  // configuration takes as long as making it.
   std::future<Fonts> fonts = std::async(std::launch::async, [] {
     Fonts found{FontLibrary::create(), {}};
     if (found.library) found.japaneseFaces = found.library->japaneseFaces();
@@ -163,8 +164,6 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
   }
   services.frame = std::make_unique<AppFrame>(std::move(settings), std::move(device));
   AppFrame& frame = *services.frame;
-  if (DisplayWindow* window = frame.graphics().window())
-    setWindowIcon(*window, (services.moduleDirectory / "game.ico").string());
 
   // The font menu lists the Japanese faces; the saved one is selected, else the first.
   Fonts found = fonts.get();

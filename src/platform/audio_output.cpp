@@ -36,8 +36,9 @@ constexpr std::uint32_t kEndless = 0xFFFFFFFFu;
 // One thread doing jobs in the order they were posted.
 class JobThread {
  public:
-  JobThread()
-      : thread_([this] {
+  // held: the jobs wait until release().
+  explicit JobThread(bool held = false)
+      : held_(held), thread_([this] {
           run();
           // SDL keeps per-thread data (its error message) that it frees itself only for its own threads.
           SDL_TLSCleanup();
@@ -58,12 +59,19 @@ class JobThread {
     }
     wake_.notify_all();
   }
+  void release() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      held_ = false;
+    }
+    wake_.notify_all();
+  }
 
  private:
   void run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+      wake_.wait(lock, [this] { return stopping_ || (!held_ && !jobs_.empty()); });
       if (stopping_) return;
       std::function<void()> job = std::move(jobs_.front());
       jobs_.pop_front();
@@ -77,6 +85,7 @@ class JobThread {
   std::condition_variable wake_;
   std::deque<std::function<void()>> jobs_;
   bool stopping_ = false;
+  bool held_;
   std::thread thread_;  // last: it starts once the rest is built
 };
 
@@ -516,7 +525,7 @@ std::unique_ptr<AudioOutput> AudioOutput::open(bool headless, Opening opening) {
     core->state = Core::Ready;
   } else {
     core->background = true;
-    core->thread = std::make_unique<JobThread>();
+    core->thread = std::make_unique<JobThread>(opening == Opening::AfterFirstFrame);
     core->thread->post([core = core.get(), headless] {
       core->state = openDevice(*core, headless, false) ? Core::Ready : Core::Failed;
     });
@@ -566,6 +575,10 @@ bool AudioOutput::finishRecording() {
   if (std::fclose(r->file) != 0) r->failed = true;
   r->file = nullptr;
   return !r->failed;
+}
+
+void AudioOutput::startOpening() {
+  if (core_->thread) core_->thread->release();
 }
 
 AudioOutput::~AudioOutput() {

@@ -21,13 +21,16 @@ class AudioOutput {
     // opened too (a MIDI file is read whole and its sound font loaded): a window shows its first frame
     // without waiting for the sound system. What players are told meanwhile waits for the device.
     InBackground,
+    // As InBackground, but the device starts to open only at startOpening(): a window's first frame
+    // then has the processor to itself. Sounds loaded before wait for the device as they would.
+    AfterFirstFrame,
   };
 
   // Opens the sound output. Headless runs use SDL's silent "dummy" output unless SDL_AUDIODRIVER names
   // another; a headless player whose device cannot be opened falls back to the dummy output too.
   // Opening::Now gives nothing when no output at all can be had: channels then play nothing and the
-  // game goes on. Opening::InBackground always gives an output; a window without a sound device stays
-  // silent, with no stand-in output mixing for nobody.
+  // game goes on. Opening::InBackground and AfterFirstFrame always give an output; a window without a sound
+  // device stays silent, with no stand-in output mixing for nobody.
   static std::unique_ptr<AudioOutput> open(bool headless, Opening opening = Opening::Now);
   // A headless run's mix written to a WAV file (16-bit stereo, 44100 Hz) instead of played, with no
   // device: exactly 44100/60 sample frames a frame, the remainder carried, so 60 frames are one second
@@ -35,6 +38,8 @@ class AudioOutput {
   // cannot be written; it is made when the first frame is written.
   static std::unique_ptr<AudioOutput> record(const std::filesystem::path& wav, std::string* error);
   ~AudioOutput();
+  // Opening::AfterFirstFrame: the device starts to open now. Nothing otherwise.
+  void startOpening();
   AudioOutput(const AudioOutput&) = delete;
   AudioOutput& operator=(const AudioOutput&) = delete;
 

@@ -47,11 +47,11 @@ class AudioTest : public ::testing::Test {
     output = AudioOutput::record(dir.path() / "out.wav", &error);
     ASSERT_TRUE(output) << error;
   }
-  // The output a window uses: it opens on its own thread.
-  void reopenInBackground() {
+  // The output a window uses: it opens on its own thread (the player's, once the first frame is up).
+  void reopenInBackground(AudioOutput::Opening opening = AudioOutput::Opening::InBackground) {
     output.reset();
     recording = false;
-    output = AudioOutput::open(false, AudioOutput::Opening::InBackground);
+    output = AudioOutput::open(false, opening);
     ASSERT_TRUE(output);
   }
   void TearDown() override {
@@ -297,7 +297,7 @@ TEST_F(AudioTest, ATuneIsHeardAndOneLastingCenturiesJustPlays) {
 }
 
 TEST_F(AudioTest, InTheBackgroundWhatPlayersAreToldBeforeTheDeviceOpensHappensOnceItIs) {
-  reopenInBackground();
+  reopenInBackground(AudioOutput::Opening::AfterFirstFrame);
   const std::string tone = file("tone.wav", constantWav(4410, 8000));
   std::unique_ptr<AudioChannelPlayer> music = output->createPlayer(false, 64);
   std::unique_ptr<AudioChannelPlayer> effect = output->createPlayer(true, 1);
@@ -312,7 +312,10 @@ TEST_F(AudioTest, InTheBackgroundWhatPlayersAreToldBeforeTheDeviceOpensHappensOn
   stopped->load(tone);
   stopped->play(0);
   stopped->stop();
+  output->poll();
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.raw")) << "no device before the first frame";
   // The device opens and the sounds are decoded meanwhile; the players catch up in a frame's poll.
+  output->startOpening();
   playFrames(30);
   const std::vector<Frame> frames = played();
   int left = 0, right = 0;
@@ -334,6 +337,13 @@ TEST_F(AudioTest, InTheBackgroundAnOutputCanGoWhileASoundIsDecodedOrWithoutEverO
   p->load(file("tone.wav", constantWav(10, 1)));
   p->play(0);
   p.reset();
+  // Waiting for the first frame, it goes without opening.
+  output.reset();
+  std::filesystem::remove(dir.path() / "out.raw");
+  reopenInBackground(AudioOutput::Opening::AfterFirstFrame);
+  output->createPlayer(false, 64)->load(file("tone.wav", constantWav(10, 1)));
+  output.reset();
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.raw"));
 
   // No device to be had: the output is there, silent, and its players do nothing.
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
