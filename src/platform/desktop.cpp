@@ -1,7 +1,6 @@
 #include "platform/desktop.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +14,7 @@
 #include "base/terminal_text.h"
 
 #include "platform/display_window.h"
+#include "platform/image_library.h"
 
 namespace tavrik {
 
@@ -54,7 +54,8 @@ bool openUrl(const std::string& url, bool haveDisplay) {
 }
 
 void setWindowIcon(DisplayWindow& window, const std::string& nativePath) {
-  if (SDL_Surface* icon = IMG_Load(nativePath.c_str())) {
+  const ImageLibrary* codecs = imageLibrary();
+  if (SDL_Surface* icon = codecs ? codecs->load(nativePath.c_str()) : nullptr) {
     SDL_SetWindowIcon(window.sdlWindow(), icon);
     SDL_FreeSurface(icon);
   }

@@ -1,7 +1,6 @@
 #include "platform/image_decoder.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 #include <stb_image.h>
 
 #include <malloc.h>
@@ -11,6 +10,7 @@
 #include <string>
 
 #include "base/files.h"
+#include "platform/image_library.h"
 
 namespace tavrik {
 
@@ -259,18 +259,20 @@ std::optional<DecodedImage> decodePicture(const PictureFile& file, std::int64_t 
     if (gif) refusal = ImageRefusal::None;
     return gif;
   }
+  const ImageLibrary* codecs = imageLibrary();
+  if (!codecs) return std::nullopt;
   SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
   if (!rw) return std::nullopt;
   SDL_Surface* loaded = nullptr;
   switch (format) {
     case Format::Png:
-      loaded = IMG_LoadPNG_RW(rw);
+      loaded = codecs->loadPng(rw);
       break;
     case Format::Jpeg:
-      loaded = IMG_LoadJPG_RW(rw);
+      loaded = codecs->loadJpeg(rw);
       break;
     case Format::Bmp:
-      loaded = IMG_LoadBMP_RW(rw);
+      loaded = codecs->loadBmp(rw);
       break;
     case Format::Gif:  // read above
     case Format::Unknown:
@@ -316,12 +318,13 @@ void releaseFreedMemory() {
 }
 
 bool savePng(const DecodedImage& image, const std::filesystem::path& path) {
-  if (image.width <= 0 || image.height <= 0) return false;
+  const ImageLibrary* codecs = imageLibrary();
+  if (!codecs || image.width <= 0 || image.height <= 0) return false;
   SDL_Surface* surface =
       SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(image.pixels.data()), image.width,
                                          image.height, 32, image.width * 4, SDL_PIXELFORMAT_ARGB8888);
   if (!surface) return false;
-  const bool ok = IMG_SavePNG(surface, path.c_str()) == 0;
+  const bool ok = codecs->savePng(surface, path.c_str()) == 0;
   SDL_FreeSurface(surface);
   return ok;
 }

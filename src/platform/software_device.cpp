@@ -1,7 +1,6 @@
 #include "platform/software_device.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +9,7 @@
 
 #include "platform/blend_rows.h"
 #include "platform/display_window.h"
+#include "platform/image_library.h"
 #include "platform/worker_pool.h"
 
 namespace tavrik {
@@ -419,10 +419,12 @@ std::unique_ptr<DeviceTexture> SoftwareDevice::createTexture(int width, int heig
 
 bool SoftwareDevice::saveLastFrame(const std::filesystem::path& png) const {
   impl_->flush();
+  const ImageLibrary* codecs = imageLibrary();
+  if (!codecs) return false;
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(impl_->frame.data(), kWidth, kHeight, 32,
                                                             kWidth * 4, SDL_PIXELFORMAT_RGB888);
   if (!surface) return false;
-  const bool saved = IMG_SavePNG(surface, png.c_str()) == 0;
+  const bool saved = codecs->savePng(surface, png.c_str()) == 0;
   SDL_FreeSurface(surface);
   return saved;
 }

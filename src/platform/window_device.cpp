@@ -1,11 +1,11 @@
 #include "platform/window_device.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <algorithm>
 
 #include "platform/display_window.h"
+#include "platform/image_library.h"
 
 namespace tavrik {
 
@@ -189,7 +189,8 @@ SDL_Renderer* WindowDevice::overlayRenderer() {
 }
 
 bool WindowDevice::saveLastFrame(const std::filesystem::path& png) const {
-  return impl_->lastFrame && IMG_SavePNG(impl_->lastFrame.get(), png.c_str()) == 0;
+  const ImageLibrary* codecs = imageLibrary();
+  return codecs && impl_->lastFrame && codecs->savePng(impl_->lastFrame.get(), png.c_str()) == 0;
 }
 
 std::uint32_t WindowDevice::pixelAt(int x, int y) const {
