@@ -19,6 +19,7 @@ std::unique_ptr<GameApp> GameApp::start(const CommandLine& commandLine, int* exi
   std::unique_ptr<GameApp> app(new GameApp(std::move(*services)));
   AppFrame& frame = app->frame();
   app->makeEngine(program);
+  app->engine().scene().images().setReady(std::move(app->services_.readyPictures));
   app->saves_ = std::make_unique<PlayerSaves>(app->services_.savesFolder, app->engine());
   app->screens_->useSettings(playerSettingsFile(), app->services_.playerSettings);
   app->playback_.takeSettings(app->screens_->settings(), frame.haveDisplay());

@@ -17,6 +17,7 @@
 #include "platform/overlay.h"
 #include "script/compiler/lint.h"
 #include "script/compiler/script_compiler.h"
+#include "script/runtime/script_engine.h"
 #include "ui/message_box.h"
 
 namespace tavrik {
@@ -74,6 +75,21 @@ bool frameSettings(const CommandLine& commandLine, FrameSettings* settings, std:
   }
   settings->events = std::move(*events);
   return true;
+}
+
+struct ScriptAhead {
+  CompileResult compiled;
+  std::vector<ImageStore::ReadyPicture> pictures;
+};
+
+// The script compiled, and the pictures its first frame loads read and decoded.
+ScriptAhead compileAhead(const std::string& path, const std::string& moduleDirectory) {
+  ScriptAhead ahead{compileScript(path), {}};
+  if (ahead.compiled.program) {
+    for (const std::string& name : picturesAtStart(*ahead.compiled.program))
+      ahead.pictures.push_back(ImageStore::readAhead(name, moduleDirectory));
+  }
+  return ahead;
 }
 
 struct Fonts {
@@ -140,6 +156,13 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
     return found;
   });
 
+  // So is the script compiled, and the pictures of its first frame read: decoding them takes as long
+  // as starting the video system.
+  services.script = locateScript(commandLine.arguments, paths::moduleDirectory());
+  std::future<ScriptAhead> ahead;
+  if (services.script.path)
+    ahead = std::async(std::launch::async, compileAhead, *services.script.path, paths::moduleDirectory());
+
   services.moduleDirectory = paths::moduleDirectoryNative();
   settings.helpPath = (services.moduleDirectory / "help" / "index.html").string();
   settings.supportUrl = "file://" + settings.helpPath + "#support";
@@ -187,18 +210,19 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
     reportStartupProblem(frame, automation, ja(MessageId::StartupErrorCaption), eventsProblem);
     return std::nullopt;
   }
-  services.script = locateScript(commandLine.arguments, paths::moduleDirectory());
   if (!services.script.path) {
     reportStartupProblem(frame, automation, ja(MessageId::StartupErrorCaption), services.script.error);
     return std::nullopt;
   }
-  CompileResult compiled = compileScript(*services.script.path);
+  ScriptAhead scriptAhead = ahead.get();
+  CompileResult& compiled = scriptAhead.compiled;
   if (compiled.error) {
     reportStartupProblem(frame, automation, ja(MessageId::ScriptErrorCaption),
                          scriptErrorText(*compiled.error));
     return std::nullopt;
   }
   services.program = std::move(compiled.program);
+  services.readyPictures = std::move(scriptAhead.pictures);
   const ScriptLocation& script = services.script;
   services.savesFolder =
       automation.saves

@@ -18,6 +18,7 @@
 #include "base/messages.h"
 #include "platform/audio_output.h"
 #include "platform/glyph_font.h"
+#include "scene/image_store.h"
 #include "script/compiler/program.h"
 #include "ui/player_settings.h"
 
@@ -34,9 +35,10 @@ struct PlayerServices {
   FontChoice fontChoice;
   ScriptLocation script;
   std::shared_ptr<const Program> program;
-  std::filesystem::path moduleDirectory;  // the executable's folder
-  std::filesystem::path savesFolder;      // where the game's saves are kept
-  PlayerSettings playerSettings;          // as read from their file at the start
+  std::vector<ImageStore::ReadyPicture> readyPictures;  // the first frame's, read while the window opened
+  std::filesystem::path moduleDirectory;                // the executable's folder
+  std::filesystem::path savesFolder;                    // where the game's saves are kept
+  PlayerSettings playerSettings;                        // as read from their file at the start
   // The authors' tools are offered to whoever asks, and to a game that is not the player's own.
   bool authoringOffered = false;
 };

@@ -50,6 +50,7 @@ std::string ImageStore::find(std::string_view name) {
 
 void ImageStore::newFrame() {
   found_.clear();
+  ready_.clear();
   ++frame_;
 }
 
@@ -63,6 +64,19 @@ bool ImageStore::loadFile(TiledImage& image, std::string_view name, const std::s
   if (last != loaded_.end() && last->second.frame == frame_ && last->second.path == path &&
       image.source() == name)
     return true;
+  const auto ready = std::find_if(ready_.begin(), ready_.end(), [&](const ReadyPicture& picture) {
+    return picture.image && picture.path == path;
+  });
+  if (ready != ready_.end()) {
+    const std::unique_ptr<TiledImage> picture = std::move(ready->image);
+    if (!image.take(*picture)) {
+      refuse(name);
+      return false;
+    }
+    image.setSource(name);
+    loaded_[&image] = {path, frame_};
+    return true;
+  }
   const std::optional<std::filesystem::path> native = paths::resolve(path);
   if (!native) return false;
   ImageRefusal why = ImageRefusal::None;
@@ -157,6 +171,19 @@ void ImageStore::loadAll(const std::vector<Request>& requests) {
     }
     image.setSource(requests[i].name);
   }
+}
+
+ImageStore::ReadyPicture ImageStore::readAhead(std::string_view name, std::string_view moduleDirectory) {
+  ReadyPicture ready{findImageFile(name, moduleDirectory), nullptr};
+  const std::optional<std::filesystem::path> native =
+      ready.path.empty() ? std::nullopt : paths::resolve(ready.path);
+  if (!native) return ready;
+  // What the picture memory could never hold is left for the load to refuse.
+  const std::optional<DecodedImage> picture = decodeImageFile(*native, memoryLimitFromEnvironment() / 4);
+  if (!picture) return ready;
+  auto image = std::make_unique<TiledImage>(picture->width, picture->height);
+  if (image->load(*picture)) ready.image = std::move(image);
+  return ready;
 }
 
 std::string findImageFile(std::string_view name, std::string_view moduleDirectory) {

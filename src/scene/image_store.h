@@ -44,6 +44,17 @@ class ImageStore {
   };
   void loadAll(const std::vector<Request>& requests);
 
+  // A picture read, decoded and cut into tiles ahead of the first frame, on another thread while the
+  // window opens: the first frame's load of its file takes it instead of reading the file. Empty image
+  // when the name finds no file or it cannot be decoded (the load then finds so itself).
+  struct ReadyPicture {
+    std::string path;  // the script path found for the name
+    std::unique_ptr<TiledImage> image;
+  };
+  static ReadyPicture readAhead(std::string_view name, std::string_view moduleDirectory);
+  // Kept until the first frame ends; what it did not take is let go then.
+  void setReady(std::vector<ReadyPicture> pictures) { ready_ = std::move(pictures); }
+
   const std::string& moduleDirectory() const { return moduleDirectory_; }
 
   // What the pictures may hold at once (PictureMemory::kDefaultLimit unless TAVRIK_PICTURE_MEMORY_MB
@@ -66,6 +77,7 @@ class ImageStore {
   };
   std::unordered_map<const TiledImage*, Loaded> loaded_;  // the file each image last took, and when
   std::vector<std::unique_ptr<TiledImage>> images_;
+  std::vector<ReadyPicture> ready_;
 };
 
 // The picture file a script names (paths::findPicture, which the lint shares): the name as written,

@@ -133,6 +133,36 @@ bool TiledImage::load(const DecodedImage& picture) {
   return true;
 }
 
+bool TiledImage::take(TiledImage& from) {
+  const std::int64_t bytes = std::int64_t{from.imageWidth_} * from.imageHeight_ * 4;
+  const bool room = !memory_ || bytes - charged_ <= memory_->limit - memory_->used;
+  if (room) {
+    releaseCharge();
+    charge(bytes);
+    source_.clear();
+    for (int r = 0; r < rows_; ++r) {
+      for (int c = 0; c < cols_; ++c) {
+        Tile& t = tile(c, r);
+        t.dirty = true;
+        if (c < from.cols_ && r < from.rows_ && !from.tiles_.empty()) {
+          Tile& given = from.tile(c, r);
+          t.pixels = std::move(given.pixels);
+          t.usedW = given.usedW;
+          t.usedH = given.usedH;
+        } else {
+          t.pixels.reset();
+        }
+      }
+    }
+    imageWidth_ = from.imageWidth_;
+    imageHeight_ = from.imageHeight_;
+    releasable_ = true;
+    ++version_;
+  }
+  from.unload();
+  return room;
+}
+
 std::uint32_t* TiledImage::tilePixels(int col, int row) {
   if (col < 0 || row < 0 || col >= cols_ || row >= rows_) return nullptr;
   Tile& t = tile(col, row);

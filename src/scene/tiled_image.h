@@ -47,6 +47,10 @@ class TiledImage {
   // changes nothing. False then.
   bool load(const std::filesystem::path& path);
   bool load(const DecodedImage& picture);
+  // Takes the picture from an image that loaded it at the picture's own size, outside any memory (on
+  // another thread, ahead of time), as load would have put it here. False, changing nothing, when the
+  // memory has no room; from is left empty either way.
+  bool take(TiledImage& from);
   // The bytes this image holds counted against its memory.
   std::int64_t charged() const { return charged_; }
 

@@ -199,6 +199,49 @@ TEST_F(ImageFiles, ANameIsLookedUpAndItsFileDecodedOnceAFrame) {
   EXPECT_EQ(texel(image, 0, 0), 0xFF222222u);
 }
 
+TEST_F(ImageFiles, APictureReadAheadIsTakenByTheFirstFrameAsItsFileWouldBe) {
+  const auto gradient = [](int x, int y) { return 0xFF000000u | static_cast<std::uint32_t>(x * 700 + y); };
+  ASSERT_TRUE(savePng(test::picture(300, 520, gradient), dir.path() / "bg.png"));
+  png("small.png", 0xFF00FF00u, 64, 64);
+  std::vector<ImageStore::ReadyPicture> ready;
+  for (const char* name : {"bg", "small", "missing"})
+    ready.push_back(ImageStore::readAhead(scriptPathOf(name), ""));
+  EXPECT_EQ(ready[2].image, nullptr);
+  // The first frame takes the pictures read ahead: the files are not read again.
+  png("bg.png", 0xFFFF0000u, 300, 520);
+
+  ImageStore store("");
+  store.memory().limit = 300 * 520 * 4 + 64 * 64 * 4 - 1;
+  std::vector<std::string> reports;
+  store.setReporter([&](const std::string& line) { reports.push_back(line); });
+  store.setReady(std::move(ready));
+  TiledImage& background = store.createImage(800, 600);
+  background.fill(0xFFFFFFFFu);
+  ASSERT_TRUE(store.load(background, scriptPathOf("bg")));
+  EXPECT_EQ(background.imageWidth(), 300);
+  EXPECT_EQ(background.source(), scriptPathOf("bg"));
+  EXPECT_EQ(store.memory().used, 300 * 520 * 4);
+  EXPECT_EQ(background.allocatedTiles(), 6) << "the picture's tiles, and no more of the white grid";
+  EXPECT_EQ(texel(background, 299, 519), gradient(299, 519));
+  EXPECT_EQ(texel(background, 300, 0), 0u);
+  EXPECT_EQ(texel(background, 0, 520), 0u);
+  // A picture read ahead is still refused when the memory has no room for it.
+  TiledImage& other = store.createImage(64, 64);
+  EXPECT_FALSE(store.load(other, scriptPathOf("small")));
+  EXPECT_EQ(reports.size(), 1u);
+  EXPECT_EQ(other.imageWidth(), 0);
+  // Taken once: another image loading the file reads it. What the first frame did not take is let go
+  // with it, and the file as it is now is read.
+  store.memory().limit = PictureMemory::kDefaultLimit;
+  TiledImage& again = store.createImage(300, 520);
+  ASSERT_TRUE(store.load(again, scriptPathOf("bg")));
+  EXPECT_EQ(texel(again, 0, 0), 0xFFFF0000u);
+  store.newFrame();
+  png("small.png", 0xFF0000FFu, 64, 64);
+  ASSERT_TRUE(store.load(other, scriptPathOf("small")));
+  EXPECT_EQ(texel(other, 0, 0), 0xFF0000FFu);
+}
+
 TEST(ImageDecoderProbe, EveryGifFrameIsMeasuredBeforeDecoding) {
   test::TempDir dir;
   auto le16 = [](int v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; };

@@ -276,4 +276,22 @@ ScriptEngine::Waiting ScriptEngine::waiting() const {
   return Waiting::None;
 }
 
+std::vector<std::string> picturesAtStart(const Program& program, std::size_t limit) {
+  std::vector<std::string> names;
+  for (std::size_t position = 0; position < program.code.size() && names.size() < limit; ++position) {
+    const Command& command = program.commandAt(position);
+    if (const auto* load = std::get_if<LoadImageCommand>(&command)) {
+      names.push_back(program.text(load->path));
+      continue;
+    }
+    const bool stops = std::holds_alternative<JumpCommand>(command) ||
+                       std::holds_alternative<WaitTimeCommand>(command) ||
+                       std::holds_alternative<WaitInputCommand>(command) ||
+                       std::holds_alternative<WaitActionCommand>(command) ||
+                       std::holds_alternative<WaitChoiceCommand>(command);
+    if (stops) break;
+  }
+  return names;
+}
+
 }  // namespace tavrik

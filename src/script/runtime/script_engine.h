@@ -45,6 +45,10 @@ struct EngineServices {
   std::string moduleDirectory;   // the executable's folder in script form: pictures are looked for there last
 };
 
+// The pictures a program loads before it first waits or jumps: its first frame's, when it starts from
+// the beginning. At most limit names, as the script writes them, in the order loaded.
+std::vector<std::string> picturesAtStart(const Program& program, std::size_t limit = 16);
+
 class ScriptEngine {
  public:
   // A loop without a wait would otherwise run forever inside one frame. The command phase of a frame

@@ -151,6 +151,20 @@ TEST(Macros, AMacroUsedTwicePutsTheSameCommandsTwice) {
   EXPECT_EQ(rig.framesUntilFinished(), 3) << "the shared wait reloads for its second place";
 }
 
+TEST(Macros, ThePicturesReadAheadAreThoseLoadedBeforeTheFirstWaitMacrosIncluded) {
+  test::TempDir dir;
+  const auto p =
+      compiled(dir,
+               "＃単純レイヤー宣言：背景\n＃単純レイヤー宣言：前\n"
+               "＃マクロ宣言：m\n＃前画像：fg\n＃マクロ宣言終了\n"
+               "＃背景画像：bg\n＃m\n＃タイトル：t\n＃背景画像：bg2\n＃時間待機：１\n＃前画像：later\n");
+  const std::vector<std::string> names = picturesAtStart(*p);
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_EQ(names[0], p->text(std::get<LoadImageCommand>(p->commandAt(0)).path));
+  EXPECT_TRUE(names[1].ends_with("fg") && names[2].ends_with("bg2")) << names[1] << " " << names[2];
+  EXPECT_EQ(picturesAtStart(*p, 1).size(), 1u);
+}
+
 TEST(Utf8Scripts, CompileAndReportTheLineAsWritten) {
   for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
     test::TempDir dir;
