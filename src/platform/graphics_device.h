@@ -40,7 +40,7 @@ struct DeviceOptions {
   double scale = 1;
   bool smooth = false;
   std::string titleUtf8;
-  bool hidden = false;        // the window shows when it is told to
+  bool hidden = false;  // the window shows when it is told to
   // The window is mapped with its first frame rather than before it (a window at another scale shows
   // at once: its size waits for the window manager's frame).
   bool showWithFirstFrame = false;
@@ -77,6 +77,14 @@ class GraphicsDevice {
 
   // Textures for the scene's tiles; nothing when the device cannot make one.
   virtual std::unique_ptr<DeviceTexture> createTexture(int width, int height) = 0;
+  // A texture that takes texels (straight alpha, rows pitch apart) as its own storage instead of
+  // copying them, where the device keeps its textures in memory; texels is then empty. Nothing, with
+  // texels as they were, where it cannot.
+  virtual std::unique_ptr<DeviceTexture> adoptTexture(int /*width*/, int /*height*/,
+                                                      std::unique_ptr<std::uint32_t[]>& /*texels*/,
+                                                      int /*pitch*/) {
+    return nullptr;
+  }
   // Textures keep their contents for good: their owners need no copy.
   virtual bool texturesPersist() const = 0;
   // The renderer lost its textures (a render-device reset); every texture made before is invalid.

@@ -30,32 +30,31 @@ class MemoryTexture : public DeviceTexture {
   MemoryTexture(int width, int height, std::weak_ptr<SoftwareDevice::Impl> owner)
       : width_(width),
         height_(height),
-        texels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)),
+        pitch_(width),
+        texels_(std::make_unique<std::uint32_t[]>(static_cast<std::size_t>(width) *
+                                                  static_cast<std::size_t>(height))),
         owner_(std::move(owner)) {}
+  // The texels (straight alpha, rows pitch apart) become this texture's, premultiplied where they are.
+  MemoryTexture(int width, int height, std::unique_ptr<std::uint32_t[]> texels, int pitch,
+                std::weak_ptr<SoftwareDevice::Impl> owner)
+      : width_(width), height_(height), pitch_(pitch), texels_(std::move(texels)), owner_(std::move(owner)) {
+    premultiply(texels_.get(), pitch_);
+  }
   ~MemoryTexture() override { settle(); }
 
   bool valid() const override { return true; }
   void upload(const std::uint32_t* argb, int pitch) override {
     settle();
-    for (int y = 0; y < height_; ++y) {
-      const std::uint32_t* src = argb + static_cast<std::ptrdiff_t>(y) * pitch;
-      std::uint32_t* dst = texels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
-      for (int x = 0; x < width_; ++x) {
-        const std::uint32_t p = src[x], a = p >> 24;
-        dst[x] = a == 0xFF ? p
-                           : (a << 24) | (mulDiv255((p >> 16) & 0xFF, a) << 16) |
-                                 (mulDiv255((p >> 8) & 0xFF, a) << 8) | mulDiv255(p & 0xFF, a);
-      }
-    }
+    premultiply(argb, pitch);
   }
 
   int width() const { return width_; }
   int height() const { return height_; }
   std::uint32_t texel(int x, int y) const {
-    return texels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+    return texels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch_) +
                    static_cast<std::size_t>(x)];
   }
-  const std::uint32_t* row(int y) const { return texels_.data() + static_cast<std::ptrdiff_t>(y) * width_; }
+  const std::uint32_t* row(int y) const { return texels_.get() + static_cast<std::ptrdiff_t>(y) * pitch_; }
   // The device and the batch of drawings that last used it (a picture may outlive the device that made
   // its textures, and be drawn by the next).
   void usedIn(const std::shared_ptr<SoftwareDevice::Impl>& owner, std::uint64_t batch) const {
@@ -70,10 +69,24 @@ class MemoryTexture : public DeviceTexture {
  private:
   // Has the drawings that use it done.
   void settle() const;
+  // The texels from argb (straight alpha, rows pitch apart; this texture's own texels too), premultiplied.
+  void premultiply(const std::uint32_t* argb, int pitch) {
+    for (int y = 0; y < height_; ++y) {
+      const std::uint32_t* src = argb + static_cast<std::ptrdiff_t>(y) * pitch;
+      std::uint32_t* dst = texels_.get() + static_cast<std::ptrdiff_t>(y) * pitch_;
+      for (int x = 0; x < width_; ++x) {
+        const std::uint32_t p = src[x], a = p >> 24;
+        dst[x] = a == 0xFF ? p
+                           : (a << 24) | (mulDiv255((p >> 16) & 0xFF, a) << 16) |
+                                 (mulDiv255((p >> 8) & 0xFF, a) << 8) | mulDiv255(p & 0xFF, a);
+      }
+    }
+  }
 
   int width_;
   int height_;
-  std::vector<std::uint32_t> texels_;
+  int pitch_;
+  std::unique_ptr<std::uint32_t[]> texels_;
   mutable std::weak_ptr<SoftwareDevice::Impl> owner_;
   mutable std::uint64_t usedIn_ = ~std::uint64_t{0};
 };
@@ -415,6 +428,13 @@ void SoftwareDevice::present() {
 
 std::unique_ptr<DeviceTexture> SoftwareDevice::createTexture(int width, int height) {
   return std::make_unique<MemoryTexture>(width, height, impl_);
+}
+
+std::unique_ptr<DeviceTexture> SoftwareDevice::adoptTexture(int width, int height,
+                                                            std::unique_ptr<std::uint32_t[]>& texels,
+                                                            int pitch) {
+  if (!texels || pitch < width) return nullptr;
+  return std::make_unique<MemoryTexture>(width, height, std::move(texels), pitch, impl_);
 }
 
 bool SoftwareDevice::saveLastFrame(const std::filesystem::path& png) const {

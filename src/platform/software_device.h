@@ -21,6 +21,8 @@ class SoftwareDevice : public GraphicsDevice {
   void endScene() override;
   void present() override;
   std::unique_ptr<DeviceTexture> createTexture(int width, int height) override;
+  std::unique_ptr<DeviceTexture> adoptTexture(int width, int height, std::unique_ptr<std::uint32_t[]>& texels,
+                                              int pitch) override;
   bool texturesPersist() const override { return true; }
   void setOverlay(std::function<void()> overlay) override;
   SDL_Renderer* overlayRenderer() override;

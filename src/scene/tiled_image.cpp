@@ -212,15 +212,25 @@ void TiledImage::prepare(GraphicsDevice& device, Tile& t) {
     t.texture.reset();
     return;
   }
+  // A picture from a file needs no second copy where the device never loses its textures: where it
+  // keeps them in memory, the tile's texels become the texture's; elsewhere (the software renderer
+  // keeps its own) the texels are let go once uploaded.
+  const bool release = releasable_ && device.texturesPersist();
+  if (release) {
+    if (std::unique_ptr<DeviceTexture> adopted = device.adoptTexture(t.usedW, t.usedH, t.pixels, kTile)) {
+      t.texture = std::move(adopted);
+      t.textureW = t.usedW;
+      t.textureH = t.usedH;
+      return;
+    }
+  }
   if (!t.texture || stale || t.textureW != t.usedW || t.textureH != t.usedH) {
     t.texture = device.createTexture(t.usedW, t.usedH);
     t.textureW = t.usedW;
     t.textureH = t.usedH;
   }
   if (t.texture) t.texture->upload(t.pixels.get(), kTile);
-  // A picture from a file needs no second copy where the device never loses its textures (the
-  // software renderer keeps them in memory itself).
-  if (t.texture && releasable_ && device.texturesPersist()) t.pixels.reset();
+  if (t.texture && release) t.pixels.reset();
 }
 
 void TiledImage::draw(GraphicsDevice& device, const PictureDraw& placed) {
