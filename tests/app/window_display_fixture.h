@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -158,18 +159,23 @@ class WindowManaged : public WindowKeyboard {
     for (const char* tool : {"/usr/bin/openbox", "/usr/bin/wmctrl"})
       if (!std::filesystem::exists(tool)) GTEST_SKIP() << tool << " is not installed";
     const std::string home = (managerHome_.path()).string();
-    manager_ = std::thread([home] {
-      test::runProcess("/usr/bin/openbox", {"--sm-disable"}, home,
-                       {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
-                        "XDG_CACHE_HOME=" + home + "/.cache", "XDG_DATA_HOME=" + home + "/.local/share"},
-                       300);
+    manager_ = std::thread([this, home] {
+      managerResult_ = test::runProcess("/usr/bin/openbox", {"--sm-disable"}, home,
+                                        {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+                                         "XDG_CACHE_HOME=" + home + "/.cache",
+                                         "XDG_DATA_HOME=" + home + "/.local/share"},
+                                        300);
+      managerEnded_ = true;
     });
-    // The manager is up once it answers for itself.
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    // The manager is up once it answers for itself; on a busy machine (the tests run side by side) that
+    // can take seconds.
+    for (int attempt = 0; attempt < 300 && !managerEnded_; ++attempt) {
       if (tool("wmctrl", {"-m"}).exitCode == 0) return;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    FAIL() << "openbox did not start";
+    if (!managerEnded_) FAIL() << "openbox did not start within 30 s";
+    manager_.join();
+    FAIL() << "openbox ended at once (" << managerResult_.exitCode << "): " << managerResult_.err;
   }
   void TearDown() override {
     WindowKeyboard::TearDown();
@@ -181,6 +187,8 @@ class WindowManaged : public WindowKeyboard {
 
   test::TempDir managerHome_;
   std::thread manager_;
+  test::ProcessResult managerResult_;
+  std::atomic<bool> managerEnded_{false};
 };
 
 }  // namespace tavrik::window_test
