@@ -85,10 +85,8 @@ struct ScriptAhead {
 // The script compiled, and the pictures its first frame loads read and decoded.
 ScriptAhead compileAhead(const std::string& path, const std::string& moduleDirectory) {
   ScriptAhead ahead{compileScript(path), {}};
-  if (ahead.compiled.program) {
-    for (const std::string& name : picturesAtStart(*ahead.compiled.program))
-      ahead.pictures.push_back(ImageStore::readAhead(name, moduleDirectory));
-  }
+  if (ahead.compiled.program)
+    ahead.pictures = ImageStore::readAhead(picturesAtStart(*ahead.compiled.program), moduleDirectory);
   return ahead;
 }
 

@@ -173,17 +173,25 @@ void ImageStore::loadAll(const std::vector<Request>& requests) {
   }
 }
 
-ImageStore::ReadyPicture ImageStore::readAhead(std::string_view name, std::string_view moduleDirectory) {
-  ReadyPicture ready{findImageFile(name, moduleDirectory), nullptr};
-  const std::optional<std::filesystem::path> native =
-      ready.path.empty() ? std::nullopt : paths::resolve(ready.path);
-  if (!native) return ready;
-  // What the picture memory could never hold is left for the load to refuse.
-  const std::optional<DecodedImage> picture = decodeImageFile(*native, memoryLimitFromEnvironment() / 4);
-  if (!picture) return ready;
-  auto image = std::make_unique<TiledImage>(picture->width, picture->height);
-  if (image->load(*picture)) ready.image = std::move(image);
-  return ready;
+std::vector<ImageStore::ReadyPicture> ImageStore::readAhead(const std::vector<std::string>& names,
+                                                            std::string_view moduleDirectory) {
+  // No more is held ahead than the picture memory would hold: what it has no room for is left for the
+  // load to refuse.
+  std::int64_t room = memoryLimitFromEnvironment();
+  std::vector<ReadyPicture> pictures;
+  for (const std::string& name : names) {
+    ReadyPicture& ready = pictures.emplace_back(ReadyPicture{findImageFile(name, moduleDirectory), nullptr});
+    const std::optional<std::filesystem::path> native =
+        ready.path.empty() ? std::nullopt : paths::resolve(ready.path);
+    if (!native) continue;
+    const std::optional<DecodedImage> picture = decodeImageFile(*native, room / 4);
+    if (!picture) continue;
+    auto image = std::make_unique<TiledImage>(picture->width, picture->height);
+    if (!image->load(*picture)) continue;
+    room -= std::int64_t{picture->width} * picture->height * 4;
+    ready.image = std::move(image);
+  }
+  return pictures;
 }
 
 std::string findImageFile(std::string_view name, std::string_view moduleDirectory) {

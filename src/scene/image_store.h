@@ -46,12 +46,15 @@ class ImageStore {
 
   // A picture read, decoded and cut into tiles ahead of the first frame, on another thread while the
   // window opens: the first frame's load of its file takes it instead of reading the file. Empty image
-  // when the name finds no file or it cannot be decoded (the load then finds so itself).
+  // when the name finds no file, it cannot be decoded or the picture memory would have no room for it
+  // (the load then finds so itself).
   struct ReadyPicture {
     std::string path;  // the script path found for the name
     std::unique_ptr<TiledImage> image;
   };
-  static ReadyPicture readAhead(std::string_view name, std::string_view moduleDirectory);
+  // The pictures of those names, in order, together no more than the picture memory holds.
+  static std::vector<ReadyPicture> readAhead(const std::vector<std::string>& names,
+                                             std::string_view moduleDirectory);
   // Kept until the first frame ends; what it did not take is let go then.
   void setReady(std::vector<ReadyPicture> pictures) { ready_ = std::move(pictures); }
 

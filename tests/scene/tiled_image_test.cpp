@@ -203,10 +203,17 @@ TEST_F(ImageFiles, APictureReadAheadIsTakenByTheFirstFrameAsItsFileWouldBe) {
   const auto gradient = [](int x, int y) { return 0xFF000000u | static_cast<std::uint32_t>(x * 700 + y); };
   ASSERT_TRUE(savePng(test::picture(300, 520, gradient), dir.path() / "bg.png"));
   png("small.png", 0xFF00FF00u, 64, 64);
-  std::vector<ImageStore::ReadyPicture> ready;
-  for (const char* name : {"bg", "small", "missing"})
-    ready.push_back(ImageStore::readAhead(scriptPathOf(name), ""));
+  std::vector<ImageStore::ReadyPicture> ready =
+      ImageStore::readAhead({scriptPathOf("bg"), scriptPathOf("small"), scriptPathOf("missing")}, "");
+  ASSERT_EQ(ready.size(), 3u);
   EXPECT_EQ(ready[2].image, nullptr);
+  // No more is read ahead than the picture memory holds (a megabyte here: one background of 624 kB).
+  ::setenv("TAVRIK_PICTURE_MEMORY_MB", "1", 1);
+  const std::vector<ImageStore::ReadyPicture> twice =
+      ImageStore::readAhead({scriptPathOf("bg"), scriptPathOf("bg")}, "");
+  ::unsetenv("TAVRIK_PICTURE_MEMORY_MB");
+  EXPECT_NE(twice[0].image, nullptr);
+  EXPECT_EQ(twice[1].image, nullptr);
   // The first frame takes the pictures read ahead: the files are not read again.
   png("bg.png", 0xFFFF0000u, 300, 520);
 
