@@ -214,9 +214,10 @@ void TiledImage::prepare(GraphicsDevice& device, Tile& t) {
   }
   // A picture from a file needs no second copy where the device never loses its textures: where it
   // keeps them in memory, the tile's texels become the texture's; elsewhere (the software renderer
-  // keeps its own) the texels are let go once uploaded.
+  // keeps its own) the texels are let go once uploaded. A tile the picture covers less than three
+  // quarters of is copied into a texture its own size rather than kept whole.
   const bool release = releasable_ && device.texturesPersist();
-  if (release) {
+  if (release && 4 * t.usedW * t.usedH >= 3 * kTile * kTile) {
     if (std::unique_ptr<DeviceTexture> adopted = device.adoptTexture(t.usedW, t.usedH, t.pixels, kTile)) {
       t.texture = std::move(adopted);
       t.textureW = t.usedW;
