@@ -133,6 +133,7 @@
     "\"{1}\"\n\nCopyright (C) 2026 The Tavrik developers\n[OK] opens the support website below.\n({2})") \
   X(NoticeClose, "閉じる", "Close") \
   X(ScreenClose, "閉じる (Esc)", "Close (Esc)") \
+  X(ScreenCloseAction, "閉じる", "Close") \
   X(ModeSkip, "スキップ", "Skip") \
   X(ModeAuto, "オート", "Auto") \
   X(ModeFastForward, "早送り", "Fast-forward") \
@@ -466,5 +467,22 @@
   X(LintWaitNeverEnds, "「{1}」の動作「{2}」にはENDがないので、この待機は終わりません。", \
     "action '{2}' on '{1}' has no END, so this wait never ends") \
   X(LintUnreachable, "この行には来ません。{1}のループは終わりません（ループの中で「{2}」が変わりません）。", \
-    "never reached: the loop at {1} never ends (nothing in it changes '{2}')")
+    "never reached: the loop at {1} never ends (nothing in it changes '{2}')") \
+  /* A game's theme for the player's screens */ \
+  X(ThemeNoEquals, "「{1}」に「=」がありません。「項目 = 値」の形で書きます。", \
+    "'{1}' has no '=': write key = value") \
+  X(ThemeUnknownKey, "「{1}」はテーマの項目ではありません（accent、panel、panel-opacity、text、face、backdrop）。", \
+    "'{1}' is not a theme key (accent, panel, panel-opacity, text, face, backdrop)") \
+  X(ThemeBadColour, "{1}の値「{2}」は色ではありません。#RRGGBBの形で書きます。既定の色を使います。", \
+    "{1}: '{2}' is not a colour (write #RRGGBB); the default is used") \
+  X(ThemeBadOpacity, "panel-opacityの値「{1}」は30から100までの整数ではありません。既定の{2}を使います。", \
+    "panel-opacity: '{1}' is not a whole number from 30 to 100; the default {2} is used") \
+  X(ThemeBadText, "{1}の値はUTF-8でもShift-JISでも読めない文字を含みます。使いません。", \
+    "{1}: the value holds bytes that are neither UTF-8 nor Shift-JIS; it is not used") \
+  X(ThemeLowContrast, \
+    "文字の色{1}はパネル{2}とのコントラストが{3}:1しかありません（4.5:1以上が要ります）。{4}の文字で表示します。", \
+    "text {1} has only {3}:1 contrast with the panel {2} (4.5:1 is needed); {4} text is shown instead") \
+  X(ThemeUnreadable, "テーマ「{1}」を読めません。既定の見た目で表示します。", \
+    "cannot read the theme '{1}'; the default look is shown") \
+  X(ThemeBackdropMissing, "背景の画像「{1}」が見つかりません。", "the backdrop picture '{1}' is not found")
 // clang-format on

@@ -8,6 +8,7 @@
 
 #include "base/messages.h"
 #include "base/script_path.h"
+#include "base/theme_file.h"
 #include "script/compiler/lint_internal.h"
 
 namespace tavrik {
@@ -139,6 +140,34 @@ LintFinding Linter::tooMany(std::size_t leftOut) {
 
 }  // namespace lint_detail
 
+namespace {
+
+// The game's theme for the player's screens, beside the script: what the player would pass over, as
+// warnings at their lines.
+void lintTheme(const std::filesystem::path& folder, std::vector<LintFinding>& findings) {
+  std::error_code ec;
+  const std::filesystem::path file = folder / kThemeFileName;
+  if (!std::filesystem::exists(file, ec)) return;
+  const ThemeFile theme = readTheme(folder);
+  const auto warn = [&](int line, const char* check, std::string message) {
+    LintFinding f;
+    f.file = file.string();
+    f.line = std::max(line, 1);
+    f.severity = LintFinding::Severity::Warning;
+    f.check = check;
+    f.message = std::move(message);
+    findings.push_back(std::move(f));
+  };
+  for (const ThemeProblem& problem : theme.problems) warn(problem.line, "theme", problem.text);
+  if (!theme.theme.backdrop.empty() &&
+      !std::filesystem::is_regular_file(folder / std::filesystem::path(theme.theme.backdrop), ec)) {
+    const lint_detail::Said said = lint_detail::say(MessageId::ThemeBackdropMissing, {theme.theme.backdrop});
+    warn(theme.backdropLine, "theme-backdrop", said.ja + " — " + said.en);
+  }
+}
+
+}  // namespace
+
 std::vector<LintFinding> lintScript(const std::string& scriptPath, const LintOptions& options) {
   // The script itself: a folder or nothing at all is told as such, not linted as an empty script.
   auto alone = [&](const char* check, lint_detail::Said said) {
@@ -160,7 +189,9 @@ std::vector<LintFinding> lintScript(const std::string& scriptPath, const LintOpt
 
   CompileNotes notes;
   const CompileResult compiled = compileScript(scriptPath, notes);
-  return lint_detail::Linter(*compiled.program, notes, options).run();
+  std::vector<LintFinding> findings = lint_detail::Linter(*compiled.program, notes, options).run();
+  lintTheme(native->parent_path(), findings);
+  return findings;
 }
 
 bool hasErrors(const std::vector<LintFinding>& findings) {

@@ -263,6 +263,22 @@ TEST(Lint, InsertedFilesAreLintedUnderTheirOwnNames) {
   EXPECT_EQ(findings[1].column, 7);
 }
 
+TEST(Lint, TheThemeBesideTheScriptWarnsAtTheLinesThePlayerPassesOver) {
+  test::TempDir dir;
+  const fs::path script = dir.write("main.tvk", test::sjisScript("＃時間待機：１\n"));
+  dir.write("tavrik-theme.ini", "accent = #F2C55C\r\npanel = navy\r\nbackdrop = stars.png\r\n");
+  const std::vector<LintFinding> findings = lintScript(test::scriptPath(script));
+  ASSERT_EQ(findings.size(), 2u) << describe(findings);
+  EXPECT_EQ(findings[0].file, (dir.path() / "tavrik-theme.ini").string());
+  EXPECT_EQ(findings[0].line, 2);
+  EXPECT_EQ(findings[0].check, "theme");
+  EXPECT_EQ(findings[0].severity, LintFinding::Severity::Warning);
+  EXPECT_NE(findings[0].message.find("navy"), std::string::npos) << findings[0].message;
+  EXPECT_EQ(findings[1].line, 3);
+  EXPECT_EQ(findings[1].check, "theme-backdrop");
+  EXPECT_FALSE(hasErrors(findings)) << "the game plays, in the default look where a value is wrong";
+}
+
 TEST(Lint, AMacroUsedTwiceSaysItsMistakeOnce) {
   test::TempDir dir;
   const fs::path script = dir.write("main.tvk", test::sjisScript("＃単純レイヤー宣言：絵\n"
