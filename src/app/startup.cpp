@@ -13,11 +13,15 @@
 #include "base/messages.h"
 #include "base/script_path.h"
 #include "base/terminal_text.h"
+#include "base/text_encoding.h"
+#include "base/theme_file.h"
 #include "platform/desktop.h"
+#include "platform/image_decoder.h"
 #include "platform/overlay.h"
 #include "script/compiler/lint.h"
 #include "script/compiler/script_compiler.h"
 #include "script/runtime/script_engine.h"
+#include "ui/look.h"
 #include "ui/message_box.h"
 
 namespace tavrik {
@@ -88,6 +92,15 @@ ScriptAhead compileAhead(const std::string& path, const std::string& moduleDirec
   if (ahead.compiled.program)
     ahead.pictures = ImageStore::readAhead(picturesAtStart(*ahead.compiled.program), moduleDirectory);
   return ahead;
+}
+
+// The player's screens in the game's theme (the default look without one), its backdrop read.
+void useTheme(Overlay& overlay, const Theme& theme, const std::optional<std::filesystem::path>& script) {
+  applyLook(theme);
+  if (theme.backdrop.empty() || !script) return;
+  const std::optional<DecodedImage> picture =
+      decodeImageFile(script->parent_path() / std::filesystem::path(theme.backdrop));
+  if (picture) setBackdrop(overlay.createImage(picture->pixels.data(), picture->width, picture->height));
 }
 
 struct Fonts {
@@ -193,9 +206,17 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
   // The player's own interface, in its Japanese font: the boxes, and in a window the menu bar (with the
   // menus as they stand before a game is loaded).
   if (services.fonts) {
+    const ThemeFile theme =
+        services.script.native ? readTheme(services.script.native->parent_path()) : ThemeFile{};
+    for (const ThemeProblem& problem : theme.problems)
+      std::fprintf(stderr, "tavrik: warning: %s:%d: %s\n", kThemeFileName, problem.line,
+                   terminalText(problem.text).c_str());
     int faceIndex = 0;
-    const std::string fontFile = services.fonts->defaultFaceFile(faceIndex);
+    const std::string fontFile =
+        theme.theme.face.empty() ? services.fonts->defaultFaceFile(faceIndex)
+                                 : services.fonts->faceFile(utf8ToSjisLenient(theme.theme.face), faceIndex);
     frame.setOverlay(Overlay::create(frame.graphics(), fontFile, faceIndex));
+    if (frame.overlay()) useTheme(*frame.overlay(), theme.theme, services.script.native);
   }
   if (DisplayWindow* window = frame.graphics().window(); window && frame.overlay()) {
     const auto plain = [](int id) { return id != kCommandDebugView; };

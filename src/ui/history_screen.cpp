@@ -135,16 +135,13 @@ ScreenAction HistoryScreen::wheel(int notches) {
 
 std::string HistoryScreen::characters() const {
   std::string out = ja(MessageId::HistoryTitle) + ja(MessageId::HistoryEmpty) + ja(MessageId::HistoryHint);
-  out += kClose + ja(MessageId::HistoryReturn);
+  out += kClose + kCloseAction + ja(MessageId::HistoryReturn);
   for (const HistoryLine& line : lines_)
     for (const HistoryRun& run : line.runs) out += run.utf8;
   return out;
 }
 
 void HistoryScreen::build() {
-  ImGui::PushStyleColor(ImGuiCol_WindowBg, IM_COL32(16, 20, 36, 240));
-  ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(230, 230, 230, 255));
-  ImGui::PushStyleColor(ImGuiCol_TitleBgActive, IM_COL32(40, 50, 90, 255));
   if (beginScreen((ja(MessageId::HistoryTitle) + "###history").c_str(), kHistoryWidth, kHistoryHeight)) {
     ImFont* font = overlay_.textFont();
     const float size = font ? Overlay::kTextFontSize : Overlay::kFontSize;
@@ -190,17 +187,15 @@ void HistoryScreen::build() {
       const float from = trackTop + (trackBottom - trackTop) * static_cast<float>(top_) / total;
       const float to = trackTop + (trackBottom - trackTop) * static_cast<float>(last) / total;
       const float x = trackX;
-      draw->AddRectFilled(ImVec2(x, trackTop), ImVec2(x + 6, trackBottom), IM_COL32(60, 60, 80, 255));
-      draw->AddRectFilled(ImVec2(x, from), ImVec2(x + 6, std::max(to, from + 4)),
-                          IM_COL32(180, 180, 200, 255));
+      draw->AddRectFilled(ImVec2(x, trackTop), ImVec2(x + 6, trackBottom), look().well, 3.0f);
+      draw->AddRectFilled(ImVec2(x, from), ImVec2(x + 6, std::max(to, from + 4)), look().accent, 3.0f);
     }
     ImGui::SetCursorScreenPos(ImVec2(origin.x, bottom + 8));
-    ImGui::TextUnformatted(ja(MessageId::HistoryHint).c_str());
-    ImGui::Button(kClose.c_str(), ImVec2(120, 0));
+    ImGui::TextDisabled("%s", ja(MessageId::HistoryHint).c_str());
+    actionButton(kCloseAction, "Esc", 130);
     closeRect_ = lastItemRect();
   }
   ImGui::End();
-  ImGui::PopStyleColor(3);
 }
 
 std::vector<HistoryLine> historyLinesOf(const History& history, const std::vector<bool>& returnable) {

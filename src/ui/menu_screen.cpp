@@ -78,7 +78,7 @@ std::string MenuScreen::focusWords() const {
 }
 
 std::string MenuScreen::characters() const {
-  std::string out = "●◀▶" + kClose;
+  std::string out = "●◀▶" + kClose + kCloseAction;
   for (const MenuPopup& menu : menus_) {
     out += menu.label;
     for (const MenuItem& item : menu.items) out += item.label + item.shortcut;
@@ -115,7 +115,7 @@ void MenuScreen::build() {
     }
     ImGui::PopStyleVar();
     ImGui::Spacing();
-    ImGui::Button(kClose.c_str(), ImVec2(120, 0));
+    actionButton(kCloseAction, "Esc", 130);
     closeRect_ = lastItemRect();
   }
   ImGui::End();

@@ -11,6 +11,7 @@
 #include "platform/graphics_device.h"
 #include "platform/overlay.h"
 #include "platform/overlay_window.h"
+#include "ui/screen_parts.h"
 
 namespace tavrik {
 
@@ -85,7 +86,8 @@ void ModalBox::build() {
     ImGui::SetNextWindowPos(ImVec2(0, 0), ImGuiCond_Always);
   } else {
     // The screen behind the box is dimmed: the game waits for the answer.
-    ImGui::GetBackgroundDrawList()->AddRectFilled(ImVec2(0, 0), io.DisplaySize, IM_COL32(0, 0, 0, 96));
+    ImGui::GetBackgroundDrawList()->AddRectFilled(ImVec2(0, 0), io.DisplaySize,
+                                                  IM_COL32(0, 0, 0, static_cast<int>(255 * kGameDimming)));
     ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Always,
                             ImVec2(0.5f, 0.5f));
   }
@@ -113,24 +115,16 @@ void ModalBox::build() {
   ImGui::Separator();
   ImGui::Spacing();
   const ImGuiStyle& style = ImGui::GetStyle();
-  const float width = 96;
+  const float width = 140;
   const float all =
       width * static_cast<float>(buttonCount()) + style.ItemSpacing.x * static_cast<float>(buttonCount() - 1);
   ImGui::SetCursorPosX(ImGui::GetWindowContentRegionMax().x - all);
   const std::string labels[2] = {ja(MessageId::BoxOk), ja(MessageId::BoxCancel)};
   for (int b = 0; b < buttonCount(); ++b) {
     if (b > 0) ImGui::SameLine();
-    // The button the keyboard is on stands out, as a default button does.
-    const bool focused = b == focused_;
-    if (focused) {
-      ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 2.0f);
-      ImGui::PushStyleColor(ImGuiCol_Border, ImVec4(0.15f, 0.35f, 0.8f, 1.0f));
-    }
-    ImGui::Button(labels[b].c_str(), ImVec2(width, 0));
-    if (focused) {
-      ImGui::PopStyleColor();
-      ImGui::PopStyleVar();
-    }
+    // The button the keyboard is on stands out in the accent, as a default button does; each shows its
+    // key.
+    screen_parts::actionButton(labels[b], b == 0 ? "Return" : "Esc", width, b == focused_);
     const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
     rects_[b][0] = min.x;
     rects_[b][1] = min.y;

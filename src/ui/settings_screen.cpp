@@ -159,7 +159,7 @@ std::string SettingsScreen::characters() const {
                     ja(MessageId::SettingsHint) + ja(MessageId::SettingsTextWhole) +
                     ja(MessageId::SettingsOn) + ja(MessageId::SettingsOff);
   for (const MessageId label : kRowLabels) out += ja(label);
-  return out + kClose;
+  return out + kClose + kCloseAction;
 }
 
 std::string SettingsScreen::valueText(int row) const {
@@ -184,7 +184,7 @@ std::string SettingsScreen::focusWords() const {
 }
 
 void SettingsScreen::build() {
-  if (beginScreen((ja(MessageId::SettingsTitle) + "###settings").c_str(), 540, 310)) {
+  if (beginScreen((ja(MessageId::SettingsTitle) + "###settings").c_str(), 540, 372)) {
     const bool muted[3] = {settings_.masterMuted, settings_.musicMuted, settings_.effectMuted};
     const int volumes[3] = {settings_.masterVolume, settings_.musicVolume, settings_.effectVolume};
     for (int row = 0; row < kRows; ++row) {
@@ -224,14 +224,14 @@ void SettingsScreen::build() {
         if (muted[row]) {
           const ScreenRect& r = rects_[row].mute;
           ImGui::GetWindowDrawList()->AddRect(ImVec2(r.left, r.top), ImVec2(r.right, r.bottom),
-                                              IM_COL32(200, 40, 40, 255), 0.0f, 0, 2.0f);
+                                              look().warning, ImGui::GetStyle().FrameRounding, 0, 2.0f);
         }
       }
       ImGui::PopID();
     }
     ImGui::Spacing();
-    ImGui::TextUnformatted(ja(MessageId::SettingsHint).c_str());
-    ImGui::Button(kClose.c_str(), ImVec2(120, 0));
+    ImGui::TextDisabled("%s", ja(MessageId::SettingsHint).c_str());
+    actionButton(kCloseAction, "Esc", 130);
     closeRect_ = lastItemRect();
   }
   ImGui::End();

@@ -18,8 +18,28 @@ using namespace screen_parts;
 namespace {
 
 constexpr float kCellGap = 6;
-constexpr float kCellHeight = SlotScreen::kThumbnailHeight + 44;
-constexpr ImU32 kHighlight = IM_COL32(40, 90, 200, 255);
+constexpr float kCellHeight = SlotScreen::kThumbnailHeight + 46;
+
+// A frame of short dashes: a place with nothing in it yet.
+void dashedRect(ImDrawList* draw, ImVec2 min, ImVec2 max, ImU32 colour) {
+  constexpr float kDash = 6, kGap = 4;
+  for (float x = min.x; x < max.x; x += kDash + kGap) {
+    const float end = std::min(x + kDash, max.x);
+    draw->AddLine(ImVec2(x, min.y), ImVec2(end, min.y), colour);
+    draw->AddLine(ImVec2(x, max.y - 1), ImVec2(end, max.y - 1), colour);
+  }
+  for (float y = min.y; y < max.y; y += kDash + kGap) {
+    const float end = std::min(y + kDash, max.y);
+    draw->AddLine(ImVec2(min.x, y), ImVec2(min.x, end), colour);
+    draw->AddLine(ImVec2(max.x - 1, y), ImVec2(max.x - 1, end), colour);
+  }
+}
+
+// Text in the heavier of the two weights the slots use: drawn twice, a pixel apart.
+void heavyText(ImDrawList* draw, ImVec2 at, ImU32 colour, const char* text) {
+  draw->AddText(at, colour, text);
+  draw->AddText(ImVec2(at.x + 1, at.y), colour, text);
+}
 
 // A text cut to what fits a width, with an ellipsis when it was longer.
 std::string fitted(const std::string& utf8, float width) {
@@ -154,7 +174,7 @@ std::string SlotScreen::characters() const {
   std::string out = ja(MessageId::SaveCaption) + ja(MessageId::LoadCaption) + ja(MessageId::SlotsChooseSave) +
                     ja(MessageId::SlotsChooseLoad) + ja(MessageId::SlotsEmpty) + ja(MessageId::SlotsHint) +
                     "0123456789/: …";
-  out += kClose;
+  out += kClose + kCloseAction;
   for (const SlotView& slot : slots_)
     out += slot.labelUtf8 + slot.dateUtf8 + slot.textUtf8 + slot.problemUtf8 + slot.noteUtf8;
   return out;
@@ -170,8 +190,7 @@ void SlotScreen::build() {
     const ImVec2 origin = ImGui::GetCursorScreenPos();
     const float cellWidth = (ImGui::GetContentRegionAvail().x - (kColumns - 1) * kCellGap) / kColumns;
     ImDrawList* draw = ImGui::GetWindowDrawList();
-    const ImU32 ink = ImGui::GetColorU32(ImGuiCol_Text);
-    const ImU32 faint = ImGui::GetColorU32(ImGuiCol_TextDisabled);
+    const Look& l = look();
     const float lineHeight = ImGui::GetTextLineHeight();
     for (int i = 0; i < count(); ++i) {
       const SlotView& slot = slots_[static_cast<std::size_t>(i)];
@@ -180,58 +199,65 @@ void SlotScreen::build() {
                       origin.y + static_cast<float>(row) * (kCellHeight + kCellGap));
       const ImVec2 end(at.x + cellWidth, at.y + kCellHeight);
       slotRects_[i] = {at.x, at.y, end.x, end.y};
-      // One highlight: the slot Return would take.
+      // One highlight: the slot Return would take. A used slot sits in a recess of the panel; an empty
+      // one is only its dashed frame.
       const bool focused = i == focused_;
-      draw->AddRectFilled(at, end, focused ? kHighlight : ImGui::GetColorU32(ImGuiCol_FrameBg), 4.0f);
-      if (!pickable(i)) draw->AddRectFilled(at, end, IM_COL32(0, 0, 0, 40), 4.0f);
-      const ImU32 cellInk = focused ? IM_COL32(255, 255, 255, 255) : ink;
-      // The thumbnail at its own size; an empty slot is an empty frame with its word in it.
-      const ImVec2 thumbAt(at.x + std::floor((cellWidth - kThumbnailWidth) / 2), at.y + 4);
+      if (focused)
+        draw->AddRectFilled(at, end, l.accent, 6.0f);
+      else if (slot.used)
+        draw->AddRectFilled(at, end, l.well, 6.0f);
+      const ImU32 ink = focused ? l.onAccent : l.text;
+      const ImU32 quiet = focused ? l.onAccent : l.faint;
+      // The thumbnail at its own size, pixel for pixel.
+      const ImVec2 thumbAt(at.x + std::floor((cellWidth - kThumbnailWidth) / 2), at.y + 5);
       const ImVec2 thumbEnd(thumbAt.x + kThumbnailWidth, thumbAt.y + kThumbnailHeight);
       if (OverlayImage texture = textures_[static_cast<std::size_t>(i)]) {
         draw->AddImage(static_cast<ImTextureID>(texture), thumbAt, thumbEnd);
+      } else if (!slot.used) {
+        dashedRect(draw, thumbAt, thumbEnd, focused ? l.onAccent : l.outline);
+        const std::string emptyWord = ja(MessageId::SlotsEmpty);
+        const ImVec2 size = ImGui::CalcTextSize(emptyWord.c_str());
+        draw->AddText(
+            ImVec2(thumbAt.x + (kThumbnailWidth - size.x) / 2, thumbAt.y + (kThumbnailHeight - size.y) / 2),
+            quiet, emptyWord.c_str());
       } else {
-        draw->AddRect(thumbAt, thumbEnd, focused ? cellInk : faint, 0.0f, 0, 1.0f);
-        if (!slot.used) {
-          const std::string emptyWord = ja(MessageId::SlotsEmpty);
-          const char* empty = emptyWord.c_str();
-          const ImVec2 size = ImGui::CalcTextSize(empty);
-          draw->AddText(
-              ImVec2(thumbAt.x + (kThumbnailWidth - size.x) / 2, thumbAt.y + (kThumbnailHeight - size.y) / 2),
-              focused ? cellInk : faint, empty);
-        }
+        draw->AddRect(thumbAt, thumbEnd, quiet, 0.0f, 0, 1.0f);
       }
-      // The slot's name over the thumbnail's corner: the quick and automatic saves stand out.
+      // The slot's name over the thumbnail's corner: the quick and automatic saves in the accent.
       const ImVec2 label = ImGui::CalcTextSize(slot.labelUtf8.c_str());
+      const bool accented = slot.marked && !focused;
       draw->AddRectFilled(thumbAt, ImVec2(thumbAt.x + label.x + 8, thumbAt.y + label.y + 4),
-                          slot.marked ? IM_COL32(200, 120, 20, 230) : IM_COL32(0, 0, 0, 170));
-      draw->AddText(ImVec2(thumbAt.x + 4, thumbAt.y + 2), IM_COL32(255, 255, 255, 255),
-                    slot.labelUtf8.c_str());
+                          accented ? l.accent : IM_COL32(0, 0, 0, 190), 4.0f,
+                          ImDrawFlags_RoundCornersBottomRight);
+      draw->AddText(ImVec2(thumbAt.x + 4, thumbAt.y + 2),
+                    accented ? l.onAccent : IM_COL32(255, 255, 255, 255), slot.labelUtf8.c_str());
       if (slot.used) {
-        const float textX = at.x + 6, width = cellWidth - 12;
-        const float lineY = thumbEnd.y + 2;
-        draw->AddText(ImVec2(textX, lineY), cellInk, slot.dateUtf8.c_str());
-        // A save that cannot be loaded says why in place of its text. A note (saved before an update)
-        // marks the thumbnail's lower corner, as the slot's name marks the upper one, so that the text
-        // still tells where the save stands.
+        const float textX = at.x + 7, width = cellWidth - 14;
+        const float lineY = thumbEnd.y + 3;
+        // The date in the heavier weight, the text below it in the lighter. A save that cannot be loaded
+        // says why in place of its text. A note (saved before an update) marks the thumbnail's lower
+        // corner, as the slot's name marks the upper one, so that the text still tells where the save
+        // stands.
+        heavyText(draw, ImVec2(textX, lineY), ink, slot.dateUtf8.c_str());
         const bool problem = !slot.problemUtf8.empty();
         const std::string line = fitted(problem ? slot.problemUtf8 : slot.textUtf8, width);
-        ImU32 lineInk = cellInk;
-        if (problem) lineInk = focused ? IM_COL32(255, 200, 200, 255) : IM_COL32(180, 30, 30, 255);
+        const ImU32 lineInk = problem && !focused ? l.warning : quiet;
         if (!problem && !slot.noteUtf8.empty()) {
           const std::string note = fitted(slot.noteUtf8, kThumbnailWidth - 8);
           const ImVec2 size = ImGui::CalcTextSize(note.c_str());
           const ImVec2 corner(thumbAt.x, thumbAt.y + kThumbnailHeight - size.y - 4);
           draw->AddRectFilled(corner, ImVec2(corner.x + size.x + 8, corner.y + size.y + 4),
-                              IM_COL32(160, 100, 20, 230));
+                              IM_COL32(0, 0, 0, 190), 4.0f, ImDrawFlags_RoundCornersTopRight);
           draw->AddText(ImVec2(corner.x + 4, corner.y + 2), IM_COL32(255, 255, 255, 255), note.c_str());
         }
         draw->AddText(ImVec2(textX, lineY + lineHeight + 2), lineInk, line.c_str());
       }
     }
     ImGui::SetCursorScreenPos(ImVec2(origin.x, origin.y + rows * kCellHeight + (rows - 1) * kCellGap + 8));
-    ImGui::Button(kClose.c_str(), ImVec2(120, 0));
+    actionButton(kCloseAction, "Esc", 130);
     closeRect_ = lastItemRect();
+    ImGui::SameLine();
+    keyHint("Return", ja(saving ? MessageId::SaveCaption : MessageId::LoadCaption));
     ImGui::SameLine();
     ImGui::AlignTextToFramePadding();
     ImGui::TextDisabled("%s", ja(MessageId::SlotsHint).c_str());

@@ -9,6 +9,7 @@
 #include "platform/glyph_font.h"
 #include "platform/image_decoder.h"
 #include "support/app_support.h"
+#include "ui/look.h"
 
 namespace tavrik {
 namespace {
@@ -140,6 +141,7 @@ TEST(Boxes, AScriptErrorsBoxShowsItsThreeLinesInTheScreenshot) {
   GraphicsDevice* device = rig.device.get();
   Overlay* overlay = rig.overlay.get();
   ASSERT_TRUE(overlay);
+  applyLook(Theme{});  // the player's own look, as no theme beside the script asks for another
   ModalBox box{"スクリプトエラー", text, BoxButtons::Ok};
   overlay->addCharacters(box.characters());
   overlay->setContent([&box] { box.build(); });
