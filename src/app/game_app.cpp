@@ -257,7 +257,7 @@ bool GameApp::draw(bool force) {
   // What the player shows over the game is drawn at every frame, and a mode's word as it comes and goes.
   const bool modeChanged =
       words_.modeChanged(playback_.skipping() || playback_.autoMode() || authoring_->fastForwarding());
-  engine_->draw(force || screens_->isOpen() || debug_.shown() || !authoring_->notice().empty() ||
+  engine_->draw(force || screens_->fading() || debug_.shown() || !authoring_->notice().empty() ||
                 words_.saying() || modeChanged);
   return true;
 }

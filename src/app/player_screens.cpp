@@ -10,7 +10,9 @@
 
 namespace tavrik {
 
-PlayerScreens::PlayerScreens(Hooks hooks) : hooks_(std::move(hooks)) {}
+PlayerScreens::PlayerScreens(Hooks hooks) : hooks_(std::move(hooks)) {
+  host_.setFading(hooks_.frame.haveDisplay());
+}
 
 void PlayerScreens::useSettings(std::filesystem::path file, const PlayerSettings& settings) {
   settingsFile_ = std::move(file);

@@ -49,6 +49,8 @@ class PlayerScreens {
   void setWindowView(WindowScale scale, bool smooth);
 
   bool isOpen() const { return host_.isOpen(); }
+  // A screen is fading in or out: every frame draws.
+  bool fading() const { return host_.fading() || host_.isOpen(); }
   static constexpr int kNoFocus = -100;
   // focus: the slot the highlight starts on, when not the screen's own choice.
   void openSlots(SlotScreen::Mode mode, int focus = kNoFocus);

@@ -1,7 +1,10 @@
 #include "app/screen_host.h"
 
+#include <algorithm>
+
 #include "app/pad_input.h"
 #include "platform/overlay.h"
+#include "ui/look.h"
 
 namespace tavrik {
 
@@ -9,7 +12,24 @@ void ScreenHost::show(Overlay& overlay, std::unique_ptr<PlayerScreen> screen) {
   overlay.addCharacters(screen->characters());
   slots_ = nullptr;
   settings_ = nullptr;
+  // A screen opened in place of another does not fade in again; nor does the one left fade out.
+  shownFrames_ = screen_ || leaving_ ? kFadeFrames : 0;
+  leaving_.reset();
   screen_ = std::move(screen);
+}
+
+void ScreenHost::build() {
+  if (leaving_) {
+    setFade(1.0f - static_cast<float>(++leavingFrames_) / kFadeFrames);
+    leaving_->build();
+    if (leavingFrames_ >= kFadeFrames) leaving_.reset();
+  }
+  if (screen_) {
+    shownFrames_ = std::min(shownFrames_ + 1, kFadeFrames);
+    setFade(fading_ ? static_cast<float>(shownFrames_) / kFadeFrames : 1.0f);
+    screen_->build();
+  }
+  setFade(1);
 }
 
 void ScreenHost::open(Overlay& overlay, std::unique_ptr<SlotScreen> screen) {
@@ -33,6 +53,10 @@ void ScreenHost::open(Overlay& overlay, std::unique_ptr<MenuScreen> screen) {
 }
 
 void ScreenHost::close() {
+  if (fading_ && screen_) {
+    leaving_ = std::move(screen_);
+    leavingFrames_ = kFadeFrames - shownFrames_;
+  }
   screen_.reset();
   slots_ = nullptr;
   settings_ = nullptr;

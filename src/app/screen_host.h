@@ -29,9 +29,13 @@ class ScreenHost {
   SettingsScreen* settings() { return settings_; }
 
   std::string focusWords() const { return screen_ ? screen_->focusWords() : std::string(); }
-  void build() {
-    if (screen_) screen_->build();
-  }
+  // In a window a screen fades in as it opens and out as it closes (kFadeFrames); headless runs show it
+  // at once, so that a frame with a screen is the same however it is taken.
+  static constexpr int kFadeFrames = 9;
+  void setFading(bool fading) { fading_ = fading; }
+  // A screen still fading out, after it closed: the frame goes on drawing it.
+  bool fading() const { return leaving_ != nullptr; }
+  void build();
   // An event for the open screen: what it asks. A controller's buttons are the keys they stand for. handled
   // is false for an event that is not the screen's (the frame's own: focus, close, exposure...).
   ScreenAction handle(const WindowEvent& event, bool* handled);
@@ -40,6 +44,10 @@ class ScreenHost {
   void show(Overlay& overlay, std::unique_ptr<PlayerScreen> screen);
 
   std::unique_ptr<PlayerScreen> screen_;
+  std::unique_ptr<PlayerScreen> leaving_;  // closed, fading out
+  bool fading_ = false;
+  int shownFrames_ = 0;
+  int leavingFrames_ = 0;
   SlotScreen* slots_ = nullptr;
   SettingsScreen* settings_ = nullptr;
 };
