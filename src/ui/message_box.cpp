@@ -96,7 +96,8 @@ void ModalBox::build() {
   if (fillsWindow_) ImGui::SetNextWindowSizeConstraints(ImVec2(280, 0), largest);
   ImGui::SetNextWindowFocus();
   // The caption is the title; "###box" keeps one window whatever the caption says.
-  ImGui::Begin((caption_ + "###box").c_str(), nullptr, flags);
+  ImGui::Begin((caption_ + "###box").c_str(), nullptr, flags | ImGuiWindowFlags_NoBackground);
+  screen_parts::windowPanel();
   if (picture_) {
     // At its own size, centred, unless that would leave the text and buttons no room.
     const float scale = std::min({1.0f, (largest.x - 40) / static_cast<float>(pictureWidth_),

@@ -203,9 +203,9 @@ void SlotScreen::build() {
       // one is only its dashed frame.
       const bool focused = i == focused_;
       if (focused)
-        draw->AddRectFilled(at, end, l.accent, 6.0f);
+        roundedPanel(draw, at, end, l.accent, 6.0f);
       else if (slot.used)
-        draw->AddRectFilled(at, end, l.well, 6.0f);
+        roundedPanel(draw, at, end, l.well, 6.0f);
       const ImU32 ink = focused ? l.onAccent : l.text;
       const ImU32 quiet = focused ? l.onAccent : l.faint;
       // The thumbnail at its own size, pixel for pixel.
