@@ -23,6 +23,7 @@
 #include "platform/overlay.h"
 #include "support/app_support.h"
 #include "ui/debug_view.h"
+#include "ui/look.h"
 #include "ui/message_box.h"
 
 namespace tavrik {
@@ -43,6 +44,7 @@ Drawn drawnConfirmation() {
   Overlay* overlay = rig.overlay.get();
   Drawn drawn;
   if (!overlay) return drawn;
+  applyLook(Theme{});  // the player's own look
   ModalBox box{"終了確認", "終了してもよろしいですか？", BoxButtons::OkCancel};
   overlay->addCharacters(box.characters());
   overlay->setContent([&box] { box.build(); });
@@ -123,9 +125,12 @@ TEST_F(WindowKeyboard, F10OrALoneAltThenArrowsAndReturnPickAMenuItem) {
   // is in the middle of the display) or a menu is open, so the bar tells which mode the player is in.
   int left = 0, top = 0;
   ASSERT_EQ(std::sscanf(geometry(id).c_str(), "Window %*s Position: %d,%d", &left, &top), 2);
+  // The bar and the menus are lit; the game's screen here is black.
   auto light = [&](int x, int y) {
     const std::optional<Screen> screen = screenshot();
-    return screen && (screen->at(left + x, top + y) & 0xFF) > 0x80;
+    if (!screen) return false;
+    const std::uint32_t c = screen->at(left + x, top + y);
+    return ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF) > 24;
   };
   auto waitFor = [&](bool shown, int x, int y) {
     for (int attempt = 0; attempt < 30; ++attempt) {
@@ -401,6 +406,7 @@ TEST_F(WindowKeyboard, F12ShowsTheDebugViewWhereAVariableIsEdited) {
     GraphicsDevice* device = rig.device.get();
     Overlay* overlay = rig.overlay.get();
     ASSERT_TRUE(overlay);
+    applyLook(Theme{});  // the player's own look: its spacing places the fields
     DebugSnapshot snapshot;
     snapshot.placeUtf8 = "start.tvk:1";
     for (const char* name : {"選択結果", "選んだ", "きらめき", "周回"})
