@@ -7,14 +7,21 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "base/input_state.h"
 #include "base/script_path.h"
+#include "base/theme_file.h"
+#include "platform/glyph_font.h"
 #include "platform/graphics_device.h"
 #include "platform/image_decoder.h"
+#include "platform/overlay.h"
 #include "scene/layer.h"
 #include "scene/scene.h"
 #include "scene/tiled_image.h"
+#include "ui/look.h"
+#include "ui/slot_screen.h"
 
 namespace {
 
@@ -129,6 +136,46 @@ void BM_TypicalSceneFrame(benchmark::State& state) {
   state.counters["threads"] = rig.device->drawThreads();
 }
 BENCHMARK(BM_TypicalSceneFrame)->Unit(benchmark::kMillisecond);
+
+// The same scene with the player's save screen over it (twelve slots, three with thumbnails), in the
+// player's own look; the screen costs the difference from the frame above.
+void BM_TypicalSceneFrameWithAScreenOpen(benchmark::State& state) {
+  Rig rig;
+  Action blink;
+  blink.entries = {{0, static_cast<std::int32_t>(ActionAttribute::INDEX), 0},
+                   {3, static_cast<std::int32_t>(ActionAttribute::INDEX), 1},
+                   {6, static_cast<std::int32_t>(ActionAttribute::TIME), 0}};
+  buildTypicalScene(rig, blink);
+  std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
+  int faceIndex = 0;
+  std::unique_ptr<Overlay> overlay =
+      fonts ? Overlay::create(*rig.device, fonts->defaultFaceFile(faceIndex), faceIndex) : nullptr;
+  if (!overlay) {
+    state.SkipWithError("no Japanese face");
+    return;
+  }
+  applyLook(Theme{});
+  std::vector<SlotView> views;
+  for (int i = 1; i <= 12; ++i) {
+    SlotView v;
+    v.slot = i;
+    v.labelUtf8 = "スロット " + std::to_string(i);
+    if (i % 4 == 1) {
+      v.used = true;
+      v.dateUtf8 = "2026/12/10 08:00";
+      v.textUtf8 = "今夜は星がよく見えるね。";
+      v.thumbnail.assign(static_cast<std::size_t>(SlotScreen::kThumbnailWidth) * SlotScreen::kThumbnailHeight,
+                         0xFF406080u);
+    }
+    views.push_back(std::move(v));
+  }
+  SlotScreen screen(*overlay, SlotScreen::Mode::Save, std::move(views));
+  overlay->addCharacters(screen.characters());
+  overlay->setContent([&] { screen.build(); });
+  for (auto _ : state) rig.frame(true);
+  overlay->setContent(nullptr);
+}
+BENCHMARK(BM_TypicalSceneFrameWithAScreenOpen)->Unit(benchmark::kMillisecond);
 
 // Sixteen translucent layers over the whole screen, drawn on one thread per core and, for comparison,
 // on one thread.
