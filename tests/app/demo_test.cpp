@@ -24,30 +24,6 @@ void pinFont(const test::PlayerCopy& player) {
       << "Font=" << test::sjis("IPA Pゴシック") << "\r\n";
 }
 
-struct Difference {
-  double mean = 0;      // mean absolute difference per channel
-  double farShare = 0;  // share of pixels with a channel off by more than 32
-};
-
-Difference compare(const DecodedImage& a, const DecodedImage& b) {
-  Difference d;
-  if (a.width != b.width || a.height != b.height) return {255, 1};
-  long long sum = 0, far = 0;
-  for (std::size_t i = 0; i < a.pixels.size(); ++i) {
-    int worst = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-      const int diff = std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) -
-                                static_cast<int>((b.pixels[i] >> shift) & 0xFF));
-      sum += diff;
-      worst = std::max(worst, diff);
-    }
-    far += worst > 32 ? 1 : 0;
-  }
-  d.mean = static_cast<double>(sum) / (a.pixels.size() * 3.0);
-  d.farShare = static_cast<double>(far) / a.pixels.size();
-  return d;
-}
-
 TEST(Demo, PlaysToItsEndWithItsEvents) {
   test::PlayerCopy player;
   pinFont(player);
@@ -191,7 +167,7 @@ TEST(Demo, FramesMatchTheReferences) {
     const std::optional<DecodedImage> expected = decodeImageFile(reference);
     const std::optional<DecodedImage> actual = decodeImageFile(shot);
     ASSERT_TRUE(expected && actual) << reference;
-    const Difference d = compare(*actual, *expected);
+    const test::FrameDifference d = test::compareFrames(*actual, *expected);
     EXPECT_LT(d.mean, 1.0) << "frame " << frame;
     EXPECT_LT(d.farShare, 0.005) << "frame " << frame;
   }

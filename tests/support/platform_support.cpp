@@ -1,5 +1,6 @@
 #include "support/platform_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -31,6 +32,23 @@ std::unique_ptr<GraphicsDevice> headlessDevice() {
   std::unique_ptr<GraphicsDevice> device = GraphicsDevice::create(options, &error);
   if (!device) ADD_FAILURE() << "no headless device: " << error;
   return device;
+}
+
+FrameDifference compareFrames(const DecodedImage& a, const DecodedImage& b) {
+  if (a.width != b.width || a.height != b.height) return {255, 1};
+  long long sum = 0, far = 0;
+  for (std::size_t i = 0; i < a.pixels.size(); ++i) {
+    int worst = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int diff = std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) -
+                                static_cast<int>((b.pixels[i] >> shift) & 0xFF));
+      sum += diff;
+      worst = std::max(worst, diff);
+    }
+    far += worst > 32 ? 1 : 0;
+  }
+  const double n = static_cast<double>(a.pixels.size());
+  return {static_cast<double>(sum) / (3 * n), static_cast<double>(far) / n};
 }
 
 OverlayRig::OverlayRig() : device(headlessDevice()), fonts(FontLibrary::create()) {

@@ -26,6 +26,14 @@ DecodedImage picture(int width, int height, F texel) {
   return image;
 }
 
+// How far a frame is from its reference picture, as the golden frames are held to them: the mean
+// absolute difference per channel below 1, and fewer than 0.5 % of pixels off by more than 32.
+struct FrameDifference {
+  double mean = 0;      // mean absolute difference per channel
+  double farShare = 0;  // share of pixels with a channel off by more than 32
+};
+FrameDifference compareFrames(const DecodedImage& a, const DecodedImage& b);
+
 // Colour channels of two ARGB values differ by at most tolerance.
 ::testing::AssertionResult nearColour(std::uint32_t actual, std::uint32_t expected, int tolerance = 3);
 

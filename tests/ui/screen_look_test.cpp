@@ -171,28 +171,6 @@ class ScreenLook : public ::testing::Test {
   std::vector<NamedLook> looks;
 };
 
-struct Difference {
-  double mean = 0;      // mean absolute difference per channel
-  double farShare = 0;  // share of pixels with a channel off by more than 32
-};
-
-Difference compare(const DecodedImage& a, const DecodedImage& b) {
-  if (a.width != b.width || a.height != b.height) return {255, 1};
-  long long sum = 0, far = 0;
-  for (std::size_t i = 0; i < a.pixels.size(); ++i) {
-    int worst = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-      const int diff = std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) -
-                                static_cast<int>((b.pixels[i] >> shift) & 0xFF));
-      sum += diff;
-      worst = std::max(worst, diff);
-    }
-    far += worst > 32 ? 1 : 0;
-  }
-  const double n = static_cast<double>(a.pixels.size());
-  return {static_cast<double>(sum) / (3 * n), static_cast<double>(far) / n};
-}
-
 TEST_F(ScreenLook, EveryScreenInEveryLookMatchesItsReference) {
   const bool update = std::getenv("TAVRIK_UPDATE_REFERENCES") != nullptr;
   for (const auto& [name, draw] : screens()) {
@@ -204,7 +182,7 @@ TEST_F(ScreenLook, EveryScreenInEveryLookMatchesItsReference) {
       }
       const std::optional<DecodedImage> expected = decodeImageFile(reference);
       ASSERT_TRUE(expected) << reference;
-      const Difference d = compare(shot, *expected);
+      const test::FrameDifference d = test::compareFrames(shot, *expected);
       EXPECT_LT(d.mean, 1.0) << reference;
       EXPECT_LT(d.farShare, 0.005) << reference;
     }
@@ -239,7 +217,6 @@ double leastContrast(const DecodedImage& shot, std::uint32_t ink, int* found) {
       // Among a dense glyph's strokes no colour stands for the panel: its smoothed edges are many.
       if (panel->second < 16) continue;
       ratios.push_back(contrastRatio(ink, panel->first));
-
     }
   }
   *found = static_cast<int>(ratios.size());
