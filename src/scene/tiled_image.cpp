@@ -39,6 +39,15 @@ bool TiledImage::charge(std::int64_t bytes) {
   return true;
 }
 
+bool TiledImage::chargeInstead(std::int64_t bytes) {
+  // A picture, counted whole as it was decoded, takes the place of all this image held.
+  if (memory_ && bytes - charged_ > memory_->limit - memory_->used) return false;
+  releaseCharge();
+  charge(bytes);
+  source_.clear();
+  return true;
+}
+
 void TiledImage::releaseCharge() {
   if (memory_) memory_->used -= charged_;
   charged_ = 0;
@@ -73,12 +82,7 @@ bool TiledImage::load(const std::filesystem::path& path) {
 }
 
 bool TiledImage::load(const DecodedImage& picture) {
-  // The picture, counted whole as it was decoded, takes the place of all this image held.
-  const std::int64_t bytes = std::int64_t{picture.width} * picture.height * 4;
-  if (memory_ && bytes - charged_ > memory_->limit - memory_->used) return false;
-  releaseCharge();
-  charge(bytes);
-  source_.clear();
+  if (!chargeInstead(std::int64_t{picture.width} * picture.height * 4)) return false;
   // The whole grid takes the picture, also where it reaches beyond the screen size: only the grid bounds it.
   for (int r = 0; r < rows_; ++r) {
     for (int c = 0; c < cols_; ++c) {
@@ -134,12 +138,8 @@ bool TiledImage::load(const DecodedImage& picture) {
 }
 
 bool TiledImage::take(TiledImage& from) {
-  const std::int64_t bytes = std::int64_t{from.imageWidth_} * from.imageHeight_ * 4;
-  const bool room = !memory_ || bytes - charged_ <= memory_->limit - memory_->used;
+  const bool room = chargeInstead(std::int64_t{from.imageWidth_} * from.imageHeight_ * 4);
   if (room) {
-    releaseCharge();
-    charge(bytes);
-    source_.clear();
     for (int r = 0; r < rows_; ++r) {
       for (int c = 0; c < cols_; ++c) {
         Tile& t = tile(c, r);

@@ -98,6 +98,9 @@ class TiledImage {
   // Counts bytes more against the memory; false, counting nothing, when they do not fit.
   bool charge(std::int64_t bytes);
   void releaseCharge();
+  // A picture of that many bytes takes the place of what the image held; false, changing nothing, when
+  // the memory has no room for it.
+  bool chargeInstead(std::int64_t bytes);
   void prepare(GraphicsDevice& device, Tile& t);
 
   int allocWidth_;
