@@ -132,7 +132,6 @@
     "「{1}」\n\nCopyright (C) 2026 The Tavrik developers\n[OK]を押すと下記のサポートWebサイトが開きます。\n（{2}）", \
     "\"{1}\"\n\nCopyright (C) 2026 The Tavrik developers\n[OK] opens the support website below.\n({2})") \
   X(NoticeClose, "閉じる", "Close") \
-  X(ScreenClose, "閉じる (Esc)", "Close (Esc)") \
   X(ScreenCloseAction, "閉じる", "Close") \
   X(ModeSkip, "スキップ", "Skip") \
   X(ModeAuto, "オート", "Auto") \

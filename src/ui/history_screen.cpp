@@ -135,7 +135,7 @@ ScreenAction HistoryScreen::wheel(int notches) {
 
 std::string HistoryScreen::characters() const {
   std::string out = ja(MessageId::HistoryTitle) + ja(MessageId::HistoryEmpty) + ja(MessageId::HistoryHint);
-  out += kClose + kCloseAction + ja(MessageId::HistoryReturn);
+  out += kCloseAction + ja(MessageId::HistoryReturn);
   for (const HistoryLine& line : lines_)
     for (const HistoryRun& run : line.runs) out += run.utf8;
   return out;

@@ -78,7 +78,7 @@ std::string MenuScreen::focusWords() const {
 }
 
 std::string MenuScreen::characters() const {
-  std::string out = "●◀▶" + kClose + kCloseAction;
+  std::string out = "●◀▶" + kCloseAction;
   for (const MenuPopup& menu : menus_) {
     out += menu.label;
     for (const MenuItem& item : menu.items) out += item.label + item.shortcut;

@@ -16,7 +16,6 @@
 
 namespace tavrik::screen_parts {
 
-inline const std::string kClose = ja(MessageId::ScreenClose);
 // The close button's label beside its key cap.
 inline const std::string kCloseAction = ja(MessageId::ScreenCloseAction);
 

@@ -159,7 +159,7 @@ std::string SettingsScreen::characters() const {
                     ja(MessageId::SettingsHint) + ja(MessageId::SettingsTextWhole) +
                     ja(MessageId::SettingsOn) + ja(MessageId::SettingsOff);
   for (const MessageId label : kRowLabels) out += ja(label);
-  return out + kClose + kCloseAction;
+  return out + kCloseAction;
 }
 
 std::string SettingsScreen::valueText(int row) const {

@@ -174,7 +174,7 @@ std::string SlotScreen::characters() const {
   std::string out = ja(MessageId::SaveCaption) + ja(MessageId::LoadCaption) + ja(MessageId::SlotsChooseSave) +
                     ja(MessageId::SlotsChooseLoad) + ja(MessageId::SlotsEmpty) + ja(MessageId::SlotsHint) +
                     "0123456789/: …";
-  out += kClose + kCloseAction;
+  out += kCloseAction;
   for (const SlotView& slot : slots_)
     out += slot.labelUtf8 + slot.dateUtf8 + slot.textUtf8 + slot.problemUtf8 + slot.noteUtf8;
   return out;
