@@ -75,6 +75,16 @@ std::uint32_t blendOver(std::uint32_t top, std::uint32_t bottom, double opacity)
   return out;
 }
 
+std::array<std::uint32_t, 2> panelsOverGame(const Theme& theme) {
+  const std::uint32_t brightest = blendOver(0x000000, 0xFFFFFF, kGameDimming);
+  const double opacity = theme.panelOpacity / 100.0;
+  return {blendOver(theme.panel, 0x000000, opacity), blendOver(theme.panel, brightest, opacity)};
+}
+
+double leastContrast(std::uint32_t text, const std::array<std::uint32_t, 2>& panels) {
+  return std::min(contrastRatio(text, panels[0]), contrastRatio(text, panels[1]));
+}
+
 ThemeFile parseTheme(std::string_view bytes) {
   ThemeFile out;
   Theme& theme = out.theme;
@@ -134,15 +144,9 @@ ThemeFile parseTheme(std::string_view bytes) {
       out.problems.push_back({line, both(MessageId::ThemeUnknownKey, {key})});
     }
   }
-  // The text is read against the panel as it stands over the darkest game and over the brightest, both
-  // dimmed as the screens dim them.
-  const std::uint32_t brightest = blendOver(0x000000, 0xFFFFFF, kGameDimming);
-  const double opacity = theme.panelOpacity / 100.0;
-  const std::uint32_t panels[2] = {blendOver(theme.panel, 0x000000, opacity),
-                                   blendOver(theme.panel, brightest, opacity)};
-  const auto worst = [&](std::uint32_t text) {
-    return std::min(contrastRatio(text, panels[0]), contrastRatio(text, panels[1]));
-  };
+  // The text is read against the panel as it stands over the darkest game and over the brightest.
+  const std::array<std::uint32_t, 2> panels = panelsOverGame(theme);
+  const auto worst = [&](std::uint32_t text) { return leastContrast(text, panels); };
   const double ratio = worst(theme.text);
   if (ratio < kLeastContrast) {
     const std::uint32_t readable = worst(0xFFFFFF) >= worst(0x000000) ? 0xFFFFFF : 0x000000;

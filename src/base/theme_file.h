@@ -11,6 +11,7 @@
 // A value that cannot be read keeps the default look's, and is told at its line (the lint warns).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -40,6 +41,10 @@ inline constexpr double kGameDimming = 0.55;
 double contrastRatio(std::uint32_t a, std::uint32_t b);
 // A colour (RGB) over another at an opacity from 0 to 1, as the screens lay a panel over the game.
 std::uint32_t blendOver(std::uint32_t top, std::uint32_t bottom, double opacity);
+// A theme's panel as it stands over the darkest game and over the brightest, both dimmed as the screens
+// dim them; and the least contrast a text colour has with either.
+std::array<std::uint32_t, 2> panelsOverGame(const Theme& theme);
+double leastContrast(std::uint32_t text, const std::array<std::uint32_t, 2>& panels);
 
 struct ThemeProblem {
   int line = 0;      // 1-based

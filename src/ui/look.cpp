@@ -21,17 +21,6 @@ std::uint32_t mix(std::uint32_t a, std::uint32_t b, double t) {
   return blendOver(b, a, t);
 }
 
-// Of two text colours, the first that reads on every background, else the one that reads best.
-std::uint32_t readableOn(std::initializer_list<std::uint32_t> backgrounds, std::uint32_t wanted,
-                         std::uint32_t fallback) {
-  const auto worst = [&](std::uint32_t ink) {
-    double least = 21;
-    for (std::uint32_t b : backgrounds) least = std::min(least, contrastRatio(ink, b));
-    return least;
-  };
-  return worst(wanted) >= kLeastContrast ? wanted : fallback;
-}
-
 }  // namespace
 
 const Look& look() {
@@ -53,17 +42,14 @@ void setFade(float fade) {
 void applyLook(const Theme& theme) {
   const float opacity = static_cast<float>(theme.panelOpacity) / 100.0f;
   // The panel as it can stand over the game: over the darkest and the brightest, dimmed.
-  const std::uint32_t brightest = blendOver(0x000000, 0xFFFFFF, kGameDimming);
-  const std::uint32_t overDark = blendOver(theme.panel, 0x000000, opacity);
-  const std::uint32_t overBright = blendOver(theme.panel, brightest, opacity);
+  const std::array<std::uint32_t, 2> panels = panelsOverGame(theme);
   const std::uint32_t well = mix(theme.panel, theme.text, 0.08);
   // Quieter text is a little of the way to the panel, as far as it stays readable there.
   std::uint32_t faint = theme.text;
   for (double t : {0.35, 0.25, 0.15}) {
     const std::uint32_t tried = mix(theme.text, theme.panel, t);
-    if (contrastRatio(tried, overDark) >= kLeastContrast &&
-        contrastRatio(tried, overBright) >= kLeastContrast &&
-        contrastRatio(tried, blendOver(well, overBright, opacity)) >= kLeastContrast) {
+    if (leastContrast(tried, panels) >= kLeastContrast &&
+        contrastRatio(tried, blendOver(well, panels[1], opacity)) >= kLeastContrast) {
       faint = tried;
       break;
     }
@@ -77,7 +63,9 @@ void applyLook(const Theme& theme) {
   current.panel = rgba(theme.panel, opacity);
   current.well = rgba(well, opacity);
   current.outline = rgba(theme.text, 0.45f);
-  current.warning = rgba(readableOn({overDark, overBright}, 0xFF8A80, theme.text));
+  // What cannot be done in a red that reads on the panel, else in the panel's text colour.
+  constexpr std::uint32_t kWarning = 0xFF8A80;
+  current.warning = rgba(leastContrast(kWarning, panels) >= kLeastContrast ? kWarning : theme.text);
 
   ImGuiStyle& style = ImGui::GetStyle();
   style.WindowRounding = 10;
