@@ -1,5 +1,7 @@
 #include "platform/blend_rows.h"
 
+#include <algorithm>
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TAVRIK_BLEND_X86 1
 #include <immintrin.h>
@@ -8,12 +10,6 @@
 namespace tavrik::blend {
 
 namespace {
-
-// x * y / 255, rounded, for bytes.
-inline std::uint32_t mul(std::uint32_t x, std::uint32_t y) {
-  const std::uint32_t t = x * y + 128;
-  return ((t >> 8) + t) >> 8;
-}
 
 inline std::uint32_t overPixel(std::uint32_t d, std::uint32_t s) {
   const std::uint32_t keep = 255 - (s >> 24);
@@ -47,6 +43,10 @@ void fade(std::uint32_t* dst, const std::uint32_t* src, int count, std::uint32_t
   for (int i = 0; i < count; ++i) dst[i] = fadePixel(src[i], alpha);
 }
 
+void overSolid(std::uint32_t* dst, std::uint32_t colour, int count) {
+  for (int i = 0; i < count; ++i) dst[i] = overPixel(dst[i], colour);
+}
+
 }  // namespace reference
 
 namespace {
@@ -55,10 +55,12 @@ struct Kernels {
   void (*over)(std::uint32_t*, const std::uint32_t*, int);
   void (*overFaded)(std::uint32_t*, const std::uint32_t*, int, std::uint32_t);
   void (*fade)(std::uint32_t*, const std::uint32_t*, int, std::uint32_t);
+  void (*overSolid)(std::uint32_t*, std::uint32_t, int);
   const char* name;
 };
 
-constexpr Kernels kScalar{reference::over, reference::overFaded, reference::fade, "scalar"};
+constexpr Kernels kScalar{reference::over, reference::overFaded, reference::fade, reference::overSolid,
+                          "scalar"};
 
 }  // namespace
 
@@ -81,6 +83,9 @@ TAVRIK_KERNEL void store(std::uint32_t* p, V v) {
 }
 TAVRIK_KERNEL V zero() {
   return _mm_setzero_si128();
+}
+TAVRIK_KERNEL V broadcast(std::uint32_t pixel) {
+  return _mm_set1_epi32(static_cast<int>(pixel));
 }
 TAVRIK_KERNEL V words(int x) {
   return _mm_set1_epi16(static_cast<short>(x));
@@ -130,6 +135,9 @@ TAVRIK_KERNEL void store(std::uint32_t* p, V v) {
 TAVRIK_KERNEL V zero() {
   return _mm256_setzero_si256();
 }
+TAVRIK_KERNEL V broadcast(std::uint32_t pixel) {
+  return _mm256_set1_epi32(static_cast<int>(pixel));
+}
 TAVRIK_KERNEL V words(int x) {
   return _mm256_set1_epi16(static_cast<short>(x));
 }
@@ -165,8 +173,8 @@ TAVRIK_KERNEL bool allOpaque(V x) {
 #undef TAVRIK_KERNEL
 }  // namespace avx2
 
-constexpr Kernels kSse2{sse2::over, sse2::overFaded, sse2::fade, "sse2"};
-constexpr Kernels kAvx2{avx2::over, avx2::overFaded, avx2::fade, "avx2"};
+constexpr Kernels kSse2{sse2::over, sse2::overFaded, sse2::fade, sse2::overSolid, "sse2"};
+constexpr Kernels kAvx2{avx2::over, avx2::overFaded, avx2::fade, avx2::overSolid, "avx2"};
 
 const Kernels* best() {
   return __builtin_cpu_supports("avx2") ? &kAvx2 : &kSse2;
@@ -207,6 +215,9 @@ void overFaded(std::uint32_t* dst, const std::uint32_t* src, int count, std::uin
 }
 void fade(std::uint32_t* dst, const std::uint32_t* src, int count, std::uint32_t alpha) {
   chosen->fade(dst, src, count, alpha);
+}
+void overSolid(std::uint32_t* dst, std::uint32_t colour, int count) {
+  chosen->overSolid(dst, colour, count);
 }
 const char* instructions() {
   return chosen->name;

@@ -9,18 +9,35 @@
 
 namespace tavrik::blend {
 
+// x * y / 255, rounded, for bytes.
+inline std::uint32_t mul(std::uint32_t x, std::uint32_t y) {
+  const std::uint32_t t = x * y + 128;
+  return ((t >> 8) + t) >> 8;
+}
+
+// A straight-alpha ARGB colour premultiplied by its alpha.
+inline std::uint32_t premultiplied(std::uint32_t argb) {
+  const std::uint32_t a = argb >> 24;
+  if (a == 0xFF) return argb;
+  return (a << 24) | (mul((argb >> 16) & 0xFF, a) << 16) | (mul((argb >> 8) & 0xFF, a) << 8) |
+         mul(argb & 0xFF, a);
+}
+
 // dst = src + dst * (255 - src alpha) / 255, channel by channel.
 void over(std::uint32_t* dst, const std::uint32_t* src, int count);
 // The same with src first multiplied by alpha / 255 (all four channels).
 void overFaded(std::uint32_t* dst, const std::uint32_t* src, int count, std::uint32_t alpha);
 // dst = src * alpha / 255 (all four channels): src replacing dst, faded.
 void fade(std::uint32_t* dst, const std::uint32_t* src, int count, std::uint32_t alpha);
+// over with every texel the one premultiplied colour.
+void overSolid(std::uint32_t* dst, std::uint32_t colour, int count);
 
 // What the functions above do, one channel at a time, for the tests to hold them to.
 namespace reference {
 void over(std::uint32_t* dst, const std::uint32_t* src, int count);
 void overFaded(std::uint32_t* dst, const std::uint32_t* src, int count, std::uint32_t alpha);
 void fade(std::uint32_t* dst, const std::uint32_t* src, int count, std::uint32_t alpha);
+void overSolid(std::uint32_t* dst, std::uint32_t colour, int count);
 }  // namespace reference
 
 // The instructions in use: "avx2", "sse2" or "scalar".

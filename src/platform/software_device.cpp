@@ -16,11 +16,7 @@ namespace tavrik {
 
 namespace {
 
-// x * y / 255, rounded, for bytes.
-std::uint32_t mulDiv255(std::uint32_t x, std::uint32_t y) {
-  const std::uint32_t t = x * y + 128;
-  return (t + (t >> 8)) >> 8;
-}
+using blend::mul;
 
 // A texture in memory: its texels premultiplied by their alpha, as the compositor blends them; then
 // blending over the frame is the straight-alpha blend of the original texels. A frame's drawings are
@@ -74,12 +70,7 @@ class MemoryTexture : public DeviceTexture {
     for (int y = 0; y < height_; ++y) {
       const std::uint32_t* src = argb + static_cast<std::ptrdiff_t>(y) * pitch;
       std::uint32_t* dst = texels_.get() + static_cast<std::ptrdiff_t>(y) * pitch_;
-      for (int x = 0; x < width_; ++x) {
-        const std::uint32_t p = src[x], a = p >> 24;
-        dst[x] = a == 0xFF ? p
-                           : (a << 24) | (mulDiv255((p >> 16) & 0xFF, a) << 16) |
-                                 (mulDiv255((p >> 8) & 0xFF, a) << 8) | mulDiv255(p & 0xFF, a);
-      }
+      for (int x = 0; x < width_; ++x) dst[x] = blend::premultiplied(src[x]);
     }
   }
 
@@ -93,8 +84,8 @@ class MemoryTexture : public DeviceTexture {
 
 // A texel, premultiplied, multiplied by a colour's red, green and blue.
 std::uint32_t tinted(std::uint32_t texel, std::uint32_t colour) {
-  return (texel & 0xFF000000u) | (mulDiv255((texel >> 16) & 0xFF, (colour >> 16) & 0xFF) << 16) |
-         (mulDiv255((texel >> 8) & 0xFF, (colour >> 8) & 0xFF) << 8) | mulDiv255(texel & 0xFF, colour & 0xFF);
+  return (texel & 0xFF000000u) | (mul((texel >> 16) & 0xFF, (colour >> 16) & 0xFF) << 16) |
+         (mul((texel >> 8) & 0xFF, (colour >> 8) & 0xFF) << 8) | mul(texel & 0xFF, colour & 0xFF);
 }
 
 // A quad as the frame's rows meet it: the affine map from the screen back to its texels, and the rows

@@ -41,6 +41,9 @@ void checkAgainstTheArithmetic() {
     blend::fade(ours.data(), src.data(), count, alpha);
     blend::reference::fade(expected.data(), src.data(), count, alpha);
     ASSERT_EQ(ours, expected) << "faded by " << alpha << ", " << count << " texels";
+    blend::overSolid(ours.data(), src[0], count);
+    blend::reference::overSolid(expected.data(), src[0], count);
+    ASSERT_EQ(ours, expected) << "over, one colour " << src[0] << ", " << count << " texels";
   }
 }
 
