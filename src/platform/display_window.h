@@ -15,6 +15,7 @@ struct SDL_Texture;
 namespace tavrik {
 
 struct DeviceOptions;
+struct OverlayCanvas;
 
 class DisplayWindow {
  public:
@@ -33,6 +34,11 @@ class DisplayWindow {
   SDL_Renderer* renderer() const { return renderer_; }
   // The renderer is SDL's software renderer: its textures are plain memory and never lost.
   bool softwareRenderer() const { return software_; }
+  // The software renderer draws into the window's framebuffer in memory, in a format the overlay can
+  // paint into too.
+  bool canvasInMemory() const { return canvasInMemory_; }
+  // That framebuffer with what the renderer was given drawn, at present; false where there is none.
+  bool canvas(OverlayCanvas& canvas);
   bool hasVsync() const { return vsync_; }
   // The display's refresh rate in Hz, 0 when unknown.
   int refreshRate() const;
@@ -88,6 +94,7 @@ class DisplayWindow {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   bool software_ = false;
+  bool canvasInMemory_ = false;
   bool vsync_ = false;
   bool showPending_ = false;  // hidden until the first present
   bool fullscreen_ = false;

@@ -47,6 +47,14 @@ void GraphicsDevice::setOverlay(std::function<void()> overlay) {
   if (window_) window_->setOverlay(std::move(overlay));
 }
 
+bool GraphicsDevice::overlayInMemory() const {
+  return window_ && window_->canvasInMemory();
+}
+
+bool GraphicsDevice::overlayCanvas(OverlayCanvas& canvas) {
+  return window_ && window_->canvas(canvas);
+}
+
 void GraphicsDevice::setTitle(std::string_view sjisTitle) {
   title_.assign(sjisTitle);
   if (window_) window_->setTitle(sjisToUtf8(sjisTitle));

@@ -32,6 +32,16 @@ struct QuadCorner {
   float x, y, u, v;
 };
 
+class WorkerPool;
+
+// Pixels in memory the player's interface is painted into: XRGB, rows pitch pixels apart; the threads
+// that may share the painting, where the device has them.
+struct OverlayCanvas {
+  std::uint32_t* pixels = nullptr;
+  int width = 0, height = 0, pitch = 0;
+  WorkerPool* pool = nullptr;
+};
+
 struct DeviceOptions {
   bool headless = false;
   bool fullscreen = false;
@@ -105,6 +115,12 @@ class GraphicsDevice {
   // Drawn over the game at every present: in the window, or into the frame of a headless run (the
   // player's menus and boxes). The renderer it draws with.
   virtual void setOverlay(std::function<void()> overlay);
+  // The interface is painted into pixels in memory (overlayCanvas) rather than drawn with a renderer
+  // (overlayRenderer): headless, and in a window without a GPU.
+  virtual bool overlayInMemory() const;
+  // Those pixels, for the overlay to paint into as it is drawn; false where there are none.
+  virtual bool overlayCanvas(OverlayCanvas& canvas);
+  // The renderer the overlay draws with otherwise; null where it has none.
   virtual SDL_Renderer* overlayRenderer() = 0;
 
   // The window the frames are shown in; null for a headless run.

@@ -10,12 +10,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/blend_rows.h"
 #include "platform/display_window.h"
 #include "platform/graphics_device.h"
+#include "platform/overlay_painter.h"
 
 namespace tavrik {
 
@@ -41,6 +44,11 @@ struct Overlay::Impl {
   std::string fontFile;
   int fontIndex = 0;
   bool windowed = false;
+  // The interface is painted into the device's pixels in memory, its pictures kept here; otherwise it
+  // is drawn with the device's renderer and its pictures are that renderer's textures.
+  bool inMemory = false;
+  PaintTexture atlas;
+  std::vector<std::unique_ptr<PaintTexture>> pictures;
   ImGuiContext* context = nullptr;
   std::set<ImWchar> characters;
   ImVector<ImWchar> ranges;     // the atlas refers to these while it is built
@@ -62,9 +70,23 @@ struct Overlay::Impl {
     if (!atlasStale || drawing) return;
     atlasStale = false;
     ImGui::SetCurrentContext(context);
-    ImGui_ImplSDLRenderer_DestroyFontsTexture();
-    buildAtlas();
-    ImGui_ImplSDLRenderer_CreateFontsTexture();
+    if (inMemory) {
+      buildAtlas();
+      bindAtlas();
+    } else {
+      ImGui_ImplSDLRenderer_DestroyFontsTexture();
+      buildAtlas();
+      ImGui_ImplSDLRenderer_CreateFontsTexture();
+    }
+  }
+
+  // The atlas as the painter reads it: its coverage, straight from Dear ImGui.
+  void bindAtlas() {
+    ImGuiIO& io = ImGui::GetIO();
+    unsigned char* pixels = nullptr;
+    io.Fonts->GetTexDataAsAlpha8(&pixels, &atlas.width, &atlas.height);
+    atlas.alpha = pixels;
+    io.Fonts->SetTexID(&atlas);
   }
 
   // Builds the atlas from the characters asked for: the interface's font and, when one is set, the
@@ -121,12 +143,14 @@ struct Overlay::Impl {
 Overlay::Overlay(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 std::unique_ptr<Overlay> Overlay::create(GraphicsDevice& device, const std::string& fontFile, int fontIndex) {
-  SDL_Renderer* renderer = device.overlayRenderer();
-  if (fontFile.empty() || !renderer) return nullptr;
+  const bool inMemory = device.overlayInMemory();
+  SDL_Renderer* renderer = inMemory ? nullptr : device.overlayRenderer();
+  if (fontFile.empty() || (!inMemory && !renderer)) return nullptr;
   auto impl = std::make_unique<Impl>(device);
   impl->fontFile = fontFile;
   impl->fontIndex = fontIndex;
   impl->windowed = device.window() != nullptr;
+  impl->inMemory = inMemory;
   IMGUI_CHECKVERSION();
   impl->context = ImGui::CreateContext();
   // (A new context becomes the current one only when there is none: two players in one process each
@@ -157,7 +181,13 @@ std::unique_ptr<Overlay> Overlay::create(GraphicsDevice& device, const std::stri
     io.DisplaySize = ImVec2(GraphicsDevice::kWidth, GraphicsDevice::kHeight);
     io.DeltaTime = 1.0f / 60.0f;
   }
-  ImGui_ImplSDLRenderer_Init(renderer);
+  if (inMemory) {
+    io.BackendRendererName = "tavrik_painter";
+    io.BackendFlags |= ImGuiBackendFlags_RendererHasVtxOffset;  // the painter follows each list's offsets
+    impl->bindAtlas();
+  } else {
+    ImGui_ImplSDLRenderer_Init(renderer);
+  }
   std::unique_ptr<Overlay> overlay(new Overlay(std::move(impl)));
   Overlay* raw = overlay.get();
   device.setOverlay([raw] { raw->draw(); });
@@ -167,7 +197,7 @@ std::unique_ptr<Overlay> Overlay::create(GraphicsDevice& device, const std::stri
 Overlay::~Overlay() {
   impl_->device.setOverlay(nullptr);
   ImGui::SetCurrentContext(impl_->context);
-  ImGui_ImplSDLRenderer_Shutdown();
+  if (!impl_->inMemory) ImGui_ImplSDLRenderer_Shutdown();
   if (impl_->windowed) ImGui_ImplSDL2_Shutdown();
   ImGui::DestroyContext(impl_->context);
 }
@@ -191,6 +221,15 @@ ImFont* Overlay::textFont() const {
 }
 
 OverlayImage Overlay::createImage(const std::uint32_t* argb, int width, int height) {
+  if (width <= 0 || height <= 0) return nullptr;
+  if (impl_->inMemory) {
+    auto picture = std::make_unique<PaintTexture>();
+    picture->width = width;
+    picture->height = height;
+    picture->argb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::transform(argb, argb + picture->argb.size(), picture->argb.begin(), blend::premultiplied);
+    return impl_->pictures.emplace_back(std::move(picture)).get();
+  }
   SDL_Renderer* renderer = impl_->device.overlayRenderer();
   if (!renderer) return nullptr;
   SDL_Texture* texture =
@@ -200,6 +239,10 @@ OverlayImage Overlay::createImage(const std::uint32_t* argb, int width, int heig
 }
 
 void Overlay::destroyImage(OverlayImage image) {
+  if (impl_->inMemory) {
+    std::erase_if(impl_->pictures, [image](const auto& picture) { return picture.get() == image; });
+    return;
+  }
   if (image) SDL_DestroyTexture(static_cast<SDL_Texture*>(image));
 }
 
@@ -299,7 +342,7 @@ bool Overlay::windowAt(int x, int y) const {
 void Overlay::draw() {
   impl_->refreshAtlas();
   ImGui::SetCurrentContext(impl_->context);
-  ImGui_ImplSDLRenderer_NewFrame();
+  if (!impl_->inMemory) ImGui_ImplSDLRenderer_NewFrame();
   if (impl_->windowed) ImGui_ImplSDL2_NewFrame();
   // Dear ImGui would give its menu layer the keyboard on an Alt press and release of its own reckoning,
   // which a quick Alt+Return within one frame looks like. The player tells a lone Alt itself, from the
@@ -323,7 +366,11 @@ void Overlay::draw() {
   }
   ImGui::Render();
   impl_->drawing = false;
-  ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+  if (!impl_->inMemory) {
+    ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+  } else if (OverlayCanvas canvas; impl_->device.overlayCanvas(canvas)) {
+    paintDrawData(*ImGui::GetDrawData(), canvas);
+  }
 }
 
 }  // namespace tavrik

@@ -1,6 +1,7 @@
 // The player's own interface drawn over the game with Dear ImGui: the menu bar and the boxes, in the
-// player's Japanese font. In a window it is drawn on the window's renderer at every present; headless it
-// is drawn into the software frame, so that a screenshot shows it as a window would.
+// player's Japanese font, at every present. Headless it is painted into the software frame, so that a
+// screenshot shows it as a window would; in a window without a GPU, into the window's framebuffer; in
+// one with a GPU it is drawn on the window's renderer.
 #pragma once
 
 #include <cstdint>
@@ -44,8 +45,8 @@ class Overlay {
   void setTextFace(const std::string& fontFile, int fontIndex);
   // That font, or nothing when none is set or it could not be read.
   ImFont* textFont() const;
-  // A picture for the interface to show (ARGB pixels, width x height); nothing when there is no renderer
-  // or it cannot be made. Given back with destroyImage (which takes nothing too).
+  // A picture for the interface to show (ARGB pixels, width x height); nothing when it cannot be made. Given
+  // back with destroyImage (which takes nothing too).
   OverlayImage createImage(const std::uint32_t* argb, int width, int height);
   void destroyImage(OverlayImage image);
   // What each frame of the interface holds, called between the frame's start and its drawing.

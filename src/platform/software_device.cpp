@@ -118,9 +118,7 @@ struct SoftwareDevice::Impl : std::enable_shared_from_this<SoftwareDevice::Impl>
   // The frame, XRGB.
   std::vector<std::uint32_t> frame = std::vector<std::uint32_t>(static_cast<std::size_t>(kWidth) * kHeight);
   SDL_Texture* shown = nullptr;  // the frame as a texture of the window's renderer
-  // Headless, the overlay draws into the frame itself, with SDL's software renderer.
-  SDL_Surface* frameSurface = nullptr;
-  SDL_Renderer* frameRenderer = nullptr;
+  // Headless, the overlay paints into the frame itself.
   std::function<void()> overlay;
 
   // What the frame draws, not done yet, and the number of the batch it is; the pixels it covers.
@@ -262,8 +260,6 @@ SoftwareDevice::SoftwareDevice(std::unique_ptr<DisplayWindow> window, int thread
 
 SoftwareDevice::~SoftwareDevice() {
   if (impl_->shown) SDL_DestroyTexture(impl_->shown);
-  if (impl_->frameRenderer) SDL_DestroyRenderer(impl_->frameRenderer);
-  if (impl_->frameSurface) SDL_FreeSurface(impl_->frameSurface);
 }
 
 void SoftwareDevice::setOverlay(std::function<void()> overlay) {
@@ -274,13 +270,29 @@ void SoftwareDevice::setOverlay(std::function<void()> overlay) {
 }
 
 SDL_Renderer* SoftwareDevice::overlayRenderer() {
-  if (window_) return window_->renderer();
-  if (!impl_->frameRenderer) {
-    impl_->frameSurface = SDL_CreateRGBSurfaceWithFormatFrom(impl_->frame.data(), kWidth, kHeight, 32,
-                                                             kWidth * 4, SDL_PIXELFORMAT_RGB888);
-    if (impl_->frameSurface) impl_->frameRenderer = SDL_CreateSoftwareRenderer(impl_->frameSurface);
+  return window_ ? window_->renderer() : nullptr;
+}
+
+bool SoftwareDevice::overlayInMemory() const {
+  return !window_ || GraphicsDevice::overlayInMemory();
+}
+
+bool SoftwareDevice::overlayCanvas(OverlayCanvas& canvas) {
+  if (window_) {
+    if (!GraphicsDevice::overlayCanvas(canvas)) return false;
+  } else {
+    impl_->flush();
+    canvas.pixels = impl_->frame.data();
+    canvas.width = kWidth;
+    canvas.height = kHeight;
+    canvas.pitch = kWidth;
   }
-  return impl_->frameRenderer;
+  // The interface is painted on the threads that draw a busy frame.
+  if (impl_->threadsAsked != 1) {
+    if (!impl_->pool) impl_->pool = std::make_unique<WorkerPool>(impl_->threadsAsked);
+    canvas.pool = impl_->pool.get();
+  }
+  return true;
 }
 
 std::unique_ptr<GraphicsDevice> SoftwareDevice::create(std::unique_ptr<DisplayWindow> window, int threads,
@@ -407,10 +419,7 @@ void SoftwareDevice::endScene() {
 void SoftwareDevice::present() {
   impl_->flush();
   if (!window_) {
-    if (impl_->overlay && impl_->frameRenderer) {
-      impl_->overlay();
-      SDL_RenderFlush(impl_->frameRenderer);
-    }
+    if (impl_->overlay) impl_->overlay();
     return;
   }
   SDL_UpdateTexture(impl_->shown, nullptr, impl_->frame.data(), kWidth * 4);

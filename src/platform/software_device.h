@@ -26,6 +26,8 @@ class SoftwareDevice : public GraphicsDevice {
   bool texturesPersist() const override { return true; }
   void setOverlay(std::function<void()> overlay) override;
   SDL_Renderer* overlayRenderer() override;
+  bool overlayInMemory() const override;
+  bool overlayCanvas(OverlayCanvas& canvas) override;
   bool saveLastFrame(const std::filesystem::path& png) const override;
   std::uint32_t pixelAt(int x, int y) const override;
   bool readFrame(std::vector<std::uint32_t>& pixels) override;

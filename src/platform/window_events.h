@@ -58,7 +58,22 @@ enum class Key {
 enum class MouseButton { Left, Middle, Right, Back };
 
 // A game controller's buttons, named by where they sit on a common controller; None for no button.
-enum class PadButton { A, B, X, Y, Back, Guide, Start, LeftShoulder, RightShoulder, Up, Down, Left, Right, None };
+enum class PadButton {
+  A,
+  B,
+  X,
+  Y,
+  Back,
+  Guide,
+  Start,
+  LeftShoulder,
+  RightShoulder,
+  Up,
+  Down,
+  Left,
+  Right,
+  None
+};
 
 struct WindowEvent {
   enum class Type {
