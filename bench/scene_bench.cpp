@@ -135,18 +135,18 @@ Action blinking() {
 }
 
 void BM_TypicalSceneFrame(benchmark::State& state) {
-  Rig rig;
+  Rig rig(static_cast<int>(state.range(0)));
   Action blink = blinking();
   buildTypicalScene(rig, blink);
   for (auto _ : state) rig.frame(true);
   state.counters["threads"] = rig.device->drawThreads();
 }
-BENCHMARK(BM_TypicalSceneFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypicalSceneFrame)->Arg(0)->Arg(1)->ArgName("threads_asked")->Unit(benchmark::kMillisecond);
 
 // The same scene with the player's save screen over it (twelve slots, three with thumbnails), in the
-// player's own look; the screen costs the difference from the frame above.
+// player's own look; the screen costs the difference from the frame above, on as many threads.
 void BM_TypicalSceneFrameWithAScreenOpen(benchmark::State& state) {
-  Rig rig;
+  Rig rig(static_cast<int>(state.range(0)));
   Action blink = blinking();
   buildTypicalScene(rig, blink);
   std::unique_ptr<FontLibrary> fonts = FontLibrary::create();
@@ -176,9 +176,14 @@ void BM_TypicalSceneFrameWithAScreenOpen(benchmark::State& state) {
   overlay->addCharacters(screen.characters());
   overlay->setContent([&] { screen.build(); });
   for (auto _ : state) rig.frame(true);
+  state.counters["threads"] = rig.device->drawThreads();
   overlay->setContent(nullptr);
 }
-BENCHMARK(BM_TypicalSceneFrameWithAScreenOpen)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypicalSceneFrameWithAScreenOpen)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("threads_asked")
+    ->Unit(benchmark::kMillisecond);
 
 // Sixteen translucent layers over the whole screen, drawn on one thread per core and, for comparison,
 // on one thread.
