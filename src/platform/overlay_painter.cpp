@@ -24,6 +24,8 @@ constexpr std::int64_t kHalf = kSub / 2;
 constexpr double kFar = 1 << 20;
 // Rows painted together: about 100 KB of an 800-pixel canvas.
 constexpr int kBand = 32;
+// From about a screen's worth of pixels the bands are shared among threads.
+constexpr std::size_t kShared = std::size_t{400} * 300;
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {  // b > 0
   return a >= 0 ? a / b : -((-a + b - 1) / b);
@@ -48,7 +50,8 @@ std::uint32_t tinted(std::uint32_t texel, std::uint32_t colour) {
 // The texel under texture coordinate uv along a side of size texels.
 int texelIndex(double uv, int size) {
   const double at = std::floor(uv * size);
-  return at <= 0 ? 0 : at >= size - 1 ? size - 1 : static_cast<int>(at);
+  if (!(at > 0)) return 0;  // not a number too
+  return at >= size - 1 ? size - 1 : static_cast<int>(at);
 }
 
 std::uint32_t texelAt(const PaintTexture& t, int s, int u) {
@@ -69,8 +72,10 @@ class Painter {
  public:
   Painter(const ImDrawData& data, const OverlayCanvas& canvas) : data_(data), canvas_(canvas) {}
 
-  // The shapes of the lists in order, those wholly clipped away left out.
-  void gather(std::vector<Shape>& shapes) {
+  // The shapes of the lists in order, those wholly clipped away left out; about how many pixels they
+  // cover.
+  std::size_t gather(std::vector<Shape>& shapes) {
+    std::size_t work = 0;
     for (int n = 0; n < data_.CmdListsCount; ++n) {
       const ImDrawList& list = *data_.CmdLists[n];
       for (const ImDrawCmd& cmd : list.CmdBuffer) {
@@ -98,20 +103,30 @@ class Painter {
           }
           // The rows the shape's corners span, give or take one.
           float top = shape.corner[0]->pos.y, bottom = top;
+          float left = shape.corner[0]->pos.x, right = left;
           for (const ImDrawVert* c : shape.corner) {
             if (!c) continue;
             top = std::min(top, c->pos.y);
             bottom = std::max(bottom, c->pos.y);
+            left = std::min(left, c->pos.x);
+            right = std::max(right, c->pos.x);
           }
           const float from = (top - data_.DisplayPos.y) * data_.FramebufferScale.y - 1;
           const float to = (bottom - data_.DisplayPos.y) * data_.FramebufferScale.y + 1;
           if (!(to >= static_cast<float>(shape.clipY0) && from < static_cast<float>(shape.clipY1))) continue;
           if (from > static_cast<float>(shape.clipY0)) shape.clipY0 = static_cast<int>(from);
           if (to < static_cast<float>(shape.clipY1)) shape.clipY1 = static_cast<int>(to) + 1;
+          const float width = std::min((right - data_.DisplayPos.x) * data_.FramebufferScale.x,
+                                       static_cast<float>(shape.clipX1)) -
+                              std::max((left - data_.DisplayPos.x) * data_.FramebufferScale.x,
+                                       static_cast<float>(shape.clipX0));
+          if (width > 0)
+            work += static_cast<std::size_t>(width + 1) * static_cast<std::size_t>(shape.clipY1 - shape.clipY0);
           shapes.push_back(shape);
         }
       }
     }
+    return work;
   }
 
   // Draws the parts of the shapes named within rows top to bottom.
@@ -376,7 +391,7 @@ void paintDrawData(const ImDrawData& data, const OverlayCanvas& canvas) {
   std::vector<Shape>& shapes = keptShapes;
   std::vector<std::vector<std::uint32_t>>& bands = keptBands;
   shapes.clear();
-  Painter(data, canvas).gather(shapes);
+  const std::size_t work = Painter(data, canvas).gather(shapes);
   const int count = (canvas.height + kBand - 1) / kBand;
   bands.resize(static_cast<std::size_t>(count));
   for (auto& band : bands) band.clear();
@@ -388,7 +403,8 @@ void paintDrawData(const ImDrawData& data, const OverlayCanvas& canvas) {
         .paintRows(shapes, bands[static_cast<std::size_t>(b)], b * kBand,
                    std::min(canvas.height, (b + 1) * kBand));
   };
-  if (canvas.pool && shapes.size() > 1)
+  // A bar or a box alone is painted sooner than the other threads would wake.
+  if (canvas.pool && work >= kShared)
     canvas.pool->run(count, paintBand);
   else
     for (int b = 0; b < count; ++b) paintBand(b);
