@@ -35,11 +35,11 @@ struct QuadCorner {
 class WorkerPool;
 
 // Pixels in memory the player's interface is painted into: XRGB, rows pitch pixels apart; the threads
-// that may share the painting, where the device has them.
+// that may share the painting, started when first asked for, where the device has them.
 struct OverlayCanvas {
   std::uint32_t* pixels = nullptr;
   int width = 0, height = 0, pitch = 0;
-  WorkerPool* pool = nullptr;
+  std::function<WorkerPool*()> threads;
 };
 
 struct DeviceOptions {

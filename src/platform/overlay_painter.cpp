@@ -121,7 +121,8 @@ class Painter {
                               std::max((left - data_.DisplayPos.x) * data_.FramebufferScale.x,
                                        static_cast<float>(shape.clipX0));
           if (width > 0)
-            work += static_cast<std::size_t>(width + 1) * static_cast<std::size_t>(shape.clipY1 - shape.clipY0);
+            work +=
+                static_cast<std::size_t>(width + 1) * static_cast<std::size_t>(shape.clipY1 - shape.clipY0);
           shapes.push_back(shape);
         }
       }
@@ -404,8 +405,9 @@ void paintDrawData(const ImDrawData& data, const OverlayCanvas& canvas) {
                    std::min(canvas.height, (b + 1) * kBand));
   };
   // A bar or a box alone is painted sooner than the other threads would wake.
-  if (canvas.pool && work >= kShared)
-    canvas.pool->run(count, paintBand);
+  WorkerPool* pool = work >= kShared && canvas.threads ? canvas.threads() : nullptr;
+  if (pool)
+    pool->run(count, paintBand);
   else
     for (int b = 0; b < count; ++b) paintBand(b);
 }

@@ -289,8 +289,10 @@ bool SoftwareDevice::overlayCanvas(OverlayCanvas& canvas) {
   }
   // The interface is painted on the threads that draw a busy frame.
   if (impl_->threadsAsked != 1) {
-    if (!impl_->pool) impl_->pool = std::make_unique<WorkerPool>(impl_->threadsAsked);
-    canvas.pool = impl_->pool.get();
+    canvas.threads = [impl = impl_.get()] {
+      if (!impl->pool) impl->pool = std::make_unique<WorkerPool>(impl->threadsAsked);
+      return impl->pool.get();
+    };
   }
   return true;
 }
