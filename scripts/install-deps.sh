@@ -3,6 +3,7 @@
 #   scripts/install-deps.sh          what building and playing needs
 #   scripts/install-deps.sh --test   that, plus what the tests use (with the editor tests' npm packages)
 #   scripts/install-deps.sh --package  that, plus what building and checking the Debian package uses
+#   scripts/install-deps.sh --web      that, plus what the browser build uses (scripts/build-web.sh)
 set -euo pipefail
 
 # The speech libraries' headers are used for their types only; the player loads them when the text is
@@ -21,6 +22,10 @@ if [[ "${1:-}" == "--test" ]]; then
 fi
 if [[ "${1:-}" == "--package" ]]; then
   packages+=(dpkg-dev file lintian desktop-file-utils appstream)
+fi
+if [[ "${1:-}" == "--web" ]]; then
+  # The compiler, and dpkg-source to unpack the libraries' source packages.
+  packages+=(emscripten dpkg-dev)
 fi
 
 missing=()
