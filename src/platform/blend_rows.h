@@ -15,6 +15,13 @@ inline std::uint32_t mul(std::uint32_t x, std::uint32_t y) {
   return ((t >> 8) + t) >> 8;
 }
 
+// Two ARGB values multiplied channel by channel: a premultiplied texel tinted by a premultiplied colour.
+inline std::uint32_t multiplied(std::uint32_t a, std::uint32_t b) {
+  if (b == 0xFFFFFFFFu) return a;
+  return (mul(a >> 24, b >> 24) << 24) | (mul((a >> 16) & 0xFF, (b >> 16) & 0xFF) << 16) |
+         (mul((a >> 8) & 0xFF, (b >> 8) & 0xFF) << 8) | mul(a & 0xFF, b & 0xFF);
+}
+
 // A straight-alpha ARGB colour premultiplied by its alpha.
 inline std::uint32_t premultiplied(std::uint32_t argb) {
   const std::uint32_t a = argb >> 24;

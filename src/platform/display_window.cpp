@@ -75,22 +75,28 @@ std::unique_ptr<DisplayWindow> DisplayWindow::create(const DeviceOptions& option
     w->vsync_ = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     w->software_ = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
   }
-  OverlayCanvas canvas;
-  w->canvasInMemory_ = w->software_ && w->canvas(canvas);
+  w->canvasInMemory_ = w->framebuffer() != nullptr;
   return w;
 }
 
-bool DisplayWindow::canvas(OverlayCanvas& canvas) {
-  if (!software_) return false;
-  // What the renderer holds back is drawn first: the canvas comes after it.
-  SDL_RenderFlush(renderer_);
+SDL_Surface* DisplayWindow::framebuffer() const {
+  if (!software_) return nullptr;
   SDL_Surface* surface = SDL_GetWindowSurface(window_);
   // The software renderer draws into this same surface; it needs no lock on the displays we know,
   // and one that did, or another layout of its pixels, is left to the renderer.
   if (!surface || SDL_MUSTLOCK(surface) || surface->format->BytesPerPixel != 4 ||
       surface->format->Rmask != 0xFF0000u || surface->format->Gmask != 0xFF00u ||
       surface->format->Bmask != 0xFFu || surface->pitch % 4 != 0)
-    return false;
+    return nullptr;
+  return surface;
+}
+
+bool DisplayWindow::canvas(OverlayCanvas& canvas) {
+  if (!canvasInMemory_) return false;
+  // What the renderer holds back is drawn first: the canvas comes after it.
+  SDL_RenderFlush(renderer_);
+  SDL_Surface* surface = framebuffer();
+  if (!surface) return false;
   canvas.pixels = static_cast<std::uint32_t*>(surface->pixels);
   canvas.width = surface->w;
   canvas.height = surface->h;

@@ -11,6 +11,7 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Surface;
 
 namespace tavrik {
 
@@ -87,6 +88,8 @@ class DisplayWindow {
   };
   // The window's size outside fullscreen for its scale and top margin.
   Size windowedSize() const;
+  // The window's framebuffer, where the software renderer draws, when the overlay can paint into it too.
+  SDL_Surface* framebuffer() const;
   // Gives the window that size, centred in the work area or about its own centre, kept within the
   // work area where it fits.
   void sizeWindow(bool centred);

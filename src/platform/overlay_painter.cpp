@@ -13,8 +13,6 @@ namespace tavrik {
 
 namespace {
 
-using blend::mul;
-
 // Positions are snapped to a 1/256-pixel grid and worked in whole numbers: an edge two triangles share
 // then falls exactly the same way for both.
 constexpr std::int64_t kSub = 256;
@@ -39,14 +37,6 @@ std::uint32_t premultipliedOf(ImU32 c) {
   return blend::premultiplied((c & 0xFF00FF00u) | ((c & 0xFFu) << 16) | ((c >> 16) & 0xFFu));
 }
 
-// A premultiplied texel multiplied by a premultiplied colour, channel by channel: the straight texel
-// times the straight colour, premultiplied.
-std::uint32_t tinted(std::uint32_t texel, std::uint32_t colour) {
-  if (colour == 0xFFFFFFFFu) return texel;
-  return (mul(texel >> 24, colour >> 24) << 24) | (mul((texel >> 16) & 0xFF, (colour >> 16) & 0xFF) << 16) |
-         (mul((texel >> 8) & 0xFF, (colour >> 8) & 0xFF) << 8) | mul(texel & 0xFF, colour & 0xFF);
-}
-
 // The texel under texture coordinate uv along a side of size texels.
 int texelIndex(double uv, int size) {
   const double at = std::floor(uv * size);
@@ -62,7 +52,7 @@ std::uint32_t texelAt(const PaintTexture& t, int s, int u) {
 
 // What the lists draw, one rectangle or triangle at a time, with the rows it may touch.
 struct Shape {
-  const ImDrawVert* corner[4];  // a rectangle's a, b, c, d; a triangle's three
+  const ImDrawVert* corner[3];  // a triangle's, or a rectangle's a, b and c
   const PaintTexture* texture;
   int clipX0, clipY0, clipX1, clipY1;  // within the canvas and the shape's rows
   bool rectangle;
@@ -87,7 +77,7 @@ class Painter {
         const ImDrawIdx* idx = list.IdxBuffer.Data + cmd.IdxOffset;
         const unsigned count = cmd.ElemCount;
         for (unsigned k = 0; k + 3 <= count;) {
-          Shape shape{{&v[idx[k]], &v[idx[k + 1]], &v[idx[k + 2]], nullptr},
+          Shape shape{{&v[idx[k]], &v[idx[k + 1]], &v[idx[k + 2]]},
                       texture,
                       clipX0_,
                       clipY0_,
@@ -95,17 +85,15 @@ class Painter {
                       clipY1_,
                       false};
           if (k + 6 <= count && isRectangle(v, idx + k)) {
-            shape.corner[3] = &v[idx[k + 5]];
             shape.rectangle = true;
             k += 6;
           } else {
             k += 3;
           }
-          // The rows the shape's corners span, give or take one.
+          // The rows the shape's corners span, give or take one (a rectangle's a and c span it).
           float top = shape.corner[0]->pos.y, bottom = top;
           float left = shape.corner[0]->pos.x, right = left;
           for (const ImDrawVert* c : shape.corner) {
-            if (!c) continue;
             top = std::min(top, c->pos.y);
             bottom = std::max(bottom, c->pos.y);
             left = std::min(left, c->pos.x);
@@ -215,10 +203,11 @@ class Painter {
     const int width = end - first;
 
     if (!texture_ || (a.uv.x == c.uv.x && a.uv.y == c.uv.y)) {
-      const std::uint32_t solid = texture_ ? tinted(texelAt(*texture_, texelIndex(a.uv.x, texture_->width),
-                                                            texelIndex(a.uv.y, texture_->height)),
-                                                    colour)
-                                           : colour;
+      const std::uint32_t solid =
+          texture_ ? blend::multiplied(texelAt(*texture_, texelIndex(a.uv.x, texture_->width),
+                                               texelIndex(a.uv.y, texture_->height)),
+                                       colour)
+                   : colour;
       for (int y = top; y < bottom; ++y) blend::overSolid(row(y) + first, solid, width);
       return;
     }
@@ -254,7 +243,8 @@ class Painter {
           continue;
         }
         for (int i = 0; i < width; ++i)
-          span_[static_cast<std::size_t>(i)] = tinted(texels[columns_[static_cast<std::size_t>(i)]], colour);
+          span_[static_cast<std::size_t>(i)] =
+              blend::multiplied(texels[columns_[static_cast<std::size_t>(i)]], colour);
       }
       blend::over(row(y) + first, span_.data(), width);
     }
@@ -264,7 +254,7 @@ class Painter {
   void shadesOf(std::uint32_t colour) {
     if (colour == shadesColour_) return;
     shadesColour_ = colour;
-    for (std::uint32_t k = 0; k < 256; ++k) shades_[k] = tinted(k * 0x01010101u, colour);
+    for (std::uint32_t k = 0; k < 256; ++k) shades_[k] = blend::multiplied(k * 0x01010101u, colour);
   }
 
   void triangle(const ImDrawVert& va, const ImDrawVert& vb, const ImDrawVert& vc) {
@@ -308,7 +298,7 @@ class Painter {
     if (oneColour && oneTexel) {
       solid = premultipliedOf(va.col);
       if (texture_)
-        solid = tinted(
+        solid = blend::multiplied(
             texelAt(*texture_, texelIndex(va.uv.x, texture_->width), texelIndex(va.uv.y, texture_->height)),
             solid);
       if (solid == 0) return;
@@ -365,8 +355,8 @@ class Painter {
       u = w[0] * vert[0]->uv.x + w[1] * vert[1]->uv.x + w[2] * vert[2]->uv.x;
       v = w[0] * vert[0]->uv.y + w[1] * vert[1]->uv.y + w[2] * vert[2]->uv.y;
     }
-    return tinted(texelAt(*texture_, texelIndex(u, texture_->width), texelIndex(v, texture_->height)),
-                  premultiplied);
+    return blend::multiplied(
+        texelAt(*texture_, texelIndex(u, texture_->width), texelIndex(v, texture_->height)), premultiplied);
   }
 
   const ImDrawData& data_;

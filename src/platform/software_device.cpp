@@ -16,8 +16,6 @@ namespace tavrik {
 
 namespace {
 
-using blend::mul;
-
 // A texture in memory: its texels premultiplied by their alpha, as the compositor blends them; then
 // blending over the frame is the straight-alpha blend of the original texels. A frame's drawings are
 // done at its end: a texture they use has them done before it changes or goes.
@@ -82,10 +80,9 @@ class MemoryTexture : public DeviceTexture {
   mutable std::uint64_t usedIn_ = ~std::uint64_t{0};
 };
 
-// A texel, premultiplied, multiplied by a colour's red, green and blue.
+// A texel, premultiplied, multiplied by a colour's red, green and blue (its alpha is the quad's fade).
 std::uint32_t tinted(std::uint32_t texel, std::uint32_t colour) {
-  return (texel & 0xFF000000u) | (mul((texel >> 16) & 0xFF, (colour >> 16) & 0xFF) << 16) |
-         (mul((texel >> 8) & 0xFF, (colour >> 8) & 0xFF) << 8) | mul(texel & 0xFF, colour & 0xFF);
+  return blend::multiplied(texel, colour | 0xFF000000u);
 }
 
 // A quad as the frame's rows meet it: the affine map from the screen back to its texels, and the rows
