@@ -121,6 +121,7 @@ library vorbis libvorbis configure --disable-shared --disable-examples --disable
 library flac flac cmake -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DBUILD_DOCS=OFF \
   -DBUILD_CXXLIBS=OFF -DINSTALL_MANPAGES=OFF -DWITH_OGG=ON -DWITH_STACK_PROTECTOR=OFF
 library opus opus configure --disable-shared --disable-doc --disable-extra-programs --disable-intrinsics --disable-rtcd \
+  --disable-stack-protector \
   --disable-asm
 library sdl2 libsdl2 cmake -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
 library sdl2-image libsdl2-image cmake -DSDL2IMAGE_SAMPLES=OFF -DSDL2IMAGE_DEPS_SHARED=OFF \
@@ -140,4 +141,20 @@ if [[ ! -f "$stamps/freepats" ]]; then
   touch "$stamps/freepats"
 fi
 
-echo "The libraries are in $prefix."
+# Code page 932 as this machine's C library converts it: the browser's has no converter for it.
+mkdir -p "$deps/generated"
+if [[ ! -f "$deps/generated/cp932_table.inc" || tools/cp932/main.cpp -nt "$deps/generated/cp932_table.inc" ]]; then
+  echo "Writing the code page tables"
+  c++ -std=c++20 -O2 tools/cp932/main.cpp -o "$deps/cp932_table"
+  "$deps/cp932_table" "$deps/generated/cp932_table.inc"
+fi
+
+# --- The player ------------------------------------------------------------------------------------
+echo "Building the player"
+emcmake cmake -S . -B "$out/player" -DCMAKE_BUILD_TYPE=Release -DTAVRIK_WEB_DEPS="$deps" \
+  -DTAVRIK_BUILD_TESTS=OFF -DTAVRIK_BUILD_BENCH=OFF >"$logs/player-configure.log" 2>&1 || {
+  tail -n 40 "$logs/player-configure.log" >&2
+  exit 1
+}
+cmake --build "$out/player" -j"$jobs"
+echo "The player is in $out/player/bin (tavrik.js, tavrik.wasm); tools/web/tavrik-web packs a game with it."

@@ -323,7 +323,10 @@ void GameApp::afterFirstFrame() {
   if (services_.audio) services_.audio->startOpening();
   if (DisplayWindow* window = frame().graphics().window())
     setWindowIcon(*window, (services_.moduleDirectory / "game.ico").string());
+#if !defined(__EMSCRIPTEN__)
+  // (A page has no desktop to tell.)
   registerForUser(services_.moduleDirectory);
+#endif
 }
 
 }  // namespace tavrik

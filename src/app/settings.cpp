@@ -90,7 +90,6 @@ PlayerSettings readPlayerSettings(const fs::path& file) {
   PlayerSettings settings;
   LineFile lines;
   if (!loadSettings(file, lines)) return settings;
-  const PlayerSettings defaults;
   for (const SettingField& field : kSettingFields) {
     const std::string text = lines.get(field.name);
     int value = 0;

@@ -15,6 +15,7 @@
 #include "base/terminal_text.h"
 #include "base/text_encoding.h"
 #include "base/theme_file.h"
+#include "base/threads.h"
 #include "platform/desktop.h"
 #include "platform/image_decoder.h"
 #include "platform/overlay.h"
@@ -161,7 +162,9 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
   }
   // The fonts are found on a thread of their own while the window is made: reading the font
   // configuration takes as long as making it.
-  std::future<Fonts> fonts = std::async(std::launch::async, [] {
+  // (Without threads, each is done where its result is first wanted.)
+  constexpr std::launch aside = kHaveThreads ? std::launch::async : std::launch::deferred;
+  std::future<Fonts> fonts = std::async(aside, [] {
     Fonts found{FontLibrary::create(), {}};
     if (found.library) found.japaneseFaces = found.library->japaneseFaces();
     return found;
@@ -172,7 +175,7 @@ std::optional<PlayerServices> startPlayer(const CommandLine& commandLine, int* e
   services.script = locateScript(commandLine.arguments, paths::moduleDirectory());
   std::future<ScriptAhead> ahead;
   if (services.script.path)
-    ahead = std::async(std::launch::async, compileAhead, *services.script.path, paths::moduleDirectory());
+    ahead = std::async(aside, compileAhead, *services.script.path, paths::moduleDirectory());
 
   services.moduleDirectory = paths::moduleDirectoryNative();
   settings.helpPath = (services.moduleDirectory / "help" / "index.html").string();

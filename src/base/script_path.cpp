@@ -1,6 +1,7 @@
 #include "base/script_path.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <system_error>
 #include <vector>
 
@@ -236,6 +237,11 @@ std::string toDisplay(std::string_view scriptPath) {
 }
 
 fs::path moduleDirectoryNative() {
+#if defined(__EMSCRIPTEN__)
+  // In a browser the player's own files are packed in /tavrik (TAVRIK_HOME elsewhere, as under node).
+  const char* home = std::getenv("TAVRIK_HOME");
+  return (home && *home) ? fs::path(home) : fs::path("/tavrik");
+#endif
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return fs::current_path(ec);

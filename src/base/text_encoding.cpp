@@ -1,6 +1,12 @@
 #include "base/text_encoding.h"
 
+#if defined(__EMSCRIPTEN__)
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#else
 #include <iconv.h>
+#endif
 
 #include <cerrno>
 
@@ -14,6 +20,67 @@ namespace {
 // IBM extension rows that Windows-made files use.
 constexpr const char* kCodePage = "CP932";
 
+#if defined(__EMSCRIPTEN__)
+// The browser's C library has no converter for the code page: its tables are made from the build
+// machine's (tools/cp932), and the conversion is done here with the same results.
+struct CodePair {
+  std::uint32_t from, to;
+};
+#include "cp932_table.inc"
+
+template <std::size_t N>
+std::optional<std::uint32_t> lookUp(const CodePair (&table)[N], std::uint32_t key) {
+  const CodePair* at =
+      std::lower_bound(table, table + N, key, [](const CodePair& p, std::uint32_t k) { return p.from < k; });
+  if (at == table + N || at->from != key) return std::nullopt;
+  return at->to;
+}
+
+bool decodeUtf8(std::string_view s, std::size_t& pos, char32_t& character);
+void appendUtf8(std::string& out, char32_t c);
+
+class Converter {
+ public:
+  Converter(const char* to, const char*) : toCodePage_(std::string_view(to) == kCodePage) {}
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  bool valid() const { return true; }
+
+  // Converts as much as possible; stops at the first sequence that cannot be converted and reports
+  // how many input bytes were consumed.
+  std::size_t convert(std::string_view in, std::string& out) const {
+    std::size_t pos = 0;
+    while (pos < in.size()) {
+      if (toCodePage_) {
+        std::size_t next = pos;
+        char32_t character = 0;
+        if (!decodeUtf8(in, next, character)) break;
+        const std::optional<std::uint32_t> code = lookUp(kCp932Encode, character);
+        if (!code) break;
+        if (*code > 0xFF) out += static_cast<char>(*code >> 8);
+        out += static_cast<char>(*code & 0xFF);
+        pos = next;
+        continue;
+      }
+      const auto lead = static_cast<unsigned char>(in[pos]);
+      std::optional<std::uint32_t> character = lookUp(kCp932Decode, lead);
+      std::size_t length = 1;
+      if (!character && pos + 1 < in.size()) {
+        character = lookUp(kCp932Decode, lead << 8 | static_cast<unsigned char>(in[pos + 1]));
+        length = 2;
+      }
+      if (!character) break;
+      appendUtf8(out, *character);
+      pos += length;
+    }
+    return pos;
+  }
+
+ private:
+  bool toCodePage_;
+};
+#else
 class Converter {
  public:
   Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
@@ -49,6 +116,8 @@ class Converter {
  private:
   iconv_t cd_;
 };
+
+#endif
 
 std::optional<std::string> convertStrict(const char* to, const char* from, std::string_view in) {
   Converter converter(to, from);

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "base/script_path.h"
+#include "base/threads.h"
 #include "platform/sound_stream.h"
 
 namespace tavrik {
@@ -37,12 +38,14 @@ constexpr std::uint32_t kEndless = 0xFFFFFFFFu;
 class JobThread {
  public:
   // held: the jobs wait until release().
-  explicit JobThread(bool held = false)
-      : held_(held), thread_([this] {
-          run();
-          // SDL keeps per-thread data (its error message) that it frees itself only for its own threads.
-          SDL_TLSCleanup();
-        }) {}
+  explicit JobThread(bool held = false) : held_(held) {
+    if constexpr (kHaveThreads)
+      thread_ = std::thread([this] {
+        run();
+        // SDL keeps per-thread data (its error message) that it frees itself only for its own threads.
+        SDL_TLSCleanup();
+      });
+  }
   ~JobThread() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -50,9 +53,14 @@ class JobThread {
       jobs_.clear();
     }
     wake_.notify_all();
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
   }
   void post(std::function<void()> job) {
+    if constexpr (!kHaveThreads) {
+      jobs_.push_back(std::move(job));
+      runHere();
+      return;
+    }
     {
       std::lock_guard<std::mutex> lock(mutex_);
       jobs_.push_back(std::move(job));
@@ -65,6 +73,7 @@ class JobThread {
       held_ = false;
     }
     wake_.notify_all();
+    if constexpr (!kHaveThreads) runHere();
   }
 
  private:
@@ -81,11 +90,24 @@ class JobThread {
     }
   }
 
+  // Without threads: the jobs posted, in order, on the calling thread (one posted by a job runs after it).
+  void runHere() {
+    if (held_ || runningHere_) return;
+    runningHere_ = true;
+    while (!jobs_.empty()) {
+      std::function<void()> job = std::move(jobs_.front());
+      jobs_.pop_front();
+      job();
+    }
+    runningHere_ = false;
+  }
+
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::function<void()>> jobs_;
   bool stopping_ = false;
   bool held_;
+  bool runningHere_ = false;
   std::thread thread_;  // last: it starts once the rest is built
 };
 

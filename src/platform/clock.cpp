@@ -1,6 +1,9 @@
 #include "platform/clock.h"
 
 #include <SDL.h>
+#if defined(__EMSCRIPTEN__)
+#include <emscripten.h>
+#endif
 
 #include <chrono>
 #include <thread>
@@ -8,7 +11,12 @@
 namespace tavrik {
 
 void sleepMicroseconds(std::int64_t us) {
+#if defined(__EMSCRIPTEN__)
+  // The page's thread goes back to the browser meanwhile (Asyncify), which runs its events and timers.
+  emscripten_sleep(static_cast<unsigned>((us + 999) / 1000));
+#else
   std::this_thread::sleep_for(std::chrono::microseconds(us));
+#endif
 }
 
 std::int64_t performanceCounter() {

@@ -1,6 +1,8 @@
 #include "platform/file_watch.h"
 
+#if !defined(__EMSCRIPTEN__)
 #include <sys/inotify.h>
+#endif
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +12,10 @@ namespace tavrik {
 namespace fs = std::filesystem;
 
 FileWatch::FileWatch(const std::vector<fs::path>& files) {
+#if defined(__EMSCRIPTEN__)
+  // A game packed for the browser does not change under it.
+  (void)files;
+#else
   fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (fd_ < 0) return;
   std::set<fs::path> folders;
@@ -25,6 +31,7 @@ FileWatch::FileWatch(const std::vector<fs::path>& files) {
                                        IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE | IN_DELETE | IN_MODIFY);
     if (wd >= 0) folders_.emplace_back(wd, folder);
   }
+#endif
 }
 
 FileWatch::~FileWatch() {
@@ -33,6 +40,7 @@ FileWatch::~FileWatch() {
 
 bool FileWatch::changed() {
   if (fd_ < 0) return false;
+#if !defined(__EMSCRIPTEN__)
   bool any = false;
   alignas(inotify_event) char buffer[16 * 1024];
   for (;;) {
@@ -48,6 +56,9 @@ bool FileWatch::changed() {
     }
   }
   return any;
+#else
+  return false;
+#endif
 }
 
 }  // namespace tavrik

@@ -1,16 +1,23 @@
 #include "platform/glyph_font.h"
 
+#if !defined(__EMSCRIPTEN__)
 #include <fontconfig/fontconfig.h>
+#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_SFNT_NAMES_H
+#include FT_TRUETYPE_IDS_H
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 
+#include "base/script_path.h"
 #include "base/text_encoding.h"
 
 namespace tavrik {
@@ -22,17 +29,119 @@ struct FaceDeleter {
 };
 using FacePtr = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceDeleter>;
 
-struct PatternDeleter {
-  void operator()(FcPattern* p) const { FcPatternDestroy(p); }
-};
-using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
-
 struct FontFile {
   std::string path;
   int index = 0;
   std::string family;  // the family name the match reports first
   bool isAskedFamily = false;
 };
+
+#if defined(__EMSCRIPTEN__)
+// In a browser there is no font configuration: the faces are the font files packed in the player's
+// fonts folder, each known by its family names (the English one and any Japanese one of its name table).
+struct FaceSet {
+  struct Face {
+    std::string path;
+    int index = 0;
+    std::vector<std::string> families;  // UTF-8, the first as the face reports it
+    std::string japaneseFamily;         // its Japanese name, when it has one
+    bool japanese = false;              // it has kana
+  };
+  std::vector<Face> faces;  // Japanese faces first, then by file name
+};
+
+// The family name of a name-table entry in Japanese (UTF-16BE), in UTF-8.
+std::string utf8OfUtf16(const FT_Byte* bytes, FT_UInt length) {
+  std::string out;
+  for (FT_UInt i = 0; i + 1 < length; i += 2) {
+    char32_t c = static_cast<char32_t>(bytes[i] << 8 | bytes[i + 1]);
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < length) {
+      const char32_t low = static_cast<char32_t>(bytes[i + 2] << 8 | bytes[i + 3]);
+      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+FaceSet* readFaceSet(FT_Library ft) {
+  auto set = std::make_unique<FaceSet>();
+  std::error_code ec;
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(paths::moduleDirectoryNative() / "fonts", ec)) {
+    std::string extension = entry.path().extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".ttf" || extension == ".otf" || extension == ".ttc") files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  for (const std::filesystem::path& file : files) {
+    for (int index = 0, count = 1; index < count; ++index) {
+      FT_Face face = nullptr;
+      if (FT_New_Face(ft, file.c_str(), index, &face) != 0) break;
+      FacePtr owned(face);
+      count = static_cast<int>(face->num_faces);
+      FaceSet::Face known;
+      known.path = file.string();
+      known.index = index;
+      if (face->family_name) known.families.emplace_back(face->family_name);
+      for (FT_UInt n = 0, names = FT_Get_Sfnt_Name_Count(face); n < names; ++n) {
+        FT_SfntName name{};
+        if (FT_Get_Sfnt_Name(face, n, &name) != 0 || name.name_id != TT_NAME_ID_FONT_FAMILY ||
+            name.platform_id != TT_PLATFORM_MICROSOFT || name.language_id != TT_MS_LANGID_JAPANESE_JAPAN)
+          continue;
+        known.japaneseFamily = utf8OfUtf16(name.string, name.string_len);
+        if (!known.japaneseFamily.empty()) known.families.push_back(known.japaneseFamily);
+      }
+      known.japanese = FT_Get_Char_Index(face, 0x3042) != 0;
+      if (!known.families.empty()) set->faces.push_back(std::move(known));
+    }
+  }
+  std::stable_partition(set->faces.begin(), set->faces.end(),
+                        [](const FaceSet::Face& f) { return f.japanese; });
+  return set.release();
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+// The face of a family (empty: the first Japanese face), or else that default, as fontconfig matches.
+std::optional<FontFile> matchFamily(const FaceSet* set, const std::string& familyUtf8) {
+  if (set->faces.empty()) return std::nullopt;
+  const FaceSet::Face* chosen = &set->faces.front();
+  bool asked = false;
+  if (!familyUtf8.empty())
+    for (const FaceSet::Face& face : set->faces)
+      for (const std::string& name : face.families)
+        if (!asked && sameName(name, familyUtf8)) {
+          chosen = &face;
+          asked = true;
+        }
+  return FontFile{chosen->path, chosen->index, chosen->families.front(), asked};
+}
+#else
+struct PatternDeleter {
+  void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+};
+using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
 
 // The file fontconfig picks for a family (empty: the default Japanese face). FcFontMatch always finds
 // something, so whether the asked family exists is told by the match's own family names.
@@ -60,6 +169,8 @@ std::optional<FontFile> matchFamily(FcConfig* config, const std::string& familyU
   }
   return out;
 }
+
+#endif
 
 }  // namespace
 
@@ -101,9 +212,17 @@ char32_t sjisCharToUnicode(std::uint16_t code) {
 
 struct FontLibrary::Impl {
   FT_Library ft = nullptr;
+#if defined(__EMSCRIPTEN__)
+  FaceSet* config = nullptr;
+#else
   FcConfig* config = nullptr;
+#endif
   ~Impl() {
+#if defined(__EMSCRIPTEN__)
+    delete config;
+#else
     if (config) FcConfigDestroy(config);
+#endif
     if (ft) FT_Done_FreeType(ft);
   }
 };
@@ -120,7 +239,11 @@ FontLibrary::~FontLibrary() = default;
 std::unique_ptr<FontLibrary> FontLibrary::create() {
   auto impl = std::make_unique<Impl>();
   if (FT_Init_FreeType(&impl->ft) != 0) return nullptr;
+#if defined(__EMSCRIPTEN__)
+  impl->config = readFaceSet(impl->ft);
+#else
   impl->config = FcInitLoadConfigAndFonts();
+#endif
   return std::unique_ptr<FontLibrary>(new FontLibrary(std::move(impl)));
 }
 
@@ -172,6 +295,14 @@ std::unique_ptr<GlyphFont> FontLibrary::openFont(std::string_view sjisFace, int 
 std::vector<std::string> FontLibrary::japaneseFaces() {
   std::vector<std::string> out;
   if (!impl_->config) return out;
+#if defined(__EMSCRIPTEN__)
+  for (const FaceSet::Face& face : impl_->config->faces) {
+    if (!face.japanese) continue;
+    const std::string& utf8 = face.japaneseFamily.empty() ? face.families.front() : face.japaneseFamily;
+    if (std::optional<std::string> sjis = utf8ToSjisStrict(utf8); sjis && !sjis->empty() && utf8[0] != '@')
+      out.push_back(std::move(*sjis));
+  }
+#else
   PatternPtr pattern(FcNameParse(reinterpret_cast<const FcChar8*>(":lang=ja")));
   FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, nullptr);
   FcFontSet* set = FcFontList(impl_->config, pattern.get(), objects);
@@ -199,6 +330,7 @@ std::vector<std::string> FontLibrary::japaneseFaces() {
     out.push_back(std::move(*sjis));
   }
   FcFontSetDestroy(set);
+#endif
   std::sort(out.begin(), out.end());
   out.erase(std::unique(out.begin(), out.end()), out.end());
   return out;

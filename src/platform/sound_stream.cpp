@@ -1,7 +1,9 @@
 #include "platform/sound_stream.h"
 
 #include <SDL.h>
+#if !defined(__EMSCRIPTEN__)
 #include <fluidsynth.h>
+#endif
 #include <sndfile.h>
 
 #include <algorithm>
@@ -13,19 +15,21 @@
 
 #include "platform/midi_song.h"
 #include "platform/shared_library.h"
+#if defined(__EMSCRIPTEN__)
+#include "platform/web/web_midi.h"
+#endif
 
 namespace tavrik {
 
 namespace {
 
+#if !defined(__EMSCRIPTEN__)
 constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+#endif
 // Frames decoded at a time.
 constexpr std::size_t kChunkFrames = 1024;
 // Sampled files with more channels than this are not played (the first two of any are heard).
 constexpr int kMaxChannels = 64;
-// A block of a tune plays at most this many events; the rest wait for the next block, so that a file
-// of events all at one moment cannot stall the sound thread.
-constexpr int kMaxEventsPerRead = 4096;
 
 // The decoding libraries are loaded at the first sound of their kind (see shared_library.h); a library
 // that cannot be had is told once on standard error, and its sounds stay silent.
@@ -54,6 +58,11 @@ const Sndfile* sndfile() {
       });
   return loaded ? &*loaded : nullptr;
 }
+
+#if !defined(__EMSCRIPTEN__)
+// A block of a tune plays at most this many events; the rest wait for the next block, so that a file
+// of events all at one moment cannot stall the sound thread.
+constexpr int kMaxEventsPerRead = 4096;
 
 struct Fluid {
   decltype(&new_fluid_settings) newSettings = nullptr;
@@ -217,6 +226,8 @@ std::unique_ptr<SoundStream> openMidi(std::FILE* file) {
   return std::make_unique<MidiStream>(std::move(*song), settings, synth);
 }
 
+#endif
+
 // libsndfile reads through these from a stdio file the stream owns.
 sf_count_t fileLength(void* user) {
   std::FILE* f = static_cast<std::FILE*>(user);
@@ -369,7 +380,11 @@ std::unique_ptr<SoundStream> openSoundStream(const std::filesystem::path& path) 
   const bool midi = std::fread(magic, 1, 4, file) == 4 && std::equal(magic, magic + 4, "MThd");
   std::rewind(file);
   if (midi) {
+#if defined(__EMSCRIPTEN__)
+    std::unique_ptr<SoundStream> stream = openPatchMidi(file);
+#else
     std::unique_ptr<SoundStream> stream = openMidi(file);
+#endif
     std::fclose(file);
     return stream;
   }

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "base/threads.h"
+
 namespace tavrik {
 
 WorkerPool::WorkerPool(int threads) {
   if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  threads = std::min(threads, 16);
+  threads = kHaveThreads ? std::min(threads, 16) : 1;
   workers_.reserve(static_cast<std::size_t>(threads - 1));
   for (int i = 1; i < threads; ++i) workers_.emplace_back([this] { work(); });
 }

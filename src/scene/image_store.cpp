@@ -12,6 +12,7 @@
 #include "base/messages.h"
 #include "base/script_path.h"
 #include "base/terminal_text.h"
+#include "base/threads.h"
 #include "platform/image_decoder.h"
 
 namespace tavrik {
@@ -123,7 +124,7 @@ void ImageStore::loadAll(const std::vector<Request>& requests) {
       for (std::size_t i = next++; i < count; i = next++) job(i);
     };
     const std::size_t workers =
-        std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
+        kHaveThreads ? std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency())) : 1;
     std::vector<std::thread> threads;
     for (std::size_t w = 1; w < workers; ++w) threads.emplace_back(work);
     work();
