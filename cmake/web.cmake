@@ -75,7 +75,8 @@ add_compile_options(-fexceptions)
 set(TAVRIK_WEB_LINK_OPTIONS
   -fexceptions -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=262144 -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=134217728
   -sTOTAL_STACK=5242880 -sFORCE_FILESYSTEM=1 -sEXIT_RUNTIME=1
-  "-sEXPORTED_RUNTIME_METHODS=['FS','addRunDependency','removeRunDependency']")
+  "-sEXPORTED_RUNTIME_METHODS=['FS','addRunDependency','removeRunDependency']"
+  --js-library ${CMAKE_CURRENT_LIST_DIR}/web/sdl_library.js "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=['tavrik_sdl_needs']")
 # More link options, such as -sASSERTIONS=1 --profiling-funcs for finding a fault.
 set(TAVRIK_WEB_LINK_EXTRA "" CACHE STRING "More link options of the browser build")
 list(APPEND TAVRIK_WEB_LINK_OPTIONS ${TAVRIK_WEB_LINK_EXTRA})

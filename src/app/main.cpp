@@ -7,6 +7,9 @@
 #include "app/startup.h"
 #include "base/messages.h"
 #include "platform/session.h"
+#if defined(__EMSCRIPTEN__)
+#include "platform/web/web_page.h"
+#endif
 #include "ui/message_box.h"
 
 int main(int argc, char** argv) {
@@ -46,6 +49,10 @@ int main(int argc, char** argv) {
   app->frame().run();
   const bool written = app->finish(commandLine->automation);
   // Ended by a signal: the settings are saved as at any end, and the status says why it ended.
-  if (const int signal = terminationSignal()) return 128 + signal;
-  return written ? 0 : 1;
+  const int signal = terminationSignal();
+  const int status = signal ? 128 + signal : written ? 0 : 1;
+#if defined(__EMSCRIPTEN__)
+  pageRunEnded(status);
+#endif
+  return status;
 }

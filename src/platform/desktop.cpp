@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/messages.h"
+#include "base/script_path.h"
 #include "base/terminal_text.h"
 
 #include "platform/display_window.h"
@@ -40,6 +41,18 @@ bool openUrl(const std::string& url, bool haveDisplay) {
     std::fprintf(stderr, "tavrik: %s\n", en(MessageId::UrlShown, {terminalText(url)}).c_str());
     return true;
   }
+#if defined(__EMSCRIPTEN__)
+  // In a page the player's own files (the manual) are served beside it, and SDL opens a new tab.
+  std::string shown = url;
+  const std::string own = "file://" + paths::moduleDirectoryNative().string() + "/";
+  if (shown.rfind(own, 0) == 0) shown.erase(0, own.size());
+  if (SDL_OpenURL(shown.c_str()) != 0) {
+    std::fprintf(stderr, "tavrik: %s\n",
+                 en(MessageId::UrlNotOpened, {terminalText(url), SDL_GetError()}).c_str());
+    return false;
+  }
+  return true;
+#endif
   // SDL starts the desktop's program in a child and reports success whether or not it could run.
   if (!programOnPath("xdg-open")) {
     std::fprintf(stderr, "tavrik: %s\n", en(MessageId::UrlNoOpener, {terminalText(url)}).c_str());

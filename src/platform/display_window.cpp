@@ -6,6 +6,9 @@
 #include <cmath>
 
 #include "platform/graphics_device.h"
+#if defined(__EMSCRIPTEN__)
+#include "platform/web/web_page.h"
+#endif
 
 namespace tavrik {
 
@@ -190,6 +193,10 @@ void DisplayWindow::present(SDL_Texture* game) {
   }
   if (overlay_) overlay_();
   SDL_RenderPresent(renderer_);
+#if defined(__EMSCRIPTEN__)
+  if (!presented_) pageShowsFirstFrame();
+#endif
+  presented_ = true;
 }
 
 void DisplayWindow::setFullscreen(bool fullscreen) {

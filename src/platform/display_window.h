@@ -100,6 +100,7 @@ class DisplayWindow {
   bool canvasInMemory_ = false;
   bool vsync_ = false;
   bool showPending_ = false;  // hidden until the first present
+  bool presented_ = false;    // a frame has been presented
   bool fullscreen_ = false;
   int topMargin_ = 0;
   double scale_ = 1;

@@ -89,7 +89,12 @@ std::unique_ptr<PlatformSession> PlatformSession::start(bool headless, std::stri
   // allocates often enough to wait on another.
   mallopt(M_ARENA_MAX, 1);
 #endif
-  if (!headless && !set("SDL_VIDEODRIVER") && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) {
+#if defined(__EMSCRIPTEN__)
+  constexpr bool page = true;  // a page always has its canvas
+#else
+  constexpr bool page = false;
+#endif
+  if (!headless && !page && !set("SDL_VIDEODRIVER") && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) {
     if (error) *error = en(MessageId::SessionNoDisplay);
     if (failure) *failure = Failure::NoDisplay;
     return nullptr;

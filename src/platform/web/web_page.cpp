@@ -1,18 +1,28 @@
-// The page the browser build plays in: what the player asks of it beyond SDL.
-#include <emscripten.h>
-
 #include "platform/web/web_page.h"
+
+#include <emscripten.h>
 
 namespace tavrik {
 
+namespace {
+
 // clang-format off
-EM_JS(void, tavrikPersist, (), {
-  if (typeof Module.tavrikPersist === 'function') Module.tavrikPersist();
+EM_JS(void, tavrikFirstFrame, (), {
+  if (typeof Module.onFirstFrame === 'function') Module.onFirstFrame();
+});
+EM_JS(void, tavrikRunEnded, (int status), {
+  if (typeof Module.onRunEnded === 'function') Module.onRunEnded(status);
 });
 // clang-format on
 
-void persistPlayerFiles() {
-  tavrikPersist();
+}  // namespace
+
+void pageShowsFirstFrame() {
+  tavrikFirstFrame();
+}
+
+void pageRunEnded(int status) {
+  tavrikRunEnded(status);
 }
 
 }  // namespace tavrik

@@ -3,8 +3,9 @@
 
 namespace tavrik {
 
-// The player's files (saves, settings, the read-wait record) written so far are kept in the browser's
-// storage: the page copies its in-memory folder there, in the background.
-void persistPlayerFiles();
+// The first frame is on the canvas: the page takes its loading screen away (and notes the time).
+void pageShowsFirstFrame();
+// The player has ended with this status (its files written): the page keeps them and says so.
+void pageRunEnded(int status);
 
 }  // namespace tavrik
