@@ -24,8 +24,9 @@ if [[ "${1:-}" == "--package" ]]; then
   packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 fi
 if [[ "${1:-}" == "--web" ]]; then
-  # The compiler, and dpkg-source to unpack the libraries' source packages.
-  packages+=(emscripten dpkg-dev)
+  # The compiler, dpkg-source to unpack the libraries' source packages, the Japanese face a page packs,
+  # and the browser its test plays in.
+  packages+=(emscripten dpkg-dev fonts-ipafont-gothic python3 chromium)
 fi
 
 missing=()

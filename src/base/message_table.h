@@ -238,6 +238,8 @@
   X(UrlNoOpener, "{1}を開けません：xdg-openがPATHにありません", "cannot open {1}: xdg-open is not on the PATH") \
   X(UrlNotOpened, "{1}を開けません：{2}", "cannot open {1}: {2}") \
   X(SoundLibraryIncomplete, "{1}にはプレーヤーが使う関数がそろっていません", "{1} lacks functions the player uses") \
+  X(MidiPatchesUnreadable, "MIDIの音色を読めません（{1}）。MIDIの曲は鳴りません", \
+    "the MIDI patches could not be read ({1}): tunes stay silent") \
   X(SpeechDispatcherUnanswered, "speech-dispatcherが応答しません：{1}", "speech-dispatcher does not answer: {1}") \
   X(SpeechEspeakNoVoice, "espeak-ngに「{1}」の声がありません", "espeak-ng has no voice for '{1}'") \
   X(SpeechEspeakInUse, "espeak-ngはこのプロセスの別の読み上げが使っています", \

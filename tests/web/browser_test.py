@@ -8,6 +8,7 @@ Chromium with the demo's events file (through the page's events parameter) next 
 playing it headless. Checks:
   - the variables at the end are the native run's;
   - the last frame is within 2/255 per channel of the native screenshot;
+  - the MIDI tune the demo starts with sounds (mixed headless into a file in the page);
   - a save made in the page is there after a reload, and loading it gives the variables it was made with.
 Prints the packed size and the time to the first frame.
 """
@@ -113,6 +114,18 @@ def main():
             })()""")
             check(isinstance(difference, int) and difference <= 2,
                   f"the last frame is within 2/255 of the native screenshot (most apart: {difference})")
+
+            # The page's sound: the demo's first two seconds are its MIDI tune, mixed headless into a file.
+            status, _ = play(browser, page_url(base, "demo.events", "--headless", "--frames", "120", "--audio-out",
+                                               "/out/mix.wav", "-n"))
+            loudness = browser.evaluate("""(() => {
+              const wav = FS.readFile('/out/mix.wav');
+              const samples = new Int16Array(wav.buffer, wav.byteOffset + 44, (wav.length - 44) >> 1);
+              let sum = 0;
+              for (const s of samples) sum += (s / 32768) * (s / 32768);
+              return Math.sqrt(sum / Math.max(1, samples.length));
+            })()""")
+            check(status == 0 and loudness > 0.002, f"the page's MIDI tune sounds (RMS {loudness:.4f})")
 
             # A save, a reload, the save loaded.
             saved_events = "".join(f"{line}%0A" for line in open(os.path.join(DEMO, "demo.events"), encoding="utf-8")

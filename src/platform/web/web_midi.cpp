@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "base/messages.h"
+#include "base/script_path.h"
 #include "platform/midi_song.h"
 
 namespace tavrik {
@@ -18,9 +21,9 @@ constexpr int kBlockFrames = 1024;
 
 bool patchesReady() {
   static const bool ready = [] {
-    if (Timidity_Init(kPatchConfig) == 0) return true;
-    std::fprintf(stderr, "tavrik: the MIDI patches could not be read (%s): tunes stay silent\n",
-                 SDL_GetError());
+    const std::string config = (paths::moduleDirectoryNative() / "freepats" / "freepats.cfg").string();
+    if (Timidity_Init(config.c_str()) == 0) return true;
+    std::fprintf(stderr, "tavrik: %s\n", en(MessageId::MidiPatchesUnreadable, {SDL_GetError()}).c_str());
     return false;
   }();
   return ready;

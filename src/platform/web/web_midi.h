@@ -1,5 +1,6 @@
 // MIDI tunes in the browser: SDL_mixer's GUS-patch player with the freepats patches packed beside the
-// game, in place of the desktop's SoundFont synthesiser.
+// game (freepats/freepats.cfg in the player's own folder, the patches beside it), in place of the
+// desktop's SoundFont synthesiser.
 #pragma once
 
 #include <cstdio>
@@ -8,9 +9,6 @@
 #include "platform/sound_stream.h"
 
 namespace tavrik {
-
-// Where the packed patches' configuration is in the browser's file system.
-inline constexpr const char* kPatchConfig = "/tavrik/freepats/freepats.cfg";
 
 // The tune in file (read whole; the caller keeps the file), or nothing when it is no MIDI file the
 // player reads or the patches cannot be had (said once on standard error).
