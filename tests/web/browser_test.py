@@ -8,13 +8,16 @@ Chromium with the demo's events file (through the page's events parameter) next 
 playing it headless. Checks:
   - the variables at the end are the native run's;
   - the last frame is within 2/255 per channel of the native screenshot;
+  - F1 opens the manual in a new tab;
   - the MIDI tune the demo starts with sounds (mixed headless into a file in the page);
-  - a save made in the page is there after a reload, and loading it gives the variables it was made with.
+  - a save made in the page is there after a reload, and loading it gives the variables it was made with;
+  - the saves exported as one file and imported into another browser load there.
 Prints the packed size and the time to the first frame.
 """
 import argparse
 import functools
 import http.server
+import json
 import os
 import shutil
 import subprocess
@@ -115,6 +118,23 @@ def main():
             check(isinstance(difference, int) and difference <= 2,
                   f"the last frame is within 2/255 of the native screenshot (most apart: {difference})")
 
+            # F1, pressed as a player presses it, opens the manual in a new tab.
+            browser.navigate(base + "index.html?arg=-n")
+            browser.wait_for("typeof Module !== 'undefined' && Module.firstFrameAt", 60)
+            for kind in ("keyDown", "keyUp"):
+                browser.call("Input.dispatchKeyEvent", type=kind, key="F1", code="F1", windowsVirtualKeyCode=112)
+            deadline = time.monotonic() + 10
+            manual = []
+            while not manual and time.monotonic() < deadline:
+                time.sleep(0.2)
+                manual = [t for t in browser.call("Target.getTargets")["targetInfos"]
+                          if t["type"] == "page" and t["url"] == base + "help/index.html"]
+            check(bool(manual), "F1 opens the manual in a new tab")
+            # (The game waits while its page is behind another, as a window without focus does.)
+            for tab in manual:
+                browser.call("Target.closeTarget", targetId=tab["targetId"])
+            browser.call("Page.bringToFront")
+
             # The page's sound: the demo's first two seconds are its MIDI tune, mixed headless into a file.
             status, _ = play(browser, page_url(base, "demo.events", "--headless", "--frames", "120", "--audio-out",
                                                "/out/mix.wav", "-n"))
@@ -140,6 +160,20 @@ def main():
             check(status == 0, "the reloaded page loads slot 1")
             check(loaded == saved and bool(saved), f"the save loaded after the reload has its variables: {loaded} / {saved}")
             check(loaded != fresh, f"... which are not those of a new game at the same frame: {fresh}")
+
+            # The saves exported as one file, imported into another browser's page, load there.
+            exported = browser.evaluate("Module.exportSaves()")
+        finally:
+            browser.close()
+        browser = Browser(log=open(os.path.join(temp, "chromium-2.log"), "w"))
+        try:
+            browser.navigate(base + "index.html?arg=--frames&arg=1")
+            browser.wait_for("typeof Module !== 'undefined' && Module.persisted", 60)
+            check(browser.evaluate(f"Module.importSaves({json.dumps(exported)})") is True,
+                  "another browser's page imports the exported saves")
+            status, imported = play(browser, page_url(base, "data:,5 load 1%0A", "--frames", "30", "--dump-variables",
+                                                      "-n"))
+            check(status == 0 and imported == saved, f"the imported save loads with its variables: {imported}")
         finally:
             browser.close()
             server.shutdown()
