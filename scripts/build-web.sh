@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Builds the player for the browser in build-web/ with Debian's emscripten, and packs the demo with it.
 #   scripts/build-web.sh          build-web/player/bin/tavrik.{js,wasm}, and build-web/demo to serve
-#   scripts/build-web.sh --test   that, then plays the demo in headless Chromium beside the native player
+#   scripts/build-web.sh --test [NATIVE]
+#                                 that, then plays the demo in headless Chromium beside the native player
+#                                 (NATIVE, such as build/bin/tavrik; otherwise one built in build-web/native)
 # The C libraries the player needs are built once from Debian's source packages (apt-get source, with a
 # deb-src entry for this system's own suite added when there is none) into build-web/deps, which later
 # runs reuse: deleting a library's stamp in build-web/deps/stamps builds it again. Nothing comes from
 # anywhere but the system's Debian archive. scripts/tavrik-web packs any other game.
 set -euo pipefail
-test=0
-[[ "${1:-}" == "--test" ]] && test=1
+test=0 native=
+[[ "${1:-}" == "--test" ]] && test=1 native=${2:-}
+[[ -n "$native" ]] && native=$(realpath "$native")
 cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/build-web
@@ -162,10 +165,14 @@ scripts/tavrik-web examples/demo "$out/demo"
 echo "The player is in $out/player/bin; the demo to serve is in $out/demo (python3 -m http.server -d $out/demo)."
 
 if [[ $test == 1 ]]; then
-  # The native player the page is compared with, built apart from the desktop's own build.
-  echo "Building the native player to compare with"
-  (unset CFLAGS CXXFLAGS PKG_CONFIG_PATH EM_PKG_CONFIG_PATH; cmake -S . -B "$out/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIK_BUILD_TESTS=OFF \
-    -DTAVRIK_BUILD_BENCH=OFF >"$logs/native-configure.log" 2>&1 && cmake --build "$out/native" -j"$jobs" --target tavrik \
-    >"$logs/native-build.log" 2>&1) || { tail -n 40 "$logs/native-build.log" >&2; exit 1; }
-  python3 tests/web/browser_test.py "$out/native/bin/tavrik" --player "$out/player/bin"
+  if [[ -z "$native" ]]; then
+    # The native player the page is compared with, built apart from the desktop's own build.
+    echo "Building the native player to compare with"
+    (unset CFLAGS CXXFLAGS PKG_CONFIG_PATH EM_PKG_CONFIG_PATH; cmake -S . -B "$out/native" \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIK_BUILD_TESTS=OFF -DTAVRIK_BUILD_BENCH=OFF >"$logs/native-configure.log" 2>&1 &&
+      cmake --build "$out/native" -j"$jobs" --target tavrik >"$logs/native-build.log" 2>&1) ||
+      { tail -n 40 "$logs/native-build.log" >&2; exit 1; }
+    native=$out/native/bin/tavrik
+  fi
+  python3 tests/web/browser_test.py "$native" --player "$out/player/bin"
 fi

@@ -24,6 +24,8 @@ std::optional<std::string> sjisToUtf8Unescaped(std::string_view sjis);
 
 // Whether s is UTF-8: no overlong forms, surrogates or values past Unicode.
 bool isValidUtf8(std::string_view s);
+// Appends a character's UTF-8 form.
+void appendUtf8(std::string& out, char32_t c);
 
 // UTF-8 text in Shift-JIS; a character code page 932 cannot hold becomes "？".
 std::string utf8ToSjisLenient(std::string_view utf8);
