@@ -274,6 +274,14 @@ bool GameApp::handleEvent(const WindowEvent& event) {
   using T = WindowEvent::Type;
   playback_.see(event);
   if (!engine_) return false;
+#if defined(__EMSCRIPTEN__)
+  // A page is closed without a word to the player. When it goes behind another tab or window, the play
+  // is kept to be continued, as closing a window keeps it (the script's end lets it go again).
+  if (event.type == T::FocusLost && !engine_->isFinished() && !frame().frameLimitReached()) {
+    saveSlot(kAutoSlot);
+    saves_->writeSeen();
+  }
+#endif
   if (screens_->isOpen()) return screens_->handle(event);
   steerChoice(event, *engine_);
   // The notice of a failed reload closes with its button, and the click is not the game's.

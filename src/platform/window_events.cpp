@@ -193,6 +193,15 @@ std::optional<WindowEvent> translate(const SDL_Event& e) {
         case SDL_WINDOWEVENT_FOCUS_LOST:
           out.type = T::FocusLost;
           return out;
+#if defined(__EMSCRIPTEN__)
+        // A page behind another tab, or in a minimised window, is as a window without the focus.
+        case SDL_WINDOWEVENT_HIDDEN:
+          out.type = T::FocusLost;
+          return out;
+        case SDL_WINDOWEVENT_SHOWN:
+          out.type = T::FocusGained;
+          return out;
+#endif
         case SDL_WINDOWEVENT_EXPOSED:
           out.type = T::Exposed;
           return out;

@@ -9,6 +9,7 @@ playing it headless. Checks:
   - the variables at the end are the native run's;
   - the last frame is within 2/255 per channel of the native screenshot;
   - F1 opens the manual in a new tab;
+  - a page that goes behind another tab keeps the play to be continued (there after a reload);
   - the MIDI tune the demo starts with sounds (mixed headless into a file in the page);
   - a save made in the page is there after a reload, and loading it gives the variables it was made with;
   - the saves exported as one file and imported into another browser load there.
@@ -134,6 +135,20 @@ def main():
             for tab in manual:
                 browser.call("Target.closeTarget", targetId=tab["targetId"])
             browser.call("Page.bringToFront")
+
+            # A page going behind another tab keeps the play to be continued, as closing a window does.
+            browser.navigate(base + "index.html")
+            browser.wait_for("typeof Module !== 'undefined' && Module.firstFrameAt", 60)
+            time.sleep(1)
+            other = browser.call("Target.createTarget", url="about:blank")["targetId"]
+            time.sleep(2.5)
+            browser.call("Target.closeTarget", targetId=other)
+            browser.call("Page.bringToFront")
+            browser.call("Page.reload")
+            browser.wait_for("typeof Module !== 'undefined' && Module.calledRun", 60)
+            kept = [name for name in json.loads(browser.evaluate("Module.exportSaves()"))["files"]
+                    if name.endswith("/auto.sav")]
+            check(bool(kept), "a page behind another tab keeps the play to be continued after a reload")
 
             # The page's sound: the demo's first two seconds are its MIDI tune, mixed headless into a file.
             status, _ = play(browser, page_url(base, "demo.events", "--headless", "--frames", "120", "--audio-out",
