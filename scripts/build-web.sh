@@ -63,8 +63,15 @@ unpack() {
       exit 1
     }
     # (apt-get has checked the files against the archive's signed index; dpkg-source's own look for the
-    # uploader's key, which is not installed, only warns.)
-    dpkg-source -x "$(ls -t "$package"_*.dsc | head -n1)" "$package" >>"$logs/$package-fetch.log" 2>&1
+    # uploader's key, which is not installed, only warns.) Unpacked aside first: an unpacking stopped
+    # halfway is not taken for the source next time.
+    rm -rf "$package.unpacking"
+    dpkg-source -x "$(ls -t "$package"_*.dsc | head -n1)" "$package.unpacking" >>"$logs/$package-fetch.log" 2>&1 || {
+      echo "dpkg-source could not unpack $package:" >&2
+      tail -n 20 "$logs/$package-fetch.log" >&2
+      exit 1
+    }
+    mv "$package.unpacking" "$package"
   )
 }
 
@@ -80,11 +87,16 @@ logged() {
 }
 
 # Builds a library once: with CMake (cmake and its options) or with its configure script (configure and
-# its options), static, into the prefix.
+# its options), static, into the prefix. The stamp holds the options: changed, the library is built again.
 library() {
   local name=$1 package=$2 kind=$3
   shift 3
-  [[ -f "$stamps/$name" ]] && return
+  local options="$kind $*"
+  if [[ -f "$stamps/$name" ]]; then
+    # (An empty stamp is from before the options were kept: it stands for them.)
+    [[ ! -s "$stamps/$name" ]] && printf '%s' "$options" >"$stamps/$name"
+    [[ "$(cat "$stamps/$name")" == "$options" ]] && return
+  fi
   unpack "$package"
   echo "Building $name"
   local log=$logs/$name.log
@@ -110,7 +122,7 @@ library() {
       logged "$log" make install
     )
   fi
-  touch "$stamps/$name"
+  printf '%s' "$options" >"$stamps/$name"
 }
 
 # --- The libraries ---------------------------------------------------------------------------------
@@ -139,7 +151,11 @@ library sndfile libsndfile cmake -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUI
 for package in imgui libstb libsdl2-mixer; do unpack "$package"; done
 if [[ ! -f "$stamps/freepats" ]]; then
   echo "Unpacking the freepats patches"
-  (cd "$src" && apt-get download -qq freepats >"$logs/freepats-fetch.log" 2>&1)
+  (cd "$src" && apt-get download -qq freepats >"$logs/freepats-fetch.log" 2>&1) || {
+    echo "apt-get download freepats failed:" >&2
+    cat "$logs/freepats-fetch.log" >&2
+    exit 1
+  }
   rm -rf "$deps/freepats"
   dpkg-deb -x "$(ls -t "$src"/freepats_*.deb | head -n1)" "$deps/freepats"
   touch "$stamps/freepats"
@@ -150,7 +166,8 @@ mkdir -p "$deps/generated"
 if [[ ! -f "$deps/generated/cp932_table.inc" || tools/cp932/main.cpp -nt "$deps/generated/cp932_table.inc" ]]; then
   echo "Writing the code page tables"
   c++ -std=c++20 -O2 tools/cp932/main.cpp -o "$deps/cp932_table"
-  "$deps/cp932_table" "$deps/generated/cp932_table.inc"
+  "$deps/cp932_table" "$deps/generated/cp932_table.inc.new"
+  mv "$deps/generated/cp932_table.inc.new" "$deps/generated/cp932_table.inc"
 fi
 
 # --- The player ------------------------------------------------------------------------------------
@@ -168,9 +185,10 @@ if [[ $test == 1 ]]; then
   if [[ -z "$native" ]]; then
     # The native player the page is compared with, built apart from the desktop's own build.
     echo "Building the native player to compare with"
+    : >"$logs/native-build.log"
     (unset CFLAGS CXXFLAGS PKG_CONFIG_PATH EM_PKG_CONFIG_PATH; cmake -S . -B "$out/native" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIK_BUILD_TESTS=OFF -DTAVRIK_BUILD_BENCH=OFF >"$logs/native-configure.log" 2>&1 &&
-      cmake --build "$out/native" -j"$jobs" --target tavrik >"$logs/native-build.log" 2>&1) ||
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIK_BUILD_TESTS=OFF -DTAVRIK_BUILD_BENCH=OFF >"$logs/native-build.log" 2>&1 &&
+      cmake --build "$out/native" -j"$jobs" --target tavrik >>"$logs/native-build.log" 2>&1) ||
       { tail -n 40 "$logs/native-build.log" >&2; exit 1; }
     native=$out/native/bin/tavrik
   fi

@@ -12,7 +12,9 @@
 #endif
 #include "ui/message_box.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int play(int argc, char** argv) {
   using namespace tavrik;
   std::string error;
   const std::optional<CommandLine> commandLine = parseCommandLine(argc, argv, &error);
@@ -49,10 +51,17 @@ int main(int argc, char** argv) {
   app->frame().run();
   const bool written = app->finish(commandLine->automation);
   // Ended by a signal: the settings are saved as at any end, and the status says why it ended.
-  const int signal = terminationSignal();
-  const int status = signal ? 128 + signal : written ? 0 : 1;
+  if (const int signal = terminationSignal()) return 128 + signal;
+  return written ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int status = play(argc, argv);
 #if defined(__EMSCRIPTEN__)
-  pageRunEnded(status);
+  // However the run ended, the page hears of it.
+  tavrik::pageRunEnded(status);
 #endif
   return status;
 }

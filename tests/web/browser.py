@@ -110,14 +110,20 @@ class Browser:
         return result["result"].get("value")
 
     def navigate(self, url):
+        """Goes to url; what wait_for asks after it is asked of the new page, never of the one before."""
+        self.evaluate("window.tavrikLeft = true")
         self.call("Page.navigate", url=url)
+
+    def reload(self):
+        self.evaluate("window.tavrikLeft = true")
+        self.call("Page.reload")
 
     def wait_for(self, expression, timeout):
         """Waits until the expression is true in the page; its value then."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             try:
-                value = self.evaluate(expression)
+                value = self.evaluate(f"!window.tavrikLeft && ({expression})")
             except BrowserError:
                 value = None
             if value:

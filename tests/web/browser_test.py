@@ -81,7 +81,7 @@ def main():
                                  "--player", options.player], capture_output=True, text=True)
         check(packed.returncode == 0, f"tavrik-web packs the demo ({packed.stderr.strip()[:500]})")
         if packed.returncode != 0:
-            return
+            sys.exit(1)
         print(packed.stdout.strip())
         shutil.copyfile(os.path.join(temp, "native.png"), os.path.join(site, "native.png"))
         sizes = {n: os.path.getsize(os.path.join(site, n)) for n in ("tavrik.wasm", "tavrik.js", "game.data",
@@ -144,7 +144,7 @@ def main():
             time.sleep(2.5)
             browser.call("Target.closeTarget", targetId=other)
             browser.call("Page.bringToFront")
-            browser.call("Page.reload")
+            browser.reload()
             browser.wait_for("typeof Module !== 'undefined' && Module.calledRun", 60)
             kept = [name for name in json.loads(browser.evaluate("Module.exportSaves()"))["files"]
                     if name.endswith("/auto.sav")]
@@ -169,7 +169,7 @@ def main():
             status, saved = play(browser, page_url(base, "data:," + saved_events, "--frames", str(SAVE_AT + 10),
                                                    "--dump-variables", "-n"))
             check(status == 0, "the page saves in slot 1")
-            browser.call("Page.reload")
+            browser.reload()
             status, loaded = play(browser, page_url(base, "data:,5 load 1%0A", "--frames", "30", "--dump-variables",
                                                     "-n"))
             check(status == 0, "the reloaded page loads slot 1")
