@@ -86,12 +86,12 @@ std::unique_ptr<SoundStream> openPatchMidi(std::FILE* file) {
   if (!readMidiSong(bytes, SoundStream::kRate) || !patchesReady()) return nullptr;
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!rw) return nullptr;
-  SDL_AudioSpec spec{};
-  spec.freq = SoundStream::kRate;
-  spec.format = AUDIO_F32SYS;
-  spec.channels = 2;
-  spec.samples = kBlockFrames;
-  ::MidiSong* song = Timidity_LoadSong(rw, &spec);
+  SDL_AudioSpec audio{};
+  audio.freq = SoundStream::kRate;
+  audio.format = AUDIO_F32SYS;
+  audio.channels = 2;
+  audio.samples = kBlockFrames;
+  ::MidiSong* song = Timidity_LoadSong(rw, &audio);
   SDL_RWclose(rw);
   if (!song) return nullptr;
   return std::make_unique<PatchMidiStream>(song);
